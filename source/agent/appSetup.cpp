@@ -1,0 +1,129 @@
+#include "agent/appSetup.h"
+
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace appSetup {
+
+qint16 MaxBackupCopies = 0;
+bool StopOnError = false;
+
+namespace {
+
+QString& appFolderOverride()
+{
+    static QString folder;
+    return folder;
+}
+
+QString& exeNameOverride()
+{
+    static QString name;
+    return name;
+}
+
+// A preference line as a 16-bit number: blanks trimmed, empty gives `fallback`, anything
+// that is not a whole number in range gives nothing.
+std::optional<qint16> preferenceNumber(const QByteArray& line, qint16 fallback)
+{
+    const QByteArray trimmed = line.trimmed();
+    if (trimmed.isEmpty())
+        return fallback;
+    bool ok = false;
+    const qint16 value = trimmed.toShort(&ok);
+    return ok ? std::optional<qint16>(value) : std::nullopt;
+}
+
+// A number as it is printed to a text file: a blank in place of a plus sign, a trailing blank.
+QByteArray printedNumber(int value)
+{
+    return (value < 0 ? QByteArray() : QByteArray(" ")) + QByteArray::number(value) + ' ';
+}
+
+}  // namespace
+
+QString AppFolder()
+{
+    if (!appFolderOverride().isEmpty())
+        return appFolderOverride();
+    return QDir::cleanPath(QCoreApplication::applicationDirPath());
+}
+
+QString ExeName()
+{
+    if (!exeNameOverride().isEmpty())
+        return exeNameOverride();
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void SetApplicationPaths(const QString& appFolder, const QString& exeName)
+{
+    appFolderOverride() = appFolder;
+    exeNameOverride() = appFolder.isEmpty() ? QString() : exeName;
+}
+
+QString AppFile(const QString& fileName)
+{
+    return AppFolder() + QLatin1Char('/') + fileName;
+}
+
+QString JobsFolder()
+{
+    return AppFile(QStringLiteral("BackupJobs/"));
+}
+
+QString PreferencesPath()
+{
+    return AppFile(QStringLiteral("Arkwell.txt"));
+}
+
+QString ErrorLogPath()
+{
+    return AppFile(ExeName() + QStringLiteral(".err"));
+}
+
+QString TransactionLogPath()
+{
+    return AppFile(ExeName() + QStringLiteral(".log"));
+}
+
+QString ZipProgramPath()
+{
+    return AppFile(QStringLiteral("zip"));
+}
+
+void LoadPreferences()
+{
+    libErrorHandler::Trap("appSetup.bas", "LoadPreferences()", [] {
+        MaxBackupCopies = DefaultMaxBackupCopies;
+        StopOnError = DefaultStopOnError;
+        QFile file(PreferencesPath());
+        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+            return;
+        const QList<QByteArray> lines = file.readAll().split('\n');
+        if (lines.size() < 2)
+            return;  // damaged: the defaults stand, and the next save writes a sound file
+        const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);
+        const auto stop = preferenceNumber(lines[1], -1);
+        if (!copies || !stop)
+            return;
+        MaxBackupCopies = *copies;
+        StopOnError = *stop != 0;
+    });
+}
+
+void SavePreferences()
+{
+    libErrorHandler::Trap("appSetup.bas", "SavePreferences()", [] {
+        const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n"
+                                + printedNumber(StopOnError ? -1 : 0) + "\r\n";
+        libFiles::WriteFileWhole(PreferencesPath(), text);
+    });
+}
+
+}  // namespace appSetup

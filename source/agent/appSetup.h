@@ -1,0 +1,37 @@
+#pragma once
+// The program's paths and its two program-wide preferences.
+
+#include <QString>
+
+namespace appSetup {
+
+// The folder that holds the executable, without a trailing separator.
+QString AppFolder();
+// The executable's file name without its extension.
+QString ExeName();
+// Points the program at another application folder and executable name (tests, and the
+// black-box runs use a copied executable instead). An empty folder restores the real one.
+void SetApplicationPaths(const QString& appFolder, const QString& exeName);
+
+// The jobs folder with its final separator; it is not created here.
+QString JobsFolder();
+// The application folder joined with a bare file name.
+QString AppFile(const QString& fileName);
+QString PreferencesPath();  // "Arkwell.txt"
+QString ErrorLogPath();     // executable name + ".err"
+QString TransactionLogPath();  // executable name + ".log"
+QString ZipProgramPath();   // "zip" beside the executable
+
+// Preferences: both zero until LoadPreferences has run.
+extern qint16 MaxBackupCopies;
+extern bool StopOnError;
+
+constexpr qint16 DefaultMaxBackupCopies = 99;
+constexpr bool DefaultStopOnError = true;
+
+// Reads the preferences file; a missing or damaged file gives the defaults.
+void LoadPreferences();
+// Writes the preferences file whole (never half a file).
+void SavePreferences();
+
+}  // namespace appSetup

@@ -1,0 +1,98 @@
+#pragma once
+// One backup job: its record, its job file, its next run, and its run.
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <optional>
+
+class CBackupJob {
+public:
+    // Frequencies, as the job file stores them.
+    enum : qint32 { Daily = 1, Weekly = 2, Monthly = 3 };
+    // The weekday set: bit 2^n for weekday n, Sunday 1 to Saturday 7.
+    enum : qint16 { Sunday = 2, Monday = 4, Tuesday = 8, Wednesday = 16, Thursday = 32, Friday = 64, Saturday = 128,
+                    AllWeekdays = 254 };
+
+    const QString& JobName() const { return m_jobName; }
+    void setJobName(const QString& value) { m_jobName = value; }
+
+    const QDateTime& DateLastRun() const { return m_dateLastRun; }
+    void setDateLastRun(const QDateTime& value) { m_dateLastRun = value; }
+
+    // The day the job is next due (at its start time), counted from the clock; nothing when
+    // the schedule has no next run at all (no weekday, an unknown frequency, a day of month
+    // the month lacks).
+    std::optional<QDate> DateNextRun() const;
+
+    const QTime& StartTime() const { return m_startTime; }
+    void setStartTime(const QTime& value) { m_startTime = value; }
+
+    qint32 Frequency() const { return m_frequency; }
+    void setFrequency(qint32 value) { m_frequency = value; }
+
+    qint16 DayOfWeek() const { return m_dayOfWeek; }
+    void setDayOfWeek(qint16 value) { m_dayOfWeek = value; }
+
+    qint16 DayOfMonth() const { return m_dayOfMonth; }
+    void setDayOfMonth(qint16 value) { m_dayOfMonth = value; }
+
+    bool Compress() const { return m_compress; }
+    void setCompress(bool value) { m_compress = value; }
+
+    qint16 NumberCopies() const { return m_numberCopies; }
+    void setNumberCopies(qint16 value) { m_numberCopies = value; }
+
+    const QString& Password() const { return m_password; }
+    void setPassword(const QString& value) { m_password = value; }
+
+    bool Incremental() const { return m_incremental; }
+    void setIncremental(bool value) { m_incremental = value; }
+
+    // Setting a folder without a trailing separator stores it with one.
+    const QString& TargetDirectory() const { return m_targetDirectory; }
+    void setTargetDirectory(const QString& value);
+
+    // The entries, each followed by CR LF.
+    const QString& FilesToZip() const { return m_filesToZip; }
+    void setFilesToZip(const QString& value) { m_filesToZip = value; }
+
+    bool Subdirectories() const { return m_subdirectories; }
+    void setSubdirectories(bool value) { m_subdirectories = value; }
+
+    bool Failure() const { return m_failure; }
+
+    // Rebuilds the weekday set from seven day choices, Monday first.
+    void SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool bFri, bool bSat, bool bSun);
+
+    // Loads the record from a job file. A missing, unreadable or damaged file is a fatal
+    // report; TryOpenBackupJob instead returns why the file can't be read, for callers that
+    // can go on without it.
+    void OpenBackupJob(const QString& sFileName);
+    [[nodiscard]] std::optional<QString> TryOpenBackupJob(const QString& sFileName);
+
+    // Writes the record as a job file, whole or not at all.
+    void SaveBackupJob(const QString& sFileName) const;
+
+    // The job file's text for this record.
+    QByteArray JobFileText() const;
+
+private:
+    void readJobFile(const QString& sFileName);
+
+    QString m_jobName;
+    QDateTime m_dateLastRun;
+    QTime m_startTime = QTime(0, 0);
+    qint32 m_frequency = 0;
+    qint16 m_dayOfWeek = 0;
+    qint16 m_dayOfMonth = 0;
+    bool m_compress = false;
+    qint16 m_numberCopies = 0;
+    QString m_password;
+    QString m_targetDirectory;
+    QString m_filesToZip;
+    bool m_subdirectories = false;
+    bool m_failure = false;
+    bool m_incremental = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// The program's one source of the current local date and time. Tests install a clock of
+// their own that they set and advance.
+
+#include <QDateTime>
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+
+    static QDateTime Now();  // local date and time
+    static QDate Today();    // the current date (its midnight)
+
+    // Installs `clock` (not owned) in place of the system clock; nullptr restores it.
+    static void Install(Clock* clock);
+
+protected:
+    virtual QDateTime currentDateTime() const;
+};

@@ -1,0 +1,73 @@
+#include "lib/Shell32.h"
+
+#include "lib/libErrorHandler.h"
+
+#include <QEventLoop>
+#include <QProcess>
+
+namespace Shell32 {
+namespace {
+
+class ProcessLauncher final : public Launcher {
+public:
+    qint32 run(const ProgramRun& run) override
+    {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString& pair : run.environment) {
+            const qsizetype equals = pair.indexOf(QLatin1Char('='));
+            environment.insert(pair.left(equals), pair.mid(equals + 1));
+        }
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::MergedChannels);
+
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::readyRead, &process, [&process] { process.readAll(); });
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart)
+                loop.quit();
+        });
+        process.start(run.program, run.arguments);
+        if (!process.waitForStarted(-1))
+            return StartFailureBase + libErrorHandler::ErrFileNotFound;
+        process.write(run.standardInput);
+        process.closeWriteChannel();
+        if (process.state() != QProcess::NotRunning)
+            loop.exec();
+        process.readAll();
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : StartFailureBase + 9;
+    }
+
+    bool startDetached(const QString& program, const QStringList& arguments) override
+    {
+        return QProcess::startDetached(program, arguments);
+    }
+};
+
+ProcessLauncher processLauncher;
+Launcher* installedLauncher = nullptr;
+
+Launcher& launcher()
+{
+    return installedLauncher ? *installedLauncher : processLauncher;
+}
+
+}  // namespace
+
+qint32 ShellAndClose(const ProgramRun& run, int /*windowStyle*/)
+{
+    return libErrorHandler::Trap("Shell32.bas", "ShellAndClose()", [&] { return launcher().run(run); });
+}
+
+bool StartDetached(const QString& program, const QStringList& arguments)
+{
+    return launcher().startDetached(program, arguments);
+}
+
+void SetLauncher(Launcher* launcher)
+{
+    installedLauncher = launcher;
+}
+
+}  // namespace Shell32

@@ -1,0 +1,41 @@
+#pragma once
+// Starting other programs: waited for (zip), or handed over for good (the desktop's viewer).
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace Shell32 {
+
+// One program to run: an argument list (no shell, so no quoting rules), extra environment
+// variables for the child only, and text for its standard input.
+struct ProgramRun {
+    QString program;
+    QStringList arguments;
+    QStringList environment;  // "NAME=value" pairs added to the child's environment
+    QByteArray standardInput;
+};
+
+// Added to a start failure's number so that it can't be taken for an exit code.
+constexpr qint32 StartFailureBase = qint32(0x80040000u);
+
+// Starts the program and waits for it to end, processing events meanwhile, and returns its
+// exit code; a program that can't be started gives a large negative number at once. Its
+// output is read as it comes and dropped, so it never stalls on a full pipe. The window
+// style is kept for callers' sake: started programs here have no window.
+qint32 ShellAndClose(const ProgramRun& run, int windowStyle = 6);
+
+// Starts a program and does not wait for it. False when it can't be started.
+bool StartDetached(const QString& program, const QStringList& arguments);
+
+// The launcher seam: tests install one that records what would be started.
+class Launcher {
+public:
+    virtual ~Launcher() = default;
+    virtual qint32 run(const ProgramRun& run) = 0;
+    virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+};
+void SetLauncher(Launcher* launcher);  // not owned; nullptr restores the real one
+
+}  // namespace Shell32

@@ -1,0 +1,91 @@
+#pragma once
+// One error-reporting operation for every unexpected failure of the program, and the error log.
+
+#include <QString>
+#include <QFileDevice>
+#include <exception>
+#include <functional>
+#include <type_traits>
+
+namespace libErrorHandler {
+
+// The failure being reported: its number, the component it arose in, its text, and the
+// last operating-system error code (errno) seen when it arose.
+struct ErrorInfo {
+    qint32 Number = 0;
+    QString Source = QStringLiteral("Arkwell");
+    QString Description;
+    qint32 LastDllError = 0;
+};
+
+// The program's own error numbers for the failures it meets most.
+enum ErrorNumber : qint32 {
+    ErrOverflow = 6,
+    ErrTypeMismatch = 13,
+    ErrBadFileName = 52,
+    ErrFileNotFound = 53,
+    ErrDeviceIO = 57,
+    ErrFileExists = 58,
+    ErrDiskFull = 61,
+    ErrInputPastEnd = 62,
+    ErrPermissionDenied = 70,
+    ErrNoExtension = 71,
+    ErrPathFileAccess = 75,
+    ErrPathNotFound = 76,
+    ErrOperationFailed = 99,
+};
+
+// An unexpected failure on its way to the trap of the procedure that met it.
+class AppError : public std::exception {
+public:
+    explicit AppError(ErrorInfo info);
+    const ErrorInfo& info() const { return m_info; }
+    const char* what() const noexcept override { return m_what.constData(); }
+
+private:
+    ErrorInfo m_info;
+    QByteArray m_what;
+};
+
+// The standard text of one of the program's error numbers ("File not found" for 53).
+QString ErrorText(qint32 number);
+
+// Maps an errno value to the program's number and text; `path` names the file concerned.
+ErrorInfo FromErrno(int err, const QString& path);
+// Maps a Qt file error (with the errno left by the failing call) the same way.
+ErrorInfo FromFileError(QFileDevice::FileError error, const QString& path, int err);
+
+[[noreturn]] void Raise(qint32 number, const QString& description);
+[[noreturn]] void RaiseErrno(int err, const QString& path);
+[[noreturn]] void RaiseFileError(const QFileDevice& file);
+
+// Appends the report to the error log and tells the user. A fatal report then ends the
+// program through the fatal-end handler.
+void ReportError(bool Fatal, const ErrorInfo& ErrorInfo, const QString& ModuleName,
+                 const QString& ProcedureName, const QString& Details = QString());
+
+// The fatal end. The real one ends the process at once; tests install one that throws.
+using FatalEndHandler = std::function<void()>;
+void SetFatalEndHandler(FatalEndHandler handler);  // an empty handler restores the real end
+
+// Runs `work` as a procedure with an error trap: an unexpected failure is reported as fatal
+// under the module and procedure tags, and the procedure then returns its default result.
+template <typename Work>
+auto Trap(const char* moduleName, const char* procedureName, Work&& work) -> decltype(work())
+{
+    using Result = decltype(work());
+    ErrorInfo caught;
+    try {
+        return work();
+    } catch (const AppError& error) {
+        caught = error.info();
+    } catch (const std::exception& error) {
+        caught.Number = ErrOperationFailed;
+        caught.Description = QString::fromLocal8Bit(error.what());
+    }
+    ReportError(true, caught, QString::fromLatin1(moduleName), QString::fromLatin1(procedureName));
+    if constexpr (!std::is_void_v<Result>)
+        return Result{};
+}
+
+}  // namespace libErrorHandler

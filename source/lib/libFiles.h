@@ -1,0 +1,41 @@
+#pragma once
+// File and path operations. The u-operations report a refusal of the operating system as a
+// fatal error; their *Checked twins throw libErrorHandler::AppError instead, for callers
+// (a backup run) that deal with the refusal themselves.
+
+#include <QByteArray>
+#include <QString>
+
+namespace libFiles {
+
+// Deletes every file that matches `sPath` (its last part may hold the wildcards * and ?),
+// read-only ones too. Nothing matching is no failure. Returns 0.
+qint16 uKill(const QString& sPath);
+void uKillChecked(const QString& sPath);
+
+// Creates the folder (its last level only; the parent must exist) unless it is there. Returns 0.
+qint16 uMkDir(const QString& sPath);
+void uMkDirChecked(const QString& sPath);
+
+// Adds or removes one trailing separator.
+void FormatPath(QString& sPath, bool bTrailingSlash);
+
+// The folder part of a path, up to and including its last separator; "Error, no \'s in path"
+// when it holds none.
+QString FilePathStripFileName(const QString& sPath);
+// The file-name part of a path, after its last separator.
+QString FilePathStripPath(const QString& sPath);
+
+// Whether the path names an ordinary file, a folder.
+bool FileExists(const QString& sPath);
+bool FolderExists(const QString& sPath);
+
+// Writes `contents` as the whole new content of `path`: first to a hidden temporary file in
+// the same folder, then renamed over the old file, so a failed write leaves the old file as it
+// was. The file is readable and writable by its owner only. Throws AppError on failure.
+void WriteFileWhole(const QString& path, const QByteArray& contents);
+
+// Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
+void AppendToFile(const QString& path, const QByteArray& bytes);
+
+}  // namespace libFiles

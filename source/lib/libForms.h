@@ -1,0 +1,42 @@
+#pragma once
+// Message boxes and window bookkeeping that the core needs without knowing any widget.
+// The windows install the real message box at start-up; until then (and on a machine with
+// no display) a message goes to standard error and is answered with its default button.
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+namespace libForms {
+
+enum class Buttons { OK, YesNo, OKCancel };
+enum class Icon { None, Information, Exclamation, Critical, Question };
+enum class Answer { OK, Yes, No, Cancel };
+
+struct Message {
+    QString text;
+    QString title;
+    Buttons buttons = Buttons::OK;
+    Icon icon = Icon::None;
+    Answer defaultAnswer = Answer::OK;  // what Enter, or a machine nobody sits at, answers
+};
+
+// Shows a message box and returns the user's answer.
+Answer MsgBox(const Message& message);
+
+// The message-box seam: the windows install a real box, tests a recorder that answers.
+using MessageBoxHandler = std::function<Answer(const Message&)>;
+void SetMessageBoxHandler(MessageBoxHandler handler);  // empty restores the standard-error one
+
+// The answer of a box that nobody can see: its default button.
+Answer AnswerToStandardError(const Message& message);
+
+// Windows announce themselves here so that waits can tell when one is gone.
+void RegisterForm(QObject* form);
+bool IsFormLoaded(const QString& formName);
+
+// Returns when no registered window with that object name is loaded any more (destroyed,
+// not merely hidden). Events are processed meanwhile: timers, menus and clicks stay live.
+void WaitForFormToClose(const QString& formName);
+
+}  // namespace libForms

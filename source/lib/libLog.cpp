@@ -1,0 +1,23 @@
+#include "lib/libLog.h"
+
+#include "agent/appSetup.h"
+#include "lib/Clock.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+#include "lib/libStrings.h"
+
+namespace libLog {
+
+void LogEvent(const QString& eventText)
+{
+    libErrorHandler::Trap("libLog.bas", "LogEvent()", [&] {
+        const QString text = eventText.isEmpty()
+                                 ? QStringLiteral("Null")
+                                 : libStrings::StripBadChars(eventText, QStringLiteral("\""), QStringLiteral("'"));
+        const QString line = Clock::Now().toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QStringLiteral("  ")
+                             + text + QStringLiteral("\r\n");
+        libFiles::AppendToFile(appSetup::TransactionLogPath(), line.toUtf8());
+    });
+}
+
+}  // namespace libLog

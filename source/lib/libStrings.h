@@ -1,0 +1,27 @@
+#pragma once
+// Character-set replacement for names and log texts.
+
+#include <QString>
+#include <QStringList>
+
+namespace libStrings {
+
+// The characters removed from a job name to form its cleaned name (job file and archive).
+inline const QString NameCharacterSet = QStringLiteral("\"' ;@#!$%^&*()");
+
+// Replaces every character of `text` that occurs in `characterSet` (letter case ignored)
+// by `replacement`, which may be empty or longer than one character.
+QString StripBadChars(const QString& text, const QString& characterSet, const QString& replacement);
+
+// The job name with the name character set removed.
+QString CleanedName(const QString& jobName);
+
+}  // namespace libStrings
+
+namespace libStrings {
+
+// The lines of a text, each without its line end (CR LF or LF). A last piece without a line
+// end is a line when it is not empty.
+QStringList SplitLines(const QString& text);
+
+}  // namespace libStrings

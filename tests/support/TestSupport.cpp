@@ -1,0 +1,84 @@
+#include "support/TestSupport.h"
+
+#include "agent/appSetup.h"
+#include "lib/libErrorHandler.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace testing_support {
+
+MessageRecorder::MessageRecorder()
+{
+    libForms::SetMessageBoxHandler([this](const libForms::Message& message) {
+        m_messages.push_back(message);
+        if (m_answers.empty())
+            return message.defaultAnswer;
+        const libForms::Answer answer = m_answers.front();
+        m_answers.erase(m_answers.begin());
+        return answer;
+    });
+}
+
+MessageRecorder::~MessageRecorder()
+{
+    libForms::SetMessageBoxHandler({});
+}
+
+qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
+{
+    runs.push_back(run);
+    if (fixedExitCode)
+        return *fixedExitCode;
+    Shell32::SetLauncher(nullptr);
+    const qint32 code = Shell32::ShellAndClose(run);
+    Shell32::SetLauncher(this);
+    return code;
+}
+
+bool LauncherRecorder::startDetached(const QString& program, const QStringList& arguments)
+{
+    detached.push_back(QStringList{program} + arguments);
+    return detachedSucceeds;
+}
+
+void AppFolderTest::SetUp()
+{
+    ASSERT_TRUE(m_folder.isValid());
+    appSetup::SetApplicationPaths(m_folder.path(), QStringLiteral("arkwell"));
+    libErrorHandler::SetFatalEndHandler([] { throw FatalEnd{}; });
+}
+
+void AppFolderTest::TearDown()
+{
+    libErrorHandler::SetFatalEndHandler({});
+    appSetup::SetApplicationPaths(QString(), QString());
+}
+
+QString AppFolderTest::writeFile(const QString& relative, const QByteArray& content) const
+{
+    const QString file = path(relative);
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    QFile out(file);
+    EXPECT_TRUE(out.open(QIODevice::WriteOnly | QIODevice::Truncate)) << file.toStdString();
+    out.write(content);
+    return file;
+}
+
+QByteArray AppFolderTest::readFile(const QString& relative) const
+{
+    QFile in(path(relative));
+    return in.open(QIODevice::ReadOnly) ? in.readAll() : QByteArray();
+}
+
+QStringList AppFolderTest::transactionLog() const
+{
+    QStringList lines;
+    for (const QByteArray& line : readFile(QStringLiteral("arkwell.log")).split('\n'))
+        if (line.size() > 21)
+            lines << QString::fromUtf8(line.mid(21)).chopped(line.endsWith('\r') ? 1 : 0);
+    return lines;
+}
+
+}  // namespace testing_support

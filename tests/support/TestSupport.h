@@ -1,0 +1,84 @@
+#pragma once
+// Fixtures shared by the tests: a temporary application folder, a settable clock, a recorder
+// that answers message boxes, and a fatal end that throws instead of ending the process.
+
+#include "lib/Clock.h"
+#include "lib/libForms.h"
+#include "lib/Shell32.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace testing_support {
+
+// Thrown by the fatal end in tests, so a test can see that the program would have ended.
+// Deliberately not a std::exception: no trap of the program catches it.
+struct FatalEnd {};
+
+// A clock that stands still until the test sets or advances it.
+class TestClock : public Clock {
+public:
+    explicit TestClock(QDateTime now) : m_now(std::move(now)) { Clock::Install(this); }
+    ~TestClock() override { Clock::Install(nullptr); }
+    void set(const QDateTime& now) { m_now = now; }
+    void advanceSeconds(qint64 seconds) { m_now = m_now.addSecs(seconds); }
+
+protected:
+    QDateTime currentDateTime() const override { return m_now; }
+
+private:
+    QDateTime m_now;
+};
+
+// Records every message box and answers with the queued answers, then with each box's default.
+class MessageRecorder {
+public:
+    MessageRecorder();
+    ~MessageRecorder();
+    void answerNext(libForms::Answer answer) { m_answers.push_back(answer); }
+    const std::vector<libForms::Message>& messages() const { return m_messages; }
+
+private:
+    std::vector<libForms::Message> m_messages;
+    std::vector<libForms::Answer> m_answers;
+};
+
+// Records the programs that would be started; runs (waited) ones through the real launcher
+// unless told to answer with a fixed exit code.
+class LauncherRecorder : public Shell32::Launcher {
+public:
+    LauncherRecorder() { Shell32::SetLauncher(this); }
+    ~LauncherRecorder() override { Shell32::SetLauncher(nullptr); }
+    qint32 run(const Shell32::ProgramRun& run) override;
+    bool startDetached(const QString& program, const QStringList& arguments) override;
+
+    std::vector<Shell32::ProgramRun> runs;
+    std::vector<QStringList> detached;  // program first, then its arguments
+    std::optional<qint32> fixedExitCode;
+    bool detachedSucceeds = true;
+};
+
+// A test with its own application folder (a temporary one) and a throwing fatal end.
+class AppFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    QString appFolder() const { return m_folder.path(); }
+    QString path(const QString& relative) const { return m_folder.filePath(relative); }
+    // Creates a file (and its folders) with the given content.
+    QString writeFile(const QString& relative, const QByteArray& content) const;
+    QByteArray readFile(const QString& relative) const;
+    QStringList transactionLog() const;  // the log's lines, without their time stamps
+
+    MessageRecorder messageBoxes;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+}  // namespace testing_support
