@@ -1,0 +1,17 @@
+#pragma once
+// What a backup run needs of the window that hosts it: a status text, the four lamps of its
+// activity indicator, and an immediate repaint. The job list window is the real host.
+
+#include <QString>
+
+class BackupHost {
+public:
+    virtual ~BackupHost() = default;
+
+    // The status text shown to the user while the run works; "" clears it.
+    virtual void setMessageText(const QString& text) = 0;
+    // imgLight(index), index 0 to 3: 0 green lit, 1 green dark, 2 red lit, 3 red dark.
+    virtual void setLightVisible(int index, bool visible) = 0;
+    // Draws the window at once, so a change shows before the run goes on.
+    virtual void repaintNow() = 0;
+};
