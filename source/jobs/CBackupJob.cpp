@@ -91,6 +91,12 @@ bool booleanLine(JobFileLines& lines, const QString& what)
 
 }  // namespace
 
+bool CBackupJob::PasswordFitsZip(const QString& password)
+{
+    const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
+    return !(hasWhiteSpace && password.contains(QLatin1Char('"')));
+}
+
 void CBackupJob::setTargetDirectory(const QString& value)
 {
     m_targetDirectory = value;

@@ -75,6 +75,10 @@ public:
     // Writes the record as a job file, whole or not at all.
     void SaveBackupJob(const QString& sFileName) const;
 
+    // Whether zip can be handed this password: zip takes it from its environment, where a
+    // password holding both white space and a double quotation mark can't be written.
+    static bool PasswordFitsZip(const QString& password);
+
     // The job file's text for this record.
     QByteArray JobFileText() const;
 
