@@ -2,6 +2,7 @@
 
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
+#include "lib/libStrings.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -29,9 +30,9 @@ QString& exeNameOverride()
 
 // A preference line as a 16-bit number: blanks trimmed, empty gives `fallback`, anything
 // that is not a whole number in range gives nothing.
-std::optional<qint16> preferenceNumber(const QByteArray& line, qint16 fallback)
+std::optional<qint16> preferenceNumber(const QString& line, qint16 fallback)
 {
-    const QByteArray trimmed = line.trimmed();
+    const QString trimmed = line.trimmed();
     if (trimmed.isEmpty())
         return fallback;
     bool ok = false;
@@ -105,7 +106,7 @@ void LoadPreferences()
         QFile file(PreferencesPath());
         if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
             return;
-        const QList<QByteArray> lines = file.readAll().split('\n');
+        const QStringList lines = libStrings::SplitLines(QString::fromUtf8(file.readAll()));
         if (lines.size() < 2)
             return;  // damaged: the defaults stand, and the next save writes a sound file
         const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);

@@ -1,0 +1,73 @@
+// Paths of the application folder and the preferences file.
+#include "agent/appSetup.h"
+#include "support/TestSupport.h"
+
+using testing_support::AppFolderTest;
+
+namespace {
+
+class PreferencesTest : public AppFolderTest {
+protected:
+    void SetUp() override
+    {
+        AppFolderTest::SetUp();
+        appSetup::MaxBackupCopies = 0;
+        appSetup::StopOnError = false;
+    }
+    void expectPreferences(qint16 copies, bool stop) const
+    {
+        EXPECT_EQ(appSetup::MaxBackupCopies, copies);
+        EXPECT_EQ(appSetup::StopOnError, stop);
+    }
+};
+
+}  // namespace
+
+TEST_F(PreferencesTest, PathsLieInTheApplicationFolder)
+{
+    EXPECT_EQ(appSetup::JobsFolder(), appFolder() + "/BackupJobs/");
+    EXPECT_EQ(appSetup::PreferencesPath(), appFolder() + "/Arkwell.txt");
+    EXPECT_EQ(appSetup::ErrorLogPath(), appFolder() + "/arkwell.err");
+    EXPECT_EQ(appSetup::TransactionLogPath(), appFolder() + "/arkwell.log");
+    EXPECT_EQ(appSetup::ZipProgramPath(), appFolder() + "/zip");
+}
+
+TEST_F(PreferencesTest, MissingFileGivesTheDefaultsAndIsNotCreated)
+{
+    appSetup::LoadPreferences();
+    expectPreferences(99, true);
+    EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));
+    appSetup::SavePreferences();
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
+}
+
+TEST_F(PreferencesTest, LinesAreTrimmedAndAnEmptyFirstLineIsTheDefault)
+{
+    writeFile("Arkwell.txt", "   \r\n 0 \r\n");
+    appSetup::LoadPreferences();
+    expectPreferences(99, false);
+
+    writeFile("Arkwell.txt", "12\r\n-1\r\n");
+    appSetup::LoadPreferences();
+    expectPreferences(12, true);
+    appSetup::SavePreferences();
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 12 \r\n-1 \r\n"));
+
+    appSetup::MaxBackupCopies = 5;
+    appSetup::StopOnError = false;
+    appSetup::SavePreferences();
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n"));
+}
+
+TEST_F(PreferencesTest, DamagedFileReadsAsTheDefaultsAndIsRewrittenSound)
+{
+    for (const QByteArray damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
+                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n")}) {
+        writeFile("Arkwell.txt", damaged);
+        appSetup::LoadPreferences();
+        expectPreferences(99, true);
+    }
+    EXPECT_TRUE(messageBoxes.messages().empty());
+    appSetup::SavePreferences();
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
+}

@@ -1,0 +1,211 @@
+// The job file: its exact bytes, reading it back, the earlier layout and damaged files.
+#include "jobs/CBackupJob.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <sys/resource.h>
+#include <csignal>
+
+using testing_support::AppFolderTest;
+using testing_support::FatalEnd;
+using testing_support::TestClock;
+
+namespace {
+
+CBackupJob myJob()
+{
+    CBackupJob job;
+    job.setJobName(QStringLiteral("My Job"));
+    job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(14, 37, 12)));
+    job.setStartTime(QTime(23, 58));
+    job.setFrequency(CBackupJob::Weekly);
+    job.SetDayOfWeek(true, false, false, false, true, false, false);
+    job.setDayOfMonth(0);
+    job.setCompress(true);
+    job.setNumberCopies(3);
+    job.setSubdirectories(false);
+    job.setIncremental(true);
+    job.setTargetDirectory(QStringLiteral("/backup/"));
+    job.setFilesToZip(QStringLiteral("/home/u/report.doc\r\n/home/u/Data/*.*\r\n"));
+    return job;
+}
+
+class JobFileTest : public AppFolderTest {
+protected:
+    QString jobFile(const QByteArray& text) { return writeFile(QStringLiteral("BackupJobs/job.awj"), text); }
+};
+
+}  // namespace
+
+TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytes)
+{
+    const QString file = path(QStringLiteral("My Job.awj"));
+    myJob().SaveBackupJob(file);
+    EXPECT_EQ(readFile(QStringLiteral("My Job.awj")),
+              QByteArray("My Job\r\nJan-05-2026\r\n11:58:00 PM\r\n2\r\n68\r\n0\r\nTrue\r\n3\r\n\r\nFalse\r\nTrue\r\n"
+                         "/backup/\r\n/home/u/report.doc\r\n/home/u/Data/*.*\r\n\r\n"));
+    // Owner only: the file may hold a password.
+    const QFileDevice::Permissions others = QFileDevice::ReadGroup | QFileDevice::WriteGroup | QFileDevice::ReadOther | QFileDevice::WriteOther;
+    EXPECT_EQ(QFileInfo(file).permissions() & others, QFileDevice::Permissions());
+    EXPECT_TRUE(QFileInfo(file).permissions() & QFileDevice::WriteOwner);
+}
+
+TEST_F(JobFileTest, ReadingBackGivesTheSameRecordWithTheLastRunAtMidnight)
+{
+    const QString file = path(QStringLiteral("job.awj"));
+    const CBackupJob saved = myJob();
+    saved.SaveBackupJob(file);
+    CBackupJob read;
+    read.OpenBackupJob(file);
+    EXPECT_EQ(read.JobName(), saved.JobName());
+    EXPECT_EQ(read.DateLastRun(), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+    EXPECT_EQ(read.StartTime(), QTime(23, 58));
+    EXPECT_EQ(read.Frequency(), 2);
+    EXPECT_EQ(read.DayOfWeek(), 68);
+    EXPECT_EQ(read.DayOfMonth(), 0);
+    EXPECT_TRUE(read.Compress());
+    EXPECT_EQ(read.NumberCopies(), 3);
+    EXPECT_EQ(read.Password(), QString());
+    EXPECT_FALSE(read.Subdirectories());
+    EXPECT_TRUE(read.Incremental());
+    EXPECT_EQ(read.TargetDirectory(), QStringLiteral("/backup/"));
+    EXPECT_EQ(read.FilesToZip(), saved.FilesToZip());
+    EXPECT_EQ(read.JobFileText(), saved.JobFileText());
+}
+
+TEST_F(JobFileTest, PasswordsAndNamesWithAnyLettersSurviveTheRoundTrip)
+{
+    CBackupJob job = myJob();
+    job.setJobName(QStringLiteral("Fotos Käthe – 2026"));
+    job.setPassword(QStringLiteral(" zwei Wörter \"$x\" "));
+    job.SaveBackupJob(path(QStringLiteral("j.awj")));
+    CBackupJob read;
+    read.OpenBackupJob(path(QStringLiteral("j.awj")));
+    EXPECT_EQ(read.JobName(), job.JobName());
+    EXPECT_EQ(read.Password(), job.Password());
+}
+
+TEST_F(JobFileTest, EarlierLayoutAndLowerCaseTrueReadAsTargetDirectory)
+{
+    CBackupJob earlier;
+    earlier.OpenBackupJob(jobFile("Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n"
+                                  "/old/target/\r\n/home/a.txt\r\n"));
+    EXPECT_FALSE(earlier.Incremental());
+    EXPECT_EQ(earlier.TargetDirectory(), QStringLiteral("/old/target/"));
+    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));
+
+    CBackupJob lowerCase;
+    lowerCase.OpenBackupJob(jobFile("Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\ntrue\r\n"
+                                    "/target/\r\n"));
+    EXPECT_FALSE(lowerCase.Incremental());
+    EXPECT_EQ(lowerCase.TargetDirectory(), QStringLiteral("true"));
+    EXPECT_EQ(lowerCase.FilesToZip(), QStringLiteral("/target/\r\n"));
+}
+
+TEST_F(JobFileTest, LenientFieldsReadAsTheirFallbacks)
+{
+    TestClock clock(QDateTime(QDate(2026, 3, 9), QTime(10, 15)));
+    CBackupJob job;
+    job.OpenBackupJob(jobFile("J\r\nnot a date\r\nnot a time\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
+                              "  \r\n\r\n  /lead/blank.txt\r\n/b.txt"));
+    EXPECT_EQ(job.DateLastRun(), QDateTime(QDate(2026, 3, 9), QTime(0, 0)));
+    EXPECT_EQ(job.StartTime(), QTime(0, 0));
+    EXPECT_EQ(job.DayOfWeek(), 0);
+    EXPECT_EQ(job.DayOfMonth(), 0);
+    EXPECT_EQ(job.NumberCopies(), 0);
+    EXPECT_TRUE(job.Compress());  // "true" in any letter case
+    EXPECT_FALSE(job.Subdirectories());  // the number 0
+    // Blank entries are dropped, leading blanks kept, a last line without CR LF still read.
+    EXPECT_EQ(job.FilesToZip(), QStringLiteral("  /lead/blank.txt\r\n/b.txt\r\n"));
+
+    CBackupJob numbers;
+    numbers.OpenBackupJob(jobFile("J\r\nFeb-28-2025\r\n9:05 PM\r\n1\r\n2\r\n0\r\n-1\r\n0\r\n\r\n2.5\r\nTrue\r\n/t/\r\n"));
+    EXPECT_TRUE(numbers.Compress());
+    EXPECT_TRUE(numbers.Subdirectories());
+    EXPECT_EQ(numbers.StartTime(), QTime(21, 5));
+    EXPECT_EQ(numbers.DateLastRun().date(), QDate(2025, 2, 28));
+    EXPECT_EQ(numbers.FilesToZip(), QString());
+}
+
+TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
+{
+    const QByteArray head = "J\r\nJan-05-2026\r\n03:00:00 AM\r\n";
+    const struct {
+        QByteArray text;
+        const char* reason;
+    } damaged[] = {
+        {QByteArray(), "ends after 0 lines"},
+        {head + "1\r\n254\r\n", "ends after 5 lines"},
+        {head + "x\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 4 (frequency)"},
+        {head + "\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 4 (frequency)"},
+        {head + "1\r\n-4\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 5 (weekdays)"},
+        {head + "1\r\n254\r\nabc\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 6 (day of month)"},
+        {head + "1\r\n254\r\n0\r\nyes\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 7 (compress)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n99999\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 8 (copies)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nmaybe\r\nTrue\r\n/t/\r\n", "line 10 (subdirectories)"},
+    };
+    for (const auto& [text, reason] : damaged) {
+        const QString file = jobFile(text);
+        CBackupJob job;
+        job.setJobName(QStringLiteral("unchanged"));
+        const std::optional<QString> why = job.TryOpenBackupJob(file);
+        ASSERT_TRUE(why.has_value()) << reason;
+        EXPECT_TRUE(why->contains(file)) << why->toStdString();
+        EXPECT_TRUE(why->contains(QLatin1String(reason))) << why->toStdString();
+        EXPECT_EQ(job.JobName(), QStringLiteral("unchanged"));  // a failed read changes nothing
+    }
+    CBackupJob missing;
+    const auto why = missing.TryOpenBackupJob(path(QStringLiteral("BackupJobs/none.awj")));
+    ASSERT_TRUE(why.has_value());
+    EXPECT_TRUE(why->contains(QLatin1String("File not found"))) << why->toStdString();
+}
+
+TEST_F(JobFileTest, OpenBackupJobOnADamagedFileIsAFatalReport)
+{
+    const QString file = jobFile("only one line\r\n");
+    CBackupJob job;
+    EXPECT_THROW(job.OpenBackupJob(file), FatalEnd);
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_EQ(messageBoxes.messages()[0].title, QStringLiteral("Fatal Application Error"));
+    EXPECT_TRUE(readFile(QStringLiteral("arkwell.err")).contains("Module/Function: CBackupJob.cls/OpenBackupJob()."));
+}
+
+TEST_F(JobFileTest, TargetDirectoryPropertyAddsOneSeparator)
+{
+    CBackupJob job;
+    job.setTargetDirectory(QStringLiteral("/out"));
+    EXPECT_EQ(job.TargetDirectory(), QStringLiteral("/out/"));
+    job.setTargetDirectory(QStringLiteral("/out/"));
+    EXPECT_EQ(job.TargetDirectory(), QStringLiteral("/out/"));
+    job.setTargetDirectory(QString());
+    EXPECT_EQ(job.TargetDirectory(), QStringLiteral("/"));
+}
+
+TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
+{
+    const QString file = path(QStringLiteral("job.awj"));
+    myJob().SaveBackupJob(file);
+    const QByteArray before = readFile(QStringLiteral("job.awj"));
+
+    // Let the kernel refuse every write past 16 bytes, as a full disk would.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 16;
+    setrlimit(RLIMIT_FSIZE, &small);
+    CBackupJob changed = myJob();
+    changed.setJobName(QStringLiteral("A much longer name than before, past the limit"));
+    EXPECT_THROW(changed.SaveBackupJob(file), FatalEnd);
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(readFile(QStringLiteral("job.awj")), before);
+    // No temporary file is left behind; the box told the user even though the error log,
+    // under the same limit, could hardly be written.
+    const QStringList files = QDir(appFolder()).entryList(QDir::Files | QDir::Hidden);
+    EXPECT_TRUE(files.filter(QRegularExpression("^\\.")).isEmpty()) << files.join(' ').toStdString();
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("ERR#61 @ Arkwell - Disk full")) << messageBoxes.messages()[0].text.toStdString();
+}

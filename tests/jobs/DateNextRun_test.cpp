@@ -1,0 +1,109 @@
+// When a job is next due, under a clock the test sets.
+#include "jobs/CBackupJob.h"
+#include "support/TestSupport.h"
+
+#include <QElapsedTimer>
+
+using testing_support::TestClock;
+
+namespace {
+
+CBackupJob schedule(qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
+{
+    CBackupJob job;
+    job.setFrequency(frequency);
+    job.setDayOfWeek(weekdays);
+    job.setDayOfMonth(dayOfMonth);
+    job.setStartTime(start);
+    return job;
+}
+
+QDateTime at(int y, int m, int d, int h, int min, int s = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min, s));
+}
+
+}  // namespace
+
+TEST(DateNextRun, DailyTurnsAtTheStartTime)
+{
+    const CBackupJob daily = schedule(CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(23, 58));
+    // 2026-01-06 is a Tuesday.
+    TestClock clock(at(2026, 1, 6, 23, 0));
+    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 6));
+    clock.set(at(2026, 1, 6, 23, 57, 59));
+    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 6));
+    clock.set(at(2026, 1, 6, 23, 58, 0));  // exactly due: the next day
+    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 7));
+    clock.set(at(2026, 1, 6, 23, 59, 59));
+    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 7));
+    clock.set(at(2026, 12, 31, 23, 59));  // across the year's end
+    EXPECT_EQ(daily.DateNextRun(), QDate(2027, 1, 1));
+}
+
+TEST(DateNextRun, WeeklyFindsTheNextChosenWeekday)
+{
+    const CBackupJob monFri = schedule(CBackupJob::Weekly, 68, 0, QTime(3, 0));
+    // 2026-01-05 is a Monday.
+    TestClock clock(at(2026, 1, 5, 2, 59));
+    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 5));
+    clock.set(at(2026, 1, 5, 3, 0));
+    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 9));
+    clock.set(at(2026, 1, 10, 12, 0));  // Saturday noon
+    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 12));
+
+    const CBackupJob sundays = schedule(CBackupJob::Weekly, CBackupJob::Sunday, 0, QTime(8, 0));
+    clock.set(at(2026, 1, 4, 9, 0));  // a Sunday, after the start time
+    EXPECT_EQ(sundays.DateNextRun(), QDate(2026, 1, 11));
+}
+
+TEST(DateNextRun, MonthlyTurnsAtTheStartMinute)
+{
+    const CBackupJob fifteenth = schedule(CBackupJob::Monthly, 0, 15, QTime(10, 30));
+    TestClock clock(at(2026, 3, 14, 23, 0));
+    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 3, 15));
+    clock.set(at(2026, 3, 16, 0, 0));
+    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
+    clock.set(at(2026, 3, 15, 10, 29, 59));
+    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 3, 15));
+    clock.set(at(2026, 3, 15, 10, 30, 0));
+    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
+    clock.set(at(2026, 3, 15, 10, 30, 59));
+    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
+
+    const CBackupJob tenth = schedule(CBackupJob::Monthly, 0, 10, QTime(0, 0));
+    clock.set(at(2025, 12, 20, 8, 0));
+    EXPECT_EQ(tenth.DateNextRun(), QDate(2026, 1, 10));
+}
+
+TEST(DateNextRun, ImpossibleSchedulesHaveNoNextRunAndEndAtOnce)
+{
+    TestClock clock(at(2026, 1, 31, 12, 0));
+    QElapsedTimer elapsed;
+    elapsed.start();
+    EXPECT_FALSE(CBackupJob().DateNextRun().has_value());  // a new, empty record: frequency 0
+    EXPECT_FALSE(schedule(CBackupJob::Daily, 0, 0, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_FALSE(schedule(CBackupJob::Weekly, 1, 0, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_FALSE(schedule(CBackupJob::Weekly, 256, 0, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_FALSE(schedule(4, CBackupJob::AllWeekdays, 5, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_FALSE(schedule(-1, CBackupJob::AllWeekdays, 5, QTime(1, 0)).DateNextRun().has_value());
+    // Day 30 after 31 January falls in February, which lacks it; day 0 never exists.
+    EXPECT_FALSE(schedule(CBackupJob::Monthly, 0, 30, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_FALSE(schedule(CBackupJob::Monthly, 0, 0, QTime(1, 0)).DateNextRun().has_value());
+    EXPECT_EQ(schedule(CBackupJob::Monthly, 0, 31, QTime(13, 0)).DateNextRun(), QDate(2026, 1, 31));
+    EXPECT_LT(elapsed.elapsed(), 1000);
+}
+
+TEST(SetDayOfWeek, BuildsTheWeekdaySet)
+{
+    CBackupJob job;
+    job.setDayOfWeek(999);
+    job.SetDayOfWeek(true, true, true, true, true, true, true);
+    EXPECT_EQ(job.DayOfWeek(), 254);
+    job.SetDayOfWeek(false, false, false, false, false, false, true);
+    EXPECT_EQ(job.DayOfWeek(), 2);
+    job.SetDayOfWeek(true, false, false, false, true, false, false);
+    EXPECT_EQ(job.DayOfWeek(), 68);
+    job.SetDayOfWeek(false, false, false, false, false, false, false);
+    EXPECT_EQ(job.DayOfWeek(), 0);
+}
