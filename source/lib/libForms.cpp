@@ -55,6 +55,12 @@ void SetMessageBoxHandler(MessageBoxHandler handler)
     messageBoxHandler() = std::move(handler);
 }
 
+QRect Twips(int left, int top, int width, int height)
+{
+    constexpr int twipsPerPixel = 15;
+    return QRect(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel);
+}
+
 void RegisterForm(QObject* form)
 {
     auto& forms = loadedForms();

@@ -4,6 +4,7 @@
 // no display) a message goes to standard error and is answered with its default button.
 
 #include <QObject>
+#include <QRect>
 #include <QString>
 #include <functional>
 
@@ -30,6 +31,9 @@ void SetMessageBoxHandler(MessageBoxHandler handler);  // empty restores the sta
 
 // The answer of a box that nobody can see: its default button.
 Answer AnswerToStandardError(const Message& message);
+
+// A window or control rectangle given in twips (1/1440 inch), in pixels: 15 twips a pixel.
+QRect Twips(int left, int top, int width, int height);
 
 // Windows announce themselves here so that waits can tell when one is gone.
 void RegisterForm(QObject* form);

@@ -1,0 +1,33 @@
+#include "dialogs/CBrowseDlg.h"
+
+#include <QDir>
+#include <QFileDialog>
+
+namespace {
+
+CBrowseDlg::FolderChooser& installedChooser()
+{
+    static CBrowseDlg::FolderChooser chooser;
+    return chooser;
+}
+
+// The desktop's folder dialog, starting in the home folder, folders of the file system only.
+QString chooseWithDialog(QWidget* parent, const QString& prompt)
+{
+    return QFileDialog::getExistingDirectory(parent, prompt, QDir::homePath(), QFileDialog::ShowDirsOnly);
+}
+
+}  // namespace
+
+void CBrowseDlg::ShowBrowseDlg(QString& sReturnPath) const
+{
+    const FolderChooser& chooser = installedChooser();
+    const QString chosen = chooser ? chooser(m_parent, m_prompt) : chooseWithDialog(m_parent, m_prompt);
+    if (!chosen.isEmpty())
+        sReturnPath = chosen;
+}
+
+void CBrowseDlg::SetFolderChooser(FolderChooser chooser)
+{
+    installedChooser() = std::move(chooser);
+}

@@ -1,0 +1,85 @@
+#pragma once
+// The file picker: adds specific files of a folder, or a wildcard group of it, to the wizard's
+// source list. How a caller uses it (the wizard's "Add ..." button):
+//
+//     auto* picker = new frmPickFile(lstFilesToBackup);   // a window of the list's window
+//     picker->show();                                     // non-modal; returns at once
+//
+// On Ok the picker appends one entry per file ("/folder/name") or one wildcard entry
+// ("/folder/*.*", "/folder/*.ext") to the list, gives the focus back to the list's window and
+// deletes itself; on Cancel it deletes itself and appends nothing. Closing the list's window
+// closes the picker with it.
+
+#include <QDialog>
+#include <QPointer>
+#include <array>
+#include <optional>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QRadioButton;
+class QTabBar;
+
+class frmPickFile : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmPickFile(QListWidget* lstFilesToBackup);
+
+    // The folder the picker starts in: the folder of the last Ok, empty before any (the
+    // picker then starts in the root folder). Kept for the program's run only.
+    static QString RememberedFolder();
+    static void SetRememberedFolder(const QString& sFolder);
+
+    QLabel* lblFolder = nullptr;
+    QLineEdit* txtPath = nullptr;
+    QPushButton* cmdBrowsePath = nullptr;
+    QTabBar* tabFilePick = nullptr;
+    QFrame* fraSpecificFiles = nullptr;
+    QListWidget* filFileList = nullptr;
+    QFrame* fraWildcards = nullptr;
+    QRadioButton* optAllFiles = nullptr;
+    QRadioButton* optOtherCommon = nullptr;
+    QComboBox* cmbCommonExt = nullptr;
+    QRadioButton* optOtherWildcard = nullptr;
+    QLineEdit* txtOtherWildcard = nullptr;
+    QPushButton* cmdCancel = nullptr;
+    QPushButton* cmdOk = nullptr;
+    std::array<QLabel*, 11> lblInstrux{};
+
+public slots:
+    void tabFilePick_Click();
+    void optAllFiles_Click();
+    void optOtherCommon_Click();
+    void optOtherWildcard_Click();
+    // Whether a typed character may go into the extension box; a refused one is told.
+    bool txtOtherWildcard_KeyPress(QChar KeyAscii);
+    void txtPath_Change();
+    void cmdBrowsePath_Click();
+    void cmdOk_Click();
+    void cmdCancel_Click();
+
+    // Closing the window or Esc is a Cancel.
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createSpecificFilesPage();
+    void createWildcardsPage();
+    void Form_Load();
+    QLabel* addInstruction(int index, QWidget* page, const QString& text);
+    bool pointFileList(const QString& sFolder);
+    std::optional<QString> settledPattern() const;
+    bool wildcardTabSelected() const;
+    void unload();
+
+    QPointer<QListWidget> m_lstFilesToBackup;
+    QPointer<QWidget> m_wizard;
+    QString m_fileListFolder;  // the folder filFileList shows
+};

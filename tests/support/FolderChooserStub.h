@@ -1,0 +1,38 @@
+#pragma once
+// Stands in for the folder dialog while it lives: answers with the queued paths (an empty one
+// is a cancel, and so is an empty queue) and records each prompt and owner window.
+
+#include "dialogs/CBrowseDlg.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+namespace testing_support {
+
+class FolderChooserStub {
+public:
+    explicit FolderChooserStub(QStringList answers = {}) : m_answers(std::move(answers))
+    {
+        CBrowseDlg::SetFolderChooser([this](QWidget* parent, const QString& prompt) {
+            prompts << prompt;
+            parents.emplace_back(parent);
+            return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
+        });
+    }
+    ~FolderChooserStub() { CBrowseDlg::SetFolderChooser({}); }
+    FolderChooserStub(const FolderChooserStub&) = delete;
+    FolderChooserStub& operator=(const FolderChooserStub&) = delete;
+
+    void answerNext(const QString& path) { m_answers << path; }
+
+    QStringList prompts;
+    std::vector<QPointer<QWidget>> parents;
+
+private:
+    QStringList m_answers;
+};
+
+}  // namespace testing_support
