@@ -14,4 +14,7 @@ public:
     virtual void setLightVisible(int index, bool visible) = 0;
     // Draws the window at once, so a change shows before the run goes on.
     virtual void repaintNow() = 0;
+    // The busy (hourglass) pointer for the whole program while the run works; a host without
+    // a pointer ignores it.
+    virtual void setBusyPointer(bool /*busy*/) {}
 };

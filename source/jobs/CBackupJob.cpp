@@ -1,5 +1,7 @@
 #include "jobs/CBackupJob.h"
 
+#include "jobs/BackupHost.h"
+
 #include "lib/Clock.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
@@ -216,4 +218,24 @@ std::optional<QString> CBackupJob::TryOpenBackupJob(const QString& sFileName)
 void CBackupJob::OpenBackupJob(const QString& sFileName)
 {
     libErrorHandler::Trap("CBackupJob.cls", "OpenBackupJob()", [&] { readJobFile(sFileName); });
+}
+
+QStringList CBackupJob::GetFileList(const QString& sFilesToZip)
+{
+    return libErrorHandler::Trap("CBackupJob.cls", "GetFileList()", [&] {
+        QStringList entries;
+        const QStringList pieces = sFilesToZip.split(CRLF);
+        for (qsizetype i = 0; i + 1 < pieces.size(); ++i)  // the last piece has no CR LF
+            if (!pieces[i].trimmed().isEmpty())
+                entries << pieces[i];
+        return entries;
+    });
+}
+
+bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
+{
+    // First landing: the run itself follows.
+    frm.setMessageText(QString());
+    m_failure = true;
+    return m_failure;
 }

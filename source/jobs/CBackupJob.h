@@ -7,6 +7,8 @@
 #include <QTime>
 #include <optional>
 
+class BackupHost;
+
 class CBackupJob {
 public:
     // Frequencies, as the job file stores them.
@@ -81,6 +83,18 @@ public:
 
     // The job file's text for this record.
     QByteArray JobFileText() const;
+
+    // Runs the job now: zips its entries into its archive (after shifting the previous
+    // archives) or copies them into the target directory, telling `frm` how far it is and
+    // logging every step. Returns true when the run FAILED (the same value Failure() then
+    // holds), false when every entry was backed up. A refusal of the operating system
+    // (missing or read-only target, full disk, unreadable source) fails the run with a
+    // transaction-log line; it does not end the program.
+    bool ExecuteBackupNow(BackupHost& frm);
+
+    // The entries of a FilesToZip text: every piece closed by CR LF that is not blank,
+    // untrimmed; text after the last CR LF is not an entry.
+    static QStringList GetFileList(const QString& sFilesToZip);
 
 private:
     void readJobFile(const QString& sFileName);
