@@ -4,7 +4,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QEventLoop>
 #include <QFileInfo>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QTemporaryFile>
 
 #include <cerrno>
@@ -142,6 +145,105 @@ void AppendToFile(const QString& path, const QByteArray& bytes)
     errno = 0;
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() || !file.flush())
         libErrorHandler::RaiseFileError(file);
+}
+
+qint16 uKillFile(const QString& sPath)
+{
+    return libErrorHandler::Trap("libFiles.bas", "uKillFile()", [&] {
+        if (::unlink(QFile::encodeName(sPath).constData()) != 0 && errno != ENOENT)
+            libErrorHandler::RaiseErrno(errno, sPath);
+        return qint16(0);
+    });
+}
+
+namespace {
+
+// Runs a short query program and returns its standard output; events are processed while it
+// runs. Nothing when it can't be started or fails.
+QByteArray queryOutput(const QString& program, const QStringList& arguments)
+{
+    QProcess process;
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart)
+            loop.quit();
+    });
+    process.start(program, arguments, QIODevice::ReadOnly);
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
+        return {};
+    return process.readAllStandardOutput();
+}
+
+// Where desktop entries live: the user's data folder first, then the system's.
+QString desktopEntryPath(const QString& entryName)
+{
+    QString home = qEnvironmentVariable("XDG_DATA_HOME");
+    if (home.isEmpty())
+        home = QDir::homePath() + QStringLiteral("/.local/share");
+    QStringList folders{home};
+    QString system = qEnvironmentVariable("XDG_DATA_DIRS");
+    if (system.isEmpty())
+        system = QStringLiteral("/usr/local/share:/usr/share");
+    folders += system.split(QLatin1Char(':'), Qt::SkipEmptyParts);
+    for (const QString& folder : folders) {
+        const QString candidate = folder + QStringLiteral("/applications/") + entryName;
+        if (QFileInfo(candidate).isFile())
+            return candidate;
+    }
+    return {};
+}
+
+QString desktopEntryExecLine(const QString& desktopEntry)
+{
+    QFile file(desktopEntry);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    bool inMainGroup = false;
+    for (const QByteArray& rawLine : file.readAll().split('\n')) {
+        const QString line = QString::fromUtf8(rawLine).trimmed();
+        if (line.startsWith(QLatin1Char('[')))
+            inMainGroup = line == QLatin1String("[Desktop Entry]");
+        else if (inMainGroup && line.startsWith(QLatin1String("Exec=")))
+            return line.mid(5);
+    }
+    return {};
+}
+
+}  // namespace
+
+QString FindExecutable(const QString& sFileName)
+{
+    return libErrorHandler::Trap("libFiles.bas", "FindExecutable()", [&] {
+        const QString type = QMimeDatabase().mimeTypeForFile(sFileName).name();
+        const QString entryName = QString::fromUtf8(
+            queryOutput(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type}))
+                                      .trimmed();
+        return entryName.isEmpty() ? QString() : desktopEntryPath(entryName);
+    });
+}
+
+QStringList DesktopEntryCommand(const QString& desktopEntry, const QString& document)
+{
+    QStringList command;
+    bool documentPlaced = false;
+    for (const QString& word : QProcess::splitCommand(desktopEntryExecLine(desktopEntry))) {
+        static const QStringList documentCodes{QStringLiteral("%f"), QStringLiteral("%F"), QStringLiteral("%u"),
+                                               QStringLiteral("%U")};
+        if (documentCodes.contains(word)) {
+            command << document;
+            documentPlaced = true;
+        } else if (word.size() == 2 && word.startsWith(QLatin1Char('%')) && word != QLatin1String("%%")) {
+            continue;  // icon, name and location codes: nothing to pass here
+        } else {
+            command << QString(word).replace(QStringLiteral("%%"), QStringLiteral("%"));
+        }
+    }
+    if (!command.isEmpty() && !documentPlaced)
+        command << document;
+    return command;
 }
 
 }  // namespace libFiles

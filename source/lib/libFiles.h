@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 namespace libFiles {
 
@@ -37,5 +38,16 @@ void WriteFileWhole(const QString& path, const QByteArray& contents);
 
 // Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
 void AppendToFile(const QString& path, const QByteArray& bytes);
+
+// Deletes exactly that one file (no wildcards, so a name holding "?" or "*" never takes
+// another file with it). A file that is not there is no failure. Returns 0.
+qint16 uKillFile(const QString& sPath);
+
+// The desktop entry (a .desktop file) of the program registered to open files of this
+// file's type, or the empty text when none is registered.
+QString FindExecutable(const QString& sFileName);
+// The program and arguments that a desktop entry starts to open `document`; empty when the
+// entry has no command.
+QStringList DesktopEntryCommand(const QString& desktopEntry, const QString& document);
 
 }  // namespace libFiles

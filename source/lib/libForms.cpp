@@ -28,6 +28,7 @@ QString buttonNames(Buttons buttons)
     switch (buttons) {
     case Buttons::YesNo: return QStringLiteral("Yes/No");
     case Buttons::OKCancel: return QStringLiteral("OK/Cancel");
+    case Buttons::YesNoCancel: return QStringLiteral("Yes/No/Cancel");
     case Buttons::OK: break;
     }
     return QStringLiteral("OK");

@@ -10,7 +10,7 @@
 
 namespace libForms {
 
-enum class Buttons { OK, YesNo, OKCancel };
+enum class Buttons { OK, YesNo, OKCancel, YesNoCancel };
 enum class Icon { None, Information, Exclamation, Critical, Question };
 enum class Answer { OK, Yes, No, Cancel };
 
