@@ -8,11 +8,18 @@
 #include <QDateTime>
 #include <QMainWindow>
 #include <QTime>
+#include <array>
 #include <optional>
 
+class QAction;
+class QFrame;
+class QLabel;
+class QMenu;
+class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QToolButton;
+class CBackupJob;
 
 class frmSchedule : public QMainWindow, public BackupHost {
     Q_OBJECT
@@ -21,6 +28,11 @@ public:
     enum Column { ColName = 0, ColLastRun = 1, ColNextRun = 2, ColStartTime = 3, ColCompressed = 4, ColJobFile = 5 };
     // Item data role that holds the row's key, "_" followed by the job name.
     static constexpr int KeyRole = Qt::UserRole;
+    // Item data role of the date and time columns: the QDate or QTime the text shows (none
+    // in "Next Run" for a schedule without a real next run). Sorting and the scheduler use it.
+    static constexpr int ValueRole = Qt::UserRole + 1;
+    // "Next Run" of a schedule that has no real next run.
+    static inline const QString NoNextRunText = QStringLiteral("None");
 
     explicit frmSchedule(QWidget* parent = nullptr);
     ~frmSchedule() override;
@@ -39,6 +51,8 @@ public:
     void DeleteItemListView(int iIndexNumber);
     // The row with that key, or nullptr.
     QTreeWidgetItem* FindItemByKey(const QString& sKey) const;
+    // Rewrites a row's "Last Run" and "Next Run".
+    void SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun, const std::optional<QDate>& dDateNextRun);
 
     QString MessageText() const;
     void setMessageText(const QString& text) override;
@@ -46,13 +60,53 @@ public:
     void repaintNow() override;
 
     void KillForm(bool vVar);
+    // Sets the first status panel to the number followed by " Backup Jobs".
+    void StatusBarCount(int vNewValue);
+    // True while Run now works through its jobs.
+    bool RunInProgress() const { return m_runInProgress; }
+    // Makes a Run now in progress stop after the job it is running (the program is ending).
+    void StopAfterCurrentJob() { m_stopRequested = true; }
+    // The row's job file path (hidden last column), next-run day (none for a schedule with
+    // no real next run) and start time.
+    static QString RowJobFile(const QTreeWidgetItem* item);
+    static std::optional<QDate> RowNextRun(const QTreeWidgetItem* item);
+    static QTime RowStartTime(const QTreeWidgetItem* item);
 
+    QFrame* fraToolbar = nullptr;
     QTreeWidget* lvwSchedule = nullptr;
     QToolButton* cmdAddJob = nullptr;
     QToolButton* cmdDelJob = nullptr;
     QToolButton* cmdEditJob = nullptr;
     QToolButton* cmdBackup = nullptr;
     QToolButton* cmdView = nullptr;
+    QStatusBar* sbarSchedule = nullptr;
+    QLabel* pnlNbrBackupJobs = nullptr;
+    QLabel* pnlStatusBar = nullptr;
+    QWidget* picLight = nullptr;
+    std::array<QLabel*, 4> imgLight{};
+
+    QMenu* mnuFile = nullptr;
+    QAction* mnuFilePreferences = nullptr;
+    QAction* mnuFileClose = nullptr;
+    QMenu* mnuAction = nullptr;
+    QAction* mnuActionAdd = nullptr;
+    QAction* mnuActionDelete = nullptr;
+    QAction* mnuActionEdit = nullptr;
+    QAction* mnuActionRun = nullptr;
+    QAction* mnuActionViewZip = nullptr;
+    QAction* mnuActionViewTransactionLog = nullptr;
+    QAction* mnuActionViewErrorLog = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuHelpContents = nullptr;
+    QAction* mnuHelpLicense = nullptr;
+    QAction* mnuHelpHomepage = nullptr;
+    QAction* mnuHelpAbout = nullptr;
+
+signals:
+    // The user closed the window (it is hidden, not unloaded).
+    void closedByUser();
+    // Run now has finished all of its jobs.
+    void runFinished();
 
 public slots:
     void cmdAddJob_Click();
@@ -60,4 +114,44 @@ public slots:
     void cmdDelJob_Click();
     void cmdBackup_Click();
     void cmdView_Click();
+
+    void mnuFilePreferences_Click();
+    void mnuFileClose_Click();
+    void mnuActionViewTransactionLog_Click();
+    void mnuActionViewErrorLog_Click();
+    void mnuHelpContents_Click();
+    void mnuHelpLicense_Click();
+    void mnuHelpHomepage_Click();
+    void mnuHelpAbout_Click();
+
+    void lvwSchedule_ColumnClick(int column);
+    void lvwSchedule_DblClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildToolbar();
+    void buildList();
+    void buildStatusBar();
+    void buildMenus();
+    void Form_Activate();
+    QList<QTreeWidgetItem*> selectedRows() const;
+    bool selectionChecksPass();
+    bool openRowJob(const QTreeWidgetItem* item, CBackupJob& job);
+    void runSelectedJobs(const QList<QTreeWidgetItem*>& rows);
+    bool offerTransactionLog(const QString& jobName);
+    void showWizard(bool bAddJob);
+    std::optional<QString> existingArchive(const CBackupJob& job) const;
+    void openArchive(const QString& archive);
+    void openLogFile(const QString& path);
+    template <typename Dialog> void showSingleDialog();
+
+    bool m_killForm = false;
+    QString m_messageText;
+    bool m_activatedOnce = false;
+    Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+    bool m_runInProgress = false;
+    bool m_stopRequested = false;
 };

@@ -1,0 +1,19 @@
+#pragma once
+// The program's pictures: the application icon, the job list's two row images and the
+// activity lamps, drawn here so that they need no image plugin.
+
+#include <QColor>
+#include <QIcon>
+#include <QPixmap>
+
+namespace libPictures {
+
+// The application icon of the tray and the windows: the resource picture when it can be
+// drawn, otherwise one painted here.
+QIcon AppIcon();
+// Row image 1 (a compressed job: a zipped parcel) or 2 (a plain copy: two sheets).
+QIcon JobIcon(bool bCompressed);
+// One lamp of the activity indicator: a 12 by 13 circle with transparent corners.
+QPixmap Lamp(const QColor& colour);
+
+}  // namespace libPictures

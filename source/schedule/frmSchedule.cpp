@@ -1,0 +1,687 @@
+#include "schedule/frmSchedule.h"
+
+#include "agent/appSetup.h"
+#include "agent/libPictures.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmPreferences.h"
+#include "jobs/CBackupJob.h"
+#include "lib/libDates.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+#include "lib/libForms.h"
+#include "lib/libLog.h"
+#include "lib/libStrings.h"
+#include "lib/Shell32.h"
+#include "wizard/frmWIZ_JobDefinition.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenuBar>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+using libForms::Answer;
+using libForms::Buttons;
+using libForms::Icon;
+using libForms::Message;
+
+namespace {
+
+const char* const Module = "frmSchedule.frm";
+
+// Window geometry is laid out in pixels at 96 dpi: 15 twips to a pixel.
+constexpr int Pixels(int twips)
+{
+    return twips / 15;
+}
+
+QString DateText(const QDate& date)
+{
+    return libDates::FormatDate(date, QLocale::system());
+}
+
+// A row of the job list. Date and time columns sort by the day or time they show (a day
+// with no next run after every real one); the other columns by their text.
+class JobRow : public QTreeWidgetItem {
+public:
+    bool operator<(const QTreeWidgetItem& other) const override
+    {
+        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
+        const QVariant mine = data(column, frmSchedule::ValueRole);
+        const QVariant theirs = other.data(column, frmSchedule::ValueRole);
+        if (column == frmSchedule::ColNextRun || mine.isValid() || theirs.isValid()) {
+            if (!mine.isValid() || !theirs.isValid())
+                return mine.isValid() && !theirs.isValid();
+            return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
+        }
+        return text(column).localeAwareCompare(other.text(column)) < 0;
+    }
+};
+
+Message VerificationError(const QString& text, Icon icon = Icon::Exclamation)
+{
+    return Message{text, QStringLiteral("Verification Error"), Buttons::OK, icon, Answer::OK};
+}
+
+void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
+{
+    libForms::MsgBox(Message{text, title, Buttons::OK, icon, Answer::OK});
+}
+
+// Hands a file to the program of a desktop entry. False when it can't be started.
+bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
+{
+    const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
+    return !command.isEmpty() && Shell32::StartDetached(command.first(), command.mid(1));
+}
+
+// Hands a file or folder to the desktop's default program for it.
+bool OpenWithDesktop(const QString& path)
+{
+    return Shell32::StartDetached(QStringLiteral("xdg-open"), {path});
+}
+
+}  // namespace
+
+frmSchedule::frmSchedule(QWidget* parent)
+    : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("frmSchedule"));
+    setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
+    setWindowIcon(libPictures::AppIcon());
+    setMinimumSize(Pixels(6000), Pixels(4000));
+    resize(Pixels(6360) + 200, Pixels(3945) + 120);
+
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    setCentralWidget(central);
+    buildToolbar();
+    buildList();
+    layout->addWidget(fraToolbar);
+    layout->addWidget(lvwSchedule, 1);
+    buildStatusBar();
+    buildMenus();
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    help->setContext(Qt::WindowShortcut);
+    connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
+    libForms::RegisterForm(this);
+}
+
+frmSchedule::~frmSchedule() = default;
+
+void frmSchedule::buildToolbar()
+{
+    fraToolbar = new QFrame(this);
+    fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
+    fraToolbar->setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(fraToolbar);
+    row->setContentsMargins(Pixels(60), Pixels(60), Pixels(60), Pixels(60));
+    row->setSpacing(1);
+    const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
+                                     const QString& tip, QStyle::StandardPixmap picture, void (frmSchedule::*handler)()) {
+        member = new QToolButton(fraToolbar);
+        member->setObjectName(QString::fromLatin1(name));
+        member->setText(caption);
+        member->setToolTip(tip);
+        member->setIcon(style()->standardIcon(picture));
+        member->setIconSize(QSize(24, 24));
+        member->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        member->setFixedSize(Pixels(855), Pixels(855));
+        member->setAutoRaise(true);
+        connect(member, &QToolButton::clicked, this, handler);
+        row->addWidget(member);
+    };
+    button(cmdAddJob, "cmdAddJob", QStringLiteral("&New"), QStringLiteral("New Backup Job"),
+           QStyle::SP_FileIcon, &frmSchedule::cmdAddJob_Click);
+    button(cmdDelJob, "cmdDelJob", QStringLiteral("&Remove"), QStringLiteral("Remove Backup Job"),
+           QStyle::SP_TrashIcon, &frmSchedule::cmdDelJob_Click);
+    button(cmdEditJob, "cmdEditJob", QStringLiteral("&Open"), QStringLiteral("Open Backup Job"),
+           QStyle::SP_DialogOpenButton, &frmSchedule::cmdEditJob_Click);
+    button(cmdBackup, "cmdBackup", QStringLiteral("&Backup"), QStringLiteral("Execute Backup Job Now"),
+           QStyle::SP_MediaPlay, &frmSchedule::cmdBackup_Click);
+    button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
+           QStyle::SP_FileDialogContentsView, &frmSchedule::cmdView_Click);
+    row->addStretch(1);
+}
+
+void frmSchedule::buildList()
+{
+    lvwSchedule = new QTreeWidget(this);
+    lvwSchedule->setObjectName(QStringLiteral("lvwSchedule"));
+    lvwSchedule->setRootIsDecorated(false);
+    lvwSchedule->setUniformRowHeights(true);
+    lvwSchedule->setAllColumnsShowFocus(true);
+    lvwSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
+    lvwSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    lvwSchedule->setHeaderLabels({QStringLiteral("Backup Job Name"), QStringLiteral("Last Run"),
+                                  QStringLiteral("Next Run"), QStringLiteral("Start Time"),
+                                  QStringLiteral("Compressed"), QStringLiteral("BackupFolder")});
+    const int widths[] = {2600, 850, 850, 800};
+    for (int column = ColName; column <= ColStartTime; ++column)
+        lvwSchedule->setColumnWidth(column, Pixels(widths[column]) + 30);
+    lvwSchedule->setColumnHidden(ColCompressed, true);
+    lvwSchedule->setColumnHidden(ColJobFile, true);
+    lvwSchedule->header()->setSectionsClickable(true);
+    lvwSchedule->header()->setSortIndicatorShown(true);
+    lvwSchedule->header()->setSortIndicator(-1, m_sortOrder);
+    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &frmSchedule::lvwSchedule_ColumnClick);
+    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &frmSchedule::lvwSchedule_DblClick);
+}
+
+void frmSchedule::buildStatusBar()
+{
+    sbarSchedule = statusBar();
+    sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
+    pnlNbrBackupJobs = new QLabel(QStringLiteral("X Backup Jobs"), sbarSchedule);
+    pnlNbrBackupJobs->setObjectName(QStringLiteral("NbrBackupJobs"));
+    pnlNbrBackupJobs->setMinimumWidth(Pixels(1440));
+    pnlStatusBar = new QLabel(sbarSchedule);
+    pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
+    sbarSchedule->addWidget(pnlNbrBackupJobs);
+    sbarSchedule->addWidget(pnlStatusBar, 1);
+
+    // Two lamps side by side, each a lit and a dark picture on one spot: green lit and red
+    // dark at rest.
+    picLight = new QWidget(sbarSchedule);
+    picLight->setObjectName(QStringLiteral("picLight"));
+    picLight->setFixedSize(Pixels(410), Pixels(195));
+    const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
+    for (int index = 0; index < 4; ++index) {
+        QLabel* lamp = new QLabel(picLight);
+        lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
+        lamp->setPixmap(libPictures::Lamp(colours[index]));
+        lamp->setGeometry(index < 2 ? 0 : Pixels(210), 0, Pixels(180), Pixels(195));
+        lamp->setVisible(index == 0 || index == 3);
+        imgLight[index] = lamp;
+    }
+    sbarSchedule->addPermanentWidget(picLight);
+}
+
+void frmSchedule::buildMenus()
+{
+    const auto menu = [this](QMenu*& member, const char* name, const QString& caption) {
+        member = menuBar()->addMenu(caption);
+        member->setObjectName(QString::fromLatin1(name));
+        member->menuAction()->setObjectName(QString::fromLatin1(name));
+    };
+    const auto item = [this](QMenu* parent, QAction*& member, const char* name, const QString& caption,
+                             void (frmSchedule::*handler)()) {
+        member = parent->addAction(caption);
+        member->setObjectName(QString::fromLatin1(name));
+        connect(member, &QAction::triggered, this, handler);
+    };
+    menu(mnuFile, "mnuFile", QStringLiteral("&File"));
+    item(mnuFile, mnuFilePreferences, "mnuFilePreferences", QStringLiteral("Preferences"),
+         &frmSchedule::mnuFilePreferences_Click);
+    mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
+    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
+
+    menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
+    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
+    item(mnuAction, mnuActionDelete, "mnuActionDelete", QStringLiteral("&Remove Backup Job"),
+         &frmSchedule::cmdDelJob_Click);
+    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
+    mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
+    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
+    mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
+    item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
+         QStringLiteral("View &Transaction Log File"), &frmSchedule::mnuActionViewTransactionLog_Click);
+    item(mnuAction, mnuActionViewErrorLog, "mnuActionViewErrorLog", QStringLiteral("View &Error Log File"),
+         &frmSchedule::mnuActionViewErrorLog_Click);
+
+    menu(mnuHelp, "mnuHelp", QStringLiteral("&Help"));
+    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &frmSchedule::mnuHelpContents_Click);
+    mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp1"));
+    item(mnuHelp, mnuHelpLicense, "mnuHelpLicense", QStringLiteral("License Agreement"),
+         &frmSchedule::mnuHelpLicense_Click);
+    mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp2"));
+    item(mnuHelp, mnuHelpHomepage, "mnuHelpHomepage", QStringLiteral("Arkwell Homepage"),
+         &frmSchedule::mnuHelpHomepage_Click);
+    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &frmSchedule::mnuHelpAbout_Click);
+}
+
+// --- The list -------------------------------------------------------------------------
+
+void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
+                                  const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
+                                  const QString& sBackupFilename)
+{
+    libErrorHandler::Trap(Module, "AddItemListView()", [&] {
+        if (FindItemByKey(QLatin1Char('_') + sBackupName))
+            libErrorHandler::Raise(35602, QStringLiteral("Key is not unique in collection: '_%1'").arg(sBackupName));
+        auto* item = new JobRow;
+        SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
+        lvwSchedule->addTopLevelItem(item);
+        StatusBarCount(lvwSchedule->topLevelItemCount());
+    });
+}
+
+void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
+                                  const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
+                                  const QString& sBackupFilename)
+{
+    item->setText(ColName, sBackupName);
+    item->setData(ColName, KeyRole, QString(QLatin1Char('_') + sBackupName));
+    item->setIcon(ColName, libPictures::JobIcon(bCompressed));
+    SetItemDates(item, dDateLastRun.date(), dDateNextRun);
+    item->setText(ColStartTime, libDates::FormatShortTime(dStartTime));
+    item->setData(ColStartTime, ValueRole, dStartTime);
+    item->setText(ColCompressed, bCompressed ? QStringLiteral("True") : QStringLiteral("False"));
+    item->setText(ColJobFile, sBackupFilename);
+}
+
+void frmSchedule::SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun,
+                               const std::optional<QDate>& dDateNextRun)
+{
+    item->setText(ColLastRun, DateText(dDateLastRun));
+    item->setData(ColLastRun, ValueRole, dDateLastRun);
+    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
+    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
+}
+
+void frmSchedule::DeleteItemListView(int iIndexNumber)
+{
+    libErrorHandler::Trap(Module, "DeleteItemListView()", [&] {
+        if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
+            libErrorHandler::Raise(35600, QStringLiteral("Index out of bounds: %1").arg(iIndexNumber));
+        delete lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
+        StatusBarCount(lvwSchedule->topLevelItemCount());
+    });
+}
+
+QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
+{
+    for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index) {
+        QTreeWidgetItem* item = lvwSchedule->topLevelItem(index);
+        if (item->data(ColName, KeyRole).toString() == sKey)
+            return item;
+    }
+    return nullptr;
+}
+
+QString frmSchedule::RowJobFile(const QTreeWidgetItem* item)
+{
+    return item->text(ColJobFile);
+}
+
+std::optional<QDate> frmSchedule::RowNextRun(const QTreeWidgetItem* item)
+{
+    const QVariant day = item->data(ColNextRun, ValueRole);
+    return day.isValid() ? std::optional<QDate>(day.toDate()) : std::nullopt;
+}
+
+QTime frmSchedule::RowStartTime(const QTreeWidgetItem* item)
+{
+    return item->data(ColStartTime, ValueRole).toTime();
+}
+
+void frmSchedule::lvwSchedule_ColumnClick(int column)
+{
+    libErrorHandler::Trap(Module, "lvwSchedule_ColumnClick()", [&] {
+        m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+        lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
+        lvwSchedule->sortItems(column, m_sortOrder);
+    });
+}
+
+void frmSchedule::lvwSchedule_DblClick()
+{
+    cmdEditJob_Click();
+}
+
+// --- Status bar, lamps, lifetime ---------------------------------------------------------
+
+QString frmSchedule::MessageText() const
+{
+    return m_messageText;
+}
+
+void frmSchedule::setMessageText(const QString& text)
+{
+    libErrorHandler::Trap(Module, "Let MessageText()", [&] {
+        m_messageText = text;
+        pnlStatusBar->setText(text);
+        repaintNow();
+    });
+}
+
+void frmSchedule::setLightVisible(int index, bool visible)
+{
+    imgLight.at(index)->setVisible(visible);
+}
+
+void frmSchedule::repaintNow()
+{
+    if (isVisible())
+        repaint();
+}
+
+void frmSchedule::KillForm(bool vVar)
+{
+    m_killForm = vVar;
+}
+
+void frmSchedule::StatusBarCount(int vNewValue)
+{
+    libErrorHandler::Trap(Module, "Let StatusBarCount()", [&] {
+        pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
+    });
+}
+
+void frmSchedule::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    Form_Activate();
+}
+
+void frmSchedule::Form_Activate()
+{
+    if (m_activatedOnce)
+        return;
+    libErrorHandler::Trap(Module, "Form_Activate()", [&] {
+        m_activatedOnce = true;
+        StatusBarCount(lvwSchedule->topLevelItemCount());
+        if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
+            lvwSchedule->setCurrentItem(first);
+    });
+}
+
+void frmSchedule::closeEvent(QCloseEvent* event)
+{
+    // Closing only hides the window; the program goes on in the tray. Only the program's
+    // end (KillForm) lets the window go for good.
+    event->accept();
+    if (!m_killForm)
+        emit closedByUser();
+}
+
+// --- Job commands ------------------------------------------------------------------------
+
+QList<QTreeWidgetItem*> frmSchedule::selectedRows() const
+{
+    QList<QTreeWidgetItem*> rows;
+    for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
+        if (lvwSchedule->topLevelItem(index)->isSelected())
+            rows << lvwSchedule->topLevelItem(index);
+    return rows;
+}
+
+bool frmSchedule::selectionChecksPass()
+{
+    if (lvwSchedule->topLevelItemCount() == 0) {
+        libForms::MsgBox(VerificationError(
+            QStringLiteral("You must first add and then select a backup job before clicking this button."),
+            Icon::Information));
+        return false;
+    }
+    const QTreeWidgetItem* current = lvwSchedule->currentItem();
+    if (!current || !current->isSelected()) {
+        libForms::MsgBox(VerificationError(
+            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information));
+        return false;
+    }
+    return true;
+}
+
+// Loads the job of a row. A job file that went missing or was damaged since it was listed
+// is told to the user and the transaction log; the program goes on.
+bool frmSchedule::openRowJob(const QTreeWidgetItem* item, CBackupJob& job)
+{
+    const std::optional<QString> why = job.TryOpenBackupJob(RowJobFile(item));
+    if (!why)
+        return true;
+    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2")
+                             .arg(item->text(ColName), *why);
+    libLog::LogEvent(text);
+    libForms::MsgBox(VerificationError(text));
+    return false;
+}
+
+void frmSchedule::cmdAddJob_Click()
+{
+    libErrorHandler::Trap(Module, "cmdAddJob_Click()", [&] {
+        showWizard(true);
+        StatusBarCount(lvwSchedule->topLevelItemCount());
+        repaint();
+    });
+}
+
+void frmSchedule::cmdEditJob_Click()
+{
+    libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
+        if (selectionChecksPass())
+            showWizard(false);
+    });
+}
+
+void frmSchedule::showWizard(bool bAddJob)
+{
+    auto* wizard = new frmWIZ_JobDefinition(this);
+    wizard->setAddJob(bAddJob);
+    wizard->show();
+    setEnabled(false);
+    libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
+    setEnabled(true);
+    activateWindow();
+    setFocus();
+}
+
+void frmSchedule::cmdDelJob_Click()
+{
+    libErrorHandler::Trap(Module, "cmdDelJob_Click()", [&] {
+        const QList<QTreeWidgetItem*> rows = selectedRows();
+        if (!selectionChecksPass())
+            return;
+        const Answer answer = libForms::MsgBox(Message{
+            QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
+            Buttons::YesNoCancel, Icon::None, Answer::No});
+        if (answer != Answer::Yes)
+            return;
+        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
+            lvwSchedule->setCurrentItem(*row);
+            libFiles::uKillFile(RowJobFile(*row));
+            DeleteItemListView(lvwSchedule->indexOfTopLevelItem(*row) + 1);
+        }
+        StatusBarCount(lvwSchedule->topLevelItemCount());
+        repaint();
+    });
+}
+
+void frmSchedule::cmdBackup_Click()
+{
+    if (m_runInProgress)
+        return;
+    m_runInProgress = true;
+    m_stopRequested = false;
+    setEnabled(false);
+    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
+        const QList<QTreeWidgetItem*> rows = selectedRows();
+        if (selectionChecksPass())
+            runSelectedJobs(rows);
+    });
+    setEnabled(true);
+    m_runInProgress = false;
+    emit runFinished();
+}
+
+void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
+{
+    for (QTreeWidgetItem* row : rows) {
+        if (m_stopRequested)
+            return;
+        CBackupJob job;
+        const bool failed = !openRowJob(row, job);  // TODO run the job once the engine's run lands
+        if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
+            return;
+    }
+}
+
+// The failure message of a run; Yes opens the transaction log. True when the log was
+// opened, so the jobs still to come are skipped.
+bool frmSchedule::offerTransactionLog(const QString& jobName)
+{
+    const QString logPath = appSetup::TransactionLogPath();
+    const QString text = QStringLiteral("Backup Job '") + jobName + QStringLiteral("' has failed.\r\n\r\n")
+                         + QStringLiteral("See transaction log for details: '") + logPath + QLatin1Char('\'');
+    const Answer answer = libForms::MsgBox(
+        Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
+    return answer == Answer::Yes && OpenWithDesktop(logPath);
+}
+
+void frmSchedule::cmdView_Click()
+{
+    libErrorHandler::Trap(Module, "cmdView_Click()", [&] {
+        if (!selectionChecksPass())
+            return;
+        CBackupJob job;
+        if (!openRowJob(lvwSchedule->currentItem(), job))
+            return;
+        if (!job.Compress()) {
+            Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
+                       + QStringLiteral("zip file to view."),
+                   QStringLiteral("Information"), Icon::Information);
+            return;
+        }
+        if (const std::optional<QString> archive = existingArchive(job))
+            openArchive(*archive);
+        else
+            libForms::MsgBox(VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                               + libStrings::CleanedName(job.JobName())
+                                               + QStringLiteral("' does not exist.")));
+    });
+}
+
+// The newest archive of the job that exists: the current one, else the most recent kept copy.
+std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
+{
+    const QString base = job.TargetDirectory() + libStrings::CleanedName(job.JobName());
+    for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
+        const QString candidate = copy == 0 ? base + QStringLiteral(".zip")
+                                            : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
+        if (libFiles::FileExists(candidate))
+            return candidate;
+    }
+    return std::nullopt;
+}
+
+void frmSchedule::openArchive(const QString& archive)
+{
+    const QString viewer = libFiles::FindExecutable(archive);
+    bool started = false;
+    if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
+        const QString question =
+            QStringLiteral("You do not have a recognizable Windows Zip program currently ")
+            + QStringLiteral("installed.  You can review the Help documentation for some possible ")
+            + QStringLiteral("Windows zip management tools that you can download (e.g.: Winzip).")
+            + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
+            + QStringLiteral("Yes to override.");
+        if (libForms::MsgBox(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
+                                     Answer::No})
+            != Answer::Yes)
+            return;
+        // The file manager, on the folder that holds the archive.
+        started = OpenWithDesktop(libFiles::FilePathStripFileName(archive));
+    } else {
+        started = OpenWithDesktopEntry(viewer, archive);
+    }
+    if (!started)
+        Inform(QStringLiteral("The zip program on your system was unable to open the backup zip."),
+               QStringLiteral("Zip Program Failure"));
+}
+
+// --- Menus -------------------------------------------------------------------------------
+
+template <typename Dialog>
+void frmSchedule::showSingleDialog()
+{
+    auto* dialog = findChild<Dialog*>(QString(), Qt::FindDirectChildrenOnly);
+    if (!dialog)
+        dialog = new Dialog(this);
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+void frmSchedule::mnuFilePreferences_Click()
+{
+    showSingleDialog<frmPreferences>();
+}
+
+void frmSchedule::mnuFileClose_Click()
+{
+    close();
+}
+
+void frmSchedule::mnuActionViewTransactionLog_Click()
+{
+    libErrorHandler::Trap(Module, "mnuAcitonViewTransactionLog_Click()",
+                          [&] { openLogFile(appSetup::TransactionLogPath()); });
+}
+
+void frmSchedule::mnuActionViewErrorLog_Click()
+{
+    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()", [&] { openLogFile(appSetup::ErrorLogPath()); });
+}
+
+// Opens a log in the user's text viewer. A log that was never written is created empty
+// first, so the viewer has a file to show.
+void frmSchedule::openLogFile(const QString& path)
+{
+    libFiles::AppendToFile(path, QByteArray());
+    if (!OpenWithDesktop(path))
+        Inform(QStringLiteral("The text viewer on your system was unable to open the log file '") + path
+                   + QStringLiteral("'."),
+               QStringLiteral("Log File Failure"));
+}
+
+void frmSchedule::mnuHelpContents_Click()
+{
+    libErrorHandler::Trap(Module, "mnuHelpContents_Click()", [&] {
+        const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
+        if (!libFiles::FileExists(helpPage)) {
+            libForms::MsgBox(VerificationError(QStringLiteral("The target file '") + helpPage
+                                               + QStringLiteral("' does not exist; operation has ")
+                                               + QStringLiteral("been cancelled.")));
+            return;
+        }
+        const QString browser = libFiles::FindExecutable(helpPage);
+        if (browser.isEmpty()) {
+            libForms::MsgBox(VerificationError(QStringLiteral("You do not have a browser currently installed")));
+            return;
+        }
+        if (!OpenWithDesktopEntry(browser, helpPage))
+            Inform(QStringLiteral("The browser on your system was unable to open the help file."),
+                   QStringLiteral("Help File Failure"));
+    });
+}
+
+void frmSchedule::mnuHelpLicense_Click()
+{
+    Inform(QStringLiteral("\r\nArkwell is released under the MIT License: you may use, copy, change and share "
+                          "it freely, and it comes without any warranty. The full text is in the file LICENSE "
+                          "that comes with the program.\r\n"),
+           QStringLiteral("License Agreement"), Icon::None);
+}
+
+void frmSchedule::mnuHelpHomepage_Click()
+{
+    // TODO the about box's web-site action
+}
+
+void frmSchedule::mnuHelpAbout_Click()
+{
+    showSingleDialog<frmAbout>();
+}

@@ -1,0 +1,188 @@
+// The job list window's list: row texts, keys, icons, sorting, the status bar, the lamps and
+// closing that only hides.
+#include "agent/appSetup.h"
+#include "schedule/frmSchedule.h"
+#include "support/TestSupport.h"
+
+#include <QHeaderView>
+#include <QLabel>
+#include <QTest>
+#include <QTreeWidget>
+
+using testing_support::AppFolderTest;
+using testing_support::FatalEnd;
+
+namespace {
+
+class ScheduleListTest : public AppFolderTest {
+protected:
+    QTreeWidget* list() { return window.findChild<QTreeWidget*>(QStringLiteral("lvwSchedule")); }
+    QString cell(int row, int column) { return list()->topLevelItem(row)->text(column); }
+    QStringList column(int column)
+    {
+        QStringList texts;
+        for (int row = 0; row < list()->topLevelItemCount(); ++row)
+            texts << cell(row, column);
+        return texts;
+    }
+    void add(const QString& name, QDate lastRun, std::optional<QDate> nextRun, QTime start, bool compressed)
+    {
+        window.AddItemListView(name, QDateTime(lastRun, QTime(0, 0)), nextRun, start, compressed,
+                               appSetup::JobsFolder() + name + ".awj");
+    }
+    void clickHeader(int column)
+    {
+        QHeaderView* header = list()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
+    }
+
+    frmSchedule window;
+};
+
+}  // namespace
+
+TEST_F(ScheduleListTest, RowsCarryTheirTextsKeysIconsAndHiddenColumns)
+{
+    add("Daily Docs", QDate(2026, 1, 5), QDate(2026, 2, 1), QTime(23, 58), true);
+    add("Photos", QDate(2025, 12, 31), std::nullopt, QTime(9, 5), false);
+    ASSERT_EQ(list()->topLevelItemCount(), 2);
+
+    EXPECT_EQ(list()->headerItem()->text(0), "Backup Job Name");
+    EXPECT_EQ(list()->headerItem()->text(5), "BackupFolder");
+    EXPECT_TRUE(list()->isColumnHidden(frmSchedule::ColCompressed));
+    EXPECT_TRUE(list()->isColumnHidden(frmSchedule::ColJobFile));
+    EXPECT_FALSE(list()->isColumnHidden(frmSchedule::ColStartTime));
+
+    EXPECT_EQ(cell(0, 0), "Daily Docs");
+    EXPECT_EQ(cell(0, 1), "Jan-05-2026");
+    EXPECT_EQ(cell(0, 2), "Feb-01-2026");
+    EXPECT_EQ(cell(0, 3), "11:58 PM");
+    EXPECT_EQ(cell(0, 4), "True");
+    EXPECT_EQ(cell(0, 5), appFolder() + "/BackupJobs/Daily Docs.awj");
+    EXPECT_EQ(cell(1, 2), frmSchedule::NoNextRunText);  // no real next run: marked, not a date
+    EXPECT_EQ(cell(1, 3), "09:05 AM");
+    EXPECT_EQ(cell(1, 4), "False");
+
+    EXPECT_EQ(window.FindItemByKey("_Photos"), list()->topLevelItem(1));
+    EXPECT_EQ(window.FindItemByKey("Photos"), nullptr);  // the key has the underscore first
+    EXPECT_EQ(list()->topLevelItem(0)->data(0, frmSchedule::KeyRole).toString(), "_Daily Docs");
+    EXPECT_EQ(frmSchedule::RowNextRun(list()->topLevelItem(1)), std::nullopt);
+    EXPECT_EQ(frmSchedule::RowStartTime(list()->topLevelItem(0)), QTime(23, 58));
+    // Image 1 marks a compressed job, image 2 a copy: the two rows show different pictures.
+    EXPECT_NE(list()->topLevelItem(0)->icon(0).cacheKey(), list()->topLevelItem(1)->icon(0).cacheKey());
+
+    EXPECT_EQ(list()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    EXPECT_EQ(list()->selectionBehavior(), QAbstractItemView::SelectRows);
+
+    // A second row with a name already listed is refused (its key would not be unique).
+    EXPECT_THROW(add("Photos", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true), FatalEnd);
+    EXPECT_EQ(list()->topLevelItemCount(), 2);
+}
+
+TEST_F(ScheduleListTest, StatusPanelCountsRowsAndFirstShowSelectsRowOne)
+{
+    auto* count = window.findChild<QLabel*>(QStringLiteral("NbrBackupJobs"));
+    ASSERT_NE(count, nullptr);
+    {
+        frmSchedule empty;
+        empty.show();
+        EXPECT_EQ(empty.findChild<QLabel*>(QStringLiteral("NbrBackupJobs"))->text(), "0 Backup Jobs");
+        EXPECT_EQ(empty.findChild<QTreeWidget*>(QStringLiteral("lvwSchedule"))->currentItem(), nullptr);
+    }
+    add("A", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    EXPECT_EQ(count->text(), "1 Backup Jobs");  // no singular form
+    add("B", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    add("C", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    window.show();
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(0));
+    EXPECT_TRUE(list()->topLevelItem(0)->isSelected());
+    // A later showing does not pick row 1 again.
+    list()->setCurrentItem(list()->topLevelItem(2));
+    window.hide();
+    window.show();
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(2));
+
+    window.DeleteItemListView(2);
+    EXPECT_EQ(column(0), QStringList({"A", "C"}));
+    EXPECT_EQ(count->text(), "2 Backup Jobs");
+
+    window.setMessageText("Zipping...");
+    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("StatusBar"))->text(), "Zipping...");
+    EXPECT_EQ(window.MessageText(), "Zipping...");
+}
+
+TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
+{
+    add("beta", QDate(2026, 4, 1), QDate(2026, 5, 2), QTime(13, 0), true);
+    add("Alpha", QDate(2026, 1, 9), std::nullopt, QTime(9, 0), true);
+    add("gamma", QDate(2025, 12, 1), QDate(2026, 2, 1), QTime(23, 0), false);
+    window.show();
+
+    clickHeader(frmSchedule::ColLastRun);  // ascending at first: the first click sorts descending
+    EXPECT_EQ(column(0), QStringList({"beta", "Alpha", "gamma"}));  // Apr-01-2026, Jan-09-2026, Dec-01-2025
+    clickHeader(frmSchedule::ColName);  // flips again, whichever column: ascending
+    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "gamma"}));
+    clickHeader(frmSchedule::ColName);
+    EXPECT_EQ(column(0), QStringList({"gamma", "beta", "Alpha"}));
+    clickHeader(frmSchedule::ColNextRun);  // ascending; a job with no next run comes last
+    EXPECT_EQ(column(0), QStringList({"gamma", "beta", "Alpha"}));
+    clickHeader(frmSchedule::ColStartTime);  // descending by time of day, not by "AM"/"PM" text
+    EXPECT_EQ(column(0), QStringList({"gamma", "beta", "Alpha"}));
+    clickHeader(frmSchedule::ColStartTime);
+    EXPECT_EQ(column(0), QStringList({"Alpha", "beta", "gamma"}));
+    // New rows are appended at the end, not sorted in.
+    add("aaa", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    EXPECT_EQ(cell(3, 0), "aaa");
+}
+
+TEST_F(ScheduleListTest, LampsStartIdleAndFollowTheRun)
+{
+    const auto lamp = [this](int index) {
+        return window.findChild<QLabel*>(QStringLiteral("imgLight%1").arg(index))->isVisibleTo(&window);
+    };
+    window.show();
+    EXPECT_TRUE(lamp(0));
+    EXPECT_FALSE(lamp(1));
+    EXPECT_FALSE(lamp(2));
+    EXPECT_TRUE(lamp(3));
+    for (int index = 0; index < 4; ++index)
+        window.setLightVisible(index, index == 1 || index == 2);
+    EXPECT_FALSE(lamp(0));
+    EXPECT_TRUE(lamp(1));
+    EXPECT_TRUE(lamp(2));
+    EXPECT_FALSE(lamp(3));
+}
+
+TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionAndSort)
+{
+    add("b", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    add("a", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
+    window.show();
+    clickHeader(frmSchedule::ColName);
+    clickHeader(frmSchedule::ColName);
+    list()->setCurrentItem(list()->topLevelItem(1));
+    int closedByUser = 0;
+    QObject::connect(&window, &frmSchedule::closedByUser, [&closedByUser] { ++closedByUser; });
+
+    window.close();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(closedByUser, 1);
+    window.show();
+    EXPECT_EQ(column(0), QStringList({"a", "b"}));
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(1));
+
+    window.findChild<QAction*>(QStringLiteral("mnuFileClose"))->trigger();
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_EQ(closedByUser, 2);
+
+    // At the program's end the window goes without telling anyone it was closed by the user.
+    window.show();
+    window.KillForm(true);
+    window.close();
+    EXPECT_EQ(closedByUser, 2);
+
+    // The window never gets smaller than its design size.
+    EXPECT_GE(window.minimumWidth(), 400);
+    EXPECT_GE(window.minimumHeight(), 266);
+}
