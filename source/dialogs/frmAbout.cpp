@@ -1,7 +1,221 @@
 #include "dialogs/frmAbout.h"
 
+#include "agent/appSetup.h"
+#include "dialogs/libIcons.h"
+#include "lib/Shell32.h"
+#include "lib/libAPIWrapper.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+#include "lib/libForms.h"
+
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QVersionNumber>
+
+namespace {
+
+const QString DesktopOpener = QStringLiteral("xdg-open");
+
+template <typename Control>
+Control* makeControl(QWidget* parent, const char* name, const QRect& geometry)
+{
+    auto* control = new Control(parent);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(geometry);
+    return control;
+}
+
+// A label that reads as a link; a click on it is its linkActivated signal.
+QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const QString& text)
+{
+    auto* link = makeControl<QLabel>(parent, name, geometry);
+    link->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
+    link->setTextFormat(Qt::RichText);
+    link->setCursor(Qt::PointingHandCursor);
+    return link;
+}
+
+// Opens an address in the program the desktop has for it, ignoring every failure.
+void openAddress(const QString& address)
+{
+    Shell32::StartDetached(DesktopOpener, {address});
+}
+
+}  // namespace
+
 frmAbout::frmAbout(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
+    setWindowTitle(QStringLiteral("About Arkwell"));
+    setFixedSize(libForms::Twips(0, 0, 6620, 4440).size());
+    createControls();
+    createButtons();
+    libForms::RegisterForm(this);
+    Form_Load();
+}
+
+QString frmAbout::HomepageAddress()
+{
+    return QStringLiteral(ARKWELL_HOMEPAGE);
+}
+
+QString frmAbout::SourceArchiveAddress()
+{
+    return HomepageAddress() + QStringLiteral("source/");
+}
+
+QString frmAbout::MailAddress()
+{
+    return QStringLiteral("arkwell@example.org");
+}
+
+void frmAbout::createControls()
+{
+    imgIcon = makeControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
+    imgIcon->setPixmap(libIcons::ProgramIcon().pixmap(imgIcon->size()));
+    lblTitle = makeControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
+    lblTitle->setText(QStringLiteral("Arkwell <Ver> (Bld <Bld>)"));
+    QFont titleFont = lblTitle->font();
+    titleFont.setBold(true);
+    lblTitle->setFont(titleFont);
+    lblFor = makeControl<QLabel>(this, "lblFor", libForms::Twips(960, 480, 5415, 240));
+    lblFor->setText(QStringLiteral("Zip Backup Job Scheduling Agent"));
+
+    for (std::size_t i = 0; i < linSeparator.size(); ++i) {
+        linSeparator[i] = makeControl<QFrame>(this, "linSeparator", libForms::Twips(120, i == 0 ? 1200 : 2400, 6380, 30));
+        linSeparator[i]->setProperty("Index", int(i));
+        linSeparator[i]->setFrameShape(QFrame::HLine);
+        linSeparator[i]->setFrameShadow(QFrame::Sunken);
+    }
+    const std::array<QString, 3> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
+                                             QStringLiteral("Client ID:")};
+    for (std::size_t i = 0; i < lblMisc.size(); ++i) {
+        lblMisc[i] = makeControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
+        lblMisc[i]->setProperty("Index", int(i));
+        lblMisc[i]->setText(captions[i]);
+    }
+    QFont arial(QStringLiteral("Arial"));
+    lblLicense = makeControl<QLabel>(this, "lblLicense", libForms::Twips(1320, 1440, 5205, 240));
+    lblLicense->setText(QStringLiteral("MIT License: free to use, change and pass on"));
+    lblAppPath = makeControl<QLabel>(this, "lblAppPath", libForms::Twips(1320, 1680, 5205, 240));
+    lblAppPath->setText(QStringLiteral("<AppPath>"));
+    lblAppPath->setFont(arial);
+    lblAppPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lblClientID = makeControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
+    lblClientID->setText(QStringLiteral("<IDs>"));
+    lblClientID->setFont(arial);
+    lblPenalty[0] = makeControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
+    lblPenalty[0]->setProperty("Index", 0);
+    lblPenalty[0]->setText(QStringLiteral("  "));
+
+    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), HomepageAddress());
+    lblMailTo = makeLink(this, "lblMailTo", libForms::Twips(120, 3840, 4635, 255),
+                         QStringLiteral("mailto: ") + MailAddress());
+    connect(lblWebsite, &QLabel::linkActivated, this, [] { lblWebsite_Click(); });
+    connect(lblMailTo, &QLabel::linkActivated, this, &frmAbout::lblMailTo_Click);
+}
+
+void frmAbout::createButtons()
+{
+    cmdClose = makeControl<QPushButton>(this, "cmdClose", libForms::Twips(4920, 2520, 1575, 325));
+    cmdClose->setText(QStringLiteral("OK"));
+    cmdClose->setDefault(true);
+    cmdErrorLog = makeControl<QPushButton>(this, "cmdErrorLog", libForms::Twips(4920, 3240, 1575, 325));
+    cmdErrorLog->setText(QStringLiteral("Error &Log"));
+    cmdErrorLog->setToolTip(QStringLiteral("Display Error Log File"));
+    cmdThankYou = makeControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
+    cmdThankYou->setText(QStringLiteral("Thank You"));
+    cmdThankYou->setToolTip(QStringLiteral("Thank You"));
+    cmdTechSupport = makeControl<QPushButton>(this, "cmdTechSupport", libForms::Twips(4920, 3960, 1575, 325));
+    cmdTechSupport->setText(QStringLiteral("&Download Source"));
+    cmdTechSupport->setToolTip(QStringLiteral("Download the source code of Arkwell"));
+    for (QPushButton* button : {cmdErrorLog, cmdThankYou, cmdTechSupport})
+        button->setAutoDefault(false);
+
+    connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
+    connect(cmdErrorLog, &QPushButton::clicked, this, &frmAbout::cmdErrorLog_Click);
+    connect(cmdThankYou, &QPushButton::clicked, this, &frmAbout::cmdThankYou_Click);
+    connect(cmdTechSupport, &QPushButton::clicked, this, &frmAbout::cmdTechSupport_Click);
+}
+
+void frmAbout::Form_Load()
+{
+    libErrorHandler::Trap("frmAbout.frm", "Form_Load()", [&] {
+        const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(ARKWELL_VERSION));
+        QString title = lblTitle->text();
+        title.replace(title.indexOf(QStringLiteral("<Ver>")), 5,
+                      QStringLiteral("%1.%2").arg(version.majorVersion()).arg(version.minorVersion()));
+        title.replace(title.indexOf(QStringLiteral("<Bld>")), 5, QString::number(version.microVersion()));
+        lblTitle->setText(title);
+        lblAppPath->setText(appSetup::AppFolder());
+        lblClientID->setText(libAPIWrapper::GetComputerNameA());
+    });
+}
+
+void frmAbout::keyReleaseEvent(QKeyEvent* event)
+{
+    Form_KeyUp(event->key(), event->modifiers());
+    QDialog::keyReleaseEvent(event);
+}
+
+void frmAbout::Form_KeyUp(int KeyCode, Qt::KeyboardModifiers /*Shift*/)
+{
+    if (KeyCode == Qt::Key_F1)
+        emit HelpContents();
+}
+
+void frmAbout::cmdClose_Click()
+{
+    libErrorHandler::Trap("frmAbout.frm", "cmdClose_Click()", [&] {
+        hide();
+        deleteLater();
+    });
+}
+
+void frmAbout::reject()
+{
+    cmdClose->click();
+}
+
+void frmAbout::cmdErrorLog_Click()
+{
+    libErrorHandler::Trap("frmAbout.frm", "cmdErrorLog_Click()", [&] {
+        const QString errorLog = appSetup::ErrorLogPath();
+        // A viewer given a file that isn't there shows nothing at all: say so instead.
+        if (!libFiles::FileExists(errorLog)) {
+            libForms::MsgBox({QStringLiteral("No error has been logged yet (") + errorLog + QStringLiteral(")."),
+                              QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Information});
+            return;
+        }
+        if (!Shell32::StartDetached(DesktopOpener, {errorLog}))
+            libForms::MsgBox({QStringLiteral("The error log could not be opened: ") + DesktopOpener
+                                  + QStringLiteral(" could not be started."),
+                              QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+    });
+}
+
+void frmAbout::cmdThankYou_Click()
+{
+    libForms::MsgBox({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
+                                     "whose zip program does all of the compression."),
+                      QStringLiteral("Thank You")});
+}
+
+void frmAbout::lblWebsite_Click()
+{
+    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()", [] { openAddress(HomepageAddress()); });
+}
+
+void frmAbout::cmdTechSupport_Click()
+{
+    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()", [] { openAddress(SourceArchiveAddress()); });
+}
+
+void frmAbout::lblMailTo_Click()
+{
+    libErrorHandler::Trap("frmAbout.frm", "lblMailTo_Click()",
+                          [] { openAddress(QStringLiteral("mailto:") + MailAddress()); });
 }

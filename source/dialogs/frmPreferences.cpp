@@ -1,7 +1,122 @@
 #include "dialogs/frmPreferences.h"
 
+#include "agent/appSetup.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libForms.h"
+
+#include <QComboBox>
+#include <algorithm>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int MinBackupCopies = 1;
+constexpr int MaxBackupCopiesLimit = 99;
+constexpr int YesItem = 0;
+constexpr int NoItem = 1;
+
+void verificationError(const QString& text)
+{
+    libForms::MsgBox({text, QStringLiteral("Verification Error")});
+}
+
+}  // namespace
+
 frmPreferences::frmPreferences(QWidget* parent)
     : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmPreferences"));
+    setWindowTitle(QStringLiteral("Arkwell Preferences"));
+    setFixedSize(libForms::Twips(0, 0, 5505, 2565).size());
+    createControls();
+    libForms::RegisterForm(this);
+    Form_Load();
+}
+
+void frmPreferences::createControls()
+{
+    cmbMaxBackupCopies = new QComboBox(this);
+    cmbMaxBackupCopies->setObjectName(QStringLiteral("cmbMaxBackupCopies"));
+    cmbMaxBackupCopies->setGeometry(libForms::Twips(60, 240, 735, 315));
+    cmbStopOnError = new QComboBox(this);
+    cmbStopOnError->setObjectName(QStringLiteral("cmbStopOnError"));
+    cmbStopOnError->setGeometry(libForms::Twips(60, 900, 735, 315));
+
+    const std::array<QString, 2> captions = {
+        QStringLiteral("Maximum number of Backup Copies in drop-down box at Job Definition Wizard?"),
+        QStringLiteral("Stop Auto Backups and popup message box if error encountered during backup?"),
+    };
+    for (std::size_t i = 0; i < lblItem.size(); ++i) {
+        lblItem[i] = new QLabel(captions[i], this);
+        lblItem[i]->setObjectName(QStringLiteral("lblItem"));
+        lblItem[i]->setProperty("Index", int(i));
+        lblItem[i]->setWordWrap(true);
+        lblItem[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        lblItem[i]->setGeometry(libForms::Twips(900, i == 0 ? 240 : 900, 4515, 435));
+    }
+    lblItem[0]->setBuddy(cmbMaxBackupCopies);
+    lblItem[1]->setBuddy(cmbStopOnError);
+
+    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
+    cmdOk->setObjectName(QStringLiteral("cmdOk"));
+    cmdOk->setGeometry(libForms::Twips(1545, 1980, 1095, 375));
+    cmdOk->setAutoDefault(false);
+    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel->setAutoDefault(false);
+    connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
+}
+
+void frmPreferences::Form_Load()
+{
+    libErrorHandler::Trap("frmPreferences", "Form_Load()", [&] {
+        for (int copies = MinBackupCopies; copies <= MaxBackupCopiesLimit; ++copies)
+            cmbMaxBackupCopies->addItem(QString::number(copies));
+        cmbStopOnError->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
+        cmbStopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
+        // A preferences file edited by hand may hold a count the box lacks: show the nearest
+        // one rather than fail.
+        const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
+        cmbMaxBackupCopies->setCurrentIndex(copies - 1);
+    });
+}
+
+void frmPreferences::cmdOk_Click()
+{
+    libErrorHandler::Trap("frmPreferences", "cmdOK_Click()", [&] {
+        if (cmbMaxBackupCopies->currentIndex() < 0) {
+            verificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
+                                             "for the 'Maximum Number of Backup Copies' \r\n"
+                                             "drop-down box."));
+            return;
+        }
+        if (cmbStopOnError->currentIndex() < 0) {
+            verificationError(QStringLiteral("You must select either Yes or No from \r\n"
+                                             "the 'Stop on Error' drop-down box. "));
+            return;
+        }
+        appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
+        appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
+        appSetup::SavePreferences();
+        unload();
+    });
+}
+
+void frmPreferences::cmdCancel_Click()
+{
+    unload();
+}
+
+void frmPreferences::reject()
+{
+    cmdCancel_Click();
+}
+
+void frmPreferences::unload()
+{
+    hide();
+    deleteLater();
 }

@@ -1,9 +1,34 @@
 #pragma once
+// The preferences dialog: the two program-wide preferences, saved at once on Ok. A caller
+// shows it non-modally (`(new frmPreferences(parent))->show()`); it deletes itself when it
+// closes, and registers as "frmPreferences" so a caller can tell that it is already open.
 
 #include <QDialog>
+#include <array>
+
+class QComboBox;
+class QLabel;
+class QPushButton;
 
 class frmPreferences : public QDialog {
     Q_OBJECT
 public:
     explicit frmPreferences(QWidget* parent = nullptr);
+
+    QComboBox* cmbMaxBackupCopies = nullptr;
+    QComboBox* cmbStopOnError = nullptr;
+    std::array<QLabel*, 2> lblItem{};
+    QPushButton* cmdOk = nullptr;
+    QPushButton* cmdCancel = nullptr;
+
+public slots:
+    void cmdOk_Click();
+    void cmdCancel_Click();
+    // Closing the window or Esc is a Cancel.
+    void reject() override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void unload();
 };
