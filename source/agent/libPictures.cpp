@@ -2,6 +2,12 @@
 
 #include <QPainter>
 
+// The resources live in a static library: naming their initialiser here links them in.
+static void initProgramResources()
+{
+    Q_INIT_RESOURCE(arkwell);
+}
+
 namespace libPictures {
 namespace {
 
@@ -25,23 +31,6 @@ private:
     QPixmap m_pixmap;
     QPainter m_painter;
 };
-
-// An archive box with a tape across it: Arkwell's own picture.
-QPixmap paintedAppIcon(int size)
-{
-    Canvas canvas(size);
-    QPainter& p = canvas.painter();
-    const qreal u = size / 16.0;
-    p.setPen(QPen(QColor(0x3b, 0x2a, 0x12), u * 0.8));
-    p.setBrush(QColor(0xc8, 0x8a, 0x3a));
-    p.drawRoundedRect(QRectF(1.5 * u, 5 * u, 13 * u, 9.5 * u), u, u);
-    p.setBrush(QColor(0xe0, 0xa8, 0x55));
-    p.drawRoundedRect(QRectF(1 * u, 2 * u, 14 * u, 3.5 * u), u, u);
-    p.setPen(Qt::NoPen);
-    p.setBrush(QColor(0x2f, 0x6f, 0xb5));
-    p.drawRect(QRectF(6.5 * u, 2 * u, 3 * u, 12.5 * u));
-    return canvas.finish();
-}
 
 QPixmap compressedPicture()
 {
@@ -77,13 +66,11 @@ QPixmap copyPicture()
 QIcon AppIcon()
 {
     static const QIcon icon = [] {
-        QIcon resource(QStringLiteral(":/icons/arkwell.svg"));
-        if (!resource.pixmap(32, 32).isNull())
-            return resource;
-        QIcon painted;
-        for (int size : {16, 22, 32, 48, 64, 128})
-            painted.addPixmap(paintedAppIcon(size));
-        return painted;
+        initProgramResources();
+        QIcon sizes;
+        for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+            sizes.addFile(QStringLiteral(":/icons/arkwell-%1.png").arg(size), QSize(size, size));
+        return sizes;
     }();
     return icon;
 }

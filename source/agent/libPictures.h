@@ -1,6 +1,6 @@
 #pragma once
 // The program's pictures: the application icon, the job list's two row images and the
-// activity lamps, drawn here so that they need no image plugin.
+// activity lamps, all without any image plugin.
 
 #include <QColor>
 #include <QIcon>
@@ -8,8 +8,8 @@
 
 namespace libPictures {
 
-// The application icon of the tray and the windows: the resource picture when it can be
-// drawn, otherwise one painted here.
+// The application icon of the tray and the windows: the program's icon at its drawn sizes
+// (16 to 256 pixels), from the resources.
 QIcon AppIcon();
 // Row image 1 (a compressed job: a zipped parcel) or 2 (a plain copy: two sheets).
 QIcon JobIcon(bool bCompressed);

@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "agent/appSetup.h"
-#include "dialogs/libIcons.h"
+#include "agent/libPictures.h"
 #include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libErrorHandler.h"
@@ -75,7 +75,7 @@ QString frmAbout::MailAddress()
 void frmAbout::createControls()
 {
     imgIcon = makeControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
-    imgIcon->setPixmap(libIcons::ProgramIcon().pixmap(imgIcon->size()));
+    imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
     lblTitle = makeControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
     lblTitle->setText(QStringLiteral("Arkwell <Ver> (Bld <Bld>)"));
     QFont titleFont = lblTitle->font();

@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "agent/appSetup.h"
-#include "dialogs/libIcons.h"
+#include "agent/libPictures.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -64,7 +64,7 @@ TEST_F(AboutTest, ShowsVersionFolderAndComputer)
     EXPECT_TRUE(text(about, "lblMailTo").contains("mailto: " + frmAbout::MailAddress()));
     EXPECT_EQ(about->findChildren<QFrame*>("linSeparator").size(), 2);
     EXPECT_FALSE(control<QLabel>(about, "imgIcon")->pixmap().isNull());
-    EXPECT_EQ(libIcons::ProgramIcon().availableSizes().size(), 8);
+    EXPECT_EQ(libPictures::AppIcon().availableSizes().size(), 8);
     EXPECT_EQ(control<QPushButton>(about, "cmdClose")->text(), "OK");
     EXPECT_EQ(control<QPushButton>(about, "cmdErrorLog")->text(), "Error &Log");
     EXPECT_EQ(control<QPushButton>(about, "cmdErrorLog")->toolTip(), "Display Error Log File");
