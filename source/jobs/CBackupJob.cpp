@@ -1,6 +1,11 @@
 #include "jobs/CBackupJob.h"
 
 #include "jobs/BackupHost.h"
+#include "jobs/ZipCommand.h"
+#include "agent/appSetup.h"
+#include "lib/Shell32.h"
+#include "lib/libForms.h"
+#include "lib/libLog.h"
 
 #include "lib/Clock.h"
 #include "lib/libDates.h"
@@ -8,7 +13,14 @@
 #include "lib/libFiles.h"
 #include "lib/libStrings.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+#include <cerrno>
+#include <cstdio>
+#include <sys/stat.h>
 
 using libErrorHandler::Raise;
 
@@ -232,10 +244,276 @@ QStringList CBackupJob::GetFileList(const QString& sFilesToZip)
     });
 }
 
+namespace {
+
+const QString ZippingUpPrefix = QStringLiteral("Zipping Up   ");
+const QString BackingUpPrefix = QStringLiteral("Backing Up   ");
+
+// A foreseen end of a run, already logged or shown: the run fails and the program goes on.
+struct RunFailed {};
+
+[[noreturn]] void failRun(const QString& logLine)
+{
+    libLog::LogEvent(logLine);
+    throw RunFailed{};
+}
+
+void showLight(BackupHost& frm, bool busy)
+{
+    frm.setLightVisible(0, !busy);
+    frm.setLightVisible(1, busy);
+    frm.setLightVisible(2, busy);
+    frm.setLightVisible(3, !busy);
+    frm.repaintNow();
+    for (int round = 0; round < 20; ++round)
+        QCoreApplication::processEvents();
+}
+
+// The entry as the status text shows it: at most 40 characters, its middle cut out.
+QString shownEntry(const QString& entry)
+{
+    return entry.size() < 40 ? entry : entry.left(3) + QStringLiteral("...") + entry.right(34);
+}
+
+void showEntryStatus(BackupHost& frm, const QString& prefix, const QString& entry)
+{
+    showLight(frm, false);
+    showLight(frm, true);
+    frm.setMessageText(prefix + shownEntry(entry));
+    libLog::LogEvent(prefix + entry);
+}
+
+// Fails the run when the entry's file, or a wildcard entry's folder, is not there.
+void checkEntryExists(const QString& entry)
+{
+    if (entry.contains(QLatin1Char('*'))) {
+        if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry)))
+            failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
+                    + entry + QStringLiteral("'."));
+    } else if (!libFiles::FileExists(entry)) {
+        failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
+                + QStringLiteral("'."));
+    }
+}
+
+void renameChecked(const QString& from, const QString& to)
+{
+    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+        libErrorHandler::RaiseErrno(errno, from);
+}
+
+QString copyName(const QString& archiveBase, int k)
+{
+    return archiveBase + QLatin1Char('_') + QString::number(k) + QStringLiteral(".zip");
+}
+
+void showArchiveLockedBox(const QString& archiveBase)
+{
+    libForms::Message box;
+    box.title = QStringLiteral("Fatal Error");
+    box.icon = libForms::Icon::Exclamation;
+    box.text = QStringLiteral("Fatal Error intercepted by Arkwell when renaming ") + CRLF
+               + QStringLiteral(" your previous zip file '") + archiveBase + QStringLiteral(".zip.") + CRLF + CRLF
+               + QStringLiteral("This is due most likely to the zip file being locked ") + CRLF
+               + QStringLiteral("because you were just viewing the zip file.  ") + CRLF + CRLF
+               + QStringLiteral("The fix is to close all open zip files you are ") + CRLF
+               + QStringLiteral("viewing.") + CRLF;
+    libForms::MsgBox(box);
+}
+
+// Shifts the previous archives one place down (copy 1 the newest) and moves the current
+// archive into the first place, keeping `numberCopies` of them. The current archive that
+// can't be moved is told in a box and fails the run.
+void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
+{
+    const QString current = archiveBase + QStringLiteral(".zip");
+    for (int k = appSetup::MaxBackupCopies; k >= 1; --k) {
+        libFiles::uKillChecked(copyName(archiveBase, k));
+        if (numberCopies == 0 || k > numberCopies)
+            continue;
+        const QString previous = k == 1 ? current : copyName(archiveBase, k - 1);
+        if (!libFiles::FileExists(previous))
+            continue;
+        if (k > 1) {
+            renameChecked(previous, copyName(archiveBase, k));
+        } else if (std::rename(QFile::encodeName(current).constData(), QFile::encodeName(copyName(archiveBase, 1)).constData()) != 0) {
+            showArchiveLockedBox(archiveBase);
+            throw RunFailed{};
+        }
+    }
+}
+
+}  // namespace
+
 bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
 {
-    // First landing: the run itself follows.
-    frm.setMessageText(QString());
-    m_failure = true;
-    return m_failure;
+    return libErrorHandler::Trap("CBackupJob.cls", "ExecuteBackupNow()", [&] {
+        frm.setBusyPointer(true);
+        frm.setMessageText(QStringLiteral("Initializing..."));
+        showLight(frm, true);
+        m_failure = false;
+        const QStringList entries = GetFileList(m_filesToZip);
+        try {
+            if (entries.isEmpty())
+                failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
+            if (m_compress)
+                zipEntries(frm, entries);
+            else
+                copyEntries(frm, entries);
+        } catch (const RunFailed&) {
+            m_failure = true;
+        }
+        frm.setMessageText(QString());
+        showLight(frm, false);
+        frm.setBusyPointer(false);
+        return m_failure;
+    });
+}
+
+// The run goes on only while the operating system grants what it asks; a refusal (a
+// missing or read-only target, a full disk, an unreadable file) is logged with the file
+// and the reason and fails the run.
+template <typename Step>
+void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
+{
+    try {
+        step();
+    } catch (const libErrorHandler::AppError& error) {
+        failRun(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+                + entry + QStringLiteral("'."));
+    }
+}
+
+void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
+{
+    const QString archiveBase = m_targetDirectory + libStrings::CleanedName(m_jobName);
+    const QString archive = archiveBase + QStringLiteral(".zip");
+    // The new archive grows under a name of its own until it is complete, so a failing run
+    // never leaves the user without the archive of the run before.
+    const QString building = m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName)
+                             + QStringLiteral(".arkwell-new.zip");
+    refusalFailsRun(archive, [&] {
+        rotatePreviousCopies(archiveBase, m_numberCopies);
+        libFiles::uKillChecked(building);
+    });
+
+    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt};
+    if (m_incremental) {
+        const QString copy1 = copyName(archiveBase, 1);
+        const QDate since = libFiles::FileExists(copy1) ? QFileInfo(copy1).lastModified().date() : m_dateLastRun.date();
+        if (since.isValid())
+            options.changedSince = since;
+    }
+
+    bool complete = false;
+    try {
+        for (const QString& entry : entries) {
+            showEntryStatus(frm, ZippingUpPrefix, entry);
+            checkEntryExists(entry);
+            zipEntry(options, building, entry);
+        }
+        complete = true;
+    } catch (const RunFailed&) {
+    }
+    refusalFailsRun(archive, [&] { putArchiveInPlace(building, archive, complete); });
+    if (!complete)
+        throw RunFailed{};
+}
+
+void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry) const
+{
+    const Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, entry);
+    libLog::LogEvent(ZipCommand::CommandLineText(run));
+    const qint32 exitCode = Shell32::ShellAndClose(run, 0);
+    if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
+        libLog::LogEvent(*message);
+        if (exitCode < 0)
+            libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program
+                             + QStringLiteral("' could not be started."));
+        throw RunFailed{};
+    }
+}
+
+// A complete new archive replaces the current one. An incomplete one does too when the
+// current archive has already become previous copy 1; with no previous copies kept, the
+// current archive is the user's only backup and stays.
+void CBackupJob::putArchiveInPlace(const QString& building, const QString& archive, bool complete) const
+{
+    if (!complete && m_numberCopies == 0) {
+        libFiles::uKillChecked(building);
+        if (libFiles::FileExists(archive))
+            libLog::LogEvent(QStringLiteral("The previous archive '") + archive
+                             + QStringLiteral("' is kept as it was: the new one was not completed."));
+        return;
+    }
+    libFiles::uKillChecked(archive);
+    if (libFiles::FileExists(building))
+        renameChecked(building, archive);
+}
+
+void CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries) const
+{
+    for (const QString& entry : entries) {
+        showEntryStatus(frm, BackingUpPrefix, entry);
+        checkEntryExists(entry);
+        if (ZipCommand::IsWholeFolder(entry))
+            refusalFailsRun(entry, [&] { copyWholeFolder(entry); });
+        else if (ZipCommand::IsWildcardGroup(entry))
+            libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
+        else
+            refusalFailsRun(entry, [&] {
+                libFiles::CopyFileWhole(entry, m_targetDirectory + QFileInfo(entry).fileName());
+            });
+    }
+}
+
+// Copies the folder into a new folder beside its old backup folder and only then swaps the
+// two, so a failing copy leaves the previous backup as it was.
+void CBackupJob::copyWholeFolder(const QString& entry) const
+{
+    const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
+    const QString name = QFileInfo(source).fileName();
+    const QString target = QDir::cleanPath(m_targetDirectory);
+    const QString backupFolder = target + QLatin1Char('/') + name;
+    if (name.isEmpty())
+        failRun(QStringLiteral("Arkwell Error, the root folder can't be backed up without compression: '") + entry
+                + QStringLiteral("'."));
+    const QString sourceReal = QFileInfo(source).canonicalFilePath();
+    const QString targetReal = QFileInfo(target).canonicalFilePath();
+    const QString backupReal = targetReal + QLatin1Char('/') + name;
+    if (targetReal == sourceReal || backupReal == sourceReal || sourceReal.startsWith(backupReal + QLatin1Char('/')))
+        failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
+                + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
+
+    QTemporaryDir staging(target + QStringLiteral("/.") + name + QStringLiteral(".arkwell-XXXXXX"));
+    staging.setAutoRemove(false);
+    if (!staging.isValid())
+        libErrorHandler::RaiseErrno(errno, target);
+    const QString fresh = staging.path() + QLatin1Char('/') + name;
+    try {
+        libFiles::uMkDirChecked(fresh);
+        libFiles::uCopyDirChecked(source, staging.path(), m_subdirectories);
+        struct stat existing {};
+        const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
+        const QString previous = staging.path() + QStringLiteral("/.previous");
+        if (hadBackup)
+            renameChecked(backupFolder, previous);
+        try {
+            renameChecked(fresh, backupFolder);
+        } catch (const libErrorHandler::AppError&) {
+            if (hadBackup)
+                std::rename(QFile::encodeName(previous).constData(), QFile::encodeName(backupFolder).constData());
+            throw;
+        }
+    } catch (const libErrorHandler::AppError&) {
+        try {
+            libFiles::uRmDirChecked(staging.path());
+        } catch (const libErrorHandler::AppError&) {
+            // the refusal that matters is the one being reported
+        }
+        libLog::LogEvent(QStringLiteral("The previous backup folder '") + backupFolder
+                         + QStringLiteral("' is kept as it was: the new copy was not completed."));
+        throw;
+    }
+    libFiles::uRmDirChecked(staging.path());  // the old backup folder, moved aside
 }

@@ -8,6 +8,9 @@
 #include <optional>
 
 class BackupHost;
+namespace ZipCommand {
+struct ZipOptions;
+}
 
 class CBackupJob {
 public:
@@ -98,6 +101,14 @@ public:
 
 private:
     void readJobFile(const QString& sFileName);
+
+    template <typename Step>
+    static void refusalFailsRun(const QString& entry, Step&& step);
+    void zipEntries(BackupHost& frm, const QStringList& entries);
+    void zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry) const;
+    void putArchiveInPlace(const QString& building, const QString& archive, bool complete) const;
+    void copyEntries(BackupHost& frm, const QStringList& entries) const;
+    void copyWholeFolder(const QString& entry) const;
 
     QString m_jobName;
     QDateTime m_dateLastRun;

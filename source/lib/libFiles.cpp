@@ -12,6 +12,8 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <fcntl.h>
+#include <set>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +49,176 @@ QStringList matchingFiles(const QString& sPath)
     for (const QString& entry : folder.entryList({name}, AnyFile))
         paths << folder.filePath(entry);
     return paths;
+}
+
+QByteArray native(const QString& path)
+{
+    return QFile::encodeName(path);
+}
+
+struct stat lstatChecked(const QString& path)
+{
+    struct stat info {};
+    if (::lstat(native(path).constData(), &info) != 0)
+        libErrorHandler::RaiseErrno(errno, path);
+    return info;
+}
+
+void unlinkChecked(const QString& path)
+{
+    if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
+        libErrorHandler::RaiseErrno(errno, path);
+}
+
+// Closes a descriptor when it goes out of scope.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return m_fd; }
+    // Closes now, so that a late write error (a full disk on a network folder) is seen.
+    void closeChecked(const QString& path)
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        if (::close(fd) != 0)
+            libErrorHandler::RaiseErrno(errno, path);
+    }
+
+private:
+    int m_fd;
+};
+
+void copyBytes(int from, int to, const QString& source, const QString& target)
+{
+    for (;;) {
+        const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (copied == 0)
+            return;
+        if (copied > 0)
+            continue;
+        if (errno != EXDEV && errno != ENOSYS && errno != EINVAL && errno != EOPNOTSUPP)
+            libErrorHandler::RaiseErrno(errno, target);
+        break;  // this file system pair can't: copy through a buffer
+    }
+    QByteArray buffer(1 << 17, Qt::Uninitialized);
+    for (;;) {
+        const ssize_t got = ::read(from, buffer.data(), buffer.size());
+        if (got < 0)
+            libErrorHandler::RaiseErrno(errno, source);
+        if (got == 0)
+            return;
+        for (ssize_t done = 0; done < got;) {
+            const ssize_t written = ::write(to, buffer.constData() + done, got - done);
+            if (written < 0)
+                libErrorHandler::RaiseErrno(errno, target);
+            done += written;
+        }
+    }
+}
+
+void setTimes(const QString& path, const struct stat& from, int flags = 0)
+{
+    const struct timespec times[2] = {from.st_atim, from.st_mtim};
+    if (::utimensat(AT_FDCWD, native(path).constData(), times, flags) != 0)
+        libErrorHandler::RaiseErrno(errno, path);
+}
+
+// Copies a regular file's bytes, permissions and times to `target`, which must not exist.
+void copyNewFile(const QString& source, const QString& target)
+{
+    FileDescriptor from(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    if (from.get() < 0)
+        libErrorHandler::RaiseErrno(errno, source);
+    struct stat info {};
+    if (::fstat(from.get(), &info) != 0)
+        libErrorHandler::RaiseErrno(errno, source);
+    FileDescriptor to(::open(native(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (to.get() < 0)
+        libErrorHandler::RaiseErrno(errno, target);
+    copyBytes(from.get(), to.get(), source, target);
+    const struct timespec times[2] = {info.st_atim, info.st_mtim};
+    if (::fchmod(to.get(), info.st_mode & 07777) != 0 || ::futimens(to.get(), times) != 0)
+        libErrorHandler::RaiseErrno(errno, target);
+    to.closeChecked(target);
+}
+
+void copySymLink(const QString& source, const QString& target)
+{
+    QByteArray link(4096, Qt::Uninitialized);
+    const ssize_t length = ::readlink(native(source).constData(), link.data(), link.size());
+    if (length < 0)
+        libErrorHandler::RaiseErrno(errno, source);
+    link.truncate(length);
+    unlinkChecked(target);
+    if (::symlink(link.constData(), native(target).constData()) != 0)
+        libErrorHandler::RaiseErrno(errno, target);
+    setTimes(target, lstatChecked(source), AT_SYMLINK_NOFOLLOW);
+}
+
+// Replaces whatever file or link is at `target` by a copy of `source`.
+void copyEntry(const QString& source, const QString& target, const struct stat& info)
+{
+    if (S_ISLNK(info.st_mode)) {
+        copySymLink(source, target);
+    } else if (S_ISREG(info.st_mode)) {
+        unlinkChecked(target);
+        copyNewFile(source, target);
+    }
+    // Pipes, sockets and devices hold no data to back up.
+}
+
+using FolderIds = std::set<std::pair<dev_t, ino_t>>;
+
+// The folder itself and every folder above it: a source folder among them would hold the copy.
+FolderIds folderAndParents(QString path)
+{
+    FolderIds ids;
+    for (;;) {
+        struct stat info {};
+        if (::stat(native(path).constData(), &info) == 0)
+            ids.insert({info.st_dev, info.st_ino});
+        if (path == QLatin1String("/") || path.isEmpty())
+            return ids;
+        path = QFileInfo(path).absolutePath();
+    }
+}
+
+constexpr QDir::Filters EveryEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+
+// Copies the content of `source` into the existing folder `target`, with its subfolders
+// when `withSubfolders`; folders in `leaveOut` are not copied.
+void copyFolderContent(const QString& source, const QString& target, bool withSubfolders, const FolderIds& leaveOut)
+{
+    const QStringList names = QDir(source).entryList(EveryEntry, QDir::Name);
+    for (const QString& name : names) {
+        const QString from = source + QLatin1Char('/') + name;
+        const QString to = target + QLatin1Char('/') + name;
+        const struct stat info = lstatChecked(from);
+        if (!S_ISDIR(info.st_mode)) {
+            copyEntry(from, to, info);
+        } else if (withSubfolders && !leaveOut.count({info.st_dev, info.st_ino})) {
+            if (::mkdir(native(to).constData(), 0700) != 0 && errno != EEXIST)
+                libErrorHandler::RaiseErrno(errno, to);
+            copyFolderContent(from, to, true, leaveOut);
+            if (::chmod(native(to).constData(), info.st_mode & 07777) != 0)
+                libErrorHandler::RaiseErrno(errno, to);
+            setTimes(to, info);
+        }
+    }
+}
+
+QString withoutTrailingSlash(QString path)
+{
+    if (path.size() > 1)
+        FormatPath(path, false);
+    return path;
 }
 
 }  // namespace
@@ -137,6 +309,109 @@ void WriteFileWhole(const QString& path, const QByteArray& contents)
     if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
         libErrorHandler::RaiseErrno(errno, path);
     temp.setAutoRemove(false);  // it now is the file at `path`
+}
+
+void CopyFileWhole(const QString& source, const QString& target)
+{
+    const QFileInfo targetInfo(target);
+    QTemporaryFile temp(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    if (!temp.open())
+        libErrorHandler::RaiseFileError(temp);
+    temp.close();
+    const QString tempName = temp.fileName();
+    unlinkChecked(tempName);  // its name was wanted, not the file
+    try {
+        copyNewFile(source, tempName);
+        if (std::rename(native(tempName).constData(), native(target).constData()) != 0)
+            libErrorHandler::RaiseErrno(errno, target);
+    } catch (...) {
+        ::unlink(native(tempName).constData());
+        throw;
+    }
+    temp.setAutoRemove(false);
+}
+
+void uRmDirChecked(const QString& sPath)
+{
+    const QString path = QDir::cleanPath(sPath);
+    if (path.isEmpty() || path == QLatin1String("/") || path == QLatin1String("."))
+        return;
+    struct stat info {};
+    if (::lstat(native(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
+        return;
+    if ((info.st_mode & S_IRWXU) != S_IRWXU && ::chmod(native(path).constData(), (info.st_mode & 07777) | S_IRWXU) != 0)
+        libErrorHandler::RaiseErrno(errno, path);
+    for (const QString& name : QDir(path).entryList(EveryEntry)) {
+        const QString entry = path + QLatin1Char('/') + name;
+        if (S_ISDIR(lstatChecked(entry).st_mode))
+            uRmDirChecked(entry);
+        else
+            unlinkChecked(entry);
+    }
+    if (::rmdir(native(path).constData()) != 0)
+        libErrorHandler::RaiseErrno(errno, path);
+}
+
+qint16 uRmDir(const QString& sPath)
+{
+    return libErrorHandler::Trap("libFiles.bas", "uRmDir()", [&] {
+        uRmDirChecked(sPath);
+        return qint16(0);
+    });
+}
+
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination)
+{
+    const QString source = withoutTrailingSlash(sSource);
+    const QString target = withoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
+    const struct stat info = lstatChecked(source);
+    if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
+        libErrorHandler::RaiseErrno(errno, target);
+    copyFolderContent(source, target, true, folderAndParents(target));
+    if (::chmod(native(target).constData(), info.st_mode & 07777) != 0)
+        libErrorHandler::RaiseErrno(errno, target);
+    setTimes(target, info);
+}
+
+qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
+{
+    return libErrorHandler::Trap("libFiles.bas", "uCopyDirAll()", [&] {
+        uCopyDirAllChecked(sSource, sDestination);
+        return qint16(0);
+    });
+}
+
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget)
+{
+    const QString target = withoutTrailingSlash(sTarget);
+    if (!FolderExists(target))
+        libErrorHandler::RaiseErrno(ENOENT, target);
+    copyFolderContent(withoutTrailingSlash(sSource), target, false, {});
+}
+
+qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
+{
+    return libErrorHandler::Trap("libFiles.bas", "uCopyDirOne()", [&] {
+        uCopyDirOneChecked(sSource, sTarget);
+        return qint16(0);
+    });
+}
+
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs)
+{
+    if (bSubdirs)
+        uCopyDirAllChecked(sSource, sDestination);
+    else
+        uCopyDirOneChecked(sSource, withoutTrailingSlash(sDestination) + QLatin1Char('/')
+                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName());
+}
+
+qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs)
+{
+    return libErrorHandler::Trap("libFiles.bas", "uCopyDir()", [&] {
+        uCopyDirChecked(sSource, sDestination, bSubdirs);
+        return qint16(0);
+    });
 }
 
 void AppendToFile(const QString& path, const QByteArray& bytes)

@@ -36,6 +36,35 @@ bool FolderExists(const QString& sPath);
 // was. The file is readable and writable by its owner only. Throws AppError on failure.
 void WriteFileWhole(const QString& path, const QByteArray& contents);
 
+// Copies the file `source` to `target` whole or not at all (a hidden temporary file beside
+// the target, renamed over it), with the source's permissions and times. Throws AppError.
+void CopyFileWhole(const QString& source, const QString& target);
+
+// Removes the folder with everything in it. Symbolic links inside are removed, never
+// followed; read-only subfolders are removed too. The root folder, the empty path and a
+// missing folder are left alone. Returns 0.
+qint16 uRmDir(const QString& sPath);
+void uRmDirChecked(const QString& sPath);
+
+// Copies the folder `sSource` into the folder `sDestination`: afterwards the folder named
+// like the source inside the destination holds every file of the source (hidden ones too)
+// and, with `bSubdirs`, all its subfolders. Returns 0.
+qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs);
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs);
+
+// Copies the folder `sSource` with its whole tree into `sDestination`, creating the folder
+// named like the source there or merging into it, replacing files of the same name. File
+// and folder times and permissions are copied, symbolic links are copied as links. A
+// subfolder of the source that holds the destination is left out, so a destination inside
+// the source never copies into itself. Returns 0.
+qint16 uCopyDirAll(const QString& sSource, const QString& sDestination);
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination);
+
+// Copies every file directly in `sSource` (hidden ones too, no subfolders) into the folder
+// `sTarget`, which must exist, replacing files of the same name. Returns 0.
+qint16 uCopyDirOne(const QString& sSource, const QString& sTarget);
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget);
+
 // Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
 void AppendToFile(const QString& path, const QByteArray& bytes);
 

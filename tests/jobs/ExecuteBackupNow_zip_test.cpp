@@ -1,0 +1,314 @@
+// Compressed backup runs against the real zip.
+#include "BackupRunFixture.h"
+
+#include "lib/libErrorHandler.h"
+#include "lib/libForms.h"
+
+#include <QDirIterator>
+#include <QTimer>
+#include <unistd.h>
+
+namespace {
+
+void setModified(const QString& file, const QDateTime& when)
+{
+    QFile f(file);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+}
+
+}  // namespace
+
+TEST(GetFileList, KeepsEveryClosedNonBlankPieceUntrimmed)
+{
+    EXPECT_EQ(CBackupJob::GetFileList(QStringLiteral("A\r\n\r\n  \r\nB\r\nC")), (QStringList{"A", "B"}));
+    EXPECT_EQ(CBackupJob::GetFileList(QStringLiteral(" /x \r\n")), QStringList{" /x "});
+    EXPECT_TRUE(CBackupJob::GetFileList(QString()).isEmpty());
+}
+
+TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
+{
+    writeFile("src/top.txt", "top");
+    writeFile("src/.hidden", "dot");
+    writeFile("src/Makefile", "no extension");
+    writeFile("src/notes.md", "md");
+    writeFile("src/sub/deep.txt", "deep");
+    writeFile("src/sub/.deeper/x.txt", "x");
+    const QString odd = writeFile("odd/-lead \"q\" $HOME ünï", "odd");
+    const QStringList oddEntry{odd};
+    {
+        CBackupJob single = job(oddEntry);
+        single.setSubdirectories(true);  // a single file never recurses
+        EXPECT_FALSE(run(single));
+        EXPECT_EQ(namesBelow(archive()), QStringList{"odd/-lead \"q\" $HOME ünï"});
+        EXPECT_EQ(member(archive(), "odd/-lead \"q\" $HOME ünï"), "odd");
+        EXPECT_EQ(unzip({"-t", archive()}), 0);
+    }
+    {
+        CBackupJob whole = job({path("src/*.*")});
+        whole.setSubdirectories(true);
+        EXPECT_FALSE(run(whole));
+        EXPECT_EQ(namesBelow(archive()).filter(QRegularExpression("[^/]$")),
+                  (QStringList{"src/.hidden", "src/Makefile", "src/notes.md", "src/sub/.deeper/x.txt", "src/sub/deep.txt",
+                               "src/top.txt"}));
+    }
+    {
+        CBackupJob flat = job({path("src/*.*")});
+        EXPECT_FALSE(run(flat));
+        EXPECT_EQ(namesBelow(archive()), (QStringList{"src/.hidden", "src/Makefile", "src/notes.md", "src/top.txt"}));
+    }
+    {
+        CBackupJob group = job({path("src/*.txt")});
+        group.setSubdirectories(true);
+        EXPECT_FALSE(run(group));
+        EXPECT_EQ(namesBelow(archive()), (QStringList{"src/sub/.deeper/x.txt", "src/sub/deep.txt", "src/top.txt"}));
+    }
+    {
+        CBackupJob group = job({path("src/*.txt"), path("odd/*.*")});
+        EXPECT_FALSE(run(group));
+        EXPECT_EQ(namesBelow(archive()), (QStringList{"odd/-lead \"q\" $HOME ünï", "src/top.txt"}));
+        EXPECT_EQ(unzip({"-t", archive()}), 0);
+    }
+    const QStringList log = transactionLog();
+    EXPECT_TRUE(log.contains("Zipping Up   " + path("src/*.txt")));
+    EXPECT_TRUE(log.filter(QRegularExpression("^Running .*/zip -v -r -n .zip .*MyJob.arkwell-new.zip .*/src -i \\*\\.txt$"))
+                    .size() == 1);
+    EXPECT_TRUE(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
+                    == QStringList{"MyJob.zip"});  // no building archive left behind
+}
+
+TEST_F(BackupRunTest, StatusTextShortensLongEntriesAndEndsEmpty)
+{
+    const QString dir = QDir(path("s")).absolutePath();
+    const QString name39 = QString(39 - dir.size() - 1, QLatin1Char('a'));
+    const QString file39 = writeFile("s/" + name39, "1");
+    const QString file40 = writeFile("s/" + name39 + "b", "2");
+    ASSERT_EQ(file39.size(), 39);
+    CBackupJob both = job({file39, file40});
+    RecordingHost host;
+    EXPECT_FALSE(both.ExecuteBackupNow(host));
+    EXPECT_EQ(host.texts.front(), "Initializing...");
+    EXPECT_TRUE(std::find(host.texts.begin(), host.texts.end(), "Zipping Up   " + file39) != host.texts.end());
+    EXPECT_TRUE(std::find(host.texts.begin(), host.texts.end(), "Zipping Up   " + file40.left(3) + "..." + file40.right(34))
+                != host.texts.end());
+    EXPECT_EQ(host.texts.back(), "");
+    EXPECT_TRUE(host.idle());
+    EXPECT_TRUE(transactionLog().contains("Zipping Up   " + file40));  // the log has it whole
+}
+
+TEST_F(BackupRunTest, PasswordOpensTheArchiveExactlyAsTypedAndIsNeverShown)
+{
+    writeFile("src/secret.txt", "secret");
+    for (const QString& password : {QStringLiteral("two words"), QStringLiteral("ab\"cd"), QStringLiteral("$HOME$1"),
+                                    QStringLiteral("pässwörd ñ"), QStringLiteral("back\\slash"),
+                                    QStringLiteral("a -P b")}) {
+        SCOPED_TRACE(password.toStdString());
+        CBackupJob secret = job({path("src/*.*")});
+        secret.setPassword(password);
+        EXPECT_FALSE(run(secret));
+        EXPECT_EQ(unzip({"-t", "-P", password, archive()}), 0);
+        EXPECT_NE(unzip({"-t", "-P", password + "x", archive()}), 0);
+        if (password.contains(' ')) {  // not cut at its first blank
+            EXPECT_NE(unzip({"-t", "-P", password.left(password.indexOf(' ')), archive()}), 0);
+        }
+        EXPECT_EQ(member(archive(), "src/secret.txt", password), "secret");
+        EXPECT_FALSE(readFile("arkwell.log").contains(password.toUtf8()));
+    }
+    EXPECT_EQ(transactionLog().filter("-P (password not shown)").size(), 6);
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+}
+
+TEST_F(BackupRunTest, PasswordIsInNoChildsArgumentList)
+{
+    // zip here is a script that keeps its own argument list, then becomes the real zip.
+    QFile::remove(path("zip"));
+    writeFile("zip", "#!/bin/sh\ncat /proc/$$/cmdline >> \"$(dirname \"$0\")/cmdlines\"; echo >> \"$(dirname \"$0\")/cmdlines\"\n"
+                     "exec /usr/bin/zip \"$@\"\n");
+    QFile::setPermissions(path("zip"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    for (int i = 0; i < 30; ++i)
+        writeFile(QStringLiteral("src/f%1.bin").arg(i), QByteArray(200000, char('a' + i % 26)));
+
+    // Meanwhile every child of this process is looked at as often as events allow.
+    QStringList seen;
+    QTimer watcher;
+    QObject::connect(&watcher, &QTimer::timeout, [&seen] {
+        QDirIterator procs(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+        while (procs.hasNext()) {
+            const QString proc = procs.next();
+            QFile status(proc + "/status");
+            if (!status.open(QIODevice::ReadOnly) || !status.readAll().contains("\nPPid:\t" + QByteArray::number(getpid()) + "\n"))
+                continue;
+            QFile cmdline(proc + "/cmdline");
+            if (cmdline.open(QIODevice::ReadOnly))
+                seen << QString::fromUtf8(cmdline.readAll().replace('\0', ' '));
+        }
+    });
+    watcher.start(0);
+    CBackupJob secret = job({path("src/f1.bin"), path("src/*.*"), path("src/*.bin")});
+    secret.setSubdirectories(true);
+    secret.setPassword(QStringLiteral("hunter two"));
+    EXPECT_FALSE(run(secret));
+    watcher.stop();
+    EXPECT_EQ(readFile("cmdlines").count('\n'), 3);
+    EXPECT_FALSE(readFile("cmdlines").contains("hunter"));
+    EXPECT_FALSE(seen.isEmpty());
+    for (const QString& cmdline : seen)
+        EXPECT_FALSE(cmdline.contains("hunter")) << cmdline.toStdString();
+    EXPECT_EQ(unzip({"-t", "-P", "hunter two", archive()}), 0);
+}
+
+TEST_F(BackupRunTest, IncrementalTakesOnlyFilesChangedSinceTheFilterDate)
+{
+    const QDateTime old(QDate(2020, 3, 1), QTime(12, 0));
+    const QDateTime recent(QDate(2026, 1, 5), QTime(0, 0, 1));
+    setModified(writeFile("src/old.txt", "o"), old);
+    setModified(writeFile("src/new.txt", "n"), recent);
+    setModified(writeFile("quiet/still.txt", "s"), old);
+    {
+        CBackupJob incremental = job({path("quiet/*.*"), path("src/*.*")});  // no earlier archive: the last run date
+        incremental.setIncremental(true);
+        incremental.setNumberCopies(2);
+        EXPECT_FALSE(run(incremental));  // zip's 12 for quiet/ is no failure, and src/ follows
+        EXPECT_EQ(namesBelow(archive()), QStringList{"src/new.txt"});
+        EXPECT_TRUE(transactionLog().filter("Zip has nothing to do").isEmpty());
+        EXPECT_TRUE(transactionLog().filter(" -t 01052026 ").size() == 2);
+    }
+    {
+        // The previous archive (copy 1 after the rotation) dates the filter now.
+        setModified(archive(), QDateTime(QDate(2026, 6, 1), QTime(8, 0)));
+        setModified(writeFile("src/newer.txt", "w"), QDateTime(QDate(2026, 6, 2), QTime(8, 0)));
+        CBackupJob incremental = job({path("src/*.*")});
+        incremental.setIncremental(true);
+        incremental.setNumberCopies(2);
+        EXPECT_FALSE(run(incremental));
+        EXPECT_EQ(namesBelow(archive()), QStringList{"src/newer.txt"});
+        EXPECT_EQ(namesBelow(archive("_1")), QStringList{"src/new.txt"});
+    }
+    {
+        // A full backup that finds nothing to do fails.
+        CBackupJob full = job({path("src/*.none"), path("src/*.*")});
+        const qsizetype linesBefore = transactionLog().size();
+        EXPECT_TRUE(run(full));
+        EXPECT_TRUE(transactionLog().contains("Zip has nothing to do for file item '" + path("src/*.none") + "'."));
+        EXPECT_FALSE(transactionLog().mid(linesBefore).contains("Zipping Up   " + path("src/*.*")));
+    }
+}
+
+TEST_F(BackupRunTest, RotationKeepsTheAskedNumberOfCopiesNewestFirst)
+{
+    const QString marker = path("src/run.txt");
+    auto runNumber = [&](CBackupJob& rotating, int n) {
+        writeFile("src/run.txt", QByteArray::number(n));
+        EXPECT_FALSE(run(rotating));
+    };
+    auto runsIn = [&](const QString& suffix) { return member(archive(suffix), "src/run.txt"); };
+    writeFile("src/run.txt", "0");
+    for (int copies : {0, 1, 3}) {
+        SCOPED_TRACE(copies);
+        QDir(path("bk")).removeRecursively();
+        QDir().mkpath(path("bk"));
+        CBackupJob rotating = job({marker});
+        rotating.setNumberCopies(qint16(copies));
+        for (int n = 1; n <= 5; ++n)
+            runNumber(rotating, n);
+        EXPECT_EQ(runsIn(""), "5");
+        for (int k = 1; k <= 4; ++k)
+            EXPECT_EQ(QFile::exists(archive("_" + QString::number(k))), k <= copies) << k;
+        for (int k = 1; k <= copies; ++k)
+            EXPECT_EQ(runsIn("_" + QString::number(k)), QByteArray::number(5 - k));
+    }
+    {
+        // Copies beyond the number kept go; those above MaxBackupCopies are left alone.
+        appSetup::MaxBackupCopies = 4;
+        for (int k = 4; k <= 6; ++k)
+            writeFile("bk/MyJob_" + QString::number(k) + ".zip", "old");
+        CBackupJob rotating = job({marker});
+        rotating.setNumberCopies(3);
+        runNumber(rotating, 6);
+        EXPECT_FALSE(QFile::exists(archive("_4")));
+        EXPECT_TRUE(QFile::exists(archive("_5")));
+        EXPECT_EQ(runsIn("_1"), "5");
+        EXPECT_EQ(runsIn("_3"), "3");
+    }
+}
+
+TEST_F(BackupRunTest, CurrentArchiveThatCantBeMovedShowsTheFatalErrorBox)
+{
+    writeFile("src/a.txt", "a");
+    writeFile("bk/MyJob.zip", "current");
+    writeFile("bk/MyJob_2.zip", "two");
+    writeFile("bk/MyJob_1.zip/blocker", "a folder in copy 1's place");
+    CBackupJob locked = job({path("src/a.txt")});
+    locked.setNumberCopies(3);
+    EXPECT_TRUE(run(locked));
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    const libForms::Message& box = messageBoxes.messages()[0];
+    EXPECT_EQ(box.title, "Fatal Error");
+    EXPECT_EQ(box.icon, libForms::Icon::Exclamation);
+    EXPECT_EQ(box.buttons, libForms::Buttons::OK);
+    EXPECT_EQ(box.text, "Fatal Error intercepted by Arkwell when renaming \r\n your previous zip file '" + path("bk/MyJob")
+                            + ".zip.\r\n\r\nThis is due most likely to the zip file being locked \r\n"
+                              "because you were just viewing the zip file.  \r\n\r\n"
+                              "The fix is to close all open zip files you are \r\nviewing.\r\n");
+    EXPECT_EQ(readFile("bk/MyJob.zip"), "current");
+    EXPECT_EQ(readFile("bk/MyJob_3.zip"), "two");  // the shift had happened
+    EXPECT_FALSE(transactionLog().join("\n").contains("Fatal"));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+}
+
+TEST_F(BackupRunTest, MissingEntryStopsTheRunBeforeItIsTouched)
+{
+    writeFile("src/a.txt", "a");
+    writeFile("src/c.txt", "c");
+    CBackupJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")});
+    missing.setNumberCopies(1);
+    EXPECT_TRUE(run(missing));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/b.txt") + "'."));
+    EXPECT_FALSE(transactionLog().contains("Zipping Up   " + path("src/c.txt")));
+    EXPECT_EQ(namesBelow(archive()), QStringList{"src/a.txt"});  // what was zipped stays
+
+    CBackupJob noFolder = job({path("gone/*.txt")});
+    EXPECT_TRUE(run(noFolder));
+    EXPECT_TRUE(transactionLog().contains(
+        "Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '" + path("gone/*.txt") + "'."));
+    CBackupJob emptyFolder = job({path("src/*.none")});  // the folder is there: zip decides
+    EXPECT_TRUE(run(emptyFolder));
+    EXPECT_TRUE(transactionLog().contains("Zip has nothing to do for file item '" + path("src/*.none") + "'."));
+}
+
+TEST_F(BackupRunTest, WithoutPreviousCopiesAFailingRunKeepsTheOnlyArchive)
+{
+    writeFile("src/a.txt", "first");
+    CBackupJob only = job({path("src/a.txt")});
+    EXPECT_FALSE(run(only));
+    const QByteArray before = readFile("bk/MyJob.zip");
+    writeFile("src/a.txt", "second");
+    CBackupJob failing = job({path("src/a.txt"), path("src/missing.txt")});
+    EXPECT_TRUE(run(failing));
+    EXPECT_EQ(readFile("bk/MyJob.zip"), before);
+    EXPECT_TRUE(transactionLog().contains("The previous archive '" + archive()
+                                          + "' is kept as it was: the new one was not completed."));
+    EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"MyJob.zip"});
+    EXPECT_FALSE(run(only));
+    EXPECT_EQ(member(archive(), "src/a.txt"), "second");
+}
+
+TEST_F(BackupRunTest, ZipMissingOrTargetMissingFailsTheRunNotTheProgram)
+{
+    writeFile("src/a.txt", "a");
+    QFile::remove(path("zip"));
+    CBackupJob noZip = job({path("src/a.txt")});
+    EXPECT_TRUE(run(noZip));
+    EXPECT_TRUE(transactionLog().contains("Unhandled Error#-2147221451 has occurred for file item '" + path("src/a.txt") + "'."));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the zip program '" + path("zip") + "' could not be started."));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+
+    QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
+    CBackupJob noTarget = job({path("src/a.txt")});
+    noTarget.setTargetDirectory(path("nowhere"));
+    EXPECT_TRUE(run(noTarget));
+    EXPECT_FALSE(transactionLog().filter("for file item '" + path("src/a.txt") + "'.").isEmpty());
+    CBackupJob next = job({path("src/a.txt")});  // the next job still runs
+    EXPECT_FALSE(run(next));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+}
