@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Takes the pictures of the preferences dialog, the about box and the file picker under a
+# virtual display (Xvfb) and writes them into docs/. Build first (scripts/build.sh).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mkdir -p docs
+env -u QT_QPA_PLATFORM LC_ALL=C.UTF-8 xvfb-run -a -s "-screen 0 1280x800x24" build/tests/dialog_shots docs

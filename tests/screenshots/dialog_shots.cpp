@@ -1,0 +1,73 @@
+// Takes the dialogs' pictures for the documentation: run under a display (Xvfb) with the
+// folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
+#include "agent/appSetup.h"
+#include "dialogs/frmAbout.h"
+#include "dialogs/frmPickFile.h"
+#include "dialogs/frmPreferences.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QListWidget>
+#include <QRadioButton>
+#include <QTabBar>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+namespace {
+
+bool save(QWidget* window, const QString& file)
+{
+    window->show();
+    QApplication::processEvents();
+    const bool saved = window->grab().save(file);
+    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
+    return saved;
+}
+
+// A folder with a few files such as a user backs up.
+QString exampleFolder(const QTemporaryDir& scratch)
+{
+    const QString folder = scratch.filePath(QStringLiteral("Documents"));
+    QDir().mkpath(folder);
+    for (const char* name : {"budget-2026.ods", "letter to the bank.odt", "notes.txt", "photo-list.csv",
+                             "recipes.pdf", "tax-return.pdf"}) {
+        QFile file(folder + QLatin1Char('/') + QLatin1String(name));
+        file.open(QIODevice::WriteOnly);
+    }
+    return folder;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    if (argc != 2) {
+        QTextStream(stderr) << "usage: dialog_shots OUTPUT-FOLDER\n";
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
+    QTemporaryDir scratch;
+    appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
+    appSetup::MaxBackupCopies = 5;
+    appSetup::StopOnError = true;
+
+    bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
+    ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;
+
+    QWidget wizard;
+    auto* sources = new QListWidget(&wizard);
+    frmPickFile::SetRememberedFolder(exampleFolder(scratch));
+    auto* picker = new frmPickFile(sources);
+    for (const char* name : {"notes.txt", "tax-return.pdf"})
+        picker->filFileList->findItems(QLatin1String(name), Qt::MatchExactly).front()->setSelected(true);
+    ok = save(picker, out + QStringLiteral("file-picker.png")) && ok;
+    picker->tabFilePick->setCurrentIndex(1);
+    picker->optOtherCommon->setChecked(true);
+    picker->cmbCommonExt->setCurrentText(QStringLiteral("pdf"));
+    ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
+    return ok ? 0 : 1;
+}
