@@ -4,6 +4,7 @@
 #include "agent/libPictures.h"
 #include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"
+#include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
@@ -14,23 +15,16 @@
 #include <QPushButton>
 #include <QVersionNumber>
 
+using libControls::NewControl;
+
 namespace {
 
 const QString DesktopOpener = QStringLiteral("xdg-open");
 
-template <typename Control>
-Control* makeControl(QWidget* parent, const char* name, const QRect& geometry)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
-}
-
 // A label that reads as a link; a click on it is its linkActivated signal.
 QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const QString& text)
 {
-    auto* link = makeControl<QLabel>(parent, name, geometry);
+    auto* link = NewControl<QLabel>(parent, name, geometry);
     link->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
     link->setTextFormat(Qt::RichText);
     link->setCursor(Qt::PointingHandCursor);
@@ -74,18 +68,18 @@ QString frmAbout::MailAddress()
 
 void frmAbout::createControls()
 {
-    imgIcon = makeControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
+    imgIcon = NewControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
     imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
-    lblTitle = makeControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
+    lblTitle = NewControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
     lblTitle->setText(QStringLiteral("Arkwell <Ver> (Bld <Bld>)"));
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
-    lblFor = makeControl<QLabel>(this, "lblFor", libForms::Twips(960, 480, 5415, 240));
+    lblFor = NewControl<QLabel>(this, "lblFor", libForms::Twips(960, 480, 5415, 240));
     lblFor->setText(QStringLiteral("Zip Backup Job Scheduling Agent"));
 
     for (std::size_t i = 0; i < linSeparator.size(); ++i) {
-        linSeparator[i] = makeControl<QFrame>(this, "linSeparator", libForms::Twips(120, i == 0 ? 1200 : 2400, 6380, 30));
+        linSeparator[i] = NewControl<QFrame>(this, "linSeparator", libForms::Twips(120, i == 0 ? 1200 : 2400, 6380, 30));
         linSeparator[i]->setProperty("Index", int(i));
         linSeparator[i]->setFrameShape(QFrame::HLine);
         linSeparator[i]->setFrameShadow(QFrame::Sunken);
@@ -93,21 +87,21 @@ void frmAbout::createControls()
     const std::array<QString, 3> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
                                              QStringLiteral("Client ID:")};
     for (std::size_t i = 0; i < lblMisc.size(); ++i) {
-        lblMisc[i] = makeControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
+        lblMisc[i] = NewControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
         lblMisc[i]->setProperty("Index", int(i));
         lblMisc[i]->setText(captions[i]);
     }
     QFont arial(QStringLiteral("Arial"));
-    lblLicense = makeControl<QLabel>(this, "lblLicense", libForms::Twips(1320, 1440, 5205, 240));
+    lblLicense = NewControl<QLabel>(this, "lblLicense", libForms::Twips(1320, 1440, 5205, 240));
     lblLicense->setText(QStringLiteral("MIT License: free to use, change and pass on"));
-    lblAppPath = makeControl<QLabel>(this, "lblAppPath", libForms::Twips(1320, 1680, 5205, 240));
+    lblAppPath = NewControl<QLabel>(this, "lblAppPath", libForms::Twips(1320, 1680, 5205, 240));
     lblAppPath->setText(QStringLiteral("<AppPath>"));
     lblAppPath->setFont(arial);
     lblAppPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblClientID = makeControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
+    lblClientID = NewControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
     lblClientID->setText(QStringLiteral("<IDs>"));
     lblClientID->setFont(arial);
-    lblPenalty[0] = makeControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
+    lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
 
@@ -120,16 +114,16 @@ void frmAbout::createControls()
 
 void frmAbout::createButtons()
 {
-    cmdClose = makeControl<QPushButton>(this, "cmdClose", libForms::Twips(4920, 2520, 1575, 325));
+    cmdClose = NewControl<QPushButton>(this, "cmdClose", libForms::Twips(4920, 2520, 1575, 325));
     cmdClose->setText(QStringLiteral("OK"));
     cmdClose->setDefault(true);
-    cmdErrorLog = makeControl<QPushButton>(this, "cmdErrorLog", libForms::Twips(4920, 3240, 1575, 325));
+    cmdErrorLog = NewControl<QPushButton>(this, "cmdErrorLog", libForms::Twips(4920, 3240, 1575, 325));
     cmdErrorLog->setText(QStringLiteral("Error &Log"));
     cmdErrorLog->setToolTip(QStringLiteral("Display Error Log File"));
-    cmdThankYou = makeControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
+    cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
     cmdThankYou->setText(QStringLiteral("Thank You"));
     cmdThankYou->setToolTip(QStringLiteral("Thank You"));
-    cmdTechSupport = makeControl<QPushButton>(this, "cmdTechSupport", libForms::Twips(4920, 3960, 1575, 325));
+    cmdTechSupport = NewControl<QPushButton>(this, "cmdTechSupport", libForms::Twips(4920, 3960, 1575, 325));
     cmdTechSupport->setText(QStringLiteral("&Download Source"));
     cmdTechSupport->setToolTip(QStringLiteral("Download the source code of Arkwell"));
     for (QPushButton* button : {cmdErrorLog, cmdThankYou, cmdTechSupport})

@@ -1,6 +1,7 @@
 #include "dialogs/frmPickFile.h"
 
 #include "dialogs/CBrowseDlg.h"
+#include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
@@ -18,6 +19,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+using libControls::NewControl;
+
 namespace {
 
 const QString RootFolder = QStringLiteral("/");
@@ -28,15 +31,6 @@ QString& rememberedFolder()
 {
     static QString folder;
     return folder;
-}
-
-template <typename Control>
-Control* makeControl(QWidget* parent, const char* name, const QRect& geometry)
-{
-    auto* control = new Control(parent);
-    control->setObjectName(QLatin1String(name));
-    control->setGeometry(geometry);
-    return control;
 }
 
 libForms::Answer verificationError(const QString& text, libForms::Icon icon = libForms::Icon::None)
@@ -81,16 +75,16 @@ void frmPickFile::SetRememberedFolder(const QString& sFolder)
 
 void frmPickFile::createControls()
 {
-    lblFolder = makeControl<QLabel>(this, "lblFolder", libForms::Twips(60, 180, 615, 195));
+    lblFolder = NewControl<QLabel>(this, "lblFolder", libForms::Twips(60, 180, 615, 195));
     lblFolder->setText(QStringLiteral("Folder:"));
-    txtPath = makeControl<QLineEdit>(this, "txtPath", libForms::Twips(720, 120, 5355, 315));
+    txtPath = NewControl<QLineEdit>(this, "txtPath", libForms::Twips(720, 120, 5355, 315));
     txtPath->setText(RootFolder);
-    cmdBrowsePath = makeControl<QPushButton>(this, "cmdBrowsePath", libForms::Twips(6180, 120, 315, 315));
+    cmdBrowsePath = NewControl<QPushButton>(this, "cmdBrowsePath", libForms::Twips(6180, 120, 315, 315));
     cmdBrowsePath->setText(QStringLiteral("..."));
     cmdBrowsePath->setAutoDefault(false);
 
     // The tab strip: its tabs on top, the body below them holds the two pages in one place.
-    tabFilePick = makeControl<QTabBar>(this, "tabFilePick", libForms::Twips(60, 600, 6435, 380));
+    tabFilePick = NewControl<QTabBar>(this, "tabFilePick", libForms::Twips(60, 600, 6435, 380));
     tabFilePick->addTab(QStringLiteral("Specific File(s)"));
     tabFilePick->setTabData(0, QStringLiteral("SpecificFiles"));
     tabFilePick->setTabToolTip(0, QStringLiteral("Choose specific file(s)"));
@@ -104,10 +98,10 @@ void frmPickFile::createControls()
     createSpecificFilesPage();
     createWildcardsPage();
 
-    cmdCancel = makeControl<QPushButton>(this, "cmdCancel", libForms::Twips(1980, 3720, 1128, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(1980, 3720, 1128, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
-    cmdOk = makeControl<QPushButton>(this, "cmdOk", libForms::Twips(3300, 3720, 1128, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(3300, 3720, 1128, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setDefault(true);
 
@@ -130,8 +124,8 @@ QLabel* frmPickFile::addInstruction(int index, QWidget* page, const QString& tex
 
 void frmPickFile::createSpecificFilesPage()
 {
-    fraSpecificFiles = makeControl<QFrame>(this, "fraSpecificFiles", libForms::Twips(120, 980, 6315, 2535));
-    filFileList = makeControl<QListWidget>(fraSpecificFiles, "filFileList", libForms::Twips(0, 0, 2895, 2430));
+    fraSpecificFiles = NewControl<QFrame>(this, "fraSpecificFiles", libForms::Twips(120, 980, 6315, 2535));
+    filFileList = NewControl<QListWidget>(fraSpecificFiles, "filFileList", libForms::Twips(0, 0, 2895, 2430));
     filFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     auto* instructions = new QWidget(fraSpecificFiles);
@@ -152,15 +146,15 @@ void frmPickFile::createSpecificFilesPage()
 
 void frmPickFile::createWildcardsPage()
 {
-    fraWildcards = makeControl<QFrame>(this, "fraWildcards", libForms::Twips(120, 980, 6315, 2535));
-    optAllFiles = makeControl<QRadioButton>(fraWildcards, "optAllFiles", libForms::Twips(540, 60, 1875, 255));
+    fraWildcards = NewControl<QFrame>(this, "fraWildcards", libForms::Twips(120, 980, 6315, 2535));
+    optAllFiles = NewControl<QRadioButton>(fraWildcards, "optAllFiles", libForms::Twips(540, 60, 1875, 255));
     optAllFiles->setText(QStringLiteral("All Files (*.*)"));
-    optOtherCommon = makeControl<QRadioButton>(fraWildcards, "optOtherCommon", libForms::Twips(540, 480, 2235, 255));
+    optOtherCommon = NewControl<QRadioButton>(fraWildcards, "optOtherCommon", libForms::Twips(540, 480, 2235, 255));
     optOtherCommon->setText(QStringLiteral("Common Extension:"));
-    cmbCommonExt = makeControl<QComboBox>(fraWildcards, "cmbCommonExt", libForms::Twips(840, 720, 1095, 315));
-    optOtherWildcard = makeControl<QRadioButton>(fraWildcards, "optOtherWildcard", libForms::Twips(540, 1200, 2235, 255));
+    cmbCommonExt = NewControl<QComboBox>(fraWildcards, "cmbCommonExt", libForms::Twips(840, 720, 1095, 315));
+    optOtherWildcard = NewControl<QRadioButton>(fraWildcards, "optOtherWildcard", libForms::Twips(540, 1200, 2235, 255));
     optOtherWildcard->setText(QStringLiteral("Other Extension:"));
-    txtOtherWildcard = makeControl<QLineEdit>(fraWildcards, "txtOtherWildcard", libForms::Twips(840, 1440, 1095, 315));
+    txtOtherWildcard = NewControl<QLineEdit>(fraWildcards, "txtOtherWildcard", libForms::Twips(840, 1440, 1095, 315));
     // Typed keys are judged one by one (with a message); this keeps pasted text to the same
     // characters, so the pattern never holds a separator, a blank or another wildcard.
     txtOtherWildcard->setValidator(new QRegularExpressionValidator(

@@ -1,6 +1,7 @@
 #include "dialogs/frmPreferences.h"
 
 #include "agent/appSetup.h"
+#include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
@@ -8,6 +9,8 @@
 #include <algorithm>
 #include <QLabel>
 #include <QPushButton>
+
+using libControls::NewControl;
 
 namespace {
 
@@ -36,12 +39,8 @@ frmPreferences::frmPreferences(QWidget* parent)
 
 void frmPreferences::createControls()
 {
-    cmbMaxBackupCopies = new QComboBox(this);
-    cmbMaxBackupCopies->setObjectName(QStringLiteral("cmbMaxBackupCopies"));
-    cmbMaxBackupCopies->setGeometry(libForms::Twips(60, 240, 735, 315));
-    cmbStopOnError = new QComboBox(this);
-    cmbStopOnError->setObjectName(QStringLiteral("cmbStopOnError"));
-    cmbStopOnError->setGeometry(libForms::Twips(60, 900, 735, 315));
+    cmbMaxBackupCopies = NewControl<QComboBox>(this, "cmbMaxBackupCopies", libForms::Twips(60, 240, 735, 315));
+    cmbStopOnError = NewControl<QComboBox>(this, "cmbStopOnError", libForms::Twips(60, 900, 735, 315));
 
     const std::array<QString, 2> captions = {
         QStringLiteral("Maximum number of Backup Copies in drop-down box at Job Definition Wizard?"),
@@ -58,13 +57,11 @@ void frmPreferences::createControls()
     lblItem[0]->setBuddy(cmbMaxBackupCopies);
     lblItem[1]->setBuddy(cmbStopOnError);
 
-    cmdOk = new QPushButton(QStringLiteral("&Ok"), this);
-    cmdOk->setObjectName(QStringLiteral("cmdOk"));
-    cmdOk->setGeometry(libForms::Twips(1545, 1980, 1095, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 1980, 1095, 375));
+    cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setAutoDefault(false);
-    cmdCancel = new QPushButton(QStringLiteral("&Cancel"), this);
-    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
-    cmdCancel->setGeometry(libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);

@@ -3,6 +3,7 @@
 #include "agent/appSetup.h"
 #include "agent/libPictures.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 
 #include <QDir>
 #include <QFrame>
@@ -15,6 +16,9 @@
 
 using testing_support::LauncherRecorder;
 
+using testing_support::FindControl;
+using testing_support::Unloaded;
+
 namespace {
 
 class AboutTest : public testing_support::AppFolderTest {
@@ -25,19 +29,7 @@ protected:
         about->show();
         return about;
     }
-    template <typename T>
-    static T* control(QWidget* dialog, const char* name)
-    {
-        T* found = dialog->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
-    static QString text(QWidget* dialog, const char* name) { return control<QLabel>(dialog, name)->text(); }
-    static bool unloaded(const QPointer<frmAbout>& about)
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return about.isNull();
-    }
+    static QString text(QWidget* dialog, const char* name) { return FindControl<QLabel>(dialog, name)->text(); }
 };
 
 TEST_F(AboutTest, ShowsVersionFolderAndComputer)
@@ -63,12 +55,12 @@ TEST_F(AboutTest, ShowsVersionFolderAndComputer)
     EXPECT_TRUE(text(about, "lblWebsite").contains(frmAbout::HomepageAddress()));
     EXPECT_TRUE(text(about, "lblMailTo").contains("mailto: " + frmAbout::MailAddress()));
     EXPECT_EQ(about->findChildren<QFrame*>("linSeparator").size(), 2);
-    EXPECT_FALSE(control<QLabel>(about, "imgIcon")->pixmap().isNull());
+    EXPECT_FALSE(FindControl<QLabel>(about, "imgIcon")->pixmap().isNull());
     EXPECT_EQ(libPictures::AppIcon().availableSizes().size(), 8);
-    EXPECT_EQ(control<QPushButton>(about, "cmdClose")->text(), "OK");
-    EXPECT_EQ(control<QPushButton>(about, "cmdErrorLog")->text(), "Error &Log");
-    EXPECT_EQ(control<QPushButton>(about, "cmdErrorLog")->toolTip(), "Display Error Log File");
-    EXPECT_EQ(control<QPushButton>(about, "cmdTechSupport")->text(), "&Download Source");
+    EXPECT_EQ(FindControl<QPushButton>(about, "cmdClose")->text(), "OK");
+    EXPECT_EQ(FindControl<QPushButton>(about, "cmdErrorLog")->text(), "Error &Log");
+    EXPECT_EQ(FindControl<QPushButton>(about, "cmdErrorLog")->toolTip(), "Display Error Log File");
+    EXPECT_EQ(FindControl<QPushButton>(about, "cmdTechSupport")->text(), "&Download Source");
     delete about;
 }
 
@@ -79,7 +71,7 @@ TEST_F(AboutTest, TheErrorLogOpensInTheDesktopsViewer)
     appSetup::SetApplicationPaths(folder, "arkwell");
     LauncherRecorder launcher;
     frmAbout* about = open();
-    auto* button = control<QPushButton>(about, "cmdErrorLog");
+    auto* button = FindControl<QPushButton>(about, "cmdErrorLog");
     {  // nothing logged yet: said so, nothing started
         button->click();
         EXPECT_TRUE(launcher.detached.empty());
@@ -107,9 +99,9 @@ TEST_F(AboutTest, AddressesOpenInTheBrowserAndFailuresAreQuiet)
     LauncherRecorder launcher;
     frmAbout::lblWebsite_Click();  // Help > Arkwell Homepage, without the box
     frmAbout* about = open();
-    control<QPushButton>(about, "cmdTechSupport")->click();
-    emit control<QLabel>(about, "lblWebsite")->linkActivated("#");
-    emit control<QLabel>(about, "lblMailTo")->linkActivated("#");
+    FindControl<QPushButton>(about, "cmdTechSupport")->click();
+    emit FindControl<QLabel>(about, "lblWebsite")->linkActivated("#");
+    emit FindControl<QLabel>(about, "lblMailTo")->linkActivated("#");
     launcher.detachedSucceeds = false;
     frmAbout::lblWebsite_Click();
     ASSERT_EQ(launcher.detached.size(), 5u);
@@ -125,7 +117,7 @@ TEST_F(AboutTest, AddressesOpenInTheBrowserAndFailuresAreQuiet)
 TEST_F(AboutTest, ThankYouShowsItsMessage)
 {
     frmAbout* about = open();
-    control<QPushButton>(about, "cmdThankYou")->click();
+    FindControl<QPushButton>(about, "cmdThankYou")->click();
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     const libForms::Message& message = messageBoxes.messages()[0];
     EXPECT_EQ(message.title, "Thank You");
@@ -142,26 +134,26 @@ TEST_F(AboutTest, EnterEscAndOkCloseTheBoxAndF1AsksForHelp)
         QSignalSpy help(about.data(), &frmAbout::HelpContents);
         QTest::keyClick(about, Qt::Key_A);
         EXPECT_EQ(help.count(), 0);
-        QTest::keyClick(control<QPushButton>(about, "cmdErrorLog"), Qt::Key_F1);
+        QTest::keyClick(FindControl<QPushButton>(about, "cmdErrorLog"), Qt::Key_F1);
         EXPECT_EQ(help.count(), 1);
-        EXPECT_FALSE(unloaded(about));
+        EXPECT_FALSE(Unloaded(about));
         QTest::keyClick(about, Qt::Key_Escape);
-        EXPECT_TRUE(unloaded(about));
+        EXPECT_TRUE(Unloaded(about));
     }
     {
         QPointer<frmAbout> about = open();
         QTest::keyClick(about, Qt::Key_Return);
-        EXPECT_TRUE(unloaded(about));
+        EXPECT_TRUE(Unloaded(about));
     }
     {
         QPointer<frmAbout> about = open();
-        control<QPushButton>(about, "cmdClose")->click();
-        EXPECT_TRUE(unloaded(about));
+        FindControl<QPushButton>(about, "cmdClose")->click();
+        EXPECT_TRUE(Unloaded(about));
     }
     {
         QPointer<frmAbout> about = open();
         about->close();
-        EXPECT_TRUE(unloaded(about));
+        EXPECT_TRUE(Unloaded(about));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
 }

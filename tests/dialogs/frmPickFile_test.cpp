@@ -2,6 +2,7 @@
 
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -16,6 +17,9 @@
 #include <QTest>
 
 using testing_support::FolderChooserStub;
+
+using testing_support::FindControl;
+using testing_support::Unloaded;
 
 namespace {
 
@@ -44,13 +48,6 @@ protected:
         picker->show();
         return picker;
     }
-    template <typename T>
-    static T* control(frmPickFile* picker, const char* name)
-    {
-        T* found = picker->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
     static QStringList texts(const QListWidget* box)
     {
         QStringList all;
@@ -60,17 +57,12 @@ protected:
     }
     static void select(frmPickFile* picker, const QStringList& names)
     {
-        auto* files = control<QListWidget>(picker, "filFileList");
+        auto* files = FindControl<QListWidget>(picker, "filFileList");
         for (const QString& name : names)
             files->findItems(name, Qt::MatchExactly).front()->setSelected(true);
     }
-    static void showWildcards(frmPickFile* picker) { control<QTabBar>(picker, "tabFilePick")->setCurrentIndex(1); }
-    static void clickOk(frmPickFile* picker) { control<QPushButton>(picker, "cmdOk")->click(); }
-    static bool unloaded(const QPointer<frmPickFile>& picker)
-    {
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        return picker.isNull();
-    }
+    static void showWildcards(frmPickFile* picker) { FindControl<QTabBar>(picker, "tabFilePick")->setCurrentIndex(1); }
+    static void clickOk(frmPickFile* picker) { FindControl<QPushButton>(picker, "cmdOk")->click(); }
     QString lastMessage() const
     {
         return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text;
@@ -85,19 +77,19 @@ TEST_F(PickFileTest, OpensInTheRootFolderWithItsControls)
 {
     frmPickFile* picker = open();
     EXPECT_EQ(picker->windowTitle(), "Select File(s) to Backup");
-    EXPECT_EQ(control<QLineEdit>(picker, "txtPath")->text(), "/");
-    auto* tabs = control<QTabBar>(picker, "tabFilePick");
+    EXPECT_EQ(FindControl<QLineEdit>(picker, "txtPath")->text(), "/");
+    auto* tabs = FindControl<QTabBar>(picker, "tabFilePick");
     ASSERT_EQ(tabs->count(), 2);
     EXPECT_EQ(tabs->tabText(0), "Specific File(s)");
     EXPECT_EQ(tabs->tabData(1).toString(), "WildcardGroups");
     EXPECT_EQ(tabs->tabToolTip(1), "Choose groups of files by wildcard");
-    EXPECT_TRUE(control<QWidget>(picker, "fraSpecificFiles")->isVisible());
-    EXPECT_FALSE(control<QWidget>(picker, "fraWildcards")->isVisible());
+    EXPECT_TRUE(FindControl<QWidget>(picker, "fraSpecificFiles")->isVisible());
+    EXPECT_FALSE(FindControl<QWidget>(picker, "fraWildcards")->isVisible());
     showWildcards(picker);
-    EXPECT_FALSE(control<QWidget>(picker, "fraSpecificFiles")->isVisible());
-    EXPECT_TRUE(control<QWidget>(picker, "fraWildcards")->isVisible());
+    EXPECT_FALSE(FindControl<QWidget>(picker, "fraSpecificFiles")->isVisible());
+    EXPECT_TRUE(FindControl<QWidget>(picker, "fraWildcards")->isVisible());
 
-    auto* extensions = control<QComboBox>(picker, "cmbCommonExt");
+    auto* extensions = FindControl<QComboBox>(picker, "cmbCommonExt");
     ASSERT_EQ(extensions->count(), 18);
     QStringList shown;
     for (int i = 0; i < extensions->count(); ++i)
@@ -113,19 +105,19 @@ TEST_F(PickFileTest, OptionsEnableTheirOwnBoxOnly)
 {
     frmPickFile* picker = open();
     showWildcards(picker);
-    auto* all = control<QRadioButton>(picker, "optAllFiles");
-    auto* extensions = control<QComboBox>(picker, "cmbCommonExt");
-    auto* other = control<QLineEdit>(picker, "txtOtherWildcard");
+    auto* all = FindControl<QRadioButton>(picker, "optAllFiles");
+    auto* extensions = FindControl<QComboBox>(picker, "cmbCommonExt");
+    auto* other = FindControl<QLineEdit>(picker, "txtOtherWildcard");
     EXPECT_TRUE(all->isChecked());
     EXPECT_FALSE(extensions->isEnabled());
     EXPECT_FALSE(other->isEnabled());
 
-    control<QRadioButton>(picker, "optOtherCommon")->click();
+    FindControl<QRadioButton>(picker, "optOtherCommon")->click();
     EXPECT_FALSE(all->isChecked());
     EXPECT_TRUE(extensions->isEnabled());
     EXPECT_FALSE(other->isEnabled());
 
-    control<QRadioButton>(picker, "optOtherWildcard")->click();
+    FindControl<QRadioButton>(picker, "optOtherWildcard")->click();
     EXPECT_FALSE(extensions->isEnabled());
     EXPECT_TRUE(other->isEnabled());
     QTest::keyClicks(other, "txt");
@@ -138,8 +130,8 @@ TEST_F(PickFileTest, OptionsEnableTheirOwnBoxOnly)
 TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
 {
     frmPickFile* picker = open();
-    auto* folder = control<QLineEdit>(picker, "txtPath");
-    auto* files = control<QListWidget>(picker, "filFileList");
+    auto* folder = FindControl<QLineEdit>(picker, "txtPath");
+    auto* files = FindControl<QListWidget>(picker, "filFileList");
     folder->setText(data);
     EXPECT_TRUE(files->isEnabled());
     EXPECT_EQ(texts(files), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));  // no hidden file, no folder
@@ -151,7 +143,7 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
                                  "leave the Wildcards tab visible.  Please do so now.");
         EXPECT_EQ(messageBoxes.messages().back().title, "Verification Error");
         EXPECT_EQ(list->count(), 0);
-        EXPECT_FALSE(unloaded(guard));
+        EXPECT_FALSE(Unloaded(guard));
     }
     {  // three selected, the folder typed with its final separator
         folder->setText(data + "/");
@@ -159,7 +151,7 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
         QPointer<frmPickFile> guard(picker);
         clickOk(picker);
         EXPECT_EQ(texts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
-        EXPECT_TRUE(unloaded(guard));
+        EXPECT_TRUE(Unloaded(guard));
     }
 }
 
@@ -172,27 +164,27 @@ TEST_F(PickFileTest, WildcardGroupsSettleTheirPattern)
     };
     const std::vector<Case> cases = {
         {"optAllFiles", [](frmPickFile*) {}, "/*.*"},
-        {"optOtherCommon", [](frmPickFile* p) { control<QComboBox>(p, "cmbCommonExt")->setCurrentText("pdf"); },
+        {"optOtherCommon", [](frmPickFile* p) { FindControl<QComboBox>(p, "cmbCommonExt")->setCurrentText("pdf"); },
          "/*.pdf"},
         {"optOtherCommon", [](frmPickFile*) {}, "/*.*"},
-        {"optOtherWildcard", [](frmPickFile* p) { QTest::keyClicks(control<QLineEdit>(p, "txtOtherWildcard"), "txt"); },
+        {"optOtherWildcard", [](frmPickFile* p) { QTest::keyClicks(FindControl<QLineEdit>(p, "txtOtherWildcard"), "txt"); },
          "/*.txt"},
         {"optOtherWildcard", [](frmPickFile*) {}, "/*.*"},
         {"optOtherWildcard",
-         [](frmPickFile* p) { control<QLineEdit>(p, "txtOtherWildcard")->setText("*.cpp"); }, "/*.cpp"},
+         [](frmPickFile* p) { FindControl<QLineEdit>(p, "txtOtherWildcard")->setText("*.cpp"); }, "/*.cpp"},
     };
     for (const Case& c : cases) {
         list->clear();
         frmPickFile* picker = open();
-        control<QLineEdit>(picker, "txtPath")->setText(data);
+        FindControl<QLineEdit>(picker, "txtPath")->setText(data);
         select(picker, {"a.txt"});  // ignored: the wildcard tab is showing
         showWildcards(picker);
-        control<QRadioButton>(picker, c.option)->click();
+        FindControl<QRadioButton>(picker, c.option)->click();
         c.fill(picker);
         QPointer<frmPickFile> guard(picker);
         clickOk(picker);
         EXPECT_EQ(texts(list), QStringList{data + c.expected}) << c.option;
-        EXPECT_TRUE(unloaded(guard));
+        EXPECT_TRUE(Unloaded(guard));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
 }
@@ -209,10 +201,10 @@ TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
     for (const QString& root : {QStringLiteral("/"), data + "/../../../../../../../..", path("rootlink")}) {
         list->clear();
         frmPickFile* picker = open();
-        control<QLineEdit>(picker, "txtPath")->setText(root);
+        FindControl<QLineEdit>(picker, "txtPath")->setText(root);
         showWildcards(picker);
-        control<QRadioButton>(picker, "optOtherCommon")->click();
-        control<QComboBox>(picker, "cmbCommonExt")->setCurrentText("doc");
+        FindControl<QRadioButton>(picker, "optOtherCommon")->click();
+        FindControl<QComboBox>(picker, "cmbCommonExt")->setCurrentText("doc");
         clickOk(picker);
         EXPECT_EQ(lastMessage(), DriveMessage) << root.toStdString();
         EXPECT_EQ(list->count(), 0);
@@ -221,10 +213,10 @@ TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
     {  // a short folder name below the root is no drive
         list->clear();
         frmPickFile* picker = open();
-        control<QLineEdit>(picker, "txtPath")->setText(data);
+        FindControl<QLineEdit>(picker, "txtPath")->setText(data);
         showWildcards(picker);
-        control<QRadioButton>(picker, "optOtherCommon")->click();
-        control<QComboBox>(picker, "cmbCommonExt")->setCurrentText("doc");
+        FindControl<QRadioButton>(picker, "optOtherCommon")->click();
+        FindControl<QComboBox>(picker, "cmbCommonExt")->setCurrentText("doc");
         clickOk(picker);
         EXPECT_EQ(texts(list), QStringList{data + "/*.doc"});
     }
@@ -234,8 +226,8 @@ TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
 {
     frmPickFile* picker = open();
     showWildcards(picker);
-    control<QRadioButton>(picker, "optOtherWildcard")->click();
-    auto* other = control<QLineEdit>(picker, "txtOtherWildcard");
+    FindControl<QRadioButton>(picker, "optOtherWildcard")->click();
+    auto* other = FindControl<QLineEdit>(picker, "txtOtherWildcard");
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
         QTest::keyClicks(other, key);
@@ -258,8 +250,8 @@ TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
 TEST_F(PickFileTest, AFolderThatIsNoneDisablesTheListAndIsRefusedAtOk)
 {
     frmPickFile* picker = open();
-    auto* folder = control<QLineEdit>(picker, "txtPath");
-    auto* files = control<QListWidget>(picker, "filFileList");
+    auto* folder = FindControl<QLineEdit>(picker, "txtPath");
+    auto* files = FindControl<QListWidget>(picker, "filFileList");
     folder->setText(data);
     for (const QString& bad : {data + "/nothing", data + "/a.txt", QStringLiteral("data"), QString()}) {
         folder->setText(bad);
@@ -268,7 +260,7 @@ TEST_F(PickFileTest, AFolderThatIsNoneDisablesTheListAndIsRefusedAtOk)
         showWildcards(picker);
         clickOk(picker);
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
-        control<QTabBar>(picker, "tabFilePick")->setCurrentIndex(0);
+        FindControl<QTabBar>(picker, "tabFilePick")->setCurrentIndex(0);
     }
     EXPECT_EQ(list->count(), 0);
     folder->setText(data + "/sub.folder");
@@ -280,10 +272,10 @@ TEST_F(PickFileTest, AFolderThatIsNoneDisablesTheListAndIsRefusedAtOk)
 TEST_F(PickFileTest, BrowsingPutsTheChosenFolderIntoTheField)
 {
     frmPickFile* picker = open();
-    auto* folder = control<QLineEdit>(picker, "txtPath");
+    auto* folder = FindControl<QLineEdit>(picker, "txtPath");
     {  // a folder gone meanwhile is told and the browser opens again
         FolderChooserStub chooser({data + "/gone", data + "/sub.folder/"});
-        control<QPushButton>(picker, "cmdBrowsePath")->click();
+        FindControl<QPushButton>(picker, "cmdBrowsePath")->click();
         EXPECT_EQ(chooser.prompts, QStringList(2, "Please select a directory to backup."));
         EXPECT_EQ(chooser.parents.front(), picker);
         ASSERT_EQ(messageBoxes.messages().size(), 1u);
@@ -293,15 +285,15 @@ TEST_F(PickFileTest, BrowsingPutsTheChosenFolderIntoTheField)
     }
     {  // the root folder stays the root folder
         FolderChooserStub chooser({"/"});
-        control<QPushButton>(picker, "cmdBrowsePath")->click();
+        FindControl<QPushButton>(picker, "cmdBrowsePath")->click();
         EXPECT_EQ(folder->text(), "/");
     }
     {  // a cancel changes nothing
         folder->setText(data);
         FolderChooserStub chooser;
-        control<QPushButton>(picker, "cmdBrowsePath")->click();
+        FindControl<QPushButton>(picker, "cmdBrowsePath")->click();
         EXPECT_EQ(folder->text(), data);
-        EXPECT_EQ(control<QListWidget>(picker, "filFileList")->count(), 4);
+        EXPECT_EQ(FindControl<QListWidget>(picker, "filFileList")->count(), 4);
     }
     delete picker;
 }
@@ -310,31 +302,31 @@ TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeft)
 {
     {
         frmPickFile* picker = open();
-        control<QLineEdit>(picker, "txtPath")->setText(data);
+        FindControl<QLineEdit>(picker, "txtPath")->setText(data);
         select(picker, {"a.txt"});
         clickOk(picker);
     }
     {
         frmPickFile* picker = open();
-        EXPECT_EQ(control<QLineEdit>(picker, "txtPath")->text(), data);
-        EXPECT_EQ(control<QListWidget>(picker, "filFileList")->count(), 4);
+        EXPECT_EQ(FindControl<QLineEdit>(picker, "txtPath")->text(), data);
+        EXPECT_EQ(FindControl<QListWidget>(picker, "filFileList")->count(), 4);
         select(picker, {"a.txt"});
         clickOk(picker);  // the same file again: the picker looks for no duplicates
     }
     {
         frmPickFile* picker = open();
-        control<QLineEdit>(picker, "txtPath")->setText(data + "/sub.folder");
+        FindControl<QLineEdit>(picker, "txtPath")->setText(data + "/sub.folder");
         select(picker, {});
         QPointer<frmPickFile> guard(picker);
-        control<QPushButton>(picker, "cmdCancel")->click();
-        EXPECT_TRUE(unloaded(guard));
+        FindControl<QPushButton>(picker, "cmdCancel")->click();
+        EXPECT_TRUE(Unloaded(guard));
     }
     {  // closing the window is a cancel too
         frmPickFile* picker = open();
-        EXPECT_EQ(control<QLineEdit>(picker, "txtPath")->text(), data);
+        EXPECT_EQ(FindControl<QLineEdit>(picker, "txtPath")->text(), data);
         QPointer<frmPickFile> guard(picker);
         picker->close();
-        EXPECT_TRUE(unloaded(guard));
+        EXPECT_TRUE(Unloaded(guard));
     }
     EXPECT_EQ(texts(list), QStringList(2, data + "/a.txt"));
     EXPECT_EQ(frmPickFile::RememberedFolder(), data);
