@@ -315,8 +315,9 @@ void CopyFileWhole(const QString& source, const QString& target)
 {
     const QFileInfo targetInfo(target);
     QTemporaryFile temp(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
-    if (!temp.open())
-        libErrorHandler::RaiseFileError(temp);
+    errno = 0;
+    if (!temp.open())  // a temporary file that could not be made has no name: name the target
+        throw libErrorHandler::AppError(libErrorHandler::FromFileError(temp.error(), target, errno));
     temp.close();
     const QString tempName = temp.fileName();
     unlinkChecked(tempName);  // its name was wanted, not the file
