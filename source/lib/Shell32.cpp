@@ -21,20 +21,27 @@ public:
         process.setProcessEnvironment(environment);
         process.setProcessChannelMode(QProcess::MergedChannels);
 
+        // One nested loop waits for the start and the end alike: windows stay live, nothing
+        // blocks. Output is read as it comes and dropped; standard input is written as the
+        // child takes it.
         QEventLoop loop;
+        bool startFailed = false;
         QObject::connect(&process, &QProcess::readyRead, &process, [&process] { process.readAll(); });
+        QObject::connect(&process, &QProcess::started, &process, [&process, &run] {
+            process.write(run.standardInput);
+            process.closeWriteChannel();
+        });
         QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart)
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop, &startFailed](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                startFailed = true;
                 loop.quit();
+            }
         });
         process.start(run.program, run.arguments);
-        if (!process.waitForStarted(-1))
+        loop.exec();
+        if (startFailed)
             return StartFailureBase + libErrorHandler::ErrFileNotFound;
-        process.write(run.standardInput);
-        process.closeWriteChannel();
-        if (process.state() != QProcess::NotRunning)
-            loop.exec();
         process.readAll();
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : StartFailureBase + 9;
     }
