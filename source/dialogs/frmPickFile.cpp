@@ -253,7 +253,12 @@ bool frmPickFile::pointFileList(const QString& sFolder)
     if (!isFolder(sFolder) || !QFileInfo(sFolder).isReadable())
         return false;
     filFileList->clear();
-    filFileList->addItems(QDir(sFolder).entryList(QDir::Files, QDir::Name));
+    // A job keeps one entry a line: a name holding a line break can't be one.
+    QStringList names = QDir(sFolder).entryList(QDir::Files, QDir::Name);
+    names.removeIf([](const QString& name) {
+        return name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'));
+    });
+    filFileList->addItems(names);
     m_fileListFolder = sFolder;
     return true;
 }

@@ -36,7 +36,7 @@ protected:
         frmPickFile::SetRememberedFolder(QString());
         list = new QListWidget(&wizard);
         list->setSortingEnabled(true);
-        for (const char* name : {"c.txt", "a.txt", "b.doc", ".hidden", "Makefile"})
+        for (const char* name : {"c.txt", "a.txt", "b.doc", ".hidden", "Makefile", "two\nlines", "odd\rname"})
             writeFile(QStringLiteral("data/") + QLatin1String(name), "x");
         QDir().mkpath(path("data/sub.folder"));
         data = path("data");
@@ -134,7 +134,8 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
     auto* files = FindControl<QListWidget>(picker, "filFileList");
     folder->setText(data);
     EXPECT_TRUE(files->isEnabled());
-    EXPECT_EQ(texts(files), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));  // no hidden file, no folder
+    // No hidden file, no folder, and no name that would split a job's entry in two.
+    EXPECT_EQ(texts(files), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
 
     {  // nothing selected: told, nothing appended, still open
         QPointer<frmPickFile> guard(picker);
