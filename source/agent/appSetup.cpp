@@ -2,12 +2,15 @@
 
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
+#include "lib/libForms.h"
 #include "lib/libStrings.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+
+#include <unistd.h>
 
 namespace appSetup {
 
@@ -66,6 +69,20 @@ void SetApplicationPaths(const QString& appFolder, const QString& exeName)
 {
     appFolderOverride() = appFolder;
     exeNameOverride() = appFolder.isEmpty() ? QString() : exeName;
+}
+
+bool CheckAppFolderWritable()
+{
+    const QString folder = AppFolder();
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
+        return true;
+    libForms::MsgBox({QStringLiteral("Arkwell cannot write into its folder '") + folder
+                          + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
+                                           "Install it into a folder of your own (for example with: cmake "
+                                           "--install build --prefix ~/.local), or make that folder writable "
+                                           "for you."),
+                      QStringLiteral("Arkwell"), libForms::Buttons::OK, libForms::Icon::Critical});
+    return false;
 }
 
 QString AppFile(const QString& fileName)

@@ -13,6 +13,11 @@ QString ExeName();
 // black-box runs use a copied executable instead). An empty folder restores the real one.
 void SetApplicationPaths(const QString& appFolder, const QString& exeName);
 
+// Whether the program can write into its application folder, where it keeps its jobs,
+// preferences and logs. When it can't (an installed copy in a folder of another user), the
+// user is told so, and how to mend it, before anything fails later.
+bool CheckAppFolderWritable();
+
 // The jobs folder with its final separator; it is not created here.
 QString JobsFolder();
 // The application folder joined with a bare file name.
