@@ -62,11 +62,15 @@ std::optional<QTime> ParseTime(const QString& text)
     // hours, minutes, optional seconds, optional AM/PM marker with or without a blank
     static const QRegularExpression form(
         QStringLiteral("^(\\d{1,2}):(\\d{2})(?::(\\d{2}))?\\s*([AaPp][Mm])?$"));
+    // or a bare hour with its marker ("3pm", "3 PM")
+    static const QRegularExpression hourForm(QStringLiteral("^(\\d{1,2})()()\\s*([AaPp][Mm])$"));
     const QString trimmed = text.trimmed();
-    const QRegularExpressionMatch match = form.match(trimmed);
+    QRegularExpressionMatch match = form.match(trimmed);
+    if (!match.hasMatch())
+        match = hourForm.match(trimmed);
     if (match.hasMatch()) {
         int hour = match.captured(1).toInt();
-        const int minute = match.captured(2).toInt();
+        const int minute = match.captured(2).isEmpty() ? 0 : match.captured(2).toInt();
         const int second = match.captured(3).isEmpty() ? 0 : match.captured(3).toInt();
         const QString marker = match.captured(4).toUpper();
         if (!marker.isEmpty()) {

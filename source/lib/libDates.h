@@ -21,7 +21,7 @@ QString FormatShortTime(const QTime& time);
 // A date in the "mmm-dd-yyyy" form (English or the user's month names, any letter case),
 // ISO form, or the user's locale's own short and long forms.
 std::optional<QDate> ParseDate(const QString& text);
-// A time of day as a user types it: "9:05 PM", "9:05pm", "21:05", "9:05:30 PM", "21:05:30",
+// A time of day as a user types it: "9:05 PM", "9:05pm", "3pm", "21:05", "9:05:30 PM", "21:05:30",
 // or the user's locale's own forms. Nothing for anything else.
 std::optional<QTime> ParseTime(const QString& text);
 

@@ -61,7 +61,7 @@ TEST_F(PreferencesTest, LinesAreTrimmedAndAnEmptyFirstLineIsTheDefault)
 
 TEST_F(PreferencesTest, DamagedFileReadsAsTheDefaultsAndIsRewrittenSound)
 {
-    for (const QByteArray damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
+    for (const QByteArray& damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
                                      QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n")}) {
         writeFile("Arkwell.txt", damaged);
         appSetup::LoadPreferences();

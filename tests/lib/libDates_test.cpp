@@ -32,6 +32,9 @@ TEST(JobDates, ReadBackInTheFormsUsersAndFilesHold)
     EXPECT_EQ(ParseTime("12:00 AM"), QTime(0, 0));
     EXPECT_EQ(ParseTime("12:00 PM"), QTime(12, 0));
     EXPECT_EQ(ParseTime(" 07:30:15 "), QTime(7, 30, 15));
+    EXPECT_EQ(ParseTime("3pm"), QTime(15, 0));
+    EXPECT_EQ(ParseTime("12 AM"), QTime(0, 0));
+    EXPECT_FALSE(ParseTime("15").has_value());
     EXPECT_FALSE(ParseTime("13:00 PM").has_value());
     EXPECT_FALSE(ParseTime("0:30 AM").has_value());
     EXPECT_FALSE(ParseTime("24:00").has_value());
