@@ -655,9 +655,7 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
     cmbDayOfMonth->setCurrentIndex(std::min<int>(job.DayOfMonth(), cmbDayOfMonth->count()) - 1);
     txtTargDir->setText(job.TargetDirectory());
-    QStringList entries;
-    job.GetFileList(job.FilesToZip() + QStringLiteral("\r\n"), entries);
-    for (const QString& entry : entries)
+    for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")))
         addFileEntry(entry);
     chkSubdirectories->setChecked(job.Subdirectories());
     (job.Incremental() ? optIncremental : optFullBackup)->setChecked(true);
