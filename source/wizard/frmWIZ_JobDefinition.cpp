@@ -533,17 +533,15 @@ void frmWIZ_JobDefinition::cmdCancel_Click()
     libErrorHandler::Trap(ModuleTag, "cmdCancel_Click()", [&] { close(); });
 }
 
-void frmWIZ_JobDefinition::reject()
+void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
 {
-    // Esc, like the Cancel button, unloads the wizard without saving.
-    cmdCancel_Click();
-}
-
-void frmWIZ_JobDefinition::keyReleaseEvent(QKeyEvent* event)
-{
-    if (event->key() == Qt::Key_F1 && m_schedule)
+    // F1 on any step opens the help. The press is taken: the inputs pass F1 on to the window
+    // when it goes down, but some keep it to themselves when it comes up.
+    if (event->key() == Qt::Key_F1 && m_schedule) {
         m_schedule->mnuHelpContents_Click();
-    QDialog::keyReleaseEvent(event);
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool frmWIZ_JobDefinition::eventFilter(QObject* watched, QEvent* event)

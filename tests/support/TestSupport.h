@@ -9,6 +9,7 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <vector>
@@ -82,3 +83,13 @@ private:
 };
 
 }  // namespace testing_support
+
+// Failure messages show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+inline void PrintTo(const QStringList& texts, std::ostream* out)
+{
+    *out << "{\"" << texts.join(QStringLiteral("\", \"")).toStdString() << "\"}";
+}

