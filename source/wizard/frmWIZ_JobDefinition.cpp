@@ -1,6 +1,7 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include "agent/appSetup.h"
+#include "agent/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
@@ -120,7 +121,7 @@ frmWIZ_JobDefinition::frmWIZ_JobDefinition(frmSchedule* schedule)
     setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Backup Job Definition Wizard"));
-    setWindowIcon(QApplication::windowIcon());
+    setWindowIcon(libPictures::AppIcon());
     buildWindow();
     connectHandlers();
     libForms::RegisterForm(this);

@@ -1,12 +1,16 @@
-// Takes the dialogs' pictures for the documentation: run under a display (Xvfb) with the
+// Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
 #include "agent/appSetup.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"
+#include "schedule/frmSchedule.h"
+#include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
@@ -40,6 +44,29 @@ QString exampleFolder(const QTemporaryDir& scratch)
     return folder;
 }
 
+// The six steps of the wizard, filled in as for a weekly backup of the example folder.
+bool saveWizardSteps(const QString& folder, const QString& out)
+{
+    frmSchedule schedule;
+    auto* wizard = new frmWIZ_JobDefinition(&schedule);
+    wizard->setAddJob(true);
+    wizard->show();
+    wizard->txtBackupJobName->setText(QStringLiteral("Weekly Documents"));
+    wizard->txtStartTime->setText(QStringLiteral("11:58 PM"));
+    wizard->cmbFrequency->setCurrentIndex(1);
+    wizard->chkFriday->setChecked(true);
+    wizard->lstFilesToBackup->addItems({folder + QStringLiteral("/*.*"), folder + QStringLiteral("/notes.txt")});
+    wizard->chkSubdirectories->setChecked(true);
+    wizard->txtTargDir->setText(QStringLiteral("/media/ada/backup"));
+    bool ok = true;
+    for (int step = 1; step <= 6; ++step) {
+        ok = save(wizard, out + QStringLiteral("wizard-step%1.png").arg(step)) && ok;
+        wizard->cmdNext->click();
+    }
+    delete wizard;
+    return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -69,5 +96,6 @@ int main(int argc, char** argv)
     picker->optOtherCommon->setChecked(true);
     picker->cmbCommonExt->setCurrentText(QStringLiteral("pdf"));
     ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
+    ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
     return ok ? 0 : 1;
 }
