@@ -5,10 +5,12 @@
 
 #include "agent/appSetup.h"
 #include "dialogs/CBrowseDlg.h"
+#include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -107,9 +109,7 @@ protected:
     template <typename Control>
     Control* control(const char* name) const
     {
-        Control* found = wizard->findChild<Control*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
+        return testing_support::FindControl<Control>(wizard, name);
     }
     QLineEdit* text(const char* name) const { return control<QLineEdit>(name); }
     QCheckBox* check(const char* name) const { return control<QCheckBox>(name); }
@@ -161,7 +161,7 @@ protected:
     {
         goToStep(6);
         button("cmdFinish")->click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        testing_support::Unloaded(wizard);
     }
     const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
     QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
@@ -217,10 +217,9 @@ TEST_F(WizardTest, NewJobDefaultsThenEveryStepFilledAndFinishedWritesTheJobFile)
     check("chkPasswordProtect")->setChecked(true);
     text("txtPassword")->setText(QStringLiteral("zwei Wörter $x"));
     button("cmdFinish")->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
     EXPECT_TRUE(messageBoxes.messages().empty()) << lastMessage().text.toStdString();
-    EXPECT_TRUE(wizard.isNull());
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
     CBackupJob expected;
     expected.setJobName(QStringLiteral("Photos & Notes (home)"));
     expected.setStartTime(QTime(21, 5));
@@ -472,9 +471,8 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
     sources()->addItem(path("data/sub") + "/*.*");
     const size_t shown = messageBoxes.messages().size();
     finishWith(QStringLiteral("WEEKLY 1"));
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(messageBoxes.messages().size(), shown);
-    EXPECT_TRUE(wizard.isNull());
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
     CBackupJob saved;
     ASSERT_FALSE(saved.TryOpenBackupJob(jobFile("WEEKLY1")));
     EXPECT_EQ(saved.Frequency(), CBackupJob::Monthly);
@@ -520,15 +518,13 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocus)
 
     // Esc cancels: nothing is written and the wizard is gone.
     QTest::keyClick(wizard, Qt::Key_Escape);
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(wizard.isNull());
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
     EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists() && !QDir(appSetup::JobsFolder()).isEmpty());
     EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 0);
 
     open(true);
     button("cmdCancel")->click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_TRUE(wizard.isNull());
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
 }
 
 TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
@@ -630,6 +626,16 @@ TEST_F(WizardTest, SourceListTakesDropsKeepsItsOrderAndRemovesTheSelection)
     sources()->item(0)->setSelected(true);
     QTest::keyClick(sources(), Qt::Key_Backspace);
     EXPECT_EQ(sourceEntries(), (QStringList{path("data/report.txt"), path("data/sub") + "/*.*"}));
+
+    // The picker writes straight into the list, which keeps its order.
+    button("cmdAddFile")->click();
+    frmPickFile* picker = wizard->findChild<frmPickFile*>();
+    ASSERT_NE(picker, nullptr);
+    EXPECT_FALSE(picker->isModal());
+    picker->txtPath->setText(path("data"));
+    picker->filFileList->findItems(QStringLiteral("Makefile"), Qt::MatchExactly).value(0)->setSelected(true);
+    picker->cmdOk->click();
+    EXPECT_EQ(sourceEntries(), (QStringList{path("data/Makefile"), path("data/report.txt"), path("data/sub") + "/*.*"}));
 
     LauncherRecorder launcher;
     button("cmdExplorer1")->click();
