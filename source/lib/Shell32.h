@@ -22,7 +22,7 @@ constexpr qint32 StartFailureBase = qint32(0x80040000u);
 
 // Starts the program and waits for it to end, processing events meanwhile, and returns its
 // exit code; a program that can't be started gives a large negative number at once. Its
-// output is read as it comes and dropped, so it never stalls on a full pipe. The window
+// output goes to the null device, so it never stalls on a full pipe. The window
 // style is kept for callers' sake: started programs here have no window.
 qint32 ShellAndClose(const ProgramRun& run, int windowStyle = 6);
 
