@@ -397,7 +397,9 @@ void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
         libFiles::uKillChecked(building);
     });
 
-    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt};
+    // A target inside a source folder must not put the job's own archives into the new one.
+    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt,
+                                   {archive, archiveBase + QStringLiteral("_*.zip")}};
     if (m_incremental) {
         const QString copy1 = copyName(archiveBase, 1);
         const QDate since = libFiles::FileExists(copy1) ? QFileInfo(copy1).lastModified().date() : m_dateLastRun.date();

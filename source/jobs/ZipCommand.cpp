@@ -76,8 +76,10 @@ Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& option
         if (options.subdirectories) {
             recurse = true;
             sources << (folder.size() > 1 ? folder.chopped(1) : folder);
+            if (!options.leaveOut.isEmpty())
+                include << QStringLiteral("-x") << options.leaveOut;
             if (pattern != EveryFile)
-                include = {QStringLiteral("-i"), pattern};  // -i takes every later word: last
+                include << QStringLiteral("-i") << pattern;  // -i takes every later word: last
         } else {
             sources << QStringLiteral("-@");
             for (const QString& file : matchingFiles(folder, pattern)) {

@@ -16,6 +16,7 @@ struct ZipOptions {
     QString password;                   // empty: no encryption
     bool subdirectories = false;        // wildcard entries take their subfolders too
     std::optional<QDate> changedSince;  // incremental: only files modified on or after this day
+    QStringList leaveOut;               // patterns of files a recursing entry never takes (the job's own archives)
 };
 
 // Whether an entry names every file of a folder ("folder/*.*"), a wildcard group, a file.

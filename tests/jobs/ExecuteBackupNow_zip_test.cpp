@@ -71,7 +71,7 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
     }
     const QStringList log = transactionLog();
     EXPECT_TRUE(log.contains("Zipping Up   " + path("src/*.txt")));
-    EXPECT_TRUE(log.filter(QRegularExpression("^Running .*/zip -v -r -n .zip .*MyJob.arkwell-new.zip .*/src -i \\*\\.txt$"))
+    EXPECT_TRUE(log.filter(QRegularExpression("^Running .*/zip -v -r -n .zip .*MyJob.arkwell-new.zip .*/src -x .*/bk/MyJob.zip .*/bk/MyJob_\\*.zip -i \\*\\.txt$"))
                     .size() == 1);
     EXPECT_TRUE(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)
                     == QStringList{"MyJob.zip"});  // no building archive left behind
@@ -311,4 +311,20 @@ TEST_F(BackupRunTest, ZipMissingOrTargetMissingFailsTheRunNotTheProgram)
     CBackupJob next = job({path("src/a.txt")});  // the next job still runs
     EXPECT_FALSE(run(next));
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+}
+
+TEST_F(BackupRunTest, TargetInsideTheSourceKeepsTheJobsOwnArchivesOut)
+{
+    writeFile("home/a.txt", "a");
+    writeFile("home/bk/other.zip", "another program's archive");
+    for (qint16 copies : {0, 2}) {
+        CBackupJob below = job({path("home/*.*")});
+        below.setTargetDirectory(path("home/bk"));
+        below.setSubdirectories(true);
+        below.setNumberCopies(copies);
+        for (int n = 0; n < 3; ++n)
+            EXPECT_FALSE(run(below));
+        EXPECT_EQ(namesBelow(path("home/bk/MyJob.zip")).filter(QRegularExpression("[^/]$")),
+                  (QStringList{"home/a.txt", "home/bk/other.zip"}));
+    }
 }
