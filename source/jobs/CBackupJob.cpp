@@ -296,9 +296,14 @@ void checkEntryExists(const QString& entry)
     }
 }
 
+bool renamed(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
 void renameChecked(const QString& from, const QString& to)
 {
-    if (std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+    if (!renamed(from, to))
         libErrorHandler::RaiseErrno(errno, from);
 }
 
@@ -336,7 +341,7 @@ void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
             continue;
         if (k > 1) {
             renameChecked(previous, copyName(archiveBase, k));
-        } else if (std::rename(QFile::encodeName(current).constData(), QFile::encodeName(copyName(archiveBase, 1)).constData()) != 0) {
+        } else if (!renamed(current, copyName(archiveBase, 1))) {
             showArchiveLockedBox(archiveBase);
             throw RunFailed{};
         }
@@ -392,6 +397,9 @@ void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
     // never leaves the user without the archive of the run before.
     const QString building = m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName)
                              + QStringLiteral(".arkwell-new.zip");
+    if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
+        failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_jobName
+                + QStringLiteral("' holds both a blank and a quotation mark, which zip can't be given."));
     refusalFailsRun(archive, [&] {
         rotatePreviousCopies(archiveBase, m_numberCopies);
         libFiles::uKillChecked(building);
@@ -416,6 +424,7 @@ void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
         }
         complete = true;
     } catch (const RunFailed&) {
+        // logged already; the archive built so far is dealt with below
     }
     refusalFailsRun(archive, [&] { putArchiveInPlace(building, archive, complete); });
     if (!complete)
@@ -504,7 +513,7 @@ void CBackupJob::copyWholeFolder(const QString& entry) const
             renameChecked(fresh, backupFolder);
         } catch (const libErrorHandler::AppError&) {
             if (hadBackup)
-                std::rename(QFile::encodeName(previous).constData(), QFile::encodeName(backupFolder).constData());
+                renamed(previous, backupFolder);
             throw;
         }
     } catch (const libErrorHandler::AppError&) {

@@ -115,6 +115,15 @@ TEST_F(BackupRunTest, PasswordOpensTheArchiveExactlyAsTypedAndIsNeverShown)
         EXPECT_FALSE(readFile("arkwell.log").contains(password.toUtf8()));
     }
     EXPECT_EQ(transactionLog().filter("-P (password not shown)").size(), 6);
+    {
+        // One zip can't be given is refused before anything changes, not zipped with another.
+        CBackupJob unfit = job({path("src/*.*")});
+        unfit.setPassword(QStringLiteral("a \"b"));
+        const QByteArray before = readFile("bk/MyJob.zip");
+        EXPECT_TRUE(run(unfit));
+        EXPECT_EQ(readFile("bk/MyJob.zip"), before);
+        EXPECT_FALSE(transactionLog().filter("which zip can't be given").isEmpty());
+    }
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
