@@ -2,14 +2,13 @@
 #include "agent/appSetup.h"
 
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char** argv)
 {
+    // Without any display the program still runs its scheduler, on the offscreen platform.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
+        && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    appSetup::LoadPreferences();
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
-    window.show();
-    return app.exec();
+    return appSetup::Main(app);
 }

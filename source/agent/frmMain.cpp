@@ -1,0 +1,172 @@
+#include "agent/frmMain.h"
+
+#include "agent/appSetup.h"
+#include "agent/frmPopup.h"
+#include "agent/libPictures.h"
+#include "agent/libSysTrayApp.h"
+#include "jobs/CBackupJob.h"
+#include "lib/Clock.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libForms.h"
+#include "lib/libLog.h"
+#include "schedule/frmSchedule.h"
+
+#include <QApplication>
+#include <QCursor>
+#include <QMenu>
+#include <QMessageBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+namespace {
+
+const char* const Module = "frmMain.frm";
+
+// The moment a row's job falls due: its next-run day at its start time; none without one.
+std::optional<QDateTime> DueMoment(const QTreeWidgetItem* row)
+{
+    const std::optional<QDate> day = frmSchedule::RowNextRun(row);
+    if (!day)
+        return std::nullopt;
+    return QDateTime(*day, frmSchedule::RowStartTime(row));
+}
+
+}  // namespace
+
+frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
+    : m_schedule(schedule), m_trayAvailable(trayAvailable)
+{
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Arkwell"));
+    setWindowIcon(libPictures::AppIcon());
+    m_popup = new frmPopup(*this);
+    tmrCheckForBackupJob = new QTimer(this);
+    tmrCheckForBackupJob->setObjectName(QStringLiteral("tmrCheckForBackupJob"));
+    tmrCheckForBackupJob->setInterval(TickInterval);
+    connect(tmrCheckForBackupJob, &QTimer::timeout, this, &frmMain::tmrCheckForBackupJob_Timer);
+    connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
+        if (!m_trayAvailable)
+            ExitProgram();
+    });
+    connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
+        if (m_exitPending && !m_busy)
+            finishExit();
+    });
+    libForms::RegisterForm(this);
+}
+
+frmMain::~frmMain()
+{
+    delete m_popup;
+}
+
+void frmMain::Form_Load(const QStringList& arguments, bool headless)
+{
+    const bool silent = arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
+    if (!silent || (!m_trayAvailable && !headless))
+        m_schedule.show();
+    tmrCheckForBackupJob->start();
+}
+
+// --- The scheduler --------------------------------------------------------------------------
+
+void frmMain::tmrCheckForBackupJob_Timer()
+{
+    libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
+        QTreeWidget* list = m_schedule.lvwSchedule;
+        if (list->topLevelItemCount() == 0 || m_schedule.isVisible() || m_busy)
+            return;
+        m_busy = true;
+        const int rows = list->topLevelItemCount();
+        for (int index = 0; index < rows && index < list->topLevelItemCount() && !m_exitPending; ++index) {
+            list->clearSelection();
+            QTreeWidgetItem* row = list->topLevelItem(index);
+            if (!isDue(row))
+                continue;
+            runDueJob(row);
+            m_schedule.hide();
+        }
+        m_busy = false;
+    });
+    if (m_exitPending)
+        finishExit();
+}
+
+bool frmMain::isDue(const QTreeWidgetItem* row) const
+{
+    const std::optional<QDateTime> due = DueMoment(row);
+    return due && Clock::Now() > *due && row->data(frmSchedule::ColName, frmSchedule::RanDueRole).toDateTime() != *due;
+}
+
+// Brings the job's dates up to date in its file and its row, then runs it as Run now does.
+void frmMain::runDueJob(QTreeWidgetItem* row)
+{
+    row->setData(frmSchedule::ColName, frmSchedule::RanDueRole, *DueMoment(row));
+    CBackupJob job;
+    if (const std::optional<QString> why = job.TryOpenBackupJob(frmSchedule::RowJobFile(row))) {
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(row->text(frmSchedule::ColName), *why));
+        return;
+    }
+    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
+    job.SaveBackupJob(frmSchedule::RowJobFile(row));
+    m_schedule.SetItemDates(row, job.DateLastRun().date(), job.DateNextRun());
+    m_schedule.lvwSchedule->setCurrentItem(row);
+    row->setSelected(true);
+    m_schedule.cmdBackup_Click();
+}
+
+// --- The tray icon --------------------------------------------------------------------------
+
+void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
+{
+    libErrorHandler::Trap(Module, "Form_MouseMove()", [&] {
+        if (m_menuBusy)
+            return;
+        if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context)
+            return;
+        m_menuBusy = true;
+        m_popup->Arkwell->exec(QCursor::pos());
+        m_menuBusy = false;
+    });
+}
+
+// --- The end ----------------------------------------------------------------------------------
+
+void frmMain::ExitProgram()
+{
+    if (m_exited)
+        return;
+    tmrCheckForBackupJob->stop();
+    if (m_busy || m_schedule.RunInProgress()) {
+        // A backup is running: let it finish, start nothing after it, and end then.
+        m_exitPending = true;
+        m_schedule.StopAfterCurrentJob();
+        closeMessageBoxes();
+        return;
+    }
+    finishExit();
+}
+
+// A message that waits for an answer would hold the end back: it is taken as cancelled.
+void frmMain::closeMessageBoxes()
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
+            box->reject();
+}
+
+void frmMain::finishExit()
+{
+    if (m_exited)
+        return;
+    m_exited = true;
+    appSetup::SavePreferences();
+    tmrCheckForBackupJob->stop();
+    libSysTrayApp::SystemTrayRemoveIcon();
+    m_schedule.KillForm(true);
+    m_schedule.close();
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->isVisible())
+            window->close();
+    emit ended();
+}

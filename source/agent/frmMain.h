@@ -1,0 +1,60 @@
+#pragma once
+// The hidden main window: it owns the tray icon, its menu and the scheduler timer, and it
+// ends the program.
+
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+class QTimer;
+class QTreeWidgetItem;
+class frmPopup;
+class frmSchedule;
+
+class frmMain : public QWidget {
+    Q_OBJECT
+public:
+    // Scheduler ticks are this many milliseconds apart.
+    static constexpr int TickInterval = 5000;
+
+    // `trayAvailable`: whether the desktop shows tray icons. Without one, closing the job
+    // list window ends the program, since nothing else could bring it back.
+    frmMain(frmSchedule& schedule, bool trayAvailable);
+    ~frmMain() override;
+
+    // The load step: shows the job list window unless the arguments hold "/SILENT" (a
+    // desktop without a tray shows it anyway, unless nobody can see it: `headless`).
+    void Form_Load(const QStringList& arguments, bool headless);
+
+    frmSchedule& Schedule() { return m_schedule; }
+    frmPopup& Popup() { return *m_popup; }
+    QTimer* tmrCheckForBackupJob = nullptr;
+
+    // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
+    // removed, every window closed. A backup that is running is let finish first (the jobs
+    // still queued behind it are not started).
+    void ExitProgram();
+    bool ExitPending() const { return m_exitPending; }
+
+signals:
+    // Everything is closed and saved: the program's event loop may end now.
+    void ended();
+
+public slots:
+    void tmrCheckForBackupJob_Timer();
+    // A click on the tray icon: a left click or the context click opens the menu.
+    void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
+
+private:
+    bool isDue(const QTreeWidgetItem* row) const;
+    void runDueJob(QTreeWidgetItem* row);
+    void finishExit();
+    void closeMessageBoxes();
+
+    frmSchedule& m_schedule;
+    frmPopup* m_popup = nullptr;
+    bool m_trayAvailable;
+    bool m_busy = false;
+    bool m_menuBusy = false;
+    bool m_exitPending = false;
+    bool m_exited = false;
+};

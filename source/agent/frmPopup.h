@@ -1,0 +1,27 @@
+#pragma once
+// The tray icon's menu: show the job list window, or end the program. The form itself is
+// never shown.
+
+#include <QWidget>
+
+class QAction;
+class QMenu;
+class frmMain;
+
+class frmPopup : public QWidget {
+    Q_OBJECT
+public:
+    explicit frmPopup(frmMain& main);
+
+    QMenu* Arkwell = nullptr;
+    QAction* Schedule = nullptr;
+    QAction* Slash2 = nullptr;
+    QAction* Exit = nullptr;
+
+public slots:
+    void Schedule_Click();
+    void Exit_Click();
+
+private:
+    frmMain& m_main;
+};

@@ -1,0 +1,43 @@
+#include "agent/libSysTrayApp.h"
+
+#include "agent/frmMain.h"
+#include "lib/libErrorHandler.h"
+
+#include <QPointer>
+#include <QSystemTrayIcon>
+
+namespace libSysTrayApp {
+namespace {
+
+QPointer<QSystemTrayIcon>& trayIcon()
+{
+    static QPointer<QSystemTrayIcon> icon;
+    return icon;
+}
+
+}  // namespace
+
+void SystemTrayAddIcon(frmMain& F)
+{
+    libErrorHandler::Trap("libSysTrayApp.bas", "SystemTrayAddIcon()", [&] {
+        auto* icon = new QSystemTrayIcon(F.windowIcon(), &F);
+        icon->setObjectName(QStringLiteral("trayIcon"));
+        icon->setToolTip(F.windowTitle());
+        QObject::connect(icon, &QSystemTrayIcon::activated, &F, &frmMain::Form_MouseMove);
+        icon->show();
+        trayIcon() = icon;
+        F.hide();
+    });
+}
+
+void SystemTrayRemoveIcon()
+{
+    delete trayIcon().data();
+}
+
+bool SystemTrayIconShown()
+{
+    return trayIcon() && trayIcon()->isVisible();
+}
+
+}  // namespace libSysTrayApp
