@@ -15,6 +15,7 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -369,6 +370,14 @@ void frmSchedule::repaintNow()
         repaint();
 }
 
+void frmSchedule::setBusyPointer(bool busy)
+{
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
 void frmSchedule::KillForm(bool vVar)
 {
     m_killForm = vVar;
@@ -523,7 +532,7 @@ void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
         if (m_stopRequested)
             return;
         CBackupJob job;
-        const bool failed = !openRowJob(row, job);  // TODO run the job once the engine's run lands
+        const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this);
         if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
             return;
     }

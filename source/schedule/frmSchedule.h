@@ -31,6 +31,9 @@ public:
     // Item data role of the date and time columns: the QDate or QTime the text shows (none
     // in "Next Run" for a schedule without a real next run). Sorting and the scheduler use it.
     static constexpr int ValueRole = Qt::UserRole + 1;
+    // Item data role of the name column: the due moment the scheduler last ran the row's
+    // job for, so that one due moment never starts the job twice.
+    static constexpr int RanDueRole = Qt::UserRole + 2;
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
 
@@ -58,6 +61,7 @@ public:
     void setMessageText(const QString& text) override;
     void setLightVisible(int index, bool visible) override;
     void repaintNow() override;
+    void setBusyPointer(bool busy) override;
 
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
