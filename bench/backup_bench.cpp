@@ -101,6 +101,7 @@ void report(const char* what, double ours, double theirs, double target)
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each result as soon as it is measured
     const int files = argc > 1 ? std::atoi(argv[1]) : 20000;
     const qint64 megabytes = argc > 2 ? std::atoll(argv[2]) : 300;
     QTemporaryDir work;
