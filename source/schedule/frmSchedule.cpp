@@ -687,7 +687,7 @@ void frmSchedule::mnuHelpLicense_Click()
 
 void frmSchedule::mnuHelpHomepage_Click()
 {
-    // TODO the about box's web-site action
+    frmAbout::lblWebsite_Click();
 }
 
 void frmSchedule::mnuHelpAbout_Click()
