@@ -44,6 +44,21 @@ QString exampleFolder(const QTemporaryDir& scratch)
     return folder;
 }
 
+// The job list window with three jobs of a household.
+bool saveJobList(const QString& out)
+{
+    frmSchedule schedule;
+    const QDate today(2026, 12, 7);
+    schedule.AddItemListView(QStringLiteral("Weekly Documents"), QDateTime(today.addDays(-2), QTime(0, 0)),
+                             today.addDays(5), QTime(23, 58), true, QStringLiteral("WeeklyDocuments.awj"));
+    schedule.AddItemListView(QStringLiteral("Daily Mail"), QDateTime(today.addDays(-1), QTime(0, 0)), today,
+                             QTime(21, 0), true, QStringLiteral("DailyMail.awj"));
+    schedule.AddItemListView(QStringLiteral("Photos Copy"), QDateTime(QDate(2026, 12, 1), QTime(0, 0)),
+                             QDate(2027, 1, 1), QTime(3, 0), false, QStringLiteral("PhotosCopy.awj"));
+    schedule.StatusBarCount(3);
+    return save(&schedule, out + QStringLiteral("job-list.png"));
+}
+
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
@@ -97,5 +112,6 @@ int main(int argc, char** argv)
     picker->cmbCommonExt->setCurrentText(QStringLiteral("pdf"));
     ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
     ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
+    ok = saveJobList(out) && ok;
     return ok ? 0 : 1;
 }

@@ -1,0 +1,213 @@
+// The job commands of the job list window: Remove, Run now with the failure message, and
+// View zip with and without a registered zip program.
+#include "agent/appSetup.h"
+#include "jobs/CBackupJob.h"
+#include "lib/libStrings.h"
+#include "schedule/frmSchedule.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTreeWidget>
+
+using libForms::Answer;
+using testing_support::AppFolderTest;
+using testing_support::LauncherRecorder;
+
+namespace {
+
+class ScheduleCommandsTest : public AppFolderTest {
+protected:
+    void SetUp() override
+    {
+        AppFolderTest::SetUp();
+        QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
+        appSetup::MaxBackupCopies = 99;
+        appSetup::StopOnError = true;
+        QDir().mkpath(appSetup::JobsFolder());
+        QDir().mkpath(path("bk"));
+        writeFile("src/a.txt", "a");
+    }
+
+    // Saves a job file backing up src/a.txt into `target` and lists it.
+    QString addJob(const QString& name, const QString& target, bool compress = true)
+    {
+        CBackupJob job;
+        job.setJobName(name);
+        job.setTargetDirectory(target);
+        job.setCompress(compress);
+        job.setFrequency(CBackupJob::Daily);
+        job.SetDayOfWeek(true, true, true, true, true, true, true);
+        job.setFilesToZip(path("src/a.txt") + "\r\n");
+        job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+        const QString file = appSetup::JobsFolder() + libStrings::CleanedName(name) + ".awj";
+        job.SaveBackupJob(file);
+        window.AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), compress, file);
+        return file;
+    }
+    void select(const QStringList& names)
+    {
+        window.lvwSchedule->clearSelection();
+        for (const QString& name : names) {
+            QTreeWidgetItem* row = window.FindItemByKey("_" + name);
+            ASSERT_NE(row, nullptr) << name.toStdString();
+            window.lvwSchedule->setCurrentItem(row, 0, QItemSelectionModel::NoUpdate);
+            row->setSelected(true);
+        }
+    }
+    QStringList rowNames() const
+    {
+        QStringList names;
+        for (int i = 0; i < window.lvwSchedule->topLevelItemCount(); ++i)
+            names << window.lvwSchedule->topLevelItem(i)->text(frmSchedule::ColName);
+        names.sort();
+        return names;
+    }
+    const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
+
+    frmSchedule window;
+};
+
+TEST_F(ScheduleCommandsTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
+{
+    const QString first = addJob("First", path("bk"));
+    const QString what = addJob("What?", path("bk"));
+    const QString whatx = addJob("Whatx", path("bk"));
+    const QString last = addJob("Last", path("bk"));
+
+    select({"First"});
+    messageBoxes.answerNext(Answer::No);
+    window.cmdDelJob_Click();
+    EXPECT_EQ(lastMessage().text, "Are you sure you want to delete this Backup Job?");
+    EXPECT_EQ(lastMessage().title, "Remove Confirmation");
+    EXPECT_TRUE(QFile::exists(first));
+    EXPECT_EQ(rowNames().size(), 4);
+
+    messageBoxes.answerNext(Answer::Yes);
+    window.cmdDelJob_Click();
+    EXPECT_FALSE(QFile::exists(first));
+    EXPECT_EQ(rowNames(), (QStringList{"Last", "What?", "Whatx"}));
+
+    // A name holding "?" takes only its own file.
+    select({"What?", "Last"});
+    messageBoxes.answerNext(Answer::Yes);
+    window.cmdDelJob_Click();
+    EXPECT_FALSE(QFile::exists(what));
+    EXPECT_FALSE(QFile::exists(last));
+    EXPECT_TRUE(QFile::exists(whatx));
+    EXPECT_EQ(rowNames(), QStringList{"Whatx"});
+}
+
+TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
+{
+    addJob("Broken", path("missing-target"));
+    addJob("Good", path("bk"));
+    std::vector<bool> enabledDuringMessages;
+    std::vector<Answer> answers{Answer::Yes, Answer::No};
+    libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
+        enabledDuringMessages.push_back(window.isEnabled());
+        EXPECT_EQ(message.title, "Backup Error");
+        EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '" +
+                                    appSetup::TransactionLogPath() + "'");
+        const Answer answer = answers.front();
+        answers.erase(answers.begin());
+        return answer;
+    });
+    LauncherRecorder launcher;
+    launcher.fixedExitCode.reset();
+
+    // Yes: the log opens and the job after the failing one is skipped.
+    select({"Broken", "Good"});
+    window.cmdBackup_Click();
+    EXPECT_EQ(enabledDuringMessages, std::vector<bool>{false});
+    EXPECT_TRUE(window.isEnabled());
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
+    EXPECT_FALSE(QFile::exists(path("bk/Good.zip")));
+
+    // No: the run goes on with the next job.
+    select({"Broken", "Good"});
+    window.cmdBackup_Click();
+    EXPECT_EQ(enabledDuringMessages.size(), 2u);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Good.zip")}), 0);
+
+    // Without StopOnError nobody is asked.
+    appSetup::StopOnError = false;
+    window.cmdBackup_Click();
+    EXPECT_EQ(enabledDuringMessages.size(), 2u);
+}
+
+class ViewZipTest : public ScheduleCommandsTest {
+protected:
+    void SetUp() override
+    {
+        ScheduleCommandsTest::SetUp();
+        for (const char* name : {"PATH", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CURRENT_DESKTOP"})
+            saved.emplace_back(name, qgetenv(name));
+        qunsetenv("XDG_CURRENT_DESKTOP");
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("xdg/config")));
+        qputenv("XDG_DATA_HOME", QFile::encodeName(path("xdg/data")));
+        QDir().mkpath(path("xdg/config"));
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value] : saved) {
+            if (value.isNull())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+        ScheduleCommandsTest::TearDown();
+    }
+    // Registers a zip viewer "arkview" for the desktop, as a file manager would.
+    void registerViewer()
+    {
+        writeFile("xdg/config/mimeapps.list", "[Default Applications]\napplication/zip=arkview.desktop\n");
+        writeFile("xdg/data/applications/arkview.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Ark View\nExec=arkview --open %f\n");
+        writeFile("xdg/bin/arkview", "#!/bin/sh\n");
+        QFile::setPermissions(path("xdg/bin/arkview"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("PATH", QFile::encodeName(path("xdg/bin")) + ":" + saved.front().second);
+    }
+
+    std::vector<std::pair<const char*, QByteArray>> saved;
+    LauncherRecorder launcher;
+};
+
+TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
+{
+    addJob("Zipped", path("bk"));
+    addJob("Plain", path("bk"), false);
+
+    select({"Zipped"});
+    window.cmdView_Click();
+    EXPECT_EQ(lastMessage().text, "The file '" + path("bk") + "/Zipped' does not exist.");
+    EXPECT_TRUE(launcher.detached.empty());
+
+    writeFile("bk/Zipped_2.zip", "older");
+    writeFile("bk/Zipped_1.zip", "old");
+    messageBoxes.answerNext(Answer::Yes);
+    window.cmdView_Click();
+    EXPECT_EQ(lastMessage().title, "No Zip Program Installed");
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", path("bk") + "/"}));
+
+    messageBoxes.answerNext(Answer::No);
+    window.cmdView_Click();
+    EXPECT_EQ(launcher.detached.size(), 1u);
+
+    registerViewer();
+    const size_t asked = messageBoxes.messages().size();
+    window.cmdView_Click();
+    EXPECT_EQ(messageBoxes.messages().size(), asked);
+    ASSERT_EQ(launcher.detached.size(), 2u);
+    EXPECT_EQ(launcher.detached[1], (QStringList{"arkview", "--open", path("bk/Zipped_1.zip")}));
+
+    select({"Plain"});
+    window.cmdView_Click();
+    EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
+}
+
+}  // namespace
