@@ -606,7 +606,7 @@ void frmWIZ_JobDefinition::SetupNewJob()
     setWindowTitle(QStringLiteral("Add New Backup Job"));
     txtBackupJobName->setText(DefaultJobName());
     txtStartTime->setText(QStringLiteral("3:00 AM"));
-    selectFrequency(0);
+    cmbFrequency->setCurrentIndex(0);
     optFullBackup->setChecked(true);
     optCompression[1]->setChecked(true);
     selectCopies(3);
@@ -642,7 +642,7 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     txtBackupJobName->setText(job.JobName());
     txtStartTime->setText(startTimeText(job.StartTime()));
     // A frequency the wizard doesn't offer shows as the first one.
-    selectFrequency(job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly
+    cmbFrequency->setCurrentIndex(job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly
                         ? job.Frequency() - 1
                         : 0);
     const std::array<qint16, 7> bits{CBackupJob::Monday,   CBackupJob::Tuesday,  CBackupJob::Wednesday,
@@ -655,7 +655,7 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     cmbDayOfMonth->setCurrentIndex(std::min<int>(job.DayOfMonth(), cmbDayOfMonth->count()) - 1);
     txtTargDir->setText(job.TargetDirectory());
     for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")))
-        addFileEntry(entry);
+        lstFilesToBackup->addItem(entry);
     chkSubdirectories->setChecked(job.Subdirectories());
     (job.Incremental() ? optIncremental : optFullBackup)->setChecked(true);
 
@@ -670,11 +670,6 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     if (!job.Password().isEmpty())
         txtPassword->setText(job.Password());
     chkPasswordProtect_Click();
-}
-
-void frmWIZ_JobDefinition::selectFrequency(int index)
-{
-    cmbFrequency->setCurrentIndex(index);
 }
 
 void frmWIZ_JobDefinition::selectCopies(qint16 copies)
@@ -727,11 +722,15 @@ std::optional<QTime> frmWIZ_JobDefinition::readStartTime(const QString& text)
 
 QString frmWIZ_JobDefinition::startTimeError(const QString& text) const
 {
+    QString error;
     if (text.isEmpty())
-        return QStringLiteral("The Start Time field cannot be left blank.");
-    if (!readStartTime(text))
-        return QStringLiteral("The time you entered is not valid.");
-    return {};
+        error = QStringLiteral("The Start Time field cannot be left blank.");
+    else if (!readStartTime(text))
+        error = QStringLiteral("The time you entered is not valid.");
+    else
+        return {};
+    return error + QStringLiteral("  Please correct the value now using ") +
+           QStringLiteral("the format 'hh:mm AM/PM'");
 }
 
 void frmWIZ_JobDefinition::txtStartTime_LostFocus()
@@ -742,9 +741,7 @@ void frmWIZ_JobDefinition::txtStartTime_LostFocus()
         txtStartTime->setText(txtStartTime->text().toUpper());
         const QString error = startTimeError(txtStartTime->text());
         if (!error.isEmpty()) {
-            showMessage(error + QStringLiteral("  Please correct the value now using ") +
-                            QStringLiteral("the format 'hh:mm AM/PM'"),
-                        libForms::Icon::None);
+            showMessage(error, libForms::Icon::None);
             txtStartTime->setFocus(Qt::OtherFocusReason);
             return;
         }
@@ -753,11 +750,6 @@ void frmWIZ_JobDefinition::txtStartTime_LostFocus()
 }
 
 // ---- Source file selection step -------------------------------------------------------
-
-void frmWIZ_JobDefinition::addFileEntry(const QString& entry)
-{
-    lstFilesToBackup->addItem(entry);
-}
 
 void frmWIZ_JobDefinition::sortFileList()
 {
@@ -828,9 +820,9 @@ void frmWIZ_JobDefinition::lstFilesToBackup_OLEDragDrop(const QMimeData* data)
     for (QString path : paths) {
         if (QFileInfo(path).isDir()) {
             libFiles::FormatPath(path, false);
-            addFileEntry(path + EveryFileSuffix);
+            lstFilesToBackup->addItem(path + EveryFileSuffix);
         } else {
-            addFileEntry(path);
+            lstFilesToBackup->addItem(path);
         }
     }
 }
@@ -1009,9 +1001,7 @@ std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::FieldChe
     // Finish is checked here, so the job never keeps a time other than the one shown.
     const QString timeError = startTimeError(txtStartTime->text());
     if (!timeError.isEmpty())
-        return CheckFailure{timeError + QStringLiteral("  Please correct the value now using ") +
-                                QStringLiteral("the format 'hh:mm AM/PM'"),
-                            2, false};
+        return CheckFailure{timeError, 2, false};
     return std::nullopt;
 }
 

@@ -141,7 +141,6 @@ private:
     void SetupNewJob();
     void SetupExistingJob();
     QString DefaultJobName() const;
-    void selectFrequency(int index);
     void selectCopies(qint16 copies);
     std::array<QCheckBox*, 7> dayBoxes() const;  // Monday first
     bool onCurrentPage(const QWidget* control) const;
@@ -153,8 +152,8 @@ private:
     QString JobFilePath() const;
     void UpdateJobList(const CBackupJob& job, const QString& jobFilePath);
 
-    void addFileEntry(const QString& entry);
     void sortFileList();
+    // The start-time message with its correction hint; empty when the text reads as a time.
     QString startTimeError(const QString& text) const;
     static std::optional<QTime> readStartTime(const QString& text);
 
