@@ -182,6 +182,11 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
+        // Jobs, preferences, logs and the lock all live in the application folder: an installed
+        // copy the user can't write into says so now instead of failing at the first save.
+        if (!CheckAppFolderWritable())
+            return 1;
+
         // One instance per application folder; the lock of a process that died is taken over.
         QLockFile instanceLock(AppFile(ExeName() + QStringLiteral(".lock")));
         instanceLock.setStaleLockTime(0);
