@@ -22,7 +22,7 @@ public:
 
     bool idle() const { return lights == std::array<bool, 4>{true, false, false, true}; }
 
-    std::vector<QString> texts;
+    QStringList texts;
     std::array<bool, 4> lights{};
     int repaints = 0;
     bool busyPointer = false;
@@ -60,6 +60,13 @@ protected:
         EXPECT_FALSE(host.busyPointer);
         EXPECT_EQ(host.texts.back(), QString());
         return failed;
+    }
+
+    static void setModified(const QString& file, const QDateTime& when)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
     }
 
     QString archive(const QString& suffix = QString()) const { return path("bk/MyJob" + suffix + ".zip"); }

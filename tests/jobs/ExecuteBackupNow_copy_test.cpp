@@ -11,11 +11,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     writeFile("src/Data/-lead \"q\" $x ünï", "odd");
     QFile::setPermissions(path("src/Data/top.txt"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
     const QDateTime old(QDate(2021, 2, 3), QTime(4, 5, 6));
-    {
-        QFile f(path("src/Data/sub/deep.txt"));
-        f.open(QIODevice::ReadWrite);
-        f.setFileTime(old, QFileDevice::FileModificationTime);
-    }
+    setModified(path("src/Data/sub/deep.txt"), old);
     QFile::link(path("src/Data/top.txt"), path("src/Data/link"));
     writeFile("bk/Data/stale.txt", "gone after the run");
     {

@@ -8,17 +8,6 @@
 #include <QTimer>
 #include <unistd.h>
 
-namespace {
-
-void setModified(const QString& file, const QDateTime& when)
-{
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
-}
-
-}  // namespace
-
 TEST(GetFileList, KeepsEveryClosedNonBlankPieceUntrimmed)
 {
     EXPECT_EQ(CBackupJob::GetFileList(QStringLiteral("A\r\n\r\n  \r\nB\r\nC")), (QStringList{"A", "B"}));
@@ -35,40 +24,29 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
     writeFile("src/sub/deep.txt", "deep");
     writeFile("src/sub/.deeper/x.txt", "x");
     const QString odd = writeFile("odd/-lead \"q\" $HOME ünï", "odd");
-    const QStringList oddEntry{odd};
-    {
-        CBackupJob single = job(oddEntry);
-        single.setSubdirectories(true);  // a single file never recurses
-        EXPECT_FALSE(run(single));
-        EXPECT_EQ(namesBelow(archive()), QStringList{"odd/-lead \"q\" $HOME ünï"});
-        EXPECT_EQ(member(archive(), "odd/-lead \"q\" $HOME ünï"), "odd");
+    const QStringList deep{"src/sub/.deeper/x.txt", "src/sub/deep.txt"};
+    const QStringList top{"src/.hidden", "src/Makefile", "src/notes.md", "src/top.txt"};
+    const struct {
+        QStringList entries;
+        bool subdirectories;
+        QStringList names;
+    } cases[] = {
+        {{odd}, true, {"odd/-lead \"q\" $HOME ünï"}},  // a single file never recurses
+        {{path("src/*.*")}, true, QStringList{"src/", "src/sub/", "src/sub/.deeper/"} + deep + top},
+        {{path("src/*.*")}, false, top},
+        {{path("src/*.txt")}, true, deep + QStringList{"src/top.txt"}},
+        {{path("src/*.txt"), path("odd/*.*")}, false, {"odd/-lead \"q\" $HOME ünï", "src/top.txt"}},
+    };
+    for (const auto& [entries, subdirectories, names] : cases) {
+        CBackupJob zipped = job(entries);
+        zipped.setSubdirectories(subdirectories);
+        EXPECT_FALSE(run(zipped));
+        QStringList expected = names;
+        expected.sort();
+        EXPECT_EQ(namesBelow(archive()), expected);
         EXPECT_EQ(unzip({"-t", archive()}), 0);
     }
-    {
-        CBackupJob whole = job({path("src/*.*")});
-        whole.setSubdirectories(true);
-        EXPECT_FALSE(run(whole));
-        EXPECT_EQ(namesBelow(archive()).filter(QRegularExpression("[^/]$")),
-                  (QStringList{"src/.hidden", "src/Makefile", "src/notes.md", "src/sub/.deeper/x.txt", "src/sub/deep.txt",
-                               "src/top.txt"}));
-    }
-    {
-        CBackupJob flat = job({path("src/*.*")});
-        EXPECT_FALSE(run(flat));
-        EXPECT_EQ(namesBelow(archive()), (QStringList{"src/.hidden", "src/Makefile", "src/notes.md", "src/top.txt"}));
-    }
-    {
-        CBackupJob group = job({path("src/*.txt")});
-        group.setSubdirectories(true);
-        EXPECT_FALSE(run(group));
-        EXPECT_EQ(namesBelow(archive()), (QStringList{"src/sub/.deeper/x.txt", "src/sub/deep.txt", "src/top.txt"}));
-    }
-    {
-        CBackupJob group = job({path("src/*.txt"), path("odd/*.*")});
-        EXPECT_FALSE(run(group));
-        EXPECT_EQ(namesBelow(archive()), (QStringList{"odd/-lead \"q\" $HOME ünï", "src/top.txt"}));
-        EXPECT_EQ(unzip({"-t", archive()}), 0);
-    }
+    EXPECT_EQ(member(archive(), "odd/-lead \"q\" $HOME ünï"), "odd");
     const QStringList log = transactionLog();
     EXPECT_TRUE(log.contains("Zipping Up   " + path("src/*.txt")));
     EXPECT_TRUE(log.filter(QRegularExpression("^Running .*/zip -v -r -n .zip .*MyJob.arkwell-new.zip .*/src -x .*/bk/MyJob.zip .*/bk/MyJob_\\*.zip -i \\*\\.txt$"))
@@ -88,9 +66,8 @@ TEST_F(BackupRunTest, StatusTextShortensLongEntriesAndEndsEmpty)
     RecordingHost host;
     EXPECT_FALSE(both.ExecuteBackupNow(host));
     EXPECT_EQ(host.texts.front(), "Initializing...");
-    EXPECT_TRUE(std::find(host.texts.begin(), host.texts.end(), "Zipping Up   " + file39) != host.texts.end());
-    EXPECT_TRUE(std::find(host.texts.begin(), host.texts.end(), "Zipping Up   " + file40.left(3) + "..." + file40.right(34))
-                != host.texts.end());
+    EXPECT_TRUE(host.texts.contains("Zipping Up   " + file39));
+    EXPECT_TRUE(host.texts.contains("Zipping Up   " + file40.left(3) + "..." + file40.right(34)));
     EXPECT_EQ(host.texts.back(), "");
     EXPECT_TRUE(host.idle());
     EXPECT_TRUE(transactionLog().contains("Zipping Up   " + file40));  // the log has it whole
