@@ -23,57 +23,45 @@ QDateTime at(int y, int m, int d, int h, int min, int s = 0)
     return QDateTime(QDate(y, m, d), QTime(h, min, s));
 }
 
+// Each case: the clock, then the day the job is next due.
+void expectNextRuns(const CBackupJob& job, const std::vector<std::pair<QDateTime, QDate>>& cases)
+{
+    TestClock clock(cases.front().first);
+    for (const auto& [now, due] : cases) {
+        clock.set(now);
+        EXPECT_EQ(job.DateNextRun(), due) << now.toString(Qt::ISODate).toStdString();
+    }
+}
+
 }  // namespace
 
 TEST(DateNextRun, DailyTurnsAtTheStartTime)
 {
-    const CBackupJob daily = schedule(CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(23, 58));
-    // 2026-01-06 is a Tuesday.
-    TestClock clock(at(2026, 1, 6, 23, 0));
-    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 6));
-    clock.set(at(2026, 1, 6, 23, 57, 59));
-    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 6));
-    clock.set(at(2026, 1, 6, 23, 58, 0));  // exactly due: the next day
-    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 7));
-    clock.set(at(2026, 1, 6, 23, 59, 59));
-    EXPECT_EQ(daily.DateNextRun(), QDate(2026, 1, 7));
-    clock.set(at(2026, 12, 31, 23, 59));  // across the year's end
-    EXPECT_EQ(daily.DateNextRun(), QDate(2027, 1, 1));
+    // 2026-01-06 is a Tuesday; exactly due is due the next day; the year's end is crossed.
+    expectNextRuns(schedule(CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(23, 58)),
+                   {{at(2026, 1, 6, 23, 0), QDate(2026, 1, 6)}, {at(2026, 1, 6, 23, 57, 59), QDate(2026, 1, 6)},
+                    {at(2026, 1, 6, 23, 58, 0), QDate(2026, 1, 7)}, {at(2026, 1, 6, 23, 59, 59), QDate(2026, 1, 7)},
+                    {at(2026, 12, 31, 23, 59), QDate(2027, 1, 1)}});
 }
 
 TEST(DateNextRun, WeeklyFindsTheNextChosenWeekday)
 {
-    const CBackupJob monFri = schedule(CBackupJob::Weekly, 68, 0, QTime(3, 0));
-    // 2026-01-05 is a Monday.
-    TestClock clock(at(2026, 1, 5, 2, 59));
-    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 5));
-    clock.set(at(2026, 1, 5, 3, 0));
-    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 9));
-    clock.set(at(2026, 1, 10, 12, 0));  // Saturday noon
-    EXPECT_EQ(monFri.DateNextRun(), QDate(2026, 1, 12));
-
-    const CBackupJob sundays = schedule(CBackupJob::Weekly, CBackupJob::Sunday, 0, QTime(8, 0));
-    clock.set(at(2026, 1, 4, 9, 0));  // a Sunday, after the start time
-    EXPECT_EQ(sundays.DateNextRun(), QDate(2026, 1, 11));
+    // 2026-01-05 is a Monday, 2026-01-10 a Saturday.
+    expectNextRuns(schedule(CBackupJob::Weekly, 68, 0, QTime(3, 0)),
+                   {{at(2026, 1, 5, 2, 59), QDate(2026, 1, 5)}, {at(2026, 1, 5, 3, 0), QDate(2026, 1, 9)},
+                    {at(2026, 1, 10, 12, 0), QDate(2026, 1, 12)}});
+    // A Sunday after the start time.
+    expectNextRuns(schedule(CBackupJob::Weekly, CBackupJob::Sunday, 0, QTime(8, 0)),
+                   {{at(2026, 1, 4, 9, 0), QDate(2026, 1, 11)}});
 }
 
 TEST(DateNextRun, MonthlyTurnsAtTheStartMinute)
 {
-    const CBackupJob fifteenth = schedule(CBackupJob::Monthly, 0, 15, QTime(10, 30));
-    TestClock clock(at(2026, 3, 14, 23, 0));
-    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 3, 15));
-    clock.set(at(2026, 3, 16, 0, 0));
-    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
-    clock.set(at(2026, 3, 15, 10, 29, 59));
-    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 3, 15));
-    clock.set(at(2026, 3, 15, 10, 30, 0));
-    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
-    clock.set(at(2026, 3, 15, 10, 30, 59));
-    EXPECT_EQ(fifteenth.DateNextRun(), QDate(2026, 4, 15));
-
-    const CBackupJob tenth = schedule(CBackupJob::Monthly, 0, 10, QTime(0, 0));
-    clock.set(at(2025, 12, 20, 8, 0));
-    EXPECT_EQ(tenth.DateNextRun(), QDate(2026, 1, 10));
+    expectNextRuns(schedule(CBackupJob::Monthly, 0, 15, QTime(10, 30)),
+                   {{at(2026, 3, 14, 23, 0), QDate(2026, 3, 15)}, {at(2026, 3, 16, 0, 0), QDate(2026, 4, 15)},
+                    {at(2026, 3, 15, 10, 29, 59), QDate(2026, 3, 15)}, {at(2026, 3, 15, 10, 30, 0), QDate(2026, 4, 15)},
+                    {at(2026, 3, 15, 10, 30, 59), QDate(2026, 4, 15)}});
+    expectNextRuns(schedule(CBackupJob::Monthly, 0, 10, QTime(0, 0)), {{at(2025, 12, 20, 8, 0), QDate(2026, 1, 10)}});
 }
 
 TEST(DateNextRun, ImpossibleSchedulesHaveNoNextRunAndEndAtOnce)
