@@ -18,6 +18,13 @@ class ScheduleListTest : public AppFolderTest {
 protected:
     QTreeWidget* list() { return window.findChild<QTreeWidget*>(QStringLiteral("lvwSchedule")); }
     QString cell(int row, int column) { return list()->topLevelItem(row)->text(column); }
+    QStringList rowTexts(int row)
+    {
+        QStringList texts;
+        for (int column = 0; column < list()->columnCount(); ++column)
+            texts << cell(row, column);
+        return texts;
+    }
     QStringList column(int column)
     {
         QStringList texts;
@@ -54,15 +61,11 @@ TEST_F(ScheduleListTest, RowsCarryTheirTextsKeysIconsAndHiddenColumns)
     EXPECT_TRUE(list()->isColumnHidden(frmSchedule::ColJobFile));
     EXPECT_FALSE(list()->isColumnHidden(frmSchedule::ColStartTime));
 
-    EXPECT_EQ(cell(0, 0), "Daily Docs");
-    EXPECT_EQ(cell(0, 1), "Jan-05-2026");
-    EXPECT_EQ(cell(0, 2), "Feb-01-2026");
-    EXPECT_EQ(cell(0, 3), "11:58 PM");
-    EXPECT_EQ(cell(0, 4), "True");
-    EXPECT_EQ(cell(0, 5), appFolder() + "/BackupJobs/Daily Docs.awj");
-    EXPECT_EQ(cell(1, 2), frmSchedule::NoNextRunText);  // no real next run: marked, not a date
-    EXPECT_EQ(cell(1, 3), "09:05 AM");
-    EXPECT_EQ(cell(1, 4), "False");
+    EXPECT_EQ(rowTexts(0), (QStringList{"Daily Docs", "Jan-05-2026", "Feb-01-2026", "11:58 PM", "True",
+                                        appFolder() + "/BackupJobs/Daily Docs.awj"}));
+    // No real next run: marked, not a date.
+    EXPECT_EQ(rowTexts(1), (QStringList{"Photos", "Dec-31-2025", frmSchedule::NoNextRunText, "09:05 AM", "False",
+                                        appFolder() + "/BackupJobs/Photos.awj"}));
 
     EXPECT_EQ(window.FindItemByKey("_Photos"), list()->topLevelItem(1));
     EXPECT_EQ(window.FindItemByKey("Photos"), nullptr);  // the key has the underscore first
@@ -138,20 +141,17 @@ TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
 
 TEST_F(ScheduleListTest, LampsStartIdleAndFollowTheRun)
 {
-    const auto lamp = [this](int index) {
-        return window.findChild<QLabel*>(QStringLiteral("imgLight%1").arg(index))->isVisibleTo(&window);
+    const auto lamps = [this] {
+        std::vector<bool> shown;
+        for (int index = 0; index < 4; ++index)
+            shown.push_back(window.findChild<QLabel*>(QStringLiteral("imgLight%1").arg(index))->isVisibleTo(&window));
+        return shown;
     };
     window.show();
-    EXPECT_TRUE(lamp(0));
-    EXPECT_FALSE(lamp(1));
-    EXPECT_FALSE(lamp(2));
-    EXPECT_TRUE(lamp(3));
+    EXPECT_EQ(lamps(), (std::vector<bool>{true, false, false, true}));
     for (int index = 0; index < 4; ++index)
         window.setLightVisible(index, index == 1 || index == 2);
-    EXPECT_FALSE(lamp(0));
-    EXPECT_TRUE(lamp(1));
-    EXPECT_TRUE(lamp(2));
-    EXPECT_FALSE(lamp(3));
+    EXPECT_EQ(lamps(), (std::vector<bool>{false, true, true, false}));
 }
 
 TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionAndSort)
