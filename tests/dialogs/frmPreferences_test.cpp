@@ -54,17 +54,11 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferences)
     EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdCancel")->text(), "&Cancel");
     delete dialog;
 
-    dialog = open(1, true);
-    EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->currentText(), "1");
-    EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbStopOnError")->currentText(), "Yes");
-    delete dialog;
-}
-
-TEST_F(PreferencesTest, ACountOutsideTheBoxShowsTheNearestOne)
-{
-    for (const auto& [stored, shown] : {std::pair{0, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
-        frmPreferences* dialog = open(qint16(stored), true);
+    // A count outside the box shows the nearest one.
+    for (const auto& [stored, shown] : {std::pair{1, "1"}, {0, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
+        dialog = open(qint16(stored), true);
         EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->currentText(), shown) << stored;
+        EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbStopOnError")->currentText(), "Yes");
         delete dialog;
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
