@@ -93,7 +93,7 @@ TEST_F(AboutTest, TheErrorLogOpensInTheDesktopsViewer)
     delete about;
 }
 
-TEST_F(AboutTest, AddressesOpenInTheBrowserAndFailuresAreQuiet)
+TEST_F(AboutTest, AddressesOpenInTheBrowserFailuresAreQuietAndThankYouShowsItsMessage)
 {
     LauncherRecorder launcher;
     frmAbout::lblWebsite_Click();  // Help > Arkwell Homepage, without the box
@@ -111,11 +111,8 @@ TEST_F(AboutTest, AddressesOpenInTheBrowserAndFailuresAreQuiet)
     EXPECT_TRUE(frmAbout::HomepageAddress().startsWith("https://"));
     EXPECT_TRUE(messageBoxes.messages().empty());
     delete about;
-}
 
-TEST_F(AboutTest, ThankYouShowsItsMessage)
-{
-    frmAbout* about = open();
+    about = open();
     FindControl<QPushButton>(about, "cmdThankYou")->click();
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     const libForms::Message& message = messageBoxes.messages()[0];

@@ -35,28 +35,21 @@ void expectNextRuns(const CBackupJob& job, const std::vector<std::pair<QDateTime
 
 }  // namespace
 
-TEST(DateNextRun, DailyTurnsAtTheStartTime)
+TEST(DateNextRun, EachFrequencyTurnsAtItsStartTime)
 {
-    // 2026-01-06 is a Tuesday; exactly due is due the next day; the year's end is crossed.
+    // Daily: 2026-01-06 is a Tuesday; exactly due is due the next day; the year's end is crossed.
     expectNextRuns(schedule(CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(23, 58)),
                    {{at(2026, 1, 6, 23, 0), QDate(2026, 1, 6)}, {at(2026, 1, 6, 23, 57, 59), QDate(2026, 1, 6)},
                     {at(2026, 1, 6, 23, 58, 0), QDate(2026, 1, 7)}, {at(2026, 1, 6, 23, 59, 59), QDate(2026, 1, 7)},
                     {at(2026, 12, 31, 23, 59), QDate(2027, 1, 1)}});
-}
-
-TEST(DateNextRun, WeeklyFindsTheNextChosenWeekday)
-{
-    // 2026-01-05 is a Monday, 2026-01-10 a Saturday.
+    // Weekly on the next chosen weekday: 2026-01-05 is a Monday, 2026-01-10 a Saturday.
     expectNextRuns(schedule(CBackupJob::Weekly, 68, 0, QTime(3, 0)),
                    {{at(2026, 1, 5, 2, 59), QDate(2026, 1, 5)}, {at(2026, 1, 5, 3, 0), QDate(2026, 1, 9)},
                     {at(2026, 1, 10, 12, 0), QDate(2026, 1, 12)}});
     // A Sunday after the start time.
     expectNextRuns(schedule(CBackupJob::Weekly, CBackupJob::Sunday, 0, QTime(8, 0)),
                    {{at(2026, 1, 4, 9, 0), QDate(2026, 1, 11)}});
-}
-
-TEST(DateNextRun, MonthlyTurnsAtTheStartMinute)
-{
+    // Monthly, turning at the start minute.
     expectNextRuns(schedule(CBackupJob::Monthly, 0, 15, QTime(10, 30)),
                    {{at(2026, 3, 14, 23, 0), QDate(2026, 3, 15)}, {at(2026, 3, 16, 0, 0), QDate(2026, 4, 15)},
                     {at(2026, 3, 15, 10, 29, 59), QDate(2026, 3, 15)}, {at(2026, 3, 15, 10, 30, 0), QDate(2026, 4, 15)},

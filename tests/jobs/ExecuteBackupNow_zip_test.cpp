@@ -242,7 +242,7 @@ TEST_F(BackupRunTest, CurrentArchiveThatCantBeMovedShowsTheFatalErrorBox)
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
-TEST_F(BackupRunTest, MissingEntryStopsTheRunBeforeItIsTouched)
+TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
 {
     writeFile("src/a.txt", "a");
     writeFile("src/c.txt", "c");
@@ -260,6 +260,24 @@ TEST_F(BackupRunTest, MissingEntryStopsTheRunBeforeItIsTouched)
     CBackupJob emptyFolder = job({path("src/*.none")});  // the folder is there: zip decides
     EXPECT_TRUE(run(emptyFolder));
     EXPECT_TRUE(transactionLog().contains("Zip has nothing to do for file item '" + path("src/*.none") + "'."));
+
+    // Zip missing or the target missing fails the run, not the program.
+    QFile::remove(path("zip"));
+    CBackupJob noZip = job({path("src/a.txt")});
+    EXPECT_TRUE(run(noZip));
+    EXPECT_TRUE(transactionLog().contains("Unhandled Error#-2147221451 has occurred for file item '" + path("src/a.txt") + "'."));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the zip program '" + path("zip") + "' could not be started."));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+
+    QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
+    CBackupJob noTarget = job({path("src/a.txt")});
+    noTarget.setTargetDirectory(path("nowhere"));
+    const qsizetype logged = transactionLog().size();
+    EXPECT_TRUE(run(noTarget));
+    EXPECT_FALSE(transactionLog().mid(logged).filter("for file item '" + path("src/a.txt") + "'.").isEmpty());
+    CBackupJob next = job({path("src/a.txt")});  // the next job still runs
+    EXPECT_FALSE(run(next));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
 TEST_F(BackupRunTest, WithoutPreviousCopiesAFailingRunKeepsTheOnlyArchive)
@@ -277,26 +295,6 @@ TEST_F(BackupRunTest, WithoutPreviousCopiesAFailingRunKeepsTheOnlyArchive)
     EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"MyJob.zip"});
     EXPECT_FALSE(run(only));
     EXPECT_EQ(member(archive(), "src/a.txt"), "second");
-}
-
-TEST_F(BackupRunTest, ZipMissingOrTargetMissingFailsTheRunNotTheProgram)
-{
-    writeFile("src/a.txt", "a");
-    QFile::remove(path("zip"));
-    CBackupJob noZip = job({path("src/a.txt")});
-    EXPECT_TRUE(run(noZip));
-    EXPECT_TRUE(transactionLog().contains("Unhandled Error#-2147221451 has occurred for file item '" + path("src/a.txt") + "'."));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the zip program '" + path("zip") + "' could not be started."));
-    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
-
-    QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
-    CBackupJob noTarget = job({path("src/a.txt")});
-    noTarget.setTargetDirectory(path("nowhere"));
-    EXPECT_TRUE(run(noTarget));
-    EXPECT_FALSE(transactionLog().filter("for file item '" + path("src/a.txt") + "'.").isEmpty());
-    CBackupJob next = job({path("src/a.txt")});  // the next job still runs
-    EXPECT_FALSE(run(next));
-    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
 TEST_F(BackupRunTest, TargetInsideTheSourceKeepsTheJobsOwnArchivesOut)

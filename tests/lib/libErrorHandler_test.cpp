@@ -25,7 +25,7 @@ ErrorInfo failure(qint32 number, const QString& description, qint32 lastDll = 0)
 
 }  // namespace
 
-TEST_F(AppFolderTest, FatalReportIsLoggedThenShownThenEnds)
+TEST_F(AppFolderTest, FatalReportIsLoggedThenShownThenEndsEvenWithoutALog)
 {
     TestClock clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
     EXPECT_THROW(ReportError(true, failure(53, "File not found"), "libFiles.bas", "uKill()"), FatalEnd);
@@ -50,6 +50,13 @@ TEST_F(AppFolderTest, FatalReportIsLoggedThenShownThenEnds)
     EXPECT_EQ(box.text, "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
     EXPECT_EQ(box.buttons, libForms::Buttons::OK);
     EXPECT_EQ(box.icon, libForms::Icon::Exclamation);
+
+    // An error log that can't be written still shows the box and ends.
+    QFile::remove(path("arkwell.err"));
+    QDir().mkpath(path("arkwell.err"));  // a folder where the log should be: it can't be opened
+    EXPECT_THROW(ReportError(true, failure(75, "x"), "appSetup.bas", "Main()"), FatalEnd);
+    ASSERT_EQ(messageBoxes.messages().size(), 2u);
+    EXPECT_EQ(messageBoxes.messages()[1].title, "Fatal Application Error");
 }
 
 TEST_F(AppFolderTest, QuotesAndSemicolonsAreCleanedDifferentlyInSummaryAndDetails)
@@ -66,14 +73,6 @@ TEST_F(AppFolderTest, QuotesAndSemicolonsAreCleanedDifferentlyInSummaryAndDetail
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
     EXPECT_EQ(messageBoxes.messages()[0].title, "Non Fatal Application Error");
     EXPECT_EQ(messageBoxes.messages()[0].text, "ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n\r\nPress Ok to Continue.");
-}
-
-TEST_F(AppFolderTest, UnwritableErrorLogStillShowsTheBoxAndEnds)
-{
-    QDir().mkpath(path("arkwell.err"));  // a folder where the log should be: it can't be opened
-    EXPECT_THROW(ReportError(true, failure(75, "x"), "appSetup.bas", "Main()"), FatalEnd);
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Fatal Application Error");
 }
 
 TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefault)

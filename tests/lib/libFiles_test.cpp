@@ -20,7 +20,7 @@ TEST(StripBadChars, ReplacesEveryCharacterOfTheSet)
               QStringLiteral("a<>b<>"));  // letter case ignored, longer replacement
 }
 
-TEST(PathHelpers, SplitAndAdjustPaths)
+TEST_F(AppFolderTest, PathHelpersSplitAndAdjustPaths)
 {
     EXPECT_EQ(libFiles::FilePathStripFileName(QStringLiteral("/home/u/Data/*.doc")), QStringLiteral("/home/u/Data/"));
     // A file without an extension is a file like any other here.
@@ -28,6 +28,8 @@ TEST(PathHelpers, SplitAndAdjustPaths)
     EXPECT_EQ(libFiles::FilePathStripFileName(QStringLiteral("report.doc")), QStringLiteral("Error, no \\'s in path"));
     EXPECT_EQ(libFiles::FilePathStripPath(QStringLiteral("/home/u/report.doc")), QStringLiteral("report.doc"));
     EXPECT_EQ(libFiles::FilePathStripPath(QStringLiteral("/home/u/Makefile")), QStringLiteral("Makefile"));
+    EXPECT_THROW(libFiles::FilePathStripPath(QStringLiteral("report.doc")), FatalEnd);
+    EXPECT_TRUE(readFile("arkwell.err").contains("ERR#71"));
 
     QString twice = QStringLiteral("/out//");
     libFiles::FormatPath(twice, false);
@@ -37,12 +39,6 @@ TEST(PathHelpers, SplitAndAdjustPaths)
     EXPECT_EQ(bare, QStringLiteral("/out/"));
     libFiles::FormatPath(bare, true);
     EXPECT_EQ(bare, QStringLiteral("/out/"));
-}
-
-TEST_F(AppFolderTest, FilePathStripPathWithoutSeparatorIsFatal)
-{
-    EXPECT_THROW(libFiles::FilePathStripPath(QStringLiteral("report.doc")), FatalEnd);
-    EXPECT_TRUE(readFile("arkwell.err").contains("ERR#71"));
 }
 
 TEST_F(AppFolderTest, KillDeletesMatchingFilesReadOnlyOnesToo)

@@ -83,7 +83,7 @@ TEST_F(ScheduleListTest, RowsCarryTheirTextsKeysIconsAndHiddenColumns)
     EXPECT_EQ(list()->topLevelItemCount(), 2);
 }
 
-TEST_F(ScheduleListTest, StatusPanelCountsRowsAndFirstShowSelectsRowOne)
+TEST_F(ScheduleListTest, StatusPanelCountsRowsLampsFollowTheRunAndFirstShowSelectsRowOne)
 {
     auto* count = window.findChild<QLabel*>(QStringLiteral("NbrBackupJobs"));
     ASSERT_NE(count, nullptr);
@@ -137,10 +137,8 @@ TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
     // New rows are appended at the end, not sorted in.
     add("aaa", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
     EXPECT_EQ(cell(3, 0), "aaa");
-}
 
-TEST_F(ScheduleListTest, LampsStartIdleAndFollowTheRun)
-{
+    // The lamps start idle and follow the run.
     const auto lamps = [this] {
         std::vector<bool> shown;
         for (int index = 0; index < 4; ++index)

@@ -454,7 +454,7 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
     EXPECT_TRUE(saved.Password().isEmpty());
 }
 
-TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocus)
+TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
 {
     open(true);
     // A click on Next takes the focus; step 5, with no input of its own, leaves it there.
@@ -695,10 +695,8 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
     EXPECT_NE(schedule->FindItemByKey("_Daily Papers"), nullptr);
     EXPECT_FALSE(QFile::exists(jobFile("DailyDocs")));
     EXPECT_TRUE(QFile::exists(jobFile("DailyPapers")));
-}
 
-TEST_F(WizardTest, F1OnAnyStepOpensTheHelpAsTheJobListDoes)
-{
+    // F1 on any step opens the help as the job list does.
     open(true);
     for (int step = 1; step <= 6; ++step) {
         goToStep(step);
