@@ -1,4 +1,4 @@
-// Paths of the application folder and the preferences file.
+// The preferences file: read, defaults, damage and the written layout.
 #include "agent/appSetup.h"
 #include "support/TestSupport.h"
 
@@ -22,15 +22,6 @@ protected:
 };
 
 }  // namespace
-
-TEST_F(PreferencesTest, PathsLieInTheApplicationFolder)
-{
-    EXPECT_EQ(appSetup::JobsFolder(), appFolder() + "/BackupJobs/");
-    EXPECT_EQ(appSetup::PreferencesPath(), appFolder() + "/Arkwell.txt");
-    EXPECT_EQ(appSetup::ErrorLogPath(), appFolder() + "/arkwell.err");
-    EXPECT_EQ(appSetup::TransactionLogPath(), appFolder() + "/arkwell.log");
-    EXPECT_EQ(appSetup::ZipProgramPath(), appFolder() + "/zip");
-}
 
 TEST_F(PreferencesTest, LinesAreTrimmedAndAnEmptyFirstLineIsTheDefault)
 {

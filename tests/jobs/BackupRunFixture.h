@@ -82,31 +82,22 @@ protected:
         return process.exitCode();
     }
 
-    // The names in an archive, from unzip -l.
-    static QStringList names(const QString& zipFile)
+    // The archive's names (from unzip -l) relative to the application folder: zip stores full
+    // paths without their leading separator.
+    QStringList namesBelow(const QString& zipFile) const
     {
         QByteArray listing;
         if (unzip({QStringLiteral("-l"), zipFile}, &listing) != 0)
             return {QStringLiteral("(no archive)")};
         static const QRegularExpression line(QStringLiteral("^\\s*\\d+\\s+\\S+\\s+\\d\\d:\\d\\d\\s+(.*)$"));
-        QStringList found;
-        for (const QString& text : QString::fromUtf8(listing).split(QLatin1Char('\n'))) {
-            const QRegularExpressionMatch match = line.match(text);
-            if (match.hasMatch())
-                found << match.captured(1);
-        }
-        found.sort();
-        return found;
-    }
-
-    // The archive's names relative to the application folder (zip stores full paths
-    // without their leading separator).
-    QStringList namesBelow(const QString& zipFile) const
-    {
         const QString prefix = appFolder().mid(1) + QLatin1Char('/');
         QStringList found;
-        for (const QString& name : names(zipFile))
-            found << (name.startsWith(prefix) ? name.mid(prefix.size()) : name);
+        for (const QString& text : QString::fromUtf8(listing).split(QLatin1Char('\n'))) {
+            const QString name = line.match(text).captured(1);
+            if (!name.isEmpty())
+                found << (name.startsWith(prefix) ? name.mid(prefix.size()) : name);
+        }
+        found.sort();
         return found;
     }
 
