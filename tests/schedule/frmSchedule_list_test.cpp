@@ -113,6 +113,18 @@ TEST_F(ScheduleListTest, StatusPanelCountsRowsLampsFollowTheRunAndFirstShowSelec
     window.setMessageText("Zipping...");
     EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("StatusBar"))->text(), "Zipping...");
     EXPECT_EQ(window.MessageText(), "Zipping...");
+
+    // The lamps start idle and follow the run.
+    const auto lamps = [this] {
+        std::vector<bool> shown;
+        for (int index = 0; index < 4; ++index)
+            shown.push_back(window.findChild<QLabel*>(QStringLiteral("imgLight%1").arg(index))->isVisibleTo(&window));
+        return shown;
+    };
+    EXPECT_EQ(lamps(), (std::vector<bool>{true, false, false, true}));
+    for (int index = 0; index < 4; ++index)
+        window.setLightVisible(index, index == 1 || index == 2);
+    EXPECT_EQ(lamps(), (std::vector<bool>{false, true, true, false}));
 }
 
 TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
@@ -137,19 +149,6 @@ TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
     // New rows are appended at the end, not sorted in.
     add("aaa", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
     EXPECT_EQ(cell(3, 0), "aaa");
-
-    // The lamps start idle and follow the run.
-    const auto lamps = [this] {
-        std::vector<bool> shown;
-        for (int index = 0; index < 4; ++index)
-            shown.push_back(window.findChild<QLabel*>(QStringLiteral("imgLight%1").arg(index))->isVisibleTo(&window));
-        return shown;
-    };
-    window.show();
-    EXPECT_EQ(lamps(), (std::vector<bool>{true, false, false, true}));
-    for (int index = 0; index < 4; ++index)
-        window.setLightVisible(index, index == 1 || index == 2);
-    EXPECT_EQ(lamps(), (std::vector<bool>{false, true, true, false}));
 }
 
 TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionAndSort)

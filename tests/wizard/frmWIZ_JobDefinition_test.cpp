@@ -82,16 +82,13 @@ protected:
     }
     void addRows(const QStringList& names)
     {
-        for (const QString& name : names) {
-            CBackupJob job = weeklyJob();
-            job.setJobName(name);
-            addJob(job);
-        }
+        for (const QString& name : names)
+            addJob(weeklyJob(name));
     }
-    CBackupJob weeklyJob() const
+    CBackupJob weeklyJob(const QString& name = QStringLiteral("Weekly 1")) const
     {
         CBackupJob job;
-        job.setJobName(QStringLiteral("Weekly 1"));
+        job.setJobName(name);
         job.setDateLastRun(QDateTime(QDate(2026, 11, 30), QTime(0, 0)));
         job.setStartTime(QTime(23, 58));
         job.setFrequency(CBackupJob::Weekly);
@@ -314,8 +311,7 @@ TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
     EXPECT_EQ(schedule->FindItemByKey("_Weekly2")->text(frmSchedule::ColJobFile), jobFile("Weekly2"));
 
     {  // other kinds of job show their own controls
-        CBackupJob monthly = weeklyJob();
-        monthly.setJobName(QStringLiteral("Monthly"));
+        CBackupJob monthly = weeklyJob(QStringLiteral("Monthly"));
         monthly.setFrequency(CBackupJob::Monthly);
         monthly.setDayOfMonth(28);
         addJob(monthly);
@@ -326,8 +322,7 @@ TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
         EXPECT_FALSE(check("chkMonday")->isVisibleTo(wizard->fraWizSteps[1]));
     }
     {
-        CBackupJob plain = weeklyJob();
-        plain.setJobName(QStringLiteral("Plain"));
+        CBackupJob plain = weeklyJob(QStringLiteral("Plain"));
         plain.setCompress(false);
         plain.setIncremental(false);
         plain.setPassword({});
@@ -492,6 +487,20 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     open(true);
     button("cmdCancel")->click();
     EXPECT_TRUE(testing_support::Unloaded(wizard));
+
+    // F1 on any step opens the help as the job list does.
+    open(true);
+    for (int step = 1; step <= 6; ++step) {
+        goToStep(step);
+        const size_t before = messageBoxes.messages().size();
+        QTest::keyClick(wizard->focusWidget() ? wizard->focusWidget() : wizard.data(), Qt::Key_F1);
+        ASSERT_EQ(messageBoxes.messages().size(), before + 1) << step;
+        EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
+    }
+    writeFile(QStringLiteral("Arkwell_Help.htm"), "<html></html>");
+    const size_t before = messageBoxes.messages().size();
+    QTest::keyClick(wizard.data(), Qt::Key_F2);
+    EXPECT_EQ(messageBoxes.messages().size(), before);
 }
 
 TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
@@ -695,20 +704,6 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
     EXPECT_NE(schedule->FindItemByKey("_Daily Papers"), nullptr);
     EXPECT_FALSE(QFile::exists(jobFile("DailyDocs")));
     EXPECT_TRUE(QFile::exists(jobFile("DailyPapers")));
-
-    // F1 on any step opens the help as the job list does.
-    open(true);
-    for (int step = 1; step <= 6; ++step) {
-        goToStep(step);
-        const size_t before = messageBoxes.messages().size();
-        QTest::keyClick(wizard->focusWidget() ? wizard->focusWidget() : wizard.data(), Qt::Key_F1);
-        ASSERT_EQ(messageBoxes.messages().size(), before + 1) << step;
-        EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
-    }
-    writeFile(QStringLiteral("Arkwell_Help.htm"), "<html></html>");
-    const size_t before = messageBoxes.messages().size();
-    QTest::keyClick(wizard.data(), Qt::Key_F2);
-    EXPECT_EQ(messageBoxes.messages().size(), before);
 }
 
 }  // namespace
