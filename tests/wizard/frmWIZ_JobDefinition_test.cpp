@@ -382,12 +382,14 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
     schedule->lvwSchedule->clear();
     addRows({QStringLiteral("Weekly 1")});
     expectRefusal("", "The Backup Job Name must not be blank.  Please enter a name now.", 1);
-    expectRefusal("a/b", "The Backup Job Name must not contain the character \"/\".  Please enter a different name.", 1);
+    expectRefusal("a/b",
+                  "The Backup Job Name must not contain the character \"/\".  Please enter a different name.", 1);
     expectRefusal("!! ()",
                   "The Backup Job Name must hold at least one character other than blanks and \"' ;@#!$%^&*().  "
                   "Please enter a different name.",
                   1);
-    expectRefusal(" .hidden", "The Backup Job Name must not begin with a full stop.  Please enter a different name.", 1);
+    expectRefusal(" .hidden",
+                  "The Backup Job Name must not begin with a full stop.  Please enter a different name.", 1);
     expectRefusal(QString(201, QLatin1Char('x')),
                   "The Backup Job Name is too long to be used as a file name.  Please enter a shorter name.", 1);
 
@@ -423,8 +425,9 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
     // A start time typed but never left is checked too.
     sources()->addItem(path("data/sub") + "/*.doc");
     text("txtStartTime")->setText(QStringLiteral("soon"));
-    expectFieldRefusal(
-        "The time you entered is not valid.  Please correct the value now using the format 'hh:mm AM/PM'", 2, Icon::None);
+    expectFieldRefusal("The time you entered is not valid.  Please correct the value now using the format "
+                       "'hh:mm AM/PM'",
+                       2, Icon::None);
     text("txtStartTime")->setText(QStringLiteral("4:00 AM"));
 
     // A plain copy takes only whole folders and single files; the step stays.
