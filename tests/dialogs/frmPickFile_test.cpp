@@ -17,6 +17,7 @@
 #include <QTest>
 
 using testing_support::FolderChooserStub;
+using testing_support::ItemTexts;
 
 namespace {
 
@@ -61,13 +62,6 @@ protected:
     QLineEdit* folderField() const { return control<QLineEdit>("txtPath"); }
     QListWidget* files() const { return control<QListWidget>("filFileList"); }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
-    static QStringList texts(const QListWidget* box)
-    {
-        QStringList all;
-        for (int row = 0; row < box->count(); ++row)
-            all << box->item(row)->text();
-        return all;
-    }
     void select(const QStringList& names) const
     {
         for (const QString& name : names)
@@ -142,7 +136,7 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
     open(data);
     EXPECT_TRUE(files()->isEnabled());
     // No hidden file, no folder, and no name that would split a job's entry in two.
-    EXPECT_EQ(texts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
+    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
 
     // Nothing selected: told, nothing appended, still open.
     click("cmdOk");
@@ -156,7 +150,7 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
     folderField()->setText(data + "/");
     select({"c.txt", "Makefile", "a.txt"});
     click("cmdOk");
-    EXPECT_EQ(texts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
+    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
     EXPECT_TRUE(closed());
 }
 
@@ -183,7 +177,7 @@ TEST_F(PickFileTest, WildcardGroupsSettleTheirPattern)
         click(c.option);
         c.fill();
         click("cmdOk");
-        EXPECT_EQ(texts(list), QStringList{data + c.expected}) << c.option;
+        EXPECT_EQ(ItemTexts(list), QStringList{data + c.expected}) << c.option;
         EXPECT_TRUE(closed());
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
@@ -194,7 +188,7 @@ TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
     open();
     showWildcards();
     click("cmdOk");
-    EXPECT_EQ(texts(list), QStringList{"/*.*"});
+    EXPECT_EQ(ItemTexts(list), QStringList{"/*.*"});
 
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
     for (const QString& root : {QStringLiteral("/"), data + "/../../../../../../../..", path("rootlink")}) {
@@ -207,7 +201,7 @@ TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
     // A short folder name below the root is no drive.
     open(data);
     okWithCommonExtension("doc");
-    EXPECT_EQ(texts(list), QStringList{data + "/*.doc"});
+    EXPECT_EQ(ItemTexts(list), QStringList{data + "/*.doc"});
 }
 
 TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
@@ -298,7 +292,7 @@ TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeft)
     EXPECT_EQ(folderField()->text(), data);
     picker->close();
     EXPECT_TRUE(closed());
-    EXPECT_EQ(texts(list), QStringList(2, data + "/a.txt"));
+    EXPECT_EQ(ItemTexts(list), QStringList(2, data + "/a.txt"));
     EXPECT_EQ(frmPickFile::RememberedFolder(), data);
 }
 

@@ -1,8 +1,10 @@
 #pragma once
-// Finding a window's controls by their names, and telling that a window has unloaded.
+// Finding a window's controls by their names, reading a list, and telling that a window has
+// unloaded.
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QListWidget>
 #include <QPointer>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -16,6 +18,15 @@ Control* FindControl(const QWidget* window, const char* name)
     Control* found = window->findChild<Control*>(QLatin1String(name));
     EXPECT_NE(found, nullptr) << "no control " << name;
     return found;
+}
+
+// The texts of a list's rows, top to bottom.
+inline QStringList ItemTexts(const QListWidget* list)
+{
+    QStringList texts;
+    for (int row = 0; row < list->count(); ++row)
+        texts << list->item(row)->text();
+    return texts;
 }
 
 // Whether the window is gone once the deletions it asked for have run.

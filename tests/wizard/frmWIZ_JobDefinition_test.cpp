@@ -114,13 +114,7 @@ protected:
     QRadioButton* option(const char* name) const { return control<QRadioButton>(name); }
     QPushButton* button(const char* name) const { return control<QPushButton>(name); }
     QListWidget* sources() const { return control<QListWidget>("lstFilesToBackup"); }
-    QStringList sourceEntries() const
-    {
-        QStringList entries;
-        for (int i = 0; i < sources()->count(); ++i)
-            entries << sources()->item(i)->text();
-        return entries;
-    }
+    QStringList sourceEntries() const { return testing_support::ItemTexts(sources()); }
     std::vector<bool> dayTicks() const
     {
         std::vector<bool> ticks;
