@@ -160,6 +160,13 @@ std::optional<QDate> CBackupJob::DateNextRun() const
     }
 }
 
+void CBackupJob::LogNoNextRun() const
+{
+    libLog::LogEvent(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
+                                    "not run until its schedule is mended.")
+                         .arg(m_jobName));
+}
+
 QByteArray CBackupJob::JobFileText() const
 {
     const QStringList fixedLines = {
@@ -283,14 +290,15 @@ void showEntryStatus(BackupHost& frm, const QString& prefix, const QString& entr
     libLog::LogEvent(prefix + entry);
 }
 
-// Fails the run when the entry's file, or a wildcard entry's folder, is not there.
+// Fails the run when the entry's file, a "?" entry's files, or a "*" entry's folder is not there.
 void checkEntryExists(const QString& entry)
 {
     if (entry.contains(QLatin1Char('*'))) {
         if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry)))
             failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
                     + entry + QStringLiteral("'."));
-    } else if (!libFiles::FileExists(entry)) {
+    } else if (ZipCommand::IsWildcardGroup(entry) ? libFiles::MatchingFiles(entry).isEmpty()
+                                                   : !libFiles::FileExists(entry)) {
         failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
                 + QStringLiteral("'."));
     }
@@ -333,7 +341,7 @@ void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
 {
     const QString current = archiveBase + QStringLiteral(".zip");
     for (int k = appSetup::MaxBackupCopies; k >= 1; --k) {
-        libFiles::uKillChecked(copyName(archiveBase, k));
+        libFiles::uKillFileChecked(copyName(archiveBase, k));
         if (numberCopies == 0 || k > numberCopies)
             continue;
         const QString previous = k == 1 ? current : copyName(archiveBase, k - 1);
@@ -402,12 +410,12 @@ void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
                 + QStringLiteral("' holds both a blank and a quotation mark, which zip can't be given."));
     refusalFailsRun(archive, [&] {
         rotatePreviousCopies(archiveBase, m_numberCopies);
-        libFiles::uKillChecked(building);
+        libFiles::uKillFileChecked(building);
     });
 
-    // A target inside a source folder must not put the job's own archives into the new one.
-    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt,
-                                   {archive, archiveBase + QStringLiteral("_*.zip")}};
+    // A target inside a source folder, or a source folder that is the target, must not put
+    // the job's own archives into the new one.
+    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt, archiveBase};
     if (m_incremental) {
         const QString copy1 = copyName(archiveBase, 1);
         const QDate since = libFiles::FileExists(copy1) ? QFileInfo(copy1).lastModified().date() : m_dateLastRun.date();
@@ -438,9 +446,10 @@ void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& 
     const qint32 exitCode = Shell32::ShellAndClose(run, 0);
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
         libLog::LogEvent(*message);
-        if (exitCode < 0)
+        if (exitCode == Shell32::NotStarted || exitCode == Shell32::EndedAbnormally)
             libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program
-                             + QStringLiteral("' could not be started."));
+                             + (exitCode == Shell32::NotStarted ? QStringLiteral("' could not be started.")
+                                                                : QStringLiteral("' ended abnormally.")));
         throw RunFailed{};
     }
 }
@@ -451,13 +460,13 @@ void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& 
 void CBackupJob::putArchiveInPlace(const QString& building, const QString& archive, bool complete) const
 {
     if (!complete && m_numberCopies == 0) {
-        libFiles::uKillChecked(building);
+        libFiles::uKillFileChecked(building);
         if (libFiles::FileExists(archive))
             libLog::LogEvent(QStringLiteral("The previous archive '") + archive
                              + QStringLiteral("' is kept as it was: the new one was not completed."));
         return;
     }
-    libFiles::uKillChecked(archive);
+    libFiles::uKillFileChecked(archive);
     if (libFiles::FileExists(building))
         renameChecked(building, archive);
 }

@@ -30,6 +30,9 @@ public:
     // the schedule has no next run at all (no weekday, an unknown frequency, a day of month
     // the month lacks).
     std::optional<QDate> DateNextRun() const;
+    // Tells the transaction log that the job has no next run and is not run until its
+    // schedule is mended.
+    void LogNoNextRun() const;
 
     const QTime& StartTime() const { return m_startTime; }
     void setStartTime(const QTime& value) { m_startTime = value; }

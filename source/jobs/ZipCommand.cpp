@@ -9,8 +9,22 @@ namespace {
 
 const QString EveryFile = QStringLiteral("*.*");
 
-// The files directly in `folder` that the pattern takes; "*.*" takes every file.
-QStringList matchingFiles(const QString& folder, const QString& pattern)
+// Whether `path` is one of the job's archives: the base followed by ".zip", or by "_", a copy
+// number and ".zip". Compared as text, so a "?" in the job's name matches only itself.
+bool isOwnArchive(const QString& path, const QString& ownArchiveBase)
+{
+    if (ownArchiveBase.isEmpty() || !path.startsWith(ownArchiveBase) || !path.endsWith(QStringLiteral(".zip")))
+        return false;
+    const QStringView rest = QStringView(path).mid(ownArchiveBase.size()).chopped(4);
+    return rest.isEmpty()
+           || (rest.size() > 1 && rest.front() == QLatin1Char('_')
+               && std::all_of(rest.begin() + 1, rest.end(), [](QChar c) { return c.isDigit(); }));
+}
+
+// The files directly in `folder` that the pattern takes ("*.*" takes every file), without
+// the job's own archives and the archive being written.
+QStringList matchingFiles(const QString& folder, const QString& pattern, const ZipOptions& options,
+                          const QString& archive)
 {
     QDir dir(folder);
     dir.setFilter(QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
@@ -18,8 +32,11 @@ QStringList matchingFiles(const QString& folder, const QString& pattern)
     if (pattern != EveryFile)
         dir.setNameFilters({pattern});
     QStringList paths;
-    for (const QString& name : dir.entryList())
-        paths << dir.filePath(name);
+    for (const QString& name : dir.entryList()) {
+        const QString path = dir.filePath(name);
+        if (path != archive && !isOwnArchive(path, options.ownArchiveBase))
+            paths << path;
+    }
     return paths;
 }
 
@@ -70,19 +87,20 @@ Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& option
     QStringList sources;
     QStringList include;
     bool recurse = false;
-    if (entry.contains(QLatin1Char('*'))) {
+    if (IsWildcardGroup(entry)) {
         const QString folder = libFiles::FilePathStripFileName(entry);
         const QString pattern = entry.mid(folder.size());
-        if (options.subdirectories) {
+        if (options.subdirectories && entry.contains(QLatin1Char('*'))) {
             recurse = true;
             sources << (folder.size() > 1 ? folder.chopped(1) : folder);
-            if (!options.leaveOut.isEmpty())
-                include << QStringLiteral("-x") << options.leaveOut;
+            if (!options.ownArchiveBase.isEmpty())
+                include << QStringLiteral("-x") << options.ownArchiveBase + QStringLiteral(".zip")
+                        << options.ownArchiveBase + QStringLiteral("_*.zip");
             if (pattern != EveryFile)
                 include << QStringLiteral("-i") << pattern;  // -i takes every later word: last
         } else {
             sources << QStringLiteral("-@");
-            for (const QString& file : matchingFiles(folder, pattern)) {
+            for (const QString& file : matchingFiles(folder, pattern, options, archive)) {
                 if (file.contains(QLatin1Char('\n')))
                     sources << file;  // one name a line on standard input: this one can't be
                 else

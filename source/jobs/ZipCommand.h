@@ -16,16 +16,16 @@ struct ZipOptions {
     QString password;                   // empty: no encryption
     bool subdirectories = false;        // wildcard entries take their subfolders too
     std::optional<QDate> changedSince;  // incremental: only files modified on or after this day
-    QStringList leaveOut;               // patterns of files a recursing entry never takes (the job's own archives)
+    QString ownArchiveBase;             // the job's archives (base.zip, base_N.zip) that no entry takes
 };
 
 // Whether an entry names every file of a folder ("folder/*.*"), a wildcard group, a file.
 bool IsWholeFolder(const QString& entry);
 bool IsWildcardGroup(const QString& entry);
 
-// The zip start that adds `entry` to `archive`. A wildcard entry without subfolders is
-// expanded here to the matching files of its one folder (dot files too), fed to zip on its
-// standard input (-@). The password goes to the child's ZIPOPT only.
+// The zip start that adds `entry` to `archive`. A wildcard entry without subfolders, and one
+// holding "?" but no "*", is expanded here to the matching files of its one folder (dot files
+// too), fed to zip on its standard input (-@). The password goes to the child's ZIPOPT only.
 Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const QString& entry);
 

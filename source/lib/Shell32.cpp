@@ -40,10 +40,11 @@ public:
             }
         });
         process.start(run.program, run.arguments);
-        loop.exec();
+        if (!startFailed)  // a start can fail before start() returns: then nothing would end the loop
+            loop.exec();
         if (startFailed)
-            return StartFailureBase + libErrorHandler::ErrFileNotFound;
-        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : StartFailureBase + 9;
+            return NotStarted;
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : EndedAbnormally;
     }
 
     bool startDetached(const QString& program, const QStringList& arguments) override

@@ -19,6 +19,10 @@ struct ProgramRun {
 
 // Added to a start failure's number so that it can't be taken for an exit code.
 constexpr qint32 StartFailureBase = qint32(0x80040000u);
+// What ShellAndClose gives for a program that could not be started, and for one that ended
+// abnormally (killed by a signal).
+constexpr qint32 NotStarted = StartFailureBase + 53;
+constexpr qint32 EndedAbnormally = StartFailureBase + 9;
 
 // Starts the program and waits for it to end, processing events meanwhile, and returns its
 // exit code; a program that can't be started gives a large negative number at once. Its

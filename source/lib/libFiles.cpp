@@ -38,18 +38,6 @@ bool hasWildcard(const QString& name)
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
 }
 
-// The files of one folder that match a name or a wildcard pattern.
-QStringList matchingFiles(const QString& sPath)
-{
-    const QString name = nameOf(sPath);
-    if (!hasWildcard(name))
-        return QFileInfo(sPath).isFile() || QFileInfo(sPath).isSymLink() ? QStringList{sPath} : QStringList{};
-    const QDir folder(folderOf(sPath));
-    QStringList paths;
-    for (const QString& entry : folder.entryList({name}, AnyFile))
-        paths << folder.filePath(entry);
-    return paths;
-}
 
 QByteArray native(const QString& path)
 {
@@ -225,12 +213,8 @@ QString withoutTrailingSlash(QString path)
 
 void uKillChecked(const QString& sPath)
 {
-    for (const QString& path : matchingFiles(sPath)) {
-        QFile file(path);
-        file.setPermissions(file.permissions() | QFileDevice::WriteOwner);
-        if (::unlink(QFile::encodeName(path).constData()) != 0 && errno != ENOENT)
-            libErrorHandler::RaiseErrno(errno, path);
-    }
+    for (const QString& path : MatchingFiles(sPath))
+        uKillFileChecked(path);
 }
 
 qint16 uKill(const QString& sPath)
@@ -283,6 +267,18 @@ QString FilePathStripPath(const QString& sPath)
             libErrorHandler::Raise(libErrorHandler::ErrNoExtension, QStringLiteral("Error, no \\'s in path"));
         return nameOf(sPath);
     });
+}
+
+QStringList MatchingFiles(const QString& sPath)
+{
+    const QString name = nameOf(sPath);
+    if (!hasWildcard(name))
+        return QFileInfo(sPath).isFile() || QFileInfo(sPath).isSymLink() ? QStringList{sPath} : QStringList{};
+    const QDir folder(folderOf(sPath));
+    QStringList paths;
+    for (const QString& entry : folder.entryList({name}, AnyFile))
+        paths << folder.filePath(entry);
+    return paths;
 }
 
 bool FileExists(const QString& sPath)
@@ -426,10 +422,16 @@ void AppendToFile(const QString& path, const QByteArray& bytes)
 qint16 uKillFile(const QString& sPath)
 {
     return libErrorHandler::Trap("libFiles.bas", "uKillFile()", [&] {
-        if (::unlink(QFile::encodeName(sPath).constData()) != 0 && errno != ENOENT)
-            libErrorHandler::RaiseErrno(errno, sPath);
+        uKillFileChecked(sPath);
         return qint16(0);
     });
+}
+
+void uKillFileChecked(const QString& sPath)
+{
+    // A folder of that name is no file of that name: left alone, as a missing file is.
+    if (::unlink(QFile::encodeName(sPath).constData()) != 0 && errno != ENOENT && errno != EISDIR)
+        libErrorHandler::RaiseErrno(errno, sPath);
 }
 
 namespace {

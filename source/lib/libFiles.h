@@ -10,7 +10,8 @@
 namespace libFiles {
 
 // Deletes every file that matches `sPath` (its last part may hold the wildcards * and ?),
-// read-only ones too. Nothing matching is no failure. Returns 0.
+// read-only ones too. Nothing matching is no failure. Returns 0. A path made of a job's name
+// wants uKillFile: a "?" in it would take other files too.
 qint16 uKill(const QString& sPath);
 void uKillChecked(const QString& sPath);
 
@@ -30,6 +31,8 @@ QString FilePathStripPath(const QString& sPath);
 // Whether the path names an ordinary file, a folder.
 bool FileExists(const QString& sPath);
 bool FolderExists(const QString& sPath);
+// The files (hidden ones too) that `sPath` names; its last part may hold the wildcards * and ?.
+QStringList MatchingFiles(const QString& sPath);
 
 // Writes `contents` as the whole new content of `path`: first to a hidden temporary file in
 // the same folder, then renamed over the old file, so a failed write leaves the old file as it
@@ -69,8 +72,10 @@ void uCopyDirOneChecked(const QString& sSource, const QString& sTarget);
 void AppendToFile(const QString& path, const QByteArray& bytes);
 
 // Deletes exactly that one file (no wildcards, so a name holding "?" or "*" never takes
-// another file with it). A file that is not there is no failure. Returns 0.
+// another file with it). A file that is not there, or a folder of that name, is no failure.
+// Returns 0.
 qint16 uKillFile(const QString& sPath);
+void uKillFileChecked(const QString& sPath);
 
 // The desktop entry (a .desktop file) of the program registered to open files of this
 // file's type, or the empty text when none is registered.

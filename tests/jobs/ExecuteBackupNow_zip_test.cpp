@@ -312,3 +312,69 @@ TEST_F(BackupRunTest, TargetInsideTheSourceKeepsTheJobsOwnArchivesOut)
                   (QStringList{"home/a.txt", "home/bk/other.zip"}));
     }
 }
+
+TEST_F(BackupRunTest, TheTargetAsAFlatSourceKeepsTheJobsOwnArchivesOut)
+{
+    writeFile("bk/notes.txt", "n");
+    writeFile("bk/MyJob_x.zip", "not a copy of the job");
+    for (qint16 copies : {0, 2}) {
+        CBackupJob itself = job({path("bk/*.*")});
+        itself.setNumberCopies(copies);
+        for (int n = 0; n < 3; ++n)
+            EXPECT_FALSE(run(itself));
+        EXPECT_EQ(namesBelow(archive()), (QStringList{"bk/MyJob_x.zip", "bk/notes.txt"}));
+    }
+}
+
+TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchives)
+{
+    writeFile("src/a.txt", "a");
+    writeFile("bk/DocsA.zip", "the other job's archive");
+    writeFile("bk/DocsA_1.zip", "the other job's copy");
+    CBackupJob docs = job({path("src/a.txt")});
+    docs.setJobName(QStringLiteral("Docs?"));
+    for (qint16 copies : {1, 0}) {
+        docs.setNumberCopies(copies);
+        EXPECT_FALSE(run(docs));
+        EXPECT_FALSE(run(docs));
+    }
+    EXPECT_EQ(readFile("bk/DocsA.zip"), "the other job's archive");
+    EXPECT_EQ(readFile("bk/DocsA_1.zip"), "the other job's copy");
+    ASSERT_TRUE(QFile::copy(path("bk/Docs?.zip"), path("docs.zip")));  // unzip reads "?" as a pattern
+    EXPECT_EQ(unzip({"-tqq", path("docs.zip")}), 0);
+}
+
+TEST_F(BackupRunTest, AnEntryWithAQuestionMarkIsAGroupOfItsFolder)
+{
+    writeFile("src/a1.txt", "1");
+    writeFile("src/a2.txt", "2");
+    writeFile("src/ab.doc", "b");
+    writeFile("src/sub/a3.txt", "3");
+    CBackupJob group = job({path("src/a?.txt")});
+    group.setSubdirectories(true);  // a "?" entry never recurses
+    EXPECT_FALSE(run(group));
+    EXPECT_EQ(namesBelow(archive()), (QStringList{"src/a1.txt", "src/a2.txt"}));
+
+    CBackupJob none = job({path("src/z?.txt")});
+    EXPECT_TRUE(run(none));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Pre-Emptive Error, file to backup does not exist: '" +
+                                          path("src/z?.txt") + "'."));
+
+    CBackupJob copy = job({path("src/a?.txt"), path("src/ab.doc")}, false);
+    EXPECT_FALSE(run(copy));
+    EXPECT_TRUE(transactionLog().contains("Error, cannot perform wildcard backups with no compression."));
+    EXPECT_EQ(readFile("bk/ab.doc"), "b");
+    EXPECT_FALSE(QFile::exists(path("bk/a1.txt")));
+}
+
+TEST_F(BackupRunTest, AZipThatCrashesIsToldApartFromOneThatDidNotStart)
+{
+    writeFile("src/a.txt", "a");
+    QFile::remove(path("zip"));
+    writeFile("zip", "#!/bin/sh\nkill -KILL $$\n");
+    QFile::setPermissions(path("zip"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    CBackupJob crashing = job({path("src/a.txt")});
+    EXPECT_TRUE(run(crashing));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the zip program '" + path("zip") + "' ended abnormally."));
+    EXPECT_TRUE(transactionLog().filter("could not be started").isEmpty());
+}

@@ -63,10 +63,10 @@ TEST(ZipCommandLine, ArgumentsForEachKindOfEntry)
         EXPECT_EQ(run.arguments, (QStringList{"-v", "-r", "-n", ".zip", archive, d, "-i", "*.txt"}));
         EXPECT_EQ(ZipCommand::EntryRun(zip, options, archive, d + "/*.*").arguments,
                   (QStringList{"-v", "-r", "-n", ".zip", archive, d}));  // every file: no pattern
-        options.leaveOut = {"/bk/J.zip", "/bk/J_*.zip"};
+        options.ownArchiveBase = "/bk/J";
         EXPECT_EQ(ZipCommand::EntryRun(zip, options, archive, d + "/*.txt").arguments,
                   (QStringList{"-v", "-r", "-n", ".zip", archive, d, "-x", "/bk/J.zip", "/bk/J_*.zip", "-i", "*.txt"}));
-        options.leaveOut.clear();
+        options.ownArchiveBase.clear();
     }
     {
         options.subdirectories = false;
