@@ -155,9 +155,7 @@ void LoadJobList(frmSchedule& schedule)
         schedule.AddItemListView(job.JobName(), job.DateLastRun(), next, job.StartTime(), job.Compress(), path);
         if (!next) {
             unscheduled << Quoted(job.JobName());
-            libLog::LogEvent(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that "
-                                            "comes. It is not run until its schedule is mended.")
-                                 .arg(job.JobName()));
+            job.LogNoNextRun();
         }
     }
     if (!skipped.isEmpty())
@@ -188,12 +186,21 @@ int Main(QApplication& app)
             return 1;
 
         // One instance per application folder; the lock of a process that died is taken over.
-        QLockFile instanceLock(AppFile(ExeName() + QStringLiteral(".lock")));
+        // A lock that can't be made at all ends the start too: two agents would run the same jobs.
+        const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
+        QLockFile instanceLock(lockPath);
         instanceLock.setStaleLockTime(0);
-        if (!instanceLock.tryLock(0) && instanceLock.error() == QLockFile::LockFailedError) {
-            libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                     QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
-            return 0;
+        if (!instanceLock.tryLock(0)) {
+            if (instanceLock.error() == QLockFile::LockFailedError) {
+                libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
+                                         QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+                return 0;
+            }
+            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot create its lock file '") + lockPath
+                                         + QStringLiteral("', which keeps a second copy of it from running the "
+                                                          "same Backup Jobs."),
+                                     QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
+            return 1;
         }
 
         app.setQuitOnLastWindowClosed(false);

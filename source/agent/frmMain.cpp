@@ -109,7 +109,10 @@ void frmMain::runDueJob(QTreeWidgetItem* row)
     }
     job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
     job.SaveBackupJob(frmSchedule::RowJobFile(row));
-    m_schedule.SetItemDates(row, job.DateLastRun().date(), job.DateNextRun());
+    const std::optional<QDate> next = job.DateNextRun();
+    m_schedule.SetItemDates(row, job.DateLastRun().date(), next);
+    if (!next)  // a monthly day the coming month lacks: the job stops here, and says so
+        job.LogNoNextRun();
     m_schedule.lvwSchedule->setCurrentItem(row);
     row->setSelected(true);
     m_schedule.cmdBackup_Click();

@@ -117,6 +117,25 @@ TEST_F(SchedulerTest, ATickRunsEachDueJobOnceAndMovesItsDates)
     EXPECT_EQ(QProcess::execute("unzip", {"-tqq", archive("Late")}), 0);
 }
 
+TEST_F(SchedulerTest, AMonthlyJobWhoseDayTheNextMonthLacksSaysSoAfterItsRun)
+{
+    clock.set(QDateTime(QDate(2027, 1, 31), QTime(2, 59, 55)));
+    const QString file = addJob("Month end", QTime(3, 0));
+    CBackupJob job;
+    ASSERT_FALSE(job.TryOpenBackupJob(file));
+    job.setFrequency(CBackupJob::Monthly);
+    job.setDayOfMonth(31);
+    job.SaveBackupJob(file);
+    schedule.SetItemDates(schedule.FindItemByKey("_Month end"), job.DateLastRun().date(), job.DateNextRun());
+
+    clock.set(QDateTime(QDate(2027, 1, 31), QTime(3, 0, 1)));
+    main.tmrCheckForBackupJob_Timer();
+    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", archive("Monthend")}), 0);
+    EXPECT_EQ(frmSchedule::RowNextRun(schedule.FindItemByKey("_Month end")), std::nullopt);
+    EXPECT_TRUE(transactionLog().contains("Backup Job 'Month end' has no next run: its schedule names no day that "
+                                          "comes. It is not run until its schedule is mended."));
+}
+
 TEST_F(SchedulerTest, TheTrayMenuShowsTheJobListAndExitEndsWithThePreferencesSaved)
 {
     main.Form_Load({"arkwell", "/SILENT"}, true);
