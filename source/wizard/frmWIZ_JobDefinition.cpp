@@ -67,6 +67,14 @@ QString elementName(const char* arrayName, int element)
     return QStringLiteral("%1_%2").arg(QLatin1String(arrayName)).arg(element);
 }
 
+// Whether two paths name one file: the same text, or (on a file system that ignores letter
+// case) the same file on disk.
+bool sameFile(const QString& path, const QString& other)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
+}
+
 QLabel* wrappedLabel(const QString& text)
 {
     auto* label = new QLabel(text);
@@ -971,6 +979,11 @@ std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::FieldChe
         return CheckFailure{QStringLiteral("The Backup Job Name is too long to be used as a file name.  "
                                            "Please enter a shorter name."),
                             1};
+    if (JobFileTaken())  // a job file renamed by hand, or one skipped at start-up, is never overwritten
+        return CheckFailure{QStringLiteral("The jobs folder already holds the file '") + JobFilePath()
+                                + QStringLiteral("', which is not this Backup Job's file.  Please enter a different "
+                                                 "name."),
+                            1};
     if (chkPasswordProtect->isChecked() && txtPassword->text().isEmpty())
         return CheckFailure{QStringLiteral("The Password Protect flag is set; however, no password is assigned in the "
                                            "Password text box.  Please enter a password now."),
@@ -1050,6 +1063,20 @@ QString frmWIZ_JobDefinition::JobFilePath() const
     return appSetup::JobsFolder() + libStrings::CleanedName(txtBackupJobName->text()) + QStringLiteral(".awj");
 }
 
+bool frmWIZ_JobDefinition::JobFileTaken() const
+{
+    const QString path = JobFilePath();
+    const QTreeWidgetItem* editedRow = m_addJob || !m_schedule ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
+    if (editedRow && sameFile(editedRow->text(frmSchedule::ColJobFile), path))
+        return false;
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+        return true;
+    for (int i = 0; m_schedule && i < m_schedule->lvwSchedule->topLevelItemCount(); ++i)
+        if (sameFile(m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColJobFile), path))
+            return true;
+    return false;
+}
+
 void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& jobFilePath)
 {
     QTreeWidgetItem* row = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
@@ -1061,7 +1088,7 @@ void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& j
     // A renamed job leaves its old file behind unless both paths name the file just written
     // (on a file system that ignores letter case they can).
     const QString oldPath = row->text(frmSchedule::ColJobFile);
-    if (oldPath != jobFilePath && QFileInfo(oldPath).canonicalFilePath() != QFileInfo(jobFilePath).canonicalFilePath())
+    if (!sameFile(oldPath, jobFilePath))
         libFiles::uKillFile(oldPath);
     // The row's key follows the new name, so a later job may take the old name.
     m_schedule->SetItemListView(row, job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),

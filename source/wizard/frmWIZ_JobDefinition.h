@@ -150,6 +150,8 @@ private:
     std::optional<CheckFailure> WildcardCheckFailure() const;
     CBackupJob RecordFromControls() const;
     QString JobFilePath() const;
+    // Whether the job file Finish would write is another job's or a file left in the jobs folder.
+    bool JobFileTaken() const;
     void UpdateJobList(const CBackupJob& job, const QString& jobFilePath);
 
     void sortFileList();

@@ -334,6 +334,49 @@ TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
     }
 }
 
+TEST_F(WizardTest, FinishNeverWritesOverAJobFileThatIsNotTheJobsOwn)
+{
+    // "Work.awj" holds the job "Home" (renamed by hand); "Skipped.awj" was left out at start-up.
+    QDir().mkpath(appSetup::JobsFolder());
+    CBackupJob home = weeklyJob(QStringLiteral("Home"));
+    home.SaveBackupJob(jobFile("Work"));
+    schedule->AddItemListView(home.JobName(), home.DateLastRun(), home.DateNextRun(), home.StartTime(), true,
+                              jobFile("Work"));
+    const QByteArray homeFile = readFile("BackupJobs/Work.awj");
+    writeFile("BackupJobs/Skipped.awj", "damaged");
+    const auto refused = [&](const QString& cleaned) {
+        return "The jobs folder already holds the file '" + jobFile(cleaned) +
+               "', which is not this Backup Job's file.  Please enter a different name.";
+    };
+
+    open(true);
+    text("txtBackupJobName")->setText(QStringLiteral("Work"));
+    goToStep(6);
+    button("cmdFinish")->click();
+    EXPECT_EQ(lastMessage().text, refused("Work"));
+    EXPECT_EQ(wizard->CurrentStep(), 1);
+    text("txtBackupJobName")->setText(QStringLiteral("Skipped"));
+    goToStep(6);
+    button("cmdFinish")->click();
+    EXPECT_EQ(lastMessage().text, refused("Skipped"));
+    delete wizard.data();
+
+    openForEdit("Home");
+    text("txtBackupJobName")->setText(QStringLiteral("Skipped"));
+    goToStep(6);
+    button("cmdFinish")->click();
+    EXPECT_EQ(lastMessage().text, refused("Skipped"));
+    EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
+    EXPECT_EQ(readFile("BackupJobs/Work.awj"), homeFile);
+
+    // Finished under its own name, the job moves into the file of that name.
+    text("txtBackupJobName")->setText(QStringLiteral("Home"));
+    finish();
+    EXPECT_FALSE(QFile::exists(jobFile("Work")));
+    EXPECT_EQ(schedule->FindItemByKey("_Home")->text(frmSchedule::ColJobFile), jobFile("Home"));
+    EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
+}
+
 TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
 {
     addRows({QStringLiteral("Weekly 1"), QStringLiteral("!!!")});
