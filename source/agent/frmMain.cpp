@@ -74,7 +74,8 @@ void frmMain::tmrCheckForBackupJob_Timer()
 {
     libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
         QTreeWidget* list = m_schedule.lvwSchedule;
-        if (list->topLevelItemCount() == 0 || m_schedule.isVisible() || m_busy)
+        // A disabled job list means a command of the user is under way (the wizard is open).
+        if (list->topLevelItemCount() == 0 || m_schedule.isVisible() || !m_schedule.isEnabled() || m_busy)
             return;
         m_busy = true;
         const int rows = list->topLevelItemCount();

@@ -17,6 +17,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -471,7 +472,8 @@ void frmSchedule::cmdAddJob_Click()
 void frmSchedule::cmdEditJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
-        if (selectionChecksPass())
+        CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
+        if (selectionChecksPass() && openRowJob(lvwSchedule->currentItem(), job))
             showWizard(false);
     });
 }
@@ -515,13 +517,15 @@ void frmSchedule::cmdBackup_Click()
         return;
     m_runInProgress = true;
     m_stopRequested = false;
+    // A run started while the wizard keeps the window disabled leaves it disabled.
+    const bool wasEnabled = isEnabled();
     setEnabled(false);
     libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
         const QList<QTreeWidgetItem*> rows = selectedRows();
         if (selectionChecksPass())
             runSelectedJobs(rows);
     });
-    setEnabled(true);
+    setEnabled(wasEnabled);
     m_runInProgress = false;
     emit runFinished();
 }
@@ -646,10 +650,11 @@ void frmSchedule::mnuActionViewErrorLog_Click()
 }
 
 // Opens a log in the user's text viewer. A log that was never written is created empty
-// first, so the viewer has a file to show.
+// first, so the viewer has a file to show; a log that can't be written is only shown.
 void frmSchedule::openLogFile(const QString& path)
 {
-    libFiles::AppendToFile(path, QByteArray());
+    if (!libFiles::FileExists(path))
+        QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
     if (!OpenWithDesktop(path))
         Inform(QStringLiteral("The text viewer on your system was unable to open the log file '") + path
                    + QStringLiteral("'."),
@@ -693,4 +698,6 @@ void frmSchedule::mnuHelpHomepage_Click()
 void frmSchedule::mnuHelpAbout_Click()
 {
     showSingleDialog<frmAbout>();
+    if (auto* about = findChild<frmAbout*>(QString(), Qt::FindDirectChildrenOnly))
+        connect(about, &frmAbout::HelpContents, this, &frmSchedule::mnuHelpContents_Click, Qt::UniqueConnection);
 }

@@ -107,12 +107,17 @@ TEST_F(SchedulerTest, ATickRunsEachDueJobOnceAndMovesItsDates)
     main.tmrCheckForBackupJob_Timer();
     EXPECT_FALSE(QFile::exists(archive("Early")));
 
-    // While the job list window is open nothing runs; once it is closed the due job runs.
+    // While the job list window is open, or disabled by the wizard, nothing runs; once it is
+    // closed the due job runs.
     clock.set(QDateTime(Today, QTime(23, 0, 1)));
     schedule.show();
     main.tmrCheckForBackupJob_Timer();
     EXPECT_FALSE(QFile::exists(archive("Late")));
     schedule.hide();
+    schedule.setEnabled(false);
+    main.tmrCheckForBackupJob_Timer();
+    EXPECT_FALSE(QFile::exists(archive("Late")));
+    schedule.setEnabled(true);
     main.tmrCheckForBackupJob_Timer();
     EXPECT_EQ(QProcess::execute("unzip", {"-tqq", archive("Late")}), 0);
 }

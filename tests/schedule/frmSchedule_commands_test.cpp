@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QTreeWidget>
 
 using libForms::Answer;
@@ -137,6 +138,41 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
     appSetup::StopOnError = false;
     window.cmdBackup_Click();
     EXPECT_EQ(enabledDuringMessages.size(), 2u);
+
+    // A run while the window is disabled by another command (the wizard) leaves it disabled.
+    window.setEnabled(false);
+    window.cmdBackup_Click();
+    EXPECT_FALSE(window.isEnabled());
+}
+
+TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
+{
+    const QString file = addJob("Gone", path("bk"));
+    QFile::remove(file);
+    select({"Gone"});
+    window.cmdEditJob_Click();
+    EXPECT_TRUE(lastMessage().text.startsWith("The job file of Backup Job 'Gone' can't be read: "));
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_EQ(window.findChild<QWidget*>("frmWIZ_JobDefinition"), nullptr);
+
+    LauncherRecorder launcher;
+    QDir().mkpath(appSetup::TransactionLogPath());  // something in the log's place that can't be written
+    window.mnuActionViewTransactionLog_Click();
+    ASSERT_EQ(launcher.detached.size(), 1u);
+    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
+}
+
+TEST_F(ScheduleCommandsTest, F1InTheAboutBoxShowsTheHelp)
+{
+    window.mnuHelpAbout_Click();
+    auto* about = window.findChild<QWidget*>("frmAbout");
+    ASSERT_NE(about, nullptr);
+    QTest::keyClick(about, Qt::Key_F1);
+    ASSERT_FALSE(messageBoxes.messages().empty());
+    EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + path("Arkwell_Help.htm")));
+    window.mnuHelpAbout_Click();  // shown again: one help per F1 all the same
+    QTest::keyClick(about, Qt::Key_F1);
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
 }
 
 class ViewZipTest : public ScheduleCommandsTest {
