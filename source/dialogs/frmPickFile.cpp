@@ -5,6 +5,7 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
+#include "lib/libStrings.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -255,9 +256,7 @@ bool frmPickFile::pointFileList(const QString& sFolder)
     filFileList->clear();
     // A job keeps one entry a line: a name holding a line break can't be one.
     QStringList names = QDir(sFolder).entryList(QDir::Files, QDir::Name);
-    names.removeIf([](const QString& name) {
-        return name.contains(QLatin1Char('\n')) || name.contains(QLatin1Char('\r'));
-    });
+    names.removeIf(libStrings::HoldsLineBreak);
     filFileList->addItems(names);
     m_fileListFolder = sFolder;
     return true;
@@ -328,7 +327,9 @@ void frmPickFile::cmdOk_Click()
         QString sFolder = txtPath->text();
         libFiles::FormatPath(sFolder, true);
         QStringList files;
-        if (!wildcardTabSelected())
+        // Only a list that shows the typed folder is picked from (an unreadable folder leaves
+        // the names of the one before).
+        if (!wildcardTabSelected() && m_fileListFolder == txtPath->text())
             for (int row = 0; row < filFileList->count(); ++row)
                 if (filFileList->item(row)->isSelected())
                     files << filFileList->item(row)->text();

@@ -35,4 +35,9 @@ QStringList SplitLines(const QString& text)
     return lines;
 }
 
+bool HoldsLineBreak(const QString& text)
+{
+    return text.contains(QLatin1Char('\n')) || text.contains(QLatin1Char('\r'));
+}
+
 }  // namespace libStrings

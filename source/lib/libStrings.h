@@ -24,4 +24,8 @@ namespace libStrings {
 // end is a line when it is not empty.
 QStringList SplitLines(const QString& text);
 
+// Whether the text holds a line end (CR or LF): a name that a job file, one entry a line,
+// can't keep.
+bool HoldsLineBreak(const QString& text);
+
 }  // namespace libStrings

@@ -1010,6 +1010,17 @@ std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::FieldChe
         return CheckFailure{QStringLiteral("You must select at least one file or directory to backup.  Please make a "
                                            "selection now."),
                             3};
+    // The job file keeps one entry a line: a line break in a path would split it on reading.
+    if (libStrings::HoldsLineBreak(txtTargDir->text()))
+        return CheckFailure{QStringLiteral("The target folder's name holds a line break, which a Backup Job can't "
+                                           "keep.  Please choose another folder."),
+                            4};
+    for (int i = 0; i < lstFilesToBackup->count(); ++i)
+        if (libStrings::HoldsLineBreak(lstFilesToBackup->item(i)->text()))
+            return CheckFailure{QStringLiteral("The name of '") + lstFilesToBackup->item(i)->text()
+                                    + QStringLiteral("' holds a line break, which a Backup Job can't keep.  Please "
+                                                     "remove it from the list."),
+                                3};
     // The start time is checked when its box loses the focus; a text typed just before
     // Finish is checked here, so the job never keeps a time other than the one shown.
     const QString timeError = startTimeError(txtStartTime->text());

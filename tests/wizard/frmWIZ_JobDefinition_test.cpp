@@ -377,6 +377,32 @@ TEST_F(WizardTest, FinishNeverWritesOverAJobFileThatIsNotTheJobsOwn)
     EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
 }
 
+TEST_F(WizardTest, FinishRefusesPathsWithLineBreaksThatTheJobFileCantKeep)
+{
+    writeFile("data/two\nlines.txt", "x");
+    open(true);
+    drop({path("data/two\nlines.txt")});
+    text("txtTargDir")->setText(path("target"));
+    goToStep(6);
+    button("cmdFinish")->click();
+    EXPECT_EQ(lastMessage().text, "The name of '" + path("data/two\nlines.txt") +
+                                      "' holds a line break, which a Backup Job can't keep.  Please remove it from the list.");
+    EXPECT_EQ(wizard->CurrentStep(), 3);
+
+    sources()->clear();
+    sources()->addItem(path("data/b.txt"));
+    QDir().mkpath(path("target\rx"));
+    testing_support::FolderChooserStub chooser({path("target\rx")});
+    goToStep(4);
+    button("cmdBrowseTargDir")->click();
+    goToStep(6);
+    button("cmdFinish")->click();
+    EXPECT_EQ(lastMessage().text, "The target folder's name holds a line break, which a Backup Job can't keep.  "
+                                  "Please choose another folder.");
+    EXPECT_EQ(wizard->CurrentStep(), 4);
+    EXPECT_TRUE(QDir(appSetup::JobsFolder()).isEmpty());
+}
+
 TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
 {
     addRows({QStringLiteral("Weekly 1"), QStringLiteral("!!!")});
