@@ -55,7 +55,9 @@ finish() {
 launch first
 await test -s "$work/target/Nightly.zip" || fail "no archive appeared; stderr: $(cat "$work/first.err")"
 unzip -t "$work/target/Nightly.zip" > /dev/null || fail "the archive does not test sound"
-unzip -l "$work/target/Nightly.zip" | grep -q "two.txt" || fail "two.txt is not in the archive"
+# The listing is read whole first: grep -q ending early would give unzip a broken pipe.
+listing=$(unzip -l "$work/target/Nightly.zip")
+grep -q "two.txt" <<< "$listing" || fail "two.txt is not in the archive: $listing"
 [ "$(sed -n 2p "$job" | tr -d '\r')" = "Mar-02-2026" ] || fail "line 2 of the job file is $(sed -n 2p "$job")"
 grep -q "Nightly" "$app/arkwell.log" || fail "the transaction log does not name the job"
 
