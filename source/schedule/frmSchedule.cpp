@@ -121,7 +121,11 @@ frmSchedule::frmSchedule(QWidget* parent)
     libForms::RegisterForm(this);
 }
 
-frmSchedule::~frmSchedule() = default;
+frmSchedule::~frmSchedule()
+{
+    delete m_preferences.data();
+    delete m_about.data();
+}
 
 void frmSchedule::buildToolbar()
 {
@@ -618,19 +622,19 @@ void frmSchedule::openArchive(const QString& archive)
 // --- Menus -------------------------------------------------------------------------------
 
 template <typename Dialog>
-void frmSchedule::showSingleDialog()
+Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
 {
-    auto* dialog = findChild<Dialog*>(QString(), Qt::FindDirectChildrenOnly);
-    if (!dialog)
-        dialog = new Dialog(this);
-    dialog->show();
-    dialog->raise();
-    dialog->activateWindow();
+    if (!open)
+        open = new Dialog;
+    open->show();
+    open->raise();
+    open->activateWindow();
+    return open;
 }
 
 void frmSchedule::mnuFilePreferences_Click()
 {
-    showSingleDialog<frmPreferences>();
+    showSingleDialog(m_preferences);
 }
 
 void frmSchedule::mnuFileClose_Click()
@@ -697,7 +701,6 @@ void frmSchedule::mnuHelpHomepage_Click()
 
 void frmSchedule::mnuHelpAbout_Click()
 {
-    showSingleDialog<frmAbout>();
-    if (auto* about = findChild<frmAbout*>(QString(), Qt::FindDirectChildrenOnly))
-        connect(about, &frmAbout::HelpContents, this, &frmSchedule::mnuHelpContents_Click, Qt::UniqueConnection);
+    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &frmSchedule::mnuHelpContents_Click,
+            Qt::UniqueConnection);
 }

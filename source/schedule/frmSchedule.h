@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QMainWindow>
+#include <QPointer>
 #include <QTime>
 #include <array>
 #include <optional>
@@ -20,6 +21,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QToolButton;
 class CBackupJob;
+class frmAbout;
+class frmPreferences;
 
 class frmSchedule : public QMainWindow, public BackupHost {
     Q_OBJECT
@@ -150,8 +153,12 @@ private:
     std::optional<QString> existingArchive(const CBackupJob& job) const;
     void openArchive(const QString& archive);
     void openLogFile(const QString& path);
-    template <typename Dialog> void showSingleDialog();
+    // Shows the one box of its kind, made when none is open. The boxes are windows of their
+    // own, so they stay usable while this window is disabled by a run or the wizard.
+    template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);
 
+    QPointer<frmPreferences> m_preferences;
+    QPointer<frmAbout> m_about;
     bool m_killForm = false;
     QString m_messageText;
     bool m_activatedOnce = false;

@@ -6,6 +6,7 @@
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -162,11 +163,25 @@ TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheP
     EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
 }
 
-TEST_F(ScheduleCommandsTest, F1InTheAboutBoxShowsTheHelp)
+// The open box of that name: a window of its own.
+QWidget* openBox(const char* name)
 {
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String(name) && window->isVisible())
+            return window;
+    return nullptr;
+}
+
+TEST_F(ScheduleCommandsTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)
+{
+    window.mnuFilePreferences_Click();
     window.mnuHelpAbout_Click();
-    auto* about = window.findChild<QWidget*>("frmAbout");
+    window.setEnabled(false);  // as during a run or while the wizard is open
+    ASSERT_NE(openBox("frmPreferences"), nullptr);
+    EXPECT_TRUE(openBox("frmPreferences")->isEnabled());
+    QWidget* about = openBox("frmAbout");
     ASSERT_NE(about, nullptr);
+    EXPECT_TRUE(about->isEnabled());
     QTest::keyClick(about, Qt::Key_F1);
     ASSERT_FALSE(messageBoxes.messages().empty());
     EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + path("Arkwell_Help.htm")));
