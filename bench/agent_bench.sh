@@ -12,8 +12,9 @@ cmake -S . -B build > /dev/null
 cmake --build build -j2 --target arkwell > /dev/null
 work=$(mktemp -d)
 pid=
+wrapper=
 cleanup() {
-  [ -n "$pid" ] && kill -KILL "$pid" 2> /dev/null || true
+  for process in $pid $wrapper; do kill -KILL "$process" 2> /dev/null || true; done
   rm -rf "$work"
 }
 trap cleanup EXIT

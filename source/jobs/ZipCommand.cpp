@@ -1,5 +1,6 @@
 #include "jobs/ZipCommand.h"
 
+#include "agent/appSetup.h"
 #include "lib/libFiles.h"
 
 #include <QDir>
@@ -10,15 +11,19 @@ namespace {
 const QString EveryFile = QStringLiteral("*.*");
 
 // Whether `path` is one of the job's archives: the base followed by ".zip", or by "_", a copy
-// number and ".zip". Compared as text, so a "?" in the job's name matches only itself.
+// number the rotation can make and ".zip". Compared as text, so a "?" in the job's name
+// matches only itself.
 bool isOwnArchive(const QString& path, const QString& ownArchiveBase)
 {
     if (ownArchiveBase.isEmpty() || !path.startsWith(ownArchiveBase) || !path.endsWith(QStringLiteral(".zip")))
         return false;
-    const QStringView rest = QStringView(path).mid(ownArchiveBase.size()).chopped(4);
-    return rest.isEmpty()
-           || (rest.size() > 1 && rest.front() == QLatin1Char('_')
-               && std::all_of(rest.begin() + 1, rest.end(), [](QChar c) { return c.isDigit(); }));
+    const QString rest = path.mid(ownArchiveBase.size()).chopped(4);
+    if (rest.isEmpty())
+        return true;
+    bool number = false;
+    const int copy = rest.mid(1).toInt(&number);
+    return rest.startsWith(QLatin1Char('_')) && number && rest.mid(1) == QString::number(copy) && copy >= 1
+           && copy <= appSetup::MaxBackupCopies;
 }
 
 // The files directly in `folder` that the pattern takes ("*.*" takes every file), without

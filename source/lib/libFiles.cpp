@@ -20,7 +20,7 @@
 namespace libFiles {
 namespace {
 
-constexpr QDir::Filters AnyFile = QDir::Files | QDir::Hidden | QDir::System;
+constexpr QDir::Filters AnyFile = QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive;
 
 QString folderOf(const QString& path)
 {

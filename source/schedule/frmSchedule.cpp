@@ -521,15 +521,14 @@ void frmSchedule::cmdBackup_Click()
         return;
     m_runInProgress = true;
     m_stopRequested = false;
-    // A run started while the wizard keeps the window disabled leaves it disabled.
-    const bool wasEnabled = isEnabled();
     setEnabled(false);
     libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
         const QList<QTreeWidgetItem*> rows = selectedRows();
         if (selectionChecksPass())
             runSelectedJobs(rows);
     });
-    setEnabled(wasEnabled);
+    // While the wizard is open the window stays disabled, as the wizard keeps it.
+    setEnabled(!libForms::IsFormLoaded(QStringLiteral("frmWIZ_JobDefinition")));
     m_runInProgress = false;
     emit runFinished();
 }

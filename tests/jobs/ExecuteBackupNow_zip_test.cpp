@@ -317,12 +317,13 @@ TEST_F(BackupRunTest, TheTargetAsAFlatSourceKeepsTheJobsOwnArchivesOut)
 {
     writeFile("bk/notes.txt", "n");
     writeFile("bk/MyJob_x.zip", "not a copy of the job");
+    writeFile("bk/MyJob_2024.zip", "nor this: the copies go up to 99");
     for (qint16 copies : {0, 2}) {
         CBackupJob itself = job({path("bk/*.*")});
         itself.setNumberCopies(copies);
         for (int n = 0; n < 3; ++n)
             EXPECT_FALSE(run(itself));
-        EXPECT_EQ(namesBelow(archive()), (QStringList{"bk/MyJob_x.zip", "bk/notes.txt"}));
+        EXPECT_EQ(namesBelow(archive()), (QStringList{"bk/MyJob_2024.zip", "bk/MyJob_x.zip", "bk/notes.txt"}));
     }
 }
 
@@ -355,10 +356,12 @@ TEST_F(BackupRunTest, AnEntryWithAQuestionMarkIsAGroupOfItsFolder)
     EXPECT_FALSE(run(group));
     EXPECT_EQ(namesBelow(archive()), (QStringList{"src/a1.txt", "src/a2.txt"}));
 
-    CBackupJob none = job({path("src/z?.txt")});
-    EXPECT_TRUE(run(none));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Pre-Emptive Error, file to backup does not exist: '" +
-                                          path("src/z?.txt") + "'."));
+    for (const char* unmatched : {"src/z?.txt", "src/A?.txt"}) {  // letter case counts, as in the run
+        CBackupJob none = job({path(unmatched)});
+        EXPECT_TRUE(run(none));
+        EXPECT_TRUE(transactionLog().contains("Arkwell Pre-Emptive Error, file to backup does not exist: '" +
+                                              path(unmatched) + "'."));
+    }
 
     CBackupJob copy = job({path("src/a?.txt"), path("src/ab.doc")}, false);
     EXPECT_FALSE(run(copy));

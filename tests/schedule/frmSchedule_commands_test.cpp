@@ -5,6 +5,7 @@
 #include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
+#include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QApplication>
 #include <QDir>
@@ -140,10 +141,15 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
     window.cmdBackup_Click();
     EXPECT_EQ(enabledDuringMessages.size(), 2u);
 
-    // A run while the window is disabled by another command (the wizard) leaves it disabled.
+    // A run while the wizard keeps the window disabled leaves it disabled; once the wizard is
+    // gone a run ends with the window usable again.
+    auto* wizard = new frmWIZ_JobDefinition(&window);
     window.setEnabled(false);
     window.cmdBackup_Click();
     EXPECT_FALSE(window.isEnabled());
+    delete wizard;
+    window.cmdBackup_Click();
+    EXPECT_TRUE(window.isEnabled());
 }
 
 TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
