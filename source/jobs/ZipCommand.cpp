@@ -3,7 +3,6 @@
 #include "agent/appSetup.h"
 #include "lib/libFiles.h"
 
-#include <QDir>
 
 namespace ZipCommand {
 namespace {
@@ -31,17 +30,8 @@ bool isOwnArchive(const QString& path, const QString& ownArchiveBase)
 QStringList matchingFiles(const QString& folder, const QString& pattern, const ZipOptions& options,
                           const QString& archive)
 {
-    QDir dir(folder);
-    dir.setFilter(QDir::Files | QDir::Hidden | QDir::System | QDir::CaseSensitive);
-    dir.setSorting(QDir::Name);
-    if (pattern != EveryFile)
-        dir.setNameFilters({pattern});
-    QStringList paths;
-    for (const QString& name : dir.entryList()) {
-        const QString path = dir.filePath(name);
-        if (path != archive && !isOwnArchive(path, options.ownArchiveBase))
-            paths << path;
-    }
+    QStringList paths = libFiles::MatchingFiles(folder + (pattern == EveryFile ? QStringLiteral("*") : pattern));
+    paths.removeIf([&](const QString& path) { return path == archive || isOwnArchive(path, options.ownArchiveBase); });
     return paths;
 }
 

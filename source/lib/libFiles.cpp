@@ -38,7 +38,6 @@ bool hasWildcard(const QString& name)
     return name.contains(QLatin1Char('*')) || name.contains(QLatin1Char('?'));
 }
 
-
 QByteArray native(const QString& path)
 {
     return QFile::encodeName(path);
@@ -276,7 +275,7 @@ QStringList MatchingFiles(const QString& sPath)
         return QFileInfo(sPath).isFile() || QFileInfo(sPath).isSymLink() ? QStringList{sPath} : QStringList{};
     const QDir folder(folderOf(sPath));
     QStringList paths;
-    for (const QString& entry : folder.entryList({name}, AnyFile))
+    for (const QString& entry : folder.entryList({name}, AnyFile, QDir::Name))
         paths << folder.filePath(entry);
     return paths;
 }

@@ -31,7 +31,8 @@ QString FilePathStripPath(const QString& sPath);
 // Whether the path names an ordinary file, a folder.
 bool FileExists(const QString& sPath);
 bool FolderExists(const QString& sPath);
-// The files (hidden ones too) that `sPath` names; its last part may hold the wildcards * and ?.
+// The files (hidden ones too) that `sPath` names, sorted by name; its last part may hold the
+// wildcards * and ?, matched with letter case.
 QStringList MatchingFiles(const QString& sPath);
 
 // Writes `contents` as the whole new content of `path`: first to a hidden temporary file in
