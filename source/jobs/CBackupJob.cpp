@@ -446,10 +446,11 @@ void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& 
     const qint32 exitCode = Shell32::ShellAndClose(run, 0);
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
         libLog::LogEvent(*message);
-        if (exitCode == Shell32::NotStarted || exitCode == Shell32::EndedAbnormally)
-            libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program
-                             + (exitCode == Shell32::NotStarted ? QStringLiteral("' could not be started.")
-                                                                : QStringLiteral("' ended abnormally.")));
+        const QString program = QStringLiteral("Arkwell Error, the zip program '") + run.program;
+        if (exitCode == Shell32::NotStarted)
+            libLog::LogEvent(program + QStringLiteral("' could not be started."));
+        else if (exitCode == Shell32::EndedAbnormally)
+            libLog::LogEvent(program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
 }
