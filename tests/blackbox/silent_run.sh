@@ -2,7 +2,9 @@
 # The real program with no display: started with /SILENT just before a job's start time it
 # runs the job, a second start is refused at once, SIGTERM ends it with its preferences
 # written, and the lock of a killed instance does not block the next start.
-# The clock runs ten times fast under faketime, so a five-second tick takes half a second.
+# Only the wall clock is faked, ten times fast; the timers keep real time (five real seconds a
+# tick). The agent starts two fake minutes, twelve real seconds, before the job's start time, a
+# margin no slow start-up (a font cache rebuilt, a loaded machine) comes near.
 set -euo pipefail
 exe=$(readlink -f "$1")
 work=$(mktemp -d)
@@ -26,11 +28,11 @@ printf 'Nightly\r\nJan-05-2026\r\n10:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export TZ=UTC LC_ALL=C.UTF-8
-clock=(faketime -f "@2026-03-02 09:59:58 x10")
+clock=(env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-03-02 09:58:00 x10")
 
-# Waits (at most 30 s) until the command succeeds.
+# Waits (at most 60 s) until the command succeeds.
 await() {
-  for _ in $(seq 150); do "$@" && return 0; sleep 0.2; done
+  for _ in $(seq 300); do "$@" && return 0; sleep 0.2; done
   return 1
 }
 
