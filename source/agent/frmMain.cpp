@@ -2,6 +2,7 @@
 
 #include "agent/appSetup.h"
 #include "agent/frmPopup.h"
+#include "agent/libNotify.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
@@ -48,6 +49,13 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
         if (!m_trayAvailable)
             ExitProgram();
     });
+    // A scheduled run that fails is told on the desktop; a click on that shows the jobs.
+    connect(&m_schedule, &frmSchedule::jobRunEnded, this, [this](const QString& name, bool failed, const QStringList& lines) {
+        if (m_busy)
+            libNotify::ScheduledRunEnded(name, failed ? QStringLiteral("failed") : QStringLiteral("completed"),
+                                         CBackupJob::FirstReason(lines));
+    });
+    connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
         if (m_exitPending && !m_busy)
             finishExit();

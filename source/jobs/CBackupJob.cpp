@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -265,6 +266,12 @@ struct RunFailed {};
     throw RunFailed{};
 }
 
+bool isProgressLine(const QString& logLine)
+{
+    return logLine.startsWith(ZippingUpPrefix) || logLine.startsWith(BackingUpPrefix)
+           || logLine.startsWith(ZipCommand::CommandLinePrefix);
+}
+
 void showLight(BackupHost& frm, bool busy)
 {
     frm.setLightVisible(0, !busy);
@@ -357,6 +364,12 @@ void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
 }
 
 }  // namespace
+
+QString CBackupJob::FirstReason(const QStringList& runLogLines)
+{
+    const auto reason = std::find_if_not(runLogLines.begin(), runLogLines.end(), isProgressLine);
+    return reason == runLogLines.end() ? QString() : *reason;
+}
 
 bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
 {

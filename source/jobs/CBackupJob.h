@@ -98,6 +98,10 @@ public:
     // transaction-log line; it does not end the program.
     bool ExecuteBackupNow(BackupHost& frm);
 
+    // Why a run failed, from the event texts it logged: the first that is not one of its
+    // progress lines (an entry taken up, a zip command line); empty when there is none.
+    static QString FirstReason(const QStringList& runLogLines);
+
     // The entries of a FilesToZip text: every piece closed by CR LF that is not blank,
     // untrimmed; text after the last CR LF is not an entry.
     static QStringList GetFileList(const QString& sFilesToZip);

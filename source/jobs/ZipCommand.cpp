@@ -126,7 +126,7 @@ QString CommandLineText(const Shell32::ProgramRun& run)
         words.insert(2, QStringLiteral("-P (password not shown)"));
     if (!run.standardInput.isEmpty())
         words << QStringLiteral("(%1 file names on standard input)").arg(run.standardInput.count('\n'));
-    return QStringLiteral("Running ") + words.join(QLatin1Char(' '));
+    return CommandLinePrefix + words.join(QLatin1Char(' '));
 }
 
 std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bool incremental)

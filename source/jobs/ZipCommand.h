@@ -34,6 +34,8 @@ QString PasswordOption(const QString& password);
 
 // The start as one readable line for the transaction log; the password is not in it.
 QString CommandLineText(const Shell32::ProgramRun& run);
+// How every CommandLineText begins.
+inline const QString CommandLinePrefix = QStringLiteral("Running ");
 
 // The transaction-log line for zip's exit code on `entry`; nothing when the run goes on
 // (0, and 12 "nothing to do" on an incremental job).

@@ -51,6 +51,27 @@ public:
     {
         return QProcess::startDetached(program, arguments);
     }
+
+    void startWatched(const QString& program, const QStringList& arguments, std::function<void()> failed) override
+    {
+        // The process object lives until the program ends; what the program says goes to
+        // our own standard error, where a desktop opener's reason can be read.
+        auto* process = new QProcess;
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        process->setStandardInputFile(QProcess::nullDevice());
+        QObject::connect(process, &QProcess::finished, process, [process, failed](int exitCode, QProcess::ExitStatus status) {
+            if (status != QProcess::NormalExit || exitCode != 0)
+                failed();
+            process->deleteLater();
+        });
+        QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
+            if (error == QProcess::FailedToStart) {
+                failed();
+                process->deleteLater();
+            }
+        });
+        process->start(program, arguments);
+    }
 };
 
 ProcessLauncher processLauncher;
@@ -71,6 +92,11 @@ qint32 ShellAndClose(const ProgramRun& run, int /*windowStyle*/)
 bool StartDetached(const QString& program, const QStringList& arguments)
 {
     return launcher().startDetached(program, arguments);
+}
+
+void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed)
+{
+    launcher().startWatched(program, arguments, std::move(failed));
 }
 
 void SetLauncher(Launcher* launcher)

@@ -33,12 +33,23 @@ qint32 ShellAndClose(const ProgramRun& run, int windowStyle = 6);
 // Starts a program and does not wait for it. False when it can't be started.
 bool StartDetached(const QString& program, const QStringList& arguments);
 
+// Starts a program without waiting for it, and runs `failed` later (events go on meanwhile)
+// when it can't be started or ends unsuccessfully: how a desktop opener tells that it found
+// no program for a file.
+void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed);
+
 // The launcher seam: tests install one that records what would be started.
 class Launcher {
 public:
     virtual ~Launcher() = default;
     virtual qint32 run(const ProgramRun& run) = 0;
     virtual bool startDetached(const QString& program, const QStringList& arguments) = 0;
+    // By default a watched start is a detached one whose start is all there is to judge.
+    virtual void startWatched(const QString& program, const QStringList& arguments, std::function<void()> failed)
+    {
+        if (!startDetached(program, arguments))
+            failed();
+    }
 };
 void SetLauncher(Launcher* launcher);  // not owned; nullptr restores the real one
 

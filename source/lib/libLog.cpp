@@ -7,6 +7,22 @@
 #include "lib/libStrings.h"
 
 namespace libLog {
+namespace {
+
+Recorder* innermostRecorder = nullptr;
+
+}  // namespace
+
+Recorder::Recorder()
+    : m_outer(innermostRecorder)
+{
+    innermostRecorder = this;
+}
+
+Recorder::~Recorder()
+{
+    innermostRecorder = m_outer;
+}
 
 void LogEvent(const QString& eventText)
 {
@@ -16,6 +32,8 @@ void LogEvent(const QString& eventText)
                                  : libStrings::StripBadChars(eventText, QStringLiteral("\""), QStringLiteral("'"));
         const QString line = Clock::Now().toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QStringLiteral("  ")
                              + text + QStringLiteral("\r\n");
+        for (Recorder* recorder = innermostRecorder; recorder; recorder = recorder->m_outer)
+            recorder->m_lines << eventText;
         libFiles::AppendToFile(appSetup::TransactionLogPath(), line.toUtf8());
     });
 }

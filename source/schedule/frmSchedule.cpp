@@ -539,7 +539,9 @@ void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
         if (m_stopRequested)
             return;
         CBackupJob job;
+        const libLog::Recorder runLog;
         const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this);
+        emit jobRunEnded(row->text(ColName), failed, runLog.Lines());
         if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
             return;
     }

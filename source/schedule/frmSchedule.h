@@ -114,6 +114,8 @@ signals:
     void closedByUser();
     // Run now has finished all of its jobs.
     void runFinished();
+    // One job of Run now has ended; `runLogLines` are the event texts its run logged.
+    void jobRunEnded(const QString& jobName, bool failed, const QStringList& runLogLines);
 
 public slots:
     void cmdAddJob_Click();

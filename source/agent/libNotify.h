@@ -1,0 +1,42 @@
+#pragma once
+// Desktop notifications through the freedesktop notification service on the session bus,
+// so a failure is seen with or without a tray: a failed or incomplete scheduled run, and a
+// job that has gone too long without a completed run. Nothing is told for a good run.
+// Without a bus or a notification service nothing is shown and nothing waits.
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+
+namespace libNotify {
+
+struct Notification {
+    QString summary;
+    QString body;
+};
+
+// Where notifications go: the session bus unless a test installs one that records.
+class Sender {
+public:
+    virtual ~Sender() = default;
+    virtual void send(const Notification& notification) = 0;
+};
+void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
+
+// A scheduled run of the job has ended with `resultWord` ("completed", "failed",
+// "incomplete" or "stopped"). A failed or incomplete one is told with its first reason.
+void ScheduledRunEnded(const QString& jobName, const QString& resultWord, const QString& firstReason);
+
+// Tells, at most once a day per job, that the job's last completed run lies more than twice
+// its interval back. True when it was told now.
+bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted, qint64 intervalSeconds);
+
+// Emits `clicked` when the user clicks one of the program's notifications.
+class Clicks : public QObject {
+    Q_OBJECT
+signals:
+    void clicked();
+};
+Clicks& Events();
+
+}  // namespace libNotify
