@@ -4,6 +4,7 @@
 #include "agent/libPictures.h"
 #include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"
+#include "dialogs/frmLogView.h"
 #include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
@@ -19,8 +20,6 @@ using libControls::NewControl;
 
 namespace {
 
-const QString DesktopOpener = QStringLiteral("xdg-open");
-
 // A label that reads as a link; a click on it is its linkActivated signal.
 QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const QString& text)
 {
@@ -31,10 +30,13 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
     return link;
 }
 
-// Opens an address in the program the desktop has for it, ignoring every failure.
+// Opens an address in the program the desktop has for it; a desktop without one is told.
 void openAddress(const QString& address)
 {
-    Shell32::StartDetached(DesktopOpener, {address});
+    Shell32::OpenWithDesktop(address, [address] {
+        libForms::MsgBox({QStringLiteral("No web browser could be started to open '") + address + QStringLiteral("'."),
+                          QStringLiteral("Web Browser"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+    });
 }
 
 }  // namespace
@@ -184,10 +186,7 @@ void frmAbout::cmdErrorLog_Click()
                               QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Information});
             return;
         }
-        if (!Shell32::StartDetached(DesktopOpener, {errorLog}))
-            libForms::MsgBox({QStringLiteral("The error log could not be opened: ") + DesktopOpener
-                                  + QStringLiteral(" could not be started."),
-                              QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        frmLogView::OpenLog(errorLog);
     });
 }
 

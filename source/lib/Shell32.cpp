@@ -99,6 +99,11 @@ void StartWatched(const QString& program, const QStringList& arguments, std::fun
     launcher().startWatched(program, arguments, std::move(failed));
 }
 
+void OpenWithDesktop(const QString& path, std::function<void()> failed)
+{
+    StartWatched(QStringLiteral("xdg-open"), {path}, std::move(failed));
+}
+
 void SetLauncher(Launcher* launcher)
 {
     installedLauncher = launcher;

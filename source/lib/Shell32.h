@@ -38,6 +38,10 @@ bool StartDetached(const QString& program, const QStringList& arguments);
 // no program for a file.
 void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed);
 
+// Hands a file, folder or address to the desktop's default program for it, without waiting;
+// `failed` runs when the desktop had nothing that could open it.
+void OpenWithDesktop(const QString& path, std::function<void()> failed);
+
 // The launcher seam: tests install one that records what would be started.
 class Launcher {
 public:

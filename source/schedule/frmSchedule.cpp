@@ -3,6 +3,7 @@
 #include "agent/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libDates.h"
@@ -84,12 +85,6 @@ bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 {
     const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
     return !command.isEmpty() && Shell32::StartDetached(command.first(), command.mid(1));
-}
-
-// Hands a file or folder to the desktop's default program for it.
-bool OpenWithDesktop(const QString& path)
-{
-    return Shell32::StartDetached(QStringLiteral("xdg-open"), {path});
 }
 
 }  // namespace
@@ -548,7 +543,8 @@ void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
 }
 
 // The failure message of a run; Yes opens the transaction log. True when the log was
-// opened, so the jobs still to come are skipped.
+// opened (it always opens, in this program's own window if need be), so the jobs still to
+// come are skipped.
 bool frmSchedule::offerTransactionLog(const QString& jobName)
 {
     const QString logPath = appSetup::TransactionLogPath();
@@ -556,7 +552,10 @@ bool frmSchedule::offerTransactionLog(const QString& jobName)
                          + QStringLiteral("See transaction log for details: '") + logPath + QLatin1Char('\'');
     const Answer answer = libForms::MsgBox(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
-    return answer == Answer::Yes && OpenWithDesktop(logPath);
+    if (answer != Answer::Yes)
+        return false;
+    frmLogView::OpenLog(logPath);
+    return true;
 }
 
 void frmSchedule::cmdView_Click()
@@ -598,7 +597,6 @@ std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
 void frmSchedule::openArchive(const QString& archive)
 {
     const QString viewer = libFiles::FindExecutable(archive);
-    bool started = false;
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
         const QString question =
             QStringLiteral("You do not have a recognizable Windows Zip program currently ")
@@ -610,14 +608,17 @@ void frmSchedule::openArchive(const QString& archive)
                                      Answer::No})
             != Answer::Yes)
             return;
-        // The file manager, on the folder that holds the archive.
-        started = OpenWithDesktop(libFiles::FilePathStripFileName(archive));
-    } else {
-        started = OpenWithDesktopEntry(viewer, archive);
-    }
-    if (!started)
+        // The file manager, on the folder that holds the archive; without one the user is
+        // told where the archive is.
+        Shell32::OpenWithDesktop(libFiles::FilePathStripFileName(archive), [archive] {
+            Inform(QStringLiteral("No program could be started to show the backup zip. It is the file '") + archive
+                       + QStringLiteral("'."),
+                   QStringLiteral("Zip Program Failure"));
+        });
+    } else if (!OpenWithDesktopEntry(viewer, archive)) {
         Inform(QStringLiteral("The zip program on your system was unable to open the backup zip."),
                QStringLiteral("Zip Program Failure"));
+    }
 }
 
 // --- Menus -------------------------------------------------------------------------------
@@ -646,24 +647,12 @@ void frmSchedule::mnuFileClose_Click()
 void frmSchedule::mnuActionViewTransactionLog_Click()
 {
     libErrorHandler::Trap(Module, "mnuAcitonViewTransactionLog_Click()",
-                          [&] { openLogFile(appSetup::TransactionLogPath()); });
+                          [&] { frmLogView::OpenLog(appSetup::TransactionLogPath()); });
 }
 
 void frmSchedule::mnuActionViewErrorLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()", [&] { openLogFile(appSetup::ErrorLogPath()); });
-}
-
-// Opens a log in the user's text viewer. A log that was never written is created empty
-// first, so the viewer has a file to show; a log that can't be written is only shown.
-void frmSchedule::openLogFile(const QString& path)
-{
-    if (!libFiles::FileExists(path))
-        QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    if (!OpenWithDesktop(path))
-        Inform(QStringLiteral("The text viewer on your system was unable to open the log file '") + path
-                   + QStringLiteral("'."),
-               QStringLiteral("Log File Failure"));
+    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()", [&] { frmLogView::OpenLog(appSetup::ErrorLogPath()); });
 }
 
 void frmSchedule::mnuHelpContents_Click()

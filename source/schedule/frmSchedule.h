@@ -154,7 +154,6 @@ private:
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
     void openArchive(const QString& archive);
-    void openLogFile(const QString& path);
     // Shows the one box of its kind, made when none is open. The boxes are windows of their
     // own, so they stay usable while this window is disabled by a run or the wizard.
     template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);

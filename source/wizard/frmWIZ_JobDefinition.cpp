@@ -115,10 +115,15 @@ QString startTimeText(const QTime& time)
     return QLocale::c().toString(time, QStringLiteral("h:mm AP"));
 }
 
-// Opens the desktop's file manager on a folder, without waiting for it.
+// Opens the desktop's file manager on a folder, without waiting for it; a desktop without
+// one is told.
 void openFileManager(const QString& folder)
 {
-    Shell32::StartDetached(QStringLiteral("xdg-open"), {folder});
+    Shell32::OpenWithDesktop(folder, [folder] {
+        libForms::MsgBox({QStringLiteral("No file manager could be started to show the folder '") + folder
+                              + QStringLiteral("'."),
+                          QStringLiteral("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+    });
 }
 
 }  // namespace

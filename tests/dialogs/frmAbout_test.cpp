@@ -9,6 +9,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSysInfo>
@@ -83,17 +84,20 @@ TEST_F(AboutTest, TheErrorLogOpensInTheDesktopsViewer)
         ASSERT_EQ(launcher.detached.size(), 1u);
         EXPECT_EQ(launcher.detached[0], QStringList({"xdg-open", folder + "/arkwell.err"}));
     }
-    {  // a viewer that can't be started is told, not ignored
+    {  // no viewer on the desktop: the program shows the log itself
         launcher.detachedSucceeds = false;
         button->click();
-        ASSERT_EQ(messageBoxes.messages().size(), 2u);
-        EXPECT_EQ(messageBoxes.messages()[1].text, "The error log could not be opened: xdg-open could not be started.");
+        EXPECT_EQ(messageBoxes.messages().size(), 1u);
+        QWidget* view = testing_support::OpenWindow("frmLogView");
+        ASSERT_NE(view, nullptr);
+        EXPECT_EQ(FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(), "an error\n");
+        delete view;
     }
     EXPECT_TRUE(about->isVisible());
     delete about;
 }
 
-TEST_F(AboutTest, AddressesOpenInTheBrowserFailuresAreQuietAndThankYouShowsItsMessage)
+TEST_F(AboutTest, AddressesOpenInTheBrowserAFailureIsToldAndThankYouShowsItsMessage)
 {
     LauncherRecorder launcher;
     frmAbout::lblWebsite_Click();  // Help > Arkwell Homepage, without the box
@@ -109,13 +113,15 @@ TEST_F(AboutTest, AddressesOpenInTheBrowserFailuresAreQuietAndThankYouShowsItsMe
     EXPECT_EQ(launcher.detached[2], launcher.detached[0]);
     EXPECT_EQ(launcher.detached[3], QStringList({"xdg-open", "mailto:" + frmAbout::MailAddress()}));
     EXPECT_TRUE(frmAbout::HomepageAddress().startsWith("https://"));
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_EQ(messageBoxes.messages()[0].text,
+              "No web browser could be started to open '" + frmAbout::HomepageAddress() + "'.");
     delete about;
 
     about = open();
     FindControl<QPushButton>(about, "cmdThankYou")->click();
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    const libForms::Message& message = messageBoxes.messages()[0];
+    ASSERT_EQ(messageBoxes.messages().size(), 2u);
+    const libForms::Message& message = messageBoxes.messages()[1];
     EXPECT_EQ(message.title, "Thank You");
     EXPECT_EQ(message.buttons, libForms::Buttons::OK);
     EXPECT_EQ(message.icon, libForms::Icon::None);

@@ -5,6 +5,7 @@
 #include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QApplication>
@@ -17,6 +18,7 @@
 using libForms::Answer;
 using testing_support::AppFolderTest;
 using testing_support::LauncherRecorder;
+using testing_support::OpenWindow;
 
 namespace {
 
@@ -169,23 +171,14 @@ TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheP
     EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
 }
 
-// The open box of that name: a window of its own.
-QWidget* openBox(const char* name)
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String(name) && window->isVisible())
-            return window;
-    return nullptr;
-}
-
 TEST_F(ScheduleCommandsTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)
 {
     window.mnuFilePreferences_Click();
     window.mnuHelpAbout_Click();
     window.setEnabled(false);  // as during a run or while the wizard is open
-    ASSERT_NE(openBox("frmPreferences"), nullptr);
-    EXPECT_TRUE(openBox("frmPreferences")->isEnabled());
-    QWidget* about = openBox("frmAbout");
+    ASSERT_NE(OpenWindow("frmPreferences"), nullptr);
+    EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled());
+    QWidget* about = OpenWindow("frmAbout");
     ASSERT_NE(about, nullptr);
     EXPECT_TRUE(about->isEnabled());
     QTest::keyClick(about, Qt::Key_F1);
@@ -254,6 +247,15 @@ TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
     messageBoxes.answerNext(Answer::No);
     window.cmdView_Click();
     EXPECT_EQ(launcher.detached.size(), 1u);
+
+    // Without a file manager either, the user is told where the archive is.
+    launcher.detachedSucceeds = false;
+    messageBoxes.answerNext(Answer::Yes);
+    window.cmdView_Click();
+    EXPECT_EQ(lastMessage().text,
+              "No program could be started to show the backup zip. It is the file '" + path("bk/Zipped_1.zip") + "'.");
+    launcher.detachedSucceeds = true;
+    launcher.detached.pop_back();
 
     registerViewer();
     const size_t asked = messageBoxes.messages().size();

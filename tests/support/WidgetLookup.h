@@ -2,6 +2,7 @@
 // Finding a window's controls by their names, reading a list, and telling that a window has
 // unloaded.
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QListWidget>
@@ -18,6 +19,15 @@ Control* FindControl(const QWidget* window, const char* name)
     Control* found = window->findChild<Control*>(QLatin1String(name));
     EXPECT_NE(found, nullptr) << "no control " << name;
     return found;
+}
+
+// The shown window of that name that has no parent (a window of its own), or nullptr.
+inline QWidget* OpenWindow(const char* name)
+{
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (window->objectName() == QLatin1String(name) && window->isVisible())
+            return window;
+    return nullptr;
 }
 
 // The texts of a list's rows, top to bottom.

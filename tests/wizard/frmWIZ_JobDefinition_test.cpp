@@ -683,6 +683,10 @@ TEST_F(WizardTest, SourceListTakesDropsKeepsItsOrderAndRemovesTheSelection)
     button("cmdExplorer1")->click();
     ASSERT_EQ(launcher.detached.size(), 1u);
     EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", QDir::homePath()}));
+    launcher.detachedSucceeds = false;  // a desktop without a file manager is told so
+    button("cmdExplorer1")->click();
+    EXPECT_EQ(messageBoxes.messages().back().text,
+              "No file manager could be started to show the folder '" + QDir::homePath() + "'.");
     EXPECT_FALSE(wizard.isNull());
 }
 
