@@ -11,18 +11,7 @@ if [ -z "${ARKWELL_OWN_BUS:-}" ]; then
 fi
 exe=$(readlink -f "$1")
 standin=$(readlink -f "$2")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-await() {  # at most 60 s
-  for _ in $(seq 300); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
+source "$(dirname "$0")/../support/agent_run.sh"
 
 app=$work/app
 mkdir -p "$app/BackupJobs" "$work/source" "$work/target"
@@ -43,12 +32,7 @@ await grep -q ready "$work/standin.out" || fail "the stand-in notification servi
 
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export TZ=UTC LC_ALL=C.UTF-8
-env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-03-02 09:58:00 x10" "$app/arkwell" /SILENT 2> "$work/agent.err" &
-wrapper=$!  # faketime, which starts the program as its child
-pids+=("$wrapper")
-await pgrep -P "$wrapper" > /dev/null || fail "the program did not start"
-agent=$(pgrep -P "$wrapper")
-pids+=("$agent")
+start_agent "@2026-03-02 09:58:00 x10" "$work/agent.err"
 
 await test -s "$work/target/Alpha.zip" || fail "the completing job made no archive; stderr: $(cat "$work/agent.err")"
 await grep -q "Broken" "$work/record" || fail "no notification for the failed job; stderr: $(cat "$work/agent.err")"
