@@ -3,6 +3,7 @@
 
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
+#include "lib/libLog.h"
 
 #include <QDirIterator>
 #include <QTimer>
@@ -248,8 +249,12 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
     writeFile("src/c.txt", "c");
     CBackupJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")});
     missing.setNumberCopies(1);
+    const libLog::Recorder runLog;
     EXPECT_TRUE(run(missing));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/b.txt") + "'."));
+    // The reason comes after the progress lines of a.txt and b.txt, and is in the log.
+    EXPECT_EQ(CBackupJob::FirstReason(runLog.Lines()),
+              "Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/b.txt") + "'.");
+    EXPECT_EQ(runLog.Lines().size(), transactionLog().size());
     EXPECT_FALSE(transactionLog().contains("Zipping Up   " + path("src/c.txt")));
     EXPECT_EQ(namesBelow(archive()), QStringList{"src/a.txt"});  // what was zipped stays
 

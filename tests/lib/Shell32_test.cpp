@@ -2,7 +2,9 @@
 #include "lib/Shell32.h"
 
 #include <QCoreApplication>
+#include <QEventLoop>
 #include <QTimer>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using Shell32::ProgramRun;
@@ -31,4 +33,26 @@ TEST(ShellAndClose, EventsRunWhileItWaits)
     timer.start(10);
     EXPECT_EQ(ShellAndClose({"/bin/sh", {"-c", "sleep 0.3"}, {}, {}}), 0);
     EXPECT_GT(ticks, 3);
+}
+
+TEST(StartWatched, FailureIsToldOnlyForAProgramThatCantStartOrEndsBadly)
+{
+    const QList<QStringList> commands{{"/bin/sh", "-c", "exit 0"},
+                                      {"/bin/sh", "-c", "exit 3"},  // how xdg-open says it found no program
+                                      {"/bin/sh", "-c", "kill -KILL $$"},
+                                      {"/nonexistent/xdg-open"}};
+    QList<int> failed;
+    for (int index = 0; index < commands.size(); ++index)
+        Shell32::StartWatched(commands[index].first(), commands[index].mid(1), [&failed, index] { failed << index; });
+    QEventLoop loop;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (failed.size() >= 3)
+            loop.quit();
+    });
+    poll.start(20);
+    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+    loop.exec();
+    std::sort(failed.begin(), failed.end());
+    EXPECT_EQ(failed, (QList<int>{1, 2, 3}));
 }
