@@ -54,21 +54,29 @@ public:
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeout), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
             const QDBusPendingReply<uint> reply = *answered;
-            if (reply.isValid())
+            if (reply.isValid() && !m_clickedBeforeReply.remove(reply.value()))
                 m_ours.insert(reply.value());
+            else if (reply.isValid())
+                emit Events().clicked();
             answered->deleteLater();
         });
     }
 
 private slots:
+    // A click can reach us before the answer that tells the notification's number does.
     void actionInvoked(uint id, const QString& actionKey)
     {
-        if (m_ours.contains(id) && actionKey == QLatin1String("default"))
+        if (actionKey != QLatin1String("default"))
+            return;
+        if (m_ours.contains(id))
             emit Events().clicked();
+        else
+            m_clickedBeforeReply.insert(id);
     }
 
 private:
     QSet<uint> m_ours;
+    QSet<uint> m_clickedBeforeReply;
 };
 
 Sender* installedSender = nullptr;

@@ -30,10 +30,8 @@ TEST_F(LogViewTest, WithoutAViewerTheProgramShowsTheLogAndFollowsIt)
     writeFile("arkwell.log", "01/02/2026 10:00:00  first\r\n");
     launcher.detachedSucceeds = false;
     frmLogView::OpenLog(log);
-    frmLogView::OpenLog(log);  // the same window again, not a second one
-    QWidget* view = testing_support::OpenWindow("frmLogView");
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(view->findChildren<QPlainTextEdit*>().size(), 1);
+    QWidget* view = frmLogView::ShowLog(log);
+    ASSERT_EQ(testing_support::OpenWindow("frmLogView"), view);  // the same window again, not a second one
     const auto* text = FindControl<QPlainTextEdit>(view, "txtLog");
     EXPECT_TRUE(text->isReadOnly());
     EXPECT_EQ(text->toPlainText(), "01/02/2026 10:00:00  first\n");

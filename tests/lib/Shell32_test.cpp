@@ -2,7 +2,7 @@
 #include "lib/Shell32.h"
 
 #include <QCoreApplication>
-#include <QEventLoop>
+#include <QtCore/qtestsupport_core.h>
 #include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -44,15 +44,7 @@ TEST(StartWatched, FailureIsToldOnlyForAProgramThatCantStartOrEndsBadly)
     QList<int> failed;
     for (int index = 0; index < commands.size(); ++index)
         Shell32::StartWatched(commands[index].first(), commands[index].mid(1), [&failed, index] { failed << index; });
-    QEventLoop loop;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (failed.size() >= 3)
-            loop.quit();
-    });
-    poll.start(20);
-    QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-    loop.exec();
+    EXPECT_TRUE(QTest::qWaitFor([&failed] { return failed.size() >= 3; }, 30000));
     std::sort(failed.begin(), failed.end());
     EXPECT_EQ(failed, (QList<int>{1, 2, 3}));
 }
