@@ -2,6 +2,7 @@
 // folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
 #include "agent/appSetup.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"
 #include "schedule/frmSchedule.h"
@@ -82,6 +83,18 @@ bool saveWizardSteps(const QString& folder, const QString& out)
     return ok;
 }
 
+// The program's own view of the transaction log, as a desktop without a text viewer shows it.
+bool saveLogView(const QTemporaryDir& scratch, const QString& out)
+{
+    QFile log(scratch.filePath(QStringLiteral("arkwell.log")));
+    log.open(QIODevice::WriteOnly);
+    log.write("12/07/2026 21:00:00  Zipping Up   /home/ada/Mail/*.*\r\n"
+              "12/07/2026 21:00:00  Running /home/ada/.local/lib/arkwell/zip -v -r -n .zip (412 file names on standard input)\r\n"
+              "12/07/2026 21:00:03  Zipping Up   /home/ada/Mail/signature.txt\r\n");
+    log.close();
+    return save(frmLogView::ShowLog(log.fileName()), out + QStringLiteral("log-window.png"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -113,5 +126,6 @@ int main(int argc, char** argv)
     ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
     ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
     ok = saveJobList(out) && ok;
+    ok = saveLogView(scratch, out) && ok;
     return ok ? 0 : 1;
 }
