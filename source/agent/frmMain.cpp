@@ -50,8 +50,9 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
             ExitProgram();
     });
     // A scheduled run that fails is told on the desktop; a click on that shows the jobs.
-    connect(&m_schedule, &frmSchedule::jobRunEnded, this, [this](const QString& name, bool failed, const QStringList& lines) {
-        if (m_busy)
+    connect(&m_schedule, &frmSchedule::jobRunEnded, this,
+            [this](const QString& name, bool failed, const QStringList& lines) {
+        if (m_busy)  // the scheduler's run, not the user's
             libNotify::ScheduledRunEnded(name, failed ? QStringLiteral("failed") : QStringLiteral("completed"),
                                          CBackupJob::FirstReason(lines));
     });

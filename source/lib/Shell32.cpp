@@ -59,11 +59,12 @@ public:
         auto* process = new QProcess;
         process->setProcessChannelMode(QProcess::ForwardedChannels);
         process->setStandardInputFile(QProcess::nullDevice());
-        QObject::connect(process, &QProcess::finished, process, [process, failed](int exitCode, QProcess::ExitStatus status) {
-            if (status != QProcess::NormalExit || exitCode != 0)
+        const auto ended = [process, failed](int code, QProcess::ExitStatus status) {
+            if (status != QProcess::NormalExit || code != 0)
                 failed();
             process->deleteLater();
-        });
+        };
+        QObject::connect(process, &QProcess::finished, process, ended);
         QObject::connect(process, &QProcess::errorOccurred, process, [process, failed](QProcess::ProcessError error) {
             if (error == QProcess::FailedToStart) {
                 failed();

@@ -18,7 +18,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QFile>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -652,7 +651,8 @@ void frmSchedule::mnuActionViewTransactionLog_Click()
 
 void frmSchedule::mnuActionViewErrorLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()", [&] { frmLogView::OpenLog(appSetup::ErrorLogPath()); });
+    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()",
+                          [&] { frmLogView::OpenLog(appSetup::ErrorLogPath()); });
 }
 
 void frmSchedule::mnuHelpContents_Click()

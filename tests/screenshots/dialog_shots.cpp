@@ -89,7 +89,8 @@ bool saveLogView(const QTemporaryDir& scratch, const QString& out)
     QFile log(scratch.filePath(QStringLiteral("arkwell.log")));
     log.open(QIODevice::WriteOnly);
     log.write("12/07/2026 21:00:00  Zipping Up   /home/ada/Mail/*.*\r\n"
-              "12/07/2026 21:00:00  Running /home/ada/.local/lib/arkwell/zip -v -r -n .zip (412 file names on standard input)\r\n"
+              "12/07/2026 21:00:00  Running /home/ada/.local/lib/arkwell/zip -v -r -n .zip (412 file names on "
+              "standard input)\r\n"
               "12/07/2026 21:00:03  Zipping Up   /home/ada/Mail/signature.txt\r\n");
     log.close();
     return save(frmLogView::ShowLog(log.fileName()), out + QStringLiteral("log-window.png"));
