@@ -34,8 +34,8 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
 void openAddress(const QString& address)
 {
     Shell32::OpenWithDesktop(address, [address] {
-        libForms::MsgBox({QStringLiteral("No web browser could be started to open '") + address + QStringLiteral("'."),
-                          QStringLiteral("Web Browser"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        libForms::MsgBox({QStringLiteral("No program could be started to open '") + address + QStringLiteral("'."),
+                          QStringLiteral("Open Failure"), libForms::Buttons::OK, libForms::Icon::Exclamation});
     });
 }
 

@@ -115,7 +115,7 @@ TEST_F(AboutTest, AddressesOpenInTheBrowserAFailureIsToldAndThankYouShowsItsMess
     EXPECT_TRUE(frmAbout::HomepageAddress().startsWith("https://"));
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(messageBoxes.messages()[0].text,
-              "No web browser could be started to open '" + frmAbout::HomepageAddress() + "'.");
+              "No program could be started to open '" + frmAbout::HomepageAddress() + "'.");
     delete about;
 
     about = open();
