@@ -53,13 +53,18 @@ public:
         call << QStringLiteral("Arkwell") << uint(0) << IconName() << notification.summary << notification.body
              << QStringList{QStringLiteral("default"), QStringLiteral("Show the backup jobs")} << hints << int(-1);
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeout), this);
+        ++m_unanswered;
         connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
             const QDBusPendingReply<uint> reply = *answered;
-            if (reply.isValid() && !m_clickedBeforeReply.remove(reply.value()))
-                m_ours.insert(reply.value());
-            else if (reply.isValid())
-                emit Events().clicked();
             answered->deleteLater();
+            --m_unanswered;
+            if (reply.isValid() && m_clickedBeforeReply.remove(reply.value()))
+                emit Events().clicked();
+            else if (reply.isValid())
+                m_ours.insert(reply.value());
+            // With every answer in, the clicks still kept were on other programs' notifications.
+            if (m_unanswered == 0)
+                m_clickedBeforeReply.clear();
         });
     }
 
@@ -71,23 +76,28 @@ private slots:
             return;
         if (m_ours.contains(id))
             emit Events().clicked();
-        else
+        else if (m_unanswered > 0)
             m_clickedBeforeReply.insert(id);
     }
 
 private:
     QSet<uint> m_ours;
     QSet<uint> m_clickedBeforeReply;
+    int m_unanswered = 0;  // notifications sent whose number has not come yet
 };
 
 Sender* installedSender = nullptr;
 
 void Send(const Notification& notification)
 {
+    if (installedSender) {
+        installedSender->send(notification);
+        return;
+    }
     // Made at the first notification and kept while the application lives, so that it
     // hears the clicks on what it sent.
     static auto* busSender = new BusSender(QCoreApplication::instance());
-    (installedSender ? installedSender : busSender)->send(notification);
+    busSender->send(notification);
 }
 
 }  // namespace
