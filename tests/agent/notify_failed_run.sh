@@ -13,10 +13,7 @@ exe=$(readlink -f "$1")
 standin=$(readlink -f "$2")
 source "$(dirname "$0")/../support/agent_run.sh"
 
-app=$work/app
-mkdir -p "$app/BackupJobs" "$work/source" "$work/target"
-cp "$exe" "$app/arkwell"
-ln -s "$(readlink -f "$(dirname "$exe")/zip")" "$app/zip"
+make_app "$exe"
 echo "a file" > "$work/source/one.txt"
 # name, source folder
 write_job() {

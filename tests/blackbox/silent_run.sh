@@ -7,19 +7,9 @@
 # margin no slow start-up (a font cache rebuilt, a loaded machine) comes near.
 set -euo pipefail
 exe=$(readlink -f "$1")
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill -KILL "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../support/agent_run.sh"
 
-app=$work/app
-mkdir -p "$app/BackupJobs" "$work/source" "$work/target"
-cp "$exe" "$app/arkwell"
-ln -s "$(readlink -f "$(dirname "$exe")/zip")" "$app/zip"
+make_app "$exe"
 echo "the first file" > "$work/source/one.txt"
 echo "the second file" > "$work/source/two.txt"
 job=$app/BackupJobs/Nightly.awj
@@ -29,12 +19,6 @@ printf 'Nightly\r\nJan-05-2026\r\n10:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\
 unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM
 export TZ=UTC LC_ALL=C.UTF-8
 clock=(env FAKETIME_DONT_FAKE_MONOTONIC=1 faketime -f "@2026-03-02 09:58:00 x10")
-
-# Waits (at most 60 s) until the command succeeds.
-await() {
-  for _ in $(seq 300); do "$@" && return 0; sleep 0.2; done
-  return 1
-}
 
 # Starts the program in the background under the fast clock; sets $wrapper (faketime, which
 # waits for the program and passes on its exit status) and $agent (the program itself).

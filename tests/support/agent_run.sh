@@ -1,6 +1,7 @@
 # Sourced by the tests that run the real program: a scratch folder removed at the end with
-# every process still running, failing with a message, waiting for a condition, and starting
-# the program headless under a faked wall clock.
+# every process still running, failing with a message, waiting for a condition, a copy of
+# the program in an application folder of its own, and starting it headless under a faked
+# wall clock.
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -14,6 +15,15 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 await() {
   for _ in $(seq 300); do "$@" && return 0; sleep 0.2; done
   return 1
+}
+
+# Copies the program given (with its zip link) into $app, a new application folder with an
+# empty jobs folder, beside the empty folders $work/source and $work/target.
+make_app() {
+  app=$work/app
+  mkdir -p "$app/BackupJobs" "$work/source" "$work/target"
+  cp "$1" "$app/arkwell"
+  ln -s "$(readlink -f "$(dirname "$1")/zip")" "$app/zip"
 }
 
 # Starts "$app/arkwell /SILENT" in the background with the wall clock faked from the moment
