@@ -4,7 +4,7 @@
 //   (c) a job of 1,000 single-file entries           against  1,000 zip calls
 //   (d) the program's own CPU time while zip runs    against  zip's CPU time
 // Usage: backup_bench [files=20000] [megabytes=300]
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
 

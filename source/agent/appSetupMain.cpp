@@ -1,10 +1,11 @@
 // Start-up with the windows: the single-instance guard, the job list, the tray icon, the
 // message boxes and the end on SIGTERM or SIGINT.
-#include "agent/appSetup.h"
+#include "agent/appSetupMain.h"
 
 #include "agent/frmMain.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
+#include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"

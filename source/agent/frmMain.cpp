@@ -1,6 +1,6 @@
 #include "agent/frmMain.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/frmPopup.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"

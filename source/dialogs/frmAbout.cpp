@@ -1,6 +1,6 @@
 #include "dialogs/frmAbout.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"

@@ -1,6 +1,6 @@
 #include "dialogs/frmPreferences.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"

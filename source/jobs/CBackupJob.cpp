@@ -2,7 +2,7 @@
 
 #include "jobs/BackupHost.h"
 #include "jobs/ZipCommand.h"
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/Shell32.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"

@@ -1,6 +1,6 @@
 #include "jobs/ZipCommand.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/libFiles.h"
 
 

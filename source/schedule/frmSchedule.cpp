@@ -1,6 +1,6 @@
 #include "schedule/frmSchedule.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmPreferences.h"

@@ -1,6 +1,6 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"

@@ -2,7 +2,7 @@
 // run, the tray menu shows the job list, and Exit Arkwell ends cleanly, also during a run.
 #include "agent/frmMain.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/frmPopup.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libStrings.h"

@@ -1,6 +1,6 @@
 #include "dialogs/frmAbout.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"

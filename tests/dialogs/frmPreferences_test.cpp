@@ -1,6 +1,6 @@
 #include "dialogs/frmPreferences.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 

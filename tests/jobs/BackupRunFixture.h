@@ -2,7 +2,7 @@
 // A backup run against the real zip: an application folder with its zip link, a host that
 // records what the run shows, and readers of the archives built with unzip.
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
 #include "support/TestSupport.h"

@@ -1,6 +1,6 @@
 // The job commands of the job list window: Remove, Run now with the failure message, and
 // View zip with and without a registered zip program.
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"

@@ -1,6 +1,6 @@
 // The job list window's list: row texts, keys, icons, sorting, the status bar, the lamps and
 // closing that only hides.
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 

@@ -1,6 +1,6 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"

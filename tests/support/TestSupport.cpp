@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 
 #include <QDir>

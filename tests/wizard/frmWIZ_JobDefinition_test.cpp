@@ -3,7 +3,7 @@
 // and the start time.
 #include "wizard/frmWIZ_JobDefinition.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libStrings.h"

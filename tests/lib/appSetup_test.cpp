@@ -1,5 +1,5 @@
 // The preferences file: read, defaults, damage and the written layout.
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "support/TestSupport.h"
 
 using testing_support::AppFolderTest;

@@ -1,4 +1,4 @@
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"

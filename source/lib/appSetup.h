@@ -3,20 +3,7 @@
 
 #include <QString>
 
-class QApplication;
-class frmSchedule;
-
 namespace appSetup {
-
-// The program's start, run and end (with the windows, in appSetupMain.cpp): refuses a
-// second instance, loads the job list, shows the tray icon and runs the event loop until
-// the program ends. Returns the exit code.
-int Main(QApplication& app);
-// Adds one row per job file of the jobs folder. A file that is not a readable job file, or
-// names a job already listed, is skipped and left untouched; one message names each
-// skipped file and why. A job whose schedule has no next run is listed as such, told once
-// and written to the transaction log.
-void LoadJobList(frmSchedule& schedule);
 
 // The folder that holds the executable, without a trailing separator.
 QString AppFolder();
