@@ -193,8 +193,7 @@ int Main(QApplication& app)
         instanceLock.setStaleLockTime(0);
         if (!instanceLock.tryLock(0)) {
             if (instanceLock.error() == QLockFile::LockFailedError) {
-                libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                         QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+                libForms::VerificationError(QStringLiteral("An instance of Arkwell is already running."));
                 return 0;
             }
             libForms::MsgBox(Message{QStringLiteral("Arkwell cannot create its lock file '") + lockPath

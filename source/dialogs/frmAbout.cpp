@@ -2,7 +2,6 @@
 
 #include "lib/appSetup.h"
 #include "agent/libPictures.h"
-#include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"
 #include "dialogs/libControls.h"
 #include "lib/libErrorHandler.h"
@@ -19,8 +18,6 @@ using libControls::NewControl;
 
 namespace {
 
-const QString DesktopOpener = QStringLiteral("xdg-open");
-
 // A label that reads as a link; a click on it is its linkActivated signal.
 QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const QString& text)
 {
@@ -29,12 +26,6 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
     link->setTextFormat(Qt::RichText);
     link->setCursor(Qt::PointingHandCursor);
     return link;
-}
-
-// Opens an address in the program the desktop has for it, ignoring every failure.
-void openAddress(const QString& address)
-{
-    Shell32::StartDetached(DesktopOpener, {address});
 }
 
 }  // namespace
@@ -184,9 +175,8 @@ void frmAbout::cmdErrorLog_Click()
                               QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Information});
             return;
         }
-        if (!Shell32::StartDetached(DesktopOpener, {errorLog}))
-            libForms::MsgBox({QStringLiteral("The error log could not be opened: ") + DesktopOpener
-                                  + QStringLiteral(" could not be started."),
+        if (!libAPIWrapper::OpenOnDesktop(errorLog))
+            libForms::MsgBox({QStringLiteral("The error log could not be opened: xdg-open could not be started."),
                               QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Exclamation});
     });
 }
@@ -200,16 +190,18 @@ void frmAbout::cmdThankYou_Click()
 
 void frmAbout::lblWebsite_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()", [] { openAddress(HomepageAddress()); });
+    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()",
+                          [] { libAPIWrapper::OpenOnDesktop(HomepageAddress()); });
 }
 
 void frmAbout::cmdTechSupport_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()", [] { openAddress(SourceArchiveAddress()); });
+    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()",
+                          [] { libAPIWrapper::OpenOnDesktop(SourceArchiveAddress()); });
 }
 
 void frmAbout::lblMailTo_Click()
 {
     libErrorHandler::Trap("frmAbout.frm", "lblMailTo_Click()",
-                          [] { openAddress(QStringLiteral("mailto:") + MailAddress()); });
+                          [] { libAPIWrapper::OpenOnDesktop(QStringLiteral("mailto:") + MailAddress()); });
 }

@@ -34,11 +34,6 @@ QString& rememberedFolder()
     return folder;
 }
 
-libForms::Answer verificationError(const QString& text, libForms::Icon icon = libForms::Icon::None)
-{
-    return libForms::MsgBox({text, QStringLiteral("Verification Error"), libForms::Buttons::OK, icon});
-}
-
 // A folder the picker can work in: an existing folder named by its full path.
 bool isFolder(const QString& sPath)
 {
@@ -229,8 +224,8 @@ bool frmPickFile::txtOtherWildcard_KeyPress(QChar KeyAscii)
 {
     if (isExtensionCharacter(KeyAscii) || KeyAscii == QChar(8) || KeyAscii == QChar(13))
         return true;
-    verificationError(QStringLiteral("You cannot press the '") + KeyAscii
-                      + QStringLiteral("' key when defining a wildcard extension."));
+    libForms::VerificationError(QStringLiteral("You cannot press the '") + KeyAscii
+                                + QStringLiteral("' key when defining a wildcard extension."));
     return false;
 }
 
@@ -287,8 +282,8 @@ void frmPickFile::cmdBrowsePath_Click()
                 txtPath->setText(sPath);
                 return;
             }
-            verificationError(QStringLiteral("The specified directory does not exist; please try again."),
-                              libForms::Icon::Exclamation);
+            libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
+                                        libForms::Icon::Exclamation);
         }
     });
 }
@@ -304,7 +299,7 @@ std::optional<QString> frmPickFile::settledPattern() const
         return AllFilesPattern;
     // zip would take the whole file system for a wildcard group of the root folder.
     if (QFileInfo(txtPath->text()).canonicalFilePath() == RootFolder) {
-        verificationError(QStringLiteral(
+        libForms::VerificationError(QStringLiteral(
             "You cannot select any wildcard other than '*.*' for use "
             "with a full drive path.  Either go to a subdirectory to "
             "use the *.extension notation, or select *.* to backup "
@@ -334,12 +329,13 @@ void frmPickFile::cmdOk_Click()
                 if (filFileList->item(row)->isSelected())
                     files << filFileList->item(row)->text();
         if (!isFolder(txtPath->text())) {
-            verificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+            libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
             return;
         }
         if (!wildcardTabSelected() && files.isEmpty()) {
-            verificationError(QStringLiteral("You must select files to backup from the file list box before "
-                                             "clicking Ok, or leave the Wildcards tab visible.  Please do so now."));
+            libForms::VerificationError(QStringLiteral("You must select files to backup from the file list box "
+                                                       "before clicking Ok, or leave the Wildcards tab visible.  "
+                                                       "Please do so now."));
             return;
         }
         QStringList entries;

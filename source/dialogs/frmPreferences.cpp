@@ -19,11 +19,6 @@ constexpr int MaxBackupCopiesLimit = 99;
 constexpr int YesItem = 0;
 constexpr int NoItem = 1;
 
-void verificationError(const QString& text)
-{
-    libForms::MsgBox({text, QStringLiteral("Verification Error")});
-}
-
 }  // namespace
 
 frmPreferences::frmPreferences(QWidget* parent)
@@ -85,14 +80,14 @@ void frmPreferences::cmdOk_Click()
 {
     libErrorHandler::Trap("frmPreferences", "cmdOK_Click()", [&] {
         if (cmbMaxBackupCopies->currentIndex() < 0) {
-            verificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
-                                             "for the 'Maximum Number of Backup Copies' \r\n"
-                                             "drop-down box."));
+            libForms::VerificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
+                                                       "for the 'Maximum Number of Backup Copies' \r\n"
+                                                       "drop-down box."));
             return;
         }
         if (cmbStopOnError->currentIndex() < 0) {
-            verificationError(QStringLiteral("You must select either Yes or No from \r\n"
-                                             "the 'Stop on Error' drop-down box. "));
+            libForms::VerificationError(QStringLiteral("You must select either Yes or No from \r\n"
+                                                       "the 'Stop on Error' drop-down box. "));
             return;
         }
         appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);

@@ -5,6 +5,7 @@
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
+#include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
@@ -35,16 +36,11 @@ using libForms::Answer;
 using libForms::Buttons;
 using libForms::Icon;
 using libForms::Message;
+using libForms::TwipsToPixels;
 
 namespace {
 
 const char* const Module = "frmSchedule.frm";
-
-// Window geometry is laid out in pixels at 96 dpi: 15 twips to a pixel.
-constexpr int Pixels(int twips)
-{
-    return twips / 15;
-}
 
 QString DateText(const QDate& date)
 {
@@ -69,11 +65,6 @@ public:
     }
 };
 
-Message VerificationError(const QString& text, Icon icon = Icon::Exclamation)
-{
-    return Message{text, QStringLiteral("Verification Error"), Buttons::OK, icon, Answer::OK};
-}
-
 void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
 {
     libForms::MsgBox(Message{text, title, Buttons::OK, icon, Answer::OK});
@@ -86,12 +77,6 @@ bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
     return !command.isEmpty() && Shell32::StartDetached(command.first(), command.mid(1));
 }
 
-// Hands a file or folder to the desktop's default program for it.
-bool OpenWithDesktop(const QString& path)
-{
-    return Shell32::StartDetached(QStringLiteral("xdg-open"), {path});
-}
-
 }  // namespace
 
 frmSchedule::frmSchedule(QWidget* parent)
@@ -100,8 +85,8 @@ frmSchedule::frmSchedule(QWidget* parent)
     setObjectName(QStringLiteral("frmSchedule"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
     setWindowIcon(libPictures::AppIcon());
-    setMinimumSize(Pixels(6000), Pixels(4000));
-    resize(Pixels(6360) + 200, Pixels(3945) + 120);
+    setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
+    resize(TwipsToPixels(6360) + 200, TwipsToPixels(3945) + 120);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -133,7 +118,8 @@ void frmSchedule::buildToolbar()
     fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
     fraToolbar->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(fraToolbar);
-    row->setContentsMargins(Pixels(60), Pixels(60), Pixels(60), Pixels(60));
+    const int margin = TwipsToPixels(60);
+    row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
                                      const QString& tip, QStyle::StandardPixmap picture, void (frmSchedule::*handler)()) {
@@ -144,7 +130,7 @@ void frmSchedule::buildToolbar()
         member->setIcon(style()->standardIcon(picture));
         member->setIconSize(QSize(24, 24));
         member->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        member->setFixedSize(Pixels(855), Pixels(855));
+        member->setFixedSize(TwipsToPixels(855), TwipsToPixels(855));
         member->setAutoRaise(true);
         connect(member, &QToolButton::clicked, this, handler);
         row->addWidget(member);
@@ -176,7 +162,7 @@ void frmSchedule::buildList()
                                   QStringLiteral("Compressed"), QStringLiteral("BackupFolder")});
     const int widths[] = {2600, 850, 850, 800};
     for (int column = ColName; column <= ColStartTime; ++column)
-        lvwSchedule->setColumnWidth(column, Pixels(widths[column]) + 30);
+        lvwSchedule->setColumnWidth(column, TwipsToPixels(widths[column]) + 30);
     lvwSchedule->setColumnHidden(ColCompressed, true);
     lvwSchedule->setColumnHidden(ColJobFile, true);
     lvwSchedule->header()->setSectionsClickable(true);
@@ -192,7 +178,7 @@ void frmSchedule::buildStatusBar()
     sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
     pnlNbrBackupJobs = new QLabel(QStringLiteral("X Backup Jobs"), sbarSchedule);
     pnlNbrBackupJobs->setObjectName(QStringLiteral("NbrBackupJobs"));
-    pnlNbrBackupJobs->setMinimumWidth(Pixels(1440));
+    pnlNbrBackupJobs->setMinimumWidth(TwipsToPixels(1440));
     pnlStatusBar = new QLabel(sbarSchedule);
     pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
     sbarSchedule->addWidget(pnlNbrBackupJobs);
@@ -202,13 +188,14 @@ void frmSchedule::buildStatusBar()
     // dark at rest.
     picLight = new QWidget(sbarSchedule);
     picLight->setObjectName(QStringLiteral("picLight"));
-    picLight->setFixedSize(Pixels(410), Pixels(195));
+    picLight->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
         lamp->setPixmap(libPictures::Lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : Pixels(210), 0, Pixels(180), Pixels(195));
+        lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180),
+                          TwipsToPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         imgLight[index] = lamp;
     }
@@ -436,15 +423,15 @@ QList<QTreeWidgetItem*> frmSchedule::selectedRows() const
 bool frmSchedule::selectionChecksPass()
 {
     if (lvwSchedule->topLevelItemCount() == 0) {
-        libForms::MsgBox(VerificationError(
+        libForms::VerificationError(
             QStringLiteral("You must first add and then select a backup job before clicking this button."),
-            Icon::Information));
+            Icon::Information);
         return false;
     }
     const QTreeWidgetItem* current = lvwSchedule->currentItem();
     if (!current || !current->isSelected()) {
-        libForms::MsgBox(VerificationError(
-            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information));
+        libForms::VerificationError(
+            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     return true;
@@ -460,7 +447,7 @@ bool frmSchedule::openRowJob(const QTreeWidgetItem* item, CBackupJob& job)
     const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2")
                              .arg(item->text(ColName), *why);
     libLog::LogEvent(text);
-    libForms::MsgBox(VerificationError(text));
+    libForms::VerificationError(text, Icon::Exclamation);
     return false;
 }
 
@@ -554,7 +541,7 @@ bool frmSchedule::offerTransactionLog(const QString& jobName)
                          + QStringLiteral("See transaction log for details: '") + logPath + QLatin1Char('\'');
     const Answer answer = libForms::MsgBox(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
-    return answer == Answer::Yes && OpenWithDesktop(logPath);
+    return answer == Answer::Yes && libAPIWrapper::OpenOnDesktop(logPath);
 }
 
 void frmSchedule::cmdView_Click()
@@ -574,9 +561,9 @@ void frmSchedule::cmdView_Click()
         if (const std::optional<QString> archive = existingArchive(job))
             openArchive(*archive);
         else
-            libForms::MsgBox(VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                               + libStrings::CleanedName(job.JobName())
-                                               + QStringLiteral("' does not exist.")));
+            libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                            + libStrings::CleanedName(job.JobName())
+                                            + QStringLiteral("' does not exist."), Icon::Exclamation);
     });
 }
 
@@ -609,7 +596,7 @@ void frmSchedule::openArchive(const QString& archive)
             != Answer::Yes)
             return;
         // The file manager, on the folder that holds the archive.
-        started = OpenWithDesktop(libFiles::FilePathStripFileName(archive));
+        started = libAPIWrapper::OpenOnDesktop(libFiles::FilePathStripFileName(archive));
     } else {
         started = OpenWithDesktopEntry(viewer, archive);
     }
@@ -658,7 +645,7 @@ void frmSchedule::openLogFile(const QString& path)
 {
     if (!libFiles::FileExists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    if (!OpenWithDesktop(path))
+    if (!libAPIWrapper::OpenOnDesktop(path))
         Inform(QStringLiteral("The text viewer on your system was unable to open the log file '") + path
                    + QStringLiteral("'."),
                QStringLiteral("Log File Failure"));
@@ -669,14 +656,15 @@ void frmSchedule::mnuHelpContents_Click()
     libErrorHandler::Trap(Module, "mnuHelpContents_Click()", [&] {
         const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
         if (!libFiles::FileExists(helpPage)) {
-            libForms::MsgBox(VerificationError(QStringLiteral("The target file '") + helpPage
-                                               + QStringLiteral("' does not exist; operation has ")
-                                               + QStringLiteral("been cancelled.")));
+            libForms::VerificationError(QStringLiteral("The target file '") + helpPage
+                                            + QStringLiteral("' does not exist; operation has ")
+                                            + QStringLiteral("been cancelled."), Icon::Exclamation);
             return;
         }
         const QString browser = libFiles::FindExecutable(helpPage);
         if (browser.isEmpty()) {
-            libForms::MsgBox(VerificationError(QStringLiteral("You do not have a browser currently installed")));
+            libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
+                                        Icon::Exclamation);
             return;
         }
         if (!OpenWithDesktopEntry(browser, helpPage))
