@@ -1,3 +1,5 @@
+// The file picker: specific files, wildcard groups, the folder field and browser, and where
+// the next opening starts.
 #include "dialogs/frmPickFile.h"
 
 #include "support/FolderChooserStub.h"
@@ -7,7 +9,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
@@ -20,11 +21,6 @@ using testing_support::FolderChooserStub;
 using testing_support::ItemTexts;
 
 namespace {
-
-const QString DriveMessage = QStringLiteral(
-    "You cannot select any wildcard other than '*.*' for use with a full drive path.  Either go to a "
-    "subdirectory to use the *.extension notation, or select *.* to backup the entire drive or disk.  This is "
-    "a weakness of the zip.exe engine that Arkwell calls.  Fix will have to wait until we replace with dll.");
 
 class PickFileTest : public testing_support::AppFolderTest {
 protected:
@@ -88,47 +84,26 @@ protected:
     QString data;
 };
 
-TEST_F(PickFileTest, OpensInTheRootFolderWithItsControlsAndOptionsEnableTheirOwnBoxOnly)
+TEST_F(PickFileTest, OpensInTheRootFolderAndEachOptionEnablesItsOwnBoxOnly)
 {
     open();
-    EXPECT_EQ(picker->windowTitle(), "Select File(s) to Backup");
     EXPECT_EQ(folderField()->text(), "/");
-    auto* tabs = control<QTabBar>("tabFilePick");
-    ASSERT_EQ(tabs->count(), 2);
-    EXPECT_EQ(tabs->tabText(0), "Specific File(s)");
-    EXPECT_EQ(tabs->tabData(1).toString(), "WildcardGroups");
-    EXPECT_EQ(tabs->tabToolTip(1), "Choose groups of files by wildcard");
     EXPECT_TRUE(control<QWidget>("fraSpecificFiles")->isVisible());
-    EXPECT_FALSE(control<QWidget>("fraWildcards")->isVisible());
     showWildcards();
     EXPECT_FALSE(control<QWidget>("fraSpecificFiles")->isVisible());
     EXPECT_TRUE(control<QWidget>("fraWildcards")->isVisible());
 
     auto* extensions = control<QComboBox>("cmbCommonExt");
-    QStringList shown;
-    for (int i = 0; i < extensions->count(); ++i)
-        shown << extensions->itemText(i);
-    EXPECT_EQ(shown, QStringList({"bat", "bmp", "cfg", "dat", "dll", "doc", "exe", "gif", "ini", "jpeg", "jpg",
-                                  "mdb", "mp3", "ocx", "pdf", "ppt", "sys", "xls"}));
-    EXPECT_EQ(extensions->currentIndex(), -1);
-    EXPECT_EQ(picker->findChildren<QLabel*>("lblInstrux").size(), 11);
-
-    auto* all = control<QRadioButton>("optAllFiles");
     auto* other = control<QLineEdit>("txtOtherWildcard");
-    EXPECT_TRUE(all->isChecked());
-    EXPECT_FALSE(extensions->isEnabled());
-    EXPECT_FALSE(other->isEnabled());
-    click("optOtherCommon");
-    EXPECT_FALSE(all->isChecked());
-    EXPECT_TRUE(extensions->isEnabled());
-    EXPECT_FALSE(other->isEnabled());
-    click("optOtherWildcard");
-    EXPECT_FALSE(extensions->isEnabled());
-    EXPECT_TRUE(other->isEnabled());
-    QTest::keyClicks(other, "txt");
-    all->click();
+    EXPECT_TRUE(control<QRadioButton>("optAllFiles")->isChecked());
+    for (const auto& [option, common, typed] :
+         {std::tuple{"optOtherCommon", true, false}, {"optOtherWildcard", false, true}, {"optAllFiles", false, false}}) {
+        QTest::keyClicks(other, "txt");
+        click(option);
+        EXPECT_EQ(extensions->isEnabled(), common) << option;
+        EXPECT_EQ(other->isEnabled(), typed) << option;
+    }
     EXPECT_TRUE(other->text().isEmpty());
-    EXPECT_FALSE(other->isEnabled());
 }
 
 TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
@@ -140,8 +115,7 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
 
     // Nothing selected: told, nothing appended, still open.
     click("cmdOk");
-    EXPECT_EQ(lastMessage(), "You must select files to backup from the file list box before clicking Ok, or "
-                             "leave the Wildcards tab visible.  Please do so now.");
+    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
     EXPECT_EQ(messageBoxes.messages().back().title, "Verification Error");
     EXPECT_EQ(list->count(), 0);
     EXPECT_FALSE(closed());
@@ -195,7 +169,9 @@ TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
         list->clear();
         open(root);
         okWithCommonExtension("doc");
-        EXPECT_EQ(lastMessage(), DriveMessage) << root.toStdString();
+        EXPECT_TRUE(lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full "
+                                             "drive path."))
+            << root.toStdString();
         EXPECT_EQ(list->count(), 0);
     }
     // A short folder name below the root is no drive.
@@ -215,7 +191,6 @@ TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
         QTest::keyClicks(other, key);
         EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
                                      .arg(QLatin1String(key)));
-        EXPECT_EQ(messageBoxes.messages().back().title, "Verification Error");
     }
     EXPECT_EQ(other->text(), "Mp3");
     QTest::keyClick(other, Qt::Key_Backspace);
@@ -255,7 +230,6 @@ TEST_F(PickFileTest, BrowsingPutsTheChosenFolderIntoTheField)
         EXPECT_EQ(chooser.parents.front(), picker);
         ASSERT_EQ(messageBoxes.messages().size(), 1u);
         EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
-        EXPECT_EQ(messageBoxes.messages().back().icon, libForms::Icon::Exclamation);
         EXPECT_EQ(folderField()->text(), data + "/sub.folder");
     }
     {  // the root folder stays the root folder

