@@ -8,12 +8,6 @@ namespace {
 
 class PreferencesTest : public AppFolderTest {
 protected:
-    void SetUp() override
-    {
-        AppFolderTest::SetUp();
-        appSetup::MaxBackupCopies = 0;
-        appSetup::StopOnError = false;
-    }
     void expectPreferences(qint16 copies, bool stop) const
     {
         EXPECT_EQ(appSetup::MaxBackupCopies, copies);
@@ -23,38 +17,30 @@ protected:
 
 }  // namespace
 
-TEST_F(PreferencesTest, LinesAreTrimmedAndAnEmptyFirstLineIsTheDefault)
+TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 {
-    writeFile("Arkwell.txt", "   \r\n 0 \r\n");
-    appSetup::LoadPreferences();
-    expectPreferences(99, false);
-
-    writeFile("Arkwell.txt", "12\r\n-1\r\n");
-    appSetup::LoadPreferences();
-    expectPreferences(12, true);
-    appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 12 \r\n-1 \r\n"));
-
+    // Lines are trimmed; an empty first line is the default; a damaged file gives both defaults.
+    const std::vector<std::tuple<QByteArray, qint16, bool>> files{
+        {"   \r\n 0 \r\n", 99, false}, {"12\r\n-1\r\n", 12, true},        {"", 99, true},
+        {"12\r\n", 99, true},        {"x\r\n0\r\n", 99, true},        {"12\r\nmaybe\r\n", 99, true},
+        {"70000\r\n0\r\n", 99, true}};
+    for (const auto& [file, copies, stop] : files) {
+        writeFile("Arkwell.txt", file);
+        appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
+        appSetup::StopOnError = !stop;
+        appSetup::LoadPreferences();
+        expectPreferences(copies, stop);
+    }
+    EXPECT_TRUE(messageBoxes.messages().empty());
+    appSetup::SavePreferences();  // written whole and sound
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
     appSetup::MaxBackupCopies = 5;
     appSetup::StopOnError = false;
     appSetup::SavePreferences();
     EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n"));
-}
 
-TEST_F(PreferencesTest, MissingOrDamagedFileReadsAsTheDefaultsAndIsRewrittenSound)
-{
+    QFile::remove(appSetup::PreferencesPath());
     appSetup::LoadPreferences();
     expectPreferences(99, true);
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
-    for (const QByteArray& damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
-                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n")}) {
-        writeFile("Arkwell.txt", damaged);
-        appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
-        appSetup::StopOnError = false;
-        appSetup::LoadPreferences();
-        expectPreferences(99, true);
-    }
-    EXPECT_TRUE(messageBoxes.messages().empty());
-    appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
 }
