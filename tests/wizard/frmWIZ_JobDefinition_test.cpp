@@ -56,18 +56,17 @@ protected:
         AppFolderTest::TearDown();
     }
 
-    frmWIZ_JobDefinition* open(bool addJob)
+    void open(bool addJob)
     {
         delete wizard.data();
         wizard = new frmWIZ_JobDefinition(schedule);
         wizard->setAddJob(addJob);
         wizard->show();
-        return wizard;
     }
-    frmWIZ_JobDefinition* openForEdit(const QString& jobName)
+    void openForEdit(const QString& jobName)
     {
         schedule->lvwSchedule->setCurrentItem(schedule->FindItemByKey("_" + jobName));
-        return open(false);
+        open(false);
     }
 
     // Saves a job file into the jobs folder and lists it, as start-up does.
@@ -80,16 +79,10 @@ protected:
                                   job.Compress(), file);
         return file;
     }
-    void addRows(const QStringList& names)
-    {
-        for (const QString& name : names)
-            addJob(weeklyJob(name));
-    }
     CBackupJob weeklyJob(const QString& name = QStringLiteral("Weekly 1")) const
     {
         CBackupJob job;
         job.setJobName(name);
-        job.setDateLastRun(QDateTime(QDate(2026, 11, 30), QTime(0, 0)));
         job.setStartTime(QTime(23, 58));
         job.setFrequency(CBackupJob::Weekly);
         job.SetDayOfWeek(true, false, false, false, true, false, false);
@@ -124,16 +117,16 @@ protected:
         return ticks;
     }
 
-    void drop(const QStringList& paths, const QString& plainText = {})
+    // Drops the paths, or a plain text when there are none.
+    void drop(const QStringList& paths)
     {
         QMimeData data;
         QList<QUrl> urls;
         for (const QString& p : paths)
             urls << QUrl::fromLocalFile(p);
-        if (!urls.isEmpty())
-            data.setUrls(urls);
-        if (!plainText.isEmpty())
-            data.setText(plainText);
+        data.setUrls(urls);
+        if (urls.isEmpty())
+            data.setText(QStringLiteral("just some text"));
         // A drop reaches the widget that took the drag's entry, as in a real drag.
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(sources()->viewport(), &enter);
@@ -460,7 +453,7 @@ TEST_F(WizardTest, SourceListTakesDropsKeepsItsOrderAndRemovesTheSelection)
     open(true);
     goToStep(3);
 
-    drop({}, QStringLiteral("just some text"));
+    drop({});
     EXPECT_EQ(lastMessage().text, "No files were selected to drop here.");
     EXPECT_EQ(lastMessage().icon, Icon::Information);
     EXPECT_EQ(sources()->count(), 0);
