@@ -48,8 +48,8 @@ bool isExtensionCharacter(QChar c)
 
 }  // namespace
 
-frmPickFile::frmPickFile(QListWidget* lstFilesToBackup)
-    : QDialog(lstFilesToBackup->window()), m_lstFilesToBackup(lstFilesToBackup), m_wizard(lstFilesToBackup->window())
+frmPickFile::frmPickFile(QWidget* wizard)
+    : QDialog(wizard), m_wizard(wizard)
 {
     setObjectName(QStringLiteral("frmPickFile"));
     setWindowTitle(QStringLiteral("Select File(s) to Backup"));
@@ -348,8 +348,7 @@ void frmPickFile::cmdOk_Click()
             for (const QString& file : files)
                 entries << sFolder + file;
         }
-        if (m_lstFilesToBackup)
-            m_lstFilesToBackup->addItems(entries);
+        emit EntriesChosen(entries);
         rememberedFolder() = txtPath->text();
         unload();
     });

@@ -376,7 +376,9 @@ void frmWIZ_JobDefinition::sortFileList()
 void frmWIZ_JobDefinition::cmdAddFile_Click()
 {
     libErrorHandler::Trap(ModuleTag, "cmdAddFile_Click()", [&] {
-        auto* picker = new frmPickFile(lstFilesToBackup);
+        auto* picker = new frmPickFile(this);
+        connect(picker, &frmPickFile::EntriesChosen, lstFilesToBackup,
+                [this](const QStringList& entries) { lstFilesToBackup->addItems(entries); });
         picker->show();
     });
 }

@@ -45,7 +45,8 @@ protected:
     void open(const QString& folder = QString())
     {
         delete picker.data();
-        picker = new frmPickFile(list);
+        picker = new frmPickFile(&wizard);
+        QObject::connect(picker, &frmPickFile::EntriesChosen, list, &QListWidget::addItems);
         picker->show();
         if (!folder.isNull())
             folderField()->setText(folder);
@@ -273,7 +274,7 @@ TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeft)
 TEST_F(PickFileTest, ClosingTheWizardTakesThePickerWithIt)
 {
     auto* host = new QWidget;
-    QPointer<frmPickFile> orphan = new frmPickFile(new QListWidget(host));
+    QPointer<frmPickFile> orphan = new frmPickFile(host);
     orphan->show();
     delete host;
     EXPECT_TRUE(orphan.isNull());

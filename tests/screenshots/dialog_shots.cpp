@@ -101,9 +101,8 @@ int main(int argc, char** argv)
     ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;
 
     QWidget wizard;
-    auto* sources = new QListWidget(&wizard);
     frmPickFile::SetRememberedFolder(exampleFolder(scratch));
-    auto* picker = new frmPickFile(sources);
+    auto* picker = new frmPickFile(&wizard);
     for (const char* name : {"notes.txt", "tax-return.pdf"})
         picker->filFileList->findItems(QLatin1String(name), Qt::MatchExactly).front()->setSelected(true);
     ok = save(picker, out + QStringLiteral("file-picker.png")) && ok;
