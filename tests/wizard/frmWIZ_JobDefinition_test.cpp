@@ -1,11 +1,11 @@
 // The job definition wizard driven through its controls: new and edited jobs end to end,
-// a refused Finish, navigation and focus, the option rules, the source list and the start
-// time box.
+// a refused Finish, navigation and focus, the option rules, the source list and the boxes of
+// the start time and the target.
 #include "wizard/frmWIZ_JobDefinition.h"
 
-#include "lib/appSetup.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
+#include "lib/appSetup.h"
 #include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/FolderChooserStub.h"
@@ -31,23 +31,21 @@
 
 using libForms::Answer;
 using libForms::Icon;
-using testing_support::AppFolderTest;
 using testing_support::LauncherRecorder;
-using testing_support::TestClock;
 
 namespace {
 
 const QDate Today(2026, 12, 7);
 
-class WizardTest : public AppFolderTest {
+class WizardTest : public testing_support::AppFolderTest {
 protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
         appSetup::MaxBackupCopies = 99;
         schedule = new frmSchedule;
-        QDir().mkpath(path(QStringLiteral("data/sub")));
-        QDir().mkpath(path(QStringLiteral("target")));
+        QDir().mkpath(path("data/sub"));
+        QDir().mkpath(path("target"));
     }
     void TearDown() override
     {
@@ -68,12 +66,11 @@ protected:
         schedule->lvwSchedule->setCurrentItem(schedule->FindItemByKey("_" + jobName));
         open(false);
     }
-
-    // Saves a job file into the jobs folder and lists it, as start-up does.
-    QString addJob(const CBackupJob& job)
+    // Saves the job's file into the jobs folder (under `cleanedName` when given) and lists it.
+    QString addJob(const CBackupJob& job, const QString& cleanedName = {})
     {
         QDir().mkpath(appSetup::JobsFolder());
-        const QString file = appSetup::JobsFolder() + libStrings::CleanedName(job.JobName()) + ".awj";
+        const QString file = jobFile(cleanedName.isEmpty() ? libStrings::CleanedName(job.JobName()) : cleanedName);
         job.SaveBackupJob(file);
         schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
                                   job.Compress(), file);
@@ -90,10 +87,15 @@ protected:
         job.setNumberCopies(5);
         job.setPassword(QStringLiteral("s3cret word"));
         job.setIncremental(true);
-        job.setTargetDirectory(path(QStringLiteral("target")));
-        job.setFilesToZip(path(QStringLiteral("data/b.txt")) + "\r\n" + path(QStringLiteral("data")) + "/*.*\r\n" +
-                          path(QStringLiteral("data/sub")) + "/*.doc\r\n");
+        job.setTargetDirectory(path("target"));
+        job.setFilesToZip(path("data/b.txt") + "\r\n" + path("data") + "/*.*\r\n" + path("data/sub") + "/*.doc\r\n");
         return job;
+    }
+    CBackupJob savedJob(const QString& cleanedName) const
+    {
+        CBackupJob saved;
+        EXPECT_FALSE(saved.TryOpenBackupJob(jobFile(cleanedName)));
+        return saved;
     }
 
     template <typename Control>
@@ -111,13 +113,13 @@ protected:
     std::vector<bool> dayTicks() const
     {
         std::vector<bool> ticks;
-        for (const char* day : {"chkMonday", "chkTuesday", "chkWednesday", "chkThursday", "chkFriday", "chkSaturday",
-                                "chkSunday"})
-            ticks.push_back(check(day)->isChecked());
+        for (QCheckBox* box : {wizard->chkMonday, wizard->chkTuesday, wizard->chkWednesday, wizard->chkThursday,
+                               wizard->chkFriday, wizard->chkSaturday, wizard->chkSunday})
+            ticks.push_back(box->isChecked());
         return ticks;
     }
 
-    // Drops the paths, or a plain text when there are none.
+    // Drops the paths on the source list as a real drag does, or a plain text when there are none.
     void drop(const QStringList& paths)
     {
         QMimeData data;
@@ -127,7 +129,6 @@ protected:
         data.setUrls(urls);
         if (urls.isEmpty())
             data.setText(QStringLiteral("just some text"));
-        // A drop reaches the widget that took the drag's entry, as in a real drag.
         QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(sources()->viewport(), &enter);
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
@@ -141,36 +142,38 @@ protected:
         while (wizard->CurrentStep() > step)
             button("cmdBack")->click();
     }
-    void finish()
+    void finish(bool closes = true)
     {
         goToStep(6);
         button("cmdFinish")->click();
-        EXPECT_TRUE(testing_support::Unloaded(wizard));
+        EXPECT_EQ(testing_support::Unloaded(wizard), closes);
     }
     // The least a job needs: a name, one source and a target.
     void fillAndFinish(const QString& name)
     {
         text("txtBackupJobName")->setText(name);
-        if (sources()->count() == 0)
-            sources()->addItem(path("data/b.txt"));
+        sources()->addItem(path("data/b.txt"));
         text("txtTargDir")->setText(path("target"));
         finish();
     }
     const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
     QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
+    QString rowFile(const QString& jobName) const
+    {
+        const QTreeWidgetItem* row = schedule->FindItemByKey("_" + jobName);
+        return row ? row->text(frmSchedule::ColJobFile) : QString();
+    }
 
-    TestClock clock{QDateTime(Today, QTime(10, 0))};
+    testing_support::TestClock clock{QDateTime(Today, QTime(10, 0))};
     frmSchedule* schedule = nullptr;
     QPointer<frmWIZ_JobDefinition> wizard;
 };
 
 TEST_F(WizardTest, NewJobDefaultsThenEveryStepFilledAndFinishedWritesTheJobFile)
 {
-    writeFile(QStringLiteral("data/photos.2024/a.jpg"), "jpg");
-    writeFile(QStringLiteral("data/Makefile"), "all:");
-    writeFile(QStringLiteral("data/notes.txt"), "n");
+    for (const char* file : {"data/photos.2024/a.jpg", "data/Makefile", "data/notes.txt"})
+        writeFile(file, "x");
     open(true);
-
     EXPECT_EQ(wizard->windowTitle(), "Add New Backup Job");
     EXPECT_EQ(text("txtBackupJobName")->text(), "New Backup Job");
     EXPECT_EQ(text("txtStartTime")->text(), "3:00 AM");
@@ -183,53 +186,37 @@ TEST_F(WizardTest, NewJobDefaultsThenEveryStepFilledAndFinishedWritesTheJobFile)
     EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
 
     text("txtBackupJobName")->setText(QStringLiteral("Photos & Notes (home)"));
-    button("cmdNext")->click();
     text("txtStartTime")->setText(QStringLiteral("9:05pm"));
-    wizard->txtStartTime_LostFocus();
-    EXPECT_EQ(text("txtStartTime")->text(), "9:05 PM");
     combo("cmbFrequency")->setCurrentIndex(1);
     check("chkWednesday")->setChecked(true);
-    button("cmdNext")->click();
     // Folders and files are told apart by what they are, not by a full stop in the name.
-    drop({path(QStringLiteral("data/photos.2024")), path(QStringLiteral("data/Makefile")),
-          path(QStringLiteral("data/notes.txt"))});
+    drop({path("data/photos.2024"), path("data/Makefile"), path("data/notes.txt")});
     check("chkSubdirectories")->setChecked(true);
-    button("cmdNext")->click();
-    text("txtTargDir")->setText(path(QStringLiteral("target")));
-    button("cmdNext")->click();
+    text("txtTargDir")->setText(path("target"));
     option("optIncremental")->setChecked(true);
-    button("cmdNext")->click();
     combo("cmbNumberZipFilesToKeep")->setCurrentIndex(7);
     check("chkPasswordProtect")->setChecked(true);
     text("txtPassword")->setText(QStringLiteral("zwei Wörter $x"));
-    button("cmdFinish")->click();
+    finish();
+    EXPECT_TRUE(messageBoxes.messages().empty());
 
-    EXPECT_TRUE(messageBoxes.messages().empty()) << lastMessage().text.toStdString();
-    EXPECT_TRUE(testing_support::Unloaded(wizard));
     // Weekly on Wednesday and Sunday (16 + 2), 7 copies; the sources sorted.
-    const QString file = jobFile(QStringLiteral("PhotosNoteshome"));
-    const QString data = path(QStringLiteral("data"));
-    EXPECT_EQ(QString::fromUtf8(readFile(file.mid(appFolder().size() + 1))),
+    const QString file = jobFile("PhotosNoteshome");
+    const QString data = path("data");
+    EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/PhotosNoteshome.awj")),
               "Photos & Notes (home)\r\nDec-07-2026\r\n09:05:00 PM\r\n2\r\n18\r\n0\r\nTrue\r\n7\r\nzwei Wörter $x\r\n"
               "True\r\nTrue\r\n" + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data +
                   "/photos.2024/*.*\r\n\r\n");
     EXPECT_EQ(QFile::permissions(file) & (QFile::ReadGroup | QFile::ReadOther), 0);
-
-    ASSERT_EQ(schedule->lvwSchedule->topLevelItemCount(), 1);
-    QTreeWidgetItem* row = schedule->lvwSchedule->topLevelItem(0);
-    EXPECT_EQ(row->text(frmSchedule::ColName), "Photos & Notes (home)");
-    EXPECT_EQ(row->data(frmSchedule::ColName, frmSchedule::KeyRole).toString(), "_Photos & Notes (home)");
-    EXPECT_EQ(row->text(frmSchedule::ColJobFile), file);
-    EXPECT_EQ(row->text(frmSchedule::ColStartTime), "09:05 PM");
+    EXPECT_EQ(rowFile("Photos & Notes (home)"), file);
+    EXPECT_EQ(schedule->lvwSchedule->topLevelItem(0)->text(frmSchedule::ColStartTime), "09:05 PM");
 }
 
 TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
 {
     const QString oldFile = addJob(weeklyJob());
     openForEdit("Weekly 1");
-
     EXPECT_EQ(wizard->windowTitle(), "Edit New Backup Job");
-    EXPECT_EQ(text("txtBackupJobName")->text(), "Weekly 1");
     EXPECT_EQ(text("txtStartTime")->text(), "11:58 PM");
     EXPECT_EQ(combo("cmbFrequency")->currentText(), "Weekly");
     EXPECT_EQ(dayTicks(), (std::vector<bool>{true, false, false, false, true, false, false}));
@@ -239,84 +226,63 @@ TEST_F(WizardTest, EditingShowsTheStoredJobAndARenameReplacesItsFileAndRow)
     EXPECT_TRUE(check("chkPasswordProtect")->isChecked() && text("txtPassword")->isEnabled());
     EXPECT_EQ(text("txtPassword")->text(), "s3cret word");
     EXPECT_EQ(text("txtTargDir")->text(), path("target") + "/");
-    EXPECT_TRUE(messageBoxes.messages().empty());
 
     text("txtBackupJobName")->setText(QStringLiteral("Weekly 2"));
     finish();
     EXPECT_FALSE(QFile::exists(oldFile));
-    CBackupJob saved;
-    ASSERT_FALSE(saved.TryOpenBackupJob(jobFile("Weekly2")));
-    EXPECT_EQ(saved.JobName(), "Weekly 2");
-    EXPECT_EQ(saved.DateLastRun(), QDateTime(Today, QTime(0, 0)));
-    EXPECT_EQ(saved.Password(), "s3cret word");
-    EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 1);
-    ASSERT_NE(schedule->FindItemByKey("_Weekly 2"), nullptr);
-    EXPECT_EQ(schedule->FindItemByKey("_Weekly 2")->text(frmSchedule::ColJobFile), jobFile("Weekly2"));
+    EXPECT_EQ(savedJob("Weekly2").DateLastRun(), QDateTime(Today, QTime(0, 0)));
+    EXPECT_EQ(savedJob("Weekly2").Password(), "s3cret word");
+    EXPECT_EQ(rowFile("Weekly 2"), jobFile("Weekly2"));
 
     // The old name is free again: a new job may take it, and the keys stay apart.
     open(true);
     fillAndFinish(QStringLiteral("Weekly 1"));
     EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 2);
-    EXPECT_NE(schedule->FindItemByKey("_Weekly 1"), nullptr);
-    EXPECT_NE(schedule->FindItemByKey("_Weekly 2"), nullptr);
+    EXPECT_EQ(rowFile("Weekly 1"), jobFile("Weekly1"));
     EXPECT_TRUE(QFile::exists(jobFile("Weekly1")));
 
     // Keeping the cleaned name rewrites the one file and deletes nothing.
     openForEdit("Weekly 2");
     text("txtBackupJobName")->setText(QStringLiteral("Weekly2"));
     finish();
+    EXPECT_EQ(rowFile("Weekly2"), jobFile("Weekly2"));
     EXPECT_TRUE(QFile::exists(jobFile("Weekly2")));
-    ASSERT_NE(schedule->FindItemByKey("_Weekly2"), nullptr);
-    EXPECT_EQ(schedule->FindItemByKey("_Weekly2")->text(frmSchedule::ColJobFile), jobFile("Weekly2"));
 
-    {  // other kinds of job show their own controls
-        CBackupJob monthly = weeklyJob(QStringLiteral("Monthly"));
-        monthly.setFrequency(CBackupJob::Monthly);
-        monthly.setDayOfMonth(28);
-        addJob(monthly);
-        openForEdit("Monthly");
-        EXPECT_EQ(combo("cmbFrequency")->currentText(), "Monthly");
-        EXPECT_EQ(combo("cmbDayOfMonth")->currentText(), "28");
-        EXPECT_TRUE(combo("cmbDayOfMonth")->isVisibleTo(wizard->fraWizSteps[1]));
-        EXPECT_FALSE(check("chkMonday")->isVisibleTo(wizard->fraWizSteps[1]));
-        finish();
-        CBackupJob saved;
-        ASSERT_FALSE(saved.TryOpenBackupJob(jobFile("Monthly")));
-        EXPECT_EQ(saved.DayOfMonth(), 28);
-    }
-    {
-        CBackupJob plain = weeklyJob(QStringLiteral("Plain"));
-        plain.setCompress(false);
-        plain.setIncremental(false);
-        plain.setPassword({});
-        plain.setNumberCopies(120);  // above the preference's limit: kept, not lowered
-        addJob(plain);
-        openForEdit("Plain");
-        EXPECT_TRUE(option("optCompression_0")->isChecked() && option("optFullBackup")->isChecked());
-        EXPECT_FALSE(combo("cmbNumberZipFilesToKeep")->isEnabled() || check("chkPasswordProtect")->isEnabled());
-        EXPECT_EQ(combo("cmbNumberZipFilesToKeep")->currentText(), "120");
-        EXPECT_FALSE(check("chkPasswordProtect")->isChecked());
-        EXPECT_TRUE(messageBoxes.messages().empty());
-    }
+    CBackupJob monthly = weeklyJob(QStringLiteral("Monthly"));
+    monthly.setFrequency(CBackupJob::Monthly);
+    monthly.setDayOfMonth(28);
+    addJob(monthly);
+    openForEdit("Monthly");
+    EXPECT_EQ(combo("cmbDayOfMonth")->currentText(), "28");
+    EXPECT_TRUE(combo("cmbDayOfMonth")->isVisibleTo(wizard->fraWizSteps[1]));
+    EXPECT_FALSE(check("chkMonday")->isVisibleTo(wizard->fraWizSteps[1]));
+    finish();
+    EXPECT_EQ(savedJob("Monthly").DayOfMonth(), 28);
+
+    CBackupJob plain = weeklyJob(QStringLiteral("Plain"));
+    plain.setCompress(false);
+    plain.setIncremental(false);
+    plain.setPassword({});
+    plain.setNumberCopies(120);  // above the preference's limit: kept, not lowered
+    addJob(plain);
+    openForEdit("Plain");
+    EXPECT_TRUE(option("optCompression_0")->isChecked() && option("optFullBackup")->isChecked());
+    EXPECT_FALSE(combo("cmbNumberZipFilesToKeep")->isEnabled() || check("chkPasswordProtect")->isEnabled());
+    EXPECT_EQ(combo("cmbNumberZipFilesToKeep")->currentText(), "120");
+    EXPECT_TRUE(messageBoxes.messages().empty());
 }
 
 TEST_F(WizardTest, ARefusedFinishShowsItsStepAndAnEditedJobNeverTakesAFileNotItsOwn)
 {
     // "Work.awj" holds the job "Home" (renamed by hand); "Skipped.awj" was left out at start-up.
-    QDir().mkpath(appSetup::JobsFolder());
-    CBackupJob home = weeklyJob(QStringLiteral("Home"));
-    home.SaveBackupJob(jobFile("Work"));
-    schedule->AddItemListView(home.JobName(), home.DateLastRun(), home.DateNextRun(), home.StartTime(), true,
-                              jobFile("Work"));
+    addJob(weeklyJob(QStringLiteral("Home")), QStringLiteral("Work"));
     const QByteArray homeFile = readFile("BackupJobs/Work.awj");
     writeFile("BackupJobs/Skipped.awj", "damaged");
 
     openForEdit("Home");
     text("txtBackupJobName")->setText(QStringLiteral("Skipped"));
-    goToStep(6);
-    button("cmdFinish")->click();
-    EXPECT_EQ(lastMessage().text, "The jobs folder already holds the file '" + jobFile("Skipped")
-                                      + "', which is not this Backup Job's file.  Please enter a different name.");
+    finish(false);
+    EXPECT_TRUE(lastMessage().text.startsWith("The jobs folder already holds the file '" + jobFile("Skipped")));
     EXPECT_EQ(lastMessage().title, "Verification Error");
     EXPECT_EQ(lastMessage().icon, Icon::Information);
     EXPECT_EQ(wizard->CurrentStep(), 1);
@@ -325,25 +291,23 @@ TEST_F(WizardTest, ARefusedFinishShowsItsStepAndAnEditedJobNeverTakesAFileNotIts
     EXPECT_FALSE(button("cmdNext")->isEnabled());
     EXPECT_TRUE(button("cmdFinish")->isEnabled());
     button("cmdBack")->click();
-    EXPECT_FALSE(button("cmdBack")->isEnabled());
+    EXPECT_FALSE(button("cmdBack")->isEnabled() || button("cmdFinish")->isEnabled());
     EXPECT_TRUE(button("cmdNext")->isEnabled());
-    EXPECT_FALSE(button("cmdFinish")->isEnabled());
 
     // A plain copy with a wildcard entry is refused where the user stands.
     text("txtBackupJobName")->setText(QStringLiteral("Home"));
     goToStep(6);
     option("optCompression_0")->setChecked(true);
-    button("cmdFinish")->click();
+    finish(false);
     EXPECT_TRUE(lastMessage().text.startsWith("You cannot use wildcard specifications other than *.*"));
     EXPECT_EQ(wizard->CurrentStep(), 6);
-    EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
     EXPECT_EQ(readFile("BackupJobs/Work.awj"), homeFile);
 
     // Finished under its own name, the job moves into the file of that name.
     option("optCompression_1")->setChecked(true);
     finish();
     EXPECT_FALSE(QFile::exists(jobFile("Work")));
-    EXPECT_EQ(schedule->FindItemByKey("_Home")->text(frmSchedule::ColJobFile), jobFile("Home"));
+    EXPECT_EQ(rowFile("Home"), jobFile("Home"));
     EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
 }
 
@@ -354,18 +318,15 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     const std::vector<QString> focused{"txtBackupJobName", "txtStartTime", "chkSubdirectories", "txtTargDir",
                                        "cmdNext", "cmbNumberZipFilesToKeep"};
     for (int step = 1; step <= 6; ++step) {
-        EXPECT_EQ(wizard->CurrentStep(), step);
         EXPECT_EQ(control<QLabel>("lblStepNbr")->text(), QStringLiteral("Step %1 of 6").arg(step));
         EXPECT_TRUE(wizard->fraWizSteps[step - 1]->isVisible());
         EXPECT_EQ(button("cmdBack")->isEnabled(), step > 1);
         EXPECT_EQ(button("cmdNext")->isEnabled(), step < 6);
         EXPECT_EQ(button("cmdFinish")->isEnabled(), step == 6);
         ASSERT_NE(wizard->focusWidget(), nullptr);
-        EXPECT_EQ(wizard->focusWidget()->objectName().toStdString(), focused[step - 1].toStdString()) << step;
-        if (step < 6)
-            QTest::mouseClick(button("cmdNext"), Qt::LeftButton);
+        EXPECT_EQ(wizard->focusWidget()->objectName(), focused[step - 1]) << step;
+        QTest::mouseClick(button("cmdNext"), Qt::LeftButton);  // disabled on step 6: nothing happens
     }
-    button("cmdNext")->click();  // disabled on step 6: nothing happens
     EXPECT_EQ(wizard->CurrentStep(), 6);
 
     // With the copies list disabled the focus goes to the next enabled input.
@@ -374,20 +335,8 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     button("cmdNext")->click();
     EXPECT_NE(wizard->focusWidget(), combo("cmbNumberZipFilesToKeep"));
     EXPECT_NE(wizard->focusWidget(), text("txtPassword"));
-    goToStep(1);
-
-    // Esc cancels: nothing is written and the wizard is gone.
-    QTest::keyClick(wizard, Qt::Key_Escape);
-    EXPECT_TRUE(testing_support::Unloaded(wizard));
-    EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists() && !QDir(appSetup::JobsFolder()).isEmpty());
-    EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 0);
-
-    open(true);
-    button("cmdCancel")->click();
-    EXPECT_TRUE(testing_support::Unloaded(wizard));
 
     // F1 on any step opens the help as the job list does.
-    open(true);
     for (int step = 1; step <= 6; ++step) {
         goToStep(step);
         const size_t before = messageBoxes.messages().size();
@@ -395,10 +344,15 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
         ASSERT_EQ(messageBoxes.messages().size(), before + 1) << step;
         EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
     }
-    writeFile(QStringLiteral("Arkwell_Help.htm"), "<html></html>");
-    const size_t before = messageBoxes.messages().size();
-    QTest::keyClick(wizard.data(), Qt::Key_F2);
-    EXPECT_EQ(messageBoxes.messages().size(), before);
+
+    // Esc and Cancel end the wizard and write nothing.
+    QTest::keyClick(wizard, Qt::Key_Escape);
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
+    open(true);
+    button("cmdCancel")->click();
+    EXPECT_TRUE(testing_support::Unloaded(wizard));
+    EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists());
+    EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 0);
 }
 
 TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
@@ -411,13 +365,9 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
     goToStep(6);
     messageBoxes.answerNext(Answer::No);
     option("optCompression_0")->setChecked(true);
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(lastMessage().text.startsWith("Removing Compression will also reset this to a Full Backup"));
-    EXPECT_EQ(lastMessage().title, "Warning");
     EXPECT_EQ(lastMessage().buttons, libForms::Buttons::YesNoCancel);
-    EXPECT_TRUE(option("optCompression_1")->isChecked());
-    EXPECT_TRUE(option("optIncremental")->isChecked());
-
+    EXPECT_TRUE(option("optCompression_1")->isChecked() && option("optIncremental")->isChecked());
     messageBoxes.answerNext(Answer::Yes);
     option("optCompression_0")->setChecked(true);
     EXPECT_TRUE(option("optCompression_0")->isChecked() && option("optFullBackup")->isChecked());
@@ -429,7 +379,6 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
     option("optIncremental")->setChecked(true);
     EXPECT_TRUE(lastMessage().text.startsWith("Incremental Backups must use compression."));
     EXPECT_TRUE(option("optFullBackup")->isChecked() && option("optCompression_0")->isChecked());
-
     messageBoxes.answerNext(Answer::Yes);
     option("optIncremental")->setChecked(true);
     EXPECT_TRUE(option("optIncremental")->isChecked() && option("optCompression_1")->isChecked());
@@ -437,7 +386,6 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
 
     goToStep(6);
     check("chkPasswordProtect")->setChecked(true);
-    EXPECT_TRUE(text("txtPassword")->isEnabled());
     EXPECT_EQ(wizard->focusWidget(), text("txtPassword"));
     text("txtPassword")->setText(QStringLiteral("pw"));
     check("chkPasswordProtect")->setChecked(false);
@@ -448,48 +396,35 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
 
 TEST_F(WizardTest, SourceListTakesDropsKeepsItsOrderAndRemovesTheSelection)
 {
-    writeFile(QStringLiteral("data/report.txt"), "r");
-    writeFile(QStringLiteral("data/Makefile"), "m");
+    writeFile("data/report.txt", "r");
+    writeFile("data/Makefile", "m");
     open(true);
     goToStep(3);
-
     drop({});
     EXPECT_EQ(lastMessage().text, "No files were selected to drop here.");
-    EXPECT_EQ(lastMessage().icon, Icon::Information);
     EXPECT_EQ(sources()->count(), 0);
 
-    drop({path("data/sub"), path("data/report.txt"), path("data/Makefile")});
+    drop({path("data/sub"), path("data/report.txt")});
     drop({path("data/sub")});
-    sources()->addItem(QStringLiteral("/a/Zeta.txt"));  // as the picker adds
+    sources()->addItem(QStringLiteral("/a/Zeta.txt"));
     sources()->addItem(QStringLiteral("/a/alpha.txt"));
-    EXPECT_EQ(sourceEntries(), (QStringList{"/a/alpha.txt", "/a/Zeta.txt", path("data/Makefile"),
-                                            path("data/report.txt"), path("data/sub") + "/*.*",
-                                            path("data/sub") + "/*.*"}));
+    const QString sub = path("data/sub") + "/*.*";
+    EXPECT_EQ(sourceEntries(), (QStringList{"/a/alpha.txt", "/a/Zeta.txt", path("data/report.txt"), sub, sub}));
 
-    const size_t before = messageBoxes.messages().size();
-    button("cmdRemove")->click();
-    EXPECT_EQ(messageBoxes.messages().size(), before + 1);
+    button("cmdRemove")->click();  // nothing selected: told, nothing removed
     EXPECT_EQ(lastMessage().text, "You must first select a file or folder to remove.");
-    EXPECT_EQ(lastMessage().icon, Icon::None);
-    EXPECT_EQ(sources()->count(), 6);
-
     sources()->item(0)->setSelected(true);
     sources()->item(2)->setSelected(true);
     button("cmdRemove")->click();
-    EXPECT_EQ(sourceEntries(), (QStringList{"/a/Zeta.txt", path("data/report.txt"), path("data/sub") + "/*.*",
-                                            path("data/sub") + "/*.*"}));
-
-    sources()->item(3)->setSelected(true);
+    EXPECT_EQ(sourceEntries(), (QStringList{"/a/Zeta.txt", sub, sub}));
+    sources()->item(2)->setSelected(true);
     QTest::keyClick(sources(), Qt::Key_A);
-    EXPECT_EQ(sources()->count(), 4);
     QTest::keyClick(sources(), Qt::Key_Delete);
-    EXPECT_EQ(sources()->count(), 3);
-    sources()->clearSelection();
     sources()->item(0)->setSelected(true);
     QTest::keyClick(sources(), Qt::Key_Backspace);
-    EXPECT_EQ(sourceEntries(), (QStringList{path("data/report.txt"), path("data/sub") + "/*.*"}));
+    EXPECT_EQ(sourceEntries(), QStringList{sub});
 
-    // The picker writes straight into the list, which keeps its order.
+    // The picker's entries join the list, which keeps its order.
     button("cmdAddFile")->click();
     frmPickFile* picker = wizard->findChild<frmPickFile*>();
     ASSERT_NE(picker, nullptr);
@@ -497,46 +432,34 @@ TEST_F(WizardTest, SourceListTakesDropsKeepsItsOrderAndRemovesTheSelection)
     picker->txtPath->setText(path("data"));
     picker->filFileList->findItems(QStringLiteral("Makefile"), Qt::MatchExactly).value(0)->setSelected(true);
     picker->cmdOk->click();
-    EXPECT_EQ(sourceEntries(), (QStringList{path("data/Makefile"), path("data/report.txt"), path("data/sub") + "/*.*"}));
+    EXPECT_EQ(sourceEntries(), (QStringList{path("data/Makefile"), sub}));
 
     LauncherRecorder launcher;
     button("cmdExplorer1")->click();
-    ASSERT_EQ(launcher.detached.size(), 1u);
-    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", QDir::homePath()}));
-    EXPECT_FALSE(wizard.isNull());
+    EXPECT_EQ(launcher.detached, std::vector<QStringList>{QStringList({"xdg-open", QDir::homePath()})});
 }
 
-TEST_F(WizardTest, StartTimeIsNormalisedOrRefusedWhenLeft)
+TEST_F(WizardTest, StartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
 {
     open(true);
     goToStep(2);
     text("txtStartTime")->setText("15:05");
     wizard->txtStartTime_LostFocus();
     EXPECT_EQ(text("txtStartTime")->text(), "3:05 PM");
-    EXPECT_TRUE(messageBoxes.messages().empty());
-
     text("txtStartTime")->setText("noon-ish");
     wizard->txtStartTime_LostFocus();
     EXPECT_EQ(lastMessage().text, JobDefinition::StartTimeError("noon-ish"));
-    EXPECT_EQ(lastMessage().icon, Icon::None);
     EXPECT_EQ(wizard->focusWidget(), text("txtStartTime"));
     EXPECT_EQ(text("txtStartTime")->text(), "NOON-ISH");
-}
 
-TEST_F(WizardTest, BrowseTakesAnExistingFolderAndAsksAgainForAMissingOne)
-{
+    // A folder gone meanwhile is told and the browser opens again; the root keeps its separator.
     testing_support::FolderChooserStub chooser({path("gone"), path("target")});
-    open(true);
     goToStep(4);
     button("cmdBrowseTargDir")->click();
-    EXPECT_EQ(chooser.prompts.size(), 2);
     EXPECT_EQ(text("txtTargDir")->text(), path("target"));
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again.");
-
     button("cmdBrowseTargDir")->click();  // cancelled: unchanged
     EXPECT_EQ(text("txtTargDir")->text(), path("target"));
-
     chooser.answerNext(QStringLiteral("/"));
     button("cmdBrowseTargDir")->click();
     EXPECT_EQ(text("txtTargDir")->text(), "/");
@@ -546,9 +469,9 @@ TEST_F(WizardTest, BrowseTakesAnExistingFolderAndAsksAgainForAMissingOne)
     button("cmdExplorer2")->click();
     text("txtTargDir")->setText(path("gone"));
     button("cmdExplorer2")->click();
-    ASSERT_EQ(launcher.detached.size(), 2u);
-    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", "/"}));
-    EXPECT_EQ(launcher.detached[1], (QStringList{"xdg-open", appSetup::AppFolder()}));
+    EXPECT_EQ(launcher.detached,
+              (std::vector<QStringList>{{"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()}}));
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
 }
 
 TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
@@ -567,7 +490,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
     fillShownWizard(QStringLiteral("Daily Docs"));
     schedule->cmdAddJob_Click();
     EXPECT_TRUE(schedule->isEnabled());
-    ASSERT_NE(schedule->FindItemByKey("_Daily Docs"), nullptr);
+    EXPECT_EQ(rowFile("Daily Docs"), jobFile("DailyDocs"));
     EXPECT_TRUE(QFile::exists(jobFile("DailyDocs")));
 
     schedule->lvwSchedule->setCurrentItem(schedule->FindItemByKey("_Daily Docs"));
@@ -575,9 +498,8 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardAndWaitForIt)
     schedule->cmdEditJob_Click();
     EXPECT_TRUE(schedule->isEnabled());
     EXPECT_EQ(schedule->lvwSchedule->topLevelItemCount(), 1);
-    EXPECT_NE(schedule->FindItemByKey("_Daily Papers"), nullptr);
+    EXPECT_EQ(rowFile("Daily Papers"), jobFile("DailyPapers"));
     EXPECT_FALSE(QFile::exists(jobFile("DailyDocs")));
-    EXPECT_TRUE(QFile::exists(jobFile("DailyPapers")));
 }
 
 }  // namespace
