@@ -1,7 +1,7 @@
 #pragma once
-// The six-step job definition wizard: a fixed header, one step page at a time, and a footer
-// with the step counter and Cancel, Back, Next and Finish. It creates a new job or edits the
-// job of the job list's current row, and writes the job file only at Finish.
+// The six-step job definition wizard: it creates a new job or edits the job of the job list's
+// current row, one step page at a time, and writes the job file only at Finish, once the job's
+// definition passes its checks.
 
 #include "jobs/JobDefinition.h"
 #include "wizard/CJobWizardControls.h"
@@ -10,7 +10,6 @@
 #include <QString>
 
 class CBackupJob;
-class QCheckBox;
 class QMimeData;
 class frmSchedule;
 
@@ -51,7 +50,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-
     void connectHandlers();
 
     void Form_Load();
