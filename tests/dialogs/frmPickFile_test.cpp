@@ -65,14 +65,6 @@ protected:
             files()->findItems(name, Qt::MatchExactly).front()->setSelected(true);
     }
     void showWildcards() const { control<QTabBar>("tabFilePick")->setCurrentIndex(1); }
-    // The wildcard tab with one of the common extensions, then Ok.
-    void okWithCommonExtension(const QString& extension) const
-    {
-        showWildcards();
-        click("optOtherCommon");
-        control<QComboBox>("cmbCommonExt")->setCurrentText(extension);
-        click("cmdOk");
-    }
     bool closed() const { return testing_support::Unloaded(picker); }
     QString lastMessage() const
     {
@@ -129,56 +121,52 @@ TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
     EXPECT_TRUE(closed());
 }
 
-TEST_F(PickFileTest, WildcardGroupsSettleTheirPattern)
+TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAllFiles)
 {
+    const auto common = [this](const char* extension) {
+        return [this, extension] { control<QComboBox>("cmbCommonExt")->setCurrentText(extension); };
+    };
+    const auto typed = [this](const char* text) {
+        return [this, text] { QTest::keyClicks(control<QLineEdit>("txtOtherWildcard"), text); };
+    };
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
+    const QString deepRoot = data + "/../../../../../../../..";
     struct Case {
+        QString folder;
         const char* option;
         std::function<void()> fill;
-        QString expected;
+        QString entry;  // none: refused as a wildcard on the root folder
     };
     const std::vector<Case> cases = {
-        {"optAllFiles", [] {}, "/*.*"},
-        {"optOtherCommon", [this] { control<QComboBox>("cmbCommonExt")->setCurrentText("pdf"); }, "/*.pdf"},
-        {"optOtherCommon", [] {}, "/*.*"},
-        {"optOtherWildcard", [this] { QTest::keyClicks(control<QLineEdit>("txtOtherWildcard"), "txt"); }, "/*.txt"},
-        {"optOtherWildcard", [] {}, "/*.*"},
-        {"optOtherWildcard", [this] { control<QLineEdit>("txtOtherWildcard")->setText("*.cpp"); }, "/*.cpp"},
+        {data, "optAllFiles", [] {}, data + "/*.*"},
+        {data, "optOtherCommon", common("pdf"), data + "/*.pdf"},
+        {data, "optOtherCommon", [] {}, data + "/*.*"},
+        {data, "optOtherWildcard", typed("txt"), data + "/*.txt"},
+        {data, "optOtherWildcard", [] {}, data + "/*.*"},
+        {data, "optOtherWildcard", [this] { control<QLineEdit>("txtOtherWildcard")->setText("*.cpp"); },
+         data + "/*.cpp"},
+        {"/", "optAllFiles", [] {}, "/*.*"},
+        {"/", "optOtherCommon", common("doc"), {}},
+        {deepRoot, "optOtherCommon", common("doc"), {}},
+        {path("rootlink"), "optOtherWildcard", typed("doc"), {}},
     };
     for (const Case& c : cases) {
         list->clear();
-        open(data);
-        select({"a.txt"});  // ignored: the wildcard tab is showing
+        open(c.folder);
+        if (c.folder == data)
+            select({"a.txt"});  // ignored: the wildcard tab is showing
         showWildcards();
         click(c.option);
         c.fill();
         click("cmdOk");
-        EXPECT_EQ(ItemTexts(list), QStringList{data + c.expected}) << c.option;
-        EXPECT_TRUE(closed());
+        const QString what = c.folder + " " + c.option;
+        EXPECT_EQ(ItemTexts(list), c.entry.isEmpty() ? QStringList() : QStringList{c.entry}) << what.toStdString();
+        EXPECT_EQ(closed(), !c.entry.isEmpty()) << what.toStdString();
+        if (c.entry.isEmpty())
+            EXPECT_TRUE(lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a "
+                                                 "full drive path."));
     }
-    EXPECT_TRUE(messageBoxes.messages().empty());
-}
-
-TEST_F(PickFileTest, TheRootFolderTakesOnlyAllFiles)
-{
-    open();
-    showWildcards();
-    click("cmdOk");
-    EXPECT_EQ(ItemTexts(list), QStringList{"/*.*"});
-
-    ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
-    for (const QString& root : {QStringLiteral("/"), data + "/../../../../../../../..", path("rootlink")}) {
-        list->clear();
-        open(root);
-        okWithCommonExtension("doc");
-        EXPECT_TRUE(lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full "
-                                             "drive path."))
-            << root.toStdString();
-        EXPECT_EQ(list->count(), 0);
-    }
-    // A short folder name below the root is no drive.
-    open(data);
-    okWithCommonExtension("doc");
-    EXPECT_EQ(ItemTexts(list), QStringList{data + "/*.doc"});
+    EXPECT_EQ(messageBoxes.messages().size(), 3u);
 }
 
 TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
@@ -203,7 +191,7 @@ TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
 }
 
-TEST_F(PickFileTest, AFolderThatIsNoneDisablesTheListAndIsRefusedAtOk)
+TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
 {
     open(data);
     for (const QString& bad : {data + "/nothing", data + "/a.txt", QStringLiteral("data"), QString()}) {
@@ -216,38 +204,24 @@ TEST_F(PickFileTest, AFolderThatIsNoneDisablesTheListAndIsRefusedAtOk)
         control<QTabBar>("tabFilePick")->setCurrentIndex(0);
     }
     EXPECT_EQ(list->count(), 0);
-    folderField()->setText(data + "/sub.folder");
+
+    // A folder gone meanwhile is told and the browser opens again; the root stays the root;
+    // a cancel changes nothing.
+    FolderChooserStub chooser({data + "/gone", data + "/sub.folder/", "/", ""});
+    click("cmdBrowsePath");
+    EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
+    EXPECT_EQ(folderField()->text(), data + "/sub.folder");
     EXPECT_TRUE(files()->isEnabled());
     EXPECT_EQ(files()->count(), 0);
+    click("cmdBrowsePath");
+    EXPECT_EQ(folderField()->text(), "/");
+    click("cmdBrowsePath");
+    EXPECT_EQ(folderField()->text(), "/");
+    EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
+    EXPECT_EQ(chooser.parents.front(), picker);
 }
 
-TEST_F(PickFileTest, BrowsingPutsTheChosenFolderIntoTheField)
-{
-    open();
-    {  // a folder gone meanwhile is told and the browser opens again
-        FolderChooserStub chooser({data + "/gone", data + "/sub.folder/"});
-        click("cmdBrowsePath");
-        EXPECT_EQ(chooser.prompts, QStringList(2, "Please select a directory to backup."));
-        EXPECT_EQ(chooser.parents.front(), picker);
-        ASSERT_EQ(messageBoxes.messages().size(), 1u);
-        EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
-        EXPECT_EQ(folderField()->text(), data + "/sub.folder");
-    }
-    {  // the root folder stays the root folder
-        FolderChooserStub chooser({"/"});
-        click("cmdBrowsePath");
-        EXPECT_EQ(folderField()->text(), "/");
-    }
-    {  // a cancel changes nothing
-        folderField()->setText(data);
-        FolderChooserStub chooser;
-        click("cmdBrowsePath");
-        EXPECT_EQ(folderField()->text(), data);
-        EXPECT_EQ(files()->count(), 4);
-    }
-}
-
-TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeft)
+TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeftAndTheWizardTakesThePickerAlong)
 {
     open(data);
     select({"a.txt"});
@@ -269,10 +243,8 @@ TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeft)
     EXPECT_TRUE(closed());
     EXPECT_EQ(ItemTexts(list), QStringList(2, data + "/a.txt"));
     EXPECT_EQ(frmPickFile::RememberedFolder(), data);
-}
 
-TEST_F(PickFileTest, ClosingTheWizardTakesThePickerWithIt)
-{
+    // Closing the wizard takes the picker with it.
     auto* host = new QWidget;
     QPointer<frmPickFile> orphan = new frmPickFile(host);
     orphan->show();
