@@ -414,7 +414,8 @@ void frmWIZ_JobDefinition::lstFilesToBackup_OLEDragDrop(const QMimeData* data)
         }
     }
     if (paths.isEmpty()) {
-        libForms::VerificationError(QStringLiteral("No files were selected to drop here."), libForms::Icon::Information);
+        libForms::VerificationError(QStringLiteral("No files were selected to drop here."),
+                                    libForms::Icon::Information);
         return;
     }
     // The file system tells folders from files: a folder stands for every file in it.
@@ -579,7 +580,7 @@ void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& j
                                     job.Compress(), jobFilePath);
         return;
     }
-    // A renamed job leaves its old file behind.
+    // A renamed job does not leave its old file behind.
     const JobDefinition::Neighbours neighbours = Neighbours();
     if (neighbours.RenamesJobFile())
         libFiles::uKillFile(neighbours.ownJobFile);

@@ -89,8 +89,8 @@ TEST_F(PickFileTest, OpensInTheRootFolderAndEachOptionEnablesItsOwnBoxOnly)
     auto* extensions = control<QComboBox>("cmbCommonExt");
     auto* other = control<QLineEdit>("txtOtherWildcard");
     EXPECT_TRUE(control<QRadioButton>("optAllFiles")->isChecked());
-    for (const auto& [option, common, typed] :
-         {std::tuple{"optOtherCommon", true, false}, {"optOtherWildcard", false, true}, {"optAllFiles", false, false}}) {
+    for (const auto& [option, common, typed] : {std::tuple{"optOtherCommon", true, false},
+                                                {"optOtherWildcard", false, true}, {"optAllFiles", false, false}}) {
         QTest::keyClicks(other, "txt");
         click(option);
         EXPECT_EQ(extensions->isEnabled(), common) << option;

@@ -93,7 +93,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         refusal.change(job);
         const auto failure = job.FirstFailure(neighbours(job.name));
         ASSERT_TRUE(failure.has_value()) << refusal.what;
-        EXPECT_TRUE(failure->message.startsWith(refusal.message)) << refusal.what << ": " << failure->message.toStdString();
+        EXPECT_TRUE(failure->message.startsWith(refusal.message))
+            << refusal.what << ": " << failure->message.toStdString();
         EXPECT_EQ(failure->step, refusal.step) << refusal.what;
         EXPECT_EQ(failure->icon, refusal.icon) << refusal.what;
     }

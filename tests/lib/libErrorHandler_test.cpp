@@ -39,7 +39,8 @@ TEST_F(AppFolderTest, FatalReportIsLoggedThenShownThenEndsEvenWithoutALog)
 
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(messageBoxes.messages()[0].title, "Fatal Application Error");
-    EXPECT_EQ(messageBoxes.messages()[0].text, "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
+    EXPECT_EQ(messageBoxes.messages()[0].text,
+              "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
 
     // An error log that can't be written still shows the box and ends.
     QFile::remove(path("arkwell.err"));
