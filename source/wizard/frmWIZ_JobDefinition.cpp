@@ -5,6 +5,7 @@
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/JobTable.h"
 #include "lib/Clock.h"
 #include "lib/Shell32.h"
 #include "lib/libDates.h"
@@ -12,7 +13,6 @@
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
-#include "schedule/frmSchedule.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -33,7 +33,6 @@
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QStackedWidget>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -65,14 +64,6 @@ Widget* named(Widget* widget, const QString& name)
 QString elementName(const char* arrayName, int element)
 {
     return QStringLiteral("%1_%2").arg(QLatin1String(arrayName)).arg(element);
-}
-
-// Whether two paths name one file: the same text, or (on a file system that ignores letter
-// case) the same file on disk.
-bool sameFile(const QString& path, const QString& other)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
 }
 
 QLabel* wrappedLabel(const QString& text)
@@ -123,8 +114,8 @@ void openFileManager(const QString& folder)
 
 }  // namespace
 
-frmWIZ_JobDefinition::frmWIZ_JobDefinition(frmSchedule* schedule)
-    : m_schedule(schedule)
+frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob)
+    : m_jobs(jobs), m_editedJob(editedJob)
 {
     setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -546,8 +537,8 @@ void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
 {
     // F1 on any step opens the help. The press is taken: the inputs pass F1 on to the window
     // when it goes down, but some keep it to themselves when it comes up.
-    if (event->key() == Qt::Key_F1 && m_schedule) {
-        m_schedule->mnuHelpContents_Click();
+    if (event->key() == Qt::Key_F1) {
+        emit helpRequested();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -598,9 +589,7 @@ void frmWIZ_JobDefinition::SetupForm()
         for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
             list->setCurrentIndex(-1);
 
-        QTreeWidgetItem* row = m_addJob || !m_schedule ? nullptr : m_schedule->lvwSchedule->currentItem();
-        if (row) {
-            m_editedRowKey = row->data(frmSchedule::ColName, frmSchedule::KeyRole).toString();
+        if (!m_addJob && m_jobs.Contains(m_editedJob)) {
             SetupExistingJob();
         } else {
             m_addJob = true;
@@ -625,16 +614,13 @@ void frmWIZ_JobDefinition::SetupNewJob()
 QString frmWIZ_JobDefinition::DefaultJobName() const
 {
     int highest = -1;
-    if (m_schedule) {
-        for (int i = 0; i < m_schedule->lvwSchedule->topLevelItemCount(); ++i) {
-            const QString text = m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColName);
-            if (!text.startsWith(DefaultNameStem))
-                continue;
-            // Numbers too large for a job count are no part of this numbering.
-            const double number = std::nearbyint(leadingNumber(text.mid(DefaultNameStem.size())));
-            if (number <= 32766 && number > highest)
-                highest = int(number);
-        }
+    for (const QString& text : m_jobs.Names()) {
+        if (!text.startsWith(DefaultNameStem))
+            continue;
+        // Numbers too large for a job count are no part of this numbering.
+        const double number = std::nearbyint(leadingNumber(text.mid(DefaultNameStem.size())));
+        if (number <= 32766 && number > highest)
+            highest = int(number);
     }
     if (highest < 0)
         return DefaultNameStem;
@@ -645,7 +631,7 @@ void frmWIZ_JobDefinition::SetupExistingJob()
 {
     setWindowTitle(QStringLiteral("Edit New Backup Job"));
     CBackupJob job;
-    job.OpenBackupJob(m_schedule->FindItemByKey(m_editedRowKey)->text(frmSchedule::ColJobFile));
+    job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
 
     txtBackupJobName->setText(job.JobName());
     txtStartTime->setText(startTimeText(job.StartTime()));
@@ -937,16 +923,11 @@ void frmWIZ_JobDefinition::chkPasswordProtect_Click()
 
 std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::NameCheckFailure() const
 {
-    if (!m_schedule)
-        return std::nullopt;
     const QString name = txtBackupJobName->text();
     const QString cleaned = libStrings::CleanedName(name);
-    const QTreeWidgetItem* editedRow = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    for (int i = 0; i < m_schedule->lvwSchedule->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = m_schedule->lvwSchedule->topLevelItem(i);
-        if (row == editedRow)
+    for (const QString& rowName : m_jobs.Names()) {
+        if (!m_addJob && rowName == m_editedJob)
             continue;
-        const QString rowName = row->text(frmSchedule::ColName);
         if (name == rowName)
             return CheckFailure{QStringLiteral("This name has already been used; please enter a different name."), 1};
         if (cleaned == libStrings::CleanedName(rowName))
@@ -1071,40 +1052,12 @@ CBackupJob frmWIZ_JobDefinition::RecordFromControls() const
 
 QString frmWIZ_JobDefinition::JobFilePath() const
 {
-    return appSetup::JobsFolder() + libStrings::CleanedName(txtBackupJobName->text()) + QStringLiteral(".awj");
+    return m_jobs.JobFilePath(txtBackupJobName->text());
 }
 
 bool frmWIZ_JobDefinition::JobFileTaken() const
 {
-    const QString path = JobFilePath();
-    const QTreeWidgetItem* editedRow = m_addJob || !m_schedule ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    if (editedRow && sameFile(editedRow->text(frmSchedule::ColJobFile), path))
-        return false;
-    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
-        return true;
-    for (int i = 0; m_schedule && i < m_schedule->lvwSchedule->topLevelItemCount(); ++i)
-        if (sameFile(m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColJobFile), path))
-            return true;
-    return false;
-}
-
-void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& jobFilePath)
-{
-    QTreeWidgetItem* row = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    if (!row) {
-        m_schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                    job.Compress(), jobFilePath);
-        return;
-    }
-    // A renamed job leaves its old file behind unless both paths name the file just written
-    // (on a file system that ignores letter case they can).
-    const QString oldPath = row->text(frmSchedule::ColJobFile);
-    if (!sameFile(oldPath, jobFilePath))
-        libFiles::uKillFile(oldPath);
-    // The row's key follows the new name, so a later job may take the old name.
-    m_schedule->SetItemListView(row, job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                job.Compress(), jobFilePath);
-    m_schedule->lvwSchedule->viewport()->update();
+    return m_jobs.FileTaken(txtBackupJobName->text(), m_addJob ? QString() : m_editedJob);
 }
 
 void frmWIZ_JobDefinition::cmdFinish_Click()
@@ -1127,12 +1080,7 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        const CBackupJob job = RecordFromControls();
-        libFiles::uMkDir(appSetup::JobsFolder());
-        const QString jobFilePath = JobFilePath();
-        job.SaveBackupJob(jobFilePath);
-        if (m_schedule)
-            UpdateJobList(job, jobFilePath);
+        m_jobs.Save(RecordFromControls(), m_addJob ? QString() : m_editedJob);
         close();
     });
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The six-step job definition wizard: a fixed header, one step page at a time, and a footer
-// with the step counter and Cancel, Back, Next and Finish. It creates a new job or edits the
-// job of the job list's current row, and writes the job file only at Finish.
+// with the step counter and Cancel, Back, Next and Finish. It creates a new job or edits a
+// job of the table of jobs, and saves the job only at Finish.
 
 #include <QDialog>
 #include <QString>
@@ -21,15 +21,16 @@ class QMimeData;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
-class frmSchedule;
+class JobTable;
 
 class frmWIZ_JobDefinition : public QDialog {
     Q_OBJECT
 public:
-    // The wizard deletes itself when it closes; it works on `schedule`'s job list.
-    explicit frmWIZ_JobDefinition(frmSchedule* schedule);
+    // The wizard deletes itself when it closes; it works on `jobs`, editing the job named
+    // `editedJob` unless it defines a new one.
+    frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob);
 
-    // True: define a new job; False: edit the job of the selected row. Set before showing.
+    // True: define a new job; False: edit the job named at construction. Set before showing.
     void setAddJob(bool bAddJob);
     bool AddJob() const { return m_addJob; }
     // The step being shown, 1 to 6.
@@ -84,6 +85,10 @@ public:
     QLabel* lblNbrCopies = nullptr;
     QCheckBox* chkPasswordProtect = nullptr;
     QLineEdit* txtPassword = nullptr;
+
+signals:
+    // F1 was pressed: the program's help is wanted.
+    void helpRequested();
 
 public slots:
     void cmdNext_Click();
@@ -152,14 +157,13 @@ private:
     QString JobFilePath() const;
     // Whether the job file Finish would write is another job's or a file left in the jobs folder.
     bool JobFileTaken() const;
-    void UpdateJobList(const CBackupJob& job, const QString& jobFilePath);
 
     void sortFileList();
     // The start-time message with its correction hint; empty when the text reads as a time.
     QString startTimeError(const QString& text) const;
     static std::optional<QTime> readStartTime(const QString& text);
 
-    frmSchedule* m_schedule;
+    JobTable& m_jobs;
     QStackedWidget* m_pages = nullptr;
     std::vector<FocusCandidate> m_focusCandidates;
     bool m_addJob = true;
@@ -168,5 +172,5 @@ private:
     bool m_validatingStartTime = false;
     bool m_sortingFileList = false;
     int m_currentStep = 1;
-    QString m_editedRowKey;  // key of the row being edited, empty in add mode
+    QString m_editedJob;  // the name of the job being edited
 };

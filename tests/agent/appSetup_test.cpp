@@ -29,16 +29,21 @@ TEST_F(PreferencesTest, LinesAreTrimmedAndAnEmptyFirstLineIsTheDefault)
     appSetup::LoadPreferences();
     expectPreferences(99, false);
 
+    // A file without the third line runs missed backups.
     writeFile("Arkwell.txt", "12\r\n-1\r\n");
+    appSetup::RunMissedBackups = false;
     appSetup::LoadPreferences();
     expectPreferences(12, true);
+    EXPECT_TRUE(appSetup::RunMissedBackups);
     appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 12 \r\n-1 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 12 \r\n-1 \r\n-1 \r\n"));
 
-    appSetup::MaxBackupCopies = 5;
-    appSetup::StopOnError = false;
+    writeFile("Arkwell.txt", " 5 \r\n 0 \r\n 0 \r\n");
+    appSetup::LoadPreferences();
+    expectPreferences(5, false);
+    EXPECT_FALSE(appSetup::RunMissedBackups);
     appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n 0 \r\n"));
 }
 
 TEST_F(PreferencesTest, MissingOrDamagedFileReadsAsTheDefaultsAndIsRewrittenSound)
@@ -47,7 +52,8 @@ TEST_F(PreferencesTest, MissingOrDamagedFileReadsAsTheDefaultsAndIsRewrittenSoun
     expectPreferences(99, true);
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
     for (const QByteArray& damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
-                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n")}) {
+                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n"),
+                                     QByteArray("12\r\n0\r\nyes\r\n")}) {
         writeFile("Arkwell.txt", damaged);
         appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
         appSetup::StopOnError = false;
@@ -56,5 +62,5 @@ TEST_F(PreferencesTest, MissingOrDamagedFileReadsAsTheDefaultsAndIsRewrittenSoun
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
     appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n-1 \r\n"));
 }
