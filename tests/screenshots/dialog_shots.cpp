@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
     appSetup::MaxBackupCopies = 5;
     appSetup::StopOnError = true;
+    appSetup::RunMissedBackups = true;
 
     bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
     ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;
