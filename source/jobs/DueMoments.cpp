@@ -49,9 +49,12 @@ QDateTime momentOn(const CBackupJob& job, const QDate& day, const QTimeZone& zon
     return jump.atUtc.toTimeZone(zone);
 }
 
+// The zone the clock's moment is told in; a system whose zone can't be named counts in the
+// moment's own offset from UTC.
 QTimeZone zoneOf(const QDateTime& moment)
 {
-    return moment.timeSpec() == Qt::LocalTime ? QTimeZone::systemTimeZone() : moment.timeZone();
+    const QTimeZone zone = moment.timeSpec() == Qt::LocalTime ? QTimeZone::systemTimeZone() : moment.timeZone();
+    return zone.isValid() ? zone : QTimeZone(moment.offsetFromUtc());
 }
 
 }  // namespace

@@ -27,6 +27,13 @@ bool sameFile(const QString& path, const QString& other)
     return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
 }
 
+// Whether two records name the same due moments.
+bool sameSchedule(const CBackupJob& job, const CBackupJob& other)
+{
+    return job.Frequency() == other.Frequency() && job.DayOfWeek() == other.DayOfWeek()
+           && job.DayOfMonth() == other.DayOfMonth() && job.StartTime() == other.StartTime();
+}
+
 // What a run of the job writes: its archive, or for an uncompressed job its target folder.
 QString writtenBy(const CBackupJob& job)
 {
@@ -129,12 +136,16 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
     entry.job = job;
     entry.file = JobFilePath(job.JobName());
     entry.order = m_nextOrder++;
+    entry.listedAt = Clock::Now();
     libFiles::uMkDir(m_jobsFolder);
     job.SaveBackupJob(entry.file);
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
         entry.order = previous->second.order;
         entry.record = previous->second.record;
         entry.hasRecord = previous->second.hasRecord;
+        // An edit that keeps the schedule keeps a due moment that came while the wizard was open.
+        if (sameSchedule(job, previous->second.job))
+            entry.listedAt = previous->second.listedAt;
         const QString oldFile = previous->second.file;
         if (!sameFile(oldFile, entry.file)) {
             libFiles::uKillFile(oldFile);
@@ -142,7 +153,6 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
         }
         m_entries.erase(previous);
     }
-    entry.listedAt = Clock::Now();
     m_entries.insert_or_assign(job.JobName(), std::move(entry));
     emit changed();
 }

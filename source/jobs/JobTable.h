@@ -50,7 +50,8 @@ public:
 
     // Writes the job's file and lists the job. `previousName` names the listed job it
     // replaces (an edit): its file is removed unless it is the one written, and its run
-    // record follows the new name. A due moment before the save is not run for.
+    // record follows the new name. A due moment before the save is not run for, unless the
+    // edit keeps the schedule (the moment came while the job was being edited).
     void Save(const CBackupJob& job, const QString& previousName = {});
     // Removes a job with its file and run record.
     void Remove(const QString& name);

@@ -222,9 +222,11 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     const QString record = path("RunRecords/Home.run");
     EXPECT_EQ(QFileInfo(record).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray text = readFile("RunRecords/Home.run");
-    EXPECT_TRUE(text.contains("due=2026-12-02T03:00:00Z\nstarted=2026-12-02T03:00:05Z\nended=2026-12-02T03:00:35Z\n"
-                              "result=completed\narchive=" + path("bk/Home.zip").toUtf8() + "\ncompleted=2026-12-02T03:00:05Z"))
-        << text.toStdString();
+    const auto utc = [](const QDateTime& moment) { return moment.toUTC().toString(Qt::ISODate); };
+    const QDateTime due = at(2026, 12, 2, 3);
+    EXPECT_EQ(text, QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\n")
+                        .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"))
+                        .toUtf8());
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
@@ -234,4 +236,18 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     EXPECT_EQ(readFile("RunRecords/Work.run"), text);
     table->Remove("Work");
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Work.awj")) || QFile::exists(path("RunRecords/Work.run")));
+}
+
+TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSchedule)
+{
+    clock.set(at(2026, 12, 2, 2));
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    clock.set(at(2026, 12, 2, 3, 10));  // the wizard was open at 3:00
+    CBackupJob edited = *table->Job("Home");
+    edited.setCompress(false);
+    table->Save(edited, "Home");
+    ASSERT_EQ(table->DueNow().size(), 1u);
+    edited.setStartTime(QTime(2, 30));
+    table->Save(edited, "Home");
+    EXPECT_TRUE(table->DueNow().empty());
 }
