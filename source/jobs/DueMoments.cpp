@@ -45,7 +45,8 @@ QDateTime momentOn(const CBackupJob& job, const QDate& day, const QTimeZone& zon
     const QDateTime moment(day, job.StartTime(), zone);
     if (moment.isValid())
         return moment;
-    const QTimeZone::OffsetData jump = zone.nextTransition(QDateTime(day, QTime(0, 0), zone));
+    // Searched from the day before's noon, which no jump takes away (midnight may be one).
+    const QTimeZone::OffsetData jump = zone.nextTransition(QDateTime(day.addDays(-1), QTime(12, 0), zone));
     return jump.atUtc.toTimeZone(zone);
 }
 
