@@ -235,7 +235,8 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result)
     RunRecord& record = found->second.record;
     record.ended = Clock::Now();
     record.result = result;
-    record.archive = writtenBy(found->second.job);
+    if (result == RunRecord::Result::Completed || result == RunRecord::Result::Incomplete)
+        record.archive = writtenBy(found->second.job);  // a run that failed or stopped put none in place
     if (result == RunRecord::Result::Completed)
         record.lastCompleted = record.started;
     writeRecord(name, found->second);
