@@ -4,14 +4,12 @@
 
 #include "agent/frmMain.h"
 #include "agent/libSysTrayApp.h"
-#include "jobs/CBackupJob.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
 #include "schedule/frmSchedule.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
