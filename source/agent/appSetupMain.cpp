@@ -12,7 +12,6 @@
 #include "schedule/frmSchedule.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -128,37 +127,11 @@ void EndOnSignals(frmMain& main)
     });
 }
 
-QString Quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
 }  // namespace
 
 void LoadJobList(frmSchedule& schedule)
 {
-    QStringList skipped;
-    QStringList unscheduled;
-    const QDir folder(JobsFolder());
-    for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
-        const QString path = JobsFolder() + fileName;
-        CBackupJob job;
-        if (const std::optional<QString> why = job.TryOpenBackupJob(path)) {
-            skipped << Quoted(path) + QStringLiteral(": ") + *why;
-            continue;
-        }
-        if (const QTreeWidgetItem* listed = schedule.FindItemByKey(QLatin1Char('_') + job.JobName())) {
-            skipped << Quoted(path) + QStringLiteral(": the Backup Job name ") + Quoted(job.JobName())
-                           + QStringLiteral(" is already used by ") + Quoted(frmSchedule::RowJobFile(listed));
-            continue;
-        }
-        const std::optional<QDate> next = job.DateNextRun();
-        schedule.AddItemListView(job.JobName(), job.DateLastRun(), next, job.StartTime(), job.Compress(), path);
-        if (!next) {
-            unscheduled << Quoted(job.JobName());
-            job.LogNoNextRun();
-        }
-    }
+    const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
     if (!skipped.isEmpty())
         libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "
                                                 "are:\r\n\r\n")

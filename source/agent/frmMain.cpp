@@ -4,8 +4,7 @@
 #include "agent/frmPopup.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"
-#include "jobs/CBackupJob.h"
-#include "lib/Clock.h"
+#include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
@@ -16,20 +15,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTreeWidget>
 
 namespace {
 
 const char* const Module = "frmMain.frm";
-
-// The moment a row's job falls due: its next-run day at its start time; none without one.
-std::optional<QDateTime> DueMoment(const QTreeWidgetItem* row)
-{
-    const std::optional<QDate> day = frmSchedule::RowNextRun(row);
-    if (!day)
-        return std::nullopt;
-    return QDateTime(*day, frmSchedule::RowStartTime(row));
-}
 
 }  // namespace
 
@@ -44,6 +33,11 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
     tmrCheckForBackupJob->setObjectName(QStringLiteral("tmrCheckForBackupJob"));
     tmrCheckForBackupJob->setInterval(TickInterval);
     connect(tmrCheckForBackupJob, &QTimer::timeout, this, &frmMain::tmrCheckForBackupJob_Timer);
+    tmrMissedRuns = new QTimer(this);
+    tmrMissedRuns->setObjectName(QStringLiteral("tmrMissedRuns"));
+    tmrMissedRuns->setSingleShot(true);
+    tmrMissedRuns->setInterval(MissedRunsDelay);
+    connect(tmrMissedRuns, &QTimer::timeout, this, &frmMain::tmrMissedRuns_Timer);
     connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
         if (!m_trayAvailable)
             ExitProgram();
@@ -66,57 +60,58 @@ void frmMain::Form_Load(const QStringList& arguments, bool headless)
     if (!silent || (!m_trayAvailable && !headless))
         m_schedule.show();
     tmrCheckForBackupJob->start();
+    tmrMissedRuns->start();
 }
 
 // --- The scheduler --------------------------------------------------------------------------
 
+// A tick runs the due jobs, one after another, while the job list window is idle: shown or
+// not, but with no wizard, dialog or run of the user's in the way.
 void frmMain::tmrCheckForBackupJob_Timer()
 {
     libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
-        QTreeWidget* list = m_schedule.lvwSchedule;
-        // A disabled job list means a command of the user is under way (the wizard is open).
-        if (list->topLevelItemCount() == 0 || m_schedule.isVisible() || !m_schedule.isEnabled() || m_busy)
+        if (m_busy || !m_schedule.Idle())
             return;
         m_busy = true;
-        const int rows = list->topLevelItemCount();
-        for (int index = 0; index < rows && index < list->topLevelItemCount() && !m_exitPending; ++index) {
-            list->clearSelection();
-            QTreeWidgetItem* row = list->topLevelItem(index);
-            if (!isDue(row))
-                continue;
-            runDueJob(row);
-            m_schedule.hide();
-        }
+        if (std::exchange(m_missedRunsDue, false))
+            runMissedJobs();
+        for (const JobTable::DueRun& due : m_schedule.Jobs().DueNow())
+            if (!m_exitPending)
+                runDueJob(due.name, due.due);
         m_busy = false;
     });
     if (m_exitPending)
         finishExit();
 }
 
-bool frmMain::isDue(const QTreeWidgetItem* row) const
+void frmMain::tmrMissedRuns_Timer()
 {
-    const std::optional<QDateTime> due = DueMoment(row);
-    return due && Clock::Now() > *due && row->data(frmSchedule::ColName, frmSchedule::RanDueRole).toDateTime() != *due;
+    m_missedRunsDue = appSetup::RunMissedBackups;
 }
 
-// Brings the job's dates up to date in its file and its row, then runs it as Run now does.
-void frmMain::runDueJob(QTreeWidgetItem* row)
+// Each job whose latest due moment before start-up has no completed run after it runs once.
+void frmMain::runMissedJobs()
 {
-    row->setData(frmSchedule::ColName, frmSchedule::RanDueRole, *DueMoment(row));
-    CBackupJob job;
-    if (const std::optional<QString> why = job.TryOpenBackupJob(frmSchedule::RowJobFile(row))) {
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(row->text(frmSchedule::ColName), *why));
+    for (const JobTable::DueRun& missed : m_schedule.Jobs().MissedRuns()) {
+        if (m_exitPending)
+            return;
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
+                                        "Arkwell was not running.")
+                             .arg(missed.name, libDates::FormatDate(missed.due.date()) + QLatin1Char(' ')
+                                                   + libDates::FormatShortTime(missed.due.time())));
+        runDueJob(missed.name, missed.due);
+    }
+}
+
+// Brings the job's dates up to date in its file, its row and its run record, then runs it as
+// Run now does.
+void frmMain::runDueJob(const QString& name, const QDateTime& due)
+{
+    if (const std::optional<QString> why = m_schedule.Jobs().MarkHandled(name, due)) {
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
         return;
     }
-    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
-    job.SaveBackupJob(frmSchedule::RowJobFile(row));
-    const std::optional<QDate> next = job.DateNextRun();
-    m_schedule.SetItemDates(row, job.DateLastRun().date(), next);
-    if (!next)  // a monthly day the coming month lacks: the job stops here, and says so
-        job.LogNoNextRun();
-    m_schedule.lvwSchedule->setCurrentItem(row);
-    row->setSelected(true);
-    m_schedule.cmdBackup_Click();
+    m_schedule.RunJobs({name});
 }
 
 // --- The tray icon --------------------------------------------------------------------------

@@ -6,7 +6,6 @@
 #include <QWidget>
 
 class QTimer;
-class QTreeWidgetItem;
 class frmPopup;
 class frmSchedule;
 
@@ -15,6 +14,8 @@ class frmMain : public QWidget {
 public:
     // Scheduler ticks are this many milliseconds apart.
     static constexpr int TickInterval = 5000;
+    // Runs missed while the program was not running are made up this long after start-up.
+    static constexpr int MissedRunsDelay = 60000;
 
     // `trayAvailable`: whether the desktop shows tray icons. Without one, closing the job
     // list window ends the program, since nothing else could bring it back.
@@ -28,6 +29,9 @@ public:
     frmSchedule& Schedule() { return m_schedule; }
     frmPopup& Popup() { return *m_popup; }
     QTimer* tmrCheckForBackupJob = nullptr;
+    // Fires once, a while after start-up: the next idle tick makes up the missed runs (when
+    // the preference asks for it).
+    QTimer* tmrMissedRuns = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
     // removed, every window closed. A backup that is running is let finish first (the jobs
@@ -41,12 +45,13 @@ signals:
 
 public slots:
     void tmrCheckForBackupJob_Timer();
+    void tmrMissedRuns_Timer();
     // A click on the tray icon: a left click or the context click opens the menu.
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 
 private:
-    bool isDue(const QTreeWidgetItem* row) const;
-    void runDueJob(QTreeWidgetItem* row);
+    void runMissedJobs();
+    void runDueJob(const QString& name, const QDateTime& due);
     void finishExit();
     void closeMessageBoxes();
 
@@ -54,6 +59,7 @@ private:
     frmPopup* m_popup = nullptr;
     bool m_trayAvailable;
     bool m_busy = false;
+    bool m_missedRunsDue = false;
     bool m_menuBusy = false;
     bool m_exitPending = false;
     bool m_exited = false;

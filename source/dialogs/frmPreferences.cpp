@@ -5,6 +5,7 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <algorithm>
 #include <QLabel>
@@ -26,7 +27,7 @@ frmPreferences::frmPreferences(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(QStringLiteral("Arkwell Preferences"));
-    setFixedSize(libForms::Twips(0, 0, 5505, 2565).size());
+    setFixedSize(libForms::Twips(0, 0, 5505, 3045).size());
     createControls();
     libForms::RegisterForm(this);
     Form_Load();
@@ -51,11 +52,13 @@ void frmPreferences::createControls()
     }
     lblItem[0]->setBuddy(cmbMaxBackupCopies);
     lblItem[1]->setBuddy(cmbStopOnError);
+    chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", libForms::Twips(60, 1560, 5355, 315));
+    chkRunMissedBackups->setText(QStringLiteral("Run backups missed while Arkwell was not running"));
 
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 1980, 1095, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2460, 1095, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 2460, 1095, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
@@ -69,6 +72,7 @@ void frmPreferences::Form_Load()
             cmbMaxBackupCopies->addItem(QString::number(copies));
         cmbStopOnError->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
         cmbStopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
+        chkRunMissedBackups->setChecked(appSetup::RunMissedBackups);
         // A preferences file edited by hand may hold a count the box lacks: show the nearest
         // one rather than fail.
         const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
@@ -92,6 +96,7 @@ void frmPreferences::cmdOk_Click()
         }
         appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
         appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
+        appSetup::RunMissedBackups = chkRunMissedBackups->isChecked();
         appSetup::SavePreferences();
         unload();
     });

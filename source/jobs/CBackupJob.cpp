@@ -1,6 +1,7 @@
 #include "jobs/CBackupJob.h"
 
 #include "jobs/BackupHost.h"
+#include "jobs/DueMoments.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
 #include "lib/Shell32.h"
@@ -31,12 +32,6 @@ const QString CRLF = QStringLiteral("\r\n");
 QString booleanWord(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-// The weekday number of a date, Sunday 1 to Saturday 7, as the weekday set counts them.
-int weekdayNumber(const QDate& date)
-{
-    return date.dayOfWeek() % 7 + 1;
 }
 
 // Reads the lines of a job file one after another; running out of lines is a damaged file.
@@ -130,34 +125,8 @@ void CBackupJob::SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool b
 
 std::optional<QDate> CBackupJob::DateNextRun() const
 {
-    const QDateTime now = Clock::Now();
-    const QDate today = now.date();
-    switch (m_frequency) {
-    case Daily:
-    case Weekly: {
-        if ((m_dayOfWeek & AllWeekdays) == 0)
-            return std::nullopt;  // no weekday at all: never due
-        QDate candidate = QDateTime(today, m_startTime) > now ? today : today.addDays(1);
-        while (!(m_dayOfWeek & (1 << weekdayNumber(candidate))))
-            candidate = candidate.addDays(1);
-        return candidate;
-    }
-    case Monthly: {
-        int month = today.month();
-        int year = today.year();
-        const QTime nowToTheMinute(now.time().hour(), now.time().minute());
-        const bool thisMonth = m_dayOfMonth > today.day()
-                               || (m_dayOfMonth == today.day() && nowToTheMinute < m_startTime);
-        if (!thisMonth && ++month == 13) {
-            month = 1;
-            ++year;
-        }
-        const QDate date(year, month, m_dayOfMonth);  // invalid for a day the month lacks
-        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
+    const std::optional<QDateTime> next = DueMoments::NextAfter(*this, Clock::Now());
+    return next ? std::optional<QDate>(next->date()) : std::nullopt;
 }
 
 void CBackupJob::LogNoNextRun() const

@@ -28,7 +28,7 @@ public:
 
     // The day the job is next due (at its start time), counted from the clock; nothing when
     // the schedule has no next run at all (no weekday, an unknown frequency, a day of month
-    // the month lacks).
+    // no month has).
     std::optional<QDate> DateNextRun() const;
     // Tells the transaction log that the job has no next run and is not run until its
     // schedule is mended.

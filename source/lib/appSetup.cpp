@@ -16,6 +16,7 @@ namespace appSetup {
 
 qint16 MaxBackupCopies = 0;
 bool StopOnError = false;
+bool RunMissedBackups = false;
 
 namespace {
 
@@ -95,6 +96,11 @@ QString JobsFolder()
     return AppFile(QStringLiteral("BackupJobs/"));
 }
 
+QString RunRecordsFolder()
+{
+    return AppFile(QStringLiteral("RunRecords/"));
+}
+
 QString PreferencesPath()
 {
     return AppFile(QStringLiteral("Arkwell.txt"));
@@ -120,6 +126,7 @@ void LoadPreferences()
     libErrorHandler::Trap("appSetup.bas", "LoadPreferences()", [] {
         MaxBackupCopies = DefaultMaxBackupCopies;
         StopOnError = DefaultStopOnError;
+        RunMissedBackups = DefaultRunMissedBackups;
         QFile file(PreferencesPath());
         if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
             return;
@@ -128,10 +135,13 @@ void LoadPreferences()
             return;  // damaged: the defaults stand, and the next save writes a sound file
         const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);
         const auto stop = preferenceNumber(lines[1], -1);
-        if (!copies || !stop)
+        // The third line came later: a file without it runs missed backups.
+        const auto missed = lines.size() > 2 ? preferenceNumber(lines[2], -1) : std::optional<qint16>(-1);
+        if (!copies || !stop || !missed)
             return;
         MaxBackupCopies = *copies;
         StopOnError = *stop != 0;
+        RunMissedBackups = *missed != 0;
     });
 }
 
@@ -139,7 +149,8 @@ void SavePreferences()
 {
     libErrorHandler::Trap("appSetup.bas", "SavePreferences()", [] {
         const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n"
-                                + printedNumber(StopOnError ? -1 : 0) + "\r\n";
+                                + printedNumber(StopOnError ? -1 : 0) + "\r\n"
+                                + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
         libFiles::WriteFileWhole(PreferencesPath(), text);
     });
 }

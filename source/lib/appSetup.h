@@ -1,5 +1,5 @@
 #pragma once
-// The program's paths and its two program-wide preferences.
+// The program's paths and its program-wide preferences.
 
 #include <QString>
 
@@ -20,6 +20,8 @@ bool CheckAppFolderWritable();
 
 // The jobs folder with its final separator; it is not created here.
 QString JobsFolder();
+// The folder of the jobs' run records, beside the jobs folder, with its final separator.
+QString RunRecordsFolder();
 // The application folder joined with a bare file name.
 QString AppFile(const QString& fileName);
 QString PreferencesPath();  // "Arkwell.txt"
@@ -27,12 +29,14 @@ QString ErrorLogPath();     // executable name + ".err"
 QString TransactionLogPath();  // executable name + ".log"
 QString ZipProgramPath();   // "zip" beside the executable
 
-// Preferences: both zero until LoadPreferences has run.
+// Preferences: zero until LoadPreferences has run.
 extern qint16 MaxBackupCopies;
 extern bool StopOnError;
+extern bool RunMissedBackups;  // run backups missed while the program was not running
 
 constexpr qint16 DefaultMaxBackupCopies = 99;
 constexpr bool DefaultStopOnError = true;
+constexpr bool DefaultRunMissedBackups = true;
 
 // Reads the preferences file; a missing or damaged file gives the defaults.
 void LoadPreferences();

@@ -103,6 +103,7 @@ frmSchedule::frmSchedule(QWidget* parent)
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
+    connect(&m_jobs, &JobTable::changed, this, &frmSchedule::showJobs);
     libForms::RegisterForm(this);
 }
 
@@ -269,20 +270,14 @@ void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupN
     item->setText(ColName, sBackupName);
     item->setData(ColName, KeyRole, QString(QLatin1Char('_') + sBackupName));
     item->setIcon(ColName, libPictures::JobIcon(bCompressed));
-    SetItemDates(item, dDateLastRun.date(), dDateNextRun);
+    item->setText(ColLastRun, DateText(dDateLastRun.date()));
+    item->setData(ColLastRun, ValueRole, dDateLastRun.date());
+    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
+    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
     item->setText(ColStartTime, libDates::FormatShortTime(dStartTime));
     item->setData(ColStartTime, ValueRole, dStartTime);
     item->setText(ColCompressed, bCompressed ? QStringLiteral("True") : QStringLiteral("False"));
     item->setText(ColJobFile, sBackupFilename);
-}
-
-void frmSchedule::SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun,
-                               const std::optional<QDate>& dDateNextRun)
-{
-    item->setText(ColLastRun, DateText(dDateLastRun));
-    item->setData(ColLastRun, ValueRole, dDateLastRun);
-    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
-    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
 }
 
 void frmSchedule::DeleteItemListView(int iIndexNumber)
@@ -305,20 +300,23 @@ QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
     return nullptr;
 }
 
-QString frmSchedule::RowJobFile(const QTreeWidgetItem* item)
+// Brings the rows in line with the table: rows of jobs gone are removed, the others
+// rewritten in place, new jobs appended at the end.
+void frmSchedule::showJobs()
 {
-    return item->text(ColJobFile);
-}
-
-std::optional<QDate> frmSchedule::RowNextRun(const QTreeWidgetItem* item)
-{
-    const QVariant day = item->data(ColNextRun, ValueRole);
-    return day.isValid() ? std::optional<QDate>(day.toDate()) : std::nullopt;
-}
-
-QTime frmSchedule::RowStartTime(const QTreeWidgetItem* item)
-{
-    return item->data(ColStartTime, ValueRole).toTime();
+    for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
+        if (!m_jobs.Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
+            DeleteItemListView(index);
+    for (const QString& name : m_jobs.Names()) {
+        const CBackupJob& job = *m_jobs.Job(name);
+        if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
+            SetItemListView(row, name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
+                            m_jobs.JobFile(name));
+        else
+            AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
+                            m_jobs.JobFile(name));
+    }
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
 void frmSchedule::lvwSchedule_ColumnClick(int column)
@@ -411,13 +409,18 @@ void frmSchedule::closeEvent(QCloseEvent* event)
 
 // --- Job commands ------------------------------------------------------------------------
 
-QList<QTreeWidgetItem*> frmSchedule::selectedRows() const
+QStringList frmSchedule::selectedNames() const
 {
-    QList<QTreeWidgetItem*> rows;
+    QStringList names;
     for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
         if (lvwSchedule->topLevelItem(index)->isSelected())
-            rows << lvwSchedule->topLevelItem(index);
-    return rows;
+            names << lvwSchedule->topLevelItem(index)->text(ColName);
+    return names;
+}
+
+QString frmSchedule::currentName() const
+{
+    return lvwSchedule->currentItem() ? lvwSchedule->currentItem()->text(ColName) : QString();
 }
 
 bool frmSchedule::selectionChecksPass()
@@ -437,15 +440,14 @@ bool frmSchedule::selectionChecksPass()
     return true;
 }
 
-// Loads the job of a row. A job file that went missing or was damaged since it was listed
-// is told to the user and the transaction log; the program goes on.
-bool frmSchedule::openRowJob(const QTreeWidgetItem* item, CBackupJob& job)
+// Loads a listed job from its file. A job file that went missing or was damaged since it
+// was listed is told to the user and the transaction log; the program goes on.
+bool frmSchedule::openJob(const QString& name, CBackupJob& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(RowJobFile(item));
+    const std::optional<QString> why = job.TryOpenBackupJob(m_jobs.JobFile(name));
     if (!why)
         return true;
-    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2")
-                             .arg(item->text(ColName), *why);
+    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
     libLog::LogEvent(text);
     libForms::VerificationError(text, Icon::Exclamation);
     return false;
@@ -455,7 +457,6 @@ void frmSchedule::cmdAddJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdAddJob_Click()", [&] {
         showWizard(true);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
         repaint();
     });
 }
@@ -464,15 +465,16 @@ void frmSchedule::cmdEditJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
         CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
-        if (selectionChecksPass() && openRowJob(lvwSchedule->currentItem(), job))
+        if (selectionChecksPass() && openJob(currentName(), job))
             showWizard(false);
     });
 }
 
 void frmSchedule::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(this);
+    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName());
     wizard->setAddJob(bAddJob);
+    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
     wizard->show();
     setEnabled(false);
     libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
@@ -484,7 +486,7 @@ void frmSchedule::showWizard(bool bAddJob)
 void frmSchedule::cmdDelJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdDelJob_Click()", [&] {
-        const QList<QTreeWidgetItem*> rows = selectedRows();
+        const QStringList names = selectedNames();
         if (!selectionChecksPass())
             return;
         const Answer answer = libForms::MsgBox(Message{
@@ -492,42 +494,54 @@ void frmSchedule::cmdDelJob_Click()
             Buttons::YesNoCancel, Icon::None, Answer::No});
         if (answer != Answer::Yes)
             return;
-        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-            lvwSchedule->setCurrentItem(*row);
-            libFiles::uKillFile(RowJobFile(*row));
-            DeleteItemListView(lvwSchedule->indexOfTopLevelItem(*row) + 1);
-        }
-        StatusBarCount(lvwSchedule->topLevelItemCount());
+        for (const QString& name : names)
+            m_jobs.Remove(name);
         repaint();
     });
 }
 
 void frmSchedule::cmdBackup_Click()
 {
+    if (!m_runInProgress && libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { return selectionChecksPass(); }))
+        RunJobs(selectedNames());
+}
+
+void frmSchedule::RunJobs(const QStringList& names)
+{
     if (m_runInProgress)
         return;
     m_runInProgress = true;
     m_stopRequested = false;
     setEnabled(false);
-    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
-        const QList<QTreeWidgetItem*> rows = selectedRows();
-        if (selectionChecksPass())
-            runSelectedJobs(rows);
-    });
+    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { runJobs(names); });
     // While the wizard is open the window stays disabled, as the wizard keeps it.
     setEnabled(!libForms::IsFormLoaded(QStringLiteral("frmWIZ_JobDefinition")));
     m_runInProgress = false;
     emit runFinished();
 }
 
-void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
+bool frmSchedule::Idle() const
 {
-    for (QTreeWidgetItem* row : rows) {
+    const auto shown = [](const QWidget* dialog) { return dialog && dialog->isVisible(); };
+    return !m_runInProgress && isEnabled() && !shown(m_preferences) && !shown(m_about)
+           && !QApplication::activeModalWidget();
+}
+
+// Each run is kept in the job's run record: its start before it begins, its end and result
+// after it.
+void frmSchedule::runJobs(const QStringList& names)
+{
+    for (const QString& name : names) {
         if (m_stopRequested)
             return;
         CBackupJob job;
-        const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this);
-        if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
+        bool failed = true;
+        if (openJob(name, job)) {
+            m_jobs.RunStarted(name);
+            failed = job.ExecuteBackupNow(*this);
+            m_jobs.RunEnded(name, failed ? RunRecord::Result::Failed : RunRecord::Result::Completed);
+        }
+        if (appSetup::StopOnError && failed && offerTransactionLog(name))
             return;
     }
 }
@@ -550,7 +564,7 @@ void frmSchedule::cmdView_Click()
         if (!selectionChecksPass())
             return;
         CBackupJob job;
-        if (!openRowJob(lvwSchedule->currentItem(), job))
+        if (!openJob(currentName(), job))
             return;
         if (!job.Compress()) {
             Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")

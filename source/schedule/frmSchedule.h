@@ -1,8 +1,9 @@
 #pragma once
-// The job list window: the list of jobs (also the program's table of jobs), the job
-// commands, the menus and the status bar with its activity lamps.
+// The job list window: the view of the program's table of jobs, the job commands, the
+// menus and the status bar with its activity lamps.
 
 #include "jobs/BackupHost.h"
+#include "jobs/JobTable.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -32,24 +33,23 @@ public:
     // Item data role that holds the row's key, "_" followed by the job name.
     static constexpr int KeyRole = Qt::UserRole;
     // Item data role of the date and time columns: the QDate or QTime the text shows (none
-    // in "Next Run" for a schedule without a real next run). Sorting and the scheduler use it.
+    // in "Next Run" for a schedule without a real next run). Sorting uses it.
     static constexpr int ValueRole = Qt::UserRole + 1;
-    // Item data role of the name column: the due moment the scheduler last ran the row's
-    // job for, so that one due moment never starts the job twice.
-    static constexpr int RanDueRole = Qt::UserRole + 2;
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
 
     explicit frmSchedule(QWidget* parent = nullptr);
     ~frmSchedule() override;
 
+    // The table of jobs the window shows; its rows follow every change of it.
+    JobTable& Jobs() { return m_jobs; }
+
     // Appends one row. A next run of nothing (a schedule without a real next run) is shown
     // as such.
     void AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
                          const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                          const QString& sBackupFilename);
-    // Fills an existing row's texts, key and icon from a job's fields (the wizard rewrites
-    // an edited job's row with it).
+    // Fills an existing row's texts, key and icon from a job's fields.
     void SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
                          const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                          const QString& sBackupFilename);
@@ -57,8 +57,6 @@ public:
     void DeleteItemListView(int iIndexNumber);
     // The row with that key, or nullptr.
     QTreeWidgetItem* FindItemByKey(const QString& sKey) const;
-    // Rewrites a row's "Last Run" and "Next Run".
-    void SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun, const std::optional<QDate>& dDateNextRun);
 
     QString MessageText() const;
     void setMessageText(const QString& text) override;
@@ -69,15 +67,16 @@ public:
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
     void StatusBarCount(int vNewValue);
+    // Runs the named jobs one after another as Run now does: the window is disabled while
+    // they run, and a failure is offered the transaction log when StopOnError is set.
+    void RunJobs(const QStringList& names);
     // True while Run now works through its jobs.
     bool RunInProgress() const { return m_runInProgress; }
+    // Whether the user is doing nothing here that a scheduled run would get in the way of:
+    // no run, no wizard, no dialog or message box open.
+    bool Idle() const;
     // Makes a Run now in progress stop after the job it is running (the program is ending).
     void StopAfterCurrentJob() { m_stopRequested = true; }
-    // The row's job file path (hidden last column), next-run day (none for a schedule with
-    // no real next run) and start time.
-    static QString RowJobFile(const QTreeWidgetItem* item);
-    static std::optional<QDate> RowNextRun(const QTreeWidgetItem* item);
-    static QTime RowStartTime(const QTreeWidgetItem* item);
 
     QFrame* fraToolbar = nullptr;
     QTreeWidget* lvwSchedule = nullptr;
@@ -144,10 +143,12 @@ private:
     void buildStatusBar();
     void buildMenus();
     void Form_Activate();
-    QList<QTreeWidgetItem*> selectedRows() const;
+    void showJobs();
+    QStringList selectedNames() const;
+    QString currentName() const;
     bool selectionChecksPass();
-    bool openRowJob(const QTreeWidgetItem* item, CBackupJob& job);
-    void runSelectedJobs(const QList<QTreeWidgetItem*>& rows);
+    bool openJob(const QString& name, CBackupJob& job);
+    void runJobs(const QStringList& names);
     bool offerTransactionLog(const QString& jobName);
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
@@ -157,6 +158,7 @@ private:
     // own, so they stay usable while this window is disabled by a run or the wizard.
     template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);
 
+    JobTable m_jobs;
     QPointer<frmPreferences> m_preferences;
     QPointer<frmAbout> m_about;
     bool m_killForm = false;

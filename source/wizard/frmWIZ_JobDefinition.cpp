@@ -6,13 +6,13 @@
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobDefinition.h"
+#include "jobs/JobTable.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
-#include "schedule/frmSchedule.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -29,7 +29,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
-#include <QTreeWidget>
 #include <QUrl>
 
 #include <algorithm>
@@ -48,8 +47,8 @@ bool askYes(const QString& text)
 
 }  // namespace
 
-frmWIZ_JobDefinition::frmWIZ_JobDefinition(frmSchedule* schedule)
-    : m_schedule(schedule)
+frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob)
+    : m_jobs(jobs), m_editedJob(editedJob)
 {
     setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -171,8 +170,8 @@ void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
 {
     // F1 on any step opens the help. The press is taken: the inputs pass F1 on to the window
     // when it goes down, but some keep it to themselves when it comes up.
-    if (event->key() == Qt::Key_F1 && m_schedule) {
-        m_schedule->mnuHelpContents_Click();
+    if (event->key() == Qt::Key_F1) {
+        emit helpRequested();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -223,9 +222,7 @@ void frmWIZ_JobDefinition::SetupForm()
         for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
             list->setCurrentIndex(-1);
 
-        QTreeWidgetItem* row = m_addJob || !m_schedule ? nullptr : m_schedule->lvwSchedule->currentItem();
-        if (row) {
-            m_editedRowKey = row->data(frmSchedule::ColName, frmSchedule::KeyRole).toString();
+        if (!m_addJob && m_jobs.Contains(m_editedJob)) {
             SetupExistingJob();
         } else {
             m_addJob = true;
@@ -249,17 +246,14 @@ void frmWIZ_JobDefinition::SetupNewJob()
 
 QString frmWIZ_JobDefinition::DefaultJobName() const
 {
-    QStringList names;
-    for (int i = 0; m_schedule && i < m_schedule->lvwSchedule->topLevelItemCount(); ++i)
-        names << m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColName);
-    return JobDefinition::DefaultName(names);
+    return JobDefinition::DefaultName(m_jobs.Names());
 }
 
 void frmWIZ_JobDefinition::SetupExistingJob()
 {
     setWindowTitle(QStringLiteral("Edit New Backup Job"));
     CBackupJob job;
-    job.OpenBackupJob(m_schedule->FindItemByKey(m_editedRowKey)->text(frmSchedule::ColJobFile));
+    job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
 
     txtBackupJobName->setText(job.JobName());
     txtStartTime->setText(JobDefinition::StartTimeText(job.StartTime()));
@@ -554,14 +548,12 @@ JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
 {
     JobDefinition::Neighbours neighbours;
     neighbours.jobFilePath = JobFilePath();
-    const QTreeWidgetItem* editedRow = m_addJob || !m_schedule ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    for (int i = 0; m_schedule && i < m_schedule->lvwSchedule->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = m_schedule->lvwSchedule->topLevelItem(i);
-        if (row == editedRow) {
-            neighbours.ownJobFile = row->text(frmSchedule::ColJobFile);
+    for (const QString& name : m_jobs.Names()) {
+        if (!m_addJob && name == m_editedJob) {
+            neighbours.ownJobFile = m_jobs.JobFile(name);
         } else {
-            neighbours.jobNames << row->text(frmSchedule::ColName);
-            neighbours.jobFiles << row->text(frmSchedule::ColJobFile);
+            neighbours.jobNames << name;
+            neighbours.jobFiles << m_jobs.JobFile(name);
         }
     }
     return neighbours;
@@ -569,25 +561,9 @@ JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
 
 QString frmWIZ_JobDefinition::JobFilePath() const
 {
-    return appSetup::JobsFolder() + libStrings::CleanedName(txtBackupJobName->text()) + QStringLiteral(".awj");
+    return m_jobs.JobFilePath(txtBackupJobName->text());
 }
 
-void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& jobFilePath)
-{
-    QTreeWidgetItem* row = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    if (!row) {
-        m_schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                    job.Compress(), jobFilePath);
-        return;
-    }
-    // A renamed job does not leave its old file behind.
-    const JobDefinition::Neighbours neighbours = Neighbours();
-    if (neighbours.RenamesJobFile())
-        libFiles::uKillFile(neighbours.ownJobFile);
-    // The row's key follows the new name, so a later job may take the old name.
-    m_schedule->SetItemListView(row, job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                job.Compress(), jobFilePath);
-    m_schedule->lvwSchedule->viewport()->update();
 }
 
 void frmWIZ_JobDefinition::cmdFinish_Click()
@@ -606,12 +582,7 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        const CBackupJob job = definition.Record(Clock::Today());
-        libFiles::uMkDir(appSetup::JobsFolder());
-        const QString jobFilePath = JobFilePath();
-        job.SaveBackupJob(jobFilePath);
-        if (m_schedule)
-            UpdateJobList(job, jobFilePath);
+        m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob);
         close();
     });
 }

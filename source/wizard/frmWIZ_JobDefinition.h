@@ -1,6 +1,6 @@
 #pragma once
-// The six-step job definition wizard: it creates a new job or edits the job of the job list's
-// current row, one step page at a time, and writes the job file only at Finish, once the job's
+// The six-step job definition wizard: it creates a new job or edits a job of the table of jobs,
+// one step page at a time, and writes the job file only at Finish, once the job's
 // definition passes its checks.
 
 #include "jobs/JobDefinition.h"
@@ -11,19 +11,24 @@
 
 class CBackupJob;
 class QMimeData;
-class frmSchedule;
+class JobTable;
 
 class frmWIZ_JobDefinition : public QDialog, public CJobWizardControls {
     Q_OBJECT
 public:
-    // The wizard deletes itself when it closes; it works on `schedule`'s job list.
-    explicit frmWIZ_JobDefinition(frmSchedule* schedule);
+    // The wizard deletes itself when it closes; it works on `jobs`, editing the job named
+    // `editedJob` unless it defines a new one.
+    frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob);
 
-    // True: define a new job; False: edit the job of the selected row. Set before showing.
+    // True: define a new job; False: edit the job named at construction. Set before showing.
     void setAddJob(bool bAddJob);
     bool AddJob() const { return m_addJob; }
     // The step being shown, 1 to 6.
     int CurrentStep() const { return m_currentStep; }
+
+signals:
+    // F1 was pressed: the program's help is wanted.
+    void helpRequested();
 
 public slots:
     void cmdNext_Click();
@@ -64,16 +69,15 @@ private:
     JobDefinition Definition() const;
     JobDefinition::Neighbours Neighbours() const;
     QString JobFilePath() const;
-    void UpdateJobList(const CBackupJob& job, const QString& jobFilePath);
 
     void sortFileList();
 
-    frmSchedule* m_schedule;
+    JobTable& m_jobs;
     bool m_addJob = true;
     bool m_loaded = false;
     bool m_paintGuard = false;
     bool m_validatingStartTime = false;
     bool m_sortingFileList = false;
     int m_currentStep = 1;
-    QString m_editedRowKey;  // key of the row being edited, empty in add mode
+    QString m_editedJob;  // the name of the job being edited
 };

@@ -70,7 +70,7 @@ kill -0 "$agent" || fail "the first instance ended"
 
 # SIGTERM ends it as Exit does: preferences written, lock released.
 finish TERM
-[ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
+[ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
 [ ! -e "$app/arkwell.lock" ] || fail "the lock file stayed"
 
 # The lock of an instance that was killed does not block the next start.

@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QPointer>
 #include <QPushButton>
@@ -22,17 +23,20 @@ protected:
         delete dialog.data();
         appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
         appSetup::StopOnError = appSetup::DefaultStopOnError;
+        appSetup::RunMissedBackups = appSetup::DefaultRunMissedBackups;
         AppFolderTest::TearDown();
     }
-    void open(qint16 copies, bool stop)
+    void open(qint16 copies, bool stop, bool missed = true)
     {
         appSetup::MaxBackupCopies = copies;
         appSetup::StopOnError = stop;
+        appSetup::RunMissedBackups = missed;
         dialog = new frmPreferences;
         dialog->show();
     }
     QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
     QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
+    QCheckBox* missed() const { return FindControl<QCheckBox>(dialog, "chkRunMissedBackups"); }
     void ok() const { FindControl<QPushButton>(dialog, "cmdOk")->click(); }
 
     QPointer<frmPreferences> dialog;
@@ -47,12 +51,15 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
         EXPECT_EQ(stop()->currentText(), stored != 99 ? "Yes" : "No");
         delete dialog.data();
     }
-    for (const auto& [copiesText, stopText, file] :
-         {std::tuple{"5", "Yes", " 5 \r\n-1 \r\n"}, {"99", "No", " 99 \r\n 0 \r\n"}}) {
-        open(7, stopText == QLatin1String("No"));
+    for (const auto& [copiesText, stopText, runMissed, file] :
+         {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
+        open(7, stopText == QLatin1String("No"), !runMissed);
+        EXPECT_EQ(missed()->isChecked(), !runMissed);
         copies()->setCurrentText(copiesText);
         stop()->setCurrentText(stopText);
+        missed()->setChecked(runMissed);
         ok();
+        EXPECT_EQ(appSetup::RunMissedBackups, runMissed);
         EXPECT_EQ(appSetup::MaxBackupCopies, QString(copiesText).toShort());
         EXPECT_EQ(appSetup::StopOnError, stopText == QLatin1String("Yes"));
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));
@@ -98,7 +105,7 @@ TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
     stop()->setCurrentText("No");
     ok();
     EXPECT_TRUE(Unloaded(dialog));
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n-1 \r\n"));
 }
 
 }  // namespace

@@ -8,10 +8,11 @@ namespace {
 
 class PreferencesTest : public AppFolderTest {
 protected:
-    void expectPreferences(qint16 copies, bool stop) const
+    void expectPreferences(qint16 copies, bool stop, bool missed = true) const
     {
         EXPECT_EQ(appSetup::MaxBackupCopies, copies);
         EXPECT_EQ(appSetup::StopOnError, stop);
+        EXPECT_EQ(appSetup::RunMissedBackups, missed);
     }
 };
 
@@ -19,25 +20,28 @@ protected:
 
 TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 {
-    // Lines are trimmed; an empty first line is the default; a damaged file gives both defaults.
-    const std::vector<std::tuple<QByteArray, qint16, bool>> files{
-        {"   \r\n 0 \r\n", 99, false}, {"12\r\n-1\r\n", 12, true},        {"", 99, true},
-        {"12\r\n", 99, true},        {"x\r\n0\r\n", 99, true},        {"12\r\nmaybe\r\n", 99, true},
-        {"70000\r\n0\r\n", 99, true}};
-    for (const auto& [file, copies, stop] : files) {
+    // Lines are trimmed; an empty first line is the default; a file without the third line runs
+    // missed backups; a damaged file gives the defaults.
+    const std::vector<std::tuple<QByteArray, qint16, bool, bool>> files{
+        {"   \r\n 0 \r\n", 99, false, true}, {"12\r\n-1\r\n", 12, true, true},  {" 5 \r\n 0 \r\n 0 \r\n", 5, false, false},
+        {"", 99, true, true},              {"12\r\n", 99, true, true},         {"x\r\n0\r\n", 99, true, true},
+        {"12\r\nmaybe\r\n", 99, true, true},  {"70000\r\n0\r\n", 99, true, true}, {"12\r\n0\r\nyes\r\n", 99, true, true}};
+    for (const auto& [file, copies, stop, missed] : files) {
         writeFile("Arkwell.txt", file);
         appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
         appSetup::StopOnError = !stop;
+        appSetup::RunMissedBackups = !missed;
         appSetup::LoadPreferences();
-        expectPreferences(copies, stop);
+        expectPreferences(copies, stop, missed);
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
     appSetup::SavePreferences();  // written whole and sound
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n-1 \r\n"));
     appSetup::MaxBackupCopies = 5;
     appSetup::StopOnError = false;
+    appSetup::RunMissedBackups = false;
     appSetup::SavePreferences();
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n 0 \r\n"));
 
     QFile::remove(appSetup::PreferencesPath());
     appSetup::LoadPreferences();

@@ -61,7 +61,7 @@ status=0
 wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || fail "SIGTERM ended it with status $status: $(cat "$work/run.err")"
-[ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
+[ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
 [ ! -e "$app/arkwell.lock" ] || fail "the lock file stayed"
 
 # A folder the user can't write into: said at once, and the program ends without running.

@@ -2,7 +2,6 @@
 // View zip with and without a registered zip program.
 #include "lib/appSetup.h"
 #include "jobs/CBackupJob.h"
-#include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 #include "wizard/frmWIZ_JobDefinition.h"
@@ -31,6 +30,7 @@ protected:
         QDir().mkpath(appSetup::JobsFolder());
         QDir().mkpath(path("bk"));
         writeFile("src/a.txt", "a");
+        appSetup::LoadJobList(window);
     }
 
     // Saves a job file backing up src/a.txt into `target` and lists it.
@@ -44,10 +44,8 @@ protected:
         job.SetDayOfWeek(true, true, true, true, true, true, true);
         job.setFilesToZip(path("src/a.txt") + "\r\n");
         job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
-        const QString file = appSetup::JobsFolder() + libStrings::CleanedName(name) + ".awj";
-        job.SaveBackupJob(file);
-        window.AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), compress, file);
-        return file;
+        window.Jobs().Save(job);
+        return window.Jobs().JobFile(name);
     }
     void select(const QStringList& names)
     {
@@ -143,7 +141,7 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
 
     // A run while the wizard keeps the window disabled leaves it disabled; once the wizard is
     // gone a run ends with the window usable again.
-    auto* wizard = new frmWIZ_JobDefinition(&window);
+    auto* wizard = new frmWIZ_JobDefinition(window.Jobs(), QString());
     window.setEnabled(false);
     window.cmdBackup_Click();
     EXPECT_FALSE(window.isEnabled());

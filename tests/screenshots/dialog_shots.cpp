@@ -63,7 +63,7 @@ bool saveJobList(const QString& out)
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
     frmSchedule schedule;
-    auto* wizard = new frmWIZ_JobDefinition(&schedule);
+    auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
     wizard->setAddJob(true);
     wizard->show();
     wizard->txtBackupJobName->setText(QStringLiteral("Weekly Documents"));
@@ -96,6 +96,7 @@ int main(int argc, char** argv)
     appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
     appSetup::MaxBackupCopies = 5;
     appSetup::StopOnError = true;
+    appSetup::RunMissedBackups = true;
 
     bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
     ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;

@@ -4,9 +4,10 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include "dialogs/frmPickFile.h"
+#include "agent/appSetupMain.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/JobTable.h"
 #include "lib/appSetup.h"
-#include "lib/libStrings.h"
 #include "schedule/frmSchedule.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
@@ -44,8 +45,9 @@ protected:
         AppFolderTest::SetUp();
         appSetup::MaxBackupCopies = 99;
         schedule = new frmSchedule;
-        QDir().mkpath(path("data/sub"));
-        QDir().mkpath(path("target"));
+        appSetup::LoadJobList(*schedule);
+        QDir().mkpath(path(QStringLiteral("data/sub")));
+        QDir().mkpath(path(QStringLiteral("target")));
     }
     void TearDown() override
     {
@@ -57,7 +59,9 @@ protected:
     void open(bool addJob)
     {
         delete wizard.data();
-        wizard = new frmWIZ_JobDefinition(schedule);
+        const QTreeWidgetItem* current = schedule->lvwSchedule->currentItem();
+        wizard = new frmWIZ_JobDefinition(schedule->Jobs(), current ? current->text(0) : QString());
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, schedule, &frmSchedule::mnuHelpContents_Click);
         wizard->setAddJob(addJob);
         wizard->show();
     }
@@ -69,11 +73,15 @@ protected:
     // Saves the job's file into the jobs folder (under `cleanedName` when given) and lists it.
     QString addJob(const CBackupJob& job, const QString& cleanedName = {})
     {
+        if (cleanedName.isEmpty()) {
+            schedule->Jobs().Save(job);
+            return schedule->Jobs().JobFile(job.JobName());
+        }
+        // A job file under a name not its own (renamed by hand), listed as start-up lists it.
         QDir().mkpath(appSetup::JobsFolder());
-        const QString file = jobFile(cleanedName.isEmpty() ? libStrings::CleanedName(job.JobName()) : cleanedName);
+        const QString file = jobFile(cleanedName);
         job.SaveBackupJob(file);
-        schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                  job.Compress(), file);
+        appSetup::LoadJobList(*schedule);
         return file;
     }
     CBackupJob weeklyJob(const QString& name = QStringLiteral("Weekly 1")) const
