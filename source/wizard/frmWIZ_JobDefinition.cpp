@@ -564,8 +564,6 @@ QString frmWIZ_JobDefinition::JobFilePath() const
     return m_jobs.JobFilePath(txtBackupJobName->text());
 }
 
-}
-
 void frmWIZ_JobDefinition::cmdFinish_Click()
 {
     libErrorHandler::Trap(ModuleTag, "cmdFinish_Click()", [&] {

@@ -3,8 +3,9 @@
 // ends cleanly, also during a run.
 #include "agent/frmMain.h"
 
-#include "lib/appSetup.h"
+#include "agent/appSetupMain.h"
 #include "agent/frmPopup.h"
+#include "lib/appSetup.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 

@@ -3,7 +3,7 @@
 // and the runs missed while the program was not running.
 #include "jobs/JobTable.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "support/TestSupport.h"
 
 #include <QFile>

@@ -1,7 +1,8 @@
 // The job commands of the job list window: Remove, Run now with the failure message, and
 // View zip with and without a registered zip program.
-#include "lib/appSetup.h"
+#include "agent/appSetupMain.h"
 #include "jobs/CBackupJob.h"
+#include "lib/appSetup.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 #include "wizard/frmWIZ_JobDefinition.h"
