@@ -2,6 +2,7 @@
 
 #include "jobs/CBackupJob.h"
 #include "lib/libDates.h"
+#include "lib/libFiles.h"
 #include "lib/libStrings.h"
 
 #include <QFile>
@@ -18,7 +19,6 @@ namespace {
 // temporary names within a file name's 255 bytes.
 constexpr int LongestCleanedName = 200;
 const QString DefaultNameStem = QStringLiteral("New Backup Job");
-const QString EveryFileSuffix = QStringLiteral("/*.*");
 
 using Failure = JobDefinition::Failure;
 
@@ -114,8 +114,8 @@ std::optional<Failure> fieldProblem(const JobDefinition& job)
                                       "Password text box.  Please enter a password now."),
                        6};
     if (!CBackupJob::PasswordFitsZip(job.password))
-        return Failure{QStringLiteral("A password may hold blanks or double quotation marks, but not both.  "
-                                      "Please enter a different password now."),
+        return Failure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold "
+                                      "both blanks and double quotation marks.  Please enter a different password now."),
                        6};
     if (job.targetDirectory.isEmpty())
         return Failure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."), 4};
@@ -148,7 +148,7 @@ std::optional<Failure> wildcardInCopy(const JobDefinition& job)
     if (job.compress)
         return std::nullopt;
     for (const QString& entry : job.entries)
-        if (entry.contains(QLatin1Char('*')) && !entry.contains(EveryFileSuffix))
+        if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::WildcardGroup)
             return Failure{QStringLiteral("You cannot use wildcard specifications other than *.* for non-compress "
                                           "backup jobs.  Either set this backup job to use compression, or alter "
                                           "the wildcard spec for '")

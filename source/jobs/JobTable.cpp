@@ -37,8 +37,7 @@ bool sameSchedule(const CBackupJob& job, const CBackupJob& other)
 // What a run of the job writes: its archive, or for an uncompressed job its target folder.
 QString writtenBy(const CBackupJob& job)
 {
-    return job.Compress() ? job.TargetDirectory() + libStrings::CleanedName(job.JobName()) + QStringLiteral(".zip")
-                          : job.TargetDirectory();
+    return job.Compress() ? job.ArchivePath() : job.TargetDirectory();
 }
 
 }  // namespace

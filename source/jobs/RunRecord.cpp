@@ -66,3 +66,18 @@ void RunRecord::Write(const QString& path) const
                                   momentText(lastCompleted));
     libFiles::WriteFileWhole(path, text.toUtf8());
 }
+
+RunRecord::Result RunRecord::ResultOf(CBackupJob::RunResult run)
+{
+    switch (run) {
+    case CBackupJob::RunResult::Completed:
+        return Result::Completed;
+    case CBackupJob::RunResult::Incomplete:
+        return Result::Incomplete;
+    case CBackupJob::RunResult::Stopped:
+        return Result::Stopped;
+    case CBackupJob::RunResult::Failed:
+        break;
+    }
+    return Result::Failed;
+}

@@ -4,12 +4,16 @@
 // the archive it wrote, and when the last completed run started. The file is written whole
 // and readable by its owner only.
 
+#include "jobs/CBackupJob.h"
+
 #include <QDateTime>
 #include <QString>
 #include <optional>
 
 struct RunRecord {
     enum class Result { None, Completed, Failed, Incomplete, Stopped };
+    // The record's word for how a run of the job ended.
+    static Result ResultOf(CBackupJob::RunResult run);
 
     QDateTime handledDue;     // the due moment last run (or skipped) for
     QDateTime started;        // the last run's start

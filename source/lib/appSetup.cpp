@@ -139,7 +139,7 @@ void LoadPreferences()
         const auto missed = lines.size() > 2 ? preferenceNumber(lines[2], -1) : std::optional<qint16>(-1);
         if (!copies || !stop || !missed)
             return;
-        MaxBackupCopies = *copies;
+        MaxBackupCopies = *copies >= 1 && *copies <= 99 ? *copies : DefaultMaxBackupCopies;  // 0 would keep no copy
         StopOnError = *stop != 0;
         RunMissedBackups = *missed != 0;
     });

@@ -63,7 +63,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
          "Please enter a password now.",
          6},
         {"password zip can't take", [](JobDefinition& job) { job.password = "a \"b"; },
-         "A password may hold blanks or double quotation marks, but not both.", 6},
+         "A password may not start with a hyphen or a double quotation mark, nor hold both blanks and double "
+         "quotation marks.", 6},
         {"no target", [](JobDefinition& job) { job.targetDirectory.clear(); },
          "The zip output filename is blank.  Please enter select a filename now.", 4},
         {"weekly, no day", [](JobDefinition& job) { job.days = {}; },

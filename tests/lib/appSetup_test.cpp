@@ -20,12 +20,13 @@ protected:
 
 TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 {
-    // Lines are trimmed; an empty first line is the default; a file without the third line runs
-    // missed backups; a damaged file gives the defaults.
+    // Lines are trimmed; an empty first line, or a count outside 1 to 99, is the default; a file
+    // without the third line runs missed backups; a damaged file gives the defaults.
     const std::vector<std::tuple<QByteArray, qint16, bool, bool>> files{
         {"   \r\n 0 \r\n", 99, false, true}, {"12\r\n-1\r\n", 12, true, true},  {" 5 \r\n 0 \r\n 0 \r\n", 5, false, false},
         {"", 99, true, true},              {"12\r\n", 99, true, true},         {"x\r\n0\r\n", 99, true, true},
-        {"12\r\nmaybe\r\n", 99, true, true},  {"70000\r\n0\r\n", 99, true, true}, {"12\r\n0\r\nyes\r\n", 99, true, true}};
+        {"12\r\nmaybe\r\n", 99, true, true},  {"70000\r\n0\r\n", 99, true, true}, {"12\r\n0\r\nyes\r\n", 99, true, true},
+        {"0\r\n0\r\n", 99, false, true},    {"-5\r\n-1\r\n", 99, true, true},  {"100\r\n-1\r\n", 99, true, true}};
     for (const auto& [file, copies, stop, missed] : files) {
         writeFile("Arkwell.txt", file);
         appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
