@@ -2,7 +2,9 @@
 // message boxes and the end on SIGTERM or SIGINT.
 #include "agent/appSetup.h"
 
+#include "agent/CInstanceGuard.h"
 #include "agent/frmMain.h"
+#include "agent/frmPopup.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
 #include "lib/libErrorHandler.h"
@@ -12,11 +14,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
-#include <QSystemTrayIcon>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -29,6 +29,9 @@ using libForms::Message;
 
 namespace appSetup {
 namespace {
+
+// How long a second start waits for the running agent to show its window.
+constexpr int AgentAnswerMs = 10000;
 
 // The answer of a box closed without a button (Escape, the close box, the program's end).
 Answer EscapeAnswer(Buttons buttons)
@@ -127,6 +130,18 @@ void EndOnSignals(frmMain& main)
     });
 }
 
+// The agent runs already: it shows its window (a start with "/SILENT" asks for nothing). An
+// agent that doesn't answer is at least named, so the start never ends without a word.
+int SecondStart(const CInstanceGuard& guard)
+{
+    if (frmMain::IsSilent(QCoreApplication::arguments()))
+        return 0;
+    if (!guard.AskToShowWindow(AgentAnswerMs))
+        libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
+                                 QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+    return 0;
+}
+
 QString Quoted(const QString& text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -185,30 +200,30 @@ int Main(QApplication& app)
         if (!CheckAppFolderWritable())
             return 1;
 
-        // One instance per application folder; the lock of a process that died is taken over.
-        // A lock that can't be made at all ends the start too: two agents would run the same jobs.
+        // One agent per application folder. A later start brings the agent's window up instead
+        // (quietly nothing with "/SILENT"); a lock that can't be taken at all ends the start, since
+        // two agents would run the same jobs.
         const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
-        QLockFile instanceLock(lockPath);
-        instanceLock.setStaleLockTime(0);
-        if (!instanceLock.tryLock(0)) {
-            if (instanceLock.error() == QLockFile::LockFailedError) {
-                libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                         QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
-                return 0;
-            }
-            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot create its lock file '") + lockPath
-                                         + QStringLiteral("', which keeps a second copy of it from running the "
+        CInstanceGuard guard(lockPath);
+        switch (guard.TryAcquire()) {
+        case CInstanceGuard::Outcome::Acquired: break;
+        case CInstanceGuard::Outcome::HeldByAnother: return SecondStart(guard);
+        case CInstanceGuard::Outcome::Failed:
+            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
+                                         + QStringLiteral("' (") + guard.ErrorText()
+                                         + QStringLiteral("), which keeps a second copy of it from running the "
                                                           "same Backup Jobs."),
                                      QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
             return 1;
         }
 
         app.setQuitOnLastWindowClosed(false);
-        const bool trayAvailable = !headless && QSystemTrayIcon::isSystemTrayAvailable();
+        const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
         frmSchedule schedule;
         frmMain main(schedule, trayAvailable);
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
 
         LoadJobList(schedule);
         LoadPreferences();

@@ -18,6 +18,11 @@
 #include <QTimer>
 #include <QTreeWidget>
 
+using libForms::Answer;
+using libForms::Buttons;
+using libForms::Icon;
+using libForms::Message;
+
 namespace {
 
 const char* const Module = "frmMain.frm";
@@ -44,10 +49,12 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
     tmrCheckForBackupJob->setObjectName(QStringLiteral("tmrCheckForBackupJob"));
     tmrCheckForBackupJob->setInterval(TickInterval);
     connect(tmrCheckForBackupJob, &QTimer::timeout, this, &frmMain::tmrCheckForBackupJob_Timer);
-    connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
-        if (!m_trayAvailable)
-            ExitProgram();
-    });
+    tmrWaitForTray = new QTimer(this);
+    tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
+    tmrWaitForTray->setInterval(TickInterval);
+    connect(tmrWaitForTray, &QTimer::timeout, this, &frmMain::lookForTray);
+    connect(&m_schedule, &frmSchedule::closedByUser, this, &frmMain::tellHowToReopen);
+    connect(&m_schedule, &frmSchedule::exitRequested, this, &frmMain::ExitProgram);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
         if (m_exitPending && !m_busy)
             finishExit();
@@ -60,12 +67,18 @@ frmMain::~frmMain()
     delete m_popup;
 }
 
+bool frmMain::IsSilent(const QStringList& arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
+}
+
 void frmMain::Form_Load(const QStringList& arguments, bool headless)
 {
-    const bool silent = arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
-    if (!silent || (!m_trayAvailable && !headless))
+    if (!IsSilent(arguments))
         m_schedule.show();
     tmrCheckForBackupJob->start();
+    if (!m_trayAvailable && !headless)
+        tmrWaitForTray->start();
 }
 
 // --- The scheduler --------------------------------------------------------------------------
@@ -120,6 +133,29 @@ void frmMain::runDueJob(QTreeWidgetItem* row)
 }
 
 // --- The tray icon --------------------------------------------------------------------------
+
+// A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
+void frmMain::lookForTray()
+{
+    if (!libSysTrayApp::SystemTrayAvailable())
+        return;
+    tmrWaitForTray->stop();
+    m_trayAvailable = true;
+    libSysTrayApp::SystemTrayAddIcon(*this);
+}
+
+// Without a tray icon a closed window is out of reach until the program is started again:
+// the user is told so, once.
+void frmMain::tellHowToReopen()
+{
+    if (m_trayAvailable || m_toldHowToReopen)
+        return;
+    m_toldHowToReopen = true;
+    libForms::MsgBox(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
+                                            "when they are due.\r\n\r\nTo get this window back, start Arkwell "
+                                            "again. To end Arkwell, choose Exit Arkwell in the File menu."),
+                             QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
+}
 
 void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 {

@@ -16,18 +16,23 @@ public:
     // Scheduler ticks are this many milliseconds apart.
     static constexpr int TickInterval = 5000;
 
-    // `trayAvailable`: whether the desktop shows tray icons. Without one, closing the job
-    // list window ends the program, since nothing else could bring it back.
+    // `trayAvailable`: whether the desktop shows tray icons now. Without one the program
+    // goes on when the job list window is closed (a second start brings it back), and the
+    // icon is added as soon as a tray comes up.
     frmMain(frmSchedule& schedule, bool trayAvailable);
     ~frmMain() override;
 
-    // The load step: shows the job list window unless the arguments hold "/SILENT" (a
-    // desktop without a tray shows it anyway, unless nobody can see it: `headless`).
+    // Whether the program's arguments ask for a start without the job list window.
+    static bool IsSilent(const QStringList& arguments);
+    // The load step: shows the job list window unless the arguments hold "/SILENT", starts
+    // the scheduler, and, without a tray, looks for one on every tick (not where nobody can
+    // see one: `headless`).
     void Form_Load(const QStringList& arguments, bool headless);
 
     frmSchedule& Schedule() { return m_schedule; }
     frmPopup& Popup() { return *m_popup; }
     QTimer* tmrCheckForBackupJob = nullptr;
+    QTimer* tmrWaitForTray = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
     // removed, every window closed. A backup that is running is let finish first (the jobs
@@ -45,6 +50,8 @@ public slots:
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 
 private:
+    void lookForTray();
+    void tellHowToReopen();
     bool isDue(const QTreeWidgetItem* row) const;
     void runDueJob(QTreeWidgetItem* row);
     void finishExit();
@@ -57,4 +64,5 @@ private:
     bool m_menuBusy = false;
     bool m_exitPending = false;
     bool m_exited = false;
+    bool m_toldHowToReopen = false;
 };

@@ -233,6 +233,7 @@ void frmSchedule::buildMenus()
          &frmSchedule::mnuFilePreferences_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
     item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &frmSchedule::mnuFileExit_Click);
 
     menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
     item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
@@ -639,6 +640,11 @@ void frmSchedule::mnuFilePreferences_Click()
 void frmSchedule::mnuFileClose_Click()
 {
     close();
+}
+
+void frmSchedule::mnuFileExit_Click()
+{
+    emit exitRequested();
 }
 
 void frmSchedule::mnuActionViewTransactionLog_Click()

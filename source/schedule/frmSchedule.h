@@ -95,6 +95,7 @@ public:
     QMenu* mnuFile = nullptr;
     QAction* mnuFilePreferences = nullptr;
     QAction* mnuFileClose = nullptr;
+    QAction* mnuFileExit = nullptr;
     QMenu* mnuAction = nullptr;
     QAction* mnuActionAdd = nullptr;
     QAction* mnuActionDelete = nullptr;
@@ -114,6 +115,8 @@ signals:
     void closedByUser();
     // Run now has finished all of its jobs.
     void runFinished();
+    // The user chose Exit Arkwell: the program is to end.
+    void exitRequested();
 
 public slots:
     void cmdAddJob_Click();
@@ -124,6 +127,7 @@ public slots:
 
     void mnuFilePreferences_Click();
     void mnuFileClose_Click();
+    void mnuFileExit_Click();
     void mnuActionViewTransactionLog_Click();
     void mnuActionViewErrorLog_Click();
     void mnuHelpContents_Click();

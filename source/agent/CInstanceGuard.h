@@ -1,0 +1,42 @@
+#pragma once
+// One agent per jobs: a kernel lock on the lock file says which process is the agent, and a
+// local socket lets a later start ask that agent to show its job list window. The kernel drops
+// the lock when its process ends, however it ends, so a killed agent or a damaged lock file
+// never blocks a start; the file's content is never read.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+class CInstanceGuard : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Acquired, HeldByAnother, Failed };
+
+    explicit CInstanceGuard(QString lockPath, QObject* parent = nullptr);
+    ~CInstanceGuard() override;
+
+    // Takes the lock and, with it, starts listening for later starts. Failed: the lock file
+    // can't be opened or locked (ErrorText says why).
+    Outcome TryAcquire();
+    QString ErrorText() const { return m_errorText; }
+
+    // A later start: asks the agent that holds the lock to show its window, and waits (events
+    // processed) until the agent has answered. False when no answer came within `timeoutMs`.
+    bool AskToShowWindow(int timeoutMs) const;
+
+signals:
+    // A later start asked for the job list window.
+    void showWindowRequested();
+
+private:
+    QString socketName() const;
+    void listen();
+    void answerRequests();
+
+    QString m_lockPath;
+    int m_lockFd = -1;
+    QString m_errorText;
+    QLocalServer* m_server = nullptr;
+};
