@@ -122,7 +122,7 @@ int main(int argc, char** argv)
     for (int round = 0; round < 2; ++round) {
         CBackupJob job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, true);
         const double selfBefore = cpuSeconds(RUSAGE_SELF), childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
-        oursZip = std::min(oursZip, seconds([&] { job.ExecuteBackupNow(host); }));
+        oursZip = std::min(oursZip, seconds([&] { job.ExecuteBackupNow(host, 99); }));
         ownCpu = cpuSeconds(RUSAGE_SELF) - selfBefore;
         zipCpu = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
         QFile::remove(w + "/theirs/Bench.zip");
@@ -136,7 +136,7 @@ int main(int argc, char** argv)
     double oursCopy = 1e9, theirsCopy = 1e9;
     for (int round = 0; round < 2; ++round) {
         CBackupJob job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, false);
-        oursCopy = std::min(oursCopy, seconds([&] { job.ExecuteBackupNow(host); }));
+        oursCopy = std::min(oursCopy, seconds([&] { job.ExecuteBackupNow(host, 99); }));
         QDir(w + "/theirs/Tree").removeRecursively();
         theirsCopy = std::min(theirsCopy, seconds([&] { runQuietly("cp", {"-a", w + "/src/Tree", w + "/theirs/"}); }));
     }
@@ -148,7 +148,7 @@ int main(int argc, char** argv)
         singles << w + QStringLiteral("/src/Tree/d%1/s%2/f%3").arg(i % 40).arg(i % 7).arg(i)
                        + (i % 10 <= 5 ? ".txt" : i % 10 <= 8 ? ".bin" : ".zip");
     CBackupJob manyEntries = benchJob(w + "/ours", singles, true);
-    const double oursSingles = seconds([&] { manyEntries.ExecuteBackupNow(host); });
+    const double oursSingles = seconds([&] { manyEntries.ExecuteBackupNow(host, 99); });
     QFile::remove(w + "/theirs/Singles.zip");
     const double theirsSingles = seconds([&] {
         for (const QString& file : singles)

@@ -358,13 +358,25 @@ void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
 
 }  // namespace
 
-bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
+void CBackupJob::RequestStop()
 {
+    if (!m_running)
+        return;
+    m_stopRequested = true;
+    Shell32::TerminateWaitedProgram();
+}
+
+bool CBackupJob::ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies)
+{
+    appSetup::MaxBackupCopies = maxBackupCopies;
     return libErrorHandler::Trap("CBackupJob.cls", "ExecuteBackupNow()", [&] {
         frm.setBusyPointer(true);
         frm.setMessageText(QStringLiteral("Initializing..."));
         showLight(frm, true);
         m_failure = false;
+        m_running = true;
+        m_stopRequested = false;
+        m_lastCounts = {};
         const QStringList entries = GetFileList(m_filesToZip);
         try {
             if (entries.isEmpty())
@@ -376,6 +388,9 @@ bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
         } catch (const RunFailed&) {
             m_failure = true;
         }
+        m_running = false;
+        m_lastResult = m_stopRequested ? RunResult::Stopped : m_failure ? RunResult::Failed : RunResult::Completed;
+        m_failure = m_lastResult != RunResult::Completed;
         frm.setMessageText(QString());
         showLight(frm, false);
         frm.setBusyPointer(false);

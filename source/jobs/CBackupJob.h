@@ -71,6 +71,22 @@ public:
 
     bool Failure() const { return m_failure; }
 
+    // How the last run ended: every entry backed up; failed with nothing changed; zip could
+    // not read some files, and the archive of the rest is in place; stopped on request.
+    enum class RunResult { Completed, Failed, Incomplete, Stopped };
+    RunResult LastResult() const { return m_lastResult; }
+    // What the last run backed up.
+    struct RunCounts {
+        qint64 files = 0;
+        qint64 bytes = 0;
+    };
+    const RunCounts& LastCounts() const { return m_lastCounts; }
+
+    // Asks the run in progress to stop: zip is terminated (killed when it does not end within
+    // two seconds), what the run built is removed and the previous archives are kept. Safe
+    // at any time; outside a run it does nothing.
+    void RequestStop();
+
     // Rebuilds the weekday set from seven day choices, Monday first.
     void SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool bFri, bool bSat, bool bSun);
 
@@ -90,13 +106,13 @@ public:
     // The job file's text for this record.
     QByteArray JobFileText() const;
 
-    // Runs the job now: zips its entries into its archive (after shifting the previous
-    // archives) or copies them into the target directory, telling `frm` how far it is and
-    // logging every step. Returns true when the run FAILED (the same value Failure() then
-    // holds), false when every entry was backed up. A refusal of the operating system
-    // (missing or read-only target, full disk, unreadable source) fails the run with a
-    // transaction-log line; it does not end the program.
-    bool ExecuteBackupNow(BackupHost& frm);
+    // Runs the job now: zips its entries into a new archive, tests it and only then shifts
+    // the previous archives (up to `maxBackupCopies`) and puts it in place; or copies the
+    // entries into the target directory. Tells `frm` how far it is and logs every step.
+    // Returns true unless the run completed (the same value Failure() then holds); see
+    // LastResult. A refusal of the operating system (missing or read-only target, full disk,
+    // unreadable source) fails the run with a transaction-log line; it does not end the program.
+    bool ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies);
 
     // The entries of a FilesToZip text: every piece closed by CR LF that is not blank,
     // untrimmed; text after the last CR LF is not an entry.
@@ -127,4 +143,8 @@ private:
     bool m_subdirectories = false;
     bool m_failure = false;
     bool m_incremental = false;
+    RunResult m_lastResult = RunResult::Completed;
+    RunCounts m_lastCounts;
+    bool m_running = false;
+    bool m_stopRequested = false;
 };

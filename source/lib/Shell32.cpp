@@ -4,9 +4,16 @@
 
 #include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
+#include <utility>
 
 namespace Shell32 {
 namespace {
+
+constexpr int KillAfterMilliseconds = 2000;
+
+// The program ShellAndClose waits for (one at a time: the wait is on the one user thread).
+QProcess* waitedProcess = nullptr;
 
 class ProcessLauncher final : public Launcher {
 public:
@@ -19,10 +26,16 @@ public:
             environment.insert(pair.left(equals), pair.mid(equals + 1));
         }
         process.setProcessEnvironment(environment);
-        // Nobody reads the child's output: it goes straight to the null device, so a full
-        // pipe can never stall the child and no time is spent passing it on.
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
+        // Output nobody wants goes straight to the null device; wanted output is read as it
+        // comes. Either way a full pipe can never stall the child.
+        if (run.output) {
+            process.setProcessChannelMode(QProcess::MergedChannels);
+            QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
+                             [&process, &run] { run.output->append(process.readAllStandardOutput()); });
+        } else {
+            process.setStandardOutputFile(QProcess::nullDevice());
+            process.setStandardErrorFile(QProcess::nullDevice());
+        }
 
         // One nested loop waits for the start and the end alike: windows stay live, nothing
         // blocks. Standard input is written as the child takes it.
@@ -40,8 +53,13 @@ public:
             }
         });
         process.start(run.program, run.arguments);
-        if (!startFailed)  // a start can fail before start() returns: then nothing would end the loop
+        if (!startFailed) {  // a start can fail before start() returns: then nothing would end the loop
+            QProcess* const outer = std::exchange(waitedProcess, &process);
             loop.exec();
+            waitedProcess = outer;
+        }
+        if (run.output)
+            run.output->append(process.readAllStandardOutput());
         if (startFailed)
             return NotStarted;
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : EndedAbnormally;
@@ -71,6 +89,15 @@ qint32 ShellAndClose(const ProgramRun& run, int /*windowStyle*/)
 bool StartDetached(const QString& program, const QStringList& arguments)
 {
     return launcher().startDetached(program, arguments);
+}
+
+void TerminateWaitedProgram()
+{
+    if (!waitedProcess)
+        return;
+    waitedProcess->terminate();
+    QProcess* const process = waitedProcess;
+    QTimer::singleShot(KillAfterMilliseconds, process, [process] { process->kill(); });
 }
 
 void SetLauncher(Launcher* launcher)

@@ -540,7 +540,7 @@ void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
         if (m_stopRequested)
             return;
         CBackupJob job;
-        const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this);
+        const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
         if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
             return;
     }

@@ -54,7 +54,7 @@ protected:
     bool run(CBackupJob& job)
     {
         RecordingHost host;
-        const bool failed = job.ExecuteBackupNow(host);
+        const bool failed = job.ExecuteBackupNow(host, appSetup::MaxBackupCopies);
         EXPECT_EQ(failed, job.Failure());
         EXPECT_TRUE(host.idle());
         EXPECT_FALSE(host.busyPointer);

@@ -64,7 +64,7 @@ TEST_F(BackupRunTest, StatusTextShortensLongEntriesAndEndsEmpty)
     ASSERT_EQ(file39.size(), 39);
     CBackupJob both = job({file39, file40});
     RecordingHost host;
-    EXPECT_FALSE(both.ExecuteBackupNow(host));
+    EXPECT_FALSE(both.ExecuteBackupNow(host, appSetup::MaxBackupCopies));
     EXPECT_EQ(host.texts.front(), "Initializing...");
     EXPECT_TRUE(host.texts.contains("Zipping Up   " + file39));
     EXPECT_TRUE(host.texts.contains("Zipping Up   " + file40.left(3) + "..." + file40.right(34)));
