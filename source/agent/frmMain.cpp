@@ -178,9 +178,9 @@ void frmMain::ExitProgram()
         return;
     tmrCheckForBackupJob->stop();
     if (m_busy || m_schedule.RunInProgress()) {
-        // A backup is running: let it finish, start nothing after it, and end then.
+        // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_schedule.StopAfterCurrentJob();
+        m_schedule.StopRun();
         closeMessageBoxes();
         return;
     }

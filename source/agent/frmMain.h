@@ -35,8 +35,8 @@ public:
     QTimer* tmrWaitForTray = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
-    // removed, every window closed. A backup that is running is let finish first (the jobs
-    // still queued behind it are not started).
+    // removed, every window closed. A backup that is running is stopped first, within
+    // seconds (the jobs still queued behind it are not started).
     void ExitProgram();
     bool ExitPending() const { return m_exitPending; }
 

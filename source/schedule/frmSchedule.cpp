@@ -242,6 +242,9 @@ void frmSchedule::buildMenus()
     item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
     item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
+         &frmSchedule::mnuActionStop_Click);
+    mnuActionStop->setEnabled(false);
     item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
@@ -522,16 +525,25 @@ void frmSchedule::cmdBackup_Click()
         return;
     m_runInProgress = true;
     m_stopRequested = false;
-    setEnabled(false);
+    lockCommandsForRun(true);
     libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
         const QList<QTreeWidgetItem*> rows = selectedRows();
         if (selectionChecksPass())
             runSelectedJobs(rows);
     });
-    // While the wizard is open the window stays disabled, as the wizard keeps it.
-    setEnabled(!libForms::IsFormLoaded(QStringLiteral("frmWIZ_JobDefinition")));
+    lockCommandsForRun(false);
     m_runInProgress = false;
     emit runFinished();
+}
+
+// A run shuts off the commands that would start another run or change the jobs; Stop, Exit
+// Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
+void frmSchedule::lockCommandsForRun(bool running)
+{
+    centralWidget()->setEnabled(!running);
+    for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
+        command->setEnabled(!running);
+    mnuActionStop->setEnabled(running);
 }
 
 void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
@@ -540,10 +552,31 @@ void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
         if (m_stopRequested)
             return;
         CBackupJob job;
+        m_runningJob = &job;
         const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
+        m_runningJob = nullptr;
+        if (m_stopRequested) {
+            if (job.LastResult() == CBackupJob::RunResult::Stopped)
+                libLog::LogEvent(QStringLiteral("Backup Job '%1' was stopped.").arg(row->text(ColName)));
+            return;
+        }
         if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
             return;
     }
+}
+
+void frmSchedule::mnuActionStop_Click()
+{
+    StopRun();
+}
+
+void frmSchedule::StopRun()
+{
+    if (!m_runInProgress)
+        return;
+    m_stopRequested = true;
+    if (m_runningJob)
+        m_runningJob->RequestStop();
 }
 
 // The failure message of a run; Yes opens the transaction log. True when the log was

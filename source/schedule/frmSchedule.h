@@ -71,8 +71,9 @@ public:
     void StatusBarCount(int vNewValue);
     // True while Run now works through its jobs.
     bool RunInProgress() const { return m_runInProgress; }
-    // Makes a Run now in progress stop after the job it is running (the program is ending).
-    void StopAfterCurrentJob() { m_stopRequested = true; }
+    // Ends a Run now in progress within seconds: the running job is stopped (what it built is
+    // removed, the previous archives kept) and the selected jobs after it are not started.
+    void StopRun();
     // The row's job file path (hidden last column), next-run day (none for a schedule with
     // no real next run) and start time.
     static QString RowJobFile(const QTreeWidgetItem* item);
@@ -101,6 +102,7 @@ public:
     QAction* mnuActionDelete = nullptr;
     QAction* mnuActionEdit = nullptr;
     QAction* mnuActionRun = nullptr;
+    QAction* mnuActionStop = nullptr;  // usable only while a run is in progress
     QAction* mnuActionViewZip = nullptr;
     QAction* mnuActionViewTransactionLog = nullptr;
     QAction* mnuActionViewErrorLog = nullptr;
@@ -124,6 +126,7 @@ public slots:
     void cmdDelJob_Click();
     void cmdBackup_Click();
     void cmdView_Click();
+    void mnuActionStop_Click();
 
     void mnuFilePreferences_Click();
     void mnuFileClose_Click();
@@ -152,6 +155,7 @@ private:
     bool selectionChecksPass();
     bool openRowJob(const QTreeWidgetItem* item, CBackupJob& job);
     void runSelectedJobs(const QList<QTreeWidgetItem*>& rows);
+    void lockCommandsForRun(bool running);
     bool offerTransactionLog(const QString& jobName);
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
@@ -169,4 +173,5 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_runInProgress = false;
     bool m_stopRequested = false;
+    CBackupJob* m_runningJob = nullptr;
 };

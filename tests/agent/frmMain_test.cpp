@@ -145,8 +145,9 @@ TEST_F(SchedulerTest, TheTrayMenuShowsTheJobListAndExitEndsWithThePreferencesSav
 {
     main.Form_Load({"arkwell", "/SILENT"}, true);
     frmPopup& popup = main.Popup();
-    ASSERT_EQ(popup.Arkwell->actions().size(), 3);
+    ASSERT_EQ(popup.Arkwell->actions().size(), 4);
     EXPECT_EQ(popup.Schedule->text(), "Schedule Backup Jobs");
+    EXPECT_FALSE(popup.Stop->isEnabled());
     EXPECT_TRUE(popup.Slash2->isSeparator());
     EXPECT_EQ(popup.Exit->text(), "Exit Arkwell");
 
