@@ -1,5 +1,5 @@
 // The agent's hidden main window: the scheduler's tick runs each due job once and records the
-// run, the tray menu shows the job list, and Exit Arkwell ends cleanly, also during a run.
+// run, the tray menu shows the job list, and Exit Arkwell ends cleanly.
 #include "agent/frmMain.h"
 
 #include "agent/appSetup.h"
@@ -19,27 +19,11 @@
 #include <QTreeWidget>
 
 using testing_support::AppFolderTest;
-using testing_support::LauncherRecorder;
 using testing_support::TestClock;
 
 namespace {
 
 const QDate Today(2026, 12, 7);
-
-// Ends the program from inside the first zip run, as a click on Exit Arkwell during a backup.
-class ExitDuringRun : public LauncherRecorder {
-public:
-    explicit ExitDuringRun(frmMain& main) : m_main(main) {}
-    qint32 run(const Shell32::ProgramRun& program) override
-    {
-        if (runs.empty())
-            m_main.ExitProgram();
-        return LauncherRecorder::run(program);
-    }
-
-private:
-    frmMain& m_main;
-};
 
 class SchedulerTest : public AppFolderTest {
 protected:
@@ -161,24 +145,6 @@ TEST_F(SchedulerTest, TheTrayMenuShowsTheJobListAndExitEndsWithThePreferencesSav
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(main.tmrCheckForBackupJob->isActive());
     EXPECT_EQ(readFile("Arkwell.txt"), " 12 \r\n 0 \r\n");
-}
-
-TEST_F(SchedulerTest, ExitDuringARunLetsThatJobFinishAndStartsNoOther)
-{
-    addJob("First", QTime(3, 0));
-    addJob("Second", QTime(4, 0));
-    main.Form_Load({"arkwell", "/SILENT"}, true);
-    QSignalSpy ended(&main, &frmMain::ended);
-    ExitDuringRun launcher(main);
-
-    clock.set(QDateTime(Today, QTime(4, 0, 1)));
-    main.tmrCheckForBackupJob_Timer();
-    EXPECT_TRUE(main.ExitPending());
-    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", archive("First")}), 0);
-    EXPECT_FALSE(QFile::exists(archive("Second")));
-    EXPECT_EQ(launcher.runs.size(), 1u);
-    EXPECT_EQ(ended.count(), 1);
-    EXPECT_TRUE(QFile::exists(appSetup::PreferencesPath()));
 }
 
 }  // namespace
