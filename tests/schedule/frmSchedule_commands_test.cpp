@@ -266,7 +266,7 @@ TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
 TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
 {
     QFile::remove(path("zip"));
-    writeFile("zip", "#!/bin/sh\nfor a; do case $a in *.zip) echo partial > \"$a\";; esac; done\n"
+    writeFile("zip", "#!/bin/sh\nfor a; do case $a in */*.zip) echo partial > \"$a\";; esac; done\n"
                      "touch \"$0.started\"\nexec sleep 60\n");
     QFile::setPermissions(path("zip"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     writeFile("bk/Slow.zip", "newest");
