@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
@@ -20,6 +21,16 @@ const QByteArray ShownAnswer = "shown\n";
 // A request is one short line; a peer that sends more is not one of ours.
 constexpr qint64 LongestLine = 64;
 constexpr int ConnectRetryMs = 200;
+
+// An abstract socket has no file permissions: every local user could reach it. Only a peer
+// of this same user is answered, and only such an agent is asked.
+bool PeerIsThisUser(const QLocalSocket& socket)
+{
+    ucred peer = {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0
+           && peer.uid == ::getuid();
+}
 
 }  // namespace
 
@@ -83,6 +94,10 @@ void CInstanceGuard::answerRequests()
 {
     while (QLocalSocket* peer = m_server->nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        if (!PeerIsThisUser(*peer)) {
+            peer->abort();
+            continue;
+        }
         const auto readRequest = [this, peer] {
             if (!peer->canReadLine()) {
                 if (peer->bytesAvailable() > LongestLine)
@@ -115,7 +130,12 @@ bool CInstanceGuard::AskToShowWindow(int timeoutMs) const
     retry.setInterval(ConnectRetryMs);
     const QString name = socketName();
     connect(&retry, &QTimer::timeout, &socket, [&socket, &name] { socket.connectToServer(name); });
-    connect(&socket, &QLocalSocket::connected, &socket, [&socket] { socket.write(ShowRequest); });
+    connect(&socket, &QLocalSocket::connected, &socket, [&] {
+        if (PeerIsThisUser(socket))
+            socket.write(ShowRequest);
+        else
+            loop.quit();
+    });
     connect(&socket, &QLocalSocket::errorOccurred, &socket, [&socket, &retry] {
         if (socket.state() == QLocalSocket::UnconnectedState)
             retry.start();
