@@ -130,7 +130,7 @@ void LoadPreferences()
         const auto stop = preferenceNumber(lines[1], -1);
         if (!copies || !stop)
             return;
-        MaxBackupCopies = *copies;
+        MaxBackupCopies = *copies >= 1 && *copies <= 99 ? *copies : DefaultMaxBackupCopies;  // 0 would keep no copy
         StopOnError = *stop != 0;
     });
 }

@@ -7,6 +7,8 @@
 #include <QTime>
 #include <optional>
 
+#include "lib/libFiles.h"
+
 class BackupHost;
 namespace ZipCommand {
 struct ZipOptions;
@@ -99,9 +101,16 @@ public:
     // Writes the record as a job file, whole or not at all.
     void SaveBackupJob(const QString& sFileName) const;
 
-    // Whether zip can be handed this password: zip takes it from its environment, where a
-    // password holding both white space and a double quotation mark can't be written.
+    // Whether zip and unzip can be handed this password, so that the archive opens with it
+    // exactly as typed.
     static bool PasswordFitsZip(const QString& password);
+
+    // Whether the job's cleaned name names files inside their folder: not empty, "." or "..",
+    // no "/" and no control character. A job file whose name doesn't is damaged.
+    static bool NameStaysInFolder(const QString& jobName);
+
+    // The job's archive (copy 0) or its previous copy k, newest first.
+    QString ArchivePath(int copy = 0) const;
 
     // The job file's text for this record.
     QByteArray JobFileText() const;
@@ -123,11 +132,16 @@ private:
 
     template <typename Step>
     static void refusalFailsRun(const QString& entry, Step&& step);
-    void zipEntries(BackupHost& frm, const QStringList& entries);
-    void zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry) const;
-    void putArchiveInPlace(const QString& building, const QString& archive, bool complete) const;
-    void copyEntries(BackupHost& frm, const QStringList& entries) const;
-    void copyWholeFolder(const QString& entry) const;
+    QString workFolder() const;
+    bool isOwnFile(const QByteArray& path, int maxCopies) const;
+    RunResult runEntries(BackupHost& frm, int maxCopies);
+    RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
+    bool zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
+                  const libFiles::LeaveOut& ownFiles);
+    void testArchive(const QString& building) const;
+    void putArchiveInPlace(const QString& building, int maxCopies) const;
+    RunResult copyEntries(BackupHost& frm, const QStringList& entries);
+    void copyWholeFolder(const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;

@@ -617,10 +617,8 @@ void frmSchedule::cmdView_Click()
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
 std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
 {
-    const QString base = job.TargetDirectory() + libStrings::CleanedName(job.JobName());
     for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
-        const QString candidate = copy == 0 ? base + QStringLiteral(".zip")
-                                            : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
+        const QString candidate = job.ArchivePath(copy);
         if (libFiles::FileExists(candidate))
             return candidate;
     }

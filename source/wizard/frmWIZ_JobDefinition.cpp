@@ -989,7 +989,7 @@ std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::FieldChe
                                            "Password text box.  Please enter a password now."),
                             6};
     if (!CBackupJob::PasswordFitsZip(txtPassword->text()))
-        return CheckFailure{QStringLiteral("A password may hold blanks or double quotation marks, but not both.  "
+        return CheckFailure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold both blanks and double quotation marks.  "
                                            "Please enter a different password now."),
                             6};
     if (txtTargDir->text().isEmpty())
@@ -1035,7 +1035,7 @@ std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::Wildcard
         return std::nullopt;
     for (int i = 0; i < lstFilesToBackup->count(); ++i) {
         const QString entry = lstFilesToBackup->item(i)->text();
-        if (entry.contains(QLatin1Char('*')) && !entry.contains(EveryFileSuffix))
+        if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::WildcardGroup)
             return CheckFailure{QStringLiteral("You cannot use wildcard specifications other than *.* for non-compress "
                                                "backup jobs.  Either set this backup job to use compression, or alter "
                                                "the wildcard spec for '") +

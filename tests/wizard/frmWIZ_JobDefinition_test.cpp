@@ -461,8 +461,8 @@ TEST_F(WizardTest, FinishChecksRunInTheirOrderAndShowTheirStep)
                        "Please enter a password now.",
                        6);
     text("txtPassword")->setText(QStringLiteral("a \"b"));
-    expectFieldRefusal("A password may hold blanks or double quotation marks, but not both.  "
-                       "Please enter a different password now.",
+    expectFieldRefusal("A password may not start with a hyphen or a double quotation mark, nor hold both blanks and "
+                       "double quotation marks.  Please enter a different password now.",
                        6);
     check("chkPasswordProtect")->setChecked(false);
 
