@@ -275,6 +275,7 @@ TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives
     CBackupJob job;
     ASSERT_FALSE(job.TryOpenBackupJob(file));
     job.setNumberCopies(1);
+    job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
     job.SaveBackupJob(file);
     for (const bool byExit : {false, true}) {
         SCOPED_TRACE(byExit ? "Exit" : "Stop");
@@ -296,6 +297,9 @@ TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives
         EXPECT_LT(took.elapsed(), 30000);  // far less than the hanging zip's minute
         EXPECT_FALSE(window.mnuActionStop->isEnabled());
         EXPECT_EQ(ended.count(), byExit ? 1 : 0);
+        EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  (QStringList{"Slow.zip", "Slow_1.zip"}));
+        EXPECT_EQ(readFile("bk/Slow.zip") + '+' + readFile("bk/Slow_1.zip"), QByteArray("newest+older"));
         EXPECT_TRUE(transactionLog().contains("Backup Job 'Slow' was stopped."));
         EXPECT_TRUE(messageBoxes.messages().empty());
     }
