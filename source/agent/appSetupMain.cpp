@@ -130,16 +130,37 @@ void EndOnSignals(frmMain& main)
     });
 }
 
-// The agent runs already: it shows its window (a start with "/SILENT" asks for nothing). An
-// agent that doesn't answer is at least named, so the start never ends without a word.
-int SecondStart(const CInstanceGuard& guard)
+// Another start holds the lock. It is asked to show its window (a start with "/SILENT" asks
+// for nothing). True when this start is done: the agent answered, or was not to be asked.
+bool AgentAnswered(const CInstanceGuard& guard)
 {
-    if (frmMain::IsSilent(QCoreApplication::arguments()))
+    return frmMain::IsSilent(QCoreApplication::arguments()) || guard.AskToShowWindow(AgentAnswerMs);
+}
+
+// Makes this start the agent by taking the lock. Otherwise the exit code of this start: another
+// agent runs (asked for its window, or named when it doesn't answer), or no lock can be had.
+std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath)
+{
+    CInstanceGuard::Outcome outcome = guard.TryAcquire();
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother && AgentAnswered(guard))
         return 0;
-    if (!guard.AskToShowWindow(AgentAnswerMs))
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother)  // an agent that was ending has let go
+        outcome = guard.TryAcquire();
+    switch (outcome) {
+    case CInstanceGuard::Outcome::Acquired: break;
+    case CInstanceGuard::Outcome::HeldByAnother:
         libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
                                  QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
-    return 0;
+        return 0;
+    case CInstanceGuard::Outcome::Failed:
+        libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
+                                     + QStringLiteral("' (") + guard.ErrorText()
+                                     + QStringLiteral("), which keeps a second copy of it from running the "
+                                                      "same Backup Jobs."),
+                                 QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
+        return 1;
+    }
+    return std::nullopt;
 }
 
 QString Quoted(const QString& text)
@@ -205,17 +226,8 @@ int Main(QApplication& app)
         // two agents would run the same jobs.
         const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
         CInstanceGuard guard(lockPath);
-        switch (guard.TryAcquire()) {
-        case CInstanceGuard::Outcome::Acquired: break;
-        case CInstanceGuard::Outcome::HeldByAnother: return SecondStart(guard);
-        case CInstanceGuard::Outcome::Failed:
-            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
-                                         + QStringLiteral("' (") + guard.ErrorText()
-                                         + QStringLiteral("), which keeps a second copy of it from running the "
-                                                          "same Backup Jobs."),
-                                     QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
-            return 1;
-        }
+        if (const std::optional<int> exitCode = EndUnlessAgent(guard, lockPath))
+            return *exitCode;
 
         app.setQuitOnLastWindowClosed(false);
         const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();

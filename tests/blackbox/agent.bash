@@ -33,7 +33,13 @@ await() {
   for _ in $(seq 300); do "$@" && return 0; sleep 0.2; done
   return 1
 }
-lock_held() { ! flock -n "$app/arkwell.lock" true; }
+# Whether a process holds the agent's lock. Read from the kernel's list of locks: a probe that
+# took the lock itself, however briefly, could make a starting agent think another one runs.
+lock_held() {
+  local inode
+  inode=$(stat -c %i "$app/arkwell.lock" 2> /dev/null) || return 1
+  grep -qE "^[0-9]+: FLOCK +ADVISORY +WRITE +[0-9]+ [0-9a-f]+:[0-9a-f]+:$inode " /proc/locks
+}
 
 # Starts the program in the background under the fast clock; sets $wrapper (faketime, which
 # waits for the program and passes on its exit status) and $agent (the program itself).

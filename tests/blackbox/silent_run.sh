@@ -23,7 +23,7 @@ kill -0 "$agent" || fail "the first instance ended"
 # SIGTERM ends it as Exit does: preferences written, lock released.
 finish TERM
 [ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
-flock -n "$app/arkwell.lock" true || fail "the lock stayed held"
+! lock_held || fail "the lock stayed held"
 
 # The lock of an instance that was killed does not block the next start.
 launch third
