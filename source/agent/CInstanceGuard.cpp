@@ -17,7 +17,8 @@
 namespace {
 
 const QByteArray ShowRequest = "show\n";
-const QByteArray ShownAnswer = "shown\n";
+const QByteArray PingRequest = "ping\n";
+const QByteArray Answer = "yes\n";
 // A request is one short line; a peer that sends more is not one of ours.
 constexpr qint64 LongestLine = 64;
 constexpr int ConnectRetryMs = 200;
@@ -104,10 +105,11 @@ void CInstanceGuard::answerRequests()
                     peer->abort();
                 return;
             }
-            if (peer->readLine(LongestLine + 1) == ShowRequest) {
+            const QByteArray request = peer->readLine(LongestLine + 1);
+            if (request == ShowRequest)
                 emit showWindowRequested();
-                peer->write(ShownAnswer);
-            }
+            if (request == ShowRequest || request == PingRequest)
+                peer->write(Answer);
             peer->disconnectFromServer();
         };
         connect(peer, &QLocalSocket::readyRead, this, readRequest);
@@ -115,7 +117,7 @@ void CInstanceGuard::answerRequests()
     }
 }
 
-bool CInstanceGuard::AskToShowWindow(int timeoutMs) const
+bool CInstanceGuard::Ask(Request request, int timeoutMs) const
 {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
@@ -132,7 +134,7 @@ bool CInstanceGuard::AskToShowWindow(int timeoutMs) const
     connect(&retry, &QTimer::timeout, &socket, [&socket, &name] { socket.connectToServer(name); });
     connect(&socket, &QLocalSocket::connected, &socket, [&] {
         if (PeerIsThisUser(socket))
-            socket.write(ShowRequest);
+            socket.write(request == Request::ShowWindow ? ShowRequest : PingRequest);
         else
             loop.quit();
     });
@@ -142,7 +144,7 @@ bool CInstanceGuard::AskToShowWindow(int timeoutMs) const
     });
     connect(&socket, &QLocalSocket::readyRead, &socket, [&] {
         if (socket.canReadLine()) {
-            answered = socket.readLine(LongestLine + 1) == ShownAnswer;
+            answered = socket.readLine(LongestLine + 1) == Answer;
             loop.quit();
         }
     });

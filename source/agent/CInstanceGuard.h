@@ -13,6 +13,8 @@ class CInstanceGuard : public QObject {
     Q_OBJECT
 public:
     enum class Outcome { Acquired, HeldByAnother, Failed };
+    // What a later start asks of the agent: to show its window, or only whether it is alive.
+    enum class Request { ShowWindow, Ping };
 
     explicit CInstanceGuard(QString lockPath, QObject* parent = nullptr);
     ~CInstanceGuard() override;
@@ -22,9 +24,9 @@ public:
     Outcome TryAcquire();
     QString ErrorText() const { return m_errorText; }
 
-    // A later start: asks the agent that holds the lock to show its window, and waits (events
-    // processed) until the agent has answered. False when no answer came within `timeoutMs`.
-    bool AskToShowWindow(int timeoutMs) const;
+    // A later start: asks the agent that holds the lock, and waits (events processed) until
+    // the agent has answered. False when no answer came within `timeoutMs`.
+    bool Ask(Request request, int timeoutMs) const;
 
 signals:
     // A later start asked for the job list window.

@@ -130,11 +130,12 @@ void EndOnSignals(frmMain& main)
     });
 }
 
-// Another start holds the lock. It is asked to show its window (a start with "/SILENT" asks
-// for nothing). True when this start is done: the agent answered, or was not to be asked.
+// Another start holds the lock. It is asked to show its window (a start with "/SILENT" only
+// asks whether it is alive). True when it answered.
 bool AgentAnswered(const CInstanceGuard& guard)
 {
-    return frmMain::IsSilent(QCoreApplication::arguments()) || guard.AskToShowWindow(AgentAnswerMs);
+    const bool silent = frmMain::IsSilent(QCoreApplication::arguments());
+    return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
 }
 
 // Makes this start the agent by taking the lock. Otherwise the exit code of this start: another
@@ -149,8 +150,9 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     switch (outcome) {
     case CInstanceGuard::Outcome::Acquired: break;
     case CInstanceGuard::Outcome::HeldByAnother:
-        libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                 QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+        if (!frmMain::IsSilent(QCoreApplication::arguments()))
+            libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
+                                     QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
     case CInstanceGuard::Outcome::Failed:
         libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath

@@ -23,7 +23,9 @@ TEST_F(InstanceGuardTest, OnlyALivingHolderBlocksAStartAndItAnswersALaterOne)
         EXPECT_EQ(later.TryAcquire(), Outcome::HeldByAnother);
 
         QSignalSpy asked(&agent, &CInstanceGuard::showWindowRequested);
-        EXPECT_TRUE(later.AskToShowWindow(10000));
+        EXPECT_TRUE(later.Ask(CInstanceGuard::Request::Ping, 10000));
+        EXPECT_EQ(asked.count(), 0);
+        EXPECT_TRUE(later.Ask(CInstanceGuard::Request::ShowWindow, 10000));
         EXPECT_EQ(asked.count(), 1);
     }
     // The holders above are gone: their locks went with them.
@@ -31,7 +33,7 @@ TEST_F(InstanceGuardTest, OnlyALivingHolderBlocksAStartAndItAnswersALaterOne)
     EXPECT_EQ(next.TryAcquire(), Outcome::Acquired);
 
     CInstanceGuard nobodyListens(path("other.lock"));
-    EXPECT_FALSE(nobodyListens.AskToShowWindow(100));
+    EXPECT_FALSE(nobodyListens.Ask(CInstanceGuard::Request::Ping, 100));
     CInstanceGuard nowhere(path("missing/arkwell.lock"));
     EXPECT_EQ(nowhere.TryAcquire(), Outcome::Failed);
     EXPECT_FALSE(nowhere.ErrorText().isEmpty());
