@@ -1,8 +1,8 @@
 #pragma once
-// One agent per jobs: a kernel lock on the lock file says which process is the agent, and a
-// local socket lets a later start ask that agent to show its job list window. The kernel drops
-// the lock when its process ends, however it ends, so a killed agent or a damaged lock file
-// never blocks a start; the file's content is never read.
+// One agent per application folder: a kernel lock on its lock file says which process is the
+// agent, and a local socket lets a later start ask that agent to show its job list window (or
+// whether it is alive). The kernel drops the lock when its process ends, however it ends, so a
+// killed agent or a damaged lock file never blocks a start; the file's content is never read.
 
 #include <QObject>
 #include <QString>
