@@ -436,6 +436,7 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
     const QStringList entries = GetFileList(m_filesToZip);
     const QString work = workFolder();
     RunResult result = RunResult::Failed;
+    bool stopped = false;
     try {
         if (entries.isEmpty())
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
@@ -452,12 +453,22 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
     } catch (const RunFailed&) {
         result = RunResult::Failed;
     } catch (const RunStopped&) {
+        stopped = true;
+    } catch (const libFiles::CopyStopped&) {
+        stopped = true;
+    }
+    if (stopped) {
         libLog::LogEvent(QStringLiteral("Backup Job '") + m_jobName
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
         result = RunResult::Stopped;
     }
-    if (libFiles::FolderExists(work))
-        refusalFailsRun(work, [&] { libFiles::uRmDirChecked(work); });
+    try {
+        if (NameStaysInFolder(m_jobName))
+            libFiles::uRmDirChecked(work);
+    } catch (const libErrorHandler::AppError& error) {  // the next run of the job tries again
+        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while cleaning up '")
+                         + work + QStringLiteral("'."));
+    }
     return result;
 }
 
@@ -645,7 +656,7 @@ void CBackupJob::copyWholeFolder(const QString& entry)
     const QString previous = staging + QStringLiteral("/.previous");
     try {
         libFiles::uMkDirChecked(fresh);
-        libFiles::uCopyDirChecked(source, staging, m_subdirectories);
+        libFiles::uCopyDirChecked(source, staging, m_subdirectories, [this] { return m_stopRequested; });
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
         Renames renames;

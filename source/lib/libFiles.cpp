@@ -3,6 +3,7 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QEventLoop>
@@ -248,7 +249,7 @@ void setModeAndTimes(const QByteArray& path, const struct stat& info)
 // when `withSubfolders`; folders in `leaveOut` are not copied. A subfolder that can't be
 // read fails the copy.
 void copyFolderContent(const QByteArray& source, const QByteArray& target, bool withSubfolders,
-                       const FolderIds& leaveOut)
+                       const FolderIds& leaveOut, const StopCheck& stop)
 {
     const FolderListing listing = ListFolder(source, withSubfolders, [&leaveOut](const ListedItem& item) {
         return S_ISDIR(item.info.st_mode) && leaveOut.count({item.info.st_dev, item.info.st_ino});
@@ -256,7 +257,13 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
     if (!listing.unreadable.empty())
         raiseErrno(listing.unreadable.front().second, listing.unreadable.front().first);
     std::vector<const ListedItem*> folders;
+    std::size_t copied = 0;
     for (const ListedItem& item : listing.items) {
+        if (stop && ++copied % 64 == 0) {
+            QCoreApplication::processEvents();
+            if (stop())
+                throw CopyStopped{};
+        }
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
         if (S_ISDIR(item.info.st_mode)) {
             if (::mkdir(to.constData(), 0700) != 0 && errno != EEXIST)
@@ -509,14 +516,14 @@ qint16 uRmDir(const QString& sPath)
     });
 }
 
-void uCopyDirAllChecked(const QString& sSource, const QString& sDestination)
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const StopCheck& stop)
 {
     const QString source = withoutTrailingSlash(sSource);
     const QString target = withoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
     const struct stat info = lstatChecked(native(source));
     if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
         libErrorHandler::RaiseErrno(errno, target);
-    copyFolderContent(native(source), native(target), true, folderAndParents(target));
+    copyFolderContent(native(source), native(target), true, folderAndParents(target), stop);
     setModeAndTimes(native(target), info);
 }
 
@@ -528,12 +535,12 @@ qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
     });
 }
 
-void uCopyDirOneChecked(const QString& sSource, const QString& sTarget)
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const StopCheck& stop)
 {
     const QString target = withoutTrailingSlash(sTarget);
     if (!FolderExists(target))
         libErrorHandler::RaiseErrno(ENOENT, target);
-    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {});
+    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {}, stop);
 }
 
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
@@ -544,13 +551,13 @@ qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
     });
 }
 
-void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs)
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const StopCheck& stop)
 {
     if (bSubdirs)
-        uCopyDirAllChecked(sSource, sDestination);
+        uCopyDirAllChecked(sSource, sDestination, stop);
     else
         uCopyDirOneChecked(sSource, withoutTrailingSlash(sDestination) + QLatin1Char('/')
-                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName());
+                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName(), stop);
 }
 
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs)

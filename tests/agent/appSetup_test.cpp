@@ -47,7 +47,8 @@ TEST_F(PreferencesTest, MissingOrDamagedFileReadsAsTheDefaultsAndIsRewrittenSoun
     expectPreferences(99, true);
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
     for (const QByteArray& damaged : {QByteArray(), QByteArray("12\r\n"), QByteArray("x\r\n0\r\n"),
-                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n")}) {
+                                     QByteArray("12\r\nmaybe\r\n"), QByteArray("70000\r\n0\r\n"),
+                                     QByteArray("0\r\n-1\r\n"), QByteArray("-5\r\n-1\r\n"), QByteArray("100\r\n-1\r\n")}) {
         writeFile("Arkwell.txt", damaged);
         appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
         appSetup::StopOnError = false;

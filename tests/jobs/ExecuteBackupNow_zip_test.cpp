@@ -281,6 +281,11 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
     const qsizetype logged = transactionLog().size();
     EXPECT_TRUE(run(noTarget));
     EXPECT_FALSE(transactionLog().mid(logged).filter("while backing up '" + path("nowhere/.MyJob.arkwell") + "'.").isEmpty());
+    CBackupJob escape = job({path("src/a.txt")});  // a hand-edited name that would leave the target
+    escape.setJobName(QStringLiteral("../escape"));
+    EXPECT_TRUE(run(escape));
+    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the job name '../escape' would name files outside the target folder."));
+    EXPECT_FALSE(QFile::exists(path("escape.zip")));
     CBackupJob next = job({path("src/a.txt")});  // the next job still runs
     EXPECT_FALSE(run(next));
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
