@@ -2,7 +2,9 @@
 // message boxes and the end on SIGTERM or SIGINT.
 #include "agent/appSetupMain.h"
 
+#include "agent/CInstanceGuard.h"
 #include "agent/frmMain.h"
+#include "agent/frmPopup.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
 #include "lib/appSetup.h"
@@ -12,11 +14,10 @@
 #include "schedule/frmSchedule.h"
 
 #include <QApplication>
-#include <QLockFile>
+#include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
-#include <QSystemTrayIcon>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -29,6 +30,9 @@ using libForms::Message;
 
 namespace appSetup {
 namespace {
+
+// How long a second start waits for the running agent to show its window.
+constexpr int AgentAnswerMs = 10000;
 
 // The answer of a box closed without a button (Escape, the close box, the program's end).
 Answer EscapeAnswer(Buttons buttons)
@@ -127,6 +131,46 @@ void EndOnSignals(frmMain& main)
     });
 }
 
+// Another start holds the lock. It is asked to show its window (a start with "/SILENT" only
+// asks whether it is alive). True when it answered.
+bool AgentAnswered(const CInstanceGuard& guard)
+{
+    const bool silent = frmMain::IsSilent(QCoreApplication::arguments());
+    return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
+}
+
+// Makes this start the agent by taking the lock. Otherwise the exit code of this start: another
+// agent runs (asked for its window, or named when it doesn't answer), or no lock can be had.
+std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath)
+{
+    CInstanceGuard::Outcome outcome = guard.TryAcquire();
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother && AgentAnswered(guard))
+        return 0;
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother)  // an agent that was ending has let go
+        outcome = guard.TryAcquire();
+    switch (outcome) {
+    case CInstanceGuard::Outcome::Acquired: break;
+    case CInstanceGuard::Outcome::HeldByAnother:
+        if (!frmMain::IsSilent(QCoreApplication::arguments()))
+            libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
+                                     QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+        return 0;
+    case CInstanceGuard::Outcome::Failed:
+        libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
+                                     + QStringLiteral("' (") + guard.ErrorText()
+                                     + QStringLiteral("), which keeps a second copy of it from running the "
+                                                      "same Backup Jobs."),
+                                 QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
+        return 1;
+    }
+    return std::nullopt;
+}
+
+QString Quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
 }  // namespace
 
 void LoadJobList(frmSchedule& schedule)
@@ -159,29 +203,21 @@ int Main(QApplication& app)
         if (!CheckAppFolderWritable())
             return 1;
 
-        // One instance per application folder; the lock of a process that died is taken over.
-        // A lock that can't be made at all ends the start too: two agents would run the same jobs.
+        // One agent per application folder. A later start brings the agent's window up instead
+        // (quietly nothing with "/SILENT"); a lock that can't be taken at all ends the start, since
+        // two agents would run the same jobs.
         const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
-        QLockFile instanceLock(lockPath);
-        instanceLock.setStaleLockTime(0);
-        if (!instanceLock.tryLock(0)) {
-            if (instanceLock.error() == QLockFile::LockFailedError) {
-                libForms::VerificationError(QStringLiteral("An instance of Arkwell is already running."));
-                return 0;
-            }
-            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot create its lock file '") + lockPath
-                                         + QStringLiteral("', which keeps a second copy of it from running the "
-                                                          "same Backup Jobs."),
-                                     QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
-            return 1;
-        }
+        CInstanceGuard guard(lockPath);
+        if (const std::optional<int> exitCode = EndUnlessAgent(guard, lockPath))
+            return *exitCode;
 
         app.setQuitOnLastWindowClosed(false);
-        const bool trayAvailable = !headless && QSystemTrayIcon::isSystemTrayAvailable();
+        const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
         frmSchedule schedule;
         frmMain main(schedule, trayAvailable);
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
 
         LoadJobList(schedule);
         LoadPreferences();

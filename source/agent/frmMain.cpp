@@ -16,6 +16,11 @@
 #include <QMessageBox>
 #include <QTimer>
 
+using libForms::Answer;
+using libForms::Buttons;
+using libForms::Icon;
+using libForms::Message;
+
 namespace {
 
 const char* const Module = "frmMain.frm";
@@ -38,10 +43,12 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
     tmrMissedRuns->setSingleShot(true);
     tmrMissedRuns->setInterval(MissedRunsDelay);
     connect(tmrMissedRuns, &QTimer::timeout, this, &frmMain::tmrMissedRuns_Timer);
-    connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
-        if (!m_trayAvailable)
-            ExitProgram();
-    });
+    tmrWaitForTray = new QTimer(this);
+    tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
+    tmrWaitForTray->setInterval(TickInterval);
+    connect(tmrWaitForTray, &QTimer::timeout, this, &frmMain::lookForTray);
+    connect(&m_schedule, &frmSchedule::closedByUser, this, &frmMain::tellHowToReopen);
+    connect(&m_schedule, &frmSchedule::exitRequested, this, &frmMain::ExitProgram);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
         if (m_exitPending && !m_busy)
             finishExit();
@@ -54,13 +61,19 @@ frmMain::~frmMain()
     delete m_popup;
 }
 
+bool frmMain::IsSilent(const QStringList& arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
+}
+
 void frmMain::Form_Load(const QStringList& arguments, bool headless)
 {
-    const bool silent = arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
-    if (!silent || (!m_trayAvailable && !headless))
+    if (!IsSilent(arguments))
         m_schedule.show();
     tmrCheckForBackupJob->start();
     tmrMissedRuns->start();
+    if (!m_trayAvailable && !headless)
+        tmrWaitForTray->start();
 }
 
 // --- The scheduler --------------------------------------------------------------------------
@@ -116,6 +129,29 @@ void frmMain::runDueJob(const QString& name, const QDateTime& due)
 
 // --- The tray icon --------------------------------------------------------------------------
 
+// A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
+void frmMain::lookForTray()
+{
+    if (!libSysTrayApp::SystemTrayAvailable())
+        return;
+    tmrWaitForTray->stop();
+    m_trayAvailable = true;
+    libSysTrayApp::SystemTrayAddIcon(*this);
+}
+
+// Without a tray icon a closed window is out of reach until the program is started again:
+// the user is told so, once.
+void frmMain::tellHowToReopen()
+{
+    if (m_trayAvailable || m_toldHowToReopen)
+        return;
+    m_toldHowToReopen = true;
+    libForms::MsgBox(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
+                                            "when they are due.\r\n\r\nTo get this window back, start Arkwell "
+                                            "again. To end Arkwell, choose Exit Arkwell in the File menu."),
+                             QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
+}
+
 void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 {
     libErrorHandler::Trap(Module, "Form_MouseMove()", [&] {
@@ -137,9 +173,9 @@ void frmMain::ExitProgram()
         return;
     tmrCheckForBackupJob->stop();
     if (m_busy || m_schedule.RunInProgress()) {
-        // A backup is running: let it finish, start nothing after it, and end then.
+        // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_schedule.StopAfterCurrentJob();
+        m_schedule.StopRun();
         closeMessageBoxes();
         return;
     }

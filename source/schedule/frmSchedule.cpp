@@ -221,6 +221,7 @@ void frmSchedule::buildMenus()
          &frmSchedule::mnuFilePreferences_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
     item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &frmSchedule::mnuFileExit_Click);
 
     menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
     item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
@@ -229,6 +230,9 @@ void frmSchedule::buildMenus()
     item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
     item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
+         &frmSchedule::mnuActionStop_Click);
+    mnuActionStop->setEnabled(false);
     item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
@@ -512,12 +516,21 @@ void frmSchedule::RunJobs(const QStringList& names)
         return;
     m_runInProgress = true;
     m_stopRequested = false;
-    setEnabled(false);
+    lockCommandsForRun(true);
     libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { runJobs(names); });
-    // While the wizard is open the window stays disabled, as the wizard keeps it.
-    setEnabled(!libForms::IsFormLoaded(QStringLiteral("frmWIZ_JobDefinition")));
+    lockCommandsForRun(false);
     m_runInProgress = false;
     emit runFinished();
+}
+
+// A run shuts off the commands that would start another run or change the jobs; Stop, Exit
+// Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
+void frmSchedule::lockCommandsForRun(bool running)
+{
+    centralWidget()->setEnabled(!running);
+    for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
+        command->setEnabled(!running);
+    mnuActionStop->setEnabled(running);
 }
 
 bool frmSchedule::Idle() const
@@ -538,12 +551,33 @@ void frmSchedule::runJobs(const QStringList& names)
         bool failed = true;
         if (openJob(name, job)) {
             m_jobs.RunStarted(name);
+            m_runningJob = &job;
             failed = job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
+            m_runningJob = nullptr;
             m_jobs.RunEnded(name, RunRecord::ResultOf(job.LastResult()));
+        }
+        if (m_stopRequested) {
+            if (job.LastResult() == CBackupJob::RunResult::Stopped)
+                libLog::LogEvent(QStringLiteral("Backup Job '%1' was stopped.").arg(name));
+            return;
         }
         if (appSetup::StopOnError && failed && offerTransactionLog(name))
             return;
     }
+}
+
+void frmSchedule::mnuActionStop_Click()
+{
+    StopRun();
+}
+
+void frmSchedule::StopRun()
+{
+    if (!m_runInProgress)
+        return;
+    m_stopRequested = true;
+    if (m_runningJob)
+        m_runningJob->RequestStop();
 }
 
 // The failure message of a run; Yes opens the transaction log. True when the log was
@@ -638,6 +672,11 @@ void frmSchedule::mnuFilePreferences_Click()
 void frmSchedule::mnuFileClose_Click()
 {
     close();
+}
+
+void frmSchedule::mnuFileExit_Click()
+{
+    emit exitRequested();
 }
 
 void frmSchedule::mnuActionViewTransactionLog_Click()

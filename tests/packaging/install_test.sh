@@ -62,7 +62,7 @@ wait "$pid" || status=$?
 pid=
 [ "$status" -eq 0 ] || fail "SIGTERM ended it with status $status: $(cat "$work/run.err")"
 [ "$(cat "$app/Arkwell.txt")" = "$(printf ' 99 \r\n-1 \r\n-1 \r\n')" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
-[ ! -e "$app/arkwell.lock" ] || fail "the lock file stayed"
+flock -n "$app/arkwell.lock" true || fail "the lock stayed held"
 
 # A folder the user can't write into: said at once, and the program ends without running.
 rm "$app/Arkwell.txt"

@@ -14,6 +14,9 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QLineEdit>
@@ -44,6 +47,21 @@ QString exampleFolder(const QTemporaryDir& scratch)
     return folder;
 }
 
+// The shown window with one of its menus open. The menu is a window of its own, so it is
+// drawn onto the window's picture where it opened.
+bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
+{
+    const QRect item = window.menuBar()->actionGeometry(menu->menuAction());
+    menu->popup(window.menuBar()->mapToGlobal(item.bottomLeft()));
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    QPainter(&picture).drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+    menu->hide();
+    const bool saved = picture.save(file);
+    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
+    return saved;
+}
+
 // The job list window with three jobs of a household.
 bool saveJobList(const QString& out)
 {
@@ -56,7 +74,9 @@ bool saveJobList(const QString& out)
     schedule.AddItemListView(QStringLiteral("Photos Copy"), QDateTime(QDate(2026, 12, 1), QTime(0, 0)),
                              QDate(2027, 1, 1), QTime(3, 0), false, QStringLiteral("PhotosCopy.awj"));
     schedule.StatusBarCount(3);
-    return save(&schedule, out + QStringLiteral("job-list.png"));
+    return save(&schedule, out + QStringLiteral("job-list.png"))
+           && saveWithMenu(schedule, schedule.mnuFile, out + QStringLiteral("job-list-file-menu.png"))
+           && saveWithMenu(schedule, schedule.mnuAction, out + QStringLiteral("job-list-action-menu.png"));
 }
 
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
