@@ -180,14 +180,14 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
-        // Jobs, preferences, logs and the lock all live in the application folder: an installed
-        // copy the user can't write into says so now instead of failing at the first save.
-        if (!CheckAppFolderWritable())
+        // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
+        // write into is told now instead of failing at the first save.
+        if (!CheckDataFolder())
             return 1;
 
-        // One instance per application folder; the lock of a process that died is taken over.
+        // One instance per data folder; the lock of a process that died is taken over.
         // A lock that can't be made at all ends the start too: two agents would run the same jobs.
-        const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
+        const QString lockPath = DataFile(ExeName() + QStringLiteral(".lock"));
         QLockFile instanceLock(lockPath);
         instanceLock.setStaleLockTime(0);
         if (!instanceLock.tryLock(0)) {
@@ -210,6 +210,7 @@ int Main(QApplication& app)
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
 
+        ApplyStartAtLoginDefault();
         LoadJobList(schedule);
         LoadPreferences();
         main.Form_Load(QCoreApplication::arguments(), headless);

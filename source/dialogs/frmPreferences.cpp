@@ -2,9 +2,11 @@
 
 #include "agent/appSetup.h"
 #include "dialogs/libControls.h"
+#include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <algorithm>
 #include <QLabel>
@@ -31,7 +33,7 @@ frmPreferences::frmPreferences(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(QStringLiteral("Arkwell Preferences"));
-    setFixedSize(libForms::Twips(0, 0, 5505, 2565).size());
+    setFixedSize(libForms::Twips(0, 0, 5505, 2965).size());
     createControls();
     libForms::RegisterForm(this);
     Form_Load();
@@ -57,10 +59,13 @@ void frmPreferences::createControls()
     lblItem[0]->setBuddy(cmbMaxBackupCopies);
     lblItem[1]->setBuddy(cmbStopOnError);
 
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 1980, 1095, 375));
+    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", libForms::Twips(60, 1560, 5355, 315));
+    chkStartAtLogin->setText(QStringLiteral("Start Arkwell at log-in"));
+
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2380, 1095, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 2380, 1095, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
@@ -78,6 +83,7 @@ void frmPreferences::Form_Load()
         // one rather than fail.
         const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
         cmbMaxBackupCopies->setCurrentIndex(copies - 1);
+        chkStartAtLogin->setChecked(libAutostart::StartsAtLogin());
     });
 }
 
@@ -98,6 +104,8 @@ void frmPreferences::cmdOk_Click()
         appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
         appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
         appSetup::SavePreferences();
+        if (chkStartAtLogin->isChecked() != libAutostart::StartsAtLogin())
+            libAutostart::SetStartAtLogin(chkStartAtLogin->isChecked(), appSetup::ProgramPath());
         unload();
     });
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -18,6 +19,7 @@ public:
     QComboBox* cmbMaxBackupCopies = nullptr;
     QComboBox* cmbStopOnError = nullptr;
     std::array<QLabel*, 2> lblItem{};
+    QCheckBox* chkStartAtLogin = nullptr;  // writes or removes the user's autostart entry
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
