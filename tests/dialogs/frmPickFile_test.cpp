@@ -108,8 +108,8 @@ TEST_F(PickFileTest, OpensInTheRootFolderWithItsControlsAndOptionsEnableTheirOwn
     QStringList shown;
     for (int i = 0; i < extensions->count(); ++i)
         shown << extensions->itemText(i);
-    EXPECT_EQ(shown, QStringList({"bat", "bmp", "cfg", "dat", "dll", "doc", "exe", "gif", "ini", "jpeg", "jpg",
-                                  "mdb", "mp3", "ocx", "pdf", "ppt", "sys", "xls"}));
+    EXPECT_EQ(shown, QStringList({"csv", "doc", "docx", "heic", "jpeg", "jpg", "md", "mp3", "mp4", "odp", "ods",
+                                  "odt", "pdf", "png", "pptx", "txt", "xls", "xlsx"}));
     EXPECT_EQ(extensions->currentIndex(), -1);
     EXPECT_EQ(picker->findChildren<QLabel*>("lblInstrux").size(), 11);
 
