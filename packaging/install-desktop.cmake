@@ -28,7 +28,6 @@ endforeach()
 string(REPLACE "%" "%%" exec "${exec}")
 # The key-file format then doubles every backslash once more.
 string(REPLACE "\\" "\\\\" ARKWELL_EXEC "\"${exec}\"")
-set(ARKWELL_ICON arkwell)
 
 # The applications menu's launcher.
 configure_file("${ARKWELL_SOURCE_DIR}/packaging/arkwell.desktop.in"
