@@ -104,10 +104,26 @@ void frmPreferences::cmdOk_Click()
         appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
         appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
         appSetup::SavePreferences();
-        if (chkStartAtLogin->isChecked() != libAutostart::StartsAtLogin())
-            libAutostart::SetStartAtLogin(chkStartAtLogin->isChecked(), appSetup::ProgramPath());
-        unload();
+        if (applyStartAtLogin())
+            unload();
     });
+}
+
+bool frmPreferences::applyStartAtLogin()
+{
+    const bool start = chkStartAtLogin->isChecked();
+    if (start == libAutostart::StartsAtLogin())
+        return true;
+    try {
+        libAutostart::SetStartAtLogin(start, appSetup::ProgramPath());
+        return true;
+    } catch (const libErrorHandler::AppError& error) {
+        // Told, and the dialog stays open: the setting shown is not the one in effect.
+        libForms::MsgBox({QStringLiteral("Arkwell could not change its log-in entry '") + libAutostart::EntryPath()
+                              + QStringLiteral("': ") + error.info().Description,
+                          QStringLiteral("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        return false;
+    }
 }
 
 void frmPreferences::cmdCancel_Click()

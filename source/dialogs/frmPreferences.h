@@ -32,5 +32,8 @@ public slots:
 private:
     void createControls();
     void Form_Load();
+    // Writes or removes the autostart entry as the check box says; false (after telling the
+    // user) when that fails.
+    bool applyStartAtLogin();
     void unload();
 };

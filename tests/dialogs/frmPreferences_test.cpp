@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -89,6 +90,16 @@ TEST_F(PreferencesTest, OkStoresAndWritesBothAtOnce)
         EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
+
+    // An entry that can't be written (a folder in its place): told, and the dialog stays open.
+    QDir().mkpath(autostart);
+    QPointer<frmPreferences> dialog = open(5, true);
+    FindControl<QCheckBox>(dialog, "chkStartAtLogin")->setChecked(true);
+    FindControl<QPushButton>(dialog, "cmdOk")->click();
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.contains(autostart));
+    EXPECT_FALSE(Unloaded(dialog));
+    delete dialog;
 }
 
 TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
