@@ -30,7 +30,7 @@ listed=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^\./, "", $6); print $6 ($7
 expected=$({
   printf '%s\n' "/usr/bin/arkwell -> ../lib/arkwell/arkwell" /usr/lib/arkwell/arkwell /usr/lib/arkwell/Arkwell_Help.htm \
     "/usr/lib/arkwell/zip -> ../../bin/zip" /usr/lib/arkwell/icons/arkwell.svg /usr/share/applications/arkwell.desktop \
-    /usr/share/doc/arkwell/changelog.gz /usr/share/doc/arkwell/copyright /usr/share/icons/hicolor/scalable/apps/arkwell.svg \
+    /usr/share/doc/arkwell/changelog.gz /usr/share/doc/arkwell/copyright /usr/share/man/man1/arkwell.1.gz /usr/share/icons/hicolor/scalable/apps/arkwell.svg \
     /usr/share/metainfo/org.example.arkwell.metainfo.xml
   for size in 16 22 24 32 48 64 128 256; do
     echo "/usr/lib/arkwell/icons/arkwell-$size.png"
