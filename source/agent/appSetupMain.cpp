@@ -198,15 +198,15 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
-        // Jobs, preferences, logs and the lock all live in the application folder: an installed
-        // copy the user can't write into says so now instead of failing at the first save.
-        if (!CheckAppFolderWritable())
+        // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
+        // write into is told now instead of failing at the first save.
+        if (!CheckDataFolder())
             return 1;
 
-        // One agent per application folder. A later start brings the agent's window up instead
+        // One agent per data folder. A later start brings the agent's window up instead
         // (quietly nothing with "/SILENT"); a lock that can't be taken at all ends the start, since
         // two agents would run the same jobs.
-        const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
+        const QString lockPath = DataFile(ExeName() + QStringLiteral(".lock"));
         CInstanceGuard guard(lockPath);
         if (const std::optional<int> exitCode = EndUnlessAgent(guard, lockPath))
             return *exitCode;
@@ -219,6 +219,7 @@ int Main(QApplication& app)
         EndOnSignals(main);
         QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
 
+        ApplyStartAtLoginDefault();
         LoadJobList(schedule);
         LoadPreferences();
         main.Form_Load(QCoreApplication::arguments(), headless);

@@ -75,8 +75,8 @@ void frmAbout::createControls()
         linSeparator[i]->setFrameShape(QFrame::HLine);
         linSeparator[i]->setFrameShadow(QFrame::Sunken);
     }
-    const std::array<QString, 3> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
-                                             QStringLiteral("Client ID:")};
+    const std::array<QString, 4> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
+                                             QStringLiteral("Client ID:"), QStringLiteral("Data Folder:")};
     for (std::size_t i = 0; i < lblMisc.size(); ++i) {
         lblMisc[i] = NewControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
         lblMisc[i]->setProperty("Index", int(i));
@@ -92,6 +92,9 @@ void frmAbout::createControls()
     lblClientID = NewControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
     lblClientID->setText(QStringLiteral("<IDs>"));
     lblClientID->setFont(arial);
+    lblDataPath = NewControl<QLabel>(this, "lblDataPath", libForms::Twips(1320, 2160, 5205, 240));
+    lblDataPath->setFont(arial);
+    lblDataPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
@@ -136,6 +139,7 @@ void frmAbout::Form_Load()
         title.replace(title.indexOf(QStringLiteral("<Bld>")), 5, QString::number(version.microVersion()));
         lblTitle->setText(title);
         lblAppPath->setText(appSetup::AppFolder());
+        lblDataPath->setText(appSetup::DataFolder());
         lblClientID->setText(libAPIWrapper::GetComputerNameA());
     });
 }

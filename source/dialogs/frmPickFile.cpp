@@ -133,7 +133,7 @@ void frmPickFile::createSpecificFilesPage()
         QStringLiteral("To select multiple contingent files, click the first file, then while depressing the "
                        "shift-key, click the last file.  This should select a range of files for backup."),
         QStringLiteral("To add files, depress the ctrl-key and click the file."),
-        QStringLiteral("Drag and Drop from Window's Explorer will not work here."),
+        QStringLiteral("Drag and Drop from the file manager will not work here."),
     };
     for (int i = 0; i < texts.size(); ++i)
         column->addWidget(addInstruction(i, instructions, texts[i]));
@@ -185,8 +185,8 @@ void frmPickFile::Form_Load()
         txtPath->setText(rememberedFolder());
     tabFilePick_Click();
     txtPath_Change();
-    cmbCommonExt->addItems({"pdf", "exe", "mp3", "jpg", "jpeg", "gif", "bmp", "cfg", "sys", "bat", "dat", "ini",
-                            "dll", "ocx", "xls", "doc", "mdb", "ppt"});
+    cmbCommonExt->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
+                            "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
     cmbCommonExt->model()->sort(0);  // a sorted list, whatever the order of adding
     cmbCommonExt->setCurrentIndex(-1);
     optAllFiles->setChecked(true);

@@ -2,6 +2,7 @@
 
 #include "lib/appSetup.h"
 #include "dialogs/libControls.h"
+#include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
@@ -54,6 +55,8 @@ void frmPreferences::createControls()
     lblItem[1]->setBuddy(cmbStopOnError);
     chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", libForms::Twips(60, 1560, 5355, 315));
     chkRunMissedBackups->setText(QStringLiteral("Run backups missed while Arkwell was not running"));
+    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", libForms::Twips(60, 1920, 5355, 315));
+    chkStartAtLogin->setText(QStringLiteral("Start Arkwell at log-in"));
 
     cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2460, 1095, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
@@ -77,6 +80,7 @@ void frmPreferences::Form_Load()
         // one rather than fail.
         const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
         cmbMaxBackupCopies->setCurrentIndex(copies - 1);
+        chkStartAtLogin->setChecked(libAutostart::StartsAtLogin());
     });
 }
 
@@ -98,8 +102,26 @@ void frmPreferences::cmdOk_Click()
         appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
         appSetup::RunMissedBackups = chkRunMissedBackups->isChecked();
         appSetup::SavePreferences();
-        unload();
+        if (applyStartAtLogin())
+            unload();
     });
+}
+
+bool frmPreferences::applyStartAtLogin()
+{
+    const bool start = chkStartAtLogin->isChecked();
+    if (start == libAutostart::StartsAtLogin())
+        return true;
+    try {
+        libAutostart::SetStartAtLogin(start, appSetup::ProgramPath());
+        return true;
+    } catch (const libErrorHandler::AppError& error) {
+        // Told, and the dialog stays open: the setting shown is not the one in effect.
+        libForms::MsgBox({QStringLiteral("Arkwell could not change its log-in entry '") + libAutostart::EntryPath()
+                              + QStringLiteral("': ") + error.info().Description,
+                          QStringLiteral("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        return false;
+    }
 }
 
 void frmPreferences::cmdCancel_Click()

@@ -20,6 +20,7 @@ public:
     QComboBox* cmbStopOnError = nullptr;
     QCheckBox* chkRunMissedBackups = nullptr;
     std::array<QLabel*, 2> lblItem{};
+    QCheckBox* chkStartAtLogin = nullptr;  // writes or removes the user's autostart entry
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
@@ -32,5 +33,8 @@ public slots:
 private:
     void createControls();
     void Form_Load();
+    // Writes or removes the autostart entry as the check box says; false (after telling the
+    // user) when that fails.
+    bool applyStartAtLogin();
     void unload();
 };

@@ -632,9 +632,9 @@ void frmSchedule::openArchive(const QString& archive)
     bool started = false;
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
         const QString question =
-            QStringLiteral("You do not have a recognizable Windows Zip program currently ")
+            QStringLiteral("You do not have a recognizable zip program currently ")
             + QStringLiteral("installed.  You can review the Help documentation for some possible ")
-            + QStringLiteral("Windows zip management tools that you can download (e.g.: Winzip).")
+            + QStringLiteral("zip management tools that you can install (e.g.: File Roller or Ark).")
             + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
             + QStringLiteral("Yes to override.");
         if (libForms::MsgBox(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,

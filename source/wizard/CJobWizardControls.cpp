@@ -203,7 +203,7 @@ QWidget* CJobWizardControls::buildSourceStep()
     QFrame* page = newStepPage(2, QStringLiteral("SOURCE FILE SELECTION"));
     auto* layout = static_cast<QVBoxLayout*>(page->layout());
     layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select files to backup (or use Window's Explorer to drag and drop):")),
+                                "Select files to backup (or use the file manager to drag and drop):")),
                             elementName("lblStep", 0)));
 
     cmdTitle = named(new QPushButton(QStringLiteral("File Specifications")), QStringLiteral("cmdTitle"));
@@ -217,7 +217,7 @@ QWidget* CJobWizardControls::buildSourceStep()
     cmdRemove = footerButton(QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
     cmdRemove->setToolTip(QStringLiteral("Remove Files or Folders"));
     cmdExplorer1 = footerButton(QStringLiteral("cmdExplorer1"), QStringLiteral("&Drag-n-Drop..."));
-    cmdExplorer1->setToolTip(QStringLiteral("Drag-n-Drop Files or Folders from Explorer"));
+    cmdExplorer1->setToolTip(QStringLiteral("Drag-n-Drop Files or Folders from the File Manager"));
 
     auto* list = new QVBoxLayout;
     list->setSpacing(0);
@@ -252,11 +252,11 @@ QWidget* CJobWizardControls::buildTargetStep()
     target->addWidget(cmdBrowseTargDir);
     layout->addLayout(target);
 
-    cmdExplorer2 = footerButton(QStringLiteral("cmdExplorer2"), QStringLiteral("&Explorer..."));
+    cmdExplorer2 = footerButton(QStringLiteral("cmdExplorer2"), QStringLiteral("&File Manager..."));
     auto* explorer = new QHBoxLayout;
     explorer->addWidget(named(wrappedLabel(QStringLiteral(
-                                  "Use Windows Explorer to create new directories, look for existing files, etc.  "
-                                  "Click the button on the right to activate Explorer:")),
+                                  "Use the file manager to create new directories, look for existing files, etc.  "
+                                  "Click the button on the right to open the file manager:")),
                               elementName("lblStep", 6)),
                         1);
     explorer->addWidget(cmdExplorer2, 0, Qt::AlignTop);
@@ -304,7 +304,7 @@ QWidget* CJobWizardControls::buildOptionsStep()
     optCompression[1] = named(new QRadioButton(QStringLiteral("Zip Compression")), elementName("optCompression", 1));
     optCompression[1]->setChecked(true);
     layout->addWidget(optCompression[1]);
-    layout->addWidget(wrappedLabel(QStringLiteral("Copy files using zip compression (Winzip/PKZip compatible)")));
+    layout->addWidget(wrappedLabel(QStringLiteral("Copy files using zip compression (opens with any zip program)")));
 
     cmbNumberZipFilesToKeep = named(new QComboBox, QStringLiteral("cmbNumberZipFilesToKeep"));
     lblNbrCopies = named(new QLabel(QStringLiteral("Number previous zip backup copies to keep")),

@@ -47,6 +47,7 @@ TEST_F(AboutTest, ShowsVersionFolderAndComputerAndOpensTheErrorLogAndAddresses)
     const QStringList version = QStringLiteral(ARKWELL_VERSION).split('.');
     EXPECT_EQ(text("lblTitle"), QStringLiteral("Arkwell %1.%2 (Bld %3)").arg(version[0], version[1], version[2]));
     EXPECT_EQ(text("lblAppPath"), folder);
+    EXPECT_EQ(text("lblDataPath"), folder);  // a writable program folder keeps the data
     EXPECT_EQ(text("lblClientID"), QSysInfo::machineHostName());
     EXPECT_FALSE(FindControl<QLabel>(about, "imgIcon")->pixmap().isNull());
 

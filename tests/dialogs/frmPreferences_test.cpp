@@ -7,6 +7,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -37,6 +38,7 @@ protected:
     QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
     QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
     QCheckBox* missed() const { return FindControl<QCheckBox>(dialog, "chkRunMissedBackups"); }
+    QCheckBox* atLogin() const { return FindControl<QCheckBox>(dialog, "chkStartAtLogin"); }
     void ok() const { FindControl<QPushButton>(dialog, "cmdOk")->click(); }
 
     QPointer<frmPreferences> dialog;
@@ -51,14 +53,19 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
         EXPECT_EQ(stop()->currentText(), stored != 99 ? "Yes" : "No");
         delete dialog.data();
     }
+    // The log-in setting is the user's autostart entry: Ok writes it, and removes it again.
+    const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     for (const auto& [copiesText, stopText, runMissed, file] :
          {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
         open(7, stopText == QLatin1String("No"), !runMissed);
         EXPECT_EQ(missed()->isChecked(), !runMissed);
+        EXPECT_EQ(atLogin()->isChecked(), runMissed);  // as the row before left it
         copies()->setCurrentText(copiesText);
         stop()->setCurrentText(stopText);
         missed()->setChecked(runMissed);
+        atLogin()->setChecked(!runMissed);
         ok();
+        EXPECT_EQ(QFile::exists(autostart), !runMissed);
         EXPECT_EQ(appSetup::RunMissedBackups, runMissed);
         EXPECT_EQ(appSetup::MaxBackupCopies, QString(copiesText).toShort());
         EXPECT_EQ(appSetup::StopOnError, stopText == QLatin1String("Yes"));
@@ -66,6 +73,15 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
         EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
+
+    // An entry that can't be written (a folder in its place): told, and the dialog stays open.
+    QDir().mkpath(autostart);
+    open(5, true);
+    atLogin()->setChecked(true);
+    ok();
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.contains(autostart));
+    EXPECT_FALSE(Unloaded(dialog));
 }
 
 TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
@@ -80,7 +96,9 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
         open(12, false);
         copies()->setCurrentText("3");
         stop()->setCurrentText("Yes");
+        atLogin()->setChecked(true);
         way(dialog);
+        EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_EQ(appSetup::MaxBackupCopies, 12);
         EXPECT_FALSE(appSetup::StopOnError);

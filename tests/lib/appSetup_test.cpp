@@ -2,6 +2,9 @@
 #include "lib/appSetup.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 using testing_support::AppFolderTest;
 
 namespace {
@@ -48,4 +51,37 @@ TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
     appSetup::LoadPreferences();
     expectPreferences(99, true);
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
+}
+
+// A program folder the user can't write into (here: one that isn't there) keeps its data in
+// $XDG_DATA_HOME/arkwell, made owner-only; its own files stay beside the executable.
+TEST_F(AppFolderTest, AnUnwritableProgramFolderKeepsItsDataInTheUsersDataFolder)
+{
+    EXPECT_EQ(appSetup::DataFolder(), appFolder());
+    appSetup::ApplyStartAtLoginDefault();  // a writable copy doesn't start at log-in by itself
+    EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
+    appSetup::SetApplicationPaths(path("installed/lib/arkwell"), "arkwell");
+    const QString data = path("xdg-data/arkwell");
+    ASSERT_TRUE(appSetup::CheckDataFolder());
+    EXPECT_EQ(QFile::permissions(data) & 0x0077, 0);  // no group or other bits
+    EXPECT_EQ(appSetup::JobsFolder(), data + "/BackupJobs/");
+    for (const QString& file : {appSetup::PreferencesPath(), appSetup::ErrorLogPath(), appSetup::TransactionLogPath()})
+        EXPECT_EQ(QFileInfo(file).path(), data);
+    EXPECT_EQ(appSetup::ZipProgramPath(), path("installed/lib/arkwell/zip"));
+    EXPECT_TRUE(messageBoxes.messages().empty());
+
+    // First start of such a copy: it starts at log-in; later starts keep the user's choice.
+    appSetup::ApplyStartAtLoginDefault();
+    EXPECT_TRUE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
+    QFile::remove(path("xdg-config/autostart/arkwell.desktop"));
+    appSetup::SavePreferences();
+    appSetup::ApplyStartAtLoginDefault();
+    EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
+
+    // A data folder that can't be made is told, naming it, and the start ends.
+    writeFile("blocked", "a file where the data home should be");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("blocked")));
+    EXPECT_FALSE(appSetup::CheckDataFolder());
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.contains("'" + path("blocked/arkwell") + "'"));
 }
