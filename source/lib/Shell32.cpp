@@ -28,14 +28,12 @@ public:
         process.setProcessEnvironment(environment);
         // Output nobody wants goes straight to the null device; wanted output is read as it
         // comes. Either way a full pipe can never stall the child.
-        if (run.output) {
-            process.setProcessChannelMode(QProcess::MergedChannels);
+        process.setStandardErrorFile(QProcess::nullDevice());
+        if (run.output)
             QObject::connect(&process, &QProcess::readyReadStandardOutput, &process,
                              [&process, &run] { run.output->append(process.readAllStandardOutput()); });
-        } else {
+        else
             process.setStandardOutputFile(QProcess::nullDevice());
-            process.setStandardErrorFile(QProcess::nullDevice());
-        }
 
         // One nested loop waits for the start and the end alike: windows stay live, nothing
         // blocks. Standard input is written as the child takes it.
