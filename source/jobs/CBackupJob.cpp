@@ -17,8 +17,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QDir>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -357,20 +358,23 @@ QString CBackupJob::workFolder() const
     return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName) + QStringLiteral(".arkwell");
 }
 
-// Whether a listed path is the job's own work folder or one of its archives (base.zip, or
-// base_N.zip for a copy number the rotation makes), which no entry takes.
-bool CBackupJob::isOwnFile(const QByteArray& path, int maxCopies) const
+// What no entry takes: the job's own work folder and archives (base.zip, or base_N.zip for a
+// copy number the rotation makes), so a target inside a source never archives itself.
+libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
 {
-    if (path == libFiles::NativePath(workFolder()))
-        return true;
-    const QByteArray base = libFiles::NativePath(ArchivePath(0).chopped(4));
-    if (!path.startsWith(base) || !path.endsWith(".zip"))
-        return false;
-    const QByteArray rest = path.mid(base.size()).chopped(4);
-    bool number = false;
-    const int copy = rest.mid(1).toInt(&number);
-    return rest.isEmpty()
-           || (rest.startsWith('_') && number && rest.mid(1) == QByteArray::number(copy) && copy >= 1 && copy <= maxCopies);
+    return [work = libFiles::NativePath(workFolder()), base = libFiles::NativePath(ArchivePath(0).chopped(4)),
+            maxCopies](const libFiles::ListedItem& item) {
+        if (item.path == work)
+            return true;
+        if (!item.path.startsWith(base) || !item.path.endsWith(".zip"))
+            return false;
+        const QByteArray rest = item.path.mid(base.size()).chopped(4);
+        bool number = false;
+        const int copy = rest.mid(1).toInt(&number);
+        return rest.isEmpty()
+               || (rest.startsWith('_') && number && rest.mid(1) == QByteArray::number(copy) && copy >= 1
+                   && copy <= maxCopies);
+    };
 }
 
 void CBackupJob::RequestStop()
@@ -464,7 +468,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     ZipCommand::ZipOptions options{m_password, std::nullopt, workFolder()};
     if (m_incremental && libFiles::FileExists(ArchivePath(0)))  // the day the previous archive was made
         options.changedSince = QFileInfo(ArchivePath(0)).lastModified().date();
-    const libFiles::LeaveOut ownFiles = [&](const libFiles::ListedItem& item) { return isOwnFile(item.path, maxCopies); };
+    const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
     bool leftOut = false;
     try {
         for (const QString& entry : entries) {
@@ -472,7 +476,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
             if (m_stopRequested)
                 throw RunStopped{};
             checkEntryExists(entry);
-            leftOut |= zipEntry(options, building, entry, ownFiles);
+            leftOut |= zipEntry(options, building, entry, leaveOut);
         }
         if (!libFiles::FileExists(building)) {  // an incremental run that found no change
             libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
@@ -492,10 +496,10 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
 // Zips one entry's files into the archive being built; true when some of them are left out
 // (named in the log), the archive holding the rest.
 bool CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
-                          const libFiles::LeaveOut& ownFiles)
+                          const libFiles::LeaveOut& leaveOut)
 {
     libFiles::EntryFiles files;
-    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, ownFiles); });
+    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, leaveOut); });
     bool leftOut = !files.unreadable.empty();
     for (const auto& [path, error] : files.unreadable)
         logLeftOut(path, QStringLiteral("its folder can't be read (") + qt_error_string(error) + QLatin1Char(')'));

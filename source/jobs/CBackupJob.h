@@ -133,11 +133,11 @@ private:
     template <typename Step>
     static void refusalFailsRun(const QString& entry, Step&& step);
     QString workFolder() const;
-    bool isOwnFile(const QByteArray& path, int maxCopies) const;
+    libFiles::LeaveOut ownFiles(int maxCopies) const;
     RunResult runEntries(BackupHost& frm, int maxCopies);
     RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
     bool zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
-                  const libFiles::LeaveOut& ownFiles);
+                  const libFiles::LeaveOut& leaveOut);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     RunResult copyEntries(BackupHost& frm, const QStringList& entries);

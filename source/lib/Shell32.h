@@ -15,7 +15,7 @@ struct ProgramRun {
     QStringList arguments;
     QStringList environment;  // "NAME=value" pairs added to the child's environment
     QByteArray standardInput;
-    QByteArray* output = nullptr;  // when set, receives the child's standard output and error
+    QByteArray* output = nullptr;  // when set, receives the child's standard output
 };
 
 // Added to a start failure's number so that it can't be taken for an exit code.

@@ -1,12 +1,12 @@
 #include "lib/libFiles.h"
 
 #include "lib/libErrorHandler.h"
+#include "lib/Shell32.h"
 #include "lib/libLog.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
@@ -597,19 +597,9 @@ namespace {
 // runs. Nothing when it can't be started or fails.
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            loop.quit();
-    });
-    process.start(program, arguments, QIODevice::ReadOnly);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
+    QByteArray output;
+    Shell32::ProgramRun run{program, arguments, {}, {}, &output};
+    return Shell32::ShellAndClose(run) == 0 ? output : QByteArray();
 }
 
 // Where desktop entries live: the user's data folder first, then the system's.
