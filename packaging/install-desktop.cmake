@@ -1,5 +1,5 @@
 # Runs at install time, when CMAKE_INSTALL_PREFIX is the prefix actually installed into: the
-# pieces whose contents name the installed application folder, and the links.
+# launcher, whose command names the installed application folder, and the links.
 set(root "$ENV{DESTDIR}")
 set(app_folder "${CMAKE_INSTALL_PREFIX}/${ARKWELL_INSTALL_APP_DIR}")
 
@@ -28,17 +28,19 @@ endforeach()
 string(REPLACE "%" "%%" exec "${exec}")
 # The key-file format then doubles every backslash once more.
 string(REPLACE "\\" "\\\\" ARKWELL_EXEC "\"${exec}\"")
-set(ARKWELL_ICON "${app_folder}/icons/arkwell.svg")
 
-# The applications menu's launcher, and the log-in autostart entry that starts the agent
-# with its job list window hidden.
-function(arkwell_entry template destination)
-  configure_file("${ARKWELL_SOURCE_DIR}/packaging/${template}" "${root}${destination}" @ONLY)
-  arkwell_installed("${destination}")
-  set(CMAKE_INSTALL_MANIFEST_FILES "${CMAKE_INSTALL_MANIFEST_FILES}" PARENT_SCOPE)
-endfunction()
-arkwell_entry(arkwell.desktop.in "${CMAKE_INSTALL_PREFIX}/share/applications/arkwell.desktop")
-arkwell_entry(arkwell-autostart.desktop.in "${CMAKE_INSTALL_PREFIX}/etc/xdg/autostart/arkwell.desktop")
+# The applications menu's launcher.
+configure_file("${ARKWELL_SOURCE_DIR}/packaging/arkwell.desktop.in"
+               "${root}${CMAKE_INSTALL_PREFIX}/share/applications/arkwell.desktop" @ONLY)
+arkwell_installed("${CMAKE_INSTALL_PREFIX}/share/applications/arkwell.desktop")
 
-arkwell_link("${ARKWELL_SYSTEM_ZIP}" "${app_folder}/zip")
+# zip under the same prefix (the Debian package's /usr) is linked relatively, so the link
+# stays right inside the package; elsewhere by its full path.
+string(FIND "${ARKWELL_SYSTEM_ZIP}" "${CMAKE_INSTALL_PREFIX}/" zip_under_prefix)
+if(zip_under_prefix EQUAL 0)
+  file(RELATIVE_PATH zip_target "${app_folder}" "${ARKWELL_SYSTEM_ZIP}")
+else()
+  set(zip_target "${ARKWELL_SYSTEM_ZIP}")
+endif()
+arkwell_link("${zip_target}" "${app_folder}/zip")
 arkwell_link("../${ARKWELL_INSTALL_APP_DIR}/arkwell" "${CMAKE_INSTALL_PREFIX}/bin/arkwell")

@@ -1,10 +1,13 @@
 // Start-up with the windows: the single-instance guard, the job list, the tray icon, the
 // message boxes and the end on SIGTERM or SIGINT.
-#include "agent/appSetup.h"
+#include "agent/appSetupMain.h"
 
+#include "agent/CInstanceGuard.h"
 #include "agent/frmMain.h"
+#include "agent/frmPopup.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
+#include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
@@ -12,11 +15,9 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QLockFile>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
-#include <QSystemTrayIcon>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -29,6 +30,9 @@ using libForms::Message;
 
 namespace appSetup {
 namespace {
+
+// How long a second start waits for the running agent to show its window.
+constexpr int AgentAnswerMs = 10000;
 
 // The answer of a box closed without a button (Escape, the close box, the program's end).
 Answer EscapeAnswer(Buttons buttons)
@@ -127,6 +131,41 @@ void EndOnSignals(frmMain& main)
     });
 }
 
+// Another start holds the lock. It is asked to show its window (a start with "/SILENT" only
+// asks whether it is alive). True when it answered.
+bool AgentAnswered(const CInstanceGuard& guard)
+{
+    const bool silent = frmMain::IsSilent(QCoreApplication::arguments());
+    return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
+}
+
+// Makes this start the agent by taking the lock. Otherwise the exit code of this start: another
+// agent runs (asked for its window, or named when it doesn't answer), or no lock can be had.
+std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath)
+{
+    CInstanceGuard::Outcome outcome = guard.TryAcquire();
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother && AgentAnswered(guard))
+        return 0;
+    if (outcome == CInstanceGuard::Outcome::HeldByAnother)  // an agent that was ending has let go
+        outcome = guard.TryAcquire();
+    switch (outcome) {
+    case CInstanceGuard::Outcome::Acquired: break;
+    case CInstanceGuard::Outcome::HeldByAnother:
+        if (!frmMain::IsSilent(QCoreApplication::arguments()))
+            libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
+                                     QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+        return 0;
+    case CInstanceGuard::Outcome::Failed:
+        libForms::MsgBox(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
+                                     + QStringLiteral("' (") + guard.ErrorText()
+                                     + QStringLiteral("), which keeps a second copy of it from running the "
+                                                      "same Backup Jobs."),
+                                 QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
+        return 1;
+    }
+    return std::nullopt;
+}
+
 QString Quoted(const QString& text)
 {
     return QLatin1Char('\'') + text + QLatin1Char('\'');
@@ -136,28 +175,7 @@ QString Quoted(const QString& text)
 
 void LoadJobList(frmSchedule& schedule)
 {
-    QStringList skipped;
-    QStringList unscheduled;
-    const QDir folder(JobsFolder());
-    for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
-        const QString path = JobsFolder() + fileName;
-        CBackupJob job;
-        if (const std::optional<QString> why = job.TryOpenBackupJob(path)) {
-            skipped << Quoted(path) + QStringLiteral(": ") + *why;
-            continue;
-        }
-        if (const QTreeWidgetItem* listed = schedule.FindItemByKey(QLatin1Char('_') + job.JobName())) {
-            skipped << Quoted(path) + QStringLiteral(": the Backup Job name ") + Quoted(job.JobName())
-                           + QStringLiteral(" is already used by ") + Quoted(frmSchedule::RowJobFile(listed));
-            continue;
-        }
-        const std::optional<QDate> next = job.DateNextRun();
-        schedule.AddItemListView(job.JobName(), job.DateLastRun(), next, job.StartTime(), job.Compress(), path);
-        if (!next) {
-            unscheduled << Quoted(job.JobName());
-            job.LogNoNextRun();
-        }
-    }
+    const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
     if (!skipped.isEmpty())
         libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "
                                                 "are:\r\n\r\n")
@@ -180,36 +198,28 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
-        // Jobs, preferences, logs and the lock all live in the application folder: an installed
-        // copy the user can't write into says so now instead of failing at the first save.
-        if (!CheckAppFolderWritable())
+        // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
+        // write into is told now instead of failing at the first save.
+        if (!CheckDataFolder())
             return 1;
 
-        // One instance per application folder; the lock of a process that died is taken over.
-        // A lock that can't be made at all ends the start too: two agents would run the same jobs.
-        const QString lockPath = AppFile(ExeName() + QStringLiteral(".lock"));
-        QLockFile instanceLock(lockPath);
-        instanceLock.setStaleLockTime(0);
-        if (!instanceLock.tryLock(0)) {
-            if (instanceLock.error() == QLockFile::LockFailedError) {
-                libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                         QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
-                return 0;
-            }
-            libForms::MsgBox(Message{QStringLiteral("Arkwell cannot create its lock file '") + lockPath
-                                         + QStringLiteral("', which keeps a second copy of it from running the "
-                                                          "same Backup Jobs."),
-                                     QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
-            return 1;
-        }
+        // One agent per data folder. A later start brings the agent's window up instead
+        // (quietly nothing with "/SILENT"); a lock that can't be taken at all ends the start, since
+        // two agents would run the same jobs.
+        const QString lockPath = DataFile(ExeName() + QStringLiteral(".lock"));
+        CInstanceGuard guard(lockPath);
+        if (const std::optional<int> exitCode = EndUnlessAgent(guard, lockPath))
+            return *exitCode;
 
         app.setQuitOnLastWindowClosed(false);
-        const bool trayAvailable = !headless && QSystemTrayIcon::isSystemTrayAvailable();
+        const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
         frmSchedule schedule;
         frmMain main(schedule, trayAvailable);
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
 
+        ApplyStartAtLoginDefault();
         LoadJobList(schedule);
         LoadPreferences();
         main.Form_Load(QCoreApplication::arguments(), headless);

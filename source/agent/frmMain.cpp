@@ -1,12 +1,11 @@
 #include "agent/frmMain.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/frmPopup.h"
 #include "agent/libNotify.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"
-#include "jobs/CBackupJob.h"
-#include "lib/Clock.h"
+#include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
@@ -17,20 +16,15 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
-#include <QTreeWidget>
+
+using libForms::Answer;
+using libForms::Buttons;
+using libForms::Icon;
+using libForms::Message;
 
 namespace {
 
 const char* const Module = "frmMain.frm";
-
-// The moment a row's job falls due: its next-run day at its start time; none without one.
-std::optional<QDateTime> DueMoment(const QTreeWidgetItem* row)
-{
-    const std::optional<QDate> day = frmSchedule::RowNextRun(row);
-    if (!day)
-        return std::nullopt;
-    return QDateTime(*day, frmSchedule::RowStartTime(row));
-}
 
 }  // namespace
 
@@ -45,16 +39,22 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
     tmrCheckForBackupJob->setObjectName(QStringLiteral("tmrCheckForBackupJob"));
     tmrCheckForBackupJob->setInterval(TickInterval);
     connect(tmrCheckForBackupJob, &QTimer::timeout, this, &frmMain::tmrCheckForBackupJob_Timer);
-    connect(&m_schedule, &frmSchedule::closedByUser, this, [this] {
-        if (!m_trayAvailable)
-            ExitProgram();
-    });
-    // A scheduled run that fails is told on the desktop; a click on that shows the jobs.
+    tmrMissedRuns = new QTimer(this);
+    tmrMissedRuns->setObjectName(QStringLiteral("tmrMissedRuns"));
+    tmrMissedRuns->setSingleShot(true);
+    tmrMissedRuns->setInterval(MissedRunsDelay);
+    connect(tmrMissedRuns, &QTimer::timeout, this, &frmMain::tmrMissedRuns_Timer);
+    tmrWaitForTray = new QTimer(this);
+    tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
+    tmrWaitForTray->setInterval(TickInterval);
+    connect(tmrWaitForTray, &QTimer::timeout, this, &frmMain::lookForTray);
+    connect(&m_schedule, &frmSchedule::closedByUser, this, &frmMain::tellHowToReopen);
+    connect(&m_schedule, &frmSchedule::exitRequested, this, &frmMain::ExitProgram);
+    // A scheduled run that fails or is incomplete is told on the desktop; a click on that shows the jobs.
     connect(&m_schedule, &frmSchedule::jobRunEnded, this,
-            [this](const QString& name, bool failed, const QStringList& lines) {
+            [this](const QString& name, RunRecord::Result result, const QStringList& lines) {
         if (m_busy)  // the scheduler's run, not the user's
-            libNotify::ScheduledRunEnded(name, failed ? QStringLiteral("failed") : QStringLiteral("completed"),
-                                         CBackupJob::FirstReason(lines));
+            libNotify::ScheduledRunEnded(name, result, CBackupJob::FirstReason(lines));
     });
     connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
@@ -69,66 +69,96 @@ frmMain::~frmMain()
     delete m_popup;
 }
 
+bool frmMain::IsSilent(const QStringList& arguments)
+{
+    return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
+}
+
 void frmMain::Form_Load(const QStringList& arguments, bool headless)
 {
-    const bool silent = arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
-    if (!silent || (!m_trayAvailable && !headless))
+    if (!IsSilent(arguments))
         m_schedule.show();
     tmrCheckForBackupJob->start();
+    tmrMissedRuns->start();
+    if (!m_trayAvailable && !headless)
+        tmrWaitForTray->start();
 }
 
 // --- The scheduler --------------------------------------------------------------------------
 
+// A tick runs the due jobs, one after another, while the job list window is idle: shown or
+// not, but with no wizard, dialog or run of the user's in the way.
 void frmMain::tmrCheckForBackupJob_Timer()
 {
     libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
-        QTreeWidget* list = m_schedule.lvwSchedule;
-        // A disabled job list means a command of the user is under way (the wizard is open).
-        if (list->topLevelItemCount() == 0 || m_schedule.isVisible() || !m_schedule.isEnabled() || m_busy)
+        if (m_busy || !m_schedule.Idle())
             return;
         m_busy = true;
-        const int rows = list->topLevelItemCount();
-        for (int index = 0; index < rows && index < list->topLevelItemCount() && !m_exitPending; ++index) {
-            list->clearSelection();
-            QTreeWidgetItem* row = list->topLevelItem(index);
-            if (!isDue(row))
-                continue;
-            runDueJob(row);
-            m_schedule.hide();
-        }
+        if (std::exchange(m_missedRunsDue, false))
+            runMissedJobs();
+        for (const JobTable::DueRun& due : m_schedule.Jobs().DueNow())
+            if (!m_exitPending)
+                runDueJob(due.name, due.due);
         m_busy = false;
     });
     if (m_exitPending)
         finishExit();
 }
 
-bool frmMain::isDue(const QTreeWidgetItem* row) const
+void frmMain::tmrMissedRuns_Timer()
 {
-    const std::optional<QDateTime> due = DueMoment(row);
-    return due && Clock::Now() > *due && row->data(frmSchedule::ColName, frmSchedule::RanDueRole).toDateTime() != *due;
+    m_missedRunsDue = appSetup::RunMissedBackups;
 }
 
-// Brings the job's dates up to date in its file and its row, then runs it as Run now does.
-void frmMain::runDueJob(QTreeWidgetItem* row)
+// Each job whose latest due moment before start-up has no completed run after it runs once.
+void frmMain::runMissedJobs()
 {
-    row->setData(frmSchedule::ColName, frmSchedule::RanDueRole, *DueMoment(row));
-    CBackupJob job;
-    if (const std::optional<QString> why = job.TryOpenBackupJob(frmSchedule::RowJobFile(row))) {
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(row->text(frmSchedule::ColName), *why));
+    for (const JobTable::DueRun& missed : m_schedule.Jobs().MissedRuns()) {
+        if (m_exitPending)
+            return;
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
+                                        "Arkwell was not running.")
+                             .arg(missed.name, libDates::FormatDate(missed.due.date()) + QLatin1Char(' ')
+                                                   + libDates::FormatShortTime(missed.due.time())));
+        runDueJob(missed.name, missed.due);
+    }
+}
+
+// Brings the job's dates up to date in its file, its row and its run record, then runs it as
+// Run now does.
+void frmMain::runDueJob(const QString& name, const QDateTime& due)
+{
+    if (const std::optional<QString> why = m_schedule.Jobs().MarkHandled(name, due)) {
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
         return;
     }
-    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
-    job.SaveBackupJob(frmSchedule::RowJobFile(row));
-    const std::optional<QDate> next = job.DateNextRun();
-    m_schedule.SetItemDates(row, job.DateLastRun().date(), next);
-    if (!next)  // a monthly day the coming month lacks: the job stops here, and says so
-        job.LogNoNextRun();
-    m_schedule.lvwSchedule->setCurrentItem(row);
-    row->setSelected(true);
-    m_schedule.cmdBackup_Click();
+    m_schedule.RunJobs({name});
 }
 
 // --- The tray icon --------------------------------------------------------------------------
+
+// A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
+void frmMain::lookForTray()
+{
+    if (!libSysTrayApp::SystemTrayAvailable())
+        return;
+    tmrWaitForTray->stop();
+    m_trayAvailable = true;
+    libSysTrayApp::SystemTrayAddIcon(*this);
+}
+
+// Without a tray icon a closed window is out of reach until the program is started again:
+// the user is told so, once.
+void frmMain::tellHowToReopen()
+{
+    if (m_trayAvailable || m_toldHowToReopen)
+        return;
+    m_toldHowToReopen = true;
+    libForms::MsgBox(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
+                                            "when they are due.\r\n\r\nTo get this window back, start Arkwell "
+                                            "again. To end Arkwell, choose Exit Arkwell in the File menu."),
+                             QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
+}
 
 void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 {
@@ -151,9 +181,9 @@ void frmMain::ExitProgram()
         return;
     tmrCheckForBackupJob->stop();
     if (m_busy || m_schedule.RunInProgress()) {
-        // A backup is running: let it finish, start nothing after it, and end then.
+        // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_schedule.StopAfterCurrentJob();
+        m_schedule.StopRun();
         closeMessageBoxes();
         return;
     }

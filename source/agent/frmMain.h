@@ -6,7 +6,6 @@
 #include <QWidget>
 
 class QTimer;
-class QTreeWidgetItem;
 class frmPopup;
 class frmSchedule;
 
@@ -15,23 +14,33 @@ class frmMain : public QWidget {
 public:
     // Scheduler ticks are this many milliseconds apart.
     static constexpr int TickInterval = 5000;
+    // Runs missed while the program was not running are made up this long after start-up.
+    static constexpr int MissedRunsDelay = 60000;
 
-    // `trayAvailable`: whether the desktop shows tray icons. Without one, closing the job
-    // list window ends the program, since nothing else could bring it back.
+    // `trayAvailable`: whether the desktop shows tray icons now. Without one the program
+    // goes on when the job list window is closed (a second start brings it back), and the
+    // icon is added as soon as a tray comes up.
     frmMain(frmSchedule& schedule, bool trayAvailable);
     ~frmMain() override;
 
-    // The load step: shows the job list window unless the arguments hold "/SILENT" (a
-    // desktop without a tray shows it anyway, unless nobody can see it: `headless`).
+    // Whether the program's arguments ask for a start without the job list window.
+    static bool IsSilent(const QStringList& arguments);
+    // The load step: shows the job list window unless the arguments hold "/SILENT", starts
+    // the scheduler, and, without a tray, looks for one on every tick (not where nobody can
+    // see one: `headless`).
     void Form_Load(const QStringList& arguments, bool headless);
 
     frmSchedule& Schedule() { return m_schedule; }
     frmPopup& Popup() { return *m_popup; }
     QTimer* tmrCheckForBackupJob = nullptr;
+    // Fires once, a while after start-up: the next idle tick makes up the missed runs (when
+    // the preference asks for it).
+    QTimer* tmrMissedRuns = nullptr;
+    QTimer* tmrWaitForTray = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
-    // removed, every window closed. A backup that is running is let finish first (the jobs
-    // still queued behind it are not started).
+    // removed, every window closed. A backup that is running is stopped first, within
+    // seconds (the jobs still queued behind it are not started).
     void ExitProgram();
     bool ExitPending() const { return m_exitPending; }
 
@@ -41,12 +50,15 @@ signals:
 
 public slots:
     void tmrCheckForBackupJob_Timer();
+    void tmrMissedRuns_Timer();
     // A click on the tray icon: a left click or the context click opens the menu.
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 
 private:
-    bool isDue(const QTreeWidgetItem* row) const;
-    void runDueJob(QTreeWidgetItem* row);
+    void runMissedJobs();
+    void runDueJob(const QString& name, const QDateTime& due);
+    void lookForTray();
+    void tellHowToReopen();
     void finishExit();
     void closeMessageBoxes();
 
@@ -54,7 +66,9 @@ private:
     frmPopup* m_popup = nullptr;
     bool m_trayAvailable;
     bool m_busy = false;
+    bool m_missedRunsDue = false;
     bool m_menuBusy = false;
     bool m_exitPending = false;
     bool m_exited = false;
+    bool m_toldHowToReopen = false;
 };

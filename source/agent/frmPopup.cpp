@@ -17,6 +17,8 @@ frmPopup::frmPopup(frmMain& main)
     Arkwell->setObjectName(QStringLiteral("Arkwell"));
     Schedule = Arkwell->addAction(QStringLiteral("Schedule Backup Jobs"), this, &frmPopup::Schedule_Click);
     Schedule->setObjectName(QStringLiteral("Schedule"));
+    Stop = m_main.Schedule().mnuActionStop;
+    Arkwell->addAction(Stop);
     Slash2 = Arkwell->addSeparator();
     Slash2->setObjectName(QStringLiteral("Slash2"));
     Exit = Arkwell->addAction(QStringLiteral("Exit Arkwell"), this, &frmPopup::Exit_Click);

@@ -1,5 +1,5 @@
 #pragma once
-// The tray icon's menu: show the job list window, or end the program. The form itself is
+// The tray icon's menu: show the job list window, stop the running job, or end the program. The form itself is
 // never shown.
 
 #include <QWidget>
@@ -15,6 +15,7 @@ public:
 
     QMenu* Arkwell = nullptr;
     QAction* Schedule = nullptr;
+    QAction* Stop = nullptr;  // the job list window's Stop command, usable while a job runs
     QAction* Slash2 = nullptr;
     QAction* Exit = nullptr;
 

@@ -1,6 +1,6 @@
 #include "agent/libNotify.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/Clock.h"
 #include "lib/libFiles.h"
 
@@ -107,11 +107,11 @@ void SetSender(Sender* sender)
     installedSender = sender;
 }
 
-void ScheduledRunEnded(const QString& jobName, const QString& resultWord, const QString& firstReason)
+void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason)
 {
-    if (resultWord != QLatin1String("failed") && resultWord != QLatin1String("incomplete"))
+    if (result != RunRecord::Result::Failed && result != RunRecord::Result::Incomplete)
         return;
-    Send({QStringLiteral("Backup Job '%1' %2").arg(jobName, resultWord == QLatin1String("failed")
+    Send({QStringLiteral("Backup Job '%1' %2").arg(jobName, result == RunRecord::Result::Failed
                                                                 ? QStringLiteral("failed")
                                                                 : QStringLiteral("was incomplete")),
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});

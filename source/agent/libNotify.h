@@ -4,6 +4,8 @@
 // job that has gone too long without a completed run. Nothing is told for a good run.
 // Without a bus or a notification service nothing is shown and nothing waits.
 
+#include "jobs/RunRecord.h"
+
 #include <QDateTime>
 #include <QObject>
 #include <QString>
@@ -23,9 +25,9 @@ public:
 };
 void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
 
-// A scheduled run of the job has ended with `resultWord` ("completed", "failed",
-// "incomplete" or "stopped"). A failed or incomplete one is told with its first reason.
-void ScheduledRunEnded(const QString& jobName, const QString& resultWord, const QString& firstReason);
+// A scheduled run of the job has ended with `result`. A failed or incomplete one is told
+// with its first reason.
+void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason);
 
 // Tells, at most once a day per job, that the job's last completed run lies more than twice
 // its interval back. True when it was told now.

@@ -15,6 +15,12 @@ QPointer<QSystemTrayIcon>& trayIcon()
     return icon;
 }
 
+std::function<bool()>& trayProbe()
+{
+    static std::function<bool()> probe;
+    return probe;
+}
+
 }  // namespace
 
 void SystemTrayAddIcon(frmMain& F)
@@ -33,6 +39,16 @@ void SystemTrayAddIcon(frmMain& F)
 void SystemTrayRemoveIcon()
 {
     delete trayIcon().data();
+}
+
+bool SystemTrayAvailable()
+{
+    return trayProbe() ? trayProbe()() : QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SetTrayProbe(std::function<bool()> probe)
+{
+    trayProbe() = std::move(probe);
 }
 
 bool SystemTrayIconShown()

@@ -1,6 +1,8 @@
 #pragma once
 // The program's icon in the system tray.
 
+#include <functional>
+
 class frmMain;
 
 namespace libSysTrayApp {
@@ -12,5 +14,9 @@ void SystemTrayAddIcon(frmMain& F);
 void SystemTrayRemoveIcon();
 // Whether the icon is shown.
 bool SystemTrayIconShown();
+// Whether the desktop has a tray to show the icon in now.
+bool SystemTrayAvailable();
+// Replaces that question (tests play a tray that comes up late); empty restores the real one.
+void SetTrayProbe(std::function<bool()> probe);
 
 }  // namespace libSysTrayApp

@@ -1,5 +1,5 @@
 // Arkwell's entry point.
-#include "agent/appSetup.h"
+#include "agent/appSetupMain.h"
 
 #include <QApplication>
 

@@ -1,8 +1,7 @@
 #include "dialogs/frmAbout.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
-#include "lib/Shell32.h"
 #include "lib/libAPIWrapper.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/libControls.h"
@@ -33,7 +32,7 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
 // Opens an address in the program the desktop has for it; a desktop without one is told.
 void openAddress(const QString& address)
 {
-    Shell32::OpenWithDesktop(address, [address] {
+    libAPIWrapper::OpenOnDesktop(address, [address] {
         libForms::MsgBox({QStringLiteral("No program could be started to open '") + address + QStringLiteral("'."),
                           QStringLiteral("Open Failure"), libForms::Buttons::OK, libForms::Icon::Exclamation});
     });
@@ -86,8 +85,8 @@ void frmAbout::createControls()
         linSeparator[i]->setFrameShape(QFrame::HLine);
         linSeparator[i]->setFrameShadow(QFrame::Sunken);
     }
-    const std::array<QString, 3> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
-                                             QStringLiteral("Client ID:")};
+    const std::array<QString, 4> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
+                                             QStringLiteral("Client ID:"), QStringLiteral("Data Folder:")};
     for (std::size_t i = 0; i < lblMisc.size(); ++i) {
         lblMisc[i] = NewControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
         lblMisc[i]->setProperty("Index", int(i));
@@ -103,6 +102,9 @@ void frmAbout::createControls()
     lblClientID = NewControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
     lblClientID->setText(QStringLiteral("<IDs>"));
     lblClientID->setFont(arial);
+    lblDataPath = NewControl<QLabel>(this, "lblDataPath", libForms::Twips(1320, 2160, 5205, 240));
+    lblDataPath->setFont(arial);
+    lblDataPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
@@ -147,6 +149,7 @@ void frmAbout::Form_Load()
         title.replace(title.indexOf(QStringLiteral("<Bld>")), 5, QString::number(version.microVersion()));
         lblTitle->setText(title);
         lblAppPath->setText(appSetup::AppFolder());
+        lblDataPath->setText(appSetup::DataFolder());
         lblClientID->setText(libAPIWrapper::GetComputerNameA());
     });
 }
@@ -199,12 +202,14 @@ void frmAbout::cmdThankYou_Click()
 
 void frmAbout::lblWebsite_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()", [] { openAddress(HomepageAddress()); });
+    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()",
+                          [] { openAddress(HomepageAddress()); });
 }
 
 void frmAbout::cmdTechSupport_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()", [] { openAddress(SourceArchiveAddress()); });
+    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()",
+                          [] { openAddress(SourceArchiveAddress()); });
 }
 
 void frmAbout::lblMailTo_Click()

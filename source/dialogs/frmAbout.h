@@ -29,10 +29,11 @@ public:
     QLabel* lblTitle = nullptr;
     QLabel* lblFor = nullptr;
     std::array<QFrame*, 2> linSeparator{};
-    std::array<QLabel*, 3> lblMisc{};
+    std::array<QLabel*, 4> lblMisc{};
     QLabel* lblLicense = nullptr;
     QLabel* lblAppPath = nullptr;
     QLabel* lblClientID = nullptr;
+    QLabel* lblDataPath = nullptr;  // where the jobs, preferences and logs are kept
     std::array<QLabel*, 1> lblPenalty{};
     QLabel* lblWebsite = nullptr;
     QLabel* lblMailTo = nullptr;

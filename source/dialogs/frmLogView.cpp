@@ -2,7 +2,7 @@
 
 #include "agent/libPictures.h"
 #include "lib/libFiles.h"
-#include "lib/Shell32.h"
+#include "lib/libAPIWrapper.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +29,7 @@ void frmLogView::OpenLog(const QString& path)
 {
     if (!libFiles::FileExists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    Shell32::OpenWithDesktop(path, [path] { ShowLog(path); });
+    libAPIWrapper::OpenOnDesktop(path, [path] { ShowLog(path); });
 }
 
 frmLogView* frmLogView::ShowLog(const QString& path)

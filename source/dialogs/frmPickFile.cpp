@@ -34,11 +34,6 @@ QString& rememberedFolder()
     return folder;
 }
 
-libForms::Answer verificationError(const QString& text, libForms::Icon icon = libForms::Icon::None)
-{
-    return libForms::MsgBox({text, QStringLiteral("Verification Error"), libForms::Buttons::OK, icon});
-}
-
 // A folder the picker can work in: an existing folder named by its full path.
 bool isFolder(const QString& sPath)
 {
@@ -53,8 +48,8 @@ bool isExtensionCharacter(QChar c)
 
 }  // namespace
 
-frmPickFile::frmPickFile(QListWidget* lstFilesToBackup)
-    : QDialog(lstFilesToBackup->window()), m_lstFilesToBackup(lstFilesToBackup), m_wizard(lstFilesToBackup->window())
+frmPickFile::frmPickFile(QWidget* wizard)
+    : QDialog(wizard), m_wizard(wizard)
 {
     setObjectName(QStringLiteral("frmPickFile"));
     setWindowTitle(QStringLiteral("Select File(s) to Backup"));
@@ -138,7 +133,7 @@ void frmPickFile::createSpecificFilesPage()
         QStringLiteral("To select multiple contingent files, click the first file, then while depressing the "
                        "shift-key, click the last file.  This should select a range of files for backup."),
         QStringLiteral("To add files, depress the ctrl-key and click the file."),
-        QStringLiteral("Drag and Drop from Window's Explorer will not work here."),
+        QStringLiteral("Drag and Drop from the file manager will not work here."),
     };
     for (int i = 0; i < texts.size(); ++i)
         column->addWidget(addInstruction(i, instructions, texts[i]));
@@ -190,8 +185,8 @@ void frmPickFile::Form_Load()
         txtPath->setText(rememberedFolder());
     tabFilePick_Click();
     txtPath_Change();
-    cmbCommonExt->addItems({"pdf", "exe", "mp3", "jpg", "jpeg", "gif", "bmp", "cfg", "sys", "bat", "dat", "ini",
-                            "dll", "ocx", "xls", "doc", "mdb", "ppt"});
+    cmbCommonExt->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
+                            "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
     cmbCommonExt->model()->sort(0);  // a sorted list, whatever the order of adding
     cmbCommonExt->setCurrentIndex(-1);
     optAllFiles->setChecked(true);
@@ -229,8 +224,8 @@ bool frmPickFile::txtOtherWildcard_KeyPress(QChar KeyAscii)
 {
     if (isExtensionCharacter(KeyAscii) || KeyAscii == QChar(8) || KeyAscii == QChar(13))
         return true;
-    verificationError(QStringLiteral("You cannot press the '") + KeyAscii
-                      + QStringLiteral("' key when defining a wildcard extension."));
+    libForms::VerificationError(QStringLiteral("You cannot press the '") + KeyAscii
+                                + QStringLiteral("' key when defining a wildcard extension."));
     return false;
 }
 
@@ -287,8 +282,8 @@ void frmPickFile::cmdBrowsePath_Click()
                 txtPath->setText(sPath);
                 return;
             }
-            verificationError(QStringLiteral("The specified directory does not exist; please try again."),
-                              libForms::Icon::Exclamation);
+            libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
+                                        libForms::Icon::Exclamation);
         }
     });
 }
@@ -304,7 +299,7 @@ std::optional<QString> frmPickFile::settledPattern() const
         return AllFilesPattern;
     // zip would take the whole file system for a wildcard group of the root folder.
     if (QFileInfo(txtPath->text()).canonicalFilePath() == RootFolder) {
-        verificationError(QStringLiteral(
+        libForms::VerificationError(QStringLiteral(
             "You cannot select any wildcard other than '*.*' for use "
             "with a full drive path.  Either go to a subdirectory to "
             "use the *.extension notation, or select *.* to backup "
@@ -334,12 +329,13 @@ void frmPickFile::cmdOk_Click()
                 if (filFileList->item(row)->isSelected())
                     files << filFileList->item(row)->text();
         if (!isFolder(txtPath->text())) {
-            verificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+            libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
             return;
         }
         if (!wildcardTabSelected() && files.isEmpty()) {
-            verificationError(QStringLiteral("You must select files to backup from the file list box before "
-                                             "clicking Ok, or leave the Wildcards tab visible.  Please do so now."));
+            libForms::VerificationError(QStringLiteral("You must select files to backup from the file list box "
+                                                       "before clicking Ok, or leave the Wildcards tab visible.  "
+                                                       "Please do so now."));
             return;
         }
         QStringList entries;
@@ -352,8 +348,7 @@ void frmPickFile::cmdOk_Click()
             for (const QString& file : files)
                 entries << sFolder + file;
         }
-        if (m_lstFilesToBackup)
-            m_lstFilesToBackup->addItems(entries);
+        emit EntriesChosen(entries);
         rememberedFolder() = txtPath->text();
         unload();
     });

@@ -1,17 +1,18 @@
 #pragma once
-// The file picker: adds specific files of a folder, or a wildcard group of it, to the wizard's
-// source list. How a caller uses it (the wizard's "Add ..." button):
+// The file picker: chooses specific files of a folder, or a wildcard group of it, for the
+// wizard's source list. How a caller uses it (the wizard's "Add ..." button):
 //
-//     auto* picker = new frmPickFile(lstFilesToBackup);   // a window of the list's window
-//     picker->show();                                     // non-modal; returns at once
+//     auto* picker = new frmPickFile(this);   // a window of the wizard
+//     connect(picker, &frmPickFile::EntriesChosen, ...);
+//     picker->show();                         // non-modal; returns at once
 //
-// On Ok the picker appends one entry per file ("/folder/name") or one wildcard entry
-// ("/folder/*.*", "/folder/*.ext") to the list, gives the focus back to the list's window and
-// deletes itself; on Cancel it deletes itself and appends nothing. Closing the list's window
-// closes the picker with it.
+// On Ok the picker hands over one entry per file ("/folder/name") or one wildcard entry
+// ("/folder/*.*", "/folder/*.ext"), gives the focus back to the wizard and deletes itself; on
+// Cancel it deletes itself and hands over nothing. Closing the wizard closes the picker with it.
 
 #include <QDialog>
 #include <QPointer>
+#include <QStringList>
 #include <array>
 #include <optional>
 
@@ -27,7 +28,7 @@ class QTabBar;
 class frmPickFile : public QDialog {
     Q_OBJECT
 public:
-    explicit frmPickFile(QListWidget* lstFilesToBackup);
+    explicit frmPickFile(QWidget* wizard);
 
     // The folder the picker starts in: the folder of the last Ok, empty before any (the
     // picker then starts in the root folder). Kept for the program's run only.
@@ -65,6 +66,10 @@ public slots:
     // Closing the window or Esc is a Cancel.
     void reject() override;
 
+signals:
+    // The entries of an Ok, in list order.
+    void EntriesChosen(const QStringList& entries);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -79,7 +84,6 @@ private:
     bool wildcardTabSelected() const;
     void unload();
 
-    QPointer<QListWidget> m_lstFilesToBackup;
     QPointer<QWidget> m_wizard;
     QString m_fileListFolder;  // the folder filFileList shows
 };

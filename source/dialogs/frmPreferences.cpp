@@ -1,10 +1,12 @@
 #include "dialogs/frmPreferences.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "dialogs/libControls.h"
+#include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <algorithm>
 #include <QLabel>
@@ -19,11 +21,6 @@ constexpr int MaxBackupCopiesLimit = 99;
 constexpr int YesItem = 0;
 constexpr int NoItem = 1;
 
-void verificationError(const QString& text)
-{
-    libForms::MsgBox({text, QStringLiteral("Verification Error")});
-}
-
 }  // namespace
 
 frmPreferences::frmPreferences(QWidget* parent)
@@ -31,7 +28,7 @@ frmPreferences::frmPreferences(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(QStringLiteral("Arkwell Preferences"));
-    setFixedSize(libForms::Twips(0, 0, 5505, 2565).size());
+    setFixedSize(libForms::Twips(0, 0, 5505, 3045).size());
     createControls();
     libForms::RegisterForm(this);
     Form_Load();
@@ -56,11 +53,15 @@ void frmPreferences::createControls()
     }
     lblItem[0]->setBuddy(cmbMaxBackupCopies);
     lblItem[1]->setBuddy(cmbStopOnError);
+    chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", libForms::Twips(60, 1560, 5355, 315));
+    chkRunMissedBackups->setText(QStringLiteral("Run backups missed while Arkwell was not running"));
+    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", libForms::Twips(60, 1920, 5355, 315));
+    chkStartAtLogin->setText(QStringLiteral("Start Arkwell at log-in"));
 
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 1980, 1095, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2460, 1095, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 1980, 1095, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 2460, 1095, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
@@ -74,10 +75,12 @@ void frmPreferences::Form_Load()
             cmbMaxBackupCopies->addItem(QString::number(copies));
         cmbStopOnError->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
         cmbStopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
+        chkRunMissedBackups->setChecked(appSetup::RunMissedBackups);
         // A preferences file edited by hand may hold a count the box lacks: show the nearest
         // one rather than fail.
         const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
         cmbMaxBackupCopies->setCurrentIndex(copies - 1);
+        chkStartAtLogin->setChecked(libAutostart::StartsAtLogin());
     });
 }
 
@@ -85,21 +88,40 @@ void frmPreferences::cmdOk_Click()
 {
     libErrorHandler::Trap("frmPreferences", "cmdOK_Click()", [&] {
         if (cmbMaxBackupCopies->currentIndex() < 0) {
-            verificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
-                                             "for the 'Maximum Number of Backup Copies' \r\n"
-                                             "drop-down box."));
+            libForms::VerificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
+                                                       "for the 'Maximum Number of Backup Copies' \r\n"
+                                                       "drop-down box."));
             return;
         }
         if (cmbStopOnError->currentIndex() < 0) {
-            verificationError(QStringLiteral("You must select either Yes or No from \r\n"
-                                             "the 'Stop on Error' drop-down box. "));
+            libForms::VerificationError(QStringLiteral("You must select either Yes or No from \r\n"
+                                                       "the 'Stop on Error' drop-down box. "));
             return;
         }
         appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
         appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
+        appSetup::RunMissedBackups = chkRunMissedBackups->isChecked();
         appSetup::SavePreferences();
-        unload();
+        if (applyStartAtLogin())
+            unload();
     });
+}
+
+bool frmPreferences::applyStartAtLogin()
+{
+    const bool start = chkStartAtLogin->isChecked();
+    if (start == libAutostart::StartsAtLogin())
+        return true;
+    try {
+        libAutostart::SetStartAtLogin(start, appSetup::ProgramPath());
+        return true;
+    } catch (const libErrorHandler::AppError& error) {
+        // Told, and the dialog stays open: the setting shown is not the one in effect.
+        libForms::MsgBox({QStringLiteral("Arkwell could not change its log-in entry '") + libAutostart::EntryPath()
+                              + QStringLiteral("': ") + error.info().Description,
+                          QStringLiteral("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        return false;
+    }
 }
 
 void frmPreferences::cmdCancel_Click()

@@ -1,11 +1,12 @@
 #pragma once
-// The preferences dialog: the two program-wide preferences, saved at once on Ok. A caller
+// The preferences dialog: the program-wide preferences, saved at once on Ok. A caller
 // shows it non-modally (`(new frmPreferences(parent))->show()`); it deletes itself when it
 // closes, and registers as "frmPreferences" so a caller can tell that it is already open.
 
 #include <QDialog>
 #include <array>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -17,7 +18,9 @@ public:
 
     QComboBox* cmbMaxBackupCopies = nullptr;
     QComboBox* cmbStopOnError = nullptr;
+    QCheckBox* chkRunMissedBackups = nullptr;
     std::array<QLabel*, 2> lblItem{};
+    QCheckBox* chkStartAtLogin = nullptr;  // writes or removes the user's autostart entry
     QPushButton* cmdOk = nullptr;
     QPushButton* cmdCancel = nullptr;
 
@@ -30,5 +33,8 @@ public slots:
 private:
     void createControls();
     void Form_Load();
+    // Writes or removes the autostart entry as the check box says; false (after telling the
+    // user) when that fails.
+    bool applyStartAtLogin();
     void unload();
 };

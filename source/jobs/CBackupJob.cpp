@@ -1,8 +1,9 @@
 #include "jobs/CBackupJob.h"
 
 #include "jobs/BackupHost.h"
+#include "jobs/DueMoments.h"
 #include "jobs/ZipCommand.h"
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/Shell32.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
@@ -16,7 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QTemporaryDir>
+#include <QDir>
 
 #include <algorithm>
 #include <cerrno>
@@ -32,12 +33,6 @@ const QString CRLF = QStringLiteral("\r\n");
 QString booleanWord(bool value)
 {
     return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-// The weekday number of a date, Sunday 1 to Saturday 7, as the weekday set counts them.
-int weekdayNumber(const QDate& date)
-{
-    return date.dayOfWeek() % 7 + 1;
 }
 
 // Reads the lines of a job file one after another; running out of lines is a damaged file.
@@ -108,8 +103,13 @@ bool booleanLine(JobFileLines& lines, const QString& what)
 
 bool CBackupJob::PasswordFitsZip(const QString& password)
 {
+    // zip and unzip read the password from their environment, where a leading quotation mark,
+    // or one in a password holding white space, is taken for quoting; unzip takes a password
+    // starting with a hyphen for an option. A job file has no line break in a field.
     const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
-    return !(hasWhiteSpace && password.contains(QLatin1Char('"')));
+    return !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
+           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !libStrings::HoldsLineBreak(password)
+           && !password.contains(QChar(0));
 }
 
 void CBackupJob::setTargetDirectory(const QString& value)
@@ -131,34 +131,8 @@ void CBackupJob::SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool b
 
 std::optional<QDate> CBackupJob::DateNextRun() const
 {
-    const QDateTime now = Clock::Now();
-    const QDate today = now.date();
-    switch (m_frequency) {
-    case Daily:
-    case Weekly: {
-        if ((m_dayOfWeek & AllWeekdays) == 0)
-            return std::nullopt;  // no weekday at all: never due
-        QDate candidate = QDateTime(today, m_startTime) > now ? today : today.addDays(1);
-        while (!(m_dayOfWeek & (1 << weekdayNumber(candidate))))
-            candidate = candidate.addDays(1);
-        return candidate;
-    }
-    case Monthly: {
-        int month = today.month();
-        int year = today.year();
-        const QTime nowToTheMinute(now.time().hour(), now.time().minute());
-        const bool thisMonth = m_dayOfMonth > today.day()
-                               || (m_dayOfMonth == today.day() && nowToTheMinute < m_startTime);
-        if (!thisMonth && ++month == 13) {
-            month = 1;
-            ++year;
-        }
-        const QDate date(year, month, m_dayOfMonth);  // invalid for a day the month lacks
-        return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
-    }
-    default:
-        return std::nullopt;
-    }
+    const std::optional<QDateTime> next = DueMoments::NextAfter(*this, Clock::Now());
+    return next ? std::optional<QDate>(next->date()) : std::nullopt;
 }
 
 void CBackupJob::LogNoNextRun() const
@@ -202,6 +176,8 @@ void CBackupJob::readJobFile(const QString& sFileName)
 
     CBackupJob read = *this;
     read.m_jobName = lines.next();
+    if (!NameStaysInFolder(read.m_jobName))
+        lines.raiseBadLine(QStringLiteral("job name"), QStringLiteral("a name whose files stay in their folders"));
     read.m_dateLastRun = QDateTime(libDates::ParseDate(lines.next()).value_or(Clock::Today()), QTime(0, 0));
     read.m_startTime = libDates::ParseTime(lines.next()).value_or(QTime(0, 0));
     read.m_frequency = frequencyLine(lines);
@@ -259,6 +235,8 @@ const QString BackingUpPrefix = QStringLiteral("Backing Up   ");
 
 // A foreseen end of a run, already logged or shown: the run fails and the program goes on.
 struct RunFailed {};
+// The run was asked to stop.
+struct RunStopped {};
 
 [[noreturn]] void failRun(const QString& logLine)
 {
@@ -297,17 +275,16 @@ void showEntryStatus(BackupHost& frm, const QString& prefix, const QString& entr
     libLog::LogEvent(prefix + entry);
 }
 
-// Fails the run when the entry's file, a "?" entry's files, or a "*" entry's folder is not there.
+// Fails the run when the entry's file, or a wildcard entry's folder, is not there.
 void checkEntryExists(const QString& entry)
 {
-    if (entry.contains(QLatin1Char('*'))) {
-        if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry)))
-            failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
-                    + entry + QStringLiteral("'."));
-    } else if (ZipCommand::IsWildcardGroup(entry) ? libFiles::MatchingFiles(entry).isEmpty()
-                                                   : !libFiles::FileExists(entry)) {
-        failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
-                + QStringLiteral("'."));
+    if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::File) {
+        if (!libFiles::FileExists(entry))
+            failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
+                    + QStringLiteral("'."));
+    } else if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry))) {
+        failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
+                + entry + QStringLiteral("'."));
     }
 }
 
@@ -316,16 +293,32 @@ bool renamed(const QString& from, const QString& to)
     return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
 }
 
-void renameChecked(const QString& from, const QString& to)
-{
-    if (!renamed(from, to))
-        libErrorHandler::RaiseErrno(errno, from);
-}
+// Renames that are taken back in reverse order when a later one fails, so that a rotation
+// cut short leaves every archive under its old name.
+class Renames {
+public:
+    bool tryMove(const QString& from, const QString& to)
+    {
+        if (!renamed(from, to))
+            return false;
+        m_done.emplace_back(from, to);
+        return true;
+    }
+    void move(const QString& from, const QString& to)
+    {
+        if (!tryMove(from, to))
+            libErrorHandler::RaiseErrno(errno, from);
+    }
+    void undo()
+    {
+        for (auto done = m_done.rbegin(); done != m_done.rend(); ++done)
+            renamed(done->second, done->first);
+        m_done.clear();
+    }
 
-QString copyName(const QString& archiveBase, int k)
-{
-    return archiveBase + QLatin1Char('_') + QString::number(k) + QStringLiteral(".zip");
-}
+private:
+    std::vector<std::pair<QString, QString>> m_done;
+};
 
 void showArchiveLockedBox(const QString& archiveBase)
 {
@@ -341,26 +334,10 @@ void showArchiveLockedBox(const QString& archiveBase)
     libForms::MsgBox(box);
 }
 
-// Shifts the previous archives one place down (copy 1 the newest) and moves the current
-// archive into the first place, keeping `numberCopies` of them. The current archive that
-// can't be moved is told in a box and fails the run.
-void rotatePreviousCopies(const QString& archiveBase, int numberCopies)
+void logLeftOut(const QByteArray& path, const QString& reason)
 {
-    const QString current = archiveBase + QStringLiteral(".zip");
-    for (int k = appSetup::MaxBackupCopies; k >= 1; --k) {
-        libFiles::uKillFileChecked(copyName(archiveBase, k));
-        if (numberCopies == 0 || k > numberCopies)
-            continue;
-        const QString previous = k == 1 ? current : copyName(archiveBase, k - 1);
-        if (!libFiles::FileExists(previous))
-            continue;
-        if (k > 1) {
-            renameChecked(previous, copyName(archiveBase, k));
-        } else if (!renamed(current, copyName(archiveBase, 1))) {
-            showArchiveLockedBox(archiveBase);
-            throw RunFailed{};
-        }
-    }
+    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(path) + QStringLiteral("' is not in the archive: ")
+                     + reason + QLatin1Char('.'));
 }
 
 }  // namespace
@@ -371,29 +348,113 @@ QString CBackupJob::FirstReason(const QStringList& runLogLines)
     return reason == runLogLines.end() ? QString() : *reason;
 }
 
-bool CBackupJob::ExecuteBackupNow(BackupHost& frm)
+bool CBackupJob::NameStaysInFolder(const QString& jobName)
+{
+    const QString cleaned = libStrings::CleanedName(jobName);
+    const bool control = std::any_of(cleaned.begin(), cleaned.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
+    return !cleaned.isEmpty() && cleaned != QLatin1String(".") && cleaned != QLatin1String("..")
+           && !cleaned.contains(QLatin1Char('/')) && !control;
+}
+
+QString CBackupJob::ArchivePath(int copy) const
+{
+    const QString base = m_targetDirectory + libStrings::CleanedName(m_jobName);
+    return copy == 0 ? base + QStringLiteral(".zip")
+                     : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
+}
+
+// The hidden folder of the job's own in the target where a run builds its archive or copies
+// (and zip keeps its temporary files) until they are complete.
+QString CBackupJob::workFolder() const
+{
+    return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName) + QStringLiteral(".arkwell");
+}
+
+// What no entry takes: the job's own work folder and archives (base.zip, or base_N.zip for a
+// copy number the rotation makes), so a target inside a source never archives itself.
+libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
+{
+    return [work = libFiles::NativePath(workFolder()), base = libFiles::NativePath(ArchivePath(0).chopped(4)),
+            maxCopies](const libFiles::ListedItem& item) {
+        if (item.path == work)
+            return true;
+        if (!item.path.startsWith(base) || !item.path.endsWith(".zip"))
+            return false;
+        const QByteArray rest = item.path.mid(base.size()).chopped(4);
+        bool number = false;
+        const int copy = rest.mid(1).toInt(&number);
+        return rest.isEmpty()
+               || (rest.startsWith('_') && number && rest.mid(1) == QByteArray::number(copy) && copy >= 1
+                   && copy <= maxCopies);
+    };
+}
+
+void CBackupJob::RequestStop()
+{
+    if (!m_running)
+        return;
+    m_stopRequested = true;
+    Shell32::TerminateWaitedProgram();
+}
+
+bool CBackupJob::ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies)
 {
     return libErrorHandler::Trap("CBackupJob.cls", "ExecuteBackupNow()", [&] {
         frm.setBusyPointer(true);
         frm.setMessageText(QStringLiteral("Initializing..."));
         showLight(frm, true);
-        m_failure = false;
-        const QStringList entries = GetFileList(m_filesToZip);
-        try {
-            if (entries.isEmpty())
-                failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
-            if (m_compress)
-                zipEntries(frm, entries);
-            else
-                copyEntries(frm, entries);
-        } catch (const RunFailed&) {
-            m_failure = true;
-        }
+        m_running = true;
+        m_stopRequested = false;
+        m_lastCounts = {};
+        m_lastResult = runEntries(frm, std::clamp<int>(maxBackupCopies, 1, 99));
+        m_running = false;
+        m_failure = m_lastResult != RunResult::Completed;
         frm.setMessageText(QString());
         showLight(frm, false);
         frm.setBusyPointer(false);
         return m_failure;
     });
+}
+
+CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
+{
+    const QStringList entries = GetFileList(m_filesToZip);
+    const QString work = workFolder();
+    RunResult result = RunResult::Failed;
+    bool stopped = false;
+    try {
+        if (entries.isEmpty())
+            failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
+        if (!NameStaysInFolder(m_jobName))
+            failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
+                    + QStringLiteral("' would name files outside the target folder."));
+        // A killed run's leftovers go first; the folder is the owner's alone.
+        refusalFailsRun(work, [&] {
+            libFiles::uRmDirChecked(work);
+            if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0)
+                libErrorHandler::RaiseErrno(errno, work);
+        });
+        result = m_compress ? zipEntries(frm, entries, maxCopies) : copyEntries(frm, entries);
+    } catch (const RunFailed&) {
+        result = RunResult::Failed;
+    } catch (const RunStopped&) {
+        stopped = true;
+    } catch (const libFiles::CopyStopped&) {
+        stopped = true;
+    }
+    if (stopped) {
+        libLog::LogEvent(QStringLiteral("Backup Job '") + m_jobName
+                         + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
+        result = RunResult::Stopped;
+    }
+    try {
+        if (NameStaysInFolder(m_jobName))
+            libFiles::uRmDirChecked(work);
+    } catch (const libErrorHandler::AppError& error) {  // the next run of the job tries again
+        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while cleaning up '")
+                         + work + QStringLiteral("'."));
+    }
+    return result;
 }
 
 // The run goes on only while the operating system grants what it asks; a refusal (a
@@ -410,55 +471,75 @@ void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
     }
 }
 
-void CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries)
+CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies)
 {
-    const QString archiveBase = m_targetDirectory + libStrings::CleanedName(m_jobName);
-    const QString archive = archiveBase + QStringLiteral(".zip");
-    // The new archive grows under a name of its own until it is complete, so a failing run
-    // never leaves the user without the archive of the run before.
-    const QString building = m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName)
-                             + QStringLiteral(".arkwell-new.zip");
     if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
         failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_jobName
-                + QStringLiteral("' holds both a blank and a quotation mark, which zip can't be given."));
-    refusalFailsRun(archive, [&] {
-        rotatePreviousCopies(archiveBase, m_numberCopies);
-        libFiles::uKillFileChecked(building);
-    });
-
-    // A target inside a source folder, or a source folder that is the target, must not put
-    // the job's own archives into the new one.
-    ZipCommand::ZipOptions options{m_password, m_subdirectories, std::nullopt, archiveBase};
-    if (m_incremental) {
-        const QString copy1 = copyName(archiveBase, 1);
-        const QDate since = libFiles::FileExists(copy1) ? QFileInfo(copy1).lastModified().date() : m_dateLastRun.date();
-        if (since.isValid())
-            options.changedSince = since;
-    }
-
-    bool complete = false;
+                + QStringLiteral("' starts with a hyphen or a quotation mark, or holds both a blank and a quotation mark, which zip can't be given."));
+    const QString building = workFolder() + QStringLiteral("/new.zip");
+    ZipCommand::ZipOptions options{m_password, std::nullopt, workFolder()};
+    if (m_incremental && libFiles::FileExists(ArchivePath(0)))  // the day the previous archive was made
+        options.changedSince = QFileInfo(ArchivePath(0)).lastModified().date();
+    const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
+    bool leftOut = false;
     try {
         for (const QString& entry : entries) {
             showEntryStatus(frm, ZippingUpPrefix, entry);
+            if (m_stopRequested)
+                throw RunStopped{};
             checkEntryExists(entry);
-            zipEntry(options, building, entry);
+            leftOut |= zipEntry(options, building, entry, leaveOut);
         }
-        complete = true;
+        if (!libFiles::FileExists(building)) {  // an incremental run that found no change
+            libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
+                             + QStringLiteral("' was made: it stays as it is."));
+            return RunResult::Completed;
+        }
+        testArchive(building);
+        refusalFailsRun(ArchivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
     } catch (const RunFailed&) {
-        // logged already; the archive built so far is dealt with below
+        libLog::LogEvent(QStringLiteral("The previous archives of the job '") + m_jobName
+                         + QStringLiteral("' are kept as they were: the new one was not completed."));
+        throw;
     }
-    refusalFailsRun(archive, [&] { putArchiveInPlace(building, archive, complete); });
-    if (!complete)
-        throw RunFailed{};
+    return leftOut ? RunResult::Incomplete : RunResult::Completed;
 }
 
-void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry) const
+// Zips one entry's files into the archive being built; true when some of them are left out
+// (named in the log), the archive holding the rest.
+bool CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
+                          const libFiles::LeaveOut& leaveOut)
 {
-    const Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, entry);
+    libFiles::EntryFiles files;
+    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, leaveOut); });
+    bool leftOut = !files.unreadable.empty();
+    for (const auto& [path, error] : files.unreadable)
+        logLeftOut(path, QStringLiteral("its folder can't be read (") + qt_error_string(error) + QLatin1Char(')'));
+    std::erase_if(files.names, [&leftOut](const QByteArray& name) {
+        if (!name.contains('\n'))
+            return false;
+        logLeftOut(name, QStringLiteral("zip can't be given a name holding a line break"));
+        return leftOut = true;
+    });
+    m_lastCounts.files += files.files;
+    m_lastCounts.bytes += files.bytes;
+
+    QByteArray output;
+    Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
+                                                   libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
+    run.output = &output;
     libLog::LogEvent(ZipCommand::CommandLineText(run));
     const qint32 exitCode = Shell32::ShellAndClose(run, 0);
+    if (m_stopRequested)
+        throw RunStopped{};
+    for (const QByteArray& name : ZipCommand::LeftOutFiles(output)) {
+        logLeftOut(name, QStringLiteral("zip could not read it"));
+        leftOut = true;
+    }
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
         libLog::LogEvent(*message);
+        if (exitCode == 18)  // every file but those named is in the archive
+            return true;
         const QString program = QStringLiteral("Arkwell Error, the zip program '") + run.program;
         if (exitCode == Shell32::NotStarted)
             libLog::LogEvent(program + QStringLiteral("' could not be started."));
@@ -466,44 +547,80 @@ void CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& 
             libLog::LogEvent(program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
+    return leftOut;
 }
 
-// A complete new archive replaces the current one. An incomplete one does too when the
-// current archive has already become previous copy 1; with no previous copies kept, the
-// current archive is the user's only backup and stays.
-void CBackupJob::putArchiveInPlace(const QString& building, const QString& archive, bool complete) const
+// Checks every entry of the new archive against its check sum before it replaces anything.
+void CBackupJob::testArchive(const QString& building) const
 {
-    if (!complete && m_numberCopies == 0) {
-        libFiles::uKillFileChecked(building);
-        if (libFiles::FileExists(archive))
-            libLog::LogEvent(QStringLiteral("The previous archive '") + archive
-                             + QStringLiteral("' is kept as it was: the new one was not completed."));
-        return;
-    }
-    libFiles::uKillFileChecked(archive);
-    if (libFiles::FileExists(building))
-        renameChecked(building, archive);
+    const Shell32::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
+    const qint32 exitCode = Shell32::ShellAndClose(run, 0);
+    if (m_stopRequested)
+        throw RunStopped{};
+    if (exitCode != 0)
+        failRun(QStringLiteral("Arkwell Error, the new archive failed its test ('") + run.program
+                + QStringLiteral("' ended with %1): it replaces nothing.").arg(exitCode));
 }
 
-void CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries) const
+// Shifts the previous archives one place down (copy 1 the newest), keeping NumberCopies of
+// them, and puts the new archive in place. Whatever fails on the way puts every archive
+// back under its old name; a current archive that can't be moved is told in a box.
+void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
+{
+    if (::chmod(QFile::encodeName(building).constData(), 0600) != 0)
+        libErrorHandler::RaiseErrno(errno, building);
+    const QString aside = workFolder() + QStringLiteral("/previous_");
+    const int kept = std::min<int>(m_numberCopies, maxCopies);
+    Renames renames;
+    try {
+        for (int k = maxCopies; k >= std::max(kept, 1); --k)  // the copies that go, the oldest kept one too
+            if (libFiles::FileExists(ArchivePath(k)))
+                renames.move(ArchivePath(k), aside + QString::number(k));
+        for (int k = kept; k >= 2; --k)
+            if (libFiles::FileExists(ArchivePath(k - 1)))
+                renames.move(ArchivePath(k - 1), ArchivePath(k));
+        const QString current = ArchivePath(0);
+        if (libFiles::FileExists(current) && !renames.tryMove(current, kept >= 1 ? ArchivePath(1) : aside + QLatin1Char('0'))) {
+            renames.undo();
+            showArchiveLockedBox(current.chopped(4));
+            throw RunFailed{};
+        }
+        renames.move(building, current);
+    } catch (const libErrorHandler::AppError&) {
+        renames.undo();
+        throw;
+    }
+}
+
+CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
 {
     for (const QString& entry : entries) {
         showEntryStatus(frm, BackingUpPrefix, entry);
+        if (m_stopRequested)
+            throw RunStopped{};
         checkEntryExists(entry);
-        if (ZipCommand::IsWholeFolder(entry))
+        switch (libFiles::KindOfEntry(entry)) {
+        case libFiles::EntryKind::WholeFolder:
             refusalFailsRun(entry, [&] { copyWholeFolder(entry); });
-        else if (ZipCommand::IsWildcardGroup(entry))
+            break;
+        case libFiles::EntryKind::WildcardGroup:
             libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
-        else
+            break;
+        case libFiles::EntryKind::File:
             refusalFailsRun(entry, [&] {
                 libFiles::CopyFileWhole(entry, m_targetDirectory + QFileInfo(entry).fileName());
             });
+            ++m_lastCounts.files;
+            m_lastCounts.bytes += QFileInfo(entry).size();
+            break;
+        }
     }
+    return RunResult::Completed;
 }
 
-// Copies the folder into a new folder beside its old backup folder and only then swaps the
-// two, so a failing copy leaves the previous backup as it was.
-void CBackupJob::copyWholeFolder(const QString& entry) const
+// Copies the folder into the job's work folder and only then swaps it with its old backup
+// folder, so a failing copy leaves the previous backup as it was.
+void CBackupJob::copyWholeFolder(const QString& entry)
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
@@ -519,35 +636,32 @@ void CBackupJob::copyWholeFolder(const QString& entry) const
         failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
                 + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
 
-    QTemporaryDir staging(target + QStringLiteral("/.") + name + QStringLiteral(".arkwell-XXXXXX"));
-    staging.setAutoRemove(false);
-    if (!staging.isValid())
-        libErrorHandler::RaiseErrno(errno, target);
-    const QString fresh = staging.path() + QLatin1Char('/') + name;
+    const QString staging = workFolder();
+    const QString fresh = staging + QLatin1Char('/') + name;
+    const QString previous = staging + QStringLiteral("/.previous");
     try {
         libFiles::uMkDirChecked(fresh);
-        libFiles::uCopyDirChecked(source, staging.path(), m_subdirectories);
+        libFiles::uCopyDirChecked(source, staging, m_subdirectories, [this] { return m_stopRequested; });
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
-        const QString previous = staging.path() + QStringLiteral("/.previous");
+        Renames renames;
         if (hadBackup)
-            renameChecked(backupFolder, previous);
+            renames.move(backupFolder, previous);
         try {
-            renameChecked(fresh, backupFolder);
+            renames.move(fresh, backupFolder);
         } catch (const libErrorHandler::AppError&) {
-            if (hadBackup)
-                renamed(previous, backupFolder);
+            renames.undo();
             throw;
         }
     } catch (const libErrorHandler::AppError&) {
-        try {
-            libFiles::uRmDirChecked(staging.path());
-        } catch (const libErrorHandler::AppError&) {
-            // the refusal that matters is the one being reported
-        }
         libLog::LogEvent(QStringLiteral("The previous backup folder '") + backupFolder
                          + QStringLiteral("' is kept as it was: the new copy was not completed."));
         throw;
     }
-    libFiles::uRmDirChecked(staging.path());  // the old backup folder, moved aside
+    libFiles::uRmDirChecked(previous);  // the old backup folder, moved aside
+    for (const libFiles::ListedItem& item : libFiles::ListFolder(libFiles::NativePath(backupFolder), true).items)
+        if (!S_ISDIR(item.info.st_mode)) {
+            ++m_lastCounts.files;
+            m_lastCounts.bytes += S_ISREG(item.info.st_mode) ? item.info.st_size : 0;
+        }
 }

@@ -7,6 +7,8 @@
 #include <QTime>
 #include <optional>
 
+#include "lib/libFiles.h"
+
 class BackupHost;
 namespace ZipCommand {
 struct ZipOptions;
@@ -28,7 +30,7 @@ public:
 
     // The day the job is next due (at its start time), counted from the clock; nothing when
     // the schedule has no next run at all (no weekday, an unknown frequency, a day of month
-    // the month lacks).
+    // no month has).
     std::optional<QDate> DateNextRun() const;
     // Tells the transaction log that the job has no next run and is not run until its
     // schedule is mended.
@@ -71,6 +73,22 @@ public:
 
     bool Failure() const { return m_failure; }
 
+    // How the last run ended: every entry backed up; failed with nothing changed; zip could
+    // not read some files, and the archive of the rest is in place; stopped on request.
+    enum class RunResult { Completed, Failed, Incomplete, Stopped };
+    RunResult LastResult() const { return m_lastResult; }
+    // What the last run backed up.
+    struct RunCounts {
+        qint64 files = 0;
+        qint64 bytes = 0;
+    };
+    const RunCounts& LastCounts() const { return m_lastCounts; }
+
+    // Asks the run in progress to stop: zip is terminated (killed when it does not end within
+    // two seconds), what the run built is removed and the previous archives are kept. Safe
+    // at any time; outside a run it does nothing.
+    void RequestStop();
+
     // Rebuilds the weekday set from seven day choices, Monday first.
     void SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool bFri, bool bSat, bool bSun);
 
@@ -83,20 +101,27 @@ public:
     // Writes the record as a job file, whole or not at all.
     void SaveBackupJob(const QString& sFileName) const;
 
-    // Whether zip can be handed this password: zip takes it from its environment, where a
-    // password holding both white space and a double quotation mark can't be written.
+    // Whether zip and unzip can be handed this password, so that the archive opens with it
+    // exactly as typed.
     static bool PasswordFitsZip(const QString& password);
+
+    // Whether the job's cleaned name names files inside their folder: not empty, "." or "..",
+    // no "/" and no control character. A job file whose name doesn't is damaged.
+    static bool NameStaysInFolder(const QString& jobName);
+
+    // The job's archive (copy 0) or its previous copy k, newest first.
+    QString ArchivePath(int copy = 0) const;
 
     // The job file's text for this record.
     QByteArray JobFileText() const;
 
-    // Runs the job now: zips its entries into its archive (after shifting the previous
-    // archives) or copies them into the target directory, telling `frm` how far it is and
-    // logging every step. Returns true when the run FAILED (the same value Failure() then
-    // holds), false when every entry was backed up. A refusal of the operating system
-    // (missing or read-only target, full disk, unreadable source) fails the run with a
-    // transaction-log line; it does not end the program.
-    bool ExecuteBackupNow(BackupHost& frm);
+    // Runs the job now: zips its entries into a new archive, tests it and only then shifts
+    // the previous archives (up to `maxBackupCopies`) and puts it in place; or copies the
+    // entries into the target directory. Tells `frm` how far it is and logs every step.
+    // Returns true unless the run completed (the same value Failure() then holds); see
+    // LastResult. A refusal of the operating system (missing or read-only target, full disk,
+    // unreadable source) fails the run with a transaction-log line; it does not end the program.
+    bool ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies);
 
     // Why a run failed, from the event texts it logged: the first that is not one of its
     // progress lines (an entry taken up, a zip command line); empty when there is none.
@@ -111,11 +136,16 @@ private:
 
     template <typename Step>
     static void refusalFailsRun(const QString& entry, Step&& step);
-    void zipEntries(BackupHost& frm, const QStringList& entries);
-    void zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry) const;
-    void putArchiveInPlace(const QString& building, const QString& archive, bool complete) const;
-    void copyEntries(BackupHost& frm, const QStringList& entries) const;
-    void copyWholeFolder(const QString& entry) const;
+    QString workFolder() const;
+    libFiles::LeaveOut ownFiles(int maxCopies) const;
+    RunResult runEntries(BackupHost& frm, int maxCopies);
+    RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
+    bool zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
+                  const libFiles::LeaveOut& leaveOut);
+    void testArchive(const QString& building) const;
+    void putArchiveInPlace(const QString& building, int maxCopies) const;
+    RunResult copyEntries(BackupHost& frm, const QStringList& entries);
+    void copyWholeFolder(const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;
@@ -131,4 +161,8 @@ private:
     bool m_subdirectories = false;
     bool m_failure = false;
     bool m_incremental = false;
+    RunResult m_lastResult = RunResult::Completed;
+    RunCounts m_lastCounts;
+    bool m_running = false;
+    bool m_stopRequested = false;
 };

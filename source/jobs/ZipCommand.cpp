@@ -1,38 +1,53 @@
 #include "jobs/ZipCommand.h"
 
-#include "agent/appSetup.h"
-#include "lib/libFiles.h"
 
+#include <QFileInfo>
+#include <QStandardPaths>
 
 namespace ZipCommand {
 namespace {
 
-const QString EveryFile = QStringLiteral("*.*");
+// Suffixes of files whose content is compressed already (pictures, audio, video, archives,
+// office documents that are zip files): deflating them again costs time and gains nothing.
+const char* const StoredSuffixes[] = {
+    "jpg", "jpeg", "png", "gif", "webp", "heic", "heif", "avif", "mp3", "m4a", "aac", "ogg", "oga", "opus",
+    "flac", "wma", "mp4", "m4v", "mkv", "mov", "avi", "webm", "wmv", "mpg", "mpeg", "zip", "gz", "tgz",
+    "bz2", "xz", "zst", "7z", "rar", "jar", "apk", "docx", "xlsx", "pptx", "odt", "ods", "odp", "epub"};
 
-// Whether `path` is one of the job's archives: the base followed by ".zip", or by "_", a copy
-// number the rotation can make and ".zip". Compared as text, so a "?" in the job's name
-// matches only itself.
-bool isOwnArchive(const QString& path, const QString& ownArchiveBase)
+// Every letter-case spelling of one suffix: zip compares suffixes with letter case.
+void addCaseSpellings(QStringList& spellings, const QString& prefix, const QString& rest)
 {
-    if (ownArchiveBase.isEmpty() || !path.startsWith(ownArchiveBase) || !path.endsWith(QStringLiteral(".zip")))
-        return false;
-    const QString rest = path.mid(ownArchiveBase.size()).chopped(4);
-    if (rest.isEmpty())
-        return true;
-    bool number = false;
-    const int copy = rest.mid(1).toInt(&number);
-    return rest.startsWith(QLatin1Char('_')) && number && rest.mid(1) == QString::number(copy) && copy >= 1
-           && copy <= appSetup::MaxBackupCopies;
+    if (rest.isEmpty()) {
+        spellings << QLatin1Char('.') + prefix;
+        return;
+    }
+    const QChar first = rest.front();
+    addCaseSpellings(spellings, prefix + first.toLower(), rest.mid(1));
+    if (first.isLetter())
+        addCaseSpellings(spellings, prefix + first.toUpper(), rest.mid(1));
 }
 
-// The files directly in `folder` that the pattern takes ("*.*" takes every file), without
-// the job's own archives and the archive being written.
-QStringList matchingFiles(const QString& folder, const QString& pattern, const ZipOptions& options,
-                          const QString& archive)
+// zip's -n argument: every spelling of every stored suffix, joined by colons.
+const QString& storedSuffixList()
 {
-    QStringList paths = libFiles::MatchingFiles(folder + (pattern == EveryFile ? QStringLiteral("*") : pattern));
-    paths.removeIf([&](const QString& path) { return path == archive || isOwnArchive(path, options.ownArchiveBase); });
-    return paths;
+    static const QString list = [] {
+        QStringList spellings;
+        for (const char* suffix : StoredSuffixes)
+            addCaseSpellings(spellings, QString(), QString::fromLatin1(suffix));
+        return spellings.join(QLatin1Char(':'));
+    }();
+    return list;
+}
+
+// The password as zip's and unzip's environment options take it: quoted, with backslashes
+// escaped, when it holds white space.
+QString passwordOption(const QString& password)
+{
+    if (password.isEmpty())
+        return QString();
+    if (std::none_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); }))
+        return QStringLiteral("-P ") + password;
+    return QStringLiteral("-P \"") + QString(password).replace(QLatin1Char('\\'), QStringLiteral("\\\\")) + QLatin1Char('"');
 }
 
 QString quotedForLog(const QString& argument)
@@ -51,68 +66,33 @@ QString itemSuffix(const QString& entry)
 
 }  // namespace
 
-bool IsWholeFolder(const QString& entry)
-{
-    return entry.contains(QStringLiteral("/*.*"));
-}
-
-bool IsWildcardGroup(const QString& entry)
-{
-    return entry.contains(QLatin1Char('*')) || entry.contains(QLatin1Char('?'));
-}
-
-QString PasswordOption(const QString& password)
-{
-    if (password.isEmpty())
-        return QString();
-    // zip splits its environment options at white space unless quoted; a password holding a
-    // quotation mark has none (the wizard refuses both together) and goes unquoted.
-    const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
-    return QStringLiteral("-P ") + (hasWhiteSpace ? QLatin1Char('"') + password + QLatin1Char('"') : password);
-}
-
 Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
-                             const QString& entry)
+                             const std::vector<QByteArray>& names, bool keepLinks)
 {
     Shell32::ProgramRun run;
     run.program = zipProgram;
     // Set even when empty, so that options in the user's own environment never reach zip.
-    run.environment = {QStringLiteral("ZIPOPT=") + PasswordOption(options.password), QStringLiteral("ZIP=")};
-
-    QStringList sources;
-    QStringList include;
-    bool recurse = false;
-    if (IsWildcardGroup(entry)) {
-        const QString folder = libFiles::FilePathStripFileName(entry);
-        const QString pattern = entry.mid(folder.size());
-        if (options.subdirectories && entry.contains(QLatin1Char('*'))) {
-            recurse = true;
-            sources << (folder.size() > 1 ? folder.chopped(1) : folder);
-            if (!options.ownArchiveBase.isEmpty())
-                include << QStringLiteral("-x") << options.ownArchiveBase + QStringLiteral(".zip")
-                        << options.ownArchiveBase + QStringLiteral("_*.zip");
-            if (pattern != EveryFile)
-                include << QStringLiteral("-i") << pattern;  // -i takes every later word: last
-        } else {
-            sources << QStringLiteral("-@");
-            for (const QString& file : matchingFiles(folder, pattern, options, archive)) {
-                if (file.contains(QLatin1Char('\n')))
-                    sources << file;  // one name a line on standard input: this one can't be
-                else
-                    run.standardInput += file.toUtf8() + '\n';
-            }
-        }
-    } else {
-        sources << entry;
-    }
-
+    run.environment = {QStringLiteral("ZIPOPT=") + passwordOption(options.password), QStringLiteral("ZIP=")};
     run.arguments << QStringLiteral("-v");
-    if (recurse)
-        run.arguments << QStringLiteral("-r");
-    run.arguments << QStringLiteral("-n") << QStringLiteral(".zip");
+    if (keepLinks)
+        run.arguments << QStringLiteral("-y");
+    run.arguments << QStringLiteral("-n") << storedSuffixList();
     if (options.changedSince)
         run.arguments << QStringLiteral("-t") << options.changedSince->toString(QStringLiteral("MMddyyyy"));
-    run.arguments << archive << sources << include;
+    run.arguments << QStringLiteral("-b") << options.workFolder << archive << QStringLiteral("-@");
+    for (const QByteArray& name : names)
+        run.standardInput += name + '\n';
+    return run;
+}
+
+Shell32::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive)
+{
+    // unzip beside the zip program's own file, else the system's.
+    const QString beside = QFileInfo(QFileInfo(zipProgram).canonicalFilePath()).absolutePath() + QStringLiteral("/unzip");
+    Shell32::ProgramRun run;
+    run.program = QFileInfo(beside).isExecutable() ? beside : QStandardPaths::findExecutable(QStringLiteral("unzip"));
+    run.environment = {QStringLiteral("UNZIP=") + passwordOption(password), QStringLiteral("UNZIPOPT=")};
+    run.arguments << QStringLiteral("-tqq") << archive;
     return run;
 }
 
@@ -120,7 +100,7 @@ QString CommandLineText(const Shell32::ProgramRun& run)
 {
     QStringList words{quotedForLog(run.program)};
     for (const QString& argument : run.arguments)
-        words << quotedForLog(argument);
+        words << (argument.size() > 200 ? QStringLiteral("(stored suffixes)") : quotedForLog(argument));
     const bool encrypted = !run.environment.contains(QStringLiteral("ZIPOPT="));  // an empty one: no password
     if (encrypted)
         words.insert(2, QStringLiteral("-P (password not shown)"));
@@ -177,6 +157,17 @@ std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bo
         return QStringLiteral("Unhandled Error#") + QString::number(exitCode) + QStringLiteral(" has occurred")
                + suffix;
     }
+}
+
+std::vector<QByteArray> LeftOutFiles(const QByteArray& output)
+{
+    static const QByteArray notRead[] = {"zip warning: could not open for reading: ", "zip warning: name not matched: "};
+    std::vector<QByteArray> files;
+    for (const QByteArray& line : output.split('\n'))
+        for (const QByteArray& warning : notRead)
+            if (const qsizetype at = line.indexOf(warning); at >= 0)  // named without the leading "/"
+                files.push_back('/' + line.mid(at + warning.size()));
+    return files;
 }
 
 }  // namespace ZipCommand

@@ -1,36 +1,32 @@
 #pragma once
 // The zip program's part of a compressed run: what one entry's zip start is (an argument
-// list, never a shell line), how that start is written to the log, and what zip's exit code
-// means.
+// list, never a shell line, the names on standard input), the unzip start that tests the
+// new archive, how a start is written to the log, and what zip's exit code and warnings mean.
 
 #include "lib/Shell32.h"
 
 #include <QDate>
 #include <QString>
 #include <optional>
+#include <vector>
 
 namespace ZipCommand {
 
 // The job's options that shape every zip start of a run.
 struct ZipOptions {
     QString password;                   // empty: no encryption
-    bool subdirectories = false;        // wildcard entries take their subfolders too
     std::optional<QDate> changedSince;  // incremental: only files modified on or after this day
-    QString ownArchiveBase;             // the job's archives (base.zip, base_N.zip) that no entry takes
+    QString workFolder;                 // where zip keeps its temporary files
 };
 
-// Whether an entry names every file of a folder ("folder/*.*"), a wildcard group, a file.
-bool IsWholeFolder(const QString& entry);
-bool IsWildcardGroup(const QString& entry);
-
-// The zip start that adds `entry` to `archive`. A wildcard entry without subfolders, and one
-// holding "?" but no "*", is expanded here to the matching files of its one folder (dot files
-// too), fed to zip on its standard input (-@). The password goes to the child's ZIPOPT only.
+// The zip start that adds `names` (one a line on standard input) to `archive`. Symbolic links
+// are stored as links (`keepLinks`), except that a file entry's own link is followed. Files
+// whose content is already compressed are stored as they are.
 Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
-                             const QString& entry);
+                             const std::vector<QByteArray>& names, bool keepLinks);
 
-// The value of ZIPOPT that hands zip the password ("" for none).
-QString PasswordOption(const QString& password);
+// The unzip start that checks every entry of `archive` against its check sum.
+Shell32::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive);
 
 // The start as one readable line for the transaction log; the password is not in it.
 QString CommandLineText(const Shell32::ProgramRun& run);
@@ -40,5 +36,9 @@ inline const QString CommandLinePrefix = QStringLiteral("Running ");
 // The transaction-log line for zip's exit code on `entry`; nothing when the run goes on
 // (0, and 12 "nothing to do" on an incremental job).
 std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bool incremental);
+
+// The files zip's output says it could not read or find, so they are not in the archive
+// (zip was given absolute paths).
+std::vector<QByteArray> LeftOutFiles(const QByteArray& output);
 
 }  // namespace ZipCommand

@@ -4,9 +4,17 @@
 
 #include <QEventLoop>
 #include <QProcess>
+#include <QTemporaryFile>
+#include <QTimer>
+#include <utility>
 
 namespace Shell32 {
 namespace {
+
+constexpr int KillAfterMilliseconds = 2000;
+
+// The program ShellAndClose waits for (one at a time: the wait is on the one user thread).
+QProcess* waitedProcess = nullptr;
 
 class ProcessLauncher final : public Launcher {
 public:
@@ -19,10 +27,15 @@ public:
             environment.insert(pair.left(equals), pair.mid(equals + 1));
         }
         process.setProcessEnvironment(environment);
-        // Nobody reads the child's output: it goes straight to the null device, so a full
-        // pipe can never stall the child and no time is spent passing it on.
-        process.setStandardOutputFile(QProcess::nullDevice());
+        // Output nobody wants goes straight to the null device; wanted output goes to a
+        // temporary file read at the end, which costs no wake-up per line the child writes.
+        // Either way a full pipe can never stall the child.
         process.setStandardErrorFile(QProcess::nullDevice());
+        QTemporaryFile outputFile;
+        if (run.output && outputFile.open())
+            process.setStandardOutputFile(outputFile.fileName());
+        else
+            process.setStandardOutputFile(QProcess::nullDevice());
 
         // One nested loop waits for the start and the end alike: windows stay live, nothing
         // blocks. Standard input is written as the child takes it.
@@ -40,8 +53,13 @@ public:
             }
         });
         process.start(run.program, run.arguments);
-        if (!startFailed)  // a start can fail before start() returns: then nothing would end the loop
+        if (!startFailed) {  // a start can fail before start() returns: then nothing would end the loop
+            QProcess* const outer = std::exchange(waitedProcess, &process);
             loop.exec();
+            waitedProcess = outer;
+        }
+        if (run.output)
+            *run.output = outputFile.readAll();
         if (startFailed)
             return NotStarted;
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : EndedAbnormally;
@@ -100,9 +118,13 @@ void StartWatched(const QString& program, const QStringList& arguments, std::fun
     launcher().startWatched(program, arguments, std::move(failed));
 }
 
-void OpenWithDesktop(const QString& path, std::function<void()> failed)
+void TerminateWaitedProgram()
 {
-    StartWatched(QStringLiteral("xdg-open"), {path}, std::move(failed));
+    if (!waitedProcess)
+        return;
+    waitedProcess->terminate();
+    QProcess* const process = waitedProcess;
+    QTimer::singleShot(KillAfterMilliseconds, process, [process] { process->kill(); });
 }
 
 void SetLauncher(Launcher* launcher)

@@ -15,6 +15,7 @@ struct ProgramRun {
     QStringList arguments;
     QStringList environment;  // "NAME=value" pairs added to the child's environment
     QByteArray standardInput;
+    QByteArray* output = nullptr;  // when set, receives the child's standard output
 };
 
 // Added to a start failure's number so that it can't be taken for an exit code.
@@ -26,9 +27,13 @@ constexpr qint32 EndedAbnormally = StartFailureBase + 9;
 
 // Starts the program and waits for it to end, processing events meanwhile, and returns its
 // exit code; a program that can't be started gives a large negative number at once. Its
-// output goes to the null device, so it never stalls on a full pipe. The window
-// style is kept for callers' sake: started programs here have no window.
+// output goes to `run.output`, or to the null device, so it never stalls on a full pipe. The
+// window style is kept for callers' sake: started programs here have no window.
 qint32 ShellAndClose(const ProgramRun& run, int windowStyle = 6);
+
+// Asks the program ShellAndClose is waiting for to end (SIGTERM), and kills it when it is
+// still running two seconds later. Nothing when no program is waited for.
+void TerminateWaitedProgram();
 
 // Starts a program and does not wait for it. False when it can't be started.
 bool StartDetached(const QString& program, const QStringList& arguments);
@@ -37,10 +42,6 @@ bool StartDetached(const QString& program, const QStringList& arguments);
 // when it can't be started or ends unsuccessfully: how a desktop opener tells that it found
 // no program for a file.
 void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed);
-
-// Hands a file, folder or address to the desktop's default program for it, without waiting;
-// `failed` runs when the desktop had nothing that could open it.
-void OpenWithDesktop(const QString& path, std::function<void()> failed);
 
 // The launcher seam: tests install one that records what would be started.
 class Launcher {

@@ -1,6 +1,6 @@
 #include "lib/libErrorHandler.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libFiles.h"

@@ -1,18 +1,23 @@
 #include "lib/libFiles.h"
 
 #include "lib/libErrorHandler.h"
+#include "lib/Shell32.h"
+#include "lib/libLog.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QEventLoop>
 #include <QFileInfo>
 #include <QMimeDatabase>
 #include <QProcess>
 #include <QTemporaryFile>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
+#include <fnmatch.h>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -43,18 +48,75 @@ QByteArray native(const QString& path)
     return QFile::encodeName(path);
 }
 
-struct stat lstatChecked(const QString& path)
+[[noreturn]] void raiseErrno(int err, const QByteArray& path)
+{
+    libErrorHandler::RaiseErrno(err, ShownPath(path));
+}
+
+struct stat lstatChecked(const QByteArray& path)
 {
     struct stat info {};
-    if (::lstat(native(path).constData(), &info) != 0)
-        libErrorHandler::RaiseErrno(errno, path);
+    if (::lstat(path.constData(), &info) != 0)
+        raiseErrno(errno, path);
     return info;
 }
 
-void unlinkChecked(const QString& path)
+void unlinkChecked(const QByteArray& path)
 {
-    if (::unlink(native(path).constData()) != 0 && errno != ENOENT)
-        libErrorHandler::RaiseErrno(errno, path);
+    if (::unlink(path.constData()) != 0 && errno != ENOENT)
+        raiseErrno(errno, path);
+}
+
+bool holdsData(const struct stat& info)
+{
+    return S_ISREG(info.st_mode) || S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode);
+}
+
+// Whether the item is a file, link or folder; a socket, FIFO or device is told in the log.
+bool takesItem(const ListedItem& item)
+{
+    if (holdsData(item.info))
+        return true;
+    libLog::LogEvent(QStringLiteral("Skipped '") + ShownPath(item.path)
+                     + QStringLiteral("': a socket, FIFO or device holds no data to back up."));
+    return false;
+}
+
+QByteArray withSlash(const QByteArray& folder)
+{
+    return folder.endsWith('/') ? folder : folder + '/';
+}
+
+void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, FolderListing& listing, bool top)
+{
+    DIR* const dir = ::opendir(folder.constData());
+    if (!dir) {
+        if (top)
+            raiseErrno(errno, folder);
+        listing.unreadable.emplace_back(folder, errno);
+        return;
+    }
+    std::vector<QByteArray> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (name != "." && name != "..")
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    std::sort(names.begin(), names.end());
+    for (const QByteArray& name : names) {
+        ListedItem item{withSlash(folder) + name, {}};
+        if (::lstat(item.path.constData(), &item.info) != 0) {
+            if (errno != ENOENT)  // gone since the folder was read: nothing to take
+                listing.unreadable.emplace_back(item.path, errno);
+            continue;
+        }
+        if ((leaveOut && leaveOut(item)) || (S_ISDIR(item.info.st_mode) && !recurse))
+            continue;
+        listing.items.push_back(item);
+        if (S_ISDIR(item.info.st_mode))
+            listInto(item.path, true, leaveOut, listing, false);
+    }
 }
 
 // Closes a descriptor when it goes out of scope.
@@ -110,55 +172,54 @@ void copyBytes(int from, int to, const QString& source, const QString& target)
     }
 }
 
-void setTimes(const QString& path, const struct stat& from, int flags = 0)
+void setTimes(const QByteArray& path, const struct stat& from, int flags = 0)
 {
     const struct timespec times[2] = {from.st_atim, from.st_mtim};
-    if (::utimensat(AT_FDCWD, native(path).constData(), times, flags) != 0)
-        libErrorHandler::RaiseErrno(errno, path);
+    if (::utimensat(AT_FDCWD, path.constData(), times, flags) != 0)
+        raiseErrno(errno, path);
 }
 
 // Copies a regular file's bytes, permissions and times to `target`, which must not exist.
-void copyNewFile(const QString& source, const QString& target)
+void copyNewFile(const QByteArray& source, const QByteArray& target)
 {
-    FileDescriptor from(::open(native(source).constData(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor from(::open(source.constData(), O_RDONLY | O_CLOEXEC));
     if (from.get() < 0)
-        libErrorHandler::RaiseErrno(errno, source);
+        raiseErrno(errno, source);
     struct stat info {};
     if (::fstat(from.get(), &info) != 0)
-        libErrorHandler::RaiseErrno(errno, source);
-    FileDescriptor to(::open(native(target).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+        raiseErrno(errno, source);
+    FileDescriptor to(::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (to.get() < 0)
-        libErrorHandler::RaiseErrno(errno, target);
-    copyBytes(from.get(), to.get(), source, target);
+        raiseErrno(errno, target);
+    copyBytes(from.get(), to.get(), ShownPath(source), ShownPath(target));
     const struct timespec times[2] = {info.st_atim, info.st_mtim};
     if (::fchmod(to.get(), info.st_mode & 07777) != 0 || ::futimens(to.get(), times) != 0)
-        libErrorHandler::RaiseErrno(errno, target);
-    to.closeChecked(target);
+        raiseErrno(errno, target);
+    to.closeChecked(ShownPath(target));
 }
 
-void copySymLink(const QString& source, const QString& target)
+void copySymLink(const QByteArray& source, const QByteArray& target)
 {
     QByteArray link(4096, Qt::Uninitialized);
-    const ssize_t length = ::readlink(native(source).constData(), link.data(), link.size());
+    const ssize_t length = ::readlink(source.constData(), link.data(), link.size());
     if (length < 0)
-        libErrorHandler::RaiseErrno(errno, source);
+        raiseErrno(errno, source);
     link.truncate(length);
     unlinkChecked(target);
-    if (::symlink(link.constData(), native(target).constData()) != 0)
-        libErrorHandler::RaiseErrno(errno, target);
+    if (::symlink(link.constData(), target.constData()) != 0)
+        raiseErrno(errno, target);
     setTimes(target, lstatChecked(source), AT_SYMLINK_NOFOLLOW);
 }
 
 // Replaces whatever file or link is at `target` by a copy of `source`.
-void copyEntry(const QString& source, const QString& target, const struct stat& info)
+void copyEntry(const QByteArray& source, const QByteArray& target, const struct stat& info)
 {
     if (S_ISLNK(info.st_mode)) {
         copySymLink(source, target);
-    } else if (S_ISREG(info.st_mode)) {
+    } else {
         unlinkChecked(target);
         copyNewFile(source, target);
     }
-    // Pipes, sockets and devices hold no data to back up.
 }
 
 using FolderIds = std::set<std::pair<dev_t, ino_t>>;
@@ -177,28 +238,43 @@ FolderIds folderAndParents(QString path)
     }
 }
 
-constexpr QDir::Filters EveryEntry = QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;
+void setModeAndTimes(const QByteArray& path, const struct stat& info)
+{
+    if (::chmod(path.constData(), info.st_mode & 07777) != 0)
+        raiseErrno(errno, path);
+    setTimes(path, info);
+}
 
 // Copies the content of `source` into the existing folder `target`, with its subfolders
-// when `withSubfolders`; folders in `leaveOut` are not copied.
-void copyFolderContent(const QString& source, const QString& target, bool withSubfolders, const FolderIds& leaveOut)
+// when `withSubfolders`; folders in `leaveOut` are not copied. A subfolder that can't be
+// read fails the copy.
+void copyFolderContent(const QByteArray& source, const QByteArray& target, bool withSubfolders,
+                       const FolderIds& leaveOut, const StopCheck& stop)
 {
-    const QStringList names = QDir(source).entryList(EveryEntry, QDir::Name);
-    for (const QString& name : names) {
-        const QString from = source + QLatin1Char('/') + name;
-        const QString to = target + QLatin1Char('/') + name;
-        const struct stat info = lstatChecked(from);
-        if (!S_ISDIR(info.st_mode)) {
-            copyEntry(from, to, info);
-        } else if (withSubfolders && !leaveOut.count({info.st_dev, info.st_ino})) {
-            if (::mkdir(native(to).constData(), 0700) != 0 && errno != EEXIST)
-                libErrorHandler::RaiseErrno(errno, to);
-            copyFolderContent(from, to, true, leaveOut);
-            if (::chmod(native(to).constData(), info.st_mode & 07777) != 0)
-                libErrorHandler::RaiseErrno(errno, to);
-            setTimes(to, info);
+    const FolderListing listing = ListFolder(source, withSubfolders, [&leaveOut](const ListedItem& item) {
+        return S_ISDIR(item.info.st_mode) && leaveOut.count({item.info.st_dev, item.info.st_ino});
+    });
+    if (!listing.unreadable.empty())
+        raiseErrno(listing.unreadable.front().second, listing.unreadable.front().first);
+    std::vector<const ListedItem*> folders;
+    std::size_t copied = 0;
+    for (const ListedItem& item : listing.items) {
+        if (stop && ++copied % 64 == 0) {
+            QCoreApplication::processEvents();
+            if (stop())
+                throw CopyStopped{};
+        }
+        const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
+        if (S_ISDIR(item.info.st_mode)) {
+            if (::mkdir(to.constData(), 0700) != 0 && errno != EEXIST)
+                raiseErrno(errno, to);
+            folders.push_back(&item);
+        } else if (takesItem(item)) {
+            copyEntry(item.path, to, item.info);
         }
     }
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)  // their times, once filled
+        setModeAndTimes(target + (*folder)->path.mid(withSlash(source).size() - 1), (*folder)->info);
 }
 
 QString withoutTrailingSlash(QString path)
@@ -209,6 +285,72 @@ QString withoutTrailingSlash(QString path)
 }
 
 }  // namespace
+
+EntryKind KindOfEntry(const QString& entry)
+{
+    if (entry.contains(QStringLiteral("/*.*")))
+        return EntryKind::WholeFolder;
+    if (entry.contains(QLatin1Char('*')) || entry.contains(QLatin1Char('?')))
+        return EntryKind::WildcardGroup;
+    return EntryKind::File;
+}
+
+QByteArray NativePath(const QString& path)
+{
+    return native(path);
+}
+
+QString ShownPath(const QByteArray& path)
+{
+    // A line break would split a log line in two.
+    return QString::fromUtf8(path).replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+}
+
+FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut)
+{
+    FolderListing listing;
+    listInto(folder, recurse, leaveOut, listing, true);
+    return listing;
+}
+
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut)
+{
+    EntryFiles files;
+    const auto take = [&files](const QByteArray& path, const struct stat& info) {
+        files.names.push_back(path);
+        if (!S_ISDIR(info.st_mode)) {
+            ++files.files;
+            files.bytes += S_ISREG(info.st_mode) ? info.st_size : 0;
+        }
+    };
+    const EntryKind kind = KindOfEntry(entry);
+    if (kind == EntryKind::File) {  // followed when it is a link: the entry names what it points to
+        ListedItem item{native(entry), {}};
+        if (::stat(item.path.constData(), &item.info) != 0)
+            raiseErrno(errno, item.path);
+        if (takesItem(item))
+            take(item.path, item.info);
+        return files;
+    }
+    const QString folder = FilePathStripFileName(entry);
+    const QByteArray pattern = native(entry.mid(folder.size()));
+    const bool recurse = subdirectories && entry.contains(QLatin1Char('*'));
+    const bool withFolders = kind == EntryKind::WholeFolder && recurse;
+    const QByteArray top = native(folder.size() > 1 ? folder.chopped(1) : folder);
+    FolderListing listing = ListFolder(top, recurse, leaveOut);
+    if (withFolders)
+        take(top, lstatChecked(top));
+    for (const ListedItem& item : listing.items) {
+        const bool isFolder = S_ISDIR(item.info.st_mode);
+        const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
+        const bool matches = kind == EntryKind::WholeFolder
+                             || ::fnmatch(pattern.constData(), name.constData(), FNM_CASEFOLD) == 0;
+        if (isFolder ? withFolders : matches && takesItem(item))
+            take(item.path, item.info);
+    }
+    files.unreadable = std::move(listing.unreadable);
+    return files;
+}
 
 void uKillChecked(const QString& sPath)
 {
@@ -314,18 +456,47 @@ void CopyFileWhole(const QString& source, const QString& target)
     if (!temp.open())  // a temporary file that could not be made has no name: name the target
         throw libErrorHandler::AppError(libErrorHandler::FromFileError(temp.error(), target, errno));
     temp.close();
-    const QString tempName = temp.fileName();
+    const QByteArray tempName = native(temp.fileName());
     unlinkChecked(tempName);  // its name was wanted, not the file
     try {
-        copyNewFile(source, tempName);
-        if (std::rename(native(tempName).constData(), native(target).constData()) != 0)
+        copyNewFile(native(source), tempName);
+        if (std::rename(tempName.constData(), native(target).constData()) != 0)
             libErrorHandler::RaiseErrno(errno, target);
     } catch (...) {
-        ::unlink(native(tempName).constData());
+        ::unlink(tempName.constData());
         throw;
     }
     temp.setAutoRemove(false);
 }
+
+namespace {
+
+void makeOwnerWritable(const QByteArray& folder, const struct stat& info)
+{
+    if ((info.st_mode & S_IRWXU) != S_IRWXU && ::chmod(folder.constData(), (info.st_mode & 07777) | S_IRWXU) != 0)
+        raiseErrno(errno, folder);
+}
+
+// Removes the folder and everything below it, read-only subfolders too; links are removed,
+// never followed.
+void removeTree(const QByteArray& path)
+{
+    makeOwnerWritable(path, lstatChecked(path));
+    const FolderListing listing = ListFolder(path, true);
+    for (const ListedItem& item : listing.items) {
+        if (S_ISDIR(item.info.st_mode))
+            makeOwnerWritable(item.path, item.info);
+        else
+            unlinkChecked(item.path);
+    }
+    for (auto item = listing.items.rbegin(); item != listing.items.rend(); ++item)
+        if (S_ISDIR(item->info.st_mode) && ::rmdir(item->path.constData()) != 0)
+            raiseErrno(errno, item->path);
+    if (::rmdir(path.constData()) != 0)
+        raiseErrno(errno, path);
+}
+
+}  // namespace
 
 void uRmDirChecked(const QString& sPath)
 {
@@ -333,19 +504,8 @@ void uRmDirChecked(const QString& sPath)
     if (path.isEmpty() || path == QLatin1String("/") || path == QLatin1String("."))
         return;
     struct stat info {};
-    if (::lstat(native(path).constData(), &info) != 0 || !S_ISDIR(info.st_mode))
-        return;
-    if ((info.st_mode & S_IRWXU) != S_IRWXU && ::chmod(native(path).constData(), (info.st_mode & 07777) | S_IRWXU) != 0)
-        libErrorHandler::RaiseErrno(errno, path);
-    for (const QString& name : QDir(path).entryList(EveryEntry)) {
-        const QString entry = path + QLatin1Char('/') + name;
-        if (S_ISDIR(lstatChecked(entry).st_mode))
-            uRmDirChecked(entry);
-        else
-            unlinkChecked(entry);
-    }
-    if (::rmdir(native(path).constData()) != 0)
-        libErrorHandler::RaiseErrno(errno, path);
+    if (::lstat(native(path).constData(), &info) == 0 && S_ISDIR(info.st_mode))
+        removeTree(native(path));
 }
 
 qint16 uRmDir(const QString& sPath)
@@ -356,17 +516,15 @@ qint16 uRmDir(const QString& sPath)
     });
 }
 
-void uCopyDirAllChecked(const QString& sSource, const QString& sDestination)
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const StopCheck& stop)
 {
     const QString source = withoutTrailingSlash(sSource);
     const QString target = withoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
-    const struct stat info = lstatChecked(source);
+    const struct stat info = lstatChecked(native(source));
     if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
         libErrorHandler::RaiseErrno(errno, target);
-    copyFolderContent(source, target, true, folderAndParents(target));
-    if (::chmod(native(target).constData(), info.st_mode & 07777) != 0)
-        libErrorHandler::RaiseErrno(errno, target);
-    setTimes(target, info);
+    copyFolderContent(native(source), native(target), true, folderAndParents(target), stop);
+    setModeAndTimes(native(target), info);
 }
 
 qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
@@ -377,12 +535,12 @@ qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
     });
 }
 
-void uCopyDirOneChecked(const QString& sSource, const QString& sTarget)
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const StopCheck& stop)
 {
     const QString target = withoutTrailingSlash(sTarget);
     if (!FolderExists(target))
         libErrorHandler::RaiseErrno(ENOENT, target);
-    copyFolderContent(withoutTrailingSlash(sSource), target, false, {});
+    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {}, stop);
 }
 
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
@@ -393,13 +551,13 @@ qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
     });
 }
 
-void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs)
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const StopCheck& stop)
 {
     if (bSubdirs)
-        uCopyDirAllChecked(sSource, sDestination);
+        uCopyDirAllChecked(sSource, sDestination, stop);
     else
         uCopyDirOneChecked(sSource, withoutTrailingSlash(sDestination) + QLatin1Char('/')
-                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName());
+                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName(), stop);
 }
 
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs)
@@ -414,7 +572,7 @@ void AppendToFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append) || file.write(bytes) != bytes.size() || !file.flush())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append, QFileDevice::ReadOwner | QFileDevice::WriteOwner) || file.write(bytes) != bytes.size() || !file.flush())
         libErrorHandler::RaiseFileError(file);
 }
 
@@ -439,19 +597,9 @@ namespace {
 // runs. Nothing when it can't be started or fails.
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
-    QProcess process;
-    QEventLoop loop;
-    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-    QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop](QProcess::ProcessError error) {
-        if (error == QProcess::FailedToStart)
-            loop.quit();
-    });
-    process.start(program, arguments, QIODevice::ReadOnly);
-    if (process.state() != QProcess::NotRunning)
-        loop.exec();
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-        return {};
-    return process.readAllStandardOutput();
+    QByteArray output;
+    Shell32::ProgramRun run{program, arguments, {}, {}, &output};
+    return Shell32::ShellAndClose(run) == 0 ? output : QByteArray();
 }
 
 // Where desktop entries live: the user's data folder first, then the system's.

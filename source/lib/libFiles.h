@@ -6,8 +6,50 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <sys/stat.h>
+#include <vector>
 
 namespace libFiles {
+
+// What a job entry names: one file; every file of a folder ("folder/*.*"); a group of a
+// folder's files ("folder/*.ext", or a pattern holding "?").
+enum class EntryKind { File, WholeFolder, WildcardGroup };
+EntryKind KindOfEntry(const QString& entry);
+
+// A folder tree listed by the file system's own bytes, so names that are not UTF-8 survive.
+struct ListedItem {
+    QByteArray path;
+    struct stat info;  // of the item itself: a symbolic link is listed, never followed
+};
+using Unreadable = std::pair<QByteArray, int>;  // a path and its errno
+struct FolderListing {
+    std::vector<ListedItem> items;       // a folder before what it holds, names sorted as bytes
+    std::vector<Unreadable> unreadable;  // folders below the top one that could not be listed
+};
+// Whether an item (with everything below it) stays out of a listing.
+using LeaveOut = std::function<bool(const ListedItem&)>;
+// Lists what `folder` holds, with every subfolder's content when `recurse`. A top folder
+// that can't be listed throws AppError. Sockets, FIFOs and devices are left out with a
+// transaction-log line: they hold no data to back up.
+FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut = {});
+
+// What one entry takes: for a file entry the file itself (followed when a link); for a "*"
+// entry with subfolders the whole tree, folders included for a whole-folder entry so empty
+// folders stay; otherwise the matching files directly in its folder. Extension groups and
+// "?" patterns match regardless of letter case.
+struct EntryFiles {
+    std::vector<QByteArray> names;
+    std::vector<Unreadable> unreadable;
+    qint64 files = 0;
+    qint64 bytes = 0;
+};
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut = {});
+
+// The path as the file system names it, and as text for people and the log (not always the
+// same bytes: a line break is shown as "\n").
+QByteArray NativePath(const QString& path);
+QString ShownPath(const QByteArray& path);
 
 // Deletes every file that matches `sPath` (its last part may hold the wildcards * and ?),
 // read-only ones too. Nothing matching is no failure. Returns 0. A path made of a job's name
@@ -54,20 +96,24 @@ void uRmDirChecked(const QString& sPath);
 // like the source inside the destination holds every file of the source (hidden ones too)
 // and, with `bSubdirs`, all its subfolders. Returns 0.
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs);
-void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs);
+// Asked now and then while a copy works (events are processed first): true ends the copy
+// with CopyStopped.
+using StopCheck = std::function<bool()>;
+struct CopyStopped {};
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const StopCheck& stop = {});
 
 // Copies the folder `sSource` with its whole tree into `sDestination`, creating the folder
 // named like the source there or merging into it, replacing files of the same name. File
-// and folder times and permissions are copied, symbolic links are copied as links. A
-// subfolder of the source that holds the destination is left out, so a destination inside
-// the source never copies into itself. Returns 0.
+// and folder times and permissions are copied, symbolic links are copied as links, names
+// byte for byte. A subfolder of the source that holds the destination is left out, so a
+// destination inside the source never copies into itself. Returns 0.
 qint16 uCopyDirAll(const QString& sSource, const QString& sDestination);
-void uCopyDirAllChecked(const QString& sSource, const QString& sDestination);
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const StopCheck& stop = {});
 
 // Copies every file directly in `sSource` (hidden ones too, no subfolders) into the folder
 // `sTarget`, which must exist, replacing files of the same name. Returns 0.
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget);
-void uCopyDirOneChecked(const QString& sSource, const QString& sTarget);
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const StopCheck& stop = {});
 
 // Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
 void AppendToFile(const QString& path, const QByteArray& bytes);

@@ -56,10 +56,14 @@ void SetMessageBoxHandler(MessageBoxHandler handler)
     messageBoxHandler() = std::move(handler);
 }
 
+void VerificationError(const QString& text, Icon icon)
+{
+    MsgBox({text, QStringLiteral("Verification Error"), Buttons::OK, icon, Answer::OK});
+}
+
 QRect Twips(int left, int top, int width, int height)
 {
-    constexpr int twipsPerPixel = 15;
-    return QRect(left / twipsPerPixel, top / twipsPerPixel, width / twipsPerPixel, height / twipsPerPixel);
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
 }
 
 void RegisterForm(QObject* form)

@@ -24,6 +24,9 @@ struct Message {
 
 // Shows a message box and returns the user's answer.
 Answer MsgBox(const Message& message);
+// Tells the user that an input can't be taken, in a "Verification Error" box with one OK
+// button; the user stays where the input can be corrected.
+void VerificationError(const QString& text, Icon icon = Icon::None);
 
 // The message-box seam: the windows install a real box, tests a recorder that answers.
 using MessageBoxHandler = std::function<Answer(const Message&)>;
@@ -32,7 +35,12 @@ void SetMessageBoxHandler(MessageBoxHandler handler);  // empty restores the sta
 // The answer of a box that nobody can see: its default button.
 Answer AnswerToStandardError(const Message& message);
 
-// A window or control rectangle given in twips (1/1440 inch), in pixels: 15 twips a pixel.
+// A length given in twips (1/1440 inch), in pixels at 96 dpi: 15 twips a pixel.
+constexpr int TwipsToPixels(int twips)
+{
+    return twips / 15;
+}
+// A window or control rectangle given in twips, in pixels.
 QRect Twips(int left, int top, int width, int height);
 
 // Windows announce themselves here so that waits can tell when one is gone.

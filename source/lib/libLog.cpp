@@ -1,6 +1,6 @@
 #include "lib/libLog.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/Clock.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"

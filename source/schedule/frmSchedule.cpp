@@ -1,11 +1,12 @@
 #include "schedule/frmSchedule.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
+#include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
@@ -35,16 +36,11 @@ using libForms::Answer;
 using libForms::Buttons;
 using libForms::Icon;
 using libForms::Message;
+using libForms::TwipsToPixels;
 
 namespace {
 
 const char* const Module = "frmSchedule.frm";
-
-// Window geometry is laid out in pixels at 96 dpi: 15 twips to a pixel.
-constexpr int Pixels(int twips)
-{
-    return twips / 15;
-}
 
 QString DateText(const QDate& date)
 {
@@ -69,11 +65,6 @@ public:
     }
 };
 
-Message VerificationError(const QString& text, Icon icon = Icon::Exclamation)
-{
-    return Message{text, QStringLiteral("Verification Error"), Buttons::OK, icon, Answer::OK};
-}
-
 void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
 {
     libForms::MsgBox(Message{text, title, Buttons::OK, icon, Answer::OK});
@@ -94,8 +85,8 @@ frmSchedule::frmSchedule(QWidget* parent)
     setObjectName(QStringLiteral("frmSchedule"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
     setWindowIcon(libPictures::AppIcon());
-    setMinimumSize(Pixels(6000), Pixels(4000));
-    resize(Pixels(6360) + 200, Pixels(3945) + 120);
+    setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
+    resize(TwipsToPixels(6360) + 200, TwipsToPixels(3945) + 120);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -112,6 +103,7 @@ frmSchedule::frmSchedule(QWidget* parent)
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
+    connect(&m_jobs, &JobTable::changed, this, &frmSchedule::showJobs);
     libForms::RegisterForm(this);
 }
 
@@ -127,7 +119,8 @@ void frmSchedule::buildToolbar()
     fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
     fraToolbar->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(fraToolbar);
-    row->setContentsMargins(Pixels(60), Pixels(60), Pixels(60), Pixels(60));
+    const int margin = TwipsToPixels(60);
+    row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
                                      const QString& tip, QStyle::StandardPixmap picture, void (frmSchedule::*handler)()) {
@@ -138,7 +131,7 @@ void frmSchedule::buildToolbar()
         member->setIcon(style()->standardIcon(picture));
         member->setIconSize(QSize(24, 24));
         member->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        member->setFixedSize(Pixels(855), Pixels(855));
+        member->setFixedSize(TwipsToPixels(855), TwipsToPixels(855));
         member->setAutoRaise(true);
         connect(member, &QToolButton::clicked, this, handler);
         row->addWidget(member);
@@ -170,7 +163,7 @@ void frmSchedule::buildList()
                                   QStringLiteral("Compressed"), QStringLiteral("BackupFolder")});
     const int widths[] = {2600, 850, 850, 800};
     for (int column = ColName; column <= ColStartTime; ++column)
-        lvwSchedule->setColumnWidth(column, Pixels(widths[column]) + 30);
+        lvwSchedule->setColumnWidth(column, TwipsToPixels(widths[column]) + 30);
     lvwSchedule->setColumnHidden(ColCompressed, true);
     lvwSchedule->setColumnHidden(ColJobFile, true);
     lvwSchedule->header()->setSectionsClickable(true);
@@ -186,7 +179,7 @@ void frmSchedule::buildStatusBar()
     sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
     pnlNbrBackupJobs = new QLabel(QStringLiteral("X Backup Jobs"), sbarSchedule);
     pnlNbrBackupJobs->setObjectName(QStringLiteral("NbrBackupJobs"));
-    pnlNbrBackupJobs->setMinimumWidth(Pixels(1440));
+    pnlNbrBackupJobs->setMinimumWidth(TwipsToPixels(1440));
     pnlStatusBar = new QLabel(sbarSchedule);
     pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
     sbarSchedule->addWidget(pnlNbrBackupJobs);
@@ -196,13 +189,14 @@ void frmSchedule::buildStatusBar()
     // dark at rest.
     picLight = new QWidget(sbarSchedule);
     picLight->setObjectName(QStringLiteral("picLight"));
-    picLight->setFixedSize(Pixels(410), Pixels(195));
+    picLight->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
         lamp->setPixmap(libPictures::Lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : Pixels(210), 0, Pixels(180), Pixels(195));
+        lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180),
+                          TwipsToPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         imgLight[index] = lamp;
     }
@@ -227,6 +221,7 @@ void frmSchedule::buildMenus()
          &frmSchedule::mnuFilePreferences_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
     item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &frmSchedule::mnuFileExit_Click);
 
     menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
     item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
@@ -235,6 +230,9 @@ void frmSchedule::buildMenus()
     item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
     item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
+         &frmSchedule::mnuActionStop_Click);
+    mnuActionStop->setEnabled(false);
     item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
@@ -276,20 +274,14 @@ void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupN
     item->setText(ColName, sBackupName);
     item->setData(ColName, KeyRole, QString(QLatin1Char('_') + sBackupName));
     item->setIcon(ColName, libPictures::JobIcon(bCompressed));
-    SetItemDates(item, dDateLastRun.date(), dDateNextRun);
+    item->setText(ColLastRun, DateText(dDateLastRun.date()));
+    item->setData(ColLastRun, ValueRole, dDateLastRun.date());
+    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
+    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
     item->setText(ColStartTime, libDates::FormatShortTime(dStartTime));
     item->setData(ColStartTime, ValueRole, dStartTime);
     item->setText(ColCompressed, bCompressed ? QStringLiteral("True") : QStringLiteral("False"));
     item->setText(ColJobFile, sBackupFilename);
-}
-
-void frmSchedule::SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun,
-                               const std::optional<QDate>& dDateNextRun)
-{
-    item->setText(ColLastRun, DateText(dDateLastRun));
-    item->setData(ColLastRun, ValueRole, dDateLastRun);
-    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
-    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
 }
 
 void frmSchedule::DeleteItemListView(int iIndexNumber)
@@ -312,20 +304,23 @@ QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
     return nullptr;
 }
 
-QString frmSchedule::RowJobFile(const QTreeWidgetItem* item)
+// Brings the rows in line with the table: rows of jobs gone are removed, the others
+// rewritten in place, new jobs appended at the end.
+void frmSchedule::showJobs()
 {
-    return item->text(ColJobFile);
-}
-
-std::optional<QDate> frmSchedule::RowNextRun(const QTreeWidgetItem* item)
-{
-    const QVariant day = item->data(ColNextRun, ValueRole);
-    return day.isValid() ? std::optional<QDate>(day.toDate()) : std::nullopt;
-}
-
-QTime frmSchedule::RowStartTime(const QTreeWidgetItem* item)
-{
-    return item->data(ColStartTime, ValueRole).toTime();
+    for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
+        if (!m_jobs.Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
+            DeleteItemListView(index);
+    for (const QString& name : m_jobs.Names()) {
+        const CBackupJob& job = *m_jobs.Job(name);
+        if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
+            SetItemListView(row, name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
+                            m_jobs.JobFile(name));
+        else
+            AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
+                            m_jobs.JobFile(name));
+    }
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
 void frmSchedule::lvwSchedule_ColumnClick(int column)
@@ -418,43 +413,47 @@ void frmSchedule::closeEvent(QCloseEvent* event)
 
 // --- Job commands ------------------------------------------------------------------------
 
-QList<QTreeWidgetItem*> frmSchedule::selectedRows() const
+QStringList frmSchedule::selectedNames() const
 {
-    QList<QTreeWidgetItem*> rows;
+    QStringList names;
     for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
         if (lvwSchedule->topLevelItem(index)->isSelected())
-            rows << lvwSchedule->topLevelItem(index);
-    return rows;
+            names << lvwSchedule->topLevelItem(index)->text(ColName);
+    return names;
+}
+
+QString frmSchedule::currentName() const
+{
+    return lvwSchedule->currentItem() ? lvwSchedule->currentItem()->text(ColName) : QString();
 }
 
 bool frmSchedule::selectionChecksPass()
 {
     if (lvwSchedule->topLevelItemCount() == 0) {
-        libForms::MsgBox(VerificationError(
+        libForms::VerificationError(
             QStringLiteral("You must first add and then select a backup job before clicking this button."),
-            Icon::Information));
+            Icon::Information);
         return false;
     }
     const QTreeWidgetItem* current = lvwSchedule->currentItem();
     if (!current || !current->isSelected()) {
-        libForms::MsgBox(VerificationError(
-            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information));
+        libForms::VerificationError(
+            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     return true;
 }
 
-// Loads the job of a row. A job file that went missing or was damaged since it was listed
-// is told to the user and the transaction log; the program goes on.
-bool frmSchedule::openRowJob(const QTreeWidgetItem* item, CBackupJob& job)
+// Loads a listed job from its file. A job file that went missing or was damaged since it
+// was listed is told to the user and the transaction log; the program goes on.
+bool frmSchedule::openJob(const QString& name, CBackupJob& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(RowJobFile(item));
+    const std::optional<QString> why = job.TryOpenBackupJob(m_jobs.JobFile(name));
     if (!why)
         return true;
-    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2")
-                             .arg(item->text(ColName), *why);
+    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
     libLog::LogEvent(text);
-    libForms::MsgBox(VerificationError(text));
+    libForms::VerificationError(text, Icon::Exclamation);
     return false;
 }
 
@@ -462,7 +461,6 @@ void frmSchedule::cmdAddJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdAddJob_Click()", [&] {
         showWizard(true);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
         repaint();
     });
 }
@@ -471,15 +469,16 @@ void frmSchedule::cmdEditJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
         CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
-        if (selectionChecksPass() && openRowJob(lvwSchedule->currentItem(), job))
+        if (selectionChecksPass() && openJob(currentName(), job))
             showWizard(false);
     });
 }
 
 void frmSchedule::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(this);
+    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName());
     wizard->setAddJob(bAddJob);
+    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
     wizard->show();
     setEnabled(false);
     libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
@@ -491,7 +490,7 @@ void frmSchedule::showWizard(bool bAddJob)
 void frmSchedule::cmdDelJob_Click()
 {
     libErrorHandler::Trap(Module, "cmdDelJob_Click()", [&] {
-        const QList<QTreeWidgetItem*> rows = selectedRows();
+        const QStringList names = selectedNames();
         if (!selectionChecksPass())
             return;
         const Answer answer = libForms::MsgBox(Message{
@@ -499,46 +498,88 @@ void frmSchedule::cmdDelJob_Click()
             Buttons::YesNoCancel, Icon::None, Answer::No});
         if (answer != Answer::Yes)
             return;
-        for (auto row = rows.crbegin(); row != rows.crend(); ++row) {
-            lvwSchedule->setCurrentItem(*row);
-            libFiles::uKillFile(RowJobFile(*row));
-            DeleteItemListView(lvwSchedule->indexOfTopLevelItem(*row) + 1);
-        }
-        StatusBarCount(lvwSchedule->topLevelItemCount());
+        for (const QString& name : names)
+            m_jobs.Remove(name);
         repaint();
     });
 }
 
 void frmSchedule::cmdBackup_Click()
 {
+    if (!m_runInProgress && libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { return selectionChecksPass(); }))
+        RunJobs(selectedNames());
+}
+
+void frmSchedule::RunJobs(const QStringList& names)
+{
     if (m_runInProgress)
         return;
     m_runInProgress = true;
     m_stopRequested = false;
-    setEnabled(false);
-    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] {
-        const QList<QTreeWidgetItem*> rows = selectedRows();
-        if (selectionChecksPass())
-            runSelectedJobs(rows);
-    });
-    // While the wizard is open the window stays disabled, as the wizard keeps it.
-    setEnabled(!libForms::IsFormLoaded(QStringLiteral("frmWIZ_JobDefinition")));
+    lockCommandsForRun(true);
+    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { runJobs(names); });
+    lockCommandsForRun(false);
     m_runInProgress = false;
     emit runFinished();
 }
 
-void frmSchedule::runSelectedJobs(const QList<QTreeWidgetItem*>& rows)
+// A run shuts off the commands that would start another run or change the jobs; Stop, Exit
+// Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
+void frmSchedule::lockCommandsForRun(bool running)
 {
-    for (QTreeWidgetItem* row : rows) {
+    centralWidget()->setEnabled(!running);
+    for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
+        command->setEnabled(!running);
+    mnuActionStop->setEnabled(running);
+}
+
+bool frmSchedule::Idle() const
+{
+    const auto shown = [](const QWidget* dialog) { return dialog && dialog->isVisible(); };
+    return !m_runInProgress && isEnabled() && !shown(m_preferences) && !shown(m_about)
+           && !QApplication::activeModalWidget();
+}
+
+// Each run is kept in the job's run record: its start before it begins, its end and result
+// after it.
+void frmSchedule::runJobs(const QStringList& names)
+{
+    for (const QString& name : names) {
         if (m_stopRequested)
             return;
         CBackupJob job;
         const libLog::Recorder runLog;
-        const bool failed = !openRowJob(row, job) || job.ExecuteBackupNow(*this);
-        emit jobRunEnded(row->text(ColName), failed, runLog.Lines());
-        if (appSetup::StopOnError && failed && offerTransactionLog(row->text(ColName)))
+        bool failed = true;
+        if (openJob(name, job)) {
+            m_jobs.RunStarted(name);
+            m_runningJob = &job;
+            failed = job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
+            m_runningJob = nullptr;
+            m_jobs.RunEnded(name, RunRecord::ResultOf(job.LastResult()));
+        }
+        emit jobRunEnded(name, RunRecord::ResultOf(job.LastResult()), runLog.Lines());
+        if (m_stopRequested) {
+            if (job.LastResult() == CBackupJob::RunResult::Stopped)
+                libLog::LogEvent(QStringLiteral("Backup Job '%1' was stopped.").arg(name));
+            return;
+        }
+        if (appSetup::StopOnError && failed && offerTransactionLog(name))
             return;
     }
+}
+
+void frmSchedule::mnuActionStop_Click()
+{
+    StopRun();
+}
+
+void frmSchedule::StopRun()
+{
+    if (!m_runInProgress)
+        return;
+    m_stopRequested = true;
+    if (m_runningJob)
+        m_runningJob->RequestStop();
 }
 
 // The failure message of a run; Yes opens the transaction log. True when the log was
@@ -563,7 +604,7 @@ void frmSchedule::cmdView_Click()
         if (!selectionChecksPass())
             return;
         CBackupJob job;
-        if (!openRowJob(lvwSchedule->currentItem(), job))
+        if (!openJob(currentName(), job))
             return;
         if (!job.Compress()) {
             Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
@@ -574,19 +615,17 @@ void frmSchedule::cmdView_Click()
         if (const std::optional<QString> archive = existingArchive(job))
             openArchive(*archive);
         else
-            libForms::MsgBox(VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                               + libStrings::CleanedName(job.JobName())
-                                               + QStringLiteral("' does not exist.")));
+            libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                            + libStrings::CleanedName(job.JobName())
+                                            + QStringLiteral("' does not exist."), Icon::Exclamation);
     });
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
 std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
 {
-    const QString base = job.TargetDirectory() + libStrings::CleanedName(job.JobName());
     for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
-        const QString candidate = copy == 0 ? base + QStringLiteral(".zip")
-                                            : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
+        const QString candidate = job.ArchivePath(copy);
         if (libFiles::FileExists(candidate))
             return candidate;
     }
@@ -598,9 +637,9 @@ void frmSchedule::openArchive(const QString& archive)
     const QString viewer = libFiles::FindExecutable(archive);
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
         const QString question =
-            QStringLiteral("You do not have a recognizable Windows Zip program currently ")
+            QStringLiteral("You do not have a recognizable zip program currently ")
             + QStringLiteral("installed.  You can review the Help documentation for some possible ")
-            + QStringLiteral("Windows zip management tools that you can download (e.g.: Winzip).")
+            + QStringLiteral("zip management tools that you can install (e.g.: File Roller or Ark).")
             + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
             + QStringLiteral("Yes to override.");
         if (libForms::MsgBox(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
@@ -609,7 +648,7 @@ void frmSchedule::openArchive(const QString& archive)
             return;
         // The file manager, on the folder that holds the archive; without one the user is
         // told where the archive is.
-        Shell32::OpenWithDesktop(libFiles::FilePathStripFileName(archive), [archive] {
+        libAPIWrapper::OpenOnDesktop(libFiles::FilePathStripFileName(archive), [archive] {
             Inform(QStringLiteral("No program could be started to show the backup zip. It is the file '") + archive
                        + QStringLiteral("'."),
                    QStringLiteral("Zip Program Failure"));
@@ -643,6 +682,11 @@ void frmSchedule::mnuFileClose_Click()
     close();
 }
 
+void frmSchedule::mnuFileExit_Click()
+{
+    emit exitRequested();
+}
+
 void frmSchedule::mnuActionViewTransactionLog_Click()
 {
     libErrorHandler::Trap(Module, "mnuAcitonViewTransactionLog_Click()",
@@ -660,14 +704,15 @@ void frmSchedule::mnuHelpContents_Click()
     libErrorHandler::Trap(Module, "mnuHelpContents_Click()", [&] {
         const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
         if (!libFiles::FileExists(helpPage)) {
-            libForms::MsgBox(VerificationError(QStringLiteral("The target file '") + helpPage
-                                               + QStringLiteral("' does not exist; operation has ")
-                                               + QStringLiteral("been cancelled.")));
+            libForms::VerificationError(QStringLiteral("The target file '") + helpPage
+                                            + QStringLiteral("' does not exist; operation has ")
+                                            + QStringLiteral("been cancelled."), Icon::Exclamation);
             return;
         }
         const QString browser = libFiles::FindExecutable(helpPage);
         if (browser.isEmpty()) {
-            libForms::MsgBox(VerificationError(QStringLiteral("You do not have a browser currently installed")));
+            libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
+                                        Icon::Exclamation);
             return;
         }
         if (!OpenWithDesktopEntry(browser, helpPage))

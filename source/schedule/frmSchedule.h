@@ -1,8 +1,9 @@
 #pragma once
-// The job list window: the list of jobs (also the program's table of jobs), the job
-// commands, the menus and the status bar with its activity lamps.
+// The job list window: the view of the program's table of jobs, the job commands, the
+// menus and the status bar with its activity lamps.
 
 #include "jobs/BackupHost.h"
+#include "jobs/JobTable.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -32,24 +33,23 @@ public:
     // Item data role that holds the row's key, "_" followed by the job name.
     static constexpr int KeyRole = Qt::UserRole;
     // Item data role of the date and time columns: the QDate or QTime the text shows (none
-    // in "Next Run" for a schedule without a real next run). Sorting and the scheduler use it.
+    // in "Next Run" for a schedule without a real next run). Sorting uses it.
     static constexpr int ValueRole = Qt::UserRole + 1;
-    // Item data role of the name column: the due moment the scheduler last ran the row's
-    // job for, so that one due moment never starts the job twice.
-    static constexpr int RanDueRole = Qt::UserRole + 2;
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
 
     explicit frmSchedule(QWidget* parent = nullptr);
     ~frmSchedule() override;
 
+    // The table of jobs the window shows; its rows follow every change of it.
+    JobTable& Jobs() { return m_jobs; }
+
     // Appends one row. A next run of nothing (a schedule without a real next run) is shown
     // as such.
     void AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
                          const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                          const QString& sBackupFilename);
-    // Fills an existing row's texts, key and icon from a job's fields (the wizard rewrites
-    // an edited job's row with it).
+    // Fills an existing row's texts, key and icon from a job's fields.
     void SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
                          const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                          const QString& sBackupFilename);
@@ -57,8 +57,6 @@ public:
     void DeleteItemListView(int iIndexNumber);
     // The row with that key, or nullptr.
     QTreeWidgetItem* FindItemByKey(const QString& sKey) const;
-    // Rewrites a row's "Last Run" and "Next Run".
-    void SetItemDates(QTreeWidgetItem* item, const QDate& dDateLastRun, const std::optional<QDate>& dDateNextRun);
 
     QString MessageText() const;
     void setMessageText(const QString& text) override;
@@ -69,15 +67,18 @@ public:
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
     void StatusBarCount(int vNewValue);
+    // Runs the named jobs one after another as Run now does: the job commands are shut off
+    // while they run (Stop stays), and a failure is offered the transaction log when
+    // StopOnError is set.
+    void RunJobs(const QStringList& names);
     // True while Run now works through its jobs.
     bool RunInProgress() const { return m_runInProgress; }
-    // Makes a Run now in progress stop after the job it is running (the program is ending).
-    void StopAfterCurrentJob() { m_stopRequested = true; }
-    // The row's job file path (hidden last column), next-run day (none for a schedule with
-    // no real next run) and start time.
-    static QString RowJobFile(const QTreeWidgetItem* item);
-    static std::optional<QDate> RowNextRun(const QTreeWidgetItem* item);
-    static QTime RowStartTime(const QTreeWidgetItem* item);
+    // Whether the user is doing nothing here that a scheduled run would get in the way of:
+    // no run, no wizard, no dialog or message box open.
+    bool Idle() const;
+    // Ends a Run now in progress within seconds: the running job is stopped (what it built is
+    // removed, the previous archives kept) and the jobs after it are not started.
+    void StopRun();
 
     QFrame* fraToolbar = nullptr;
     QTreeWidget* lvwSchedule = nullptr;
@@ -95,11 +96,13 @@ public:
     QMenu* mnuFile = nullptr;
     QAction* mnuFilePreferences = nullptr;
     QAction* mnuFileClose = nullptr;
+    QAction* mnuFileExit = nullptr;
     QMenu* mnuAction = nullptr;
     QAction* mnuActionAdd = nullptr;
     QAction* mnuActionDelete = nullptr;
     QAction* mnuActionEdit = nullptr;
     QAction* mnuActionRun = nullptr;
+    QAction* mnuActionStop = nullptr;  // usable only while a run is in progress
     QAction* mnuActionViewZip = nullptr;
     QAction* mnuActionViewTransactionLog = nullptr;
     QAction* mnuActionViewErrorLog = nullptr;
@@ -114,8 +117,10 @@ signals:
     void closedByUser();
     // Run now has finished all of its jobs.
     void runFinished();
-    // One job of Run now has ended; `runLogLines` are the event texts its run logged.
-    void jobRunEnded(const QString& jobName, bool failed, const QStringList& runLogLines);
+    // The user chose Exit Arkwell: the program is to end.
+    void exitRequested();
+    // One job of a run has ended with `result`; `runLogLines` are the event texts its run logged.
+    void jobRunEnded(const QString& jobName, RunRecord::Result result, const QStringList& runLogLines);
 
 public slots:
     void cmdAddJob_Click();
@@ -123,9 +128,11 @@ public slots:
     void cmdDelJob_Click();
     void cmdBackup_Click();
     void cmdView_Click();
+    void mnuActionStop_Click();
 
     void mnuFilePreferences_Click();
     void mnuFileClose_Click();
+    void mnuFileExit_Click();
     void mnuActionViewTransactionLog_Click();
     void mnuActionViewErrorLog_Click();
     void mnuHelpContents_Click();
@@ -146,10 +153,13 @@ private:
     void buildStatusBar();
     void buildMenus();
     void Form_Activate();
-    QList<QTreeWidgetItem*> selectedRows() const;
+    void showJobs();
+    QStringList selectedNames() const;
+    QString currentName() const;
     bool selectionChecksPass();
-    bool openRowJob(const QTreeWidgetItem* item, CBackupJob& job);
-    void runSelectedJobs(const QList<QTreeWidgetItem*>& rows);
+    bool openJob(const QString& name, CBackupJob& job);
+    void runJobs(const QStringList& names);
+    void lockCommandsForRun(bool running);
     bool offerTransactionLog(const QString& jobName);
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
@@ -158,6 +168,7 @@ private:
     // own, so they stay usable while this window is disabled by a run or the wizard.
     template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);
 
+    JobTable m_jobs;
     QPointer<frmPreferences> m_preferences;
     QPointer<frmAbout> m_about;
     bool m_killForm = false;
@@ -166,4 +177,5 @@ private:
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     bool m_runInProgress = false;
     bool m_stopRequested = false;
+    CBackupJob* m_runningJob = nullptr;
 };

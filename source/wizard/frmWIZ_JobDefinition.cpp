@@ -1,18 +1,18 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/JobDefinition.h"
+#include "jobs/JobTable.h"
 #include "lib/Clock.h"
-#include "lib/Shell32.h"
-#include "lib/libDates.h"
+#include "lib/libAPIWrapper.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
-#include "schedule/frmSchedule.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,8 +21,6 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,69 +28,16 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QScopeGuard>
-#include <QStackedWidget>
-#include <QTreeWidget>
 #include <QUrl>
-#include <QVBoxLayout>
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
 constexpr const char* ModuleTag = "frmWIZ_JobDefinition.frm";
 constexpr int StepCount = 6;
-// Twips of the window's first size, in pixels.
-constexpr int WindowWidth = 6700 / 15;
-constexpr int WindowHeight = 5000 / 15;
-// Longest cleaned name in bytes: room for "_" + copy number + ".zip" and the hidden
-// temporary names within a file name's 255 bytes.
-constexpr int LongestCleanedName = 200;
-
-const QString VerificationError = QStringLiteral("Verification Error");
-const QString DefaultNameStem = QStringLiteral("New Backup Job");
 const QString EveryFileSuffix = QStringLiteral("/*.*");
-
-template <typename Widget>
-Widget* named(Widget* widget, const QString& name)
-{
-    widget->setObjectName(name);
-    return widget;
-}
-
-QString elementName(const char* arrayName, int element)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(arrayName)).arg(element);
-}
-
-// Whether two paths name one file: the same text, or (on a file system that ignores letter
-// case) the same file on disk.
-bool sameFile(const QString& path, const QString& other)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
-}
-
-QLabel* wrappedLabel(const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    return label;
-}
-
-QPushButton* footerButton(const QString& name, const QString& caption)
-{
-    auto* button = named(new QPushButton(caption), name);
-    button->setAutoDefault(false);
-    return button;
-}
-
-void showMessage(const QString& text, libForms::Icon icon, const QString& title = VerificationError)
-{
-    libForms::MsgBox({text, title, libForms::Buttons::OK, icon, libForms::Answer::OK});
-}
 
 bool askYes(const QString& text)
 {
@@ -100,26 +45,11 @@ bool askYes(const QString& text)
                              libForms::Answer::Yes}) == libForms::Answer::Yes;
 }
 
-// The number at the start of a text as a reader of numbers takes it: leading blanks skipped,
-// reading stops at the first character that can't continue the number, nothing read is 0.
-double leadingNumber(const QString& text)
-{
-    static const QRegularExpression number(QStringLiteral("^\\s*([+-]?(\\d+(\\.\\d*)?|\\.\\d+))"));
-    const QRegularExpressionMatch match = number.match(text);
-    return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
-}
-
-// The time form of the start time box: "3:00 AM", "11:58 PM".
-QString startTimeText(const QTime& time)
-{
-    return QLocale::c().toString(time, QStringLiteral("h:mm AP"));
-}
-
 // Opens the desktop's file manager on a folder, without waiting for it; a desktop without
 // one is told.
 void openFileManager(const QString& folder)
 {
-    Shell32::OpenWithDesktop(folder, [folder] {
+    libAPIWrapper::OpenOnDesktop(folder, [folder] {
         libForms::MsgBox({QStringLiteral("No file manager could be started to show the folder '") + folder
                               + QStringLiteral("'."),
                           QStringLiteral("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
@@ -128,14 +58,14 @@ void openFileManager(const QString& folder)
 
 }  // namespace
 
-frmWIZ_JobDefinition::frmWIZ_JobDefinition(frmSchedule* schedule)
-    : m_schedule(schedule)
+frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob)
+    : m_jobs(jobs), m_editedJob(editedJob)
 {
     setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Backup Job Definition Wizard"));
     setWindowIcon(libPictures::AppIcon());
-    buildWindow();
+    buildControls(this, windowIcon());
     connectHandlers();
     libForms::RegisterForm(this);
 }
@@ -143,285 +73,6 @@ frmWIZ_JobDefinition::frmWIZ_JobDefinition(frmSchedule* schedule)
 void frmWIZ_JobDefinition::setAddJob(bool bAddJob)
 {
     m_addJob = bAddJob;
-}
-
-// ---- The window ---------------------------------------------------------------------
-
-void frmWIZ_JobDefinition::buildWindow()
-{
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    layout->addWidget(buildHeader());
-    layout->addWidget(named(new QFrame, elementName("linDiv", 0)));
-    layout->addWidget(buildSteps(), 1);
-    layout->addWidget(named(new QFrame, elementName("linDiv", 1)));
-    layout->addWidget(buildFooter());
-    for (auto* divider : findChildren<QFrame*>(QRegularExpression(QStringLiteral("^linDiv_")))) {
-        divider->setFrameShape(QFrame::HLine);
-        divider->setFrameShadow(QFrame::Sunken);
-    }
-
-    // Tab order follows the controls' tab indexes.
-    const QList<QWidget*> tabOrder{txtBackupJobName, txtStartTime,     cmbFrequency, cmbDayOfMonth, chkMonday,
-                                   chkTuesday,       chkWednesday,     chkThursday,  chkFriday,     chkSaturday,
-                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdRemove,     cmdExplorer1,
-                                   chkSubdirectories, txtTargDir,      cmdBrowseTargDir, cmdExplorer2,
-                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, cmdCancel, cmdBack,
-                                   cmdNext, cmdFinish, cmdTitle, optFullBackup, optIncremental, optCompression[0],
-                                   optCompression[1]};
-    for (qsizetype i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
-
-    m_focusCandidates = {{txtBackupJobName, 0}, {txtStartTime, 1},  {cmbFrequency, 2},       {cmbDayOfMonth, 3},
-                         {chkMonday, 4},        {chkTuesday, 5},    {chkWednesday, 6},       {chkThursday, 7},
-                         {chkFriday, 8},        {chkSaturday, 9},   {chkSunday, 10},         {chkSubdirectories, 15},
-                         {txtTargDir, 16},      {cmbNumberZipFilesToKeep, 19}, {chkPasswordProtect, 20},
-                         {txtPassword, 21}};
-}
-
-QFrame* frmWIZ_JobDefinition::buildHeader()
-{
-    picHeader = named(new QFrame, QStringLiteral("picHeader"));
-    picHeader->setAutoFillBackground(true);
-    picHeader->setBackgroundRole(QPalette::Base);
-    imgIcon = named(new QLabel, QStringLiteral("imgIcon"));
-    imgIcon->setPixmap(windowIcon().pixmap(32, 32));
-    lblWizTitle = named(new QLabel(QStringLiteral("Backup Job Definition Wizard")), QStringLiteral("lblWizTitle"));
-    QFont titleFont = lblWizTitle->font();
-    titleFont.setBold(true);
-    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblWizTitle->setFont(titleFont);
-    auto* layout = new QHBoxLayout(picHeader);
-    layout->addWidget(imgIcon);
-    layout->addWidget(lblWizTitle, 1);
-    return picHeader;
-}
-
-QFrame* frmWIZ_JobDefinition::buildFooter()
-{
-    picFooter = named(new QFrame, QStringLiteral("picFooter"));
-    lblStepNbr = named(new QLabel(QStringLiteral("Step 1 of 3")), QStringLiteral("lblStepNbr"));
-    cmdCancel = footerButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    cmdBack = footerButton(QStringLiteral("cmdBack"), QStringLiteral("< &Back"));
-    cmdNext = footerButton(QStringLiteral("cmdNext"), QStringLiteral("&Next >"));
-    cmdFinish = footerButton(QStringLiteral("cmdFinish"), QStringLiteral("&Finish"));
-    cmdBack->setEnabled(false);
-    cmdFinish->setEnabled(false);
-    cmdNext->setDefault(true);
-    auto* layout = new QHBoxLayout(picFooter);
-    layout->addWidget(lblStepNbr);
-    layout->addStretch(1);
-    for (QPushButton* button : {cmdCancel, cmdBack, cmdNext, cmdFinish})
-        layout->addWidget(button);
-    return picFooter;
-}
-
-QStackedWidget* frmWIZ_JobDefinition::buildSteps()
-{
-    m_pages = new QStackedWidget;
-    const std::array<QWidget* (frmWIZ_JobDefinition::*)(), StepCount> builders{
-        &frmWIZ_JobDefinition::buildNameStep,       &frmWIZ_JobDefinition::buildSchedulingStep,
-        &frmWIZ_JobDefinition::buildSourceStep,     &frmWIZ_JobDefinition::buildTargetStep,
-        &frmWIZ_JobDefinition::buildBackupTypeStep, &frmWIZ_JobDefinition::buildOptionsStep};
-    for (const auto builder : builders)
-        m_pages->addWidget((this->*builder)());
-    return m_pages;
-}
-
-QFrame* frmWIZ_JobDefinition::newStepPage(int element, const QString& title)
-{
-    QFrame* page = fraWizSteps[element] = named(new QFrame, elementName("fraWizSteps", element));
-    lblFrameTitle[element] = named(new QLabel(title), elementName("lblFrameTitle", element));
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    lblFrameTitle[element]->setFont(titleFont);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(lblFrameTitle[element]);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildNameStep()
-{
-    QFrame* page = newStepPage(0, QStringLiteral("BACKUP JOB NAME"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral("Enter a name that uniquely identifies this backup job:")),
-                            elementName("lblInstrux", 0)));
-    txtBackupJobName = named(new QLineEdit, QStringLiteral("txtBackupJobName"));
-    layout->addWidget(txtBackupJobName);
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildSchedulingStep()
-{
-    QFrame* page = newStepPage(1, QStringLiteral("SCHEDULING"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select the time, frequency, and day you want this backup job to start.")),
-                            elementName("lblStep", 2)));
-
-    txtStartTime = named(new QLineEdit, QStringLiteral("txtStartTime"));
-    cmbFrequency = named(new QComboBox, QStringLiteral("cmbFrequency"));
-    auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Start time:")), 0, 0);
-    fields->addWidget(txtStartTime, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Frequency:")), 1, 0);
-    fields->addWidget(cmbFrequency, 1, 1);
-    fields->setColumnStretch(2, 1);
-    layout->addLayout(fields);
-
-    lblSelectDayOf = named(new QLabel(QStringLiteral("Select the day(s) of the week or day of month below:")),
-                           QStringLiteral("lblSelectDayOf"));
-    layout->addWidget(lblSelectDayOf);
-
-    // The day of month list and the Monday box share one place: one group shows at a time.
-    cmbDayOfMonth = named(new QComboBox, QStringLiteral("cmbDayOfMonth"));
-    chkMonday = named(new QCheckBox(QStringLiteral("Monday")), QStringLiteral("chkMonday"));
-    chkTuesday = named(new QCheckBox(QStringLiteral("Tuesday")), QStringLiteral("chkTuesday"));
-    chkWednesday = named(new QCheckBox(QStringLiteral("Wednesday")), QStringLiteral("chkWednesday"));
-    chkThursday = named(new QCheckBox(QStringLiteral("Thursday")), QStringLiteral("chkThursday"));
-    chkFriday = named(new QCheckBox(QStringLiteral("Friday")), QStringLiteral("chkFriday"));
-    chkSaturday = named(new QCheckBox(QStringLiteral("Saturday")), QStringLiteral("chkSaturday"));
-    chkSunday = named(new QCheckBox(QStringLiteral("Sunday")), QStringLiteral("chkSunday"));
-    auto* days = new QGridLayout;
-    days->addWidget(cmbDayOfMonth, 0, 0, Qt::AlignLeft);
-    const std::array<QCheckBox*, 7> boxes = dayBoxes();
-    for (int i = 0; i < 7; ++i)
-        days->addWidget(boxes[i], i % 5, i / 5);
-    days->setColumnStretch(2, 1);
-    layout->addLayout(days);
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildSourceStep()
-{
-    QFrame* page = newStepPage(2, QStringLiteral("SOURCE FILE SELECTION"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select files to backup (or use Window's Explorer to drag and drop):")),
-                            elementName("lblStep", 0)));
-
-    cmdTitle = named(new QPushButton(QStringLiteral("File Specifications")), QStringLiteral("cmdTitle"));
-    cmdTitle->setAutoDefault(false);
-    lstFilesToBackup = named(new QListWidget, QStringLiteral("lstFilesToBackup"));
-    lstFilesToBackup->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstFilesToBackup->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    lstFilesToBackup->viewport()->setAcceptDrops(true);
-    cmdAddFile = footerButton(QStringLiteral("cmdAddFile"), QStringLiteral("Add ..."));
-    cmdAddFile->setToolTip(QStringLiteral("Add Single File"));
-    cmdRemove = footerButton(QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
-    cmdRemove->setToolTip(QStringLiteral("Remove Files or Folders"));
-    cmdExplorer1 = footerButton(QStringLiteral("cmdExplorer1"), QStringLiteral("&Drag-n-Drop..."));
-    cmdExplorer1->setToolTip(QStringLiteral("Drag-n-Drop Files or Folders from Explorer"));
-
-    auto* list = new QVBoxLayout;
-    list->setSpacing(0);
-    list->addWidget(cmdTitle);
-    list->addWidget(lstFilesToBackup, 1);
-    auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {cmdAddFile, cmdRemove, cmdExplorer1})
-        buttons->addWidget(button);
-    buttons->addStretch(1);
-    auto* row = new QHBoxLayout;
-    row->addLayout(list, 1);
-    row->addLayout(buttons);
-    layout->addLayout(row, 1);
-
-    chkSubdirectories = named(new QCheckBox(QStringLiteral("Include subdirectories for all wildcard references?")),
-                              QStringLiteral("chkSubdirectories"));
-    layout->addWidget(chkSubdirectories);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildTargetStep()
-{
-    QFrame* page = newStepPage(3, QStringLiteral("TARGET DIRECTORY SELECTION"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select a target directory into which the backup will be placed:")),
-                            elementName("lblStep", 1)));
-    txtTargDir = named(new QLineEdit, QStringLiteral("txtTargDir"));
-    cmdBrowseTargDir = footerButton(QStringLiteral("cmdBrowseTargDir"), QStringLiteral("&Browse..."));
-    auto* target = new QHBoxLayout;
-    target->addWidget(txtTargDir, 1);
-    target->addWidget(cmdBrowseTargDir);
-    layout->addLayout(target);
-
-    cmdExplorer2 = footerButton(QStringLiteral("cmdExplorer2"), QStringLiteral("&Explorer..."));
-    auto* explorer = new QHBoxLayout;
-    explorer->addWidget(named(wrappedLabel(QStringLiteral(
-                                  "Use Windows Explorer to create new directories, look for existing files, etc.  "
-                                  "Click the button on the right to activate Explorer:")),
-                              elementName("lblStep", 6)),
-                        1);
-    explorer->addWidget(cmdExplorer2, 0, Qt::AlignTop);
-    layout->addLayout(explorer);
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildBackupTypeStep()
-{
-    QFrame* page = newStepPage(4, QStringLiteral("BACKUP TYPE"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    optFullBackup = named(new QRadioButton(QStringLiteral("Full Backup")), QStringLiteral("optFullBackup"));
-    optFullBackup->setChecked(true);
-    layout->addWidget(optFullBackup);
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Full backup will copy all files, every time.  This is the default backup method.  "
-                                "It works with compression On or Off (see Advanced Options tab).")),
-                            elementName("lblStep", 7)));
-    optIncremental = named(new QRadioButton(QStringLiteral("Incremental Backup")), QStringLiteral("optIncremental"));
-    layout->addWidget(optIncremental);
-    layout->addWidget(named(
-        wrappedLabel(QStringLiteral(
-            "Incremental Backup will only copy files whose date modified has occurred on or after the last backup "
-            "occurred.  To properly use an Incremental backup, you must also create a matching full backup job.  "
-            "We recommend making your Full backup job run Weekly, with a second incremental backup job that runs "
-            "daily except on the day that the full backup runs.")),
-        elementName("lblIncremental", 0)));
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Also note that you should schedule Incremental Backups to run just before midnight "
-                                "(11:58pm) to ensure you get the entire day's changes.")),
-                            elementName("lblIncremental", 1)));
-    layout->addStretch(1);
-    return page;
-}
-
-QWidget* frmWIZ_JobDefinition::buildOptionsStep()
-{
-    QFrame* page = newStepPage(5, QStringLiteral("ADVANCED OPTIONS"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    optCompression[0] = named(new QRadioButton(QStringLiteral("No Compression")), elementName("optCompression", 0));
-    layout->addWidget(optCompression[0]);
-    layout->addWidget(wrappedLabel(QStringLiteral(
-        "Copy files using no compression; just straight file copy from source to destination directory.")));
-    optCompression[1] = named(new QRadioButton(QStringLiteral("Zip Compression")), elementName("optCompression", 1));
-    optCompression[1]->setChecked(true);
-    layout->addWidget(optCompression[1]);
-    layout->addWidget(wrappedLabel(QStringLiteral("Copy files using zip compression (Winzip/PKZip compatible)")));
-
-    cmbNumberZipFilesToKeep = named(new QComboBox, QStringLiteral("cmbNumberZipFilesToKeep"));
-    lblNbrCopies = named(new QLabel(QStringLiteral("Number previous zip backup copies to keep")),
-                         QStringLiteral("lblNbrCopies"));
-    auto* copies = new QHBoxLayout;
-    copies->addWidget(cmbNumberZipFilesToKeep);
-    copies->addWidget(lblNbrCopies, 1);
-    layout->addLayout(copies);
-
-    chkPasswordProtect = named(new QCheckBox(QStringLiteral("Protect using the following password:")),
-                               QStringLiteral("chkPasswordProtect"));
-    txtPassword = named(new QLineEdit, QStringLiteral("txtPassword"));
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setEnabled(false);
-    auto* password = new QHBoxLayout;
-    password->addWidget(chkPasswordProtect);
-    password->addWidget(txtPassword, 1);
-    layout->addLayout(password);
-    layout->addStretch(1);
-    return page;
 }
 
 void frmWIZ_JobDefinition::connectHandlers()
@@ -455,12 +106,6 @@ void frmWIZ_JobDefinition::connectHandlers()
         watched->installEventFilter(this);
 }
 
-std::array<QCheckBox*, 7> frmWIZ_JobDefinition::dayBoxes() const
-{
-    return {chkMonday, chkTuesday, chkWednesday, chkThursday, chkFriday, chkSaturday, chkSunday};
-}
-
-// ---- Load, step display and navigation ----------------------------------------------
 
 void frmWIZ_JobDefinition::showEvent(QShowEvent* event)
 {
@@ -475,7 +120,7 @@ void frmWIZ_JobDefinition::Form_Load()
 {
     libErrorHandler::Trap(ModuleTag, "Form_Load()", [&] {
         SetupForm();
-        resize(WindowWidth, WindowHeight);
+        resize(libForms::TwipsToPixels(6700), libForms::TwipsToPixels(5000));
         ShowCurrentStep();
     });
 }
@@ -488,26 +133,11 @@ void frmWIZ_JobDefinition::ShowCurrentStep()
     const auto clearGuard = qScopeGuard([this] { m_paintGuard = false; });
     libErrorHandler::Trap(ModuleTag, "Form_Paint()", [&] {
         lblStepNbr->setText(QStringLiteral("Step %1 of %2").arg(m_currentStep).arg(StepCount));
-        m_pages->setCurrentIndex(m_currentStep - 1);
-
-        // The focus goes to the showing, enabled input with the lowest tab index; on a tie the
-        // later control wins. A step without one (step 5) leaves the focus where it was.
-        QWidget* found = nullptr;
-        int lowest = 1000;
-        for (const FocusCandidate& candidate : m_focusCandidates) {
-            if (onCurrentPage(candidate.control) && candidate.control->isEnabled() && candidate.tabIndex <= lowest) {
-                lowest = candidate.tabIndex;
-                found = candidate.control;
-            }
-        }
-        if (found)
-            found->setFocus(Qt::OtherFocusReason);
+        showStepPage(m_currentStep);
+        // A step without inputs (step 5) leaves the focus where it was.
+        if (QWidget* input = firstInputOnCurrentPage())
+            input->setFocus(Qt::OtherFocusReason);
     });
-}
-
-bool frmWIZ_JobDefinition::onCurrentPage(const QWidget* control) const
-{
-    return m_pages->currentWidget()->isAncestorOf(control) && control->isVisibleTo(m_pages->currentWidget());
 }
 
 void frmWIZ_JobDefinition::cmdNext_Click()
@@ -551,8 +181,8 @@ void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
 {
     // F1 on any step opens the help. The press is taken: the inputs pass F1 on to the window
     // when it goes down, but some keep it to themselves when it comes up.
-    if (event->key() == Qt::Key_F1 && m_schedule) {
-        m_schedule->mnuHelpContents_Click();
+    if (event->key() == Qt::Key_F1) {
+        emit helpRequested();
         return;
     }
     QDialog::keyPressEvent(event);
@@ -603,9 +233,7 @@ void frmWIZ_JobDefinition::SetupForm()
         for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
             list->setCurrentIndex(-1);
 
-        QTreeWidgetItem* row = m_addJob || !m_schedule ? nullptr : m_schedule->lvwSchedule->currentItem();
-        if (row) {
-            m_editedRowKey = row->data(frmSchedule::ColName, frmSchedule::KeyRole).toString();
+        if (!m_addJob && m_jobs.Contains(m_editedJob)) {
             SetupExistingJob();
         } else {
             m_addJob = true;
@@ -629,31 +257,17 @@ void frmWIZ_JobDefinition::SetupNewJob()
 
 QString frmWIZ_JobDefinition::DefaultJobName() const
 {
-    int highest = -1;
-    if (m_schedule) {
-        for (int i = 0; i < m_schedule->lvwSchedule->topLevelItemCount(); ++i) {
-            const QString text = m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColName);
-            if (!text.startsWith(DefaultNameStem))
-                continue;
-            // Numbers too large for a job count are no part of this numbering.
-            const double number = std::nearbyint(leadingNumber(text.mid(DefaultNameStem.size())));
-            if (number <= 32766 && number > highest)
-                highest = int(number);
-        }
-    }
-    if (highest < 0)
-        return DefaultNameStem;
-    return QStringLiteral("%1 %2").arg(DefaultNameStem).arg(std::max(highest, 1) + 1);
+    return JobDefinition::DefaultName(m_jobs.Names());
 }
 
 void frmWIZ_JobDefinition::SetupExistingJob()
 {
     setWindowTitle(QStringLiteral("Edit New Backup Job"));
     CBackupJob job;
-    job.OpenBackupJob(m_schedule->FindItemByKey(m_editedRowKey)->text(frmSchedule::ColJobFile));
+    job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
 
     txtBackupJobName->setText(job.JobName());
-    txtStartTime->setText(startTimeText(job.StartTime()));
+    txtStartTime->setText(JobDefinition::StartTimeText(job.StartTime()));
     // A frequency the wizard doesn't offer shows as the first one.
     cmbFrequency->setCurrentIndex(job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly
                         ? job.Frequency() - 1
@@ -723,42 +337,19 @@ void frmWIZ_JobDefinition::cmbFrequency_Click()
     });
 }
 
-std::optional<QTime> frmWIZ_JobDefinition::readStartTime(const QString& text)
-{
-    if (const std::optional<QTime> time = libDates::ParseTime(text))
-        return time;
-    // A plain date has no time of day: midnight.
-    if (libDates::ParseDate(text))
-        return QTime(0, 0);
-    return std::nullopt;
-}
-
-QString frmWIZ_JobDefinition::startTimeError(const QString& text) const
-{
-    QString error;
-    if (text.isEmpty())
-        error = QStringLiteral("The Start Time field cannot be left blank.");
-    else if (!readStartTime(text))
-        error = QStringLiteral("The time you entered is not valid.");
-    else
-        return {};
-    return error + QStringLiteral("  Please correct the value now using ") +
-           QStringLiteral("the format 'hh:mm AM/PM'");
-}
-
 void frmWIZ_JobDefinition::txtStartTime_LostFocus()
 {
     m_validatingStartTime = true;
     const auto clearFlag = qScopeGuard([this] { m_validatingStartTime = false; });
     libErrorHandler::Trap(ModuleTag, "txtStartTime_LostFocus()", [&] {
         txtStartTime->setText(txtStartTime->text().toUpper());
-        const QString error = startTimeError(txtStartTime->text());
+        const QString error = JobDefinition::StartTimeError(txtStartTime->text());
         if (!error.isEmpty()) {
-            showMessage(error, libForms::Icon::None);
+            libForms::VerificationError(error);
             txtStartTime->setFocus(Qt::OtherFocusReason);
             return;
         }
-        txtStartTime->setText(startTimeText(*readStartTime(txtStartTime->text())));
+        txtStartTime->setText(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(txtStartTime->text())));
     });
 }
 
@@ -790,7 +381,9 @@ void frmWIZ_JobDefinition::sortFileList()
 void frmWIZ_JobDefinition::cmdAddFile_Click()
 {
     libErrorHandler::Trap(ModuleTag, "cmdAddFile_Click()", [&] {
-        auto* picker = new frmPickFile(lstFilesToBackup);
+        auto* picker = new frmPickFile(this);
+        connect(picker, &frmPickFile::EntriesChosen, lstFilesToBackup,
+                [this](const QStringList& entries) { lstFilesToBackup->addItems(entries); });
         picker->show();
     });
 }
@@ -799,7 +392,7 @@ void frmWIZ_JobDefinition::cmdRemove_Click()
 {
     libErrorHandler::Trap(ModuleTag, "cmdRemove_Click()", [&] {
         if (lstFilesToBackup->selectedItems().isEmpty()) {
-            showMessage(QStringLiteral("You must first select a file or folder to remove."), libForms::Icon::None);
+            libForms::VerificationError(QStringLiteral("You must first select a file or folder to remove."));
             return;
         }
         for (int position = 0; position < lstFilesToBackup->count();) {
@@ -826,7 +419,8 @@ void frmWIZ_JobDefinition::lstFilesToBackup_OLEDragDrop(const QMimeData* data)
         }
     }
     if (paths.isEmpty()) {
-        showMessage(QStringLiteral("No files were selected to drop here."), libForms::Icon::Information);
+        libForms::VerificationError(QStringLiteral("No files were selected to drop here."),
+                                    libForms::Icon::Information);
         return;
     }
     // The file system tells folders from files: a folder stands for every file in it.
@@ -870,8 +464,8 @@ void frmWIZ_JobDefinition::cmdBrowseTargDir_Click()
                 txtTargDir->setText(path);
                 return;
             }
-            showMessage(QStringLiteral("The specified directory does not exist; please try again."),
-                        libForms::Icon::None, QStringLiteral("Arkwell"));
+            libForms::MsgBox({QStringLiteral("The specified directory does not exist; please try again."),
+                              QStringLiteral("Arkwell")});
         }
     });
 }
@@ -940,176 +534,45 @@ void frmWIZ_JobDefinition::chkPasswordProtect_Click()
 
 // ---- Finish ---------------------------------------------------------------------------
 
-std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::NameCheckFailure() const
+JobDefinition frmWIZ_JobDefinition::Definition() const
 {
-    if (!m_schedule)
-        return std::nullopt;
-    const QString name = txtBackupJobName->text();
-    const QString cleaned = libStrings::CleanedName(name);
-    const QTreeWidgetItem* editedRow = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    for (int i = 0; i < m_schedule->lvwSchedule->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem* row = m_schedule->lvwSchedule->topLevelItem(i);
-        if (row == editedRow)
-            continue;
-        const QString rowName = row->text(frmSchedule::ColName);
-        if (name == rowName)
-            return CheckFailure{QStringLiteral("This name has already been used; please enter a different name."), 1};
-        if (cleaned == libStrings::CleanedName(rowName))
-            return CheckFailure{
-                QStringLiteral("A derivative of this name has already been used; please enter a different name."), 1};
-    }
-    return std::nullopt;
-}
-
-std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::FieldCheckFailure() const
-{
-    const QString name = txtBackupJobName->text();
-    const QString cleaned = libStrings::CleanedName(name);
-    if (name.isEmpty())
-        return CheckFailure{QStringLiteral("The Backup Job Name must not be blank.  Please enter a name now."), 1};
-    // The cleaned name becomes the job file's and the archive's name: it must be one file name,
-    // not hidden, and not too long.
-    if (name.contains(QLatin1Char('/')))
-        return CheckFailure{
-            QStringLiteral("The Backup Job Name must not contain the character \"/\".  Please enter a different name."),
-            1};
-    if (cleaned.isEmpty())
-        return CheckFailure{QStringLiteral("The Backup Job Name must hold at least one character other than blanks "
-                                           "and \"' ;@#!$%^&*().  Please enter a different name."),
-                            1};
-    if (cleaned.startsWith(QLatin1Char('.')))
-        return CheckFailure{
-            QStringLiteral("The Backup Job Name must not begin with a full stop.  Please enter a different name."), 1};
-    if (QFile::encodeName(cleaned).size() > LongestCleanedName)
-        return CheckFailure{QStringLiteral("The Backup Job Name is too long to be used as a file name.  "
-                                           "Please enter a shorter name."),
-                            1};
-    if (JobFileTaken())  // a job file renamed by hand, or one skipped at start-up, is never overwritten
-        return CheckFailure{QStringLiteral("The jobs folder already holds the file '") + JobFilePath()
-                                + QStringLiteral("', which is not this Backup Job's file.  Please enter a different "
-                                                 "name."),
-                            1};
-    if (chkPasswordProtect->isChecked() && txtPassword->text().isEmpty())
-        return CheckFailure{QStringLiteral("The Password Protect flag is set; however, no password is assigned in the "
-                                           "Password text box.  Please enter a password now."),
-                            6};
-    if (!CBackupJob::PasswordFitsZip(txtPassword->text()))
-        return CheckFailure{QStringLiteral("A password may hold blanks or double quotation marks, but not both.  "
-                                           "Please enter a different password now."),
-                            6};
-    if (txtTargDir->text().isEmpty())
-        return CheckFailure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."),
-                            4};
-    const QString frequency = cmbFrequency->currentText();
+    JobDefinition job;
+    job.name = txtBackupJobName->text();
+    job.startTime = txtStartTime->text();
+    job.frequency = cmbFrequency->currentIndex() + 1;
     const std::array<QCheckBox*, 7> boxes = dayBoxes();
-    if ((frequency == QLatin1String("Daily") || frequency == QLatin1String("Weekly")) &&
-        std::none_of(boxes.begin(), boxes.end(), [](const QCheckBox* box) { return box->isChecked(); }))
-        return CheckFailure{QStringLiteral("For a Frequency set to Daily or Weekly, you must select at least one day "
-                                           "of the week from the checkboxes provided.  Please make a selection now."),
-                            2};
-    if (frequency == QLatin1String("Monthly") && cmbDayOfMonth->currentIndex() < 0)
-        return CheckFailure{QStringLiteral("For a Frequency set to Monthly, you must select a day of the month from "
-                                           "the drop down box provided.  Please make a selection now."),
-                            2};
-    if (lstFilesToBackup->count() == 0)
-        return CheckFailure{QStringLiteral("You must select at least one file or directory to backup.  Please make a "
-                                           "selection now."),
-                            3};
-    // The job file keeps one entry a line: a line break in a path would split it on reading.
-    if (libStrings::HoldsLineBreak(txtTargDir->text()))
-        return CheckFailure{QStringLiteral("The target folder's name holds a line break, which a Backup Job can't "
-                                           "keep.  Please choose another folder."),
-                            4};
+    std::transform(boxes.begin(), boxes.end(), job.days.begin(), [](const QCheckBox* box) { return box->isChecked(); });
+    job.dayOfMonth = cmbDayOfMonth->currentIndex() < 0 ? 0 : qint16(cmbDayOfMonth->currentText().toShort());
     for (int i = 0; i < lstFilesToBackup->count(); ++i)
-        if (libStrings::HoldsLineBreak(lstFilesToBackup->item(i)->text()))
-            return CheckFailure{QStringLiteral("The name of '") + lstFilesToBackup->item(i)->text()
-                                    + QStringLiteral("' holds a line break, which a Backup Job can't keep.  Please "
-                                                     "remove it from the list."),
-                                3};
-    // The start time is checked when its box loses the focus; a text typed just before
-    // Finish is checked here, so the job never keeps a time other than the one shown.
-    const QString timeError = startTimeError(txtStartTime->text());
-    if (!timeError.isEmpty())
-        return CheckFailure{timeError, 2, false};
-    return std::nullopt;
-}
-
-std::optional<frmWIZ_JobDefinition::CheckFailure> frmWIZ_JobDefinition::WildcardCheckFailure() const
-{
-    if (!optCompression[0]->isChecked())
-        return std::nullopt;
-    for (int i = 0; i < lstFilesToBackup->count(); ++i) {
-        const QString entry = lstFilesToBackup->item(i)->text();
-        if (entry.contains(QLatin1Char('*')) && !entry.contains(EveryFileSuffix))
-            return CheckFailure{QStringLiteral("You cannot use wildcard specifications other than *.* for non-compress "
-                                               "backup jobs.  Either set this backup job to use compression, or alter "
-                                               "the wildcard spec for '") +
-                                    entry + QStringLiteral("'."),
-                                std::nullopt, false};
-    }
-    return std::nullopt;
-}
-
-CBackupJob frmWIZ_JobDefinition::RecordFromControls() const
-{
-    CBackupJob job;
-    job.setJobName(txtBackupJobName->text());
-    job.setStartTime(readStartTime(txtStartTime->text()).value_or(QTime(0, 0)));
-    job.setFrequency(cmbFrequency->currentIndex() + 1);
-    job.setDayOfMonth(cmbDayOfMonth->currentIndex() < 0 ? 0 : qint16(cmbDayOfMonth->currentText().toShort()));
-    job.setCompress(optCompression[1]->isChecked());
-    job.setNumberCopies(cmbNumberZipFilesToKeep->currentText().toShort());
-    job.setPassword(txtPassword->text());
-    job.setSubdirectories(chkSubdirectories->isChecked());
-    job.setIncremental(optIncremental->isChecked());
-    job.setTargetDirectory(txtTargDir->text());
-    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
-    job.SetDayOfWeek(chkMonday->isChecked(), chkTuesday->isChecked(), chkWednesday->isChecked(),
-                     chkThursday->isChecked(), chkFriday->isChecked(), chkSaturday->isChecked(),
-                     chkSunday->isChecked());
-    QString files;
-    for (int i = 0; i < lstFilesToBackup->count(); ++i)
-        files += lstFilesToBackup->item(i)->text() + QStringLiteral("\r\n");
-    job.setFilesToZip(files);
+        job.entries << lstFilesToBackup->item(i)->text();
+    job.subdirectories = chkSubdirectories->isChecked();
+    job.targetDirectory = txtTargDir->text();
+    job.incremental = optIncremental->isChecked();
+    job.compress = optCompression[1]->isChecked();
+    job.numberCopies = cmbNumberZipFilesToKeep->currentText().toShort();
+    job.passwordProtect = chkPasswordProtect->isChecked();
+    job.password = txtPassword->text();
     return job;
+}
+
+JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
+{
+    JobDefinition::Neighbours neighbours;
+    neighbours.jobFilePath = JobFilePath();
+    for (const QString& name : m_jobs.Names()) {
+        if (!m_addJob && name == m_editedJob) {
+            neighbours.ownJobFile = m_jobs.JobFile(name);
+        } else {
+            neighbours.jobNames << name;
+            neighbours.jobFiles << m_jobs.JobFile(name);
+        }
+    }
+    return neighbours;
 }
 
 QString frmWIZ_JobDefinition::JobFilePath() const
 {
-    return appSetup::JobsFolder() + libStrings::CleanedName(txtBackupJobName->text()) + QStringLiteral(".awj");
-}
-
-bool frmWIZ_JobDefinition::JobFileTaken() const
-{
-    const QString path = JobFilePath();
-    const QTreeWidgetItem* editedRow = m_addJob || !m_schedule ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    if (editedRow && sameFile(editedRow->text(frmSchedule::ColJobFile), path))
-        return false;
-    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
-        return true;
-    for (int i = 0; m_schedule && i < m_schedule->lvwSchedule->topLevelItemCount(); ++i)
-        if (sameFile(m_schedule->lvwSchedule->topLevelItem(i)->text(frmSchedule::ColJobFile), path))
-            return true;
-    return false;
-}
-
-void frmWIZ_JobDefinition::UpdateJobList(const CBackupJob& job, const QString& jobFilePath)
-{
-    QTreeWidgetItem* row = m_addJob ? nullptr : m_schedule->FindItemByKey(m_editedRowKey);
-    if (!row) {
-        m_schedule->AddItemListView(job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                    job.Compress(), jobFilePath);
-        return;
-    }
-    // A renamed job leaves its old file behind unless both paths name the file just written
-    // (on a file system that ignores letter case they can).
-    const QString oldPath = row->text(frmSchedule::ColJobFile);
-    if (!sameFile(oldPath, jobFilePath))
-        libFiles::uKillFile(oldPath);
-    // The row's key follows the new name, so a later job may take the old name.
-    m_schedule->SetItemListView(row, job.JobName(), job.DateLastRun(), job.DateNextRun(), job.StartTime(),
-                                job.Compress(), jobFilePath);
-    m_schedule->lvwSchedule->viewport()->update();
+    return m_jobs.JobFilePath(txtBackupJobName->text());
 }
 
 void frmWIZ_JobDefinition::cmdFinish_Click()
@@ -1118,13 +581,9 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
-        std::optional<CheckFailure> failure = NameCheckFailure();
-        if (!failure)
-            failure = FieldCheckFailure();
-        if (!failure)
-            failure = WildcardCheckFailure();
-        if (failure) {
-            showMessage(failure->message, failure->informationIcon ? libForms::Icon::Information : libForms::Icon::None);
+        const JobDefinition definition = Definition();
+        if (const std::optional<JobDefinition::Failure> failure = definition.FirstFailure(Neighbours())) {
+            libForms::VerificationError(failure->message, failure->icon);
             if (failure->step) {
                 m_currentStep = *failure->step;
                 ShowCurrentStep();
@@ -1132,12 +591,7 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        const CBackupJob job = RecordFromControls();
-        libFiles::uMkDir(appSetup::JobsFolder());
-        const QString jobFilePath = JobFilePath();
-        job.SaveBackupJob(jobFilePath);
-        if (m_schedule)
-            UpdateJobList(job, jobFilePath);
+        m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob);
         close();
     });
 }

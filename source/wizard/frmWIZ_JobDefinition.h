@@ -1,89 +1,34 @@
 #pragma once
-// The six-step job definition wizard: a fixed header, one step page at a time, and a footer
-// with the step counter and Cancel, Back, Next and Finish. It creates a new job or edits the
-// job of the job list's current row, and writes the job file only at Finish.
+// The six-step job definition wizard: it creates a new job or edits a job of the table of jobs,
+// one step page at a time, and writes the job file only at Finish, once the job's
+// definition passes its checks.
+
+#include "jobs/JobDefinition.h"
+#include "wizard/CJobWizardControls.h"
 
 #include <QDialog>
 #include <QString>
-#include <QTime>
-#include <array>
-#include <optional>
-#include <vector>
 
 class CBackupJob;
-class QCheckBox;
-class QComboBox;
-class QFrame;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QMimeData;
-class QPushButton;
-class QRadioButton;
-class QStackedWidget;
-class frmSchedule;
+class JobTable;
 
-class frmWIZ_JobDefinition : public QDialog {
+class frmWIZ_JobDefinition : public QDialog, public CJobWizardControls {
     Q_OBJECT
 public:
-    // The wizard deletes itself when it closes; it works on `schedule`'s job list.
-    explicit frmWIZ_JobDefinition(frmSchedule* schedule);
+    // The wizard deletes itself when it closes; it works on `jobs`, editing the job named
+    // `editedJob` unless it defines a new one.
+    frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob);
 
-    // True: define a new job; False: edit the job of the selected row. Set before showing.
+    // True: define a new job; False: edit the job named at construction. Set before showing.
     void setAddJob(bool bAddJob);
     bool AddJob() const { return m_addJob; }
     // The step being shown, 1 to 6.
     int CurrentStep() const { return m_currentStep; }
 
-    // Header and footer.
-    QFrame* picHeader = nullptr;
-    QLabel* imgIcon = nullptr;
-    QLabel* lblWizTitle = nullptr;
-    QFrame* picFooter = nullptr;
-    QLabel* lblStepNbr = nullptr;
-    QPushButton* cmdCancel = nullptr;
-    QPushButton* cmdBack = nullptr;
-    QPushButton* cmdNext = nullptr;
-    QPushButton* cmdFinish = nullptr;
-
-    // The step pages (element k is step k + 1) and their titles.
-    std::array<QFrame*, 6> fraWizSteps{};
-    std::array<QLabel*, 6> lblFrameTitle{};
-
-    // Step 1: name.
-    QLineEdit* txtBackupJobName = nullptr;
-    // Step 2: scheduling.
-    QLineEdit* txtStartTime = nullptr;
-    QComboBox* cmbFrequency = nullptr;
-    QLabel* lblSelectDayOf = nullptr;
-    QComboBox* cmbDayOfMonth = nullptr;
-    QCheckBox* chkMonday = nullptr;
-    QCheckBox* chkTuesday = nullptr;
-    QCheckBox* chkWednesday = nullptr;
-    QCheckBox* chkThursday = nullptr;
-    QCheckBox* chkFriday = nullptr;
-    QCheckBox* chkSaturday = nullptr;
-    QCheckBox* chkSunday = nullptr;
-    // Step 3: source files.
-    QPushButton* cmdTitle = nullptr;
-    QListWidget* lstFilesToBackup = nullptr;
-    QPushButton* cmdAddFile = nullptr;
-    QPushButton* cmdRemove = nullptr;
-    QPushButton* cmdExplorer1 = nullptr;
-    QCheckBox* chkSubdirectories = nullptr;
-    // Step 4: target directory.
-    QLineEdit* txtTargDir = nullptr;
-    QPushButton* cmdBrowseTargDir = nullptr;
-    QPushButton* cmdExplorer2 = nullptr;
-    // Step 5: backup type.
-    QRadioButton* optFullBackup = nullptr;
-    QRadioButton* optIncremental = nullptr;
-    // Step 6: advanced options; optCompression element 0 is "No Compression", 1 "Zip Compression".
-    std::array<QRadioButton*, 2> optCompression{};
-    QComboBox* cmbNumberZipFilesToKeep = nullptr;
-    QLabel* lblNbrCopies = nullptr;
-    QCheckBox* chkPasswordProtect = nullptr;
-    QLineEdit* txtPassword = nullptr;
+signals:
+    // F1 was pressed: the program's help is wanted.
+    void helpRequested();
 
 public slots:
     void cmdNext_Click();
@@ -110,29 +55,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // One control that the focus rule may pick, with its tab index.
-    struct FocusCandidate {
-        QWidget* control;
-        int tabIndex;
-    };
-    // A failed Finish check: its message and the step to show (none: stay on the step).
-    struct CheckFailure {
-        QString message;
-        std::optional<int> step;
-        bool informationIcon = true;
-    };
-
-    void buildWindow();
-    QFrame* buildHeader();
-    QFrame* buildFooter();
-    QStackedWidget* buildSteps();
-    QFrame* newStepPage(int element, const QString& title);
-    QWidget* buildNameStep();
-    QWidget* buildSchedulingStep();
-    QWidget* buildSourceStep();
-    QWidget* buildTargetStep();
-    QWidget* buildBackupTypeStep();
-    QWidget* buildOptionsStep();
     void connectHandlers();
 
     void Form_Load();
@@ -142,31 +64,20 @@ private:
     void SetupExistingJob();
     QString DefaultJobName() const;
     void selectCopies(qint16 copies);
-    std::array<QCheckBox*, 7> dayBoxes() const;  // Monday first
-    bool onCurrentPage(const QWidget* control) const;
 
-    std::optional<CheckFailure> NameCheckFailure() const;
-    std::optional<CheckFailure> FieldCheckFailure() const;
-    std::optional<CheckFailure> WildcardCheckFailure() const;
-    CBackupJob RecordFromControls() const;
+    // The job as the controls define it, and the other jobs it must not clash with.
+    JobDefinition Definition() const;
+    JobDefinition::Neighbours Neighbours() const;
     QString JobFilePath() const;
-    // Whether the job file Finish would write is another job's or a file left in the jobs folder.
-    bool JobFileTaken() const;
-    void UpdateJobList(const CBackupJob& job, const QString& jobFilePath);
 
     void sortFileList();
-    // The start-time message with its correction hint; empty when the text reads as a time.
-    QString startTimeError(const QString& text) const;
-    static std::optional<QTime> readStartTime(const QString& text);
 
-    frmSchedule* m_schedule;
-    QStackedWidget* m_pages = nullptr;
-    std::vector<FocusCandidate> m_focusCandidates;
+    JobTable& m_jobs;
     bool m_addJob = true;
     bool m_loaded = false;
     bool m_paintGuard = false;
     bool m_validatingStartTime = false;
     bool m_sortingFileList = false;
     int m_currentStep = 1;
-    QString m_editedRowKey;  // key of the row being edited, empty in add mode
+    QString m_editedJob;  // the name of the job being edited
 };

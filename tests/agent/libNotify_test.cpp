@@ -24,10 +24,10 @@ public:
 TEST(Notifications, FailedAndIncompleteRunsAreToldOverdueJobsOnceADayNothingElse)
 {
     NotificationRecorder recorder;
-    for (const char* quiet : {"completed", "stopped"})
+    for (const RunRecord::Result quiet : {RunRecord::Result::Completed, RunRecord::Result::Stopped})
         libNotify::ScheduledRunEnded("Nightly", quiet, "");
-    libNotify::ScheduledRunEnded("Nightly", "failed", "Arkwell Error, disk full.");
-    libNotify::ScheduledRunEnded("Photos", "incomplete", "");
+    libNotify::ScheduledRunEnded("Nightly", RunRecord::Result::Failed, "Arkwell Error, disk full.");
+    libNotify::ScheduledRunEnded("Photos", RunRecord::Result::Incomplete, "");
 
     TestClock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
     const qint64 day = 24 * 3600;
@@ -57,7 +57,7 @@ TEST(NotificationBus, OneNotificationForAFailedRunNoneForAGoodOneAndAClickArrive
     if (standIn.isEmpty())
         GTEST_SKIP() << "needs a session bus of its own and the stand-in service";
     QSignalSpy clicks(&libNotify::Events(), &libNotify::Clicks::clicked);
-    libNotify::ScheduledRunEnded("Unheard", "failed", "nobody listens yet");  // no service: no wait, no harm
+    libNotify::ScheduledRunEnded("Unheard", RunRecord::Result::Failed, "nobody listens yet");  // no service: no wait, no harm
 
     QProcess service;
     service.start(standIn, {"--click"});
@@ -66,9 +66,9 @@ TEST(NotificationBus, OneNotificationForAFailedRunNoneForAGoodOneAndAClickArrive
         return QTest::qWaitFor([&] { return (heard += service.readAll()).contains(what); }, 20000);
     };
     ASSERT_TRUE(hear("ready\n"));
-    libNotify::ScheduledRunEnded("Nightly", "failed", "file to backup does not exist");
-    libNotify::ScheduledRunEnded("Good", "completed", "");
-    libNotify::ScheduledRunEnded("Marker", "failed", "the last one sent");
+    libNotify::ScheduledRunEnded("Nightly", RunRecord::Result::Failed, "file to backup does not exist");
+    libNotify::ScheduledRunEnded("Good", RunRecord::Result::Completed, "");
+    libNotify::ScheduledRunEnded("Marker", RunRecord::Result::Failed, "the last one sent");
     ASSERT_TRUE(hear("Marker"));
     EXPECT_EQ(heard, "ready\nArkwell\tBackup Job 'Nightly' failed\tfile to backup does not exist\n"
                      "Arkwell\tBackup Job 'Marker' failed\tthe last one sent\n");

@@ -1,12 +1,11 @@
+// The about box: what it shows, what its buttons and links start, and how it closes.
 #include "dialogs/frmAbout.h"
 
-#include "agent/appSetup.h"
-#include "agent/libPictures.h"
+#include "lib/appSetup.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
 #include <QDir>
-#include <QFrame>
 #include <QLabel>
 #include <QPointer>
 #include <QPlainTextEdit>
@@ -15,140 +14,90 @@
 #include <QSysInfo>
 #include <QTest>
 
-using testing_support::LauncherRecorder;
-
 using testing_support::FindControl;
+using testing_support::LauncherRecorder;
 using testing_support::Unloaded;
 
 namespace {
 
 class AboutTest : public testing_support::AppFolderTest {
 protected:
-    frmAbout* open()
+    void SetUp() override
     {
-        auto* about = new frmAbout;
+        AppFolderTest::SetUp();
+        QDir().mkpath(folder);  // a folder with blanks is shown and passed whole
+        appSetup::SetApplicationPaths(folder, "arkwell");
+        about = new frmAbout;
         about->show();
-        return about;
     }
-    static QString text(QWidget* dialog, const char* name) { return FindControl<QLabel>(dialog, name)->text(); }
+    void TearDown() override
+    {
+        delete about.data();
+        AppFolderTest::TearDown();
+    }
+    QString text(const char* name) const { return FindControl<QLabel>(about, name)->text(); }
+    void click(const char* name) const { FindControl<QPushButton>(about, name)->click(); }
+
+    const QString folder = path("my programs/Arkwell 1");
+    QPointer<frmAbout> about;
+    LauncherRecorder launcher;
 };
 
-TEST_F(AboutTest, ShowsVersionFolderAndComputer)
+TEST_F(AboutTest, ShowsVersionFolderAndComputerAndOpensTheErrorLogAndAddresses)
 {
-    // A folder with blanks is shown whole.
-    const QString folder = path("my programs/Arkwell 1");
-    QDir().mkpath(folder);
-    appSetup::SetApplicationPaths(folder, "arkwell");
-    frmAbout* about = open();
-    EXPECT_EQ(about->windowTitle(), "About Arkwell");
     const QStringList version = QStringLiteral(ARKWELL_VERSION).split('.');
-    EXPECT_EQ(text(about, "lblTitle"),
-              QStringLiteral("Arkwell %1.%2 (Bld %3)").arg(version[0], version[1], version[2]));
-    EXPECT_EQ(text(about, "lblFor"), "Zip Backup Job Scheduling Agent");
-    QStringList misc;
-    for (QLabel* label : about->findChildren<QLabel*>("lblMisc"))
-        misc << label->text();
-    EXPECT_EQ(misc, QStringList({"License:", "App Path:", "Client ID:"}));
-    EXPECT_TRUE(text(about, "lblLicense").contains("MIT"));
-    EXPECT_EQ(text(about, "lblAppPath"), folder);
-    EXPECT_EQ(text(about, "lblClientID"), QSysInfo::machineHostName());
-    EXPECT_TRUE(text(about, "lblWebsite").contains(frmAbout::HomepageAddress()));
-    EXPECT_TRUE(text(about, "lblMailTo").contains("mailto: " + frmAbout::MailAddress()));
-    EXPECT_EQ(about->findChildren<QFrame*>("linSeparator").size(), 2);
+    EXPECT_EQ(text("lblTitle"), QStringLiteral("Arkwell %1.%2 (Bld %3)").arg(version[0], version[1], version[2]));
+    EXPECT_EQ(text("lblAppPath"), folder);
+    EXPECT_EQ(text("lblDataPath"), folder);  // a writable program folder keeps the data
+    EXPECT_EQ(text("lblClientID"), QSysInfo::machineHostName());
     EXPECT_FALSE(FindControl<QLabel>(about, "imgIcon")->pixmap().isNull());
-    EXPECT_EQ(libPictures::AppIcon().availableSizes().size(), 8);
-    EXPECT_EQ(FindControl<QPushButton>(about, "cmdClose")->text(), "OK");
-    EXPECT_EQ(FindControl<QPushButton>(about, "cmdErrorLog")->text(), "Error &Log");
-    EXPECT_EQ(FindControl<QPushButton>(about, "cmdErrorLog")->toolTip(), "Display Error Log File");
-    EXPECT_EQ(FindControl<QPushButton>(about, "cmdTechSupport")->text(), "&Download Source");
-    delete about;
-}
 
-TEST_F(AboutTest, TheErrorLogOpensInTheDesktopsViewer)
-{
-    const QString folder = path("with blanks");
-    QDir().mkpath(folder);
-    appSetup::SetApplicationPaths(folder, "arkwell");
-    LauncherRecorder launcher;
-    frmAbout* about = open();
-    auto* button = FindControl<QPushButton>(about, "cmdErrorLog");
-    {  // nothing logged yet: said so, nothing started
-        button->click();
-        EXPECT_TRUE(launcher.detached.empty());
-        ASSERT_EQ(messageBoxes.messages().size(), 1u);
-        EXPECT_EQ(messageBoxes.messages()[0].text, "No error has been logged yet (" + folder + "/arkwell.err).");
-    }
-    writeFile("with blanks/arkwell.err", "an error\r\n");
-    {  // the path is one argument, blanks and all
-        button->click();
-        ASSERT_EQ(launcher.detached.size(), 1u);
-        EXPECT_EQ(launcher.detached[0], QStringList({"xdg-open", folder + "/arkwell.err"}));
-    }
-    {  // no viewer on the desktop: the program shows the log itself
-        launcher.detachedSucceeds = false;
-        button->click();
-        EXPECT_EQ(messageBoxes.messages().size(), 1u);
-        QWidget* view = testing_support::OpenWindow("frmLogView");
-        ASSERT_NE(view, nullptr);
-        EXPECT_EQ(FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(), "an error\n");
-        delete view;
-    }
-    EXPECT_TRUE(about->isVisible());
-    delete about;
-}
-
-TEST_F(AboutTest, AddressesOpenInTheBrowserAFailureIsToldAndThankYouShowsItsMessage)
-{
-    LauncherRecorder launcher;
-    frmAbout::lblWebsite_Click();  // Help > Arkwell Homepage, without the box
-    frmAbout* about = open();
-    FindControl<QPushButton>(about, "cmdTechSupport")->click();
+    click("cmdErrorLog");  // nothing logged yet: said so, nothing started
+    EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");
+    writeFile("my programs/Arkwell 1/arkwell.err", "an error\r\n");
+    click("cmdErrorLog");
+    click("cmdTechSupport");
     emit FindControl<QLabel>(about, "lblWebsite")->linkActivated("#");
     emit FindControl<QLabel>(about, "lblMailTo")->linkActivated("#");
-    launcher.detachedSucceeds = false;
-    frmAbout::lblWebsite_Click();
-    ASSERT_EQ(launcher.detached.size(), 5u);
-    EXPECT_EQ(launcher.detached[0], QStringList({"xdg-open", frmAbout::HomepageAddress()}));
-    EXPECT_EQ(launcher.detached[1], QStringList({"xdg-open", frmAbout::SourceArchiveAddress()}));
-    EXPECT_EQ(launcher.detached[2], launcher.detached[0]);
-    EXPECT_EQ(launcher.detached[3], QStringList({"xdg-open", "mailto:" + frmAbout::MailAddress()}));
-    EXPECT_TRUE(frmAbout::HomepageAddress().startsWith("https://"));
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_EQ(messageBoxes.messages()[0].text,
-              "No program could be started to open '" + frmAbout::HomepageAddress() + "'.");
-    delete about;
+    const std::vector<QStringList> started{{"xdg-open", folder + "/arkwell.err"},
+                                           {"xdg-open", frmAbout::SourceArchiveAddress()},
+                                           {"xdg-open", frmAbout::HomepageAddress()},
+                                           {"xdg-open", "mailto:" + frmAbout::MailAddress()}};
+    EXPECT_EQ(launcher.detached, started);
+    EXPECT_EQ(messageBoxes.messages().size(), 1u);
 
-    about = open();
-    FindControl<QPushButton>(about, "cmdThankYou")->click();
+    launcher.detachedSucceeds = false;  // an address nothing could open is told
+    frmAbout::lblWebsite_Click();
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
-    const libForms::Message& message = messageBoxes.messages()[1];
-    EXPECT_EQ(message.title, "Thank You");
-    EXPECT_EQ(message.buttons, libForms::Buttons::OK);
-    EXPECT_EQ(message.icon, libForms::Icon::None);
-    EXPECT_TRUE(message.text.contains("Info-ZIP"));
-    delete about;
+    EXPECT_EQ(messageBoxes.messages()[1].text,
+              "No program could be started to open '" + frmAbout::HomepageAddress() + "'.");
+    click("cmdErrorLog");  // no log viewer: the program shows the log itself
+    QWidget* view = testing_support::OpenWindow("frmLogView");
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(), "an error\n");
+    delete view;
+    click("cmdThankYou");
+    EXPECT_EQ(messageBoxes.messages().at(2).title, "Thank You");
+    EXPECT_TRUE(about->isVisible());
 }
 
-TEST_F(AboutTest, EnterEscAndOkCloseTheBoxAndF1AsksForHelp)
+TEST_F(AboutTest, EnterEscOkAndCloseEndTheBoxAndF1AsksForHelp)
 {
-    {
-        QPointer<frmAbout> about = open();
-        QSignalSpy help(about.data(), &frmAbout::HelpContents);
-        QTest::keyClick(about, Qt::Key_A);
-        EXPECT_EQ(help.count(), 0);
-        QTest::keyClick(FindControl<QPushButton>(about, "cmdErrorLog"), Qt::Key_F1);
-        EXPECT_EQ(help.count(), 1);
-        EXPECT_FALSE(Unloaded(about));
-        QTest::keyClick(about, Qt::Key_Escape);
-        EXPECT_TRUE(Unloaded(about));
-    }
+    QSignalSpy help(about.data(), &frmAbout::HelpContents);
+    QTest::keyClick(about, Qt::Key_A);
+    QTest::keyClick(FindControl<QPushButton>(about, "cmdErrorLog"), Qt::Key_F1);
+    EXPECT_EQ(help.count(), 1);
     const std::vector<std::function<void(frmAbout*)>> closers = {
-        [](frmAbout* about) { QTest::keyClick(about, Qt::Key_Return); },
-        [](frmAbout* about) { FindControl<QPushButton>(about, "cmdClose")->click(); },
-        [](frmAbout* about) { about->close(); },
+        [](frmAbout* box) { QTest::keyClick(box, Qt::Key_Escape); },
+        [](frmAbout* box) { QTest::keyClick(box, Qt::Key_Return); },
+        [](frmAbout* box) { FindControl<QPushButton>(box, "cmdClose")->click(); },
+        [](frmAbout* box) { box->close(); },
     };
     for (const auto& closeBox : closers) {
-        QPointer<frmAbout> about = open();
+        if (about.isNull()) {
+            about = new frmAbout;
+            about->show();
+        }
         closeBox(about);
         EXPECT_TRUE(Unloaded(about));
     }

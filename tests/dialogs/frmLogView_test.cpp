@@ -2,7 +2,7 @@
 // the lines logged while it is open, and starts over when the file is replaced.
 #include "dialogs/frmLogView.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/libLog.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"

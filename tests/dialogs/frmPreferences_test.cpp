@@ -1,11 +1,13 @@
+// The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
 #include "dialogs/frmPreferences.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
+#include <QCheckBox>
 #include <QComboBox>
-#include <QLabel>
+#include <QDir>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -19,74 +21,67 @@ class PreferencesTest : public testing_support::AppFolderTest {
 protected:
     void TearDown() override
     {
+        delete dialog.data();
         appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
         appSetup::StopOnError = appSetup::DefaultStopOnError;
+        appSetup::RunMissedBackups = appSetup::DefaultRunMissedBackups;
         AppFolderTest::TearDown();
     }
-    frmPreferences* open(qint16 copies, bool stop)
+    void open(qint16 copies, bool stop, bool missed = true)
     {
         appSetup::MaxBackupCopies = copies;
         appSetup::StopOnError = stop;
-        auto* dialog = new frmPreferences;
+        appSetup::RunMissedBackups = missed;
+        dialog = new frmPreferences;
         dialog->show();
-        return dialog;
     }
+    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
+    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
+    QCheckBox* missed() const { return FindControl<QCheckBox>(dialog, "chkRunMissedBackups"); }
+    QCheckBox* atLogin() const { return FindControl<QCheckBox>(dialog, "chkStartAtLogin"); }
+    void ok() const { FindControl<QPushButton>(dialog, "cmdOk")->click(); }
+
+    QPointer<frmPreferences> dialog;
 };
 
-TEST_F(PreferencesTest, ShowsTheStoredPreferences)
+TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
 {
-    frmPreferences* dialog = open(99, false);
-    EXPECT_EQ(dialog->windowTitle(), "Arkwell Preferences");
-    auto* copies = FindControl<QComboBox>(dialog, "cmbMaxBackupCopies");
-    auto* stop = FindControl<QComboBox>(dialog, "cmbStopOnError");
-    ASSERT_EQ(copies->count(), 99);
-    EXPECT_EQ(copies->itemText(0), "1");
-    EXPECT_EQ(copies->itemText(98), "99");
-    EXPECT_EQ(copies->currentText(), "99");
-    ASSERT_EQ(stop->count(), 2);
-    EXPECT_EQ(stop->itemText(0), "Yes");
-    EXPECT_EQ(stop->currentText(), "No");
-    const auto labels = dialog->findChildren<QLabel*>("lblItem");
-    ASSERT_EQ(labels.size(), 2);
-    EXPECT_EQ(labels[0]->text(), "Maximum number of Backup Copies in drop-down box at Job Definition Wizard?");
-    EXPECT_EQ(labels[1]->text(), "Stop Auto Backups and popup message box if error encountered during backup?");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdOk")->text(), "&Ok");
-    EXPECT_EQ(FindControl<QPushButton>(dialog, "cmdCancel")->text(), "&Cancel");
-    delete dialog;
-
     // A count outside the box shows the nearest one.
-    for (const auto& [stored, shown] : {std::pair{1, "1"}, {0, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
-        dialog = open(qint16(stored), true);
-        EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->currentText(), shown) << stored;
-        EXPECT_EQ(FindControl<QComboBox>(dialog, "cmbStopOnError")->currentText(), "Yes");
-        delete dialog;
+    for (const auto& [stored, shown] : {std::pair{99, "99"}, {1, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
+        open(qint16(stored), stored != 99);
+        EXPECT_EQ(copies()->currentText(), shown) << stored;
+        EXPECT_EQ(stop()->currentText(), stored != 99 ? "Yes" : "No");
+        delete dialog.data();
+    }
+    // The log-in setting is the user's autostart entry: Ok writes it, and removes it again.
+    const QString autostart = path("xdg-config/autostart/arkwell.desktop");
+    for (const auto& [copiesText, stopText, runMissed, file] :
+         {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
+        open(7, stopText == QLatin1String("No"), !runMissed);
+        EXPECT_EQ(missed()->isChecked(), !runMissed);
+        EXPECT_EQ(atLogin()->isChecked(), runMissed);  // as the row before left it
+        copies()->setCurrentText(copiesText);
+        stop()->setCurrentText(stopText);
+        missed()->setChecked(runMissed);
+        atLogin()->setChecked(!runMissed);
+        ok();
+        EXPECT_EQ(QFile::exists(autostart), !runMissed);
+        EXPECT_EQ(appSetup::RunMissedBackups, runMissed);
+        EXPECT_EQ(appSetup::MaxBackupCopies, QString(copiesText).toShort());
+        EXPECT_EQ(appSetup::StopOnError, stopText == QLatin1String("Yes"));
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));
+        EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
-}
 
-TEST_F(PreferencesTest, OkStoresAndWritesBothAtOnce)
-{
-    {
-        QPointer<frmPreferences> dialog = open(99, false);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("5");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("Yes");
-        FindControl<QPushButton>(dialog, "cmdOk")->click();
-        EXPECT_EQ(appSetup::MaxBackupCopies, 5);
-        EXPECT_TRUE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n-1 \r\n"));
-        EXPECT_TRUE(Unloaded(dialog));
-    }
-    {
-        QPointer<frmPreferences> dialog = open(5, true);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("99");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("No");
-        FindControl<QPushButton>(dialog, "cmdOk")->click();
-        EXPECT_EQ(appSetup::MaxBackupCopies, 99);
-        EXPECT_FALSE(appSetup::StopOnError);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n 0 \r\n"));
-        EXPECT_TRUE(Unloaded(dialog));
-    }
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    // An entry that can't be written (a folder in its place): told, and the dialog stays open.
+    QDir().mkpath(autostart);
+    open(5, true);
+    atLogin()->setChecked(true);
+    ok();
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.contains(autostart));
+    EXPECT_FALSE(Unloaded(dialog));
 }
 
 TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
@@ -98,10 +93,12 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
     };
     writeFile("Arkwell.txt", "12\r\n0\r\n");
     for (const auto& way : leave) {
-        QPointer<frmPreferences> dialog = open(12, false);
-        FindControl<QComboBox>(dialog, "cmbMaxBackupCopies")->setCurrentText("3");
-        FindControl<QComboBox>(dialog, "cmbStopOnError")->setCurrentText("Yes");
+        open(12, false);
+        copies()->setCurrentText("3");
+        stop()->setCurrentText("Yes");
+        atLogin()->setChecked(true);
         way(dialog);
+        EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_EQ(appSetup::MaxBackupCopies, 12);
         EXPECT_FALSE(appSetup::StopOnError);
@@ -111,31 +108,22 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
 
 TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
 {
-    const QString copiesMessage = "You must select a value between 1 and 99 \r\nfor the 'Maximum Number of Backup "
-                                  "Copies' \r\ndrop-down box.";
-    const QString stopMessage = "You must select either Yes or No from \r\nthe 'Stop on Error' drop-down box. ";
-    QPointer<frmPreferences> dialog = open(7, true);
-    auto* copies = FindControl<QComboBox>(dialog, "cmbMaxBackupCopies");
-    auto* stop = FindControl<QComboBox>(dialog, "cmbStopOnError");
-    auto* ok = FindControl<QPushButton>(dialog, "cmdOk");
-    copies->setCurrentIndex(-1);
-    stop->setCurrentIndex(-1);
-    ok->click();
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_EQ(messageBoxes.messages()[0].text, copiesMessage);
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
-    EXPECT_EQ(messageBoxes.messages()[0].icon, libForms::Icon::None);
-    copies->setCurrentText("9");
-    ok->click();
+    open(7, true);
+    copies()->setCurrentIndex(-1);
+    stop()->setCurrentIndex(-1);
+    ok();
+    copies()->setCurrentText("9");
+    ok();
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
-    EXPECT_EQ(messageBoxes.messages()[1].text, stopMessage);
-    EXPECT_FALSE(Unloaded(dialog));
+    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
+    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
+    EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
     EXPECT_EQ(appSetup::MaxBackupCopies, 7);
     EXPECT_FALSE(QFile::exists(path("Arkwell.txt")));
-    stop->setCurrentText("No");
-    ok->click();
+    stop()->setCurrentText("No");
+    ok();
     EXPECT_TRUE(Unloaded(dialog));
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n"));
+    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n-1 \r\n"));
 }
 
 }  // namespace

@@ -2,16 +2,20 @@
 // A backup run against the real zip: an application folder with its zip link, a host that
 // records what the run shows, and readers of the archives built with unzip.
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
 #include "support/TestSupport.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <array>
+#include <map>
+#include <sys/fsuid.h>
+#include <sys/stat.h>
 
 class RecordingHost : public BackupHost {
 public:
@@ -54,13 +58,49 @@ protected:
     bool run(CBackupJob& job)
     {
         RecordingHost host;
-        const bool failed = job.ExecuteBackupNow(host);
+        const bool failed = job.ExecuteBackupNow(host, appSetup::MaxBackupCopies);
+        EXPECT_EQ(failed, job.LastResult() != CBackupJob::RunResult::Completed);
         EXPECT_EQ(failed, job.Failure());
         EXPECT_TRUE(host.idle());
         EXPECT_FALSE(host.busyPointer);
         EXPECT_EQ(host.texts.back(), QString());
         return failed;
     }
+
+    // Every file and folder in the target, hidden ones too, with the md5 of each file.
+    std::map<QString, QByteArray> targetFiles() const
+    {
+        std::map<QString, QByteArray> files;
+        const QString bk = path("bk");
+        for (const QString& name : QDir(bk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
+            QFile file(bk + "/" + name);
+            file.open(QIODevice::ReadOnly);
+            files[name] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
+        }
+        return files;
+    }
+
+    // Puts a script in zip's place; "$ZIP_REAL" in it is the real zip.
+    void standInZip(const QByteArray& body) const
+    {
+        QFile::remove(path("zip"));
+        writeFile("zip", "#!/bin/sh\nZIP_REAL=/usr/bin/zip\n" + body + "\n");
+        ::chmod(QFile::encodeName(path("zip")).constData(), 0755);
+    }
+
+    // While it lives, this process reads and writes files as the user nobody (its children
+    // are root again), so folders a root run could read are unreadable to the run.
+    struct AsNobody {
+        explicit AsNobody(const BackupRunTest& test)
+        {
+            QFile log(test.path("arkwell.log"));
+            log.open(QIODevice::Append);
+            for (const char* open : {"", "bk", "arkwell.log"})
+                ::chmod(QFile::encodeName(test.path(open)).constData(), 0777);
+            ::setfsuid(65534);
+        }
+        ~AsNobody() { ::setfsuid(0); }
+    };
 
     static void setModified(const QString& file, const QDateTime& when)
     {

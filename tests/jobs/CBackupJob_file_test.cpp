@@ -126,7 +126,14 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
         {head + "1\r\n254\r\n0\r\nFalse\r\n99999\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 8 (copies)"},
         {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nmaybe\r\nTrue\r\n/t/\r\n", "line 10 (subdirectories)"},
     };
-    for (const auto& [text, reason] : damaged) {
+    std::vector<std::pair<QByteArray, const char*>> cases;
+    for (const auto& [text, reason] : damaged)
+        cases.emplace_back(text, reason);
+    // Names whose archive or job file would lie outside its folder.
+    for (const QByteArray name : {"../escape", "a/b", ".", "..", "()", "x\x01y", "nul\x7f"})
+        cases.emplace_back(name + head.mid(1) + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n",
+                           "line 1 (job name)");
+    for (const auto& [text, reason] : cases) {
         const QString file = jobFile(text);
         CBackupJob job;
         job.setJobName(QStringLiteral("unchanged"));

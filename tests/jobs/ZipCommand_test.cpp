@@ -40,50 +40,27 @@ TEST(ZipExitCodes, EveryRowWordForWord)
               "Unhandled Error#-2147221451 has occurred" + s);
 }
 
-TEST(ZipCommandLine, ArgumentsForEachKindOfEntry)
+TEST(ZipCommandLine, NamesOnStandardInputPasswordOnlyInTheEnvironment)
 {
-    QTemporaryDir dir;
-    for (const char* name : {"a.txt", ".b.txt", "c.TXT", "Makefile", "sub/d.txt"}) {
-        QDir().mkpath(QFileInfo(dir.filePath(name)).absolutePath());
-        QFile(dir.filePath(name)).open(QIODevice::WriteOnly);
-    }
-    const QString d = dir.path();
-    ZipCommand::ZipOptions options;
-    const QString zip = QStringLiteral("/app/zip");
-    const QString archive = QStringLiteral("/bk/J.zip");
-    {
-        options.subdirectories = true;  // a single file never recurses
-        const Shell32::ProgramRun run = ZipCommand::EntryRun(zip, options, archive, d + "/a.txt");
-        EXPECT_EQ(run.program, zip);
-        EXPECT_EQ(run.arguments, (QStringList{"-v", "-n", ".zip", archive, d + "/a.txt"}));
-        EXPECT_TRUE(run.environment.contains("ZIPOPT="));  // the user's own options never reach zip
-    }
-    {
-        const Shell32::ProgramRun run = ZipCommand::EntryRun(zip, options, archive, d + "/*.txt");
-        EXPECT_EQ(run.arguments, (QStringList{"-v", "-r", "-n", ".zip", archive, d, "-i", "*.txt"}));
-        EXPECT_EQ(ZipCommand::EntryRun(zip, options, archive, d + "/*.*").arguments,
-                  (QStringList{"-v", "-r", "-n", ".zip", archive, d}));  // every file: no pattern
-        options.ownArchiveBase = "/bk/J";
-        EXPECT_EQ(ZipCommand::EntryRun(zip, options, archive, d + "/*.txt").arguments,
-                  (QStringList{"-v", "-r", "-n", ".zip", archive, d, "-x", "/bk/J.zip", "/bk/J_*.zip", "-i", "*.txt"}));
-        options.ownArchiveBase.clear();
-    }
-    {
-        options.subdirectories = false;
-        options.changedSince = QDate(2026, 1, 5);
-        const Shell32::ProgramRun run = ZipCommand::EntryRun(zip, options, archive, d + "/*.txt");
-        EXPECT_EQ(run.arguments, (QStringList{"-v", "-n", ".zip", "-t", "01052026", archive, "-@"}));
-        EXPECT_EQ(run.standardInput, (d + "/.b.txt\n" + d + "/a.txt\n").toUtf8());  // case-sensitive, dot files too
-        EXPECT_EQ(ZipCommand::EntryRun(zip, options, archive, d + "/*.*").standardInput.count('\n'), 4);
-    }
-    {
-        options.password = QStringLiteral("two words");
-        const Shell32::ProgramRun run = ZipCommand::EntryRun(zip, options, archive, d + "/a.txt");
-        EXPECT_FALSE(run.arguments.join(' ').contains("two"));
-        EXPECT_TRUE(run.environment.contains("ZIPOPT=-P \"two words\""));
-        EXPECT_FALSE(ZipCommand::CommandLineText(run).contains("two"));
-        EXPECT_TRUE(ZipCommand::CommandLineText(run).contains("-P (password not shown)"));
-        EXPECT_EQ(ZipCommand::PasswordOption(QStringLiteral("ab\"cd")), "-P ab\"cd");
-        EXPECT_EQ(ZipCommand::PasswordOption(QString()), "");
-    }
+    ZipCommand::ZipOptions options{QStringLiteral("two words"), QDate(2026, 1, 5), QStringLiteral("/bk/.J.arkwell")};
+    const std::vector<QByteArray> names{"/d/caf\xe9.txt", "/d/sub"};
+    const Shell32::ProgramRun run = ZipCommand::EntryRun("/app/zip", options, "/bk/J.zip", names, true);
+    const QStringList arguments = run.arguments;
+    EXPECT_EQ(arguments.mid(0, 2), (QStringList{"-v", "-y"}));
+    EXPECT_EQ(arguments.mid(4), (QStringList{"-t", "01052026", "-b", "/bk/.J.arkwell", "/bk/J.zip", "-@"}));
+    for (const char* stored : {".jpg", ".JPG", ".Jpeg", ".mp4", ".MP4", ".zip", ".docx", ".7z"})
+        EXPECT_TRUE(arguments[3].split(':').contains(stored)) << stored;
+    EXPECT_EQ(run.standardInput, QByteArray("/d/caf\xe9.txt\n/d/sub\n"));  // bytes as the file system has them
+    EXPECT_EQ(run.environment, (QStringList{"ZIPOPT=-P \"two words\"", "ZIP="}));
+    EXPECT_FALSE(ZipCommand::CommandLineText(run).contains("two"));
+    EXPECT_TRUE(ZipCommand::CommandLineText(run).contains("-P (password not shown)"));
+    EXPECT_FALSE(ZipCommand::EntryRun("/app/zip", {}, "/bk/J.zip", names, false).arguments.contains("-y"));
+    EXPECT_TRUE(ZipCommand::TestRun("/app/zip", {}, "/bk/J.zip").environment.contains("UNZIP="));
+}
+
+TEST(ZipCommandLine, WarningsNameTheFilesLeftOut)
+{
+    const QByteArray output = "  adding: a\t(stored 0%)\n\tzip warning: could not open for reading: d/c\n"
+                              "\tzip warning: name not matched: d/gone\nzip warning: Not all files were readable\n";
+    EXPECT_EQ(ZipCommand::LeftOutFiles(output), (std::vector<QByteArray>{"/d/c", "/d/gone"}));
 }

@@ -1,8 +1,9 @@
-// The job commands of the job list window: Remove, Run now with the failure message, and
-// View zip with and without a registered zip program.
-#include "agent/appSetup.h"
+// The job commands of the job list window: Remove, Run now with the failure message, Stop,
+// and View zip with and without a registered zip program.
+#include "agent/appSetupMain.h"
+#include "agent/frmMain.h"
 #include "jobs/CBackupJob.h"
-#include "lib/libStrings.h"
+#include "lib/appSetup.h"
 #include "schedule/frmSchedule.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
@@ -10,9 +11,12 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 
 using libForms::Answer;
@@ -33,6 +37,7 @@ protected:
         QDir().mkpath(appSetup::JobsFolder());
         QDir().mkpath(path("bk"));
         writeFile("src/a.txt", "a");
+        appSetup::LoadJobList(window);
     }
 
     // Saves a job file backing up src/a.txt into `target` and lists it.
@@ -46,10 +51,8 @@ protected:
         job.SetDayOfWeek(true, true, true, true, true, true, true);
         job.setFilesToZip(path("src/a.txt") + "\r\n");
         job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
-        const QString file = appSetup::JobsFolder() + libStrings::CleanedName(name) + ".awj";
-        job.SaveBackupJob(file);
-        window.AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), compress, file);
-        return file;
+        window.Jobs().Save(job);
+        return window.Jobs().JobFile(name);
     }
     void select(const QStringList& names)
     {
@@ -111,7 +114,7 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
     std::vector<bool> enabledDuringMessages;
     std::vector<Answer> answers{Answer::Yes, Answer::No};
     libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
-        enabledDuringMessages.push_back(window.isEnabled());
+        enabledDuringMessages.push_back(window.lvwSchedule->isEnabled());
         EXPECT_EQ(message.title, "Backup Error");
         EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '" +
                                     appSetup::TransactionLogPath() + "'");
@@ -126,7 +129,7 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
     select({"Broken", "Good"});
     window.cmdBackup_Click();
     EXPECT_EQ(enabledDuringMessages, std::vector<bool>{false});
-    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(window.lvwSchedule->isEnabled());
     ASSERT_EQ(launcher.detached.size(), 1u);
     EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
     EXPECT_FALSE(QFile::exists(path("bk/Good.zip")));
@@ -135,23 +138,13 @@ TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
     select({"Broken", "Good"});
     window.cmdBackup_Click();
     EXPECT_EQ(enabledDuringMessages.size(), 2u);
-    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(window.lvwSchedule->isEnabled());
     EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Good.zip")}), 0);
 
     // Without StopOnError nobody is asked.
     appSetup::StopOnError = false;
     window.cmdBackup_Click();
     EXPECT_EQ(enabledDuringMessages.size(), 2u);
-
-    // A run while the wizard keeps the window disabled leaves it disabled; once the wizard is
-    // gone a run ends with the window usable again.
-    auto* wizard = new frmWIZ_JobDefinition(&window);
-    window.setEnabled(false);
-    window.cmdBackup_Click();
-    EXPECT_FALSE(window.isEnabled());
-    delete wizard;
-    window.cmdBackup_Click();
-    EXPECT_TRUE(window.isEnabled());
 }
 
 TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
@@ -270,3 +263,46 @@ TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
 }
 
 }  // namespace
+
+// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps.
+TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
+{
+    QFile::remove(path("zip"));
+    writeFile("zip", "#!/bin/sh\nfor a; do case $a in */*.zip) echo partial > \"$a\";; esac; done\n"
+                     "touch \"$0.started\"\nexec sleep 60\n");
+    QFile::setPermissions(path("zip"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    writeFile("bk/Slow.zip", "newest");
+    writeFile("bk/Slow_1.zip", "older");
+    const QString file = addJob("Slow", path("bk") + "/");
+    CBackupJob job;
+    ASSERT_FALSE(job.TryOpenBackupJob(file));
+    job.setNumberCopies(1);
+    job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
+    job.SaveBackupJob(file);
+    for (const bool byExit : {false, true}) {
+        SCOPED_TRACE(byExit ? "Exit" : "Stop");
+        frmMain main(window, true);
+        QSignalSpy ended(&main, &frmMain::ended);
+        QTimer whenZipRuns;
+        QObject::connect(&whenZipRuns, &QTimer::timeout, &window, [&] {
+            if (!QFile::remove(path("zip.started")))
+                return;
+            whenZipRuns.stop();
+            EXPECT_TRUE(window.mnuActionStop->isEnabled());
+            byExit ? main.ExitProgram() : window.mnuActionStop->trigger();
+        });
+        whenZipRuns.start(20);
+        select({"Slow"});
+        QElapsedTimer took;
+        took.start();
+        window.cmdBackup_Click();
+        EXPECT_LT(took.elapsed(), 30000);  // far less than the hanging zip's minute
+        EXPECT_FALSE(window.mnuActionStop->isEnabled());
+        EXPECT_EQ(ended.count(), byExit ? 1 : 0);
+        EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                  (QStringList{"Slow.zip", "Slow_1.zip"}));
+        EXPECT_EQ(readFile("bk/Slow.zip") + '+' + readFile("bk/Slow_1.zip"), QByteArray("newest+older"));
+        EXPECT_TRUE(transactionLog().contains("Backup Job 'Slow' was stopped."));
+        EXPECT_TRUE(messageBoxes.messages().empty());
+    }
+}

@@ -1,6 +1,6 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
@@ -15,6 +15,9 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPainter>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QLineEdit>
@@ -45,6 +48,21 @@ QString exampleFolder(const QTemporaryDir& scratch)
     return folder;
 }
 
+// The shown window with one of its menus open. The menu is a window of its own, so it is
+// drawn onto the window's picture where it opened.
+bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
+{
+    const QRect item = window.menuBar()->actionGeometry(menu->menuAction());
+    menu->popup(window.menuBar()->mapToGlobal(item.bottomLeft()));
+    QApplication::processEvents();
+    QPixmap picture = window.grab();
+    QPainter(&picture).drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
+    menu->hide();
+    const bool saved = picture.save(file);
+    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
+    return saved;
+}
+
 // The job list window with three jobs of a household.
 bool saveJobList(const QString& out)
 {
@@ -57,14 +75,16 @@ bool saveJobList(const QString& out)
     schedule.AddItemListView(QStringLiteral("Photos Copy"), QDateTime(QDate(2026, 12, 1), QTime(0, 0)),
                              QDate(2027, 1, 1), QTime(3, 0), false, QStringLiteral("PhotosCopy.awj"));
     schedule.StatusBarCount(3);
-    return save(&schedule, out + QStringLiteral("job-list.png"));
+    return save(&schedule, out + QStringLiteral("job-list.png"))
+           && saveWithMenu(schedule, schedule.mnuFile, out + QStringLiteral("job-list-file-menu.png"))
+           && saveWithMenu(schedule, schedule.mnuAction, out + QStringLiteral("job-list-action-menu.png"));
 }
 
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
     frmSchedule schedule;
-    auto* wizard = new frmWIZ_JobDefinition(&schedule);
+    auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
     wizard->setAddJob(true);
     wizard->show();
     wizard->txtBackupJobName->setText(QStringLiteral("Weekly Documents"));
@@ -110,14 +130,14 @@ int main(int argc, char** argv)
     appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
     appSetup::MaxBackupCopies = 5;
     appSetup::StopOnError = true;
+    appSetup::RunMissedBackups = true;
 
     bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
     ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;
 
     QWidget wizard;
-    auto* sources = new QListWidget(&wizard);
     frmPickFile::SetRememberedFolder(exampleFolder(scratch));
-    auto* picker = new frmPickFile(sources);
+    auto* picker = new frmPickFile(&wizard);
     for (const char* name : {"notes.txt", "tax-return.pdf"})
         picker->filFileList->findItems(QLatin1String(name), Qt::MatchExactly).front()->setSelected(true);
     ok = save(picker, out + QStringLiteral("file-picker.png")) && ok;

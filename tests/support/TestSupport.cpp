@@ -1,6 +1,6 @@
 #include "support/TestSupport.h"
 
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 
 #include <QDir>
@@ -47,6 +47,9 @@ void AppFolderTest::SetUp()
 {
     ASSERT_TRUE(m_folder.isValid());
     appSetup::SetApplicationPaths(m_folder.path(), QStringLiteral("arkwell"));
+    // Never the user's own data or autostart folders.
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("xdg-data"))));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("xdg-config"))));
     libErrorHandler::SetFatalEndHandler([] { throw FatalEnd{}; });
 }
 
@@ -54,6 +57,8 @@ void AppFolderTest::TearDown()
 {
     libErrorHandler::SetFatalEndHandler({});
     appSetup::SetApplicationPaths(QString(), QString());
+    qunsetenv("XDG_DATA_HOME");
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 QString AppFolderTest::writeFile(const QString& relative, const QByteArray& content) const

@@ -1,5 +1,6 @@
-#include "agent/appSetup.h"
+#include "lib/appSetup.h"
 
+#include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
@@ -9,13 +10,16 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QStandardPaths>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace appSetup {
 
 qint16 MaxBackupCopies = 0;
 bool StopOnError = false;
+bool RunMissedBackups = false;
 
 namespace {
 
@@ -49,6 +53,11 @@ QByteArray printedNumber(int value)
     return (value < 0 ? QByteArray() : QByteArray(" ")) + QByteArray::number(value) + ' ';
 }
 
+bool writableFolder(const QString& folder)
+{
+    return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+}
+
 }  // namespace
 
 QString AppFolder()
@@ -71,16 +80,31 @@ void SetApplicationPaths(const QString& appFolder, const QString& exeName)
     exeNameOverride() = appFolder.isEmpty() ? QString() : exeName;
 }
 
-bool CheckAppFolderWritable()
+bool AppFolderWritable()
 {
-    const QString folder = AppFolder();
-    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0)
+    return writableFolder(AppFolder());
+}
+
+QString DataFolder()
+{
+    if (AppFolderWritable())
+        return AppFolder();
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation)
+                           + QStringLiteral("/arkwell"));
+}
+
+bool CheckDataFolder()
+{
+    const QString folder = DataFolder();
+    // Created owner-only from the start: it holds job files with zip passwords.
+    if (QDir().mkpath(QFileInfo(folder).path()))
+        ::mkdir(QFile::encodeName(folder).constData(), 0700);
+    if (writableFolder(folder))
         return true;
-    libForms::MsgBox({QStringLiteral("Arkwell cannot write into its folder '") + folder
+    libForms::MsgBox({QStringLiteral("Arkwell cannot write into its data folder '") + folder
                           + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
-                                           "Install it into a folder of your own (for example with: cmake "
-                                           "--install build --prefix ~/.local), or make that folder writable "
-                                           "for you."),
+                                           "Make that folder yours and writable for you, or point XDG_DATA_HOME "
+                                           "at a folder of your own."),
                       QStringLiteral("Arkwell"), libForms::Buttons::OK, libForms::Icon::Critical});
     return false;
 }
@@ -90,24 +114,34 @@ QString AppFile(const QString& fileName)
     return AppFolder() + QLatin1Char('/') + fileName;
 }
 
+QString DataFile(const QString& fileName)
+{
+    return DataFolder() + QLatin1Char('/') + fileName;
+}
+
 QString JobsFolder()
 {
-    return AppFile(QStringLiteral("BackupJobs/"));
+    return DataFile(QStringLiteral("BackupJobs/"));
+}
+
+QString RunRecordsFolder()
+{
+    return DataFile(QStringLiteral("RunRecords/"));
 }
 
 QString PreferencesPath()
 {
-    return AppFile(QStringLiteral("Arkwell.txt"));
+    return DataFile(QStringLiteral("Arkwell.txt"));
 }
 
 QString ErrorLogPath()
 {
-    return AppFile(ExeName() + QStringLiteral(".err"));
+    return DataFile(ExeName() + QStringLiteral(".err"));
 }
 
 QString TransactionLogPath()
 {
-    return AppFile(ExeName() + QStringLiteral(".log"));
+    return DataFile(ExeName() + QStringLiteral(".log"));
 }
 
 QString ZipProgramPath()
@@ -115,11 +149,30 @@ QString ZipProgramPath()
     return AppFile(QStringLiteral("zip"));
 }
 
+QString ProgramPath()
+{
+    return AppFile(ExeName());
+}
+
+void ApplyStartAtLoginDefault()
+{
+    if (AppFolderWritable() || QFileInfo::exists(PreferencesPath()))
+        return;
+    // An entry that can't be written is reported; the agent still runs.
+    try {
+        libAutostart::SetStartAtLogin(true, ProgramPath());
+    } catch (const libErrorHandler::AppError& error) {
+        libErrorHandler::ReportError(false, error.info(), QStringLiteral("appSetup.bas"),
+                                     QStringLiteral("ApplyStartAtLoginDefault()"));
+    }
+}
+
 void LoadPreferences()
 {
     libErrorHandler::Trap("appSetup.bas", "LoadPreferences()", [] {
         MaxBackupCopies = DefaultMaxBackupCopies;
         StopOnError = DefaultStopOnError;
+        RunMissedBackups = DefaultRunMissedBackups;
         QFile file(PreferencesPath());
         if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
             return;
@@ -128,10 +181,13 @@ void LoadPreferences()
             return;  // damaged: the defaults stand, and the next save writes a sound file
         const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);
         const auto stop = preferenceNumber(lines[1], -1);
-        if (!copies || !stop)
+        // The third line came later: a file without it runs missed backups.
+        const auto missed = lines.size() > 2 ? preferenceNumber(lines[2], -1) : std::optional<qint16>(-1);
+        if (!copies || !stop || !missed)
             return;
-        MaxBackupCopies = *copies;
+        MaxBackupCopies = *copies >= 1 && *copies <= 99 ? *copies : DefaultMaxBackupCopies;  // 0 would keep no copy
         StopOnError = *stop != 0;
+        RunMissedBackups = *missed != 0;
     });
 }
 
@@ -139,7 +195,8 @@ void SavePreferences()
 {
     libErrorHandler::Trap("appSetup.bas", "SavePreferences()", [] {
         const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n"
-                                + printedNumber(StopOnError ? -1 : 0) + "\r\n";
+                                + printedNumber(StopOnError ? -1 : 0) + "\r\n"
+                                + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
         libFiles::WriteFileWhole(PreferencesPath(), text);
     });
 }

@@ -1,0 +1,155 @@
+#include "agent/CInstanceGuard.h"
+
+#include <QCryptographicHash>
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+const QByteArray ShowRequest = "show\n";
+const QByteArray PingRequest = "ping\n";
+const QByteArray Answer = "yes\n";
+// A request is one short line; a peer that sends more is not one of ours.
+constexpr qint64 LongestLine = 64;
+constexpr int ConnectRetryMs = 200;
+
+// An abstract socket has no file permissions: every local user could reach it. Only a peer
+// of this same user is answered, and only such an agent is asked.
+bool PeerIsThisUser(const QLocalSocket& socket)
+{
+    ucred peer = {};
+    socklen_t size = sizeof peer;
+    return ::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size) == 0
+           && peer.uid == ::getuid();
+}
+
+}  // namespace
+
+CInstanceGuard::CInstanceGuard(QString lockPath, QObject* parent)
+    : QObject(parent), m_lockPath(std::move(lockPath))
+{
+}
+
+CInstanceGuard::~CInstanceGuard()
+{
+    // Closing the file drops the lock. The file itself stays: removing it could let a start
+    // lock a new file while another start still holds the old one.
+    if (m_lockFd >= 0)
+        ::close(m_lockFd);
+}
+
+// An abstract socket name (no file, gone with its process) for this user and this lock file.
+// A name starting with "/" is taken as it stands, whatever the temporary folder.
+QString CInstanceGuard::socketName() const
+{
+    const QByteArray where = QFileInfo(m_lockPath).absoluteFilePath().toUtf8();
+    const QByteArray hash = QCryptographicHash::hash(where, QCryptographicHash::Sha256).toHex().left(16);
+    return QStringLiteral("/arkwell-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
+}
+
+CInstanceGuard::Outcome CInstanceGuard::TryAcquire()
+{
+    // Close-on-exec: a zip left running by a killed agent must not keep the lock alive.
+    const int fd = ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        m_errorText = QString::fromLocal8Bit(std::strerror(errno));
+        return Outcome::Failed;
+    }
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int err = errno;
+        ::close(fd);
+        if (err == EWOULDBLOCK)
+            return Outcome::HeldByAnother;
+        m_errorText = QString::fromLocal8Bit(std::strerror(err));
+        return Outcome::Failed;
+    }
+    m_lockFd = fd;
+    // The process number, for a person who looks; the program never reads it back.
+    const QByteArray pid = QByteArray::number(::getpid()) + '\n';
+    if (::ftruncate(fd, 0) == 0)
+        [[maybe_unused]] const ssize_t written = ::write(fd, pid.constData(), pid.size());
+    listen();
+    return Outcome::Acquired;
+}
+
+// Without a listening socket the agent still runs; a later start then only says that it runs.
+void CInstanceGuard::listen()
+{
+    m_server = new QLocalServer(this);
+    m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
+    connect(m_server, &QLocalServer::newConnection, this, &CInstanceGuard::answerRequests);
+    m_server->listen(socketName());
+}
+
+void CInstanceGuard::answerRequests()
+{
+    while (QLocalSocket* peer = m_server->nextPendingConnection()) {
+        connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        if (!PeerIsThisUser(*peer)) {
+            peer->abort();
+            continue;
+        }
+        const auto readRequest = [this, peer] {
+            if (!peer->canReadLine()) {
+                if (peer->bytesAvailable() > LongestLine)
+                    peer->abort();
+                return;
+            }
+            const QByteArray request = peer->readLine(LongestLine + 1);
+            if (request == ShowRequest)
+                emit showWindowRequested();
+            if (request == ShowRequest || request == PingRequest)
+                peer->write(Answer);
+            peer->disconnectFromServer();
+        };
+        connect(peer, &QLocalSocket::readyRead, this, readRequest);
+        readRequest();
+    }
+}
+
+bool CInstanceGuard::Ask(Request request, int timeoutMs) const
+{
+    QLocalSocket socket;
+    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    QEventLoop loop;
+    bool answered = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    // The agent may be between taking its lock and listening: try again until the deadline.
+    QTimer retry;
+    retry.setSingleShot(true);
+    retry.setInterval(ConnectRetryMs);
+    const QString name = socketName();
+    connect(&retry, &QTimer::timeout, &socket, [&socket, &name] { socket.connectToServer(name); });
+    connect(&socket, &QLocalSocket::connected, &socket, [&] {
+        if (PeerIsThisUser(socket))
+            socket.write(request == Request::ShowWindow ? ShowRequest : PingRequest);
+        else
+            loop.quit();
+    });
+    connect(&socket, &QLocalSocket::errorOccurred, &socket, [&socket, &retry] {
+        if (socket.state() == QLocalSocket::UnconnectedState)
+            retry.start();
+    });
+    connect(&socket, &QLocalSocket::readyRead, &socket, [&] {
+        if (socket.canReadLine()) {
+            answered = socket.readLine(LongestLine + 1) == Answer;
+            loop.quit();
+        }
+    });
+    deadline.start(timeoutMs);
+    socket.connectToServer(name);
+    loop.exec();
+    return answered;
+}

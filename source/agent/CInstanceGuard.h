@@ -1,0 +1,44 @@
+#pragma once
+// One agent per application folder: a kernel lock on its lock file says which process is the
+// agent, and a local socket lets a later start ask that agent to show its job list window (or
+// whether it is alive). The kernel drops the lock when its process ends, however it ends, so a
+// killed agent or a damaged lock file never blocks a start; the file's content is never read.
+
+#include <QObject>
+#include <QString>
+
+class QLocalServer;
+
+class CInstanceGuard : public QObject {
+    Q_OBJECT
+public:
+    enum class Outcome { Acquired, HeldByAnother, Failed };
+    // What a later start asks of the agent: to show its window, or only whether it is alive.
+    enum class Request { ShowWindow, Ping };
+
+    explicit CInstanceGuard(QString lockPath, QObject* parent = nullptr);
+    ~CInstanceGuard() override;
+
+    // Takes the lock and, with it, starts listening for later starts. Failed: the lock file
+    // can't be opened or locked (ErrorText says why).
+    Outcome TryAcquire();
+    QString ErrorText() const { return m_errorText; }
+
+    // A later start: asks the agent that holds the lock, and waits (events processed) until
+    // the agent has answered. False when no answer came within `timeoutMs`.
+    bool Ask(Request request, int timeoutMs) const;
+
+signals:
+    // A later start asked for the job list window.
+    void showWindowRequested();
+
+private:
+    QString socketName() const;
+    void listen();
+    void answerRequests();
+
+    QString m_lockPath;
+    int m_lockFd = -1;
+    QString m_errorText;
+    QLocalServer* m_server = nullptr;
+};

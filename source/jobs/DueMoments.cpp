@@ -1,0 +1,89 @@
+#include "jobs/DueMoments.h"
+
+#include "jobs/CBackupJob.h"
+
+#include <QTimeZone>
+
+namespace DueMoments {
+namespace {
+
+// Every schedule that names a day at all names one within this many days of any day (a
+// monthly day 31 comes back within two months; a day 29 within two as well).
+constexpr int SearchDays = 400;
+
+// The weekday number of a date, Sunday 1 to Saturday 7, as the weekday set counts them.
+int weekdayNumber(const QDate& date)
+{
+    return date.dayOfWeek() % 7 + 1;
+}
+
+bool scheduledOn(const CBackupJob& job, const QDate& day)
+{
+    switch (job.Frequency()) {
+    case CBackupJob::Daily:
+    case CBackupJob::Weekly: return job.DayOfWeek() & (1 << weekdayNumber(day));
+    case CBackupJob::Monthly: return day.day() == job.DayOfMonth();
+    default: return false;
+    }
+}
+
+// Whether the schedule names any day at all, so a search can end.
+bool namesAnyDay(const CBackupJob& job)
+{
+    switch (job.Frequency()) {
+    case CBackupJob::Daily:
+    case CBackupJob::Weekly: return (job.DayOfWeek() & CBackupJob::AllWeekdays) != 0;
+    case CBackupJob::Monthly: return job.DayOfMonth() >= 1 && job.DayOfMonth() <= 31;
+    default: return false;
+    }
+}
+
+// The job's moment on `day` in `zone`: its start time, or the end of the jump when the day
+// skips that time.
+QDateTime momentOn(const CBackupJob& job, const QDate& day, const QTimeZone& zone)
+{
+    const QDateTime moment(day, job.StartTime(), zone);
+    if (moment.isValid())
+        return moment;
+    // Searched from the day before's noon, which no jump takes away (midnight may be one).
+    const QTimeZone::OffsetData jump = zone.nextTransition(QDateTime(day.addDays(-1), QTime(12, 0), zone));
+    return jump.atUtc.toTimeZone(zone);
+}
+
+// The zone the clock's moment is told in; a system whose zone can't be named counts in the
+// moment's own offset from UTC.
+QTimeZone zoneOf(const QDateTime& moment)
+{
+    const QTimeZone zone = moment.timeSpec() == Qt::LocalTime ? QTimeZone::systemTimeZone() : moment.timeZone();
+    return zone.isValid() ? zone : QTimeZone(moment.offsetFromUtc());
+}
+
+}  // namespace
+
+std::optional<QDateTime> NextAfter(const CBackupJob& job, const QDateTime& after)
+{
+    if (!namesAnyDay(job))
+        return std::nullopt;
+    const QTimeZone zone = zoneOf(after);
+    const QDate first = after.toTimeZone(zone).date();
+    for (QDate day = first; day <= first.addDays(SearchDays); day = day.addDays(1))
+        if (scheduledOn(job, day))
+            if (const QDateTime moment = momentOn(job, day, zone); moment > after)
+                return moment;
+    return std::nullopt;
+}
+
+std::optional<QDateTime> LatestAtOrBefore(const CBackupJob& job, const QDateTime& moment)
+{
+    if (!namesAnyDay(job))
+        return std::nullopt;
+    const QTimeZone zone = zoneOf(moment);
+    const QDate last = moment.toTimeZone(zone).date();
+    for (QDate day = last; day >= last.addDays(-SearchDays); day = day.addDays(-1))
+        if (scheduledOn(job, day))
+            if (const QDateTime due = momentOn(job, day, zone); due <= moment)
+                return due;
+    return std::nullopt;
+}
+
+}  // namespace DueMoments

@@ -1,0 +1,258 @@
+#include "jobs/JobTable.h"
+
+#include "jobs/DueMoments.h"
+#include "lib/Clock.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+#include "lib/libLog.h"
+#include "lib/libStrings.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+// Whether two paths name one file: the same text, or (on a file system that ignores letter
+// case) the same file on disk.
+bool sameFile(const QString& path, const QString& other)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
+}
+
+// Whether two records name the same due moments.
+bool sameSchedule(const CBackupJob& job, const CBackupJob& other)
+{
+    return job.Frequency() == other.Frequency() && job.DayOfWeek() == other.DayOfWeek()
+           && job.DayOfMonth() == other.DayOfMonth() && job.StartTime() == other.StartTime();
+}
+
+// What a run of the job writes: its archive, or for an uncompressed job its target folder.
+QString writtenBy(const CBackupJob& job)
+{
+    return job.Compress() ? job.ArchivePath() : job.TargetDirectory();
+}
+
+}  // namespace
+
+JobTable::LoadReport JobTable::Load(const QString& jobsFolder, const QString& recordsFolder)
+{
+    LoadReport report;
+    m_jobsFolder = jobsFolder;
+    m_recordsFolder = recordsFolder;
+    m_entries.clear();
+    m_loadedAt = Clock::Now();
+    const QDir folder(m_jobsFolder);
+    for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
+        Entry entry;
+        entry.file = m_jobsFolder + fileName;
+        if (const std::optional<QString> why = entry.job.TryOpenBackupJob(entry.file)) {
+            report.skipped << quoted(entry.file) + QStringLiteral(": ") + *why;
+            continue;
+        }
+        const QString name = entry.job.JobName();
+        if (Contains(name)) {
+            report.skipped << quoted(entry.file) + QStringLiteral(": the Backup Job name ") + quoted(name)
+                                  + QStringLiteral(" is already used by ") + quoted(JobFile(name));
+            continue;
+        }
+        if (!entry.job.DateNextRun()) {
+            report.unscheduled << quoted(name);
+            entry.job.LogNoNextRun();
+        }
+        const std::optional<RunRecord> record = RunRecord::Read(recordPath(entry.file));
+        entry.hasRecord = record.has_value();
+        entry.record = record.value_or(RunRecord{});
+        entry.listedAt = m_loadedAt;
+        entry.order = m_nextOrder++;
+        m_entries.emplace(name, std::move(entry));
+    }
+    emit changed();
+    return report;
+}
+
+QStringList JobTable::Names() const
+{
+    std::vector<std::pair<int, QString>> ordered;
+    for (const auto& [name, entry] : m_entries)
+        ordered.emplace_back(entry.order, name);
+    std::sort(ordered.begin(), ordered.end());
+    QStringList names;
+    for (const auto& [order, name] : ordered)
+        names << name;
+    return names;
+}
+
+const CBackupJob* JobTable::Job(const QString& name) const
+{
+    const auto found = m_entries.find(name);
+    return found == m_entries.end() ? nullptr : &found->second.job;
+}
+
+QString JobTable::JobFile(const QString& name) const
+{
+    const auto found = m_entries.find(name);
+    return found == m_entries.end() ? QString() : found->second.file;
+}
+
+QString JobTable::JobFilePath(const QString& name) const
+{
+    return m_jobsFolder + libStrings::CleanedName(name) + QStringLiteral(".awj");
+}
+
+bool JobTable::FileTaken(const QString& name, const QString& editedName) const
+{
+    const QString path = JobFilePath(name);
+    if (!editedName.isEmpty() && sameFile(JobFile(editedName), path))
+        return false;
+    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
+        return true;
+    return std::any_of(m_entries.begin(), m_entries.end(),
+                       [&](const auto& listed) { return sameFile(listed.second.file, path); });
+}
+
+RunRecord JobTable::Record(const QString& name) const
+{
+    const auto found = m_entries.find(name);
+    return found == m_entries.end() ? RunRecord{} : found->second.record;
+}
+
+QString JobTable::recordPath(const QString& jobFile) const
+{
+    return m_recordsFolder + QFileInfo(jobFile).completeBaseName() + QStringLiteral(".run");
+}
+
+void JobTable::Save(const CBackupJob& job, const QString& previousName)
+{
+    Entry entry;
+    entry.job = job;
+    entry.file = JobFilePath(job.JobName());
+    entry.order = m_nextOrder++;
+    entry.listedAt = Clock::Now();
+    libFiles::uMkDir(m_jobsFolder);
+    job.SaveBackupJob(entry.file);
+    if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
+        entry.order = previous->second.order;
+        entry.record = previous->second.record;
+        entry.hasRecord = previous->second.hasRecord;
+        // An edit that keeps the schedule keeps a due moment that came while the wizard was open.
+        if (sameSchedule(job, previous->second.job))
+            entry.listedAt = previous->second.listedAt;
+        const QString oldFile = previous->second.file;
+        if (!sameFile(oldFile, entry.file)) {
+            libFiles::uKillFile(oldFile);
+            QFile::rename(recordPath(oldFile), recordPath(entry.file));
+        }
+        m_entries.erase(previous);
+    }
+    m_entries.insert_or_assign(job.JobName(), std::move(entry));
+    emit changed();
+}
+
+void JobTable::Remove(const QString& name)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    libFiles::uKillFile(found->second.file);
+    QFile::remove(recordPath(found->second.file));
+    m_entries.erase(found);
+    emit changed();
+}
+
+std::vector<JobTable::DueRun> JobTable::DueNow() const
+{
+    const QDateTime now = Clock::Now();
+    std::vector<DueRun> due;
+    for (const QString& name : Names()) {
+        const Entry& entry = m_entries.at(name);
+        const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now);
+        if (latest && *latest > entry.listedAt && !(entry.record.handledDue.isValid() && *latest <= entry.record.handledDue))
+            due.push_back({name, *latest});
+    }
+    return due;
+}
+
+bool JobTable::missed(const Entry& entry, const QDateTime& due) const
+{
+    if (!entry.hasRecord)
+        return due.date() > entry.job.DateLastRun().date();
+    return !(entry.record.lastCompleted.isValid() && entry.record.lastCompleted >= due);
+}
+
+std::vector<JobTable::DueRun> JobTable::MissedRuns() const
+{
+    std::vector<DueRun> runs;
+    for (const QString& name : Names()) {
+        const Entry& entry = m_entries.at(name);
+        if (entry.listedAt != m_loadedAt)
+            continue;  // saved since: its schedule is new
+        const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, m_loadedAt);
+        if (latest && missed(entry, *latest))
+            runs.push_back({name, *latest});
+    }
+    return runs;
+}
+
+std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTime& due)
+{
+    Entry& entry = m_entries.at(name);
+    entry.record.handledDue = due;  // a job file that can't be read is not tried again for it
+    CBackupJob job;
+    if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
+        return why;
+    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
+    job.SaveBackupJob(entry.file);
+    entry.job = job;
+    writeRecord(name, entry);
+    emit changed();
+    return std::nullopt;
+}
+
+void JobTable::RunStarted(const QString& name)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    found->second.record.started = Clock::Now();
+    found->second.record.ended = QDateTime();
+    writeRecord(name, found->second);
+}
+
+void JobTable::RunEnded(const QString& name, RunRecord::Result result)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    RunRecord& record = found->second.record;
+    record.ended = Clock::Now();
+    record.result = result;
+    if (result == RunRecord::Result::Completed || result == RunRecord::Result::Incomplete)
+        record.archive = writtenBy(found->second.job);  // a run that failed or stopped put none in place
+    if (result == RunRecord::Result::Completed)
+        record.lastCompleted = record.started;
+    writeRecord(name, found->second);
+    emit changed();
+}
+
+// A record that can't be written is told to the transaction log; the run goes on, and the
+// table keeps the record in memory for as long as the program runs.
+void JobTable::writeRecord(const QString& name, Entry& entry)
+{
+    entry.hasRecord = true;
+    try {
+        QDir().mkpath(m_recordsFolder);
+        QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        entry.record.Write(recordPath(entry.file));
+    } catch (const libErrorHandler::AppError& error) {
+        libLog::LogEvent(QStringLiteral("The run record of Backup Job '%1' can't be written: %2")
+                             .arg(name, error.info().Description));
+    }
+}

@@ -1,0 +1,98 @@
+#pragma once
+// The program's table of backup jobs: one record per job, keyed by the job's name, read from
+// the job files of the jobs folder, each with its run record (kept in a folder of its own
+// beside the jobs folder). The job list window shows it; the scheduler, start-up and the
+// wizard ask it.
+
+#include "jobs/CBackupJob.h"
+#include "jobs/RunRecord.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QStringList>
+#include <map>
+#include <optional>
+
+class JobTable : public QObject {
+    Q_OBJECT
+public:
+    // What loading the jobs folder left out or found unscheduled, for one message each.
+    struct LoadReport {
+        QStringList skipped;      // "'path': why" for each file not listed
+        QStringList unscheduled;  // the names of listed jobs without a next run
+    };
+    // A job and the due moment it runs for.
+    struct DueRun {
+        QString name;
+        QDateTime due;
+    };
+
+    using QObject::QObject;
+
+    // Lists every job file of `jobsFolder`, in file-name order, in place of what was listed,
+    // with the run records of `recordsFolder`. A file that is not a readable job file, or names a job already listed, is
+    // skipped and left untouched. A job without a next run is written to the transaction log.
+    LoadReport Load(const QString& jobsFolder, const QString& recordsFolder);
+
+    QStringList Names() const;  // in the order listed
+    bool Contains(const QString& name) const { return m_entries.count(name) != 0; }
+    // The listed record of a job; nullptr for a name not listed.
+    const CBackupJob* Job(const QString& name) const;
+    // The file a listed job was read from or saved to; empty for a name not listed.
+    QString JobFile(const QString& name) const;
+    // The file a job of that name is saved to.
+    QString JobFilePath(const QString& name) const;
+    // Whether saving a job named `name` would write over a file left in the jobs folder or
+    // another listed job's file; the job `editedName` may keep its own.
+    bool FileTaken(const QString& name, const QString& editedName) const;
+    // The job's run record; an empty one when it has none.
+    RunRecord Record(const QString& name) const;
+
+    // Writes the job's file and lists the job. `previousName` names the listed job it
+    // replaces (an edit): its file is removed unless it is the one written, and its run
+    // record follows the new name. A due moment before the save is not run for, unless the
+    // edit keeps the schedule (the moment came while the job was being edited).
+    void Save(const CBackupJob& job, const QString& previousName = {});
+    // Removes a job with its file and run record.
+    void Remove(const QString& name);
+
+    // The jobs whose latest due moment has come since they were listed or last run, each
+    // with that moment, in the order listed. A moment already handled never comes again,
+    // even when the clock is set back.
+    std::vector<DueRun> DueNow() const;
+    // The jobs whose latest due moment before they were listed lies after their last
+    // completed run (or, without a run record, whose latest due day lies after the last-run
+    // day of their job file): runs missed while the program was not running, or cut off.
+    std::vector<DueRun> MissedRuns() const;
+    // Records that a job is run for `due`: the job file's last-run day becomes today and the
+    // run record holds the moment, so it is never run for again. Returns why the job file
+    // can't be read, in which case nothing is changed.
+    std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
+
+    // The run record's start and end of a run of a listed job.
+    void RunStarted(const QString& name);
+    void RunEnded(const QString& name, RunRecord::Result result);
+
+signals:
+    // A job was listed, changed or removed.
+    void changed();
+
+private:
+    struct Entry {
+        CBackupJob job;
+        QString file;
+        RunRecord record;
+        bool hasRecord = false;
+        QDateTime listedAt;  // due moments up to this one are no business of the scheduler
+        int order = 0;
+    };
+    QString recordPath(const QString& jobFile) const;
+    void writeRecord(const QString& name, Entry& entry);
+    bool missed(const Entry& entry, const QDateTime& due) const;
+
+    QString m_jobsFolder;
+    QString m_recordsFolder;
+    std::map<QString, Entry> m_entries;
+    QDateTime m_loadedAt;
+    int m_nextOrder = 0;
+};

@@ -1,0 +1,87 @@
+#include "jobs/RunRecord.h"
+
+#include "lib/libFiles.h"
+#include "lib/libStrings.h"
+
+#include <QFile>
+#include <array>
+
+namespace {
+
+const std::array<std::pair<RunRecord::Result, QLatin1String>, 5> ResultWords = {{
+    {RunRecord::Result::None, QLatin1String("none")},
+    {RunRecord::Result::Completed, QLatin1String("completed")},
+    {RunRecord::Result::Failed, QLatin1String("failed")},
+    {RunRecord::Result::Incomplete, QLatin1String("incomplete")},
+    {RunRecord::Result::Stopped, QLatin1String("stopped")},
+}};
+
+QString momentText(const QDateTime& moment)
+{
+    return moment.isValid() ? moment.toUTC().toString(Qt::ISODate) : QString();
+}
+
+QDateTime momentOf(const QString& text)
+{
+    return QDateTime::fromString(text, Qt::ISODate);
+}
+
+}  // namespace
+
+std::optional<RunRecord> RunRecord::Read(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    RunRecord record;
+    for (const QString& line : libStrings::SplitLines(QString::fromUtf8(file.readAll()))) {
+        const QString key = line.section(QLatin1Char('='), 0, 0);
+        const QString value = line.section(QLatin1Char('='), 1);
+        if (key == QLatin1String("due"))
+            record.handledDue = momentOf(value);
+        else if (key == QLatin1String("started"))
+            record.started = momentOf(value);
+        else if (key == QLatin1String("ended"))
+            record.ended = momentOf(value);
+        else if (key == QLatin1String("completed"))
+            record.lastCompleted = momentOf(value);
+        else if (key == QLatin1String("archive"))
+            record.archive = value;
+        else if (key == QLatin1String("result"))
+            for (const auto& [result, word] : ResultWords)
+                if (value == word)
+                    record.result = result;
+    }
+    return record;
+}
+
+void RunRecord::Write(const QString& path) const
+{
+    const QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
+                             .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
+                                  momentText(lastCompleted));
+    libFiles::WriteFileWhole(path, text.toUtf8());
+}
+
+QString RunRecord::Word(Result result)
+{
+    for (const auto& [each, word] : ResultWords)
+        if (each == result)
+            return word;
+    return {};
+}
+
+RunRecord::Result RunRecord::ResultOf(CBackupJob::RunResult run)
+{
+    switch (run) {
+    case CBackupJob::RunResult::Completed:
+        return Result::Completed;
+    case CBackupJob::RunResult::Incomplete:
+        return Result::Incomplete;
+    case CBackupJob::RunResult::Stopped:
+        return Result::Stopped;
+    case CBackupJob::RunResult::Failed:
+        break;
+    }
+    return Result::Failed;
+}

@@ -1,0 +1,34 @@
+#pragma once
+// What the program knows of a job's runs, kept in a small file of its own beside the jobs
+// folder: the due moment last handled, when the last run started and ended, its result and
+// the archive it wrote, and when the last completed run started. The file is written whole
+// and readable by its owner only.
+
+#include "jobs/CBackupJob.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+struct RunRecord {
+    enum class Result { None, Completed, Failed, Incomplete, Stopped };
+    // The record's word for how a run of the job ended.
+    static Result ResultOf(CBackupJob::RunResult run);
+    // The result's word in the record file and the program's texts ("completed", "failed", ...).
+    static QString Word(Result result);
+
+    QDateTime handledDue;     // the due moment last run (or skipped) for
+    QDateTime started;        // the last run's start
+    QDateTime ended;          // its end; before `started` (or none) while it runs or when it was cut off
+    Result result = Result::None;
+    QString archive;          // what the last run wrote
+    QDateTime lastCompleted;  // the start of the last run that completed
+
+    // Whether the last run started and never ended (the program was killed or crashed).
+    bool CutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }
+
+    // The record in `path`; nothing when there is none or it can't be read.
+    static std::optional<RunRecord> Read(const QString& path);
+    // Writes the record whole (never half a file). Throws the file error on failure.
+    void Write(const QString& path) const;
+};

@@ -1,0 +1,70 @@
+#include "lib/libAutostart.h"
+
+#include "lib/libFiles.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+namespace libAutostart {
+namespace {
+
+// A program path as a desktop entry's Exec value: quoted, the characters special inside the
+// quotes escaped, "%" doubled (field codes), and every backslash doubled once more by the
+// key-file format.
+QString execValue(const QString& program)
+{
+    QString quoted;
+    for (const QChar c : program) {
+        if (c == QLatin1Char('"') || c == QLatin1Char('`') || c == QLatin1Char('$') || c == QLatin1Char('\\'))
+            quoted += QLatin1Char('\\');
+        quoted += c;
+        if (c == QLatin1Char('%'))
+            quoted += c;
+    }
+    quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    return QLatin1Char('"') + quoted + QLatin1Char('"');
+}
+
+}  // namespace
+
+QString EntryPath()
+{
+    return QDir::cleanPath(QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
+                           + QStringLiteral("/autostart/arkwell.desktop"));
+}
+
+bool StartsAtLogin()
+{
+    return QFileInfo(EntryPath()).isFile();
+}
+
+QByteArray EntryText(const QString& program)
+{
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Version=1.4\n"
+                          "Name=Arkwell\n"
+                          "GenericName=Backup Scheduler\n"
+                          "Comment=Start the Arkwell backup agent in the system tray at log-in\n"
+                          "Exec=%1 /SILENT\n"
+                          "Icon=arkwell\n"
+                          "Terminal=false\n"
+                          "NoDisplay=true\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(execValue(program))
+        .toUtf8();
+}
+
+void SetStartAtLogin(bool start, const QString& program)
+{
+    const QString entry = EntryPath();
+    if (!start) {
+        libFiles::uKillFileChecked(entry);
+        return;
+    }
+    QDir().mkpath(QFileInfo(entry).path());  // a folder that can't be made fails the write below
+    libFiles::WriteFileWhole(entry, EntryText(program));
+}
+
+}  // namespace libAutostart

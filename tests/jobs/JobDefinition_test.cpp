@@ -1,0 +1,174 @@
+// The checks Finish makes on a job definition, in their order, with their messages and
+// steps; the proposed name of a new job; the start time's reading.
+#include "jobs/JobDefinition.h"
+
+#include "jobs/CBackupJob.h"
+#include "lib/libStrings.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <functional>
+
+using libForms::Icon;
+using testing_support::AppFolderTest;
+
+namespace {
+
+class JobDefinitionTest : public AppFolderTest {
+protected:
+    // A definition that passes every check, beside the listed job "Weekly 1" in Weekly1.awj.
+    JobDefinition valid() const
+    {
+        JobDefinition job;
+        job.name = QStringLiteral("WEEKLY 1");  // letter case makes it another name
+        job.startTime = QStringLiteral("3:00 AM");
+        job.frequency = CBackupJob::Weekly;
+        job.days[6] = true;
+        job.entries = {QStringLiteral("/home/u/a.txt"), QStringLiteral("/home/u/docs/*.doc")};
+        job.targetDirectory = QStringLiteral("   ");  // blanks only pass
+        return job;
+    }
+    JobDefinition::Neighbours neighbours(const QString& name) const
+    {
+        return {{QStringLiteral("Weekly 1")}, {jobFile(QStringLiteral("Weekly1"))}, {},
+                jobFile(libStrings::CleanedName(name))};
+    }
+    QString jobFile(const QString& cleanedName) const { return path("BackupJobs/" + cleanedName + ".awj"); }
+};
+
+struct Refusal {
+    const char* what;
+    std::function<void(JobDefinition&)> change;
+    QString message;  // its start
+    std::optional<int> step;
+    Icon icon = Icon::Information;
+};
+
+}  // namespace
+
+TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
+{
+    const auto name = [](const QString& text) { return [text](JobDefinition& job) { job.name = text; }; };
+    const std::vector<Refusal> refusals{
+        {"same name", name("Weekly 1"), "This name has already been used; please enter a different name.", 1},
+        {"derivative", name("Week'ly1"), "A derivative of this name has already been used;", 1},
+        {"empty name", name(""), "The Backup Job Name must not be blank.  Please enter a name now.", 1},
+        {"path in name", name("a/b"), "The Backup Job Name must not contain the character \"/\".", 1},
+        {"nothing left", name("@ ()"), "The Backup Job Name must hold at least one character", 1},
+        {"hidden", name(" .x"), "The Backup Job Name must not begin with a full stop.", 1},
+        {"too long", name(QString(201, QLatin1Char('x'))), "The Backup Job Name is too long", 1},
+        {"no password",
+         [](JobDefinition& job) { job.passwordProtect = true; },
+         "The Password Protect flag is set; however, no password is assigned in the Password text box.  "
+         "Please enter a password now.",
+         6},
+        {"password zip can't take", [](JobDefinition& job) { job.password = "a \"b"; },
+         "A password may not start with a hyphen or a double quotation mark, nor hold both blanks and double "
+         "quotation marks.", 6},
+        {"no target", [](JobDefinition& job) { job.targetDirectory.clear(); },
+         "The zip output filename is blank.  Please enter select a filename now.", 4},
+        {"weekly, no day", [](JobDefinition& job) { job.days = {}; },
+         "For a Frequency set to Daily or Weekly, you must select at least one day of the week", 2},
+        {"monthly, no day",
+         [](JobDefinition& job) {
+             job.frequency = CBackupJob::Monthly;
+             job.days = {};
+         },
+         "For a Frequency set to Monthly, you must select a day of the month", 2},
+        {"no entries", [](JobDefinition& job) { job.entries.clear(); },
+         "You must select at least one file or directory to backup.  Please make a selection now.", 3},
+        {"line break in target", [](JobDefinition& job) { job.targetDirectory = "/t\rx"; },
+         "The target folder's name holds a line break, which a Backup Job can't keep.", 4},
+        {"line break in entry", [](JobDefinition& job) { job.entries << "/two\nlines"; },
+         "The name of '/two\nlines' holds a line break", 3},
+        {"start time", [](JobDefinition& job) { job.startTime = "soon"; },
+         "The time you entered is not valid.  Please correct the value now using the format 'hh:mm AM/PM'", 2,
+         Icon::None},
+        {"wildcard in a copy", [](JobDefinition& job) { job.compress = false; },
+         "You cannot use wildcard specifications other than *.* for non-compress backup jobs.  Either set this "
+         "backup job to use compression, or alter the wildcard spec for '/home/u/docs/*.doc'.",
+         std::nullopt, Icon::None},
+    };
+    for (const Refusal& refusal : refusals) {
+        JobDefinition job = valid();
+        refusal.change(job);
+        const auto failure = job.FirstFailure(neighbours(job.name));
+        ASSERT_TRUE(failure.has_value()) << refusal.what;
+        EXPECT_TRUE(failure->message.startsWith(refusal.message))
+            << refusal.what << ": " << failure->message.toStdString();
+        EXPECT_EQ(failure->step, refusal.step) << refusal.what;
+        EXPECT_EQ(failure->icon, refusal.icon) << refusal.what;
+    }
+
+    JobDefinition job = valid();
+    EXPECT_FALSE(job.FirstFailure(neighbours(job.name)));
+    job.name.clear();  // beside a job whose name cleans to nothing, the empty name is a derivative
+    JobDefinition::Neighbours withEmptyCleanedName = neighbours(job.name);
+    withEmptyCleanedName.jobNames << QStringLiteral("!!!");
+    EXPECT_TRUE(job.FirstFailure(withEmptyCleanedName)->message.startsWith("A derivative of this name"));
+    job = valid();
+    job.compress = false;  // a plain copy of whole folders and single files
+    job.entries = {QStringLiteral("/home/u/docs/*.*"), QStringLiteral("/home/u/a.txt")};
+    job.frequency = CBackupJob::Monthly;  // the day boxes don't count for a monthly job
+    job.days = {};
+    job.dayOfMonth = 28;
+    EXPECT_FALSE(job.FirstFailure(neighbours(job.name)));
+}
+
+TEST_F(JobDefinitionTest, AJobFileThatIsNotTheJobsOwnIsNeverTaken)
+{
+    // "Work.awj" holds the listed job "Home" (renamed by hand); "Skipped.awj" was left out at start-up.
+    writeFile("BackupJobs/Work.awj", "Home");
+    writeFile("BackupJobs/Skipped.awj", "damaged");
+    JobDefinition job = valid();
+    JobDefinition::Neighbours others{{}, {jobFile("Work")}, {}, {}};
+    for (const QString& name : {QStringLiteral("Work"), QStringLiteral("Skipped"), QStringLiteral("Listed")}) {
+        job.name = name;
+        others.jobFilePath = jobFile(name);
+        others.jobFiles = {jobFile("Work"), jobFile("Listed")};
+        const auto failure = job.FirstFailure(others);
+        ASSERT_TRUE(failure.has_value()) << name.toStdString();
+        EXPECT_EQ(failure->message, "The jobs folder already holds the file '" + jobFile(name)
+                                        + "', which is not this Backup Job's file.  Please enter a different name.");
+    }
+
+    // Editing "Home": its own file is no clash; a new name moves it into a file of its own.
+    JobDefinition::Neighbours home{{}, {}, jobFile("Work"), jobFile("Work")};
+    job.name = QStringLiteral("Work");
+    EXPECT_FALSE(job.FirstFailure(home));
+    EXPECT_FALSE(home.RenamesJobFile());
+    home.jobFilePath = jobFile("Home");
+    EXPECT_TRUE(home.RenamesJobFile());
+    EXPECT_FALSE((JobDefinition::Neighbours{{}, {}, {}, jobFile("New")}.RenamesJobFile()));
+}
+
+TEST(JobDefinitionText, DefaultNameCountsOnFromTheHighestNewBackupJob)
+{
+    const std::vector<std::pair<QStringList, QString>> cases{
+        {{}, "New Backup Job"},
+        {{"New Backup Job"}, "New Backup Job 2"},
+        {{"New Backup Job", "New Backup Job 2"}, "New Backup Job 3"},
+        {{"New Backup Job 5", "Other"}, "New Backup Job 6"},
+        {{"New Backup Job 1"}, "New Backup Job 2"},
+        {{"new backup job 4", "NEW BACKUP JOB"}, "New Backup Job"},
+        {{"New Backup Job 99999"}, "New Backup Job"},
+    };
+    for (const auto& [names, proposed] : cases)
+        EXPECT_EQ(JobDefinition::DefaultName(names), proposed) << names.join(',').toStdString();
+}
+
+TEST(JobDefinitionText, StartTimesReadAsTheBoxShowsThemOrAreRefused)
+{
+    const std::vector<std::pair<QString, QString>> readable{
+        {"3pm", "3:00 PM"}, {"15:05", "3:05 PM"}, {"0:00", "12:00 AM"}, {"9:05 PM", "9:05 PM"},
+        {"11:58:40 PM", "11:58 PM"}, {"Dec-24-2026", "12:00 AM"}};
+    for (const auto& [typed, shown] : readable) {
+        ASSERT_TRUE(JobDefinition::ReadStartTime(typed).has_value()) << typed.toStdString();
+        EXPECT_EQ(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(typed)), shown);
+        EXPECT_TRUE(JobDefinition::StartTimeError(typed).isEmpty());
+    }
+    const QString hint = QStringLiteral("  Please correct the value now using the format 'hh:mm AM/PM'");
+    EXPECT_EQ(JobDefinition::StartTimeError(""), "The Start Time field cannot be left blank." + hint);
+    for (const QString typed : {"   ", "25:00", "noon-ish"})
+        EXPECT_EQ(JobDefinition::StartTimeError(typed), "The time you entered is not valid." + hint);
+}

@@ -1,0 +1,253 @@
+// The table of jobs: loading the jobs folder, due moments run at most once (also over
+// daylight-saving nights and a set-back clock), monthly days some months lack, run records
+// and the runs missed while the program was not running.
+#include "jobs/JobTable.h"
+
+#include "lib/appSetup.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTimeZone>
+#include <memory>
+
+using testing_support::AppFolderTest;
+using testing_support::TestClock;
+
+namespace {
+
+QDateTime at(int y, int m, int d, int h, int min = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min));
+}
+
+class JobTableTest : public AppFolderTest {
+protected:
+    void SetUp() override
+    {
+        AppFolderTest::SetUp();
+        startUp();
+    }
+    // A new table loaded from the folders, as at the program's start.
+    void startUp()
+    {
+        table = std::make_unique<JobTable>();
+        table->Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    }
+    // Saves a job as the wizard does: its last-run day is the day it is saved.
+    void save(const QString& name, qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
+    {
+        CBackupJob job;
+        job.setJobName(name);
+        job.setFrequency(frequency);
+        job.setDayOfWeek(weekdays);
+        job.setDayOfMonth(dayOfMonth);
+        job.setStartTime(start);
+        job.setTargetDirectory(path("bk"));
+        job.setCompress(true);
+        job.setDateLastRun(QDateTime(clock.Now().date(), QTime(0, 0)));
+        table->Save(job);
+    }
+    // Ticks every `step` seconds through [from, to], handling every due moment as the
+    // scheduler does; returns the moments handled.
+    std::vector<QDateTime> tickThrough(const QDateTime& from, const QDateTime& to, int step)
+    {
+        std::vector<QDateTime> handled;
+        for (QDateTime now = from; now <= to; now = now.addSecs(step)) {
+            clock.set(now);
+            for (const JobTable::DueRun& due : table->DueNow()) {
+                EXPECT_EQ(table->MarkHandled(due.name, due.due), std::nullopt);
+                handled.push_back(due.due);
+            }
+        }
+        return handled;
+    }
+    // A run for `due` that the scheduler starts; a run that is not `ended` is cut off by a kill.
+    void run(const QString& name, const QDateTime& due, RunRecord::Result result, bool ended = true)
+    {
+        clock.set(due.addSecs(5));
+        table->MarkHandled(name, due);
+        table->RunStarted(name);
+        clock.advanceSeconds(30);
+        if (ended)
+            table->RunEnded(name, result);
+    }
+
+    TestClock clock{at(2026, 12, 1, 12)};
+    std::unique_ptr<JobTable> table;
+};
+
+}  // namespace
+
+TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
+{
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    QFile::copy(path("BackupJobs/Home.awj"), path("BackupJobs/Home copy.awj"));
+    writeFile("BackupJobs/Bad.awj", "Bad\r\n");
+    startUp();
+    const JobTable::LoadReport report = JobTable().Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    ASSERT_EQ(report.skipped.size(), 2);
+    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Bad.awj") + "': "));
+    EXPECT_EQ(report.skipped[1], "'" + path("BackupJobs/Home.awj") + "': the Backup Job name 'Home' is already used by '"
+                                     + path("BackupJobs/Home copy.awj") + "'");
+    EXPECT_EQ(table->Names(), QStringList{"Home"});
+    EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
+}
+
+TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
+{
+    struct Night {
+        const char* zone;
+        QDate day;
+        QTime start;
+        QTime runsAt;  // local time of the one run
+    };
+    const Night nights[] = {
+        // Spring: 02:00 to 02:59 are skipped; a start time in them runs at 03:00.
+        {"Europe/Berlin", QDate(2026, 3, 29), QTime(1, 59), QTime(1, 59)},
+        {"Europe/Berlin", QDate(2026, 3, 29), QTime(2, 0), QTime(3, 0)},
+        {"Europe/Berlin", QDate(2026, 3, 29), QTime(2, 30), QTime(3, 0)},
+        {"Europe/Berlin", QDate(2026, 3, 29), QTime(3, 0), QTime(3, 0)},
+        {"America/New_York", QDate(2026, 3, 8), QTime(2, 30), QTime(3, 0)},
+        {"America/New_York", QDate(2026, 3, 8), QTime(3, 0), QTime(3, 0)},
+        // Autumn: 02:00 to 02:59 (Berlin), 01:00 to 01:59 (New York) come twice; once is run.
+        {"Europe/Berlin", QDate(2026, 10, 25), QTime(1, 59), QTime(1, 59)},
+        {"Europe/Berlin", QDate(2026, 10, 25), QTime(2, 30), QTime(2, 30)},
+        {"Europe/Berlin", QDate(2026, 10, 25), QTime(3, 0), QTime(3, 0)},
+        {"America/New_York", QDate(2026, 11, 1), QTime(0, 59), QTime(0, 59)},
+        {"America/New_York", QDate(2026, 11, 1), QTime(1, 30), QTime(1, 30)},
+        {"America/New_York", QDate(2026, 11, 1), QTime(2, 0), QTime(2, 0)},
+    };
+    for (const Night& night : nights) {
+        const QTimeZone zone(night.zone);
+        SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(night.zone, night.day.toString(), night.start.toString()).toStdString());
+        clock.set(QDateTime(night.day.addDays(-1), QTime(12, 0), zone));
+        save("Night", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, night.start);
+        const QDateTime midnight(night.day, QTime(0, 0), zone);
+        std::vector<QDateTime> runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
+        ASSERT_EQ(runs.size(), 1u);
+        EXPECT_EQ(runs[0].toTimeZone(zone).time(), night.runsAt);
+        // The clock set back over the run's moment: nothing runs again.
+        runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
+        EXPECT_TRUE(runs.empty());
+        table->Remove("Night");
+    }
+}
+
+TEST_F(JobTableTest, AMonthlyDaySomeMonthsLackRunsInTheMonthsThatHaveIt)
+{
+    struct Year {
+        qint16 day;
+        QDate from, to;
+        std::vector<QDate> runs;
+    };
+    const Year years[] = {
+        {31, QDate(2026, 1, 1), QDate(2026, 12, 31),
+         {QDate(2026, 1, 31), QDate(2026, 3, 31), QDate(2026, 5, 31), QDate(2026, 7, 31), QDate(2026, 8, 31),
+          QDate(2026, 10, 31), QDate(2026, 12, 31)}},
+        {29, QDate(2028, 1, 1), QDate(2028, 3, 31), {QDate(2028, 1, 29), QDate(2028, 2, 29), QDate(2028, 3, 29)}},
+        {30, QDate(2027, 1, 1), QDate(2027, 3, 31), {QDate(2027, 1, 30), QDate(2027, 3, 30)}},
+    };
+    for (const Year& year : years) {
+        SCOPED_TRACE(year.day);
+        clock.set(QDateTime(year.from.addDays(-1), QTime(12, 0)));
+        save("Month end", CBackupJob::Monthly, 0, year.day, QTime(3, 0));
+        std::vector<QDate> runs;
+        for (QDate day = year.from; day <= year.to; day = day.addDays(1))
+            for (const QDateTime& due : tickThrough(QDateTime(day, QTime(0, 0)), QDateTime(day, QTime(23, 0)), 6 * 3600)) {
+                runs.push_back(due.date());
+                // After the run the next run is the one a fresh start computes.
+                const std::optional<QDate> next = table->Job("Month end")->DateNextRun();
+                startUp();
+                EXPECT_EQ(table->Job("Month end")->DateNextRun(), next);
+                EXPECT_GT(next, due.date());
+            }
+        EXPECT_EQ(runs, year.runs);
+        table->Remove("Month end");
+    }
+}
+
+TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
+{
+    enum class History { Completed, CutOff, Never };
+    struct Case {
+        const char* name;
+        qint32 frequency;
+        qint16 weekdays, dayOfMonth;
+        QDateTime saved, lastRun;  // lastRun: the due moment of the last run
+        History history;
+        QDateTime startUp;
+        std::optional<QDateTime> madeUp;
+    };
+    const qint16 all = CBackupJob::AllWeekdays;
+    const Case cases[] = {
+        {"Off a day", CBackupJob::Daily, all, 0, at(2026, 12, 1, 12), at(2026, 12, 7, 3), History::Completed,
+         at(2026, 12, 8, 12), at(2026, 12, 8, 3)},
+        {"Off a week", CBackupJob::Weekly, CBackupJob::Monday, 0, at(2026, 12, 1, 12), at(2026, 12, 7, 3),
+         History::Completed, at(2026, 12, 16, 12), at(2026, 12, 14, 3)},
+        {"Off a month end", CBackupJob::Monthly, 0, 15, at(2026, 11, 1, 12), at(2026, 11, 15, 3), History::Completed,
+         at(2026, 12, 20, 12), at(2026, 12, 15, 3)},
+        {"Not off", CBackupJob::Daily, all, 0, at(2026, 12, 1, 12), at(2026, 12, 8, 3), History::Completed,
+         at(2026, 12, 8, 12), std::nullopt},
+        {"Day 31", CBackupJob::Monthly, 0, 31, at(2026, 10, 1, 12), at(2026, 10, 31, 3), History::Completed,
+         at(2026, 12, 1, 12), std::nullopt},
+        {"Cut off", CBackupJob::Daily, all, 0, at(2026, 12, 1, 12), at(2026, 12, 8, 3), History::CutOff,
+         at(2026, 12, 8, 12), at(2026, 12, 8, 3)},
+        {"Never run", CBackupJob::Daily, all, 0, at(2026, 12, 6, 12), QDateTime(), History::Never,
+         at(2026, 12, 8, 12), at(2026, 12, 8, 3)},
+        {"New today", CBackupJob::Daily, all, 0, at(2026, 12, 8, 10), QDateTime(), History::Never,
+         at(2026, 12, 8, 12), std::nullopt},
+    };
+    for (const Case& each : cases) {
+        SCOPED_TRACE(each.name);
+        clock.set(each.saved);
+        save(each.name, each.frequency, each.weekdays, each.dayOfMonth, QTime(3, 0));
+        if (each.history != History::Never)
+            run(each.name, each.lastRun, RunRecord::Result::Completed, each.history == History::Completed);
+        clock.set(each.startUp);
+        startUp();
+        std::optional<QDateTime> madeUp;
+        for (const JobTable::DueRun& missed : table->MissedRuns())
+            if (missed.name == each.name)
+                madeUp = missed.due;
+        EXPECT_EQ(madeUp, each.madeUp);
+        table->Remove(each.name);
+    }
+}
+
+TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJob)
+{
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    run("Home", at(2026, 12, 2, 3), RunRecord::Result::Completed);
+    const QString record = path("RunRecords/Home.run");
+    EXPECT_EQ(QFileInfo(record).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    const QByteArray text = readFile("RunRecords/Home.run");
+    const auto utc = [](const QDateTime& moment) { return moment.toUTC().toString(Qt::ISODate); };
+    const QDateTime due = at(2026, 12, 2, 3);
+    EXPECT_EQ(text, QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\n")
+                        .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"))
+                        .toUtf8());
+
+    CBackupJob renamed = *table->Job("Home");
+    renamed.setJobName("Work");
+    table->Save(renamed, "Home");
+    EXPECT_EQ(table->Names(), QStringList{"Work"});
+    EXPECT_FALSE(QFile::exists(path("BackupJobs/Home.awj")) || QFile::exists(record));
+    EXPECT_EQ(readFile("RunRecords/Work.run"), text);
+    table->Remove("Work");
+    EXPECT_FALSE(QFile::exists(path("BackupJobs/Work.awj")) || QFile::exists(path("RunRecords/Work.run")));
+}
+
+TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSchedule)
+{
+    clock.set(at(2026, 12, 2, 2));
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    clock.set(at(2026, 12, 2, 3, 10));  // the wizard was open at 3:00
+    CBackupJob edited = *table->Job("Home");
+    edited.setCompress(false);
+    table->Save(edited, "Home");
+    ASSERT_EQ(table->DueNow().size(), 1u);
+    edited.setStartTime(QTime(2, 30));
+    table->Save(edited, "Home");
+    EXPECT_TRUE(table->DueNow().empty());
+}

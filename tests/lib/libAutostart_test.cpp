@@ -1,0 +1,49 @@
+// The user's autostart entry: written and removed with the setting, valid for any program path.
+#include "lib/libAutostart.h"
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+using testing_support::AppFolderTest;
+
+namespace {
+
+// desktop-file-validate's verdict on an entry, or nothing when the validator is missing.
+std::optional<QString> validationErrors(const QString& entry)
+{
+    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validator.isEmpty())
+        return std::nullopt;
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(validator, {entry});
+    process.waitForFinished();
+    return process.exitCode() == 0 ? QString() : QString::fromUtf8(process.readAll());
+}
+
+}  // namespace
+
+TEST_F(AppFolderTest, AutostartEntryFollowsTheSettingAndValidates)
+{
+    const QString entry = path("xdg-config/autostart/arkwell.desktop");
+    EXPECT_EQ(libAutostart::EntryPath(), entry);
+    EXPECT_FALSE(libAutostart::StartsAtLogin());
+    libAutostart::SetStartAtLogin(false, "/usr/lib/arkwell/arkwell");  // nothing to remove: no failure
+    // Paths with blanks and the characters a desktop entry's Exec quotes or escapes.
+    const std::vector<std::pair<QString, QString>> execs = {
+        {"/usr/lib/arkwell/arkwell", R"(Exec="/usr/lib/arkwell/arkwell" /SILENT)"},
+        {"/home/a b/my \"apps\"/ark", R"(Exec="/home/a b/my \\"apps\\"/ark" /SILENT)"},
+        {"/opt/$HOME/`x`/50%/a\\b", R"(Exec="/opt/\\$HOME/\\`x\\`/50%%/a\\\\b" /SILENT)"},
+    };
+    for (const auto& [program, exec] : execs) {
+        libAutostart::SetStartAtLogin(true, program);
+        EXPECT_TRUE(libAutostart::StartsAtLogin());
+        EXPECT_TRUE(readFile("xdg-config/autostart/arkwell.desktop").split('\n').contains(exec.toUtf8())) << qPrintable(program);
+        EXPECT_EQ(validationErrors(entry).value_or(QString()), QString()) << qPrintable(program);
+    }
+    EXPECT_EQ(QFile::permissions(entry) & 0x0077, 0);  // no group or other bits
+    libAutostart::SetStartAtLogin(false, "/usr/lib/arkwell/arkwell");
+    EXPECT_FALSE(QFile::exists(entry));
+}
