@@ -5,6 +5,9 @@
 #include "agent/libNotify.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"
+#include "jobs/DueMoments.h"
+#include "jobs/JobStatus.h"
+#include "lib/Clock.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
@@ -13,6 +16,8 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QLocale>
+#include <algorithm>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -57,6 +62,7 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
             libNotify::ScheduledRunEnded(name, result, CBackupJob::FirstReason(lines));
     });
     connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
+    connect(&m_schedule, &frmSchedule::statusChanged, this, &frmMain::showTrayStatus);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
         if (m_exitPending && !m_busy)
             finishExit();
@@ -91,9 +97,11 @@ void frmMain::Form_Load(const QStringList& arguments, bool headless)
 void frmMain::tmrCheckForBackupJob_Timer()
 {
     libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
+        showTrayStatus();
         if (m_busy || !m_schedule.Idle())
             return;
         m_busy = true;
+        tellOverdueJobs();
         if (std::exchange(m_missedRunsDue, false))
             runMissedJobs();
         for (const JobTable::DueRun& due : m_schedule.Jobs().DueNow())
@@ -135,7 +143,72 @@ void frmMain::runDueJob(const QString& name, const QDateTime& due)
     m_schedule.RunJobs({name});
 }
 
+// A job gone more than twice its interval without a completed run is told on the desktop,
+// at most once a day.
+void frmMain::tellOverdueJobs()
+{
+    const JobTable& jobs = m_schedule.Jobs();
+    for (const QString& name : jobs.Names()) {
+        const RunRecord record = jobs.Record(name);
+        if (JobStatus::Overdue(*jobs.Job(name), record, Clock::Now()))
+            libNotify::JobOverdue(name, record.lastCompleted);
+    }
+}
+
 // --- The tray icon --------------------------------------------------------------------------
+
+frmMain::TrayState frmMain::TrayStateNow() const
+{
+    if (!m_schedule.RunningJob().isEmpty())
+        return TrayState::Running;
+    const JobTable& jobs = m_schedule.Jobs();
+    const QStringList names = jobs.Names();
+    const bool attention = std::any_of(names.begin(), names.end(), [&jobs](const QString& name) {
+        return JobStatus::NeedsAttention(*jobs.Job(name), jobs.Record(name), Clock::Now());
+    });
+    return attention ? TrayState::Attention : TrayState::Idle;
+}
+
+QString frmMain::TrayToolTip() const
+{
+    const JobTable& jobs = m_schedule.Jobs();
+    const QDateTime now = Clock::Now();
+    QString next;
+    QDateTime nextDue;
+    QString last;
+    QDateTime lastEnded;
+    QStringList attention;
+    for (const QString& name : jobs.Names()) {
+        const CBackupJob& job = *jobs.Job(name);
+        const RunRecord record = jobs.Record(name);
+        const std::optional<QDateTime> due = DueMoments::NextAfter(job, now);
+        if (due && (!nextDue.isValid() || *due < nextDue)) {
+            nextDue = *due;
+            next = name;
+        }
+        if (record.ended.isValid() && record.result != RunRecord::Result::None && record.ended > lastEnded) {
+            lastEnded = record.ended;
+            last = QStringLiteral("%1 %2").arg(name, RunRecord::Word(record.result));
+        }
+        if (JobStatus::NeedsAttention(job, record, now))
+            attention << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
+                                                               : name + QLatin1Char(' ') + RunRecord::Word(record.result));
+    }
+    const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
+    QStringList lines{QStringLiteral("Arkwell")};
+    if (!m_schedule.RunningJob().isEmpty())
+        lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
+    if (!attention.isEmpty())
+        lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
+    lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
+    lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));
+    return lines.join(QLatin1Char('\n'));
+}
+
+void frmMain::showTrayStatus()
+{
+    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
+}
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
 void frmMain::lookForTray()

@@ -25,6 +25,13 @@ public:
 
     // Whether the program's arguments ask for a start without the job list window.
     static bool IsSilent(const QStringList& arguments);
+
+    // What the tray icon shows: no run and nothing amiss, a run in progress, or a job whose
+    // last run failed or was incomplete or that is overdue.
+    enum class TrayState { Idle, Running, Attention };
+    TrayState TrayStateNow() const;
+    // The tray icon's tooltip: the state, the next run and the last result.
+    QString TrayToolTip() const;
     // The load step: shows the job list window unless the arguments hold "/SILENT", starts
     // the scheduler, and, without a tray, looks for one on every tick (not where nobody can
     // see one: `headless`).
@@ -58,6 +65,8 @@ private:
     void runMissedJobs();
     void runDueJob(const QString& name, const QDateTime& due);
     void lookForTray();
+    void showTrayStatus();
+    void tellOverdueJobs();
     void tellHowToReopen();
     void finishExit();
     void closeMessageBoxes();

@@ -117,17 +117,17 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
 }
 
-bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted, qint64 intervalSeconds)
+bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
 {
     static QHash<QString, QDate> toldOn;  // the day each job was last told overdue
     const QDateTime now = Clock::Now();
-    if (!lastCompleted.isValid() || lastCompleted.secsTo(now) <= 2 * intervalSeconds
-        || toldOn.value(jobName) == now.date())
+    if (toldOn.value(jobName) == now.date())
         return false;
     toldOn.insert(jobName, now.date());
     Send({QStringLiteral("Backup Job '%1' is overdue").arg(jobName),
-          QStringLiteral("It has not completed a run since %1.")
-              .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))});
+          lastCompleted.isValid() ? QStringLiteral("It has not completed a run since %1.")
+                                        .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
+                                  : QStringLiteral("It has never completed a run.")});
     return true;
 }
 

@@ -29,9 +29,9 @@ void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
 // with its first reason.
 void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason);
 
-// Tells, at most once a day per job, that the job's last completed run lies more than twice
-// its interval back. True when it was told now.
-bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted, qint64 intervalSeconds);
+// Tells, at most once a day per job, that the job is overdue (its last completed run lies more
+// than twice its interval back). True when it was told now.
+bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);
 
 // Emits `clicked` when the user clicks one of the program's notifications.
 class Clicks : public QObject {

@@ -82,6 +82,16 @@ QIcon JobIcon(bool bCompressed)
     return bCompressed ? compressed : copy;
 }
 
+QIcon TrayIcon(int state)
+{
+    if (state == 0)
+        return AppIcon();
+    QPixmap picture = AppIcon().pixmap(32, 32);
+    QPainter p(&picture);
+    p.drawPixmap(QRect(14, 14, 18, 18), Lamp(state == 1 ? QColor(0, 200, 0) : QColor(230, 0, 0)));
+    return QIcon(picture);
+}
+
 QPixmap Lamp(const QColor& colour)
 {
     QPixmap pixmap(12, 13);

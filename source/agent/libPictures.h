@@ -11,6 +11,9 @@ namespace libPictures {
 // The application icon of the tray and the windows: the program's icon at its drawn sizes
 // (16 to 256 pixels), from the resources.
 QIcon AppIcon();
+// The tray icon in a state: 0 idle (the application icon), 1 running (a green lamp on it),
+// 2 needs attention (a red lamp on it).
+QIcon TrayIcon(int state);
 // Row image 1 (a compressed job: a zipped parcel) or 2 (a plain copy: two sheets).
 QIcon JobIcon(bool bCompressed);
 // One lamp of the activity indicator: a 12 by 13 circle with transparent corners.

@@ -36,6 +36,19 @@ void SystemTrayAddIcon(frmMain& F)
     });
 }
 
+void SystemTraySetStatus(const QIcon& icon, const QString& toolTip)
+{
+    if (!trayIcon())
+        return;
+    trayIcon()->setIcon(icon);
+    trayIcon()->setToolTip(toolTip);
+}
+
+QString SystemTrayToolTip()
+{
+    return trayIcon() ? trayIcon()->toolTip() : QString();
+}
+
 void SystemTrayRemoveIcon()
 {
     delete trayIcon().data();

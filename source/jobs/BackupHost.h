@@ -4,6 +4,14 @@
 
 #include <QString>
 
+// How far a run is: the entries done of all, the files backed up so far and the entry at work.
+struct RunProgress {
+    qsizetype entriesDone = 0;
+    qsizetype entries = 0;
+    qint64 filesDone = 0;
+    QString current;
+};
+
 class BackupHost {
 public:
     virtual ~BackupHost() = default;
@@ -17,4 +25,6 @@ public:
     // The busy (hourglass) pointer for the whole program while the run works; a host without
     // a pointer ignores it.
     virtual void setBusyPointer(bool /*busy*/) {}
+    // Told before each entry is taken up; a host that shows no progress ignores it.
+    virtual void setProgress(const RunProgress& /*progress*/) {}
 };

@@ -483,7 +483,8 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
     bool leftOut = false;
     try {
-        for (const QString& entry : entries) {
+        for (qsizetype done = 0; const QString& entry : entries) {
+            frm.setProgress({done++, entries.size(), m_lastCounts.files, entry});
             showEntryStatus(frm, ZippingUpPrefix, entry);
             if (m_stopRequested)
                 throw RunStopped{};
@@ -594,7 +595,8 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
 
 CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
 {
-    for (const QString& entry : entries) {
+    for (qsizetype done = 0; const QString& entry : entries) {
+        frm.setProgress({done++, entries.size(), m_lastCounts.files, entry});
         showEntryStatus(frm, BackingUpPrefix, entry);
         if (m_stopRequested)
             throw RunStopped{};

@@ -6,6 +6,8 @@
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/JobStatus.h"
+#include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
@@ -18,13 +20,16 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
+#include <QLocale>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
+#include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -104,11 +109,14 @@ frmSchedule::frmSchedule(QWidget* parent)
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
     connect(&m_jobs, &JobTable::changed, this, &frmSchedule::showJobs);
+    restoreSize();
     libForms::RegisterForm(this);
 }
 
 frmSchedule::~frmSchedule()
 {
+    if (isVisible())
+        saveSize();
     delete m_preferences.data();
     delete m_about.data();
 }
@@ -160,10 +168,11 @@ void frmSchedule::buildList()
     lvwSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
     lvwSchedule->setHeaderLabels({QStringLiteral("Backup Job Name"), QStringLiteral("Last Run"),
                                   QStringLiteral("Next Run"), QStringLiteral("Start Time"),
-                                  QStringLiteral("Compressed"), QStringLiteral("BackupFolder")});
-    const int widths[] = {2600, 850, 850, 800};
-    for (int column = ColName; column <= ColStartTime; ++column)
-        lvwSchedule->setColumnWidth(column, TwipsToPixels(widths[column]) + 30);
+                                  QStringLiteral("Compressed"), QStringLiteral("BackupFolder"),
+                                  QStringLiteral("Last Result")});
+    lvwSchedule->header()->moveSection(ColLastResult, ColNextRun);
+    lvwSchedule->header()->setSectionResizeMode(QHeaderView::Interactive);
+    lvwSchedule->header()->setStretchLastSection(true);
     lvwSchedule->setColumnHidden(ColCompressed, true);
     lvwSchedule->setColumnHidden(ColJobFile, true);
     lvwSchedule->header()->setSectionsClickable(true);
@@ -182,8 +191,11 @@ void frmSchedule::buildStatusBar()
     pnlNbrBackupJobs->setMinimumWidth(TwipsToPixels(1440));
     pnlStatusBar = new QLabel(sbarSchedule);
     pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
+    pnlProgress = new QLabel(sbarSchedule);
+    pnlProgress->setObjectName(QStringLiteral("Progress"));
     sbarSchedule->addWidget(pnlNbrBackupJobs);
     sbarSchedule->addWidget(pnlStatusBar, 1);
+    sbarSchedule->addWidget(pnlProgress);
 
     // Two lamps side by side, each a lit and a dark picture on one spot: green lit and red
     // dark at rest.
@@ -319,8 +331,43 @@ void frmSchedule::showJobs()
         else
             AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
                             m_jobs.JobFile(name));
+        showResult(FindItemByKey(QLatin1Char('_') + name), name);
     }
     StatusBarCount(lvwSchedule->topLevelItemCount());
+    fitColumns();
+    emit statusChanged();
+}
+
+// The row's last result with its time, or the running run's progress; a job that failed, was
+// incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
+void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
+{
+    const RunRecord record = m_jobs.Record(name);
+    const QDateTime now = Clock::Now();
+    const CBackupJob& job = *m_jobs.Job(name);
+    QString text = JobStatus::ResultWord(job, record, now);
+    if (name == m_runningName)
+        text = QStringLiteral("running: ") + m_progressText;
+    else if (!text.isEmpty() && record.ended.isValid())
+        text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
+    row->setText(ColLastResult, text);
+    row->setIcon(ColLastResult, name != m_runningName && JobStatus::NeedsAttention(job, record, now)
+                                    ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
+                                    : QIcon());
+    const QString overdue = JobStatus::Overdue(job, record, now)
+                                ? QStringLiteral("No completed run for more than twice the job's interval.\n")
+                                : QString();
+    const QString lines = m_lastRunLines.value(name).join(QLatin1Char('\n'));
+    for (int column = 0; column < lvwSchedule->columnCount(); ++column)
+        row->setToolTip(column, overdue + lines);
+}
+
+// Every shown column as wide as its widest text, in any language; the user can still resize them.
+void frmSchedule::fitColumns()
+{
+    for (int column = ColName; column < lvwSchedule->columnCount(); ++column)
+        if (!lvwSchedule->isColumnHidden(column))
+            lvwSchedule->resizeColumnToContents(column);
 }
 
 void frmSchedule::lvwSchedule_ColumnClick(int column)
@@ -372,6 +419,20 @@ void frmSchedule::setBusyPointer(bool busy)
         QApplication::restoreOverrideCursor();
 }
 
+void frmSchedule::setProgress(const RunProgress& progress)
+{
+    m_progressText = progress.entries == 0
+                         ? QString()
+                         : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
+                               .arg(progress.entriesDone + 1)
+                               .arg(progress.entries)
+                               .arg(QLocale::system().toString(progress.filesDone), progress.current);
+    pnlProgress->setText(m_progressText);
+    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
+        showResult(row, m_runningName);
+    emit statusChanged();
+}
+
 void frmSchedule::KillForm(bool vVar)
 {
     m_killForm = vVar;
@@ -382,6 +443,25 @@ void frmSchedule::StatusBarCount(int vNewValue)
     libErrorHandler::Trap(Module, "Let StatusBarCount()", [&] {
         pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
     });
+}
+
+// The window's size is kept in a small file in the data folder, written whole.
+static QSettings windowSettings()
+{
+    return QSettings(appSetup::DataFile(QStringLiteral("window.ini")), QSettings::IniFormat);
+}
+static const QString SizeKey = QStringLiteral("JobList/size");
+
+void frmSchedule::restoreSize()
+{
+    const QSize size = windowSettings().value(SizeKey).toSize();
+    if (size.isValid())
+        resize(size.expandedTo(minimumSize()));
+}
+
+void frmSchedule::saveSize() const
+{
+    windowSettings().setValue(SizeKey, size());
 }
 
 void frmSchedule::showEvent(QShowEvent* event)
@@ -407,6 +487,7 @@ void frmSchedule::closeEvent(QCloseEvent* event)
     // Closing only hides the window; the program goes on in the tray. Only the program's
     // end (KillForm) lets the window go for good.
     event->accept();
+    saveSize();
     if (!m_killForm)
         emit closedByUser();
 }
@@ -547,25 +628,41 @@ void frmSchedule::runJobs(const QStringList& names)
     for (const QString& name : names) {
         if (m_stopRequested)
             return;
-        CBackupJob job;
-        const libLog::Recorder runLog;
-        bool failed = true;
-        if (openJob(name, job)) {
-            m_jobs.RunStarted(name);
-            m_runningJob = &job;
-            failed = job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
-            m_runningJob = nullptr;
-            m_jobs.RunEnded(name, RunRecord::ResultOf(job.LastResult()));
-        }
-        emit jobRunEnded(name, RunRecord::ResultOf(job.LastResult()), runLog.Lines());
-        if (m_stopRequested) {
-            if (job.LastResult() == CBackupJob::RunResult::Stopped)
-                libLog::LogEvent(QStringLiteral("Backup Job '%1' was stopped.").arg(name));
+        const RunRecord::Result result = runJob(name);
+        if (m_stopRequested)
             return;
-        }
-        if (appSetup::StopOnError && failed && offerTransactionLog(name))
+        if (appSetup::StopOnError && result != RunRecord::Result::Completed && offerTransactionLog(name))
             return;
     }
+}
+
+// One job's run, between a log line naming the job and one telling its result. A job file
+// that can't be read fails the run.
+RunRecord::Result frmSchedule::runJob(const QString& name)
+{
+    CBackupJob job;
+    libLog::LogEvent(JobStatus::StartLine(name));
+    const libLog::Recorder runLog;
+    RunRecord::Result result = RunRecord::Result::Failed;
+    QElapsedTimer duration;
+    duration.start();
+    if (openJob(name, job)) {
+        m_runningName = name;
+        m_jobs.RunStarted(name);
+        m_runningJob = &job;
+        job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
+        m_runningJob = nullptr;
+        m_runningName.clear();
+        setProgress({});
+        result = RunRecord::ResultOf(job.LastResult());
+        m_lastRunLines.insert(name, runLog.Lines());
+        m_jobs.RunEnded(name, result);
+    }
+    const QStringList lines = runLog.Lines();
+    libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
+                                           CBackupJob::FirstReason(lines)));
+    emit jobRunEnded(name, result, lines);
+    return result;
 }
 
 void frmSchedule::mnuActionStop_Click()

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTime>
@@ -28,8 +29,12 @@ class frmPreferences;
 class frmSchedule : public QMainWindow, public BackupHost {
     Q_OBJECT
 public:
-    // Columns of lvwSchedule; the last two are hidden.
-    enum Column { ColName = 0, ColLastRun = 1, ColNextRun = 2, ColStartTime = 3, ColCompressed = 4, ColJobFile = 5 };
+    // Columns of lvwSchedule; ColCompressed and ColJobFile are hidden, ColLastResult is shown
+    // after ColLastRun.
+    enum Column {
+        ColName = 0, ColLastRun = 1, ColNextRun = 2, ColStartTime = 3, ColCompressed = 4, ColJobFile = 5,
+        ColLastResult = 6
+    };
     // Item data role that holds the row's key, "_" followed by the job name.
     static constexpr int KeyRole = Qt::UserRole;
     // Item data role of the date and time columns: the QDate or QTime the text shows (none
@@ -63,6 +68,12 @@ public:
     void setLightVisible(int index, bool visible) override;
     void repaintNow() override;
     void setBusyPointer(bool busy) override;
+    void setProgress(const RunProgress& progress) override;
+    // The progress text of the run in progress ("3 of 5 entries, 40 of 120 files: 'name'");
+    // empty outside a run.
+    QString ProgressText() const { return m_progressText; }
+    // The job whose run is in progress; empty outside a run.
+    QString RunningJob() const { return m_runningName; }
 
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
@@ -90,6 +101,7 @@ public:
     QStatusBar* sbarSchedule = nullptr;
     QLabel* pnlNbrBackupJobs = nullptr;
     QLabel* pnlStatusBar = nullptr;
+    QLabel* pnlProgress = nullptr;
     QWidget* picLight = nullptr;
     std::array<QLabel*, 4> imgLight{};
 
@@ -113,6 +125,8 @@ public:
     QAction* mnuHelpAbout = nullptr;
 
 signals:
+    // A run's progress or a job's result changed: the tray follows it.
+    void statusChanged();
     // The user closed the window (it is hidden, not unloaded).
     void closedByUser();
     // Run now has finished all of its jobs.
@@ -154,11 +168,16 @@ private:
     void buildMenus();
     void Form_Activate();
     void showJobs();
+    void showResult(QTreeWidgetItem* row, const QString& name);
+    void fitColumns();
+    void restoreSize();
+    void saveSize() const;
     QStringList selectedNames() const;
     QString currentName() const;
     bool selectionChecksPass();
     bool openJob(const QString& name, CBackupJob& job);
     void runJobs(const QStringList& names);
+    RunRecord::Result runJob(const QString& name);
     void lockCommandsForRun(bool running);
     bool offerTransactionLog(const QString& jobName);
     void showWizard(bool bAddJob);
@@ -178,4 +197,7 @@ private:
     bool m_runInProgress = false;
     bool m_stopRequested = false;
     CBackupJob* m_runningJob = nullptr;
+    QString m_runningName;
+    QString m_progressText;
+    QHash<QString, QStringList> m_lastRunLines;  // the log lines of each job's last run
 };

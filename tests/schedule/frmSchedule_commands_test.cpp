@@ -14,9 +14,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QLabel>
 #include <QTreeWidget>
 
 using libForms::Answer;
@@ -260,6 +262,50 @@ TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
     select({"Plain"});
     window.cmdView_Click();
     EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
+}
+
+// Real runs of the real zip: each row shows its result and its run's log lines, a failed one
+// is marked, the progress and the tray follow the run, and the log names the job twice.
+TEST_F(ScheduleCommandsTest, RunsShowTheirResultProgressAndTrayStatus)
+{
+    addJob("Good", path("bk"));
+    addJob("Broken", path("missing-target"));
+    appSetup::StopOnError = false;
+    frmMain agent(window, false);
+    EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Idle);
+    EXPECT_TRUE(agent.TrayToolTip().endsWith("Last result: none"));
+
+    QStringList whileRunning;  // the row, the status bar and the tray as each entry starts
+    QObject::connect(&window, &frmSchedule::statusChanged, [&] {
+        if (QTreeWidgetItem* row = window.FindItemByKey("_" + window.RunningJob()))
+            whileRunning << row->text(frmSchedule::ColLastResult) + " | " + window.pnlProgress->text() + " | "
+                                + QString::number(int(agent.TrayStateNow()));
+    });
+    window.RunJobs({"Good", "Broken"});
+    const QString progress = "entry 1 of 1, 0 files done: '" + path("src/a.txt") + "'";
+    EXPECT_EQ(whileRunning, QStringList{"running: " + progress + " | " + progress + " | 1"});  // Broken fails before its entry
+    EXPECT_TRUE(window.pnlProgress->text().isEmpty());
+
+    const struct {
+        const char* name;
+        const char* word;
+        bool marked;
+        const char* logged;
+    } rows[] = {{"Good", "completed ", false, "Zipping Up   "}, {"Broken", "failed ", true, "Arkwell Error"}};
+    for (const auto& expected : rows) {
+        const QTreeWidgetItem* row = window.FindItemByKey(QStringLiteral("_") + expected.name);
+        EXPECT_TRUE(row->text(frmSchedule::ColLastResult).startsWith(expected.word)) << expected.name;
+        EXPECT_EQ(!row->icon(frmSchedule::ColLastResult).isNull(), expected.marked) << expected.name;
+        EXPECT_TRUE(row->toolTip(frmSchedule::ColName).contains(expected.logged)) << expected.name;
+        EXPECT_TRUE(transactionLog().contains(QStringLiteral("Backup Job '%1' started.").arg(expected.name)));
+    }
+    EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Backup Job 'Good' completed: 1 files, 1 byte[s]? in \\d+ s$")).isEmpty());
+    EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Backup Job 'Broken' failed: Arkwell Error, ")).isEmpty());
+    EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Attention);
+    const QStringList tip = agent.TrayToolTip().split('\n');
+    EXPECT_EQ(tip.mid(0, 2), (QStringList{"Arkwell", "Needs attention: Broken failed"}));
+    EXPECT_TRUE(tip.value(2).startsWith("Next run: ")) << tip.value(2).toStdString();
+    EXPECT_TRUE(tip.value(3).startsWith("Last result: Broken failed ")) << tip.value(3).toStdString();
 }
 
 }  // namespace

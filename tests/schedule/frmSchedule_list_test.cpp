@@ -60,10 +60,10 @@ TEST_F(ScheduleListTest, RowsCarryTheirTextsKeysAndIcons)
     EXPECT_FALSE(list()->isColumnHidden(frmSchedule::ColStartTime));
 
     EXPECT_EQ(rowTexts(0), (QStringList{"Daily Docs", "Jan-05-2026", "Feb-01-2026", "11:58 PM", "True",
-                                        appFolder() + "/BackupJobs/Daily Docs.awj"}));
+                                        appFolder() + "/BackupJobs/Daily Docs.awj", ""}));
     // No real next run: marked, not a date.
     EXPECT_EQ(rowTexts(1), (QStringList{"Photos", "Dec-31-2025", frmSchedule::NoNextRunText, "09:05 AM", "False",
-                                        appFolder() + "/BackupJobs/Photos.awj"}));
+                                        appFolder() + "/BackupJobs/Photos.awj", ""}));
 
     EXPECT_EQ(window.FindItemByKey("_Photos"), list()->topLevelItem(1));
     EXPECT_EQ(window.FindItemByKey("Photos"), nullptr);  // the key has the underscore first

@@ -1,0 +1,80 @@
+#include "jobs/JobStatus.h"
+
+#include "jobs/DueMoments.h"
+
+#include <QLocale>
+
+namespace JobStatus {
+namespace {
+
+// A due moment the scheduler has not handled within this time counts as missed.
+constexpr qint64 MissedAfterSeconds = 60;
+
+// Counts and sizes in the log read the same on every system: "1,234 files, 56.7 MB".
+const QLocale& logLocale()
+{
+    static const QLocale english(QLocale::English, QLocale::UnitedStates);
+    return english;
+}
+
+}  // namespace
+
+std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now)
+{
+    const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(job, now);
+    if (!latest)
+        return std::nullopt;
+    const std::optional<QDateTime> next = DueMoments::NextAfter(job, *latest);
+    if (!next)
+        return std::nullopt;
+    return latest->secsTo(*next);
+}
+
+bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+{
+    const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.handledDue;
+    const std::optional<qint64> interval = Interval(job, now);
+    return since.isValid() && interval && since.secsTo(now) > 2 * *interval;
+}
+
+bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+{
+    const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(job, now);
+    return latest && record.handledDue.isValid() && *latest > record.handledDue
+           && latest->secsTo(now) > MissedAfterSeconds;
+}
+
+QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+{
+    if (Missed(job, record, now))
+        return QStringLiteral("missed");
+    return record.result == RunRecord::Result::None ? QString() : RunRecord::Word(record.result);
+}
+
+bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+{
+    return record.result == RunRecord::Result::Failed || record.result == RunRecord::Result::Incomplete
+           || Overdue(job, record, now);
+}
+
+QString StartLine(const QString& jobName)
+{
+    return QStringLiteral("Backup Job '%1' started.").arg(jobName);
+}
+
+QString ResultLine(const QString& jobName, RunRecord::Result result, const CBackupJob::RunCounts& counts,
+                   qint64 seconds, const QString& reason)
+{
+    const QString word = RunRecord::Word(result);
+    const bool plainWord = result == RunRecord::Result::Completed || result == RunRecord::Result::Failed;
+    const QString head = QStringLiteral("Backup Job '%1' %2").arg(jobName, plainWord ? word : QStringLiteral("was ") + word);
+    if (result == RunRecord::Result::Completed)
+        return head
+               + QStringLiteral(": %1 files, %2 in %3 s")
+                     .arg(logLocale().toString(counts.files),
+                          logLocale().formattedDataSize(counts.bytes, 1, QLocale::DataSizeSIFormat),
+                          logLocale().toString(seconds));
+    return reason.isEmpty() || result == RunRecord::Result::Stopped ? head + QLatin1Char('.') : head + QStringLiteral(": ") + reason;
+}
+
+}  // namespace JobStatus

@@ -1,0 +1,42 @@
+#pragma once
+// What a job's run record says at a glance: the last result as the job list shows it, whether
+// the job needs the user's attention (its last run failed or was incomplete, or it has gone
+// more than twice its interval without a completed run), and the transaction log's lines for
+// a run's start and end.
+
+#include "jobs/CBackupJob.h"
+#include "jobs/RunRecord.h"
+
+#include <QDateTime>
+#include <QString>
+#include <optional>
+
+namespace JobStatus {
+
+// The time between the job's latest due moment at or before `now` and the one after it, in
+// seconds; nothing for a schedule without due moments.
+std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now);
+
+// Whether the job's last completed run lies more than twice its interval before `now`. A job
+// that never completed a run is judged from the moment it was first run for.
+bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
+
+// Whether a due moment came more than a minute ago and was neither run for nor skipped.
+bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
+
+// The last result's word: "completed", "failed", "incomplete", "stopped", "missed", or empty
+// for a job never run.
+QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
+
+// Whether the row and the tray icon mark the job: failed, incomplete or overdue.
+bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
+
+// The transaction log's line for a run's start.
+QString StartLine(const QString& jobName);
+// The transaction log's line for a run's end: counts and duration for a completed run, the
+// first reason for one that failed or was incomplete ("Backup Job 'Nightly' completed:
+// 1,234 files, 56.7 MB in 12 s", "Backup Job 'Nightly' was stopped.").
+QString ResultLine(const QString& jobName, RunRecord::Result result, const CBackupJob::RunCounts& counts,
+                   qint64 seconds, const QString& reason);
+
+}  // namespace JobStatus
