@@ -1,0 +1,69 @@
+// A job's status from its run record: overdue after twice its interval, a due moment missed,
+// and the transaction log's result lines.
+#include "jobs/JobStatus.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A job due at 10:00 on weekdays only: its interval is a day, or three days over a weekend.
+CBackupJob weekdayJob()
+{
+    CBackupJob job;
+    job.setFrequency(CBackupJob::Daily);
+    job.SetDayOfWeek(true, true, true, true, true, false, false);
+    job.setStartTime(QTime(10, 0));
+    return job;
+}
+
+QDateTime at(int day, int hour, int minute = 0)  // December 2026; the 7th is a Monday
+{
+    return QDateTime(QDate(2026, 12, day), QTime(hour, minute));
+}
+
+TEST(JobStatus, OverdueAfterTwiceTheIntervalMissedAfterAMinute)
+{
+    const CBackupJob job = weekdayJob();
+    const struct {
+        QDateTime handledDue, lastCompleted, now;
+        bool overdue, missed;
+    } cases[] = {
+        {at(4, 10), at(4, 10), at(7, 9), false, false},       // Friday to Monday: the weekend's interval
+        {at(8, 10), at(8, 10), at(10, 10), false, false},     // exactly twice a day: not yet
+        {at(10, 10), at(8, 10), at(10, 10, 1), true, false},  // one minute more
+        {at(8, 10), QDateTime(), at(10, 11), true, true},     // never completed: judged from the first due moment
+        {at(8, 10), at(8, 10), at(9, 10, 1), false, false},   // the due moment a minute ago: the scheduler's
+        {at(8, 10), at(8, 10), at(9, 10, 2), false, true},
+        {QDateTime(), QDateTime(), at(9, 12), false, false},  // nothing known to judge by
+    };
+    for (const auto& c : cases) {
+        RunRecord record;
+        record.handledDue = c.handledDue;
+        record.lastCompleted = c.lastCompleted;
+        EXPECT_EQ(JobStatus::Overdue(job, record, c.now), c.overdue) << c.now.toString().toStdString();
+        EXPECT_EQ(JobStatus::Missed(job, record, c.now), c.missed) << c.now.toString().toStdString();
+        EXPECT_EQ(JobStatus::ResultWord(job, record, c.now), c.missed ? "missed" : "");
+    }
+    EXPECT_EQ(JobStatus::Interval(CBackupJob(), at(9, 12)), std::nullopt);  // a schedule naming no day
+}
+
+TEST(JobStatus, ResultLinesNameTheJobCountsAndReason)
+{
+    using Result = RunRecord::Result;
+    const struct {
+        Result result;
+        CBackupJob::RunCounts counts;
+        const char* line;
+    } cases[] = {
+        {Result::Completed, {1234, 56'700'000}, "Backup Job 'Nightly' completed: 1,234 files, 56.7 MB in 12 s"},
+        {Result::Completed, {1, 1}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s"},
+        {Result::Failed, {}, "Backup Job 'Nightly' failed: disk full"},
+        {Result::Incomplete, {}, "Backup Job 'Nightly' was incomplete: disk full"},
+        {Result::Stopped, {}, "Backup Job 'Nightly' was stopped."},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(JobStatus::ResultLine("Nightly", c.result, c.counts, 12, "disk full"), c.line);
+    EXPECT_EQ(JobStatus::ResultLine("Nightly", Result::Failed, {}, 0, ""), "Backup Job 'Nightly' failed.");
+}
+
+}  // namespace
