@@ -430,6 +430,7 @@ void frmSchedule::setProgress(const RunProgress& progress)
     pnlProgress->setText(m_progressText);
     if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
         showResult(row, m_runningName);
+    fitColumns();
     emit statusChanged();
 }
 

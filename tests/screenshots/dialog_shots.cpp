@@ -1,6 +1,9 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
 #include "lib/appSetup.h"
+#include "agent/appSetupMain.h"
+#include "agent/frmMain.h"
+#include "jobs/CBackupJob.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
@@ -14,6 +17,7 @@
 #include <QPushButton>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
@@ -23,6 +27,7 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QToolTip>
 
 namespace {
 
@@ -78,6 +83,59 @@ bool saveJobList(const QString& out)
     return save(&schedule, out + QStringLiteral("job-list.png"))
            && saveWithMenu(schedule, schedule.mnuFile, out + QStringLiteral("job-list-file-menu.png"))
            && saveWithMenu(schedule, schedule.mnuAction, out + QStringLiteral("job-list-action-menu.png"));
+}
+
+// A job of the status picture: a daily zip of `folder` into `target`.
+CBackupJob statusJob(const QString& name, const QString& folder, const QString& target)
+{
+    CBackupJob job;
+    job.setJobName(name);
+    job.setCompress(true);
+    job.setFrequency(CBackupJob::Daily);
+    job.SetDayOfWeek(true, true, true, true, true, true, true);
+    job.setStartTime(QTime(21, 0));
+    job.setDateLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+    job.setTargetDirectory(target + QLatin1Char('/'));
+    job.setFilesToZip(folder + QStringLiteral("/*.*\r\n"));
+    return job;
+}
+
+// The job list after real runs of zip: one completed, one failed (its target is missing) and
+// one caught while it runs; beside it the tray icon's tooltip at that moment, drawn as the
+// desktop draws a tooltip (a tray can't be pictured under Xvfb).
+bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
+{
+    const QString app = scratch.filePath(QStringLiteral("app"));
+    QDir().mkpath(app);
+    QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
+    appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
+    appSetup::StopOnError = false;
+    QDir().mkpath(appSetup::JobsFolder());
+    QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
+    frmSchedule schedule;
+    appSetup::LoadJobList(schedule);
+    frmMain agent(schedule, false);
+    schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    schedule.Jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
+    schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
+    schedule.resize(900, 300);
+    schedule.show();
+    schedule.RunJobs({QStringLiteral("Daily Mail"), QStringLiteral("Offsite Copy")});
+    bool ok = false;
+    QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
+        if (ok || schedule.RunningJob().isEmpty())
+            return;
+        ok = save(&schedule, out + QStringLiteral("job-list-status.png"));
+        QLabel tip(agent.TrayToolTip());
+        tip.setObjectName(QStringLiteral("trayToolTip"));
+        tip.setPalette(QToolTip::palette());
+        tip.setAutoFillBackground(true);
+        tip.setMargin(6);
+        tip.setFrameShape(QFrame::Box);
+        ok = save(&tip, out + QStringLiteral("tray-tooltip.png")) && ok;
+    });
+    schedule.RunJobs({QStringLiteral("Weekly Documents")});
+    return ok;
 }
 
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
@@ -148,5 +206,6 @@ int main(int argc, char** argv)
     ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
     ok = saveJobList(out) && ok;
     ok = saveLogView(scratch, out) && ok;
+    ok = saveJobStatus(scratch, exampleFolder(scratch), out) && ok;
     return ok ? 0 : 1;
 }
