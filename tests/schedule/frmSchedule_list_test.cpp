@@ -143,7 +143,7 @@ TEST_F(ScheduleListTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
     EXPECT_EQ(cell(3, 0), "aaa");
 }
 
-TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionAndSort)
+TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionSortAndSize)
 {
     add("b", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
     add("a", QDate(2026, 1, 1), QDate(2026, 1, 2), QTime(1, 0), true);
@@ -168,6 +168,8 @@ TEST_F(ScheduleListTest, ClosingHidesAndKeepsRowsSelectionAndSort)
     // At the program's end the window goes without telling anyone it was closed by the user.
     window.show();
     window.KillForm(true);
+    window.resize(window.minimumSize() + QSize(123, 45));
     window.close();
     EXPECT_EQ(closedByUser, 2);
+    EXPECT_EQ(frmSchedule().size(), window.minimumSize() + QSize(123, 45));  // the next window keeps its size
 }
