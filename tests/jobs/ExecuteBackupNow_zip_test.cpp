@@ -398,6 +398,14 @@ TEST_F(BackupRunTest, AStopEndsTheRunAndKeepsThePreviousArchive)
     EXPECT_EQ(targetFiles(), before);
     EXPECT_FALSE(transactionLog().filter("' was stopped; what it had built is removed, the previous backups are kept.").isEmpty());
     stopped.RequestStop();  // outside a run: nothing
+
+    CBackupJob copy = job({path("src/*.*")}, false);
+    EXPECT_FALSE(run(copy));
+    writeFile("src/a.txt", "changed");
+    QTimer::singleShot(0, [&copy] { copy.RequestStop(); });
+    EXPECT_TRUE(run(copy));
+    EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
+    EXPECT_EQ(readFile("bk/src/a.txt"), "a");
 }
 
 TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)
