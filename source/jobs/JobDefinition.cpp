@@ -82,6 +82,9 @@ std::optional<Failure> unusableName(const QString& name, const JobDefinition::Ne
     if (cleaned.startsWith(QLatin1Char('.')))
         return refuse(
             QStringLiteral("The Backup Job Name must not begin with a full stop.  Please enter a different name."));
+    if (!CBackupJob::NameStaysInFolder(name))  // a control character would make a stray file name
+        return refuse(QStringLiteral("The Backup Job Name must not contain control characters such as a line "
+                                     "break or a tab.  Please enter a different name."));
     if (QFile::encodeName(cleaned).size() > LongestCleanedName)
         return refuse(QStringLiteral("The Backup Job Name is too long to be used as a file name.  "
                                      "Please enter a shorter name."));

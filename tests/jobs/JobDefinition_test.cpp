@@ -56,6 +56,7 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"path in name", name("a/b"), "The Backup Job Name must not contain the character \"/\".", 1},
         {"nothing left", name("@ ()"), "The Backup Job Name must hold at least one character", 1},
         {"hidden", name(" .x"), "The Backup Job Name must not begin with a full stop.", 1},
+        {"control character", name("a\tb"), "The Backup Job Name must not contain control characters", 1},
         {"too long", name(QString(201, QLatin1Char('x'))), "The Backup Job Name is too long", 1},
         {"no password",
          [](JobDefinition& job) { job.passwordProtect = true; },
