@@ -116,7 +116,6 @@ TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
     ok();
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
     EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
     EXPECT_EQ(appSetup::MaxBackupCopies, 7);
     EXPECT_FALSE(QFile::exists(path("Arkwell.txt")));
