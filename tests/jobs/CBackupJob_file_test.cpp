@@ -62,6 +62,12 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
     read.OpenBackupJob(file);
     EXPECT_EQ(read.JobName(), odd.JobName());
     EXPECT_EQ(read.Password(), odd.Password());
+
+    // The target folder keeps exactly one final separator.
+    for (const auto& [set, kept] : {std::pair{"/out", "/out/"}, {"/out/", "/out/"}, {"", "/"}}) {
+        odd.setTargetDirectory(QString::fromLatin1(set));
+        EXPECT_EQ(odd.TargetDirectory(), QString::fromLatin1(kept));
+    }
 }
 
 TEST_F(JobFileTest, EarlierLayoutAndLowerCaseTrueReadAsTargetDirectory)
@@ -145,15 +151,6 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(messageBoxes.messages()[0].title, QStringLiteral("Fatal Application Error"));
     EXPECT_TRUE(readFile(QStringLiteral("arkwell.err")).contains("Module/Function: CBackupJob.cls/OpenBackupJob()."));
-}
-
-TEST_F(JobFileTest, TargetDirectoryPropertyAddsOneSeparator)
-{
-    CBackupJob job;
-    for (const auto& [set, kept] : {std::pair{"/out", "/out/"}, {"/out/", "/out/"}, {"", "/"}}) {
-        job.setTargetDirectory(QString::fromLatin1(set));
-        EXPECT_EQ(job.TargetDirectory(), QString::fromLatin1(kept));
-    }
 }
 
 TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)

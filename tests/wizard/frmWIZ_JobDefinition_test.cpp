@@ -143,10 +143,11 @@ protected:
         button("cmdFinish")->click();
         EXPECT_EQ(testing_support::Unloaded(wizard), closes);
     }
-    // The least a job needs: a name, one source and a target.
-    void fillAndFinish(const QString& name)
+    // The least a job needs: a name (the proposed one when none is given), one source and a target.
+    void fillAndFinish(const QString& name = {})
     {
-        text("txtBackupJobName")->setText(name);
+        if (!name.isEmpty())
+            text("txtBackupJobName")->setText(name);
         sources()->addItem(path("data/b.txt"));
         text("txtTargDir")->setText(path("target"));
         finish();
@@ -169,9 +170,7 @@ TEST_F(WizardTest, ANewJobFinishedWithItsDefaultsOrWithEveryStepFilledWritesTheJ
     open(true);
     EXPECT_FALSE(text("txtPassword")->isEnabled());
     EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
-    sources()->addItem(path("data/b.txt"));
-    text("txtTargDir")->setText(path("target"));
-    finish();
+    fillAndFinish();
     EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/NewBackupJob.awj")),
               "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\nFalse\r\nFalse\r\n"
                   + path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n");
