@@ -423,6 +423,12 @@ QStringList MatchingFiles(const QString& sPath)
     return paths;
 }
 
+bool SameFile(const QString& path, const QString& other)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
+}
+
 bool FileExists(const QString& sPath)
 {
     return QFileInfo(sPath).isFile();
