@@ -166,11 +166,6 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     return std::nullopt;
 }
 
-QString Quoted(const QString& text)
-{
-    return QLatin1Char('\'') + text + QLatin1Char('\'');
-}
-
 }  // namespace
 
 void LoadJobList(frmSchedule& schedule)

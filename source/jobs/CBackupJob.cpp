@@ -400,12 +400,12 @@ void CBackupJob::RequestStop()
 bool CBackupJob::ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies)
 {
     return libErrorHandler::Trap("CBackupJob.cls", "ExecuteBackupNow()", [&] {
+        m_running = true;  // a stop asked for while the window shows the start counts
+        m_stopRequested = false;
+        m_lastCounts = {};
         frm.setBusyPointer(true);
         frm.setMessageText(QStringLiteral("Initializing..."));
         showLight(frm, true);
-        m_running = true;
-        m_stopRequested = false;
-        m_lastCounts = {};
         m_lastResult = runEntries(frm, std::clamp<int>(maxBackupCopies, 1, 99));
         m_running = false;
         m_failure = m_lastResult != RunResult::Completed;

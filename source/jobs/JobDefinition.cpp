@@ -5,6 +5,7 @@
 #include "lib/libFiles.h"
 #include "lib/libStrings.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
@@ -22,25 +23,17 @@ const QString DefaultNameStem = QStringLiteral("New Backup Job");
 
 using Failure = JobDefinition::Failure;
 
-// Whether two paths name one file: the same text, or (on a file system that ignores letter
-// case) the same file on disk.
-bool sameFile(const QString& path, const QString& other)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
-}
-
 // Whether the job file would overwrite another job's file or a file left in the jobs
 // folder (renamed by hand, or skipped at start-up as damaged).
 bool jobFileTaken(const JobDefinition::Neighbours& neighbours)
 {
     const QString& path = neighbours.jobFilePath;
-    if (!neighbours.ownJobFile.isEmpty() && sameFile(neighbours.ownJobFile, path))
+    if (!neighbours.ownJobFile.isEmpty() && libFiles::SameFile(neighbours.ownJobFile, path))
         return false;
     if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
         return true;
     return std::any_of(neighbours.jobFiles.begin(), neighbours.jobFiles.end(),
-                       [&](const QString& file) { return sameFile(file, path); });
+                       [&](const QString& file) { return libFiles::SameFile(file, path); });
 }
 
 // The number at the start of a text as a reader of numbers takes it: leading blanks skipped,
@@ -82,6 +75,9 @@ std::optional<Failure> unusableName(const QString& name, const JobDefinition::Ne
     if (cleaned.startsWith(QLatin1Char('.')))
         return refuse(
             QStringLiteral("The Backup Job Name must not begin with a full stop.  Please enter a different name."));
+    if (!CBackupJob::NameStaysInFolder(name))  // a control character would make a stray file name
+        return refuse(QStringLiteral("The Backup Job Name must not contain control characters such as a line "
+                                     "break or a tab.  Please enter a different name."));
     if (QFile::encodeName(cleaned).size() > LongestCleanedName)
         return refuse(QStringLiteral("The Backup Job Name is too long to be used as a file name.  "
                                      "Please enter a shorter name."));
@@ -117,8 +113,14 @@ std::optional<Failure> fieldProblem(const JobDefinition& job)
         return Failure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold "
                                       "both blanks and double quotation marks.  Please enter a different password now."),
                        6};
-    if (job.targetDirectory.isEmpty())
+    if (job.targetDirectory.trimmed().isEmpty())
         return Failure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."), 4};
+    // A folder named relative to wherever the agent happens to start would put the backups
+    // somewhere else at each start.
+    if (!QDir::isAbsolutePath(job.targetDirectory))
+        return Failure{QStringLiteral("The target folder must be a full path beginning with \"/\", such as "
+                                      "/home/you/Backups.  Please choose another folder."),
+                       4};
     const bool byWeekday = job.frequency == CBackupJob::Daily || job.frequency == CBackupJob::Weekly;
     if (byWeekday && std::none_of(job.days.begin(), job.days.end(), [](bool day) { return day; }))
         return Failure{QStringLiteral("For a Frequency set to Daily or Weekly, you must select at least one day "
@@ -172,7 +174,7 @@ std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours)
 
 bool JobDefinition::Neighbours::RenamesJobFile() const
 {
-    return !ownJobFile.isEmpty() && !sameFile(ownJobFile, jobFilePath);
+    return !ownJobFile.isEmpty() && !libFiles::SameFile(ownJobFile, jobFilePath);
 }
 
 CBackupJob JobDefinition::Record(const QDate& today) const

@@ -19,14 +19,6 @@ QString quoted(const QString& text)
     return QLatin1Char('\'') + text + QLatin1Char('\'');
 }
 
-// Whether two paths name one file: the same text, or (on a file system that ignores letter
-// case) the same file on disk.
-bool sameFile(const QString& path, const QString& other)
-{
-    const QString canonical = QFileInfo(path).canonicalFilePath();
-    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
-}
-
 // Whether two records name the same due moments.
 bool sameSchedule(const CBackupJob& job, const CBackupJob& other)
 {
@@ -107,17 +99,6 @@ QString JobTable::JobFilePath(const QString& name) const
     return m_jobsFolder + libStrings::CleanedName(name) + QStringLiteral(".awj");
 }
 
-bool JobTable::FileTaken(const QString& name, const QString& editedName) const
-{
-    const QString path = JobFilePath(name);
-    if (!editedName.isEmpty() && sameFile(JobFile(editedName), path))
-        return false;
-    if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
-        return true;
-    return std::any_of(m_entries.begin(), m_entries.end(),
-                       [&](const auto& listed) { return sameFile(listed.second.file, path); });
-}
-
 RunRecord JobTable::Record(const QString& name) const
 {
     const auto found = m_entries.find(name);
@@ -146,7 +127,7 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
         if (sameSchedule(job, previous->second.job))
             entry.listedAt = previous->second.listedAt;
         const QString oldFile = previous->second.file;
-        if (!sameFile(oldFile, entry.file)) {
+        if (!libFiles::SameFile(oldFile, entry.file)) {
             libFiles::uKillFile(oldFile);
             QFile::rename(recordPath(oldFile), recordPath(entry.file));
         }

@@ -42,9 +42,6 @@ public:
     QString JobFile(const QString& name) const;
     // The file a job of that name is saved to.
     QString JobFilePath(const QString& name) const;
-    // Whether saving a job named `name` would write over a file left in the jobs folder or
-    // another listed job's file; the job `editedName` may keep its own.
-    bool FileTaken(const QString& name, const QString& editedName) const;
     // The job's run record; an empty one when it has none.
     RunRecord Record(const QString& name) const;
 

@@ -338,8 +338,9 @@ EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& 
     const bool withFolders = kind == EntryKind::WholeFolder && recurse;
     const QByteArray top = native(folder.size() > 1 ? folder.chopped(1) : folder);
     FolderListing listing = ListFolder(top, recurse, leaveOut);
-    if (withFolders)
-        take(top, lstatChecked(top));
+    // The entry's own folder followed when it is a link: zip would keep the link itself.
+    if (const struct stat topInfo = lstatChecked(top); withFolders && S_ISDIR(topInfo.st_mode))
+        take(top, topInfo);
     for (const ListedItem& item : listing.items) {
         const bool isFolder = S_ISDIR(item.info.st_mode);
         const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
@@ -420,6 +421,12 @@ QStringList MatchingFiles(const QString& sPath)
     for (const QString& entry : folder.entryList({name}, AnyFile, QDir::Name))
         paths << folder.filePath(entry);
     return paths;
+}
+
+bool SameFile(const QString& path, const QString& other)
+{
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    return path == other || (!canonical.isEmpty() && canonical == QFileInfo(other).canonicalFilePath());
 }
 
 bool FileExists(const QString& sPath)

@@ -73,6 +73,9 @@ QString FilePathStripPath(const QString& sPath);
 // Whether the path names an ordinary file, a folder.
 bool FileExists(const QString& sPath);
 bool FolderExists(const QString& sPath);
+// Whether two paths name one file: the same text, or (on a file system that ignores letter
+// case) the same file on disk.
+bool SameFile(const QString& path, const QString& other);
 // The files (hidden ones too) that `sPath` names, sorted by name; its last part may hold the
 // wildcards * and ?, matched with letter case.
 QStringList MatchingFiles(const QString& sPath);

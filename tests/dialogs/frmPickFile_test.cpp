@@ -77,50 +77,6 @@ protected:
     QString data;
 };
 
-TEST_F(PickFileTest, OpensInTheRootFolderAndEachOptionEnablesItsOwnBoxOnly)
-{
-    open();
-    EXPECT_EQ(folderField()->text(), "/");
-    EXPECT_TRUE(control<QWidget>("fraSpecificFiles")->isVisible());
-    showWildcards();
-    EXPECT_FALSE(control<QWidget>("fraSpecificFiles")->isVisible());
-    EXPECT_TRUE(control<QWidget>("fraWildcards")->isVisible());
-
-    auto* extensions = control<QComboBox>("cmbCommonExt");
-    auto* other = control<QLineEdit>("txtOtherWildcard");
-    EXPECT_TRUE(control<QRadioButton>("optAllFiles")->isChecked());
-    for (const auto& [option, common, typed] : {std::tuple{"optOtherCommon", true, false},
-                                                {"optOtherWildcard", false, true}, {"optAllFiles", false, false}}) {
-        QTest::keyClicks(other, "txt");
-        click(option);
-        EXPECT_EQ(extensions->isEnabled(), common) << option;
-        EXPECT_EQ(other->isEnabled(), typed) << option;
-    }
-    EXPECT_TRUE(other->text().isEmpty());
-}
-
-TEST_F(PickFileTest, SpecificFilesAreAppendedInListOrder)
-{
-    open(data);
-    EXPECT_TRUE(files()->isEnabled());
-    // No hidden file, no folder, and no name that would split a job's entry in two.
-    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
-
-    // Nothing selected: told, nothing appended, still open.
-    click("cmdOk");
-    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
-    EXPECT_EQ(messageBoxes.messages().back().title, "Verification Error");
-    EXPECT_EQ(list->count(), 0);
-    EXPECT_FALSE(closed());
-
-    // Three selected, the folder typed with its final separator.
-    folderField()->setText(data + "/");
-    select({"c.txt", "Makefile", "a.txt"});
-    click("cmdOk");
-    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
-    EXPECT_TRUE(closed());
-}
-
 TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAllFiles)
 {
     const auto common = [this](const char* extension) {
@@ -162,33 +118,40 @@ TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAl
         const QString what = c.folder + " " + c.option;
         EXPECT_EQ(ItemTexts(list), c.entry.isEmpty() ? QStringList() : QStringList{c.entry}) << what.toStdString();
         EXPECT_EQ(closed(), !c.entry.isEmpty()) << what.toStdString();
-        if (c.entry.isEmpty())
+        if (c.entry.isEmpty()) {
             EXPECT_TRUE(lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a "
                                                  "full drive path."));
+        }
     }
     EXPECT_EQ(messageBoxes.messages().size(), 3u);
 }
 
-TEST_F(PickFileTest, TheExtensionBoxTakesLettersAndDigitsOnly)
+TEST_F(PickFileTest, EachWildcardOptionEnablesItsOwnBoxAndTheExtensionTakesLettersAndDigitsOnly)
 {
     open();
     showWildcards();
-    click("optOtherWildcard");
+    auto* extensions = control<QComboBox>("cmbCommonExt");
     auto* other = control<QLineEdit>("txtOtherWildcard");
+    for (const auto& [option, common, typed] : {std::tuple{"optOtherCommon", true, false},
+                                                {"optAllFiles", false, false}, {"optOtherWildcard", false, true}}) {
+        click(option);
+        EXPECT_EQ(extensions->isEnabled(), common) << option;
+        EXPECT_EQ(other->isEnabled(), typed) << option;
+    }
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
         QTest::keyClicks(other, key);
         EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
                                      .arg(QLatin1String(key)));
     }
-    EXPECT_EQ(other->text(), "Mp3");
     QTest::keyClick(other, Qt::Key_Backspace);
-    EXPECT_EQ(other->text(), "Mp");
     // Pasted text is held to the same characters, without a message.
     other->insert("x/y");
     other->insert("a b");
     EXPECT_EQ(other->text(), "Mp");
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
+    click("optAllFiles");  // leaving the typed extension clears it
+    EXPECT_TRUE(other->text().isEmpty());
 }
 
 TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
@@ -221,14 +184,29 @@ TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
     EXPECT_EQ(chooser.parents.front(), picker);
 }
 
-TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeftAndTheWizardTakesThePickerAlong)
+TEST_F(PickFileTest, SpecificFilesAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
-    open(data);
-    select({"a.txt"});
+    open();
+    EXPECT_EQ(folderField()->text(), "/");  // the first opening
+    folderField()->setText(data);
+    EXPECT_TRUE(files()->isEnabled());
+    // No hidden file, no folder, and no name that would split a job's entry in two.
+    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
+
+    // Nothing selected: told, nothing appended, still open.
     click("cmdOk");
+    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
+    EXPECT_EQ(list->count(), 0);
+    EXPECT_FALSE(closed());
+    // Three selected, the folder typed with its final separator.
+    folderField()->setText(data + "/");
+    select({"c.txt", "Makefile", "a.txt"});
+    click("cmdOk");
+    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
+    EXPECT_TRUE(closed());
 
     open();
-    EXPECT_EQ(folderField()->text(), data);
+    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
     EXPECT_EQ(files()->count(), 4);
     select({"a.txt"});
     click("cmdOk");  // the same file again: the picker looks for no duplicates
@@ -238,11 +216,11 @@ TEST_F(PickFileTest, TheNextOpeningStartsWhereTheLastOkLeftAndTheWizardTakesTheP
     EXPECT_TRUE(closed());
 
     open();  // closing the window is a cancel too
-    EXPECT_EQ(folderField()->text(), data);
+    EXPECT_EQ(folderField()->text(), data + "/");
     picker->close();
     EXPECT_TRUE(closed());
-    EXPECT_EQ(ItemTexts(list), QStringList(2, data + "/a.txt"));
-    EXPECT_EQ(frmPickFile::RememberedFolder(), data);
+    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/a.txt", data + "/c.txt"}));
+    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
 
     // Closing the wizard takes the picker with it.
     auto* host = new QWidget;

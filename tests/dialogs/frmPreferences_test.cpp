@@ -44,7 +44,7 @@ protected:
     QPointer<frmPreferences> dialog;
 };
 
-TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
+TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxAndOkWritesBothAtOnce)
 {
     // A count outside the box shows the nearest one.
     for (const auto& [stored, shown] : {std::pair{99, "99"}, {1, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
@@ -53,6 +53,20 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
         EXPECT_EQ(stop()->currentText(), stored != 99 ? "Yes" : "No");
         delete dialog.data();
     }
+    // Ok without a choice tells the first empty box and keeps the dialog open.
+    open(7, true);
+    copies()->setCurrentIndex(-1);
+    stop()->setCurrentIndex(-1);
+    ok();
+    copies()->setCurrentText("9");
+    ok();
+    ASSERT_EQ(messageBoxes.messages().size(), 2u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
+    EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
+    EXPECT_EQ(appSetup::MaxBackupCopies, 7);
+    EXPECT_FALSE(QFile::exists(path("Arkwell.txt")) || Unloaded(dialog));
+    delete dialog.data();
+
     // The log-in setting is the user's autostart entry: Ok writes it, and removes it again.
     const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     for (const auto& [copiesText, stopText, runMissed, file] :
@@ -72,15 +86,15 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesAndOkWritesBothAtOnce)
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));
         EXPECT_TRUE(Unloaded(dialog));
     }
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
 
     // An entry that can't be written (a folder in its place): told, and the dialog stays open.
     QDir().mkpath(autostart);
     open(5, true);
     atLogin()->setChecked(true);
     ok();
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_TRUE(messageBoxes.messages()[0].text.contains(autostart));
+    ASSERT_EQ(messageBoxes.messages().size(), 3u);
+    EXPECT_TRUE(messageBoxes.messages()[2].text.contains(autostart));
     EXPECT_FALSE(Unloaded(dialog));
 }
 
@@ -104,26 +118,6 @@ TEST_F(PreferencesTest, CancelEscAndClosingChangeNothing)
         EXPECT_FALSE(appSetup::StopOnError);
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray("12\r\n0\r\n"));
     }
-}
-
-TEST_F(PreferencesTest, OkWithoutAChoiceTellsTheFirstEmptyBox)
-{
-    open(7, true);
-    copies()->setCurrentIndex(-1);
-    stop()->setCurrentIndex(-1);
-    ok();
-    copies()->setCurrentText("9");
-    ok();
-    ASSERT_EQ(messageBoxes.messages().size(), 2u);
-    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Verification Error");
-    EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
-    EXPECT_EQ(appSetup::MaxBackupCopies, 7);
-    EXPECT_FALSE(QFile::exists(path("Arkwell.txt")));
-    stop()->setCurrentText("No");
-    ok();
-    EXPECT_TRUE(Unloaded(dialog));
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 9 \r\n 0 \r\n-1 \r\n"));
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
     const QString odd = writeFile("odd/-lead \"q\" $HOME ünï", "odd");
     const QStringList deep{"src/sub/.deeper/x.txt", "src/sub/deep.txt"};
     const QStringList top{"src/.hidden", "src/Makefile", "src/notes.md", "src/top.txt"};
+    QFile::link(path("src"), path("srclink"));
     const struct {
         QStringList entries;
         bool subdirectories;
@@ -39,6 +40,8 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
         {{path("src/*.*")}, false, top},
         {{path("src/*.txt")}, true, deep + QStringList{"src/top.txt"}},
         {{path("src/*.txt"), path("odd/*.*")}, false, {"odd/-lead \"q\" $HOME ünï", "src/top.txt"}},
+        {{path("srclink/*.*")}, true, QStringList{"srclink/sub/", "srclink/sub/.deeper/"} + QStringList(deep).replaceInStrings("src/", "srclink/")
+                                         + QStringList(top).replaceInStrings("src/", "srclink/")},  // the entry's own link is followed
         {{path("pics/*.jpg"), odd}, true, {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "odd/-lead \"q\" $HOME ünï"}},
     };
     for (const char* picture : {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "pics/d.txt"})
@@ -403,6 +406,14 @@ TEST_F(BackupRunTest, AStopEndsTheRunAndKeepsThePreviousArchive)
     EXPECT_EQ(targetFiles(), before);
     EXPECT_FALSE(transactionLog().filter("' was stopped; what it had built is removed, the previous backups are kept.").isEmpty());
     stopped.RequestStop();  // outside a run: nothing
+
+    CBackupJob copy = job({path("src/*.*")}, false);
+    EXPECT_FALSE(run(copy));
+    writeFile("src/a.txt", "changed");
+    QTimer::singleShot(0, [&copy] { copy.RequestStop(); });
+    EXPECT_TRUE(run(copy));
+    EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
+    EXPECT_EQ(readFile("bk/src/a.txt"), "a");
 }
 
 TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)

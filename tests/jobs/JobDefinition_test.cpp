@@ -25,7 +25,7 @@ protected:
         job.frequency = CBackupJob::Weekly;
         job.days[6] = true;
         job.entries = {QStringLiteral("/home/u/a.txt"), QStringLiteral("/home/u/docs/*.doc")};
-        job.targetDirectory = QStringLiteral("   ");  // blanks only pass
+        job.targetDirectory = QStringLiteral("/home/u/Backups");
         return job;
     }
     JobDefinition::Neighbours neighbours(const QString& name) const
@@ -56,6 +56,7 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"path in name", name("a/b"), "The Backup Job Name must not contain the character \"/\".", 1},
         {"nothing left", name("@ ()"), "The Backup Job Name must hold at least one character", 1},
         {"hidden", name(" .x"), "The Backup Job Name must not begin with a full stop.", 1},
+        {"control character", name("a\tb"), "The Backup Job Name must not contain control characters", 1},
         {"too long", name(QString(201, QLatin1Char('x'))), "The Backup Job Name is too long", 1},
         {"no password",
          [](JobDefinition& job) { job.passwordProtect = true; },
@@ -67,6 +68,9 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
          "quotation marks.", 6},
         {"no target", [](JobDefinition& job) { job.targetDirectory.clear(); },
          "The zip output filename is blank.  Please enter select a filename now.", 4},
+        {"blank target", [](JobDefinition& job) { job.targetDirectory = "   "; }, "The zip output filename is blank.", 4},
+        {"relative target", [](JobDefinition& job) { job.targetDirectory = "Backups"; },
+         "The target folder must be a full path beginning with \"/\"", 4},
         {"weekly, no day", [](JobDefinition& job) { job.days = {}; },
          "For a Frequency set to Daily or Weekly, you must select at least one day of the week", 2},
         {"monthly, no day",

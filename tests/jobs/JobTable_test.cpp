@@ -29,10 +29,10 @@ protected:
         startUp();
     }
     // A new table loaded from the folders, as at the program's start.
-    void startUp()
+    JobTable::LoadReport startUp()
     {
         table = std::make_unique<JobTable>();
-        table->Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+        return table->Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
     }
     // Saves a job as the wizard does: its last-run day is the day it is saved.
     void save(const QString& name, qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
@@ -84,8 +84,7 @@ TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
     save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
     QFile::copy(path("BackupJobs/Home.awj"), path("BackupJobs/Home copy.awj"));
     writeFile("BackupJobs/Bad.awj", "Bad\r\n");
-    startUp();
-    const JobTable::LoadReport report = JobTable().Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    const JobTable::LoadReport report = startUp();
     ASSERT_EQ(report.skipped.size(), 2);
     EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Bad.awj") + "': "));
     EXPECT_EQ(report.skipped[1], "'" + path("BackupJobs/Home.awj") + "': the Backup Job name 'Home' is already used by '"

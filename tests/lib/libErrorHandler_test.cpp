@@ -66,7 +66,7 @@ TEST_F(AppFolderTest, QuotesAndSemicolonsAreCleanedDifferentlyInSummaryAndDetail
     EXPECT_EQ(messageBoxes.messages()[0].text, "ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n\r\nPress Ok to Continue.");
 }
 
-TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefault)
+TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefaultAndErrnoMapsToTheProgramsNumbers)
 {
     libErrorHandler::SetFatalEndHandler([] {});  // a fatal end that lets the trap return
     const int result = libErrorHandler::Trap("libFiles.bas", "FormatPath()", []() -> int {
@@ -76,10 +76,7 @@ TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefault)
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
     EXPECT_TRUE(log.contains("ERR#70 @ Arkwell - Permission denied: `/root/secret` (")) << log.toStdString();
     EXPECT_TRUE(log.contains("Last DLL:     13 "));
-}
 
-TEST(ErrorNumbers, ErrnoMapsToTheProgramsNumbers)
-{
     // A missing file in an existing folder is "File not found", in a missing folder "Path not found".
     EXPECT_EQ(libErrorHandler::FromErrno(ENOENT, "/tmp/none.txt").Number, 53);
     EXPECT_EQ(libErrorHandler::FromErrno(ENOENT, "/no/such/dir/none.txt").Number, 76);
