@@ -24,10 +24,7 @@ QDateTime at(int day, int hour, int minute = 0)  // December 2026; the 7th is a 
 TEST(JobStatus, OverdueAfterTwiceTheIntervalMissedAfterAMinute)
 {
     const CBackupJob job = weekdayJob();
-    const struct {
-        QDateTime handledDue, lastCompleted, now;
-        bool overdue, missed;
-    } cases[] = {
+    const struct { QDateTime handledDue, lastCompleted, now; bool overdue, missed; } cases[] = {
         {at(4, 10), at(4, 10), at(7, 9), false, false},       // Friday to Monday: the weekend's interval
         {at(8, 10), at(8, 10), at(10, 10), false, false},     // exactly twice a day: not yet
         {at(10, 10), at(8, 10), at(10, 10, 1), true, false},  // one minute more
@@ -50,11 +47,7 @@ TEST(JobStatus, OverdueAfterTwiceTheIntervalMissedAfterAMinute)
 TEST(JobStatus, ResultLinesNameTheJobCountsAndReason)
 {
     using Result = RunRecord::Result;
-    const struct {
-        Result result;
-        CBackupJob::RunCounts counts;
-        const char* line;
-    } cases[] = {
+    const struct { Result result; CBackupJob::RunCounts counts; const char* line; } cases[] = {
         {Result::Completed, {1234, 56'700'000}, "Backup Job 'Nightly' completed: 1,234 files, 56.7 MB in 12 s"},
         {Result::Completed, {1, 1}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s"},
         {Result::Failed, {}, "Backup Job 'Nightly' failed: disk full"},
