@@ -220,6 +220,7 @@ int Main(QApplication& app)
         main.Form_Load(QCoreApplication::arguments(), headless);
         if (trayAvailable)
             libSysTrayApp::SystemTrayAddIcon(main);
+        main.ShowTrayStatus();
         return app.exec();
     });
 }

@@ -62,7 +62,7 @@ frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
             libNotify::ScheduledRunEnded(name, result, CBackupJob::FirstReason(lines));
     });
     connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
-    connect(&m_schedule, &frmSchedule::statusChanged, this, &frmMain::showTrayStatus);
+    connect(&m_schedule, &frmSchedule::statusChanged, this, &frmMain::ShowTrayStatus);
     connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
         if (m_exitPending && !m_busy)
             finishExit();
@@ -97,7 +97,7 @@ void frmMain::Form_Load(const QStringList& arguments, bool headless)
 void frmMain::tmrCheckForBackupJob_Timer()
 {
     libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
-        showTrayStatus();
+        ShowTrayStatus();
         if (m_busy || !m_schedule.Idle())
             return;
         m_busy = true;
@@ -205,7 +205,7 @@ QString frmMain::TrayToolTip() const
     return lines.join(QLatin1Char('\n'));
 }
 
-void frmMain::showTrayStatus()
+void frmMain::ShowTrayStatus()
 {
     libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
 }
@@ -218,6 +218,7 @@ void frmMain::lookForTray()
     tmrWaitForTray->stop();
     m_trayAvailable = true;
     libSysTrayApp::SystemTrayAddIcon(*this);
+    ShowTrayStatus();
 }
 
 // Without a tray icon a closed window is out of reach until the program is started again:

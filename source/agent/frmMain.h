@@ -32,6 +32,8 @@ public:
     TrayState TrayStateNow() const;
     // The tray icon's tooltip: the state, the next run and the last result.
     QString TrayToolTip() const;
+    // Brings the tray icon's picture and tooltip up to date.
+    void ShowTrayStatus();
     // The load step: shows the job list window unless the arguments hold "/SILENT", starts
     // the scheduler, and, without a tray, looks for one on every tick (not where nobody can
     // see one: `headless`).
@@ -65,7 +67,6 @@ private:
     void runMissedJobs();
     void runDueJob(const QString& name, const QDateTime& due);
     void lookForTray();
-    void showTrayStatus();
     void tellOverdueJobs();
     void tellHowToReopen();
     void finishExit();

@@ -26,7 +26,7 @@ protected:
     frmMain main{schedule, false};
 };
 
-TEST_F(NoTrayTest, ClosingTheWindowSaysOnceHowToGetItBackUntilATrayComes)
+TEST_F(NoTrayTest, ClosingTheWindowSaysOnceHowToGetItBackUntilATrayComesWithTheStatus)
 {
     libSysTrayApp::SetTrayProbe([this] { return trayUp; });
     QSignalSpy ended(&main, &frmMain::ended);
@@ -46,6 +46,7 @@ TEST_F(NoTrayTest, ClosingTheWindowSaysOnceHowToGetItBackUntilATrayComes)
     main.tmrWaitForTray->setInterval(0);
     EXPECT_TRUE(QTest::qWaitFor([] { return libSysTrayApp::SystemTrayIconShown(); }));
     EXPECT_FALSE(main.tmrWaitForTray->isActive());
+    EXPECT_EQ(libSysTrayApp::SystemTrayToolTip(), main.TrayToolTip());  // the late icon shows the status at once
 
     schedule.show();
     schedule.mnuFileExit->trigger();
