@@ -207,7 +207,7 @@ void JobTable::RunStarted(const QString& name)
     writeRecord(name, found->second);
 }
 
-void JobTable::RunEnded(const QString& name, RunRecord::Result result)
+void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -215,6 +215,7 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result)
     RunRecord& record = found->second.record;
     record.ended = Clock::Now();
     record.result = result;
+    record.logLines = logLines;
     if (result == RunRecord::Result::Completed || result == RunRecord::Result::Incomplete)
         record.archive = writtenBy(found->second.job);  // a run that failed or stopped put none in place
     if (result == RunRecord::Result::Completed)

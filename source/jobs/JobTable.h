@@ -66,9 +66,9 @@ public:
     // can't be read, in which case nothing is changed.
     std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
 
-    // The run record's start and end of a run of a listed job.
+    // The run record's start and end of a run of a listed job; `logLines` are what the run logged.
     void RunStarted(const QString& name);
-    void RunEnded(const QString& name, RunRecord::Result result);
+    void RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines);
 
 signals:
     // A job was listed, changed or removed.

@@ -45,6 +45,8 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
             record.ended = momentOf(value);
         else if (key == QLatin1String("completed"))
             record.lastCompleted = momentOf(value);
+        else if (key == QLatin1String("line"))
+            record.logLines.append(value);
         else if (key == QLatin1String("archive"))
             record.archive = value;
         else if (key == QLatin1String("result"))
@@ -57,9 +59,12 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
 
 void RunRecord::Write(const QString& path) const
 {
-    const QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
-                             .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
-                                  momentText(lastCompleted));
+    QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
+                       .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
+                            momentText(lastCompleted));
+    // A line break inside a logged text would end its line early; it is kept as a blank.
+    for (QString line : logLines)
+        text += QStringLiteral("line=%1\n").arg(line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
     libFiles::WriteFileWhole(path, text.toUtf8());
 }
 

@@ -1,13 +1,15 @@
 #pragma once
 // What the program knows of a job's runs, kept in a small file of its own beside the jobs
 // folder: the due moment last handled, when the last run started and ended, its result and
-// the archive it wrote, and when the last completed run started. The file is written whole
-// and readable by its owner only.
+// the archive it wrote, when the last completed run started, and the lines the last run
+// logged (a "line=" each, last; a record without them reads as a run that logged nothing).
+// The file is written whole and readable by its owner only.
 
 #include "jobs/CBackupJob.h"
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 struct RunRecord {
@@ -23,6 +25,7 @@ struct RunRecord {
     Result result = Result::None;
     QString archive;          // what the last run wrote
     QDateTime lastCompleted;  // the start of the last run that completed
+    QStringList logLines;     // what the last run logged, one line each
 
     // Whether the last run started and never ended (the program was killed or crashed).
     bool CutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }

@@ -357,7 +357,7 @@ void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
     const QString overdue = JobStatus::Overdue(job, record, now)
                                 ? QStringLiteral("No completed run for more than twice the job's interval.\n")
                                 : QString();
-    const QString lines = m_lastRunLines.value(name).join(QLatin1Char('\n'));
+    const QString lines = record.logLines.join(QLatin1Char('\n'));
     for (int column = 0; column < lvwSchedule->columnCount(); ++column)
         row->setToolTip(column, overdue + lines);
 }
@@ -656,8 +656,7 @@ RunRecord::Result frmSchedule::runJob(const QString& name)
         m_runningName.clear();
         setProgress({});
         result = RunRecord::ResultOf(job.LastResult());
-        m_lastRunLines.insert(name, runLog.Lines());
-        m_jobs.RunEnded(name, result);
+        m_jobs.RunEnded(name, result, runLog.Lines());
     }
     const QStringList lines = runLog.Lines();
     libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,

@@ -7,7 +7,6 @@
 
 #include <QDate>
 #include <QDateTime>
-#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTime>
@@ -199,5 +198,4 @@ private:
     CBackupJob* m_runningJob = nullptr;
     QString m_runningName;
     QString m_progressText;
-    QHash<QString, QStringList> m_lastRunLines;  // the log lines of each job's last run
 };

@@ -70,7 +70,7 @@ protected:
         table->RunStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, result);
+            table->RunEnded(name, result, {"Zipping 'a.txt'", "Backup Job 'Home' completed"});
     }
 
     TestClock clock{at(2026, 12, 1, 12)};
@@ -223,9 +223,17 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     const QByteArray text = readFile("RunRecords/Home.run");
     const auto utc = [](const QDateTime& moment) { return moment.toUTC().toString(Qt::ISODate); };
     const QDateTime due = at(2026, 12, 2, 3);
-    EXPECT_EQ(text, QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\n")
-                        .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"))
-                        .toUtf8());
+    const QString fields = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\n")
+                               .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"));
+    EXPECT_EQ(text, (fields + "line=Zipping 'a.txt'\nline=Backup Job 'Home' completed\n").toUtf8());
+    // The run's lines are there after a restart; a record written without them still reads.
+    startUp();
+    EXPECT_EQ(table->Record("Home").logLines, (QStringList{"Zipping 'a.txt'", "Backup Job 'Home' completed"}));
+    writeFile("RunRecords/Home.run", fields.toUtf8());
+    startUp();
+    EXPECT_EQ(table->Record("Home").result, RunRecord::Result::Completed);
+    EXPECT_TRUE(table->Record("Home").logLines.isEmpty());
+    table->RunEnded("Home", RunRecord::Result::Completed, {"Zipping 'a.txt'", "Backup Job 'Home' completed"});
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
