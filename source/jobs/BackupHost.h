@@ -4,11 +4,13 @@
 
 #include <QString>
 
-// How far a run is: the entries done of all, the files backed up so far and the entry at work.
+// How far a run is: the entries done of all, the files backed up of those listed so far (the
+// files of the entries up to the one at work), and the entry or file at work.
 struct RunProgress {
     qsizetype entriesDone = 0;
     qsizetype entries = 0;
     qint64 filesDone = 0;
+    qint64 files = 0;
     QString current;
 };
 
@@ -25,6 +27,7 @@ public:
     // The busy (hourglass) pointer for the whole program while the run works; a host without
     // a pointer ignores it.
     virtual void setBusyPointer(bool /*busy*/) {}
-    // Told before each entry is taken up; a host that shows no progress ignores it.
+    // Told before each entry is taken up and as each file is backed up; a host that shows no
+    // progress ignores it.
     virtual void setProgress(const RunProgress& /*progress*/) {}
 };

@@ -484,12 +484,13 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
-            frm.setProgress({done++, entries.size(), m_lastCounts.files, entry});
+            const RunProgress progress{done++, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
+            frm.setProgress(progress);
             showEntryStatus(frm, ZippingUpPrefix, entry);
             if (m_stopRequested)
                 throw RunStopped{};
             checkEntryExists(entry);
-            leftOut |= zipEntry(options, building, entry, leaveOut);
+            leftOut |= zipEntry(frm, progress, options, building, entry, leaveOut);
         }
         if (!libFiles::FileExists(building)) {  // an incremental run that found no change
             libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
@@ -506,10 +507,10 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     return leftOut ? RunResult::Incomplete : RunResult::Completed;
 }
 
-// Zips one entry's files into the archive being built; true when some of them are left out
-// (named in the log), the archive holding the rest.
-bool CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
-                          const libFiles::LeaveOut& leaveOut)
+// Zips one entry's files into the archive being built, telling the host of each file zip has
+// added; true when some of them are left out (named in the log), the archive holding the rest.
+bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
+                          const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut)
 {
     libFiles::EntryFiles files;
     refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, leaveOut); });
@@ -529,6 +530,15 @@ bool CBackupJob::zipEntry(const ZipCommand::ZipOptions& options, const QString& 
     Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
                                                    libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
     run.output = &output;
+    RunProgress progress = atStart;
+    progress.files = m_lastCounts.files;
+    run.newOutputLines = [&frm, &progress](const QByteArray& lines) {
+        for (const QByteArray& file : ZipCommand::AddedFiles(lines)) {
+            progress.filesDone = std::min(progress.filesDone + 1, progress.files);
+            progress.current = libFiles::ShownPath(file);
+            frm.setProgress(progress);
+        }
+    };
     libLog::LogEvent(ZipCommand::CommandLineText(run));
     const qint32 exitCode = Shell32::ShellAndClose(run, 0);
     if (m_stopRequested)
@@ -596,7 +606,8 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
 CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
 {
     for (qsizetype done = 0; const QString& entry : entries) {
-        frm.setProgress({done++, entries.size(), m_lastCounts.files, entry});
+        const RunProgress progress{done++, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
+        frm.setProgress(progress);
         showEntryStatus(frm, BackingUpPrefix, entry);
         if (m_stopRequested)
             throw RunStopped{};

@@ -10,6 +10,7 @@
 #include "lib/libFiles.h"
 
 class BackupHost;
+struct RunProgress;
 namespace ZipCommand {
 struct ZipOptions;
 }
@@ -140,8 +141,8 @@ private:
     libFiles::LeaveOut ownFiles(int maxCopies) const;
     RunResult runEntries(BackupHost& frm, int maxCopies);
     RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
-    bool zipEntry(const ZipCommand::ZipOptions& options, const QString& archive, const QString& entry,
-                  const libFiles::LeaveOut& leaveOut);
+    bool zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
+                  const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     RunResult copyEntries(BackupHost& frm, const QStringList& entries);

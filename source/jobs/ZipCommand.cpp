@@ -170,4 +170,20 @@ std::vector<QByteArray> LeftOutFiles(const QByteArray& output)
     return files;
 }
 
+std::vector<QByteArray> AddedFiles(const QByteArray& lines)
+{
+    // "  adding: name\t(in=...) ..." (the verbose form), "updating: " for a name already in it.
+    static const QByteArray added[] = {"  adding: ", "updating: "};
+    std::vector<QByteArray> files;
+    for (const QByteArray& line : lines.split('\n'))
+        for (const QByteArray& prefix : added)
+            if (line.startsWith(prefix)) {
+                const qsizetype sizes = line.lastIndexOf("\t(in=");
+                const QByteArray name = line.mid(prefix.size(), sizes < 0 ? -1 : sizes - prefix.size());
+                if (!name.endsWith('/'))  // named without the leading "/"
+                    files.push_back('/' + name);
+            }
+    return files;
+}
+
 }  // namespace ZipCommand

@@ -41,4 +41,7 @@ std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bo
 // (zip was given absolute paths).
 std::vector<QByteArray> LeftOutFiles(const QByteArray& output);
 
+// The files (not folders) zip's output lines say it has added, each as the path it was given.
+std::vector<QByteArray> AddedFiles(const QByteArray& lines);
+
 }  // namespace ZipCommand

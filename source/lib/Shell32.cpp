@@ -12,6 +12,8 @@ namespace Shell32 {
 namespace {
 
 constexpr int KillAfterMilliseconds = 2000;
+// How often the output of a waited program is looked at: seldom enough to cost next to nothing.
+constexpr int ReadOutputMilliseconds = 500;
 
 // The program ShellAndClose waits for (one at a time: the wait is on the one user thread).
 QProcess* waitedProcess = nullptr;
@@ -52,13 +54,30 @@ public:
                 loop.quit();
             }
         });
+        // The output file is read by its own position, so the child's writes are never disturbed.
+        qint64 passedOn = 0;
+        const auto passOnNewLines = [&](bool ended) {
+            if (!outputFile.isOpen() || !run.newOutputLines || !outputFile.seek(passedOn))
+                return;
+            const QByteArray fresh = outputFile.readAll();
+            const qsizetype whole = ended ? fresh.size() : fresh.lastIndexOf('\n') + 1;
+            passedOn += whole;
+            if (whole > 0)
+                run.newOutputLines(fresh.left(whole));
+        };
+        QTimer reader;
+        QObject::connect(&reader, &QTimer::timeout, [&passOnNewLines] { passOnNewLines(false); });
+        if (run.output && run.newOutputLines)
+            reader.start(ReadOutputMilliseconds);
         process.start(run.program, run.arguments);
         if (!startFailed) {  // a start can fail before start() returns: then nothing would end the loop
             QProcess* const outer = std::exchange(waitedProcess, &process);
             loop.exec();
             waitedProcess = outer;
         }
-        if (run.output)
+        reader.stop();
+        passOnNewLines(true);
+        if (run.output && outputFile.seek(0))
             *run.output = outputFile.readAll();
         if (startFailed)
             return NotStarted;

@@ -16,6 +16,9 @@ struct ProgramRun {
     QStringList environment;  // "NAME=value" pairs added to the child's environment
     QByteArray standardInput;
     QByteArray* output = nullptr;  // when set, receives the child's standard output
+    // With `output` set: given the whole lines the child has written since the last call,
+    // every half second while it runs and once when it has ended.
+    std::function<void(const QByteArray& lines)> newOutputLines;
 };
 
 // Added to a start failure's number so that it can't be taken for an exit code.

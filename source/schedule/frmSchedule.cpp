@@ -421,12 +421,15 @@ void frmSchedule::setBusyPointer(bool busy)
 
 void frmSchedule::setProgress(const RunProgress& progress)
 {
-    m_progressText = progress.entries == 0
-                         ? QString()
-                         : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
-                               .arg(progress.entriesDone + 1)
-                               .arg(progress.entries)
-                               .arg(QLocale::system().toString(progress.filesDone), progress.current);
+    const QLocale locale = QLocale::system();
+    const QString files = progress.files > progress.filesDone
+                              ? locale.toString(progress.filesDone) + QStringLiteral(" of ") + locale.toString(progress.files)
+                              : locale.toString(progress.filesDone);
+    m_progressText = progress.entries == 0 ? QString()
+                                           : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
+                                                 .arg(progress.entriesDone + 1)
+                                                 .arg(progress.entries)
+                                                 .arg(files, progress.current);
     pnlProgress->setText(m_progressText);
     if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
         showResult(row, m_runningName);

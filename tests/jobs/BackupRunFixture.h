@@ -23,10 +23,15 @@ public:
     void setLightVisible(int index, bool visible) override { lights.at(index) = visible; }
     void repaintNow() override { ++repaints; }
     void setBusyPointer(bool busy) override { busyPointer = busy; }
+    void setProgress(const RunProgress& p) override
+    {
+        progress << QStringLiteral("%1/%2 %3/%4 %5").arg(p.entriesDone).arg(p.entries).arg(p.filesDone).arg(p.files).arg(p.current);
+    }
 
     bool idle() const { return lights == std::array<bool, 4>{true, false, false, true}; }
 
     QStringList texts;
+    QStringList progress;  // "entries done/entries files done/files current", one a call
     std::array<bool, 4> lights{};
     int repaints = 0;
     bool busyPointer = false;
