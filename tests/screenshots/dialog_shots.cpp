@@ -31,13 +31,18 @@
 
 namespace {
 
+bool savePicture(const QPixmap& picture, const QString& file)
+{
+    const bool saved = picture.save(file);
+    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
+    return saved;
+}
+
 bool save(QWidget* window, const QString& file)
 {
     window->show();
     QApplication::processEvents();
-    const bool saved = window->grab().save(file);
-    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
-    return saved;
+    return savePicture(window->grab(), file);
 }
 
 // A folder with a few files such as a user backs up.
@@ -63,9 +68,7 @@ bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
     QPixmap picture = window.grab();
     QPainter(&picture).drawPixmap(window.mapFromGlobal(menu->pos()), menu->grab());
     menu->hide();
-    const bool saved = picture.save(file);
-    QTextStream(stdout) << (saved ? "wrote " : "could not write ") << file << '\n';
-    return saved;
+    return savePicture(picture, file);
 }
 
 // The job list window with three jobs of a household.
@@ -100,18 +103,57 @@ CBackupJob statusJob(const QString& name, const QString& folder, const QString& 
     return job;
 }
 
-// The job list after real runs of zip: one completed, one failed (its target is missing) and
-// one caught while it runs; beside it the tray icon's tooltip at that moment, drawn as the
-// desktop draws a tooltip (a tray can't be pictured under Xvfb).
-bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
+// A fresh application folder in `scratch` with the real zip, for real runs; a failed run
+// does not stop the others.
+void useAppFolder(const QTemporaryDir& scratch, const QString& name)
 {
-    const QString app = scratch.filePath(QStringLiteral("app"));
+    const QString app = scratch.filePath(name);
     QDir().mkpath(app);
     QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
     appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
     appSetup::StopOnError = false;
     QDir().mkpath(appSetup::JobsFolder());
     QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
+}
+
+// The label drawn as the desktop draws a tooltip (a tray can't be pictured under Xvfb).
+void drawAsToolTip(QLabel& tip)
+{
+    tip.setObjectName(QStringLiteral("trayToolTip"));
+    tip.setPalette(QToolTip::palette());
+    tip.setAutoFillBackground(true);
+    tip.setMargin(6);
+    tip.setFrameShape(QFrame::Box);
+}
+
+// The job list after a scheduled run that completed, which raises no notification: the tray
+// icon's tooltip, telling the last result, is drawn over the window's lower right corner.
+bool saveCompletedRun(const QTemporaryDir& scratch, const QString& folder, const QString& out)
+{
+    useAppFolder(scratch, QStringLiteral("app-completed"));
+    frmSchedule schedule;
+    appSetup::LoadJobList(schedule);
+    frmMain agent(schedule, false);
+    schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    schedule.resize(900, 300);
+    schedule.show();
+    schedule.Jobs().MarkHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
+    schedule.RunJobs({QStringLiteral("Daily Mail")});
+    QApplication::processEvents();
+    QLabel tip(agent.TrayToolTip());
+    drawAsToolTip(tip);
+    tip.adjustSize();
+    QPixmap picture = schedule.grab();
+    QPainter(&picture).drawPixmap(picture.width() - tip.width() - 12, picture.height() - tip.height() - 40, tip.grab());
+    return savePicture(picture, out + QStringLiteral("job-list-completed.png"));
+}
+
+// The job list after real runs of zip: one completed, one failed (its target is missing) and
+// one caught while it runs; beside it the tray icon's tooltip at that moment, drawn as the
+// desktop draws a tooltip (a tray can't be pictured under Xvfb).
+bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
+{
+    useAppFolder(scratch, QStringLiteral("app"));
     frmSchedule schedule;
     appSetup::LoadJobList(schedule);
     frmMain agent(schedule, false);
@@ -127,11 +169,7 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
             return;
         ok = save(&schedule, out + QStringLiteral("job-list-status.png"));
         QLabel tip(agent.TrayToolTip());
-        tip.setObjectName(QStringLiteral("trayToolTip"));
-        tip.setPalette(QToolTip::palette());
-        tip.setAutoFillBackground(true);
-        tip.setMargin(6);
-        tip.setFrameShape(QFrame::Box);
+        drawAsToolTip(tip);
         ok = save(&tip, out + QStringLiteral("tray-tooltip.png")) && ok;
     });
     schedule.RunJobs({QStringLiteral("Weekly Documents")});
@@ -207,5 +245,6 @@ int main(int argc, char** argv)
     ok = saveJobList(out) && ok;
     ok = saveLogView(scratch, out) && ok;
     ok = saveJobStatus(scratch, exampleFolder(scratch), out) && ok;
+    ok = saveCompletedRun(scratch, exampleFolder(scratch), out) && ok;
     return ok ? 0 : 1;
 }
