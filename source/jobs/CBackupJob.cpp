@@ -614,7 +614,7 @@ CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList
         checkEntryExists(entry);
         switch (libFiles::KindOfEntry(entry)) {
         case libFiles::EntryKind::WholeFolder:
-            refusalFailsRun(entry, [&] { copyWholeFolder(entry); });
+            refusalFailsRun(entry, [&] { copyWholeFolder(frm, progress, entry); });
             break;
         case libFiles::EntryKind::WildcardGroup:
             libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
@@ -625,15 +625,17 @@ CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList
             });
             ++m_lastCounts.files;
             m_lastCounts.bytes += QFileInfo(entry).size();
+            frm.setProgress({progress.entriesDone, entries.size(), m_lastCounts.files, m_lastCounts.files, entry});
             break;
         }
     }
     return RunResult::Completed;
 }
 
-// Copies the folder into the job's work folder and only then swaps it with its old backup
-// folder, so a failing copy leaves the previous backup as it was.
-void CBackupJob::copyWholeFolder(const QString& entry)
+// Copies the folder into the job's work folder, telling the host of each file copied, and
+// only then swaps it with its old backup folder, so a failing copy leaves the previous backup
+// as it was.
+void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry)
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
@@ -654,7 +656,14 @@ void CBackupJob::copyWholeFolder(const QString& entry)
     const QString previous = staging + QStringLiteral("/.previous");
     try {
         libFiles::uMkDirChecked(fresh);
-        libFiles::uCopyDirChecked(source, staging, m_subdirectories, [this] { return m_stopRequested; });
+        RunProgress progress = atStart;
+        const auto copied = [&frm, &progress, &atStart](const QByteArray& file, qint64 done, qint64 total) {
+            progress.filesDone = atStart.filesDone + done;
+            progress.files = atStart.filesDone + total;
+            progress.current = libFiles::ShownPath(file);
+            frm.setProgress(progress);
+        };
+        libFiles::uCopyDirChecked(source, staging, m_subdirectories, {copied, [this] { return m_stopRequested; }});
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
         Renames renames;

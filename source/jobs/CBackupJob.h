@@ -146,7 +146,7 @@ private:
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     RunResult copyEntries(BackupHost& frm, const QStringList& entries);
-    void copyWholeFolder(const QString& entry);
+    void copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;

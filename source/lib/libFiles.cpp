@@ -249,7 +249,7 @@ void setModeAndTimes(const QByteArray& path, const struct stat& info)
 // when `withSubfolders`; folders in `leaveOut` are not copied. A subfolder that can't be
 // read fails the copy.
 void copyFolderContent(const QByteArray& source, const QByteArray& target, bool withSubfolders,
-                       const FolderIds& leaveOut, const StopCheck& stop)
+                       const FolderIds& leaveOut, const CopyWatch& watch)
 {
     const FolderListing listing = ListFolder(source, withSubfolders, [&leaveOut](const ListedItem& item) {
         return S_ISDIR(item.info.st_mode) && leaveOut.count({item.info.st_dev, item.info.st_ino});
@@ -257,11 +257,15 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
     if (!listing.unreadable.empty())
         raiseErrno(listing.unreadable.front().second, listing.unreadable.front().first);
     std::vector<const ListedItem*> folders;
-    std::size_t copied = 0;
+    const qint64 files = std::count_if(listing.items.begin(), listing.items.end(), [](const ListedItem& item) {
+        return !S_ISDIR(item.info.st_mode) && holdsData(item.info);
+    });
+    qint64 filesCopied = 0;
+    std::size_t looked = 0;
     for (const ListedItem& item : listing.items) {
-        if (stop && ++copied % 64 == 0) {
+        if (watch.stop && ++looked % 64 == 0) {
             QCoreApplication::processEvents();
-            if (stop())
+            if (watch.stop())
                 throw CopyStopped{};
         }
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
@@ -271,6 +275,8 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
             folders.push_back(&item);
         } else if (takesItem(item)) {
             copyEntry(item.path, to, item.info);
+            if (watch.copied)
+                watch.copied(item.path, ++filesCopied, files);
         }
     }
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)  // their times, once filled
@@ -523,14 +529,14 @@ qint16 uRmDir(const QString& sPath)
     });
 }
 
-void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const StopCheck& stop)
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const CopyWatch& watch)
 {
     const QString source = withoutTrailingSlash(sSource);
     const QString target = withoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
     const struct stat info = lstatChecked(native(source));
     if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
         libErrorHandler::RaiseErrno(errno, target);
-    copyFolderContent(native(source), native(target), true, folderAndParents(target), stop);
+    copyFolderContent(native(source), native(target), true, folderAndParents(target), watch);
     setModeAndTimes(native(target), info);
 }
 
@@ -542,12 +548,12 @@ qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
     });
 }
 
-void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const StopCheck& stop)
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const CopyWatch& watch)
 {
     const QString target = withoutTrailingSlash(sTarget);
     if (!FolderExists(target))
         libErrorHandler::RaiseErrno(ENOENT, target);
-    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {}, stop);
+    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {}, watch);
 }
 
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
@@ -558,13 +564,13 @@ qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
     });
 }
 
-void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const StopCheck& stop)
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const CopyWatch& watch)
 {
     if (bSubdirs)
-        uCopyDirAllChecked(sSource, sDestination, stop);
+        uCopyDirAllChecked(sSource, sDestination, watch);
     else
         uCopyDirOneChecked(sSource, withoutTrailingSlash(sDestination) + QLatin1Char('/')
-                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName(), stop);
+                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName(), watch);
 }
 
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs)

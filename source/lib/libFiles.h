@@ -99,11 +99,15 @@ void uRmDirChecked(const QString& sPath);
 // like the source inside the destination holds every file of the source (hidden ones too)
 // and, with `bSubdirs`, all its subfolders. Returns 0.
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs);
-// Asked now and then while a copy works (events are processed first): true ends the copy
-// with CopyStopped.
-using StopCheck = std::function<bool()>;
+// What a folder copy tells and asks as it works: `copied` is told of each file copied (its
+// path, the files copied so far and all the files to copy); `stop` is asked now and then
+// (events are processed first), and true ends the copy with CopyStopped.
+struct CopyWatch {
+    std::function<void(const QByteArray& file, qint64 done, qint64 total)> copied;
+    std::function<bool()> stop;
+};
 struct CopyStopped {};
-void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const StopCheck& stop = {});
+void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const CopyWatch& watch = {});
 
 // Copies the folder `sSource` with its whole tree into `sDestination`, creating the folder
 // named like the source there or merging into it, replacing files of the same name. File
@@ -111,12 +115,12 @@ void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool b
 // byte for byte. A subfolder of the source that holds the destination is left out, so a
 // destination inside the source never copies into itself. Returns 0.
 qint16 uCopyDirAll(const QString& sSource, const QString& sDestination);
-void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const StopCheck& stop = {});
+void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const CopyWatch& watch = {});
 
 // Copies every file directly in `sSource` (hidden ones too, no subfolders) into the folder
 // `sTarget`, which must exist, replacing files of the same name. Returns 0.
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget);
-void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const StopCheck& stop = {});
+void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const CopyWatch& watch = {});
 
 // Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
 void AppendToFile(const QString& path, const QByteArray& bytes);

@@ -34,8 +34,10 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+#include <utility>
 
 using libForms::Answer;
 using libForms::Buttons;
@@ -430,6 +432,21 @@ void frmSchedule::setProgress(const RunProgress& progress)
                                                  .arg(progress.entriesDone + 1)
                                                  .arg(progress.entries)
                                                  .arg(files, progress.current);
+    // The files of an entry come by the hundred at each look at zip's output: the window shows
+    // the last of them once the batch is through, not each one.
+    if (progress.filesDone < progress.files) {
+        if (!std::exchange(m_progressShowPending, true))
+            QTimer::singleShot(0, this, [this] {
+                m_progressShowPending = false;
+                showProgress();
+            });
+        return;
+    }
+    showProgress();
+}
+
+void frmSchedule::showProgress()
+{
     pnlProgress->setText(m_progressText);
     if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
         showResult(row, m_runningName);

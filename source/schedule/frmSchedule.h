@@ -168,6 +168,8 @@ private:
     void Form_Activate();
     void showJobs();
     void showResult(QTreeWidgetItem* row, const QString& name);
+    // The progress text in the status bar, the running row and the tray.
+    void showProgress();
     void fitColumns();
     void restoreSize();
     void saveSize() const;
@@ -198,4 +200,5 @@ private:
     CBackupJob* m_runningJob = nullptr;
     QString m_runningName;
     QString m_progressText;
+    bool m_progressShowPending = false;  // a batch of files' progress is shown once events are processed
 };
