@@ -103,19 +103,6 @@ CBackupJob statusJob(const QString& name, const QString& folder, const QString& 
     return job;
 }
 
-// A fresh application folder in `scratch` with the real zip, for real runs; a failed run
-// does not stop the others.
-void useAppFolder(const QTemporaryDir& scratch, const QString& name)
-{
-    const QString app = scratch.filePath(name);
-    QDir().mkpath(app);
-    QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
-    appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
-    appSetup::StopOnError = false;
-    QDir().mkpath(appSetup::JobsFolder());
-    QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
-}
-
 // The label drawn as the desktop draws a tooltip (a tray can't be pictured under Xvfb).
 void drawAsToolTip(QLabel& tip)
 {
@@ -126,11 +113,19 @@ void drawAsToolTip(QLabel& tip)
     tip.setFrameShape(QFrame::Box);
 }
 
-// The job list after a scheduled run that completed, which raises no notification: the tray
-// icon's tooltip, telling the last result, is drawn over the window's lower right corner.
-bool saveCompletedRun(const QTemporaryDir& scratch, const QString& folder, const QString& out)
+// The job list after real runs of zip. First a scheduled run that completed, which raises no
+// notification, with the tray icon's tooltip telling the last result drawn over the window's
+// lower right corner; then one failed (its target is missing) and one caught while it runs,
+// and beside it the tray icon's tooltip at that moment.
+bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
 {
-    useAppFolder(scratch, QStringLiteral("app-completed"));
+    const QString app = scratch.filePath(QStringLiteral("app"));
+    QDir().mkpath(app);
+    QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
+    appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
+    appSetup::StopOnError = false;
+    QDir().mkpath(appSetup::JobsFolder());
+    QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
     frmSchedule schedule;
     appSetup::LoadJobList(schedule);
     frmMain agent(schedule, false);
@@ -140,40 +135,29 @@ bool saveCompletedRun(const QTemporaryDir& scratch, const QString& folder, const
     schedule.Jobs().MarkHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
     schedule.RunJobs({QStringLiteral("Daily Mail")});
     QApplication::processEvents();
-    QLabel tip(agent.TrayToolTip());
-    drawAsToolTip(tip);
-    tip.adjustSize();
-    QPixmap picture = schedule.grab();
-    QPainter(&picture).drawPixmap(picture.width() - tip.width() - 12, picture.height() - tip.height() - 40, tip.grab());
-    return savePicture(picture, out + QStringLiteral("job-list-completed.png"));
-}
+    QLabel lastResult(agent.TrayToolTip());
+    drawAsToolTip(lastResult);
+    lastResult.adjustSize();
+    QPixmap completed = schedule.grab();
+    QPainter(&completed).drawPixmap(completed.width() - lastResult.width() - 12,
+                                    completed.height() - lastResult.height() - 40, lastResult.grab());
+    bool ok = savePicture(completed, out + QStringLiteral("job-list-completed.png"));
 
-// The job list after real runs of zip: one completed, one failed (its target is missing) and
-// one caught while it runs; beside it the tray icon's tooltip at that moment, drawn as the
-// desktop draws a tooltip (a tray can't be pictured under Xvfb).
-bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
-{
-    useAppFolder(scratch, QStringLiteral("app"));
-    frmSchedule schedule;
-    appSetup::LoadJobList(schedule);
-    frmMain agent(schedule, false);
-    schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
     schedule.Jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
     schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
-    schedule.resize(900, 300);
-    schedule.show();
-    schedule.RunJobs({QStringLiteral("Daily Mail"), QStringLiteral("Offsite Copy")});
-    bool ok = false;
+    schedule.RunJobs({QStringLiteral("Offsite Copy")});
+    bool caught = false;
     QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
-        if (ok || schedule.RunningJob().isEmpty())
+        if (caught || schedule.RunningJob().isEmpty())
             return;
-        ok = save(&schedule, out + QStringLiteral("job-list-status.png"));
+        caught = true;
+        ok = save(&schedule, out + QStringLiteral("job-list-status.png")) && ok;
         QLabel tip(agent.TrayToolTip());
         drawAsToolTip(tip);
         ok = save(&tip, out + QStringLiteral("tray-tooltip.png")) && ok;
     });
     schedule.RunJobs({QStringLiteral("Weekly Documents")});
-    return ok;
+    return ok && caught;
 }
 
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
@@ -245,6 +229,5 @@ int main(int argc, char** argv)
     ok = saveJobList(out) && ok;
     ok = saveLogView(scratch, out) && ok;
     ok = saveJobStatus(scratch, exampleFolder(scratch), out) && ok;
-    ok = saveCompletedRun(scratch, exampleFolder(scratch), out) && ok;
     return ok ? 0 : 1;
 }
