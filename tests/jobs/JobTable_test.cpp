@@ -70,11 +70,12 @@ protected:
         table->RunStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, result, {"Zipping 'a.txt'", "Backup Job 'Home' completed"});
+            table->RunEnded(name, result, runLines);
     }
 
     TestClock clock{at(2026, 12, 1, 12)};
     std::unique_ptr<JobTable> table;
+    const QStringList runLines = {"Zipping 'a.txt'", "Backup Job 'Home' completed"};
 };
 
 }  // namespace
@@ -228,12 +229,12 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     EXPECT_EQ(text, (fields + "line=Zipping 'a.txt'\nline=Backup Job 'Home' completed\n").toUtf8());
     // The run's lines are there after a restart; a record written without them still reads.
     startUp();
-    EXPECT_EQ(table->Record("Home").logLines, (QStringList{"Zipping 'a.txt'", "Backup Job 'Home' completed"}));
+    EXPECT_EQ(table->Record("Home").logLines, runLines);
     writeFile("RunRecords/Home.run", fields.toUtf8());
     startUp();
     EXPECT_EQ(table->Record("Home").result, RunRecord::Result::Completed);
     EXPECT_TRUE(table->Record("Home").logLines.isEmpty());
-    table->RunEnded("Home", RunRecord::Result::Completed, {"Zipping 'a.txt'", "Backup Job 'Home' completed"});
+    table->RunEnded("Home", RunRecord::Result::Completed, runLines);
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
