@@ -161,12 +161,22 @@ frmMain::TrayState frmMain::TrayStateNow() const
 {
     if (!m_schedule.RunningJob().isEmpty())
         return TrayState::Running;
+    return attentionNotes(Clock::Now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
+}
+
+// The jobs that need the user's attention, each with why: "Nightly overdue", "Photos failed".
+QStringList frmMain::attentionNotes(const QDateTime& now) const
+{
     const JobTable& jobs = m_schedule.Jobs();
-    const QStringList names = jobs.Names();
-    const bool attention = std::any_of(names.begin(), names.end(), [&jobs](const QString& name) {
-        return JobStatus::NeedsAttention(*jobs.Job(name), jobs.Record(name), Clock::Now());
-    });
-    return attention ? TrayState::Attention : TrayState::Idle;
+    QStringList notes;
+    for (const QString& name : jobs.Names()) {
+        const CBackupJob& job = *jobs.Job(name);
+        const RunRecord record = jobs.Record(name);
+        if (JobStatus::NeedsAttention(job, record, now))
+            notes << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
+                                                           : name + QLatin1Char(' ') + RunRecord::Word(record.result));
+    }
+    return notes;
 }
 
 QString frmMain::TrayToolTip() const
@@ -177,7 +187,6 @@ QString frmMain::TrayToolTip() const
     QDateTime nextDue;
     QString last;
     QDateTime lastEnded;
-    QStringList attention;
     for (const QString& name : jobs.Names()) {
         const CBackupJob& job = *jobs.Job(name);
         const RunRecord record = jobs.Record(name);
@@ -190,15 +199,12 @@ QString frmMain::TrayToolTip() const
             lastEnded = record.ended;
             last = QStringLiteral("%1 %2").arg(name, RunRecord::Word(record.result));
         }
-        if (JobStatus::NeedsAttention(job, record, now))
-            attention << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
-                                                               : name + QLatin1Char(' ') + RunRecord::Word(record.result));
     }
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
     QStringList lines{QStringLiteral("Arkwell")};
     if (!m_schedule.RunningJob().isEmpty())
         lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
-    if (!attention.isEmpty())
+    if (const QStringList attention = attentionNotes(now); !attention.isEmpty())
         lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
     lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
     lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));

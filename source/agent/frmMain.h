@@ -64,6 +64,7 @@ public slots:
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 
 private:
+    QStringList attentionNotes(const QDateTime& now) const;
     void runMissedJobs();
     void runDueJob(const QString& name, const QDateTime& due);
     void lookForTray();
