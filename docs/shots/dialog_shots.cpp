@@ -1,5 +1,5 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
-// folder to write them into, e.g. `xvfb-run -a build/tests/dialog_shots docs`.
+// folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
 #include "lib/appSetup.h"
 #include "agent/appSetupMain.h"
 #include "agent/frmMain.h"
