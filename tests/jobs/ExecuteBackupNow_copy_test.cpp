@@ -2,6 +2,7 @@
 #include "BackupRunFixture.h"
 
 #include <QFileInfo>
+#include <QTimer>
 
 TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
 {
@@ -86,36 +87,46 @@ TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
 
 TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
 {
-    {
-        CBackupJob root = job({"/*.*"}, false);
-        EXPECT_TRUE(run(root));
-        EXPECT_TRUE(transactionLog().contains("Arkwell Error, the root folder can't be backed up without compression: '/*.*'."));
+    writeFile("bk/Data/precious.txt", "source inside the target");
+    writeFile("bk/same.txt", "target is the source");
+    const struct {
+        QString entry, logged;
+    } refusals[] = {
+        {"/*.*", "Arkwell Error, the root folder can't be backed up without compression: '/*.*'."},
+        {path("bk/Data/*.*"), "Arkwell Error, the backup folder '" + path("bk/Data") + "' would replace its own source: '" + path("bk/Data/*.*") + "'."},
+        {path("bk/*.*"), "Arkwell Error, the backup folder '" + path("bk/bk") + "' would replace its own source: '" + path("bk/*.*") + "'."},
+    };
+    for (const auto& [entry, logged] : refusals) {
+        CBackupJob refused = job({entry}, false);
+        EXPECT_TRUE(run(refused));
+        EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
     }
-    {
-        writeFile("bk/Data/precious.txt", "source inside the target");
-        CBackupJob inside = job({path("bk/Data/*.*")}, false);
-        inside.setSubdirectories(true);
-        EXPECT_TRUE(run(inside));
-        EXPECT_EQ(readFile("bk/Data/precious.txt"), "source inside the target");
-        EXPECT_FALSE(transactionLog().filter("' would replace its own source: '" + path("bk/Data/*.*") + "'.").isEmpty());
-    }
-    {
-        writeFile("bk/same.txt", "target is the source");
-        CBackupJob itself = job({path("bk/*.*")}, false);
-        EXPECT_TRUE(run(itself));
-        EXPECT_EQ(readFile("bk/same.txt"), "target is the source");
-    }
-    {
-        // The target inside the source: copied without the target itself, run after run.
-        writeFile("home/Data/mine.txt", "mine");
-        QDir().mkpath(path("home/Data/backups"));
-        CBackupJob below = job({path("home/Data/*.*")}, false);
-        below.setTargetDirectory(path("home/Data/backups"));
-        below.setSubdirectories(true);
-        for (int i = 0; i < 2; ++i)
-            EXPECT_FALSE(run(below));
-        EXPECT_EQ(QDir(path("home/Data/backups/Data")).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-                  QStringList{"mine.txt"});
-        EXPECT_EQ(readFile("home/Data/mine.txt"), "mine");
-    }
+    EXPECT_EQ(readFile("bk/Data/precious.txt"), "source inside the target");
+    EXPECT_EQ(readFile("bk/same.txt"), "target is the source");
+
+    // The target inside the source: copied without the target itself, run after run.
+    writeFile("home/Data/mine.txt", "mine");
+    QDir().mkpath(path("home/Data/backups"));
+    CBackupJob below = job({path("home/Data/*.*")}, false);
+    below.setTargetDirectory(path("home/Data/backups"));
+    below.setSubdirectories(true);
+    for (int i = 0; i < 2; ++i)
+        EXPECT_FALSE(run(below));
+    EXPECT_EQ(listed("home/Data/backups/Data"), QStringList{"mine.txt"});
+    EXPECT_EQ(readFile("home/Data/mine.txt"), "mine");
+}
+
+TEST_F(BackupRunTest, AStopEndsACopyAndKeepsThePreviousBackup)
+{
+    writeFile("src/a.txt", "a");
+    CBackupJob copy = job({path("src/*.*")}, false);
+    copy.RequestStop();  // outside a run: nothing
+    EXPECT_FALSE(run(copy));
+    writeFile("src/a.txt", "changed");
+    QTimer::singleShot(0, [&copy] { copy.RequestStop(); });
+    EXPECT_TRUE(run(copy));
+    EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
+    EXPECT_EQ(readFile("bk/src/a.txt"), "a");
+    EXPECT_EQ(listed("bk"), QStringList{"src"});
+    EXPECT_TRUE(transactionLog().contains("Backup Job 'My (Job)!' was stopped; what it had built is removed, the previous backups are kept."));
 }

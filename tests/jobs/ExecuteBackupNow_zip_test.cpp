@@ -372,29 +372,6 @@ TEST_F(BackupRunTest, AKilledRunLeavesNothingTheNextRunDoesNotRemove)
     EXPECT_EQ(QFileInfo(path("arkwell.log")).permissions(), ownerOnly);
 }
 
-TEST_F(BackupRunTest, AStopEndsTheRunAndKeepsThePreviousArchive)
-{
-    writeFile("src/a.txt", "a");
-    CBackupJob stopped = job({path("src/a.txt")});
-    EXPECT_FALSE(run(stopped));
-    const auto before = targetFiles();
-    standInZip("exec sleep 60");
-    QTimer::singleShot(100, [&stopped] { stopped.RequestStop(); });
-    EXPECT_TRUE(run(stopped));
-    EXPECT_EQ(stopped.LastResult(), CBackupJob::RunResult::Stopped);
-    EXPECT_EQ(targetFiles(), before);
-    EXPECT_FALSE(transactionLog().filter("' was stopped; what it had built is removed, the previous backups are kept.").isEmpty());
-    stopped.RequestStop();  // outside a run: nothing
-
-    CBackupJob copy = job({path("src/*.*")}, false);
-    EXPECT_FALSE(run(copy));
-    writeFile("src/a.txt", "changed");
-    QTimer::singleShot(0, [&copy] { copy.RequestStop(); });
-    EXPECT_TRUE(run(copy));
-    EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
-    EXPECT_EQ(readFile("bk/src/a.txt"), "a");
-}
-
 TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)
 {
     const QByteArray odd = QFile::encodeName(path("odd"));
@@ -453,7 +430,7 @@ TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
         }
 }
 
-TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchives)
+TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchivesAndInAnEntryIsAGroup)
 {
     writeFile("src/a.txt", "a");
     writeFile("bk/DocsA.zip", "the other job's archive");
@@ -469,10 +446,8 @@ TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchives)
     EXPECT_EQ(readFile("bk/DocsA_1.zip"), "the other job's copy");
     ASSERT_TRUE(QFile::copy(path("bk/Docs?.zip"), path("docs.zip")));  // unzip reads "?" as a pattern
     EXPECT_EQ(unzip({"-tqq", path("docs.zip")}), 0);
-}
 
-TEST_F(BackupRunTest, AnEntryWithAQuestionMarkIsAGroupOfItsFolder)
-{
+    // In an entry a "?" makes a group of its folder.
     writeFile("src/a1.txt", "1");
     writeFile("src/a2.txt", "2");
     writeFile("src/ab.doc", "b");
