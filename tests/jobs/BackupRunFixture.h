@@ -33,6 +33,13 @@ public:
     bool busyPointer = false;
 };
 
+// What kind of backup a test job makes.
+struct JobKind {
+    bool compress = true;
+    bool subdirectories = false;
+    int copies = 0;
+};
+
 class BackupRunTest : public testing_support::AppFolderTest {
 protected:
     void SetUp() override
@@ -57,12 +64,14 @@ protected:
     }
 
     // A job that backs the entries up into the folder bk of the application folder.
-    CBackupJob job(const QStringList& entries, bool compress = true) const
+    CBackupJob job(const QStringList& entries, JobKind kind = {}) const
     {
         CBackupJob job;
         job.setJobName(QStringLiteral("My (Job)!"));
         job.setTargetDirectory(path("bk"));
-        job.setCompress(compress);
+        job.setCompress(kind.compress);
+        job.setSubdirectories(kind.subdirectories);
+        job.setNumberCopies(qint16(kind.copies));
         job.setFilesToZip(entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
         job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
         return job;

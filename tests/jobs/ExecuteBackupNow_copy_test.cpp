@@ -16,8 +16,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     QFile::link(path("src/Data/top.txt"), path("src/Data/link"));
     writeFile("bk/Data/stale.txt", "gone after the run");
     {
-        CBackupJob tree = job({path("src/Data/*.*")}, false);
-        tree.setSubdirectories(true);
+        CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
         EXPECT_FALSE(run(tree));
         EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
         EXPECT_EQ(readFile("bk/Data/sub/deep.txt"), "deep");
@@ -29,7 +28,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
         EXPECT_EQ(listed("bk"), QStringList{"Data"});
     }
     {
-        CBackupJob flat = job({path("src/Data/*.*")}, false);
+        CBackupJob flat = job({path("src/Data/*.*")}, {.compress = false});
         EXPECT_FALSE(run(flat));
         EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")));
         EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
@@ -37,12 +36,12 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     {
         writeFile("bk/report", "old copy");
         writeFile("src/report", "new");
-        CBackupJob file = job({path("src/report")}, false);
+        CBackupJob file = job({path("src/report")}, {.compress = false});
         EXPECT_FALSE(run(file));
         EXPECT_EQ(readFile("bk/report"), "new");
     }
     {
-        CBackupJob wildcards = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, false);
+        CBackupJob wildcards = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
         writeFile("src/report", "newer");
         EXPECT_FALSE(run(wildcards));  // skipped, not failed; the next entry is copied
         EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 2);
@@ -54,8 +53,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
 TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
 {
     writeFile("src/Data/a.txt", "first");
-    CBackupJob tree = job({path("src/Data/*.*")}, false);
-    tree.setSubdirectories(true);
+    CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
     ASSERT_FALSE(run(tree));
     // A path that fits below the source but is too long below the target's new folder.
     QString deep = path("src/Data");
@@ -76,11 +74,11 @@ TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 
     // A refusal of the system fails the run, not the program: the next job runs.
-    CBackupJob noTarget = job({path("src/Data/a.txt")}, false);
+    CBackupJob noTarget = job({path("src/Data/a.txt")}, {.compress = false});
     noTarget.setTargetDirectory(path("nowhere"));
     EXPECT_TRUE(run(noTarget));
     EXPECT_FALSE(transactionLog().filter("Arkwell Error, ").filter(path("nowhere")).isEmpty()) << transactionLog().join("\n").toStdString();
-    CBackupJob next = job({path("src/Data/a.txt")}, false);
+    CBackupJob next = job({path("src/Data/a.txt")}, {.compress = false});
     EXPECT_FALSE(run(next));
     EXPECT_EQ(readFile("bk/a.txt"), "second");
 }
@@ -97,7 +95,7 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
         {path("bk/*.*"), "Arkwell Error, the backup folder '" + path("bk/bk") + "' would replace its own source: '" + path("bk/*.*") + "'."},
     };
     for (const auto& [entry, logged] : refusals) {
-        CBackupJob refused = job({entry}, false);
+        CBackupJob refused = job({entry}, {.compress = false});
         EXPECT_TRUE(run(refused));
         EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
     }
@@ -107,9 +105,8 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
     // The target inside the source: copied without the target itself, run after run.
     writeFile("home/Data/mine.txt", "mine");
     QDir().mkpath(path("home/Data/backups"));
-    CBackupJob below = job({path("home/Data/*.*")}, false);
+    CBackupJob below = job({path("home/Data/*.*")}, {.compress = false, .subdirectories = true});
     below.setTargetDirectory(path("home/Data/backups"));
-    below.setSubdirectories(true);
     for (int i = 0; i < 2; ++i)
         EXPECT_FALSE(run(below));
     EXPECT_EQ(listed("home/Data/backups/Data"), QStringList{"mine.txt"});
@@ -119,7 +116,7 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
 TEST_F(BackupRunTest, AStopEndsACopyAndKeepsThePreviousBackup)
 {
     writeFile("src/a.txt", "a");
-    CBackupJob copy = job({path("src/*.*")}, false);
+    CBackupJob copy = job({path("src/*.*")}, {.compress = false});
     copy.RequestStop();  // outside a run: nothing
     EXPECT_FALSE(run(copy));
     writeFile("src/a.txt", "changed");

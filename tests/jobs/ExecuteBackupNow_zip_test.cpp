@@ -44,8 +44,7 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
         {{path("pics/*.jpg"), odd}, true, {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "odd/-lead \"q\" $HOME ünï"}},
     };
     for (const auto& [entries, subdirectories, names] : cases) {
-        CBackupJob zipped = job(entries);
-        zipped.setSubdirectories(subdirectories);
+        CBackupJob zipped = job(entries, {.subdirectories = subdirectories});
         EXPECT_FALSE(run(zipped));
         QStringList expected = names;
         expected.sort();
@@ -77,7 +76,7 @@ TEST_F(BackupRunTest, StatusAndProgressFollowEachEntryAndFile)
         expected << QStringLiteral("0/3 %1/3 ").arg(done) + folder[done - 1];
     expected << "1/3 3/3 " + file39 << "1/3 4/4 " + file39 << "2/3 4/4 " + file40 << "2/3 5/5 " + file40;
     for (const bool compress : {true, false}) {
-        CBackupJob both = job({path("s/*.*"), file39, file40}, compress);
+        CBackupJob both = job({path("s/*.*"), file39, file40}, {.compress = compress});
         RecordingHost host;
         EXPECT_FALSE(run(both, &host));
         EXPECT_EQ(host.progress, expected);
@@ -132,8 +131,7 @@ TEST_F(BackupRunTest, PasswordIsInNoChildsArgumentList)
         }
     });
     watcher.start(0);
-    CBackupJob secret = job({path("src/f1.bin"), path("src/*.*"), path("src/*.bin")});
-    secret.setSubdirectories(true);
+    CBackupJob secret = job({path("src/f1.bin"), path("src/*.*"), path("src/*.bin")}, {.subdirectories = true});
     secret.setPassword(QStringLiteral("hunter two"));
     EXPECT_FALSE(run(secret));
     watcher.stop();
@@ -152,9 +150,8 @@ TEST_F(BackupRunTest, IncrementalTakesOnlyFilesChangedSinceTheFilterDate)
     setModified(writeFile("src/new.txt", "n"), QDateTime(QDate(2026, 1, 5), QTime(0, 0, 1)));
     setModified(writeFile("quiet/still.txt", "s"), old);
     const auto runIncremental = [this](const QStringList& entries) {
-        CBackupJob incremental = job(entries);
+        CBackupJob incremental = job(entries, {.copies = 2});
         incremental.setIncremental(true);
-        incremental.setNumberCopies(2);
         EXPECT_FALSE(run(incremental));
     };
     runIncremental({path("src/*.*")});  // no earlier archive: every file
@@ -181,8 +178,7 @@ TEST_F(BackupRunTest, RotationKeepsTheAskedNumberOfCopiesNewestFirst)
         SCOPED_TRACE(copies);
         QDir(path("bk")).removeRecursively();
         QDir().mkpath(path("bk"));
-        CBackupJob rotating = job({path("src/run.txt")});
-        rotating.setNumberCopies(qint16(copies));
+        CBackupJob rotating = job({path("src/run.txt")}, {.copies = copies});
         for (int n = 1; n <= 5; ++n)
             runNumber(rotating, n);
         EXPECT_EQ(runsIn(""), "5");
@@ -195,8 +191,7 @@ TEST_F(BackupRunTest, RotationKeepsTheAskedNumberOfCopiesNewestFirst)
     maxCopies = 4;
     for (int k = 4; k <= 6; ++k)
         writeFile("bk/MyJob_" + QString::number(k) + ".zip", "old");
-    CBackupJob rotating = job({path("src/run.txt")});
-    rotating.setNumberCopies(3);
+    CBackupJob rotating = job({path("src/run.txt")}, {.copies = 3});
     runNumber(rotating, 6);
     EXPECT_FALSE(QFile::exists(archive("_4")));
     EXPECT_TRUE(QFile::exists(archive("_5")));
@@ -210,8 +205,7 @@ TEST_F(BackupRunTest, CurrentArchiveThatCantBeMovedShowsTheFatalErrorBox)
     writeFile("bk/MyJob.zip", "current");
     writeFile("bk/MyJob_2.zip", "two");
     writeFile("bk/MyJob_1.zip/blocker", "a folder in copy 1's place");
-    CBackupJob locked = job({path("src/a.txt")});
-    locked.setNumberCopies(3);
+    CBackupJob locked = job({path("src/a.txt")}, {.copies = 3});
     EXPECT_TRUE(run(locked));
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     const libForms::Message& box = messageBoxes.messages()[0];
@@ -233,8 +227,7 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
 {
     writeFile("src/a.txt", "a");
     writeFile("src/c.txt", "c");
-    CBackupJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")});
-    missing.setNumberCopies(1);
+    CBackupJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")}, {.copies = 1});
     const libLog::Recorder runLog;
     EXPECT_TRUE(run(missing));
     // The reason comes after the progress lines of a.txt and b.txt, and is in the log.
@@ -305,8 +298,7 @@ TEST_F(BackupRunTest, ThreeFailingRunsInARowChangeNoArchive)
             realZip();
             writeFile("src/big.bin", noise);
             ::chmod(QFile::encodeName(path("src")).constData(), 0755);
-            CBackupJob failing = job({path("src/*.*")});
-            failing.setNumberCopies(qint16(copies));
+            CBackupJob failing = job({path("src/*.*")}, {.copies = copies});
             for (int n = 0; n < 2; ++n)
                 EXPECT_FALSE(run(failing));
             const auto before = targetFiles();
@@ -339,8 +331,7 @@ TEST_F(BackupRunTest, FilesZipCantReadAreNamedAndTheRestIsPutInPlace)
     ::chmod(QFile::encodeName(path("src/locked.txt")).constData(), 0);
     ::chmod(QFile::encodeName(path("src/closed")).constData(), 0);
     standInZip("exec setpriv --reuid=65534 --regid=65534 --clear-groups $ZIP_REAL \"$@\"");
-    CBackupJob partial = job({path("src/*.*")});
-    partial.setSubdirectories(true);
+    CBackupJob partial = job({path("src/*.*")}, {.subdirectories = true});
     {
         AsNobody nobody(*this);
         EXPECT_TRUE(run(partial));
@@ -383,8 +374,7 @@ TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)
     ::mkfifo((odd + "/fifo").constData(), 0600);
     QProcess::execute("python3", {"-c", "import socket,sys; socket.socket(socket.AF_UNIX).bind(sys.argv[1])", path("odd/sock")});
     for (bool compress : {true, false}) {
-        CBackupJob any = job({path("odd/*.*")}, compress);
-        any.setSubdirectories(true);
+        CBackupJob any = job({path("odd/*.*")}, {.compress = compress, .subdirectories = true});
         EXPECT_FALSE(run(any));
         EXPECT_EQ(any.LastCounts().files, 2);
     }
@@ -419,11 +409,9 @@ TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
         {"bk/*.*", "bk", false, {"bk/MyJob_2024.zip", "bk/MyJob_x.zip", "bk/notes.txt"}},
     };
     for (const auto& [source, target, subdirectories, names] : cases)
-        for (qint16 copies : {0, 2}) {
-            CBackupJob own = job({path(source)});
+        for (int copies : {0, 2}) {
+            CBackupJob own = job({path(source)}, {.subdirectories = subdirectories, .copies = copies});
             own.setTargetDirectory(path(target));
-            own.setSubdirectories(subdirectories);
-            own.setNumberCopies(copies);
             for (int n = 0; n < 3; ++n)
                 EXPECT_FALSE(run(own));
             EXPECT_EQ(namesBelow(path(target) + "/MyJob.zip").filter(QRegularExpression("[^/]$")), names);
@@ -452,8 +440,8 @@ TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchivesAndInAn
     writeFile("src/a2.txt", "2");
     writeFile("src/ab.doc", "b");
     writeFile("src/sub/a3.txt", "3");
-    CBackupJob group = job({path("src/A?.txt")});  // letter case ignored, as for "*.ext"
-    group.setSubdirectories(true);  // a "?" entry never recurses
+    // Letter case is ignored, as for "*.ext"; a "?" entry never recurses.
+    CBackupJob group = job({path("src/A?.txt")}, {.subdirectories = true});
     EXPECT_FALSE(run(group));
     EXPECT_EQ(namesBelow(archive()), (QStringList{"src/a1.txt", "src/a2.txt"}));
     CBackupJob none = job({path("src/z?.txt")});

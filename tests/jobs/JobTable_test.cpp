@@ -63,14 +63,14 @@ protected:
         return handled;
     }
     // A run for `due` that the scheduler starts; a run that is not `ended` is cut off by a kill.
-    void run(const QString& name, const QDateTime& due, RunRecord::Result result, bool ended = true)
+    void run(const QString& name, const QDateTime& due, bool ended = true)
     {
         clock.set(due.addSecs(5));
         table->MarkHandled(name, due);
         table->RunStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, result, runLines);
+            table->RunEnded(name, RunRecord::Result::Completed, runLines);
     }
 
     TestClock clock{at(12, 1, 12)};
@@ -96,42 +96,29 @@ TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
 
 TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
 {
-    struct Night {
-        const char* zone;
-        QDate day;
-        QTime start;
-        QTime runsAt;  // local time of the one run
-    };
-    const Night nights[] = {
+    // Each night: start times, each with the local time of its one run.
+    const struct { const char* zone; QDate day; std::vector<std::pair<const char*, const char*>> startsAndRuns; } nights[] = {
         // Spring: 02:00 to 02:59 are skipped; a start time in them runs at 03:00.
-        {"Europe/Berlin", QDate(2026, 3, 29), QTime(1, 59), QTime(1, 59)},
-        {"Europe/Berlin", QDate(2026, 3, 29), QTime(2, 0), QTime(3, 0)},
-        {"Europe/Berlin", QDate(2026, 3, 29), QTime(2, 30), QTime(3, 0)},
-        {"Europe/Berlin", QDate(2026, 3, 29), QTime(3, 0), QTime(3, 0)},
-        {"America/New_York", QDate(2026, 3, 8), QTime(2, 30), QTime(3, 0)},
-        {"America/New_York", QDate(2026, 3, 8), QTime(3, 0), QTime(3, 0)},
+        {"Europe/Berlin", QDate(2026, 3, 29), {{"1:59", "1:59"}, {"2:00", "3:00"}, {"2:30", "3:00"}, {"3:00", "3:00"}}},
+        {"America/New_York", QDate(2026, 3, 8), {{"2:30", "3:00"}, {"3:00", "3:00"}}},
         // Autumn: 02:00 to 02:59 (Berlin), 01:00 to 01:59 (New York) come twice; once is run.
-        {"Europe/Berlin", QDate(2026, 10, 25), QTime(1, 59), QTime(1, 59)},
-        {"Europe/Berlin", QDate(2026, 10, 25), QTime(2, 30), QTime(2, 30)},
-        {"Europe/Berlin", QDate(2026, 10, 25), QTime(3, 0), QTime(3, 0)},
-        {"America/New_York", QDate(2026, 11, 1), QTime(0, 59), QTime(0, 59)},
-        {"America/New_York", QDate(2026, 11, 1), QTime(1, 30), QTime(1, 30)},
-        {"America/New_York", QDate(2026, 11, 1), QTime(2, 0), QTime(2, 0)},
+        {"Europe/Berlin", QDate(2026, 10, 25), {{"1:59", "1:59"}, {"2:30", "2:30"}, {"3:00", "3:00"}}},
+        {"America/New_York", QDate(2026, 11, 1), {{"0:59", "0:59"}, {"1:30", "1:30"}, {"2:00", "2:00"}}},
     };
-    for (const Night& night : nights) {
-        const QTimeZone zone(night.zone);
-        SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(night.zone, night.day.toString(), night.start.toString()).toStdString());
-        clock.set(QDateTime(night.day.addDays(-1), QTime(12, 0), zone));
-        save("Night", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, night.start);
-        const QDateTime midnight(night.day, QTime(0, 0), zone);
-        std::vector<QDateTime> runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
-        ASSERT_EQ(runs.size(), 1u);
-        EXPECT_EQ(runs[0].toTimeZone(zone).time(), night.runsAt);
-        // The clock set back over the run's moment: nothing runs again.
-        runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
-        EXPECT_TRUE(runs.empty());
-        table->Remove("Night");
-    }
+    for (const auto& [zoneName, day, startsAndRuns] : nights)
+        for (const auto& [start, runsAt] : startsAndRuns) {
+            const QTimeZone zone(zoneName);
+            SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(zoneName, day.toString(), start).toStdString());
+            clock.set(QDateTime(day.addDays(-1), QTime(12, 0), zone));
+            save("Night", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime::fromString(start, "h:mm"));
+            const QDateTime midnight(day, QTime(0, 0), zone);
+            std::vector<QDateTime> runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
+            ASSERT_EQ(runs.size(), 1u);
+            EXPECT_EQ(runs[0].toTimeZone(zone).time().toString("h:mm"), runsAt);
+            // The clock set back over the run's moment: nothing runs again.
+            EXPECT_TRUE(tickThrough(midnight, midnight.addSecs(6 * 3600), 300).empty());
+            table->Remove("Night");
+        }
 }
 
 TEST_F(JobTableTest, AMonthlyDaySomeMonthsLackRunsInTheMonthsThatHaveIt)
@@ -189,7 +176,7 @@ TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
         clock.set(each.saved);
         save(each.name, each.frequency, each.weekdays, each.dayOfMonth, QTime(3, 0));
         if (each.history != Never)
-            run(each.name, each.lastRun, RunRecord::Result::Completed, each.history == Completed);
+            run(each.name, each.lastRun, each.history == Completed);
         clock.set(each.startUp);
         startUp();
         std::optional<QDateTime> madeUp;
@@ -204,7 +191,7 @@ TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
 TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJob)
 {
     save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
-    run("Home", at(12, 2, 3), RunRecord::Result::Completed);
+    run("Home", at(12, 2, 3));
     const QString record = path("RunRecords/Home.run");
     EXPECT_EQ(QFileInfo(record).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     const QByteArray text = readFile("RunRecords/Home.run");
