@@ -18,15 +18,11 @@ TEST(GetFileList, KeepsEveryClosedNonBlankPieceUntrimmed)
 
 TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
 {
-    writeFile("src/top.txt", "top");
-    writeFile("src/.hidden", "dot");
-    writeFile("src/Makefile", "no extension");
-    writeFile("src/notes.md", "md");
-    writeFile("src/sub/deep.txt", "deep");
-    writeFile("src/sub/.deeper/x.txt", "x");
     const QString odd = writeFile("odd/-lead \"q\" $HOME ünï", "odd");
     const QStringList deep{"src/sub/.deeper/x.txt", "src/sub/deep.txt"};
     const QStringList top{"src/.hidden", "src/Makefile", "src/notes.md", "src/top.txt"};
+    for (const QString& file : deep + top)
+        writeFile(file, file.toUtf8());
     QFile::link(path("src"), path("srclink"));
     for (const char* picture : {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "pics/d.txt"})
         writeFile(picture, QByteArray(5000, 'p'));
@@ -55,10 +51,8 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
     unzip({"-v", archive()}, &listing);
     EXPECT_EQ(listing.count("5000  Stored"), 3);  // pictures are not deflated again, whatever their letter case
     EXPECT_EQ(member(archive(), "odd/-lead \"q\" $HOME ünï"), "odd");
-    const QStringList log = transactionLog();
-    EXPECT_TRUE(log.contains("Zipping Up   " + path("src/*.txt")));
-    EXPECT_EQ(log.filter(QRegularExpression("^Running .*/zip -v -y -n \\(stored suffixes\\) -b .*/bk/.MyJob.arkwell "
-                                            ".*/bk/.MyJob.arkwell/new.zip -@ \\(3 file names on standard input\\)$"))
+    EXPECT_EQ(transactionLog().filter(QRegularExpression("^Running .*/zip -v -y -n \\(stored suffixes\\) -b .*/bk/.MyJob.arkwell "
+                                                         ".*/bk/.MyJob.arkwell/new.zip -@ \\(3 file names on standard input\\)$"))
                   .size(), 2);
     EXPECT_EQ(listed("bk"), QStringList{"MyJob.zip"});  // no building archive left behind
 }
