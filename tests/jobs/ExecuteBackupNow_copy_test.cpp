@@ -15,39 +15,28 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     setModified(path("src/Data/sub/deep.txt"), old);
     QFile::link(path("src/Data/top.txt"), path("src/Data/link"));
     writeFile("bk/Data/stale.txt", "gone after the run");
-    {
-        CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
-        EXPECT_FALSE(run(tree));
-        EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
-        EXPECT_EQ(readFile("bk/Data/sub/deep.txt"), "deep");
-        EXPECT_EQ(QFileInfo(path("bk/Data/sub/deep.txt")).lastModified(), old);
-        EXPECT_EQ(QFileInfo(path("bk/Data/top.txt")).permissions() & 0x0FFF,
-                  QFileInfo(path("src/Data/top.txt")).permissions() & 0x0FFF);
-        EXPECT_TRUE(QFileInfo(path("bk/Data/link")).isSymLink());
-        EXPECT_TRUE(transactionLog().contains("Backing Up   " + path("src/Data/*.*")));
-        EXPECT_EQ(listed("bk"), QStringList{"Data"});
-    }
-    {
-        CBackupJob flat = job({path("src/Data/*.*")}, {.compress = false});
-        EXPECT_FALSE(run(flat));
-        EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")));
-        EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
-    }
-    {
-        writeFile("bk/report", "old copy");
-        writeFile("src/report", "new");
-        CBackupJob file = job({path("src/report")}, {.compress = false});
-        EXPECT_FALSE(run(file));
-        EXPECT_EQ(readFile("bk/report"), "new");
-    }
-    {
-        CBackupJob wildcards = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
-        writeFile("src/report", "newer");
-        EXPECT_FALSE(run(wildcards));  // skipped, not failed; the next entry is copied
-        EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 2);
-        EXPECT_EQ(readFile("bk/report"), "newer");
-        EXPECT_FALSE(QFile::exists(path("bk/top.txt")));
-    }
+    CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
+    EXPECT_FALSE(run(tree));
+    EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
+    EXPECT_EQ(readFile("bk/Data/sub/deep.txt"), "deep");
+    EXPECT_EQ(QFileInfo(path("bk/Data/sub/deep.txt")).lastModified(), old);
+    EXPECT_EQ(QFileInfo(path("bk/Data/top.txt")).permissions() & 0x0FFF, QFileInfo(path("src/Data/top.txt")).permissions() & 0x0FFF);
+    EXPECT_TRUE(QFileInfo(path("bk/Data/link")).isSymLink());
+    EXPECT_EQ(listed("bk"), QStringList{"Data"});
+
+    CBackupJob flat = job({path("src/Data/*.*")}, {.compress = false});
+    EXPECT_FALSE(run(flat));
+    EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")));
+    EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
+
+    // A single file replaces its old copy; wildcard groups are skipped, not failed.
+    writeFile("bk/report", "old copy");
+    writeFile("src/report", "new");
+    CBackupJob files = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
+    EXPECT_FALSE(run(files));
+    EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 2);
+    EXPECT_EQ(readFile("bk/report"), "new");
+    EXPECT_FALSE(QFile::exists(path("bk/top.txt")));
 }
 
 TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
