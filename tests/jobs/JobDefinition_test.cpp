@@ -81,14 +81,14 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
          "backup job to use compression, or alter the wildcard spec for '/home/u/docs/*.doc'.", std::nullopt, Icon::None},
     };
     for (const Refusal& refusal : refusals) {
+        SCOPED_TRACE(refusal.what);
         JobDefinition job = valid();
         refusal.change(job);
         const auto failure = job.FirstFailure(neighbours(job.name));
-        ASSERT_TRUE(failure.has_value()) << refusal.what;
-        EXPECT_TRUE(failure->message.startsWith(refusal.message))
-            << refusal.what << ": " << failure->message.toStdString();
-        EXPECT_EQ(failure->step, refusal.step) << refusal.what;
-        EXPECT_EQ(failure->icon, refusal.icon) << refusal.what;
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_TRUE(failure->message.startsWith(refusal.message)) << failure->message.toStdString();
+        EXPECT_EQ(failure->step, refusal.step);
+        EXPECT_EQ(failure->icon, refusal.icon);
     }
 
     JobDefinition job = valid();
@@ -112,11 +112,10 @@ TEST_F(JobDefinitionTest, AJobFileThatIsNotTheJobsOwnIsNeverTaken)
     writeFile("BackupJobs/Work.awj", "Home");
     writeFile("BackupJobs/Skipped.awj", "damaged");
     JobDefinition job = valid();
-    JobDefinition::Neighbours others{{}, {jobFile("Work")}, {}, {}};
+    JobDefinition::Neighbours others{{}, {jobFile("Work"), jobFile("Listed")}, {}, {}};
     for (const QString& name : {QStringLiteral("Work"), QStringLiteral("Skipped"), QStringLiteral("Listed")}) {
         job.name = name;
         others.jobFilePath = jobFile(name);
-        others.jobFiles = {jobFile("Work"), jobFile("Listed")};
         const auto failure = job.FirstFailure(others);
         ASSERT_TRUE(failure.has_value()) << name.toStdString();
         EXPECT_EQ(failure->message, "The jobs folder already holds the file '" + jobFile(name)
