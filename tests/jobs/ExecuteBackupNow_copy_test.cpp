@@ -62,14 +62,11 @@ TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
                                           + "' is kept as it was: the new copy was not completed."));
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 
-    // A refusal of the system fails the run, not the program: the next job runs.
+    // A refusal of the system fails the run, not the program.
     CBackupJob noTarget = job({path("src/Data/a.txt")}, {.compress = false});
     noTarget.setTargetDirectory(path("nowhere"));
     EXPECT_TRUE(run(noTarget));
-    EXPECT_FALSE(transactionLog().filter("Arkwell Error, ").filter(path("nowhere")).isEmpty()) << transactionLog().join("\n").toStdString();
-    CBackupJob next = job({path("src/Data/a.txt")}, {.compress = false});
-    EXPECT_FALSE(run(next));
-    EXPECT_EQ(readFile("bk/a.txt"), "second");
+    EXPECT_FALSE(transactionLog().filter("Arkwell Error, ").filter(path("nowhere")).isEmpty());
 }
 
 TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
