@@ -73,9 +73,7 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
 {
     writeFile("bk/Data/precious.txt", "source inside the target");
     writeFile("bk/same.txt", "target is the source");
-    const struct {
-        QString entry, logged;
-    } refusals[] = {
+    const struct { QString entry, logged; } refusals[] = {
         {"/*.*", "Arkwell Error, the root folder can't be backed up without compression: '/*.*'."},
         {path("bk/Data/*.*"), "Arkwell Error, the backup folder '" + path("bk/Data") + "' would replace its own source: '" + path("bk/Data/*.*") + "'."},
         {path("bk/*.*"), "Arkwell Error, the backup folder '" + path("bk/bk") + "' would replace its own source: '" + path("bk/*.*") + "'."},

@@ -26,11 +26,7 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
     QFile::link(path("src"), path("srclink"));
     for (const char* picture : {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "pics/d.txt"})
         writeFile(picture, QByteArray(5000, 'p'));
-    const struct {
-        QStringList entries;
-        bool subdirectories;
-        QStringList names;
-    } cases[] = {
+    const struct { QStringList entries; bool subdirectories; QStringList names; } cases[] = {
         {{odd}, true, {"odd/-lead \"q\" $HOME ünï"}},  // a single file never recurses
         {{path("src/*.*")}, true, QStringList{"src/", "src/sub/", "src/sub/.deeper/"} + deep + top},
         {{path("src/*.*")}, false, top},
@@ -266,11 +262,8 @@ TEST_F(BackupRunTest, ThreeFailingRunsInARowChangeNoArchive)
     QFile random("/dev/urandom");
     random.open(QIODevice::ReadOnly);
     const QByteArray noise = random.read(300000);
-    const struct {
-        const char* failure;
-        QByteArray standIn;  // zip's stand-in, if any
-        bool asNobody;
-    } failures[] = {
+    // Each failure with zip's stand-in, if any, and whether the run reads as the user nobody.
+    const struct { const char* failure; QByteArray standIn; bool asNobody; } failures[] = {
         {"source missing", {}, false},
         {"target full", "ulimit -f 64\nexec $ZIP_REAL \"$@\"", false},
         {"source unreadable", {}, true},
@@ -387,11 +380,7 @@ TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
     writeFile("bk/notes.txt", "n");
     writeFile("bk/MyJob_x.zip", "not a copy of the job");
     writeFile("bk/MyJob_2024.zip", "nor this: the copies go up to 99");
-    const struct {
-        const char *source, *target;
-        bool subdirectories;
-        QStringList names;
-    } cases[] = {
+    const struct { const char *source, *target; bool subdirectories; QStringList names; } cases[] = {
         {"home/*.*", "home/bk", true, {"home/a.txt", "home/bk/other.zip"}},
         {"bk/*.*", "bk", false, {"bk/MyJob_2024.zip", "bk/MyJob_x.zip", "bk/notes.txt"}},
     };

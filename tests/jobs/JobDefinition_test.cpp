@@ -36,13 +36,9 @@ protected:
     QString jobFile(const QString& cleanedName) const { return path("BackupJobs/" + cleanedName + ".awj"); }
 };
 
-struct Refusal {
-    const char* what;
-    std::function<void(JobDefinition&)> change;
-    QString message;  // its start
-    std::optional<int> step;
-    Icon icon = Icon::Information;
-};
+// A change that makes a valid definition fail, with the start of its message, its step and its icon.
+struct Refusal { const char* what; std::function<void(JobDefinition&)> change; QString message; std::optional<int> step;
+                 Icon icon = Icon::Information; };
 
 }  // namespace
 

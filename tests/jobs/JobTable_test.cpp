@@ -149,15 +149,9 @@ TEST_F(JobTableTest, AMonthlyDaySomeMonthsLackRunsInTheMonthsThatHaveIt)
 TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
 {
     enum class History { Completed, CutOff, Never };
-    struct Case {
-        const char* name;
-        qint32 frequency;
-        qint16 weekdays, dayOfMonth;
-        QDateTime saved, lastRun;  // lastRun: the due moment of the last run
-        History history;
-        QDateTime startUp;
-        std::optional<QDateTime> madeUp;
-    };
+    // lastRun: the due moment of the last run.
+    struct Case { const char* name; qint32 frequency; qint16 weekdays, dayOfMonth; QDateTime saved, lastRun; History history;
+                  QDateTime startUp; std::optional<QDateTime> madeUp; };
     const qint16 all = CBackupJob::AllWeekdays;
     const qint32 daily = CBackupJob::Daily, monthly = CBackupJob::Monthly;
     using enum History;
