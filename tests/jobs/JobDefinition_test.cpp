@@ -6,7 +6,6 @@
 #include "lib/libStrings.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
 #include <functional>
 
 using libForms::Icon;
