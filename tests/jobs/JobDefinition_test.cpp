@@ -116,15 +116,6 @@ TEST_F(JobDefinitionTest, AJobFileThatIsNotTheJobsOwnIsNeverTaken)
         EXPECT_EQ(failure->message, "The jobs folder already holds the file '" + jobFile(name)
                                         + "', which is not this Backup Job's file.  Please enter a different name.");
     }
-
-    // Editing "Home": its own file is no clash; a new name moves it into a file of its own.
-    JobDefinition::Neighbours home{{}, {}, jobFile("Work"), jobFile("Work")};
-    job.name = QStringLiteral("Work");
-    EXPECT_FALSE(job.FirstFailure(home));
-    EXPECT_FALSE(home.RenamesJobFile());
-    home.jobFilePath = jobFile("Home");
-    EXPECT_TRUE(home.RenamesJobFile());
-    EXPECT_FALSE((JobDefinition::Neighbours{{}, {}, {}, jobFile("New")}.RenamesJobFile()));
 }
 
 TEST(JobDefinitionText, DefaultNameCountsOnFromTheHighestNewBackupJob)
