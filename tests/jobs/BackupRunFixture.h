@@ -2,7 +2,6 @@
 // A backup run against the real zip: an application folder with its zip link, a host that
 // records what the run shows, and readers of the archives built with unzip.
 
-#include "lib/appSetup.h"
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
 #include "support/TestSupport.h"
@@ -21,20 +20,24 @@ class RecordingHost : public BackupHost {
 public:
     void setMessageText(const QString& text) override { texts.push_back(text); }
     void setLightVisible(int index, bool visible) override { lights.at(index) = visible; }
-    void repaintNow() override { ++repaints; }
+    void repaintNow() override {}
     void setBusyPointer(bool busy) override { busyPointer = busy; }
     void setProgress(const RunProgress& p) override
     {
         progress << QStringLiteral("%1/%2 %3/%4 %5").arg(p.entriesDone).arg(p.entries).arg(p.filesDone).arg(p.files).arg(p.current);
     }
 
-    bool idle() const { return lights == std::array<bool, 4>{true, false, false, true}; }
-
     QStringList texts;
     QStringList progress;  // "entries done/entries files done/files current", one a call
     std::array<bool, 4> lights{};
-    int repaints = 0;
     bool busyPointer = false;
+};
+
+// What kind of backup a test job makes.
+struct JobKind {
+    bool compress = true;
+    bool subdirectories = false;
+    int copies = 0;
 };
 
 class BackupRunTest : public testing_support::AppFolderTest {
@@ -42,47 +45,14 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
-        appSetup::MaxBackupCopies = 99;
+        realZip();
         QDir().mkpath(path("bk"));
     }
 
-    // A job that backs the entries up into the folder bk of the application folder.
-    CBackupJob job(const QStringList& entries, bool compress = true) const
+    void realZip() const
     {
-        CBackupJob job;
-        job.setJobName(QStringLiteral("My (Job)!"));
-        job.setTargetDirectory(path("bk"));
-        job.setCompress(compress);
-        job.setFilesToZip(entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-        job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
-        return job;
-    }
-
-    // Runs the job and checks what every run must leave behind on its host.
-    bool run(CBackupJob& job)
-    {
-        RecordingHost host;
-        const bool failed = job.ExecuteBackupNow(host, appSetup::MaxBackupCopies);
-        EXPECT_EQ(failed, job.LastResult() != CBackupJob::RunResult::Completed);
-        EXPECT_EQ(failed, job.Failure());
-        EXPECT_TRUE(host.idle());
-        EXPECT_FALSE(host.busyPointer);
-        EXPECT_EQ(host.texts.back(), QString());
-        return failed;
-    }
-
-    // Every file and folder in the target, hidden ones too, with the md5 of each file.
-    std::map<QString, QByteArray> targetFiles() const
-    {
-        std::map<QString, QByteArray> files;
-        const QString bk = path("bk");
-        for (const QString& name : QDir(bk).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot)) {
-            QFile file(bk + "/" + name);
-            file.open(QIODevice::ReadOnly);
-            files[name] = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Md5).toHex();
-        }
-        return files;
+        QFile::remove(path("zip"));
+        QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
     }
 
     // Puts a script in zip's place; "$ZIP_REAL" in it is the real zip.
@@ -91,6 +61,49 @@ protected:
         QFile::remove(path("zip"));
         writeFile("zip", "#!/bin/sh\nZIP_REAL=/usr/bin/zip\n" + body + "\n");
         ::chmod(QFile::encodeName(path("zip")).constData(), 0755);
+    }
+
+    // A job that backs the entries up into the folder bk of the application folder.
+    CBackupJob job(const QStringList& entries, JobKind kind = {}) const
+    {
+        CBackupJob job;
+        job.setJobName(QStringLiteral("My (Job)!"));
+        job.setTargetDirectory(path("bk"));
+        job.setCompress(kind.compress);
+        job.setSubdirectories(kind.subdirectories);
+        job.setNumberCopies(qint16(kind.copies));
+        job.setFilesToZip(entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
+        job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+        return job;
+    }
+
+    // Runs the job and checks what every run must leave behind on its host.
+    bool run(CBackupJob& job, RecordingHost* shown = nullptr)
+    {
+        RecordingHost own;
+        RecordingHost& host = shown ? *shown : own;
+        const bool failed = job.ExecuteBackupNow(host, maxCopies);
+        EXPECT_EQ(failed, job.LastResult() != CBackupJob::RunResult::Completed);
+        EXPECT_EQ(failed, job.Failure());
+        EXPECT_EQ(host.lights, (std::array<bool, 4>{true, false, false, true}));
+        EXPECT_FALSE(host.busyPointer);
+        EXPECT_EQ(host.texts.back(), QString());
+        return failed;
+    }
+
+    // The names in a folder of the application folder, hidden ones too.
+    QStringList listed(const QString& folder) const
+    {
+        return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    }
+
+    // Every name in the target with the md5 of each file.
+    std::map<QString, QByteArray> targetFiles() const
+    {
+        std::map<QString, QByteArray> files;
+        for (const QString& name : listed("bk"))
+            files[name] = QCryptographicHash::hash(readFile("bk/" + name), QCryptographicHash::Md5).toHex();
+        return files;
     }
 
     // While it lives, this process reads and writes files as the user nobody (its children
@@ -110,8 +123,7 @@ protected:
     static void setModified(const QString& file, const QDateTime& when)
     {
         QFile f(file);
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        ASSERT_TRUE(f.setFileTime(when, QFileDevice::FileModificationTime));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite) && f.setFileTime(when, QFileDevice::FileModificationTime));
     }
 
     QString archive(const QString& suffix = QString()) const { return path("bk/MyJob" + suffix + ".zip"); }
@@ -127,33 +139,28 @@ protected:
         return process.exitCode();
     }
 
-    // The archive's names (from unzip -l) relative to the application folder: zip stores full
-    // paths without their leading separator.
+    // zip stores full paths without their leading separator.
+    QString stored(const QString& relative) const { return appFolder().mid(1) + QLatin1Char('/') + relative; }
+
+    // The archive's names relative to the application folder, sorted.
     QStringList namesBelow(const QString& zipFile) const
     {
         QByteArray listing;
-        if (unzip({QStringLiteral("-l"), zipFile}, &listing) != 0)
+        if (unzip({QStringLiteral("-Z1"), zipFile}, &listing) != 0)
             return {QStringLiteral("(no archive)")};
-        static const QRegularExpression line(QStringLiteral("^\\s*\\d+\\s+\\S+\\s+\\d\\d:\\d\\d\\s+(.*)$"));
-        const QString prefix = appFolder().mid(1) + QLatin1Char('/');
-        QStringList found;
-        for (const QString& text : QString::fromUtf8(listing).split(QLatin1Char('\n'))) {
-            const QString name = line.match(text).captured(1);
-            if (!name.isEmpty())
-                found << (name.startsWith(prefix) ? name.mid(prefix.size()) : name);
-        }
-        found.sort();
-        return found;
+        QStringList names = QString::fromUtf8(listing).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        names.replaceInStrings(QRegularExpression("^" + QRegularExpression::escape(stored(""))), QString()).sort();
+        return names;
     }
 
     // One file's content in an archive (unzip -p).
     QByteArray member(const QString& zipFile, const QString& relative, const QString& password = QString()) const
     {
         QByteArray content;
-        QStringList arguments{QStringLiteral("-p")};
-        if (!password.isEmpty())
-            arguments << QStringLiteral("-P") << password;
-        unzip(arguments << zipFile << appFolder().mid(1) + QLatin1Char('/') + relative, &content);
+        const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
+        unzip(QStringList{QStringLiteral("-p")} + secret + QStringList{zipFile, stored(relative)}, &content);
         return content;
     }
+
+    int maxCopies = 99;
 };

@@ -34,6 +34,12 @@ CBackupJob myJob()
 class JobFileTest : public AppFolderTest {
 protected:
     QString jobFile(const QByteArray& text) { return writeFile(QStringLiteral("BackupJobs/job.awj"), text); }
+    CBackupJob read(const QByteArray& text)
+    {
+        CBackupJob job;
+        job.OpenBackupJob(jobFile(text));
+        return job;
+    }
 };
 
 }  // namespace
@@ -70,29 +76,23 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
     }
 }
 
-TEST_F(JobFileTest, EarlierLayoutAndLowerCaseTrueReadAsTargetDirectory)
+// The earlier layout has no incremental line: a line after the subdirectories that is not
+// "True" or "False" is the target folder, even "true".
+TEST_F(JobFileTest, EarlierLayoutAndLenientFieldsRead)
 {
-    CBackupJob earlier;
-    earlier.OpenBackupJob(jobFile("Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n"
-                                  "/old/target/\r\n/home/a.txt\r\n"));
+    const QByteArray head = "Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n";
+    const CBackupJob earlier = read(head + "/old/target/\r\n/home/a.txt\r\n");
     EXPECT_FALSE(earlier.Incremental());
     EXPECT_EQ(earlier.TargetDirectory(), QStringLiteral("/old/target/"));
     EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));
-
-    CBackupJob lowerCase;
-    lowerCase.OpenBackupJob(jobFile("Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\ntrue\r\n"
-                                    "/target/\r\n"));
+    const CBackupJob lowerCase = read(head + "true\r\n/target/\r\n");
     EXPECT_FALSE(lowerCase.Incremental());
     EXPECT_EQ(lowerCase.TargetDirectory(), QStringLiteral("true"));
     EXPECT_EQ(lowerCase.FilesToZip(), QStringLiteral("/target/\r\n"));
-}
 
-TEST_F(JobFileTest, LenientFieldsReadAsTheirFallbacks)
-{
     TestClock clock(QDateTime(QDate(2026, 3, 9), QTime(10, 15)));
-    CBackupJob job;
-    job.OpenBackupJob(jobFile("J\r\nnot a date\r\nnot a time\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
-                              "  \r\n\r\n  /lead/blank.txt\r\n/b.txt"));
+    const CBackupJob job = read("J\r\nnot a date\r\nnot a time\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
+                                "  \r\n\r\n  /lead/blank.txt\r\n/b.txt");
     EXPECT_EQ(job.DateLastRun(), QDateTime(QDate(2026, 3, 9), QTime(0, 0)));
     EXPECT_EQ(job.StartTime(), QTime(0, 0));
     EXPECT_EQ(job.DayOfWeek(), 0);
@@ -103,8 +103,7 @@ TEST_F(JobFileTest, LenientFieldsReadAsTheirFallbacks)
     // Blank entries are dropped, leading blanks kept, a last line without CR LF still read.
     EXPECT_EQ(job.FilesToZip(), QStringLiteral("  /lead/blank.txt\r\n/b.txt\r\n"));
 
-    CBackupJob numbers;
-    numbers.OpenBackupJob(jobFile("J\r\nFeb-28-2025\r\n9:05 PM\r\n1\r\n2\r\n0\r\n-1\r\n0\r\n\r\n2.5\r\nTrue\r\n/t/\r\n"));
+    const CBackupJob numbers = read("J\r\nFeb-28-2025\r\n9:05 PM\r\n1\r\n2\r\n0\r\n-1\r\n0\r\n\r\n2.5\r\nTrue\r\n/t/\r\n");
     EXPECT_TRUE(numbers.Compress());
     EXPECT_TRUE(numbers.Subdirectories());
     EXPECT_EQ(numbers.StartTime(), QTime(21, 5));
@@ -146,8 +145,7 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
     EXPECT_TRUE(why->contains(QLatin1String("File not found"))) << why->toStdString();
 
     // OpenBackupJob on a damaged file is a fatal report.
-    CBackupJob job;
-    EXPECT_THROW(job.OpenBackupJob(jobFile("only one line\r\n")), FatalEnd);
+    EXPECT_THROW(read("only one line\r\n"), FatalEnd);
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(messageBoxes.messages()[0].title, QStringLiteral("Fatal Application Error"));
     EXPECT_TRUE(readFile(QStringLiteral("arkwell.err")).contains("Module/Function: CBackupJob.cls/OpenBackupJob()."));

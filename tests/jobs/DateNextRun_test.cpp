@@ -33,7 +33,7 @@ void expectNextRuns(const CBackupJob& job, const std::vector<std::pair<QDateTime
 
 }  // namespace
 
-TEST(DateNextRun, EachFrequencyTurnsAtItsStartTime)
+TEST(DateNextRun, EachFrequencyTurnsAtItsStartTimeAndImpossibleSchedulesHaveNone)
 {
     // Daily: 2026-01-06 is a Tuesday; exactly due is due the next day; the year's end is crossed.
     expectNextRuns(schedule(CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(23, 58)),
@@ -59,18 +59,14 @@ TEST(DateNextRun, EachFrequencyTurnsAtItsStartTime)
                     {at(2026, 4, 1, 0, 0), QDate(2026, 5, 31)}, {at(2026, 12, 31, 14, 0), QDate(2027, 1, 31)}});
     expectNextRuns(schedule(CBackupJob::Monthly, 0, 29, QTime(1, 0)),
                    {{at(2027, 1, 30, 0, 0), QDate(2027, 3, 29)}, {at(2028, 1, 30, 0, 0), QDate(2028, 2, 29)}});
-}
 
-TEST(DateNextRun, ImpossibleSchedulesHaveNoNextRunAndEndAtOnce)
-{
+    // Impossible schedules have no next run, and say so at once.
     TestClock clock(at(2026, 1, 31, 12, 0));
+    const QTime one(1, 0);
     for (const CBackupJob& job : {CBackupJob(),  // a new, empty record: frequency 0
-                                  schedule(CBackupJob::Daily, 0, 0, QTime(1, 0)),
-                                  schedule(CBackupJob::Weekly, 1, 0, QTime(1, 0)),
-                                  schedule(CBackupJob::Weekly, 256, 0, QTime(1, 0)),
-                                  schedule(4, CBackupJob::AllWeekdays, 5, QTime(1, 0)),
-                                  schedule(-1, CBackupJob::AllWeekdays, 5, QTime(1, 0)),
-                                  schedule(CBackupJob::Monthly, 0, 0, QTime(1, 0)),
-                                  schedule(CBackupJob::Monthly, 0, 32, QTime(1, 0))})
+                                  schedule(CBackupJob::Daily, 0, 0, one), schedule(CBackupJob::Weekly, 1, 0, one),
+                                  schedule(CBackupJob::Weekly, 256, 0, one), schedule(4, CBackupJob::AllWeekdays, 5, one),
+                                  schedule(-1, CBackupJob::AllWeekdays, 5, one), schedule(CBackupJob::Monthly, 0, 0, one),
+                                  schedule(CBackupJob::Monthly, 0, 32, one)})
         EXPECT_FALSE(job.DateNextRun().has_value()) << job.Frequency() << " " << job.DayOfMonth();
 }

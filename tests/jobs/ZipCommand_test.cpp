@@ -2,10 +2,6 @@
 #include "jobs/ZipCommand.h"
 #include "support/TestSupport.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-
 using ZipCommand::ExitCodeMessage;
 
 TEST(ZipExitCodes, NothingToDoFailsOnlyAFullBackupAndUnknownCodesKeepTheirNumber)
