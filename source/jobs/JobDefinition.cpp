@@ -172,11 +172,6 @@ std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours)
     return wildcardInCopy(*this);
 }
 
-bool JobDefinition::Neighbours::RenamesJobFile() const
-{
-    return !ownJobFile.isEmpty() && !libFiles::SameFile(ownJobFile, jobFilePath);
-}
-
 CBackupJob JobDefinition::Record(const QDate& today) const
 {
     CBackupJob job;

@@ -34,10 +34,6 @@ struct JobDefinition {
         QStringList jobFiles;  // every job's file but the edited one's
         QString ownJobFile;  // the edited job's file; empty for a new job
         QString jobFilePath;  // the file the job would be written to
-
-        // Whether the edited job gets a new file, so its old one is to go. Both paths may
-        // name one file (on a file system that ignores letter case): then it stays.
-        bool RenamesJobFile() const;
     };
 
     // A failed check: what to tell the user, in a "Verification Error" box with this icon,
