@@ -17,6 +17,7 @@
 #include <QUrl>
 
 using libForms::Answer;
+using testing_support::ItemTexts;
 using testing_support::LauncherRecorder;
 using testing_support::Unloaded;
 
@@ -28,15 +29,13 @@ protected:
     {
         AppFolderTest::SetUp();
         appSetup::MaxBackupCopies = 99;
-        schedule = new frmSchedule;
-        appSetup::LoadJobList(*schedule);
+        appSetup::LoadJobList(schedule);
         QDir().mkpath(path("data/sub"));
         QDir().mkpath(path("target"));
     }
     void TearDown() override
     {
         delete wizard.data();
-        delete schedule;
         AppFolderTest::TearDown();
     }
 
@@ -44,8 +43,8 @@ protected:
     void open(const QString& jobName = {})
     {
         delete wizard.data();
-        wizard = new frmWIZ_JobDefinition(schedule->Jobs(), jobName);
-        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, schedule, &frmSchedule::mnuHelpContents_Click);
+        wizard = new frmWIZ_JobDefinition(schedule.Jobs(), jobName);
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &frmSchedule::mnuHelpContents_Click);
         wizard->setAddJob(jobName.isEmpty());
         wizard->show();
     }
@@ -62,7 +61,7 @@ protected:
     void listJobFile(const QString& cleanedName, const QByteArray& content)
     {
         writeFile("BackupJobs/" + cleanedName + ".awj", content);
-        appSetup::LoadJobList(*schedule);
+        appSetup::LoadJobList(schedule);
     }
 
     template <typename Control>
@@ -73,7 +72,6 @@ protected:
     QLineEdit* text(const char* name) const { return control<QLineEdit>(name); }
     QAbstractButton* button(const char* name) const { return control<QAbstractButton>(name); }
     QListWidget* sources() const { return control<QListWidget>("lstFilesToBackup"); }
-    QStringList sourceEntries() const { return testing_support::ItemTexts(sources()); }
     // Drops the paths on the source list as a real drag does, or a plain text when there are none.
     void drop(const QStringList& paths)
     {
@@ -105,12 +103,12 @@ protected:
     QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
     QString rowFile(const QString& jobName) const
     {
-        const QTreeWidgetItem* row = schedule->FindItemByKey("_" + jobName);
+        const QTreeWidgetItem* row = schedule.FindItemByKey("_" + jobName);
         return row ? row->text(frmSchedule::ColJobFile) : QString();
     }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
-    frmSchedule* schedule = nullptr;
+    frmSchedule schedule;
     QPointer<frmWIZ_JobDefinition> wizard;
 };
 
@@ -118,22 +116,21 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
 {
     // The job list waits for the wizard in a nested event loop; the wizard is filled from there.
     const auto whenShown = [this](const std::function<void()>& fill) {
-        QTimer::singleShot(0, schedule, [this, fill] {
+        QTimer::singleShot(0, &schedule, [this, fill] {
             wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
             ASSERT_FALSE(wizard.isNull());
-            EXPECT_FALSE(schedule->isEnabled());
+            EXPECT_FALSE(schedule.isEnabled());
             fill();
         });
     };
     whenShown([this] {  // the least a job needs: one source and a target
-        EXPECT_FALSE(text("txtPassword")->isEnabled());
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
         sources()->addItem(path("data/b.txt"));
         text("txtTargDir")->setText(path("target"));
         finish();
     });
-    schedule->cmdAddJob_Click();
-    EXPECT_TRUE(schedule->isEnabled());
+    schedule.cmdAddJob_Click();
+    EXPECT_TRUE(schedule.isEnabled());
     const QByteArray stored = readFile("BackupJobs/NewBackupJob.awj");
     EXPECT_EQ(QString::fromUtf8(stored), "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
                                          "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n");
@@ -164,13 +161,13 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
                   "/photos.2024/*.*\r\n\r\n");
 
     // Open on the selected row; a new name moves the job into a file of its own.
-    schedule->lvwSchedule->setCurrentItem(schedule->FindItemByKey("_New Backup Job"));
+    schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
     whenShown([this] {
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
         finish();
     });
-    schedule->cmdEditJob_Click();
-    EXPECT_TRUE(schedule->isEnabled());
+    schedule.cmdEditJob_Click();
+    EXPECT_TRUE(schedule.isEnabled());
     EXPECT_FALSE(QFile::exists(jobFile("NewBackupJob")));
     EXPECT_EQ(readFile("BackupJobs/DailyPapers.awj"), QByteArray(stored).replace("New Backup Job", "Daily Papers"));
     EXPECT_EQ(rowFile("Daily Papers"), jobFile("DailyPapers"));
@@ -275,11 +272,10 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
 TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
 {
     open();
-    goToStep(5);
+    goToStep(5);  // the backup type step, where the incremental option asks; compression asks anywhere
     button("optIncremental")->setChecked(true);  // compression is on: nothing asked
     EXPECT_TRUE(messageBoxes.messages().empty());
 
-    goToStep(6);
     messageBoxes.answerNext(Answer::No);
     button("optCompression_0")->setChecked(true);
     EXPECT_TRUE(lastMessage().text.startsWith("Removing Compression will also reset this to a Full Backup"));
@@ -289,7 +285,6 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
     EXPECT_TRUE(button("optCompression_0")->isChecked() && button("optFullBackup")->isChecked());
     EXPECT_FALSE(control<QComboBox>("cmbNumberZipFilesToKeep")->isEnabled() || button("chkPasswordProtect")->isEnabled());
 
-    goToStep(5);
     messageBoxes.answerNext(Answer::No);
     button("optIncremental")->setChecked(true);
     EXPECT_TRUE(lastMessage().text.startsWith("Incremental Backups must use compression."));
@@ -322,20 +317,20 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     drop({path("data/sub")});
     sources()->addItems({"/a/Zeta.txt", "/a/alpha.txt"});
     const QString sub = path("data/sub") + "/*.*";
-    EXPECT_EQ(sourceEntries(), (QStringList{"/a/alpha.txt", "/a/Zeta.txt", path("data/report.txt"), sub, sub}));
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{"/a/alpha.txt", "/a/Zeta.txt", path("data/report.txt"), sub, sub}));
 
     button("cmdRemove")->click();  // nothing selected: told, nothing removed
     EXPECT_EQ(lastMessage().text, "You must first select a file or folder to remove.");
     sources()->item(0)->setSelected(true);
     sources()->item(2)->setSelected(true);
     button("cmdRemove")->click();
-    EXPECT_EQ(sourceEntries(), (QStringList{"/a/Zeta.txt", sub, sub}));
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{"/a/Zeta.txt", sub, sub}));
     sources()->item(2)->setSelected(true);
     QTest::keyClick(sources(), Qt::Key_A);
     QTest::keyClick(sources(), Qt::Key_Delete);
     sources()->item(0)->setSelected(true);
     QTest::keyClick(sources(), Qt::Key_Backspace);
-    EXPECT_EQ(sourceEntries(), QStringList{sub});
+    EXPECT_EQ(ItemTexts(sources()), QStringList{sub});
 
     // The picker's entries join the list, which keeps its order.
     button("cmdAddFile")->click();
@@ -345,7 +340,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     picker->txtPath->setText(path("data"));
     picker->filFileList->findItems(QStringLiteral("Makefile"), Qt::MatchExactly).value(0)->setSelected(true);
     picker->cmdOk->click();
-    EXPECT_EQ(sourceEntries(), (QStringList{path("data/Makefile"), sub}));
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub}));
 
     goToStep(2);
     text("txtStartTime")->setText("15:05");
