@@ -23,12 +23,6 @@ protected:
             writeFile(QStringLiteral("data/") + QLatin1String(name), "x");
         QDir().mkpath(path("data/sub.folder"));
     }
-    void TearDown() override
-    {
-        delete picker.data();
-        AppFolderTest::TearDown();
-    }
-
     // Opens a new picker (the last one goes), in the folder if one is given.
     void open(const QString& folder = QString())
     {
@@ -56,7 +50,7 @@ protected:
     bool closed() const { return testing_support::Unloaded(picker); }
     QString lastMessage() const { return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text; }
 
-    QWidget wizard;
+    QWidget wizard;  // the picker's owner, which takes the last one with it
     QPointer<frmPickFile> picker;
     QStringList chosen;  // the entries the picker gave, in their order
     const QString data = path("data");

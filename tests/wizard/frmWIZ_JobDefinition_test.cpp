@@ -173,34 +173,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     EXPECT_EQ(rowFile("Daily Papers"), jobFile("DailyPapers"));
 }
 
-TEST_F(WizardTest, AnEditShowsEveryStoredValueAndKeepsTheFileOfTheSameCleanedName)
-{
-    // Finished unchanged, the edit writes the stored bytes again: every step showed its value.
-    listJobFile("Weekly1", weeklyJob("Weekly 1"));
-    open("Weekly 1");
-    finish();
-    EXPECT_EQ(readFile("BackupJobs/Weekly1.awj"), weeklyJob("Weekly 1"));
-    // A new name of the same cleaned name rewrites the one file and deletes nothing.
-    open("Weekly 1");
-    text("txtBackupJobName")->setText(QStringLiteral("Weekly1"));
-    finish();
-    EXPECT_EQ(rowFile("Weekly1"), jobFile("Weekly1"));
-    EXPECT_EQ(readFile("BackupJobs/Weekly1.awj"), weeklyJob("Weekly1"));
-
-    // A monthly plain copy keeping more archives than the preference allows: kept, not lowered.
-    const QByteArray plain = "Plain\r\nDec-07-2026\r\n11:58:00 PM\r\n3\r\n68\r\n28\r\nFalse\r\n120\r\n\r\nTrue\r\nFalse\r\n" +
-                             (path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n").toUtf8();
-    listJobFile("Plain", plain);
-    open("Plain");
-    EXPECT_TRUE(control<QComboBox>("cmbDayOfMonth")->isVisibleTo(wizard->fraWizSteps[1]));
-    EXPECT_FALSE(button("chkMonday")->isVisibleTo(wizard->fraWizSteps[1]));
-    EXPECT_FALSE(control<QComboBox>("cmbNumberZipFilesToKeep")->isEnabled() || button("chkPasswordProtect")->isEnabled());
-    finish();
-    EXPECT_EQ(readFile("BackupJobs/Plain.awj"), plain);
-    EXPECT_TRUE(messageBoxes.messages().empty());
-}
-
-TEST_F(WizardTest, ARefusedFinishShowsItsMessageAndStepAndWritesNothing)
+TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShowsItsStep)
 {
     // "Work.awj" holds the job "Home" (renamed by hand); "Skipped.awj" was left out at start-up.
     writeFile("BackupJobs/Skipped.awj", "damaged");
@@ -228,6 +201,26 @@ TEST_F(WizardTest, ARefusedFinishShowsItsMessageAndStepAndWritesNothing)
     EXPECT_TRUE(lastMessage().text.startsWith("You cannot use wildcard specifications"));
     EXPECT_EQ(lastMessage().icon, libForms::Icon::None);
     EXPECT_EQ(wizard->CurrentStep(), 6);
+
+    // Named as its file, the job stays in it; the bytes show that every step showed its value.
+    open("Home");
+    text("txtBackupJobName")->setText(QStringLiteral("Work"));
+    finish();
+    EXPECT_EQ(rowFile("Work"), jobFile("Work"));
+    EXPECT_EQ(readFile("BackupJobs/Work.awj"), weeklyJob("Work"));
+
+    // A monthly plain copy keeping more archives than the preference allows: kept, not lowered.
+    const QByteArray plain = "Plain\r\nDec-07-2026\r\n11:58:00 PM\r\n3\r\n68\r\n28\r\nFalse\r\n120\r\n\r\nTrue\r\nFalse\r\n" +
+                             (path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n").toUtf8();
+    listJobFile("Plain", plain);
+    open("Plain");
+    EXPECT_TRUE(control<QComboBox>("cmbDayOfMonth")->isVisibleTo(wizard->fraWizSteps[1]));
+    EXPECT_FALSE(button("chkMonday")->isVisibleTo(wizard->fraWizSteps[1]));
+    EXPECT_FALSE(control<QComboBox>("cmbNumberZipFilesToKeep")->isEnabled() || button("chkPasswordProtect")->isEnabled());
+    const size_t told = messageBoxes.messages().size();
+    finish();
+    EXPECT_EQ(readFile("BackupJobs/Plain.awj"), plain);
+    EXPECT_EQ(messageBoxes.messages().size(), told);
 }
 
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
