@@ -56,10 +56,34 @@ protected:
     const QString data = path("data");
 };
 
-TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAllFiles)
+TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheRootTakesOnlyAllFiles)
 {
+    open();
+    showWildcards();
+    auto* extensions = control<QComboBox>("cmbCommonExt");
+    auto* other = control<QLineEdit>("txtOtherWildcard");
+    for (const auto& [option, common, typed] : {std::tuple{"optOtherCommon", true, false},
+                                                {"optAllFiles", false, false}, {"optOtherWildcard", false, true}}) {
+        click(option);
+        EXPECT_EQ(extensions->isEnabled(), common) << option;
+        EXPECT_EQ(other->isEnabled(), typed) << option;
+    }
+    // The extension takes letters and digits only; a pasted text is held to them without a message.
+    QTest::keyClicks(other, "Mp3");
+    for (const char* key : {".", "*", "/", " "}) {
+        QTest::keyClicks(other, key);
+        EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
+                                     .arg(QLatin1String(key)));
+    }
+    QTest::keyClick(other, Qt::Key_Backspace);
+    other->insert("x/y");
+    other->insert("a b");
+    EXPECT_EQ(other->text(), "Mp");
+    EXPECT_EQ(messageBoxes.messages().size(), 4u);
+    click("optAllFiles");  // leaving the typed extension clears it
+    EXPECT_TRUE(other->text().isEmpty());
+
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
-    const QString deepRoot = data + "/../../../../../../../..";
     struct Case {
         QString folder;
         const char* option;
@@ -76,7 +100,7 @@ TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAl
         {data, "optOtherWildcard", nullptr, "*.cpp", data + "/*.cpp"},
         {"/", "optAllFiles", nullptr, nullptr, "/*.*"},
         {"/", "optOtherCommon", "doc", nullptr, {}},
-        {deepRoot, "optOtherCommon", "doc", nullptr, {}},
+        {data + "/../../../../../../../..", "optOtherCommon", "doc", nullptr, {}},
         {path("rootlink"), "optOtherWildcard", nullptr, "doc", {}},
     };
     for (const Case& c : cases) {
@@ -97,52 +121,57 @@ TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAl
         EXPECT_TRUE(!c.entry.isEmpty() ||
                     lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full drive path."));
     }
-    EXPECT_EQ(messageBoxes.messages().size(), 3u);
+    EXPECT_EQ(messageBoxes.messages().size(), 4u + 3u);
 }
 
-TEST_F(PickFileTest, EachWildcardOptionEnablesItsOwnBoxAndTheExtensionTakesLettersAndDigitsOnly)
+TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
     open();
-    showWildcards();
-    auto* extensions = control<QComboBox>("cmbCommonExt");
-    auto* other = control<QLineEdit>("txtOtherWildcard");
-    for (const auto& [option, common, typed] : {std::tuple{"optOtherCommon", true, false},
-                                                {"optAllFiles", false, false}, {"optOtherWildcard", false, true}}) {
-        click(option);
-        EXPECT_EQ(extensions->isEnabled(), common) << option;
-        EXPECT_EQ(other->isEnabled(), typed) << option;
-    }
-    QTest::keyClicks(other, "Mp3");
-    for (const char* key : {".", "*", "/", " "}) {
-        QTest::keyClicks(other, key);
-        EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
-                                     .arg(QLatin1String(key)));
-    }
-    QTest::keyClick(other, Qt::Key_Backspace);
-    // Pasted text is held to the same characters, without a message.
-    other->insert("x/y");
-    other->insert("a b");
-    EXPECT_EQ(other->text(), "Mp");
-    EXPECT_EQ(messageBoxes.messages().size(), 4u);
-    click("optAllFiles");  // leaving the typed extension clears it
-    EXPECT_TRUE(other->text().isEmpty());
-}
-
-TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
-{
-    open(data);
+    EXPECT_EQ(folderField()->text(), "/");  // the first opening
+    folderField()->setText(data);
+    EXPECT_TRUE(files()->isEnabled());
+    // No hidden file, no folder, and no name that would split a job's entry in two.
+    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
+    // A field that names no folder disables the list, which keeps the last folder's files; Ok is refused.
     for (const QString& bad : {data + "/nothing", data + "/a.txt", QStringLiteral("data"), QString()}) {
         folderField()->setText(bad);
         EXPECT_FALSE(files()->isEnabled()) << bad.toStdString();
-        EXPECT_EQ(files()->count(), 4);  // still the previous folder's files
+        EXPECT_EQ(files()->count(), 4);
         showWildcards();
         click("cmdOk");
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
     }
+
+    // Nothing selected: told, nothing appended, still open.
+    control<QTabBar>("tabFilePick")->setCurrentIndex(0);
+    folderField()->setText(data + "/");  // typed with its final separator
+    click("cmdOk");
+    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
     EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_FALSE(closed());
+    select({"c.txt", "Makefile", "a.txt"});
+    click("cmdOk");
+    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
+    EXPECT_TRUE(closed());
+
+    open();
+    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
+    EXPECT_EQ(files()->count(), 4);
+    select({"a.txt"});
+    click("cmdOk");  // the same file again: the picker looks for no duplicates
+    open(data + "/sub.folder");
+    click("cmdCancel");
+    EXPECT_TRUE(closed());
+    open();  // closing the window is a cancel too
+    EXPECT_EQ(folderField()->text(), data + "/");
+    picker->close();
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
+    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
 
     // A folder gone meanwhile is told and the browser opens again; the root stays the root;
     // a cancel changes nothing.
+    open();
     FolderChooserStub chooser({data + "/gone", data + "/sub.folder/", "/", ""});
     click("cmdBrowsePath");
     EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
@@ -155,45 +184,6 @@ TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
     EXPECT_EQ(folderField()->text(), "/");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
-}
-
-TEST_F(PickFileTest, SpecificFilesAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
-{
-    open();
-    EXPECT_EQ(folderField()->text(), "/");  // the first opening
-    folderField()->setText(data);
-    EXPECT_TRUE(files()->isEnabled());
-    // No hidden file, no folder, and no name that would split a job's entry in two.
-    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
-
-    // Nothing selected: told, nothing appended, still open.
-    click("cmdOk");
-    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
-    EXPECT_TRUE(chosen.isEmpty());
-    EXPECT_FALSE(closed());
-    // Three selected, the folder typed with its final separator.
-    folderField()->setText(data + "/");
-    select({"c.txt", "Makefile", "a.txt"});
-    click("cmdOk");
-    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
-    EXPECT_TRUE(closed());
-
-    open();
-    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
-    EXPECT_EQ(files()->count(), 4);
-    select({"a.txt"});
-    click("cmdOk");  // the same file again: the picker looks for no duplicates
-
-    open(data + "/sub.folder");
-    click("cmdCancel");
-    EXPECT_TRUE(closed());
-
-    open();  // closing the window is a cancel too
-    EXPECT_EQ(folderField()->text(), data + "/");
-    picker->close();
-    EXPECT_TRUE(closed());
-    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
-    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
 }
 
 }  // namespace
