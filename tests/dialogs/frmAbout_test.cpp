@@ -36,7 +36,7 @@ protected:
         about->show();
     }
     QString text(const char* name) const { return FindControl<QLabel>(about, name)->text(); }
-    void click(const char* name) const { FindControl<QPushButton>(about, name)->click(); }
+    void click(const char* name) const { FindControl<QAbstractButton>(about, name)->click(); }
     QString logText(const QWidget* view) const { return FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(); }
 
     const QString folder = path("my programs/Arkwell 1");

@@ -30,9 +30,9 @@ protected:
     }
     QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
     QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
-    QCheckBox* missed() const { return FindControl<QCheckBox>(dialog, "chkRunMissedBackups"); }
-    QCheckBox* atLogin() const { return FindControl<QCheckBox>(dialog, "chkStartAtLogin"); }
-    void ok() const { FindControl<QPushButton>(dialog, "cmdOk")->click(); }
+    QAbstractButton* missed() const { return FindControl<QAbstractButton>(dialog, "chkRunMissedBackups"); }
+    QAbstractButton* atLogin() const { return FindControl<QAbstractButton>(dialog, "chkStartAtLogin"); }
+    void ok() const { FindControl<QAbstractButton>(dialog, "cmdOk")->click(); }
 
     QPointer<frmPreferences> dialog;
 };
@@ -51,7 +51,7 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAn
     const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     writeFile("Arkwell.txt", "12\r\n0\r\n");
     const std::vector<std::function<void()>> leave = {
-        [this] { FindControl<QPushButton>(dialog, "cmdCancel")->click(); },
+        [this] { FindControl<QAbstractButton>(dialog, "cmdCancel")->click(); },
         [this] { QTest::keyClick(dialog, Qt::Key_Escape); },
     };
     for (const auto& way : leave) {

@@ -2,8 +2,8 @@
 // Finding a window's controls by their names, reading a list, and telling that a window has
 // unloaded; with the control classes that the window tests look up and drive.
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -11,8 +11,6 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTest>
 #include <gtest/gtest.h>
 

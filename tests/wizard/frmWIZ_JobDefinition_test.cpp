@@ -332,7 +332,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     EXPECT_FALSE(picker->isModal());
     picker->txtPath->setText(path("data"));
     picker->filFileList->findItems(QStringLiteral("Makefile"), Qt::MatchExactly).value(0)->setSelected(true);
-    picker->cmdOk->click();
+    testing_support::FindControl<QAbstractButton>(picker, "cmdOk")->click();
     EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub}));
 
     goToStep(2);
