@@ -1,21 +1,18 @@
-// The about box: what it shows, what its buttons and links start, and how it closes.
+// The about box: what it shows, what its buttons and links start, and how it closes; and a log
+// on a desktop without a viewer for it, which the program's own window shows and follows.
 #include "dialogs/frmAbout.h"
 
+#include "dialogs/frmLogView.h"
 #include "lib/appSetup.h"
+#include "lib/libLog.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
-#include <QDir>
-#include <QLabel>
-#include <QPointer>
 #include <QPlainTextEdit>
-#include <QPushButton>
-#include <QSignalSpy>
 #include <QSysInfo>
-#include <QTest>
 
 using testing_support::FindControl;
-using testing_support::LauncherRecorder;
+using testing_support::OpenWindow;
 using testing_support::Unloaded;
 
 namespace {
@@ -27,30 +24,34 @@ protected:
         AppFolderTest::SetUp();
         QDir().mkpath(folder);  // a folder with blanks is shown and passed whole
         appSetup::SetApplicationPaths(folder, "arkwell");
-        about = new frmAbout;
-        about->show();
     }
     void TearDown() override
     {
         delete about.data();
         AppFolderTest::TearDown();
     }
+    void open()
+    {
+        about = new frmAbout;
+        about->show();
+    }
     QString text(const char* name) const { return FindControl<QLabel>(about, name)->text(); }
-    void click(const char* name) const { FindControl<QPushButton>(about, name)->click(); }
+    void click(const char* name) const { FindControl<QAbstractButton>(about, name)->click(); }
+    QString logText(const QWidget* view) const { return FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(); }
 
     const QString folder = path("my programs/Arkwell 1");
     QPointer<frmAbout> about;
-    LauncherRecorder launcher;
+    testing_support::LauncherRecorder launcher;
 };
 
-TEST_F(AboutTest, ShowsVersionFolderAndComputerAndOpensTheErrorLogAndAddresses)
+TEST_F(AboutTest, ShowsVersionFolderAndComputerOpensTheErrorLogAndAddressesAndEndsOnEnterOrEsc)
 {
+    open();
     const QStringList version = QStringLiteral(ARKWELL_VERSION).split('.');
     EXPECT_EQ(text("lblTitle"), QStringLiteral("Arkwell %1.%2 (Bld %3)").arg(version[0], version[1], version[2]));
     EXPECT_EQ(text("lblAppPath"), folder);
     EXPECT_EQ(text("lblDataPath"), folder);  // a writable program folder keeps the data
     EXPECT_EQ(text("lblClientID"), QSysInfo::machineHostName());
-    EXPECT_FALSE(FindControl<QLabel>(about, "imgIcon")->pixmap().isNull());
 
     click("cmdErrorLog");  // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");
@@ -72,36 +73,43 @@ TEST_F(AboutTest, ShowsVersionFolderAndComputerAndOpensTheErrorLogAndAddresses)
     EXPECT_EQ(messageBoxes.messages()[1].text,
               "No program could be started to open '" + frmAbout::HomepageAddress() + "'.");
     click("cmdErrorLog");  // no log viewer: the program shows the log itself
-    QWidget* view = testing_support::OpenWindow("frmLogView");
+    QWidget* view = OpenWindow("frmLogView");
     ASSERT_NE(view, nullptr);
-    EXPECT_EQ(FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(), "an error\n");
+    EXPECT_EQ(logText(view), "an error\n");
     delete view;
     click("cmdThankYou");
     EXPECT_EQ(messageBoxes.messages().at(2).title, "Thank You");
     EXPECT_TRUE(about->isVisible());
+
+    // Enter clicks Close; Esc, as the window's own close button, ends the box the same way.
+    QTest::keyClick(about, Qt::Key_Return);
+    EXPECT_TRUE(Unloaded(about));
+    open();
+    QTest::keyClick(about, Qt::Key_Escape);
+    EXPECT_TRUE(Unloaded(about));
+    EXPECT_EQ(messageBoxes.messages().size(), 3u);
 }
 
-TEST_F(AboutTest, EnterEscOkAndCloseEndTheBoxAndF1AsksForHelp)
+TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
 {
-    QSignalSpy help(about.data(), &frmAbout::HelpContents);
-    QTest::keyClick(about, Qt::Key_A);
-    QTest::keyClick(FindControl<QPushButton>(about, "cmdErrorLog"), Qt::Key_F1);
-    EXPECT_EQ(help.count(), 1);
-    const std::vector<std::function<void(frmAbout*)>> closers = {
-        [](frmAbout* box) { QTest::keyClick(box, Qt::Key_Escape); },
-        [](frmAbout* box) { QTest::keyClick(box, Qt::Key_Return); },
-        [](frmAbout* box) { FindControl<QPushButton>(box, "cmdClose")->click(); },
-        [](frmAbout* box) { box->close(); },
-    };
-    for (const auto& closeBox : closers) {
-        if (about.isNull()) {
-            about = new frmAbout;
-            about->show();
-        }
-        closeBox(about);
-        EXPECT_TRUE(Unloaded(about));
-    }
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    const QString log = appSetup::TransactionLogPath();
+    frmLogView::OpenLog(log);  // a viewer started: nothing of ours shows
+    EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", log}));
+    EXPECT_EQ(OpenWindow("frmLogView"), nullptr);
+    EXPECT_TRUE(QFile::exists(log)) << "created empty, so a viewer has a file to show";
+
+    writeFile("my programs/Arkwell 1/arkwell.log", "01/02/2026 10:00:00  first\r\n");
+    launcher.detachedSucceeds = false;
+    frmLogView::OpenLog(log);
+    QWidget* view = frmLogView::ShowLog(log);
+    ASSERT_EQ(OpenWindow("frmLogView"), view);  // the same window again, not a second one
+    EXPECT_EQ(logText(view), "01/02/2026 10:00:00  first\n");
+    libLog::LogEvent("second");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logText(view).endsWith("  second\n"); }, 10000));
+    QFile::remove(log);
+    writeFile("my programs/Arkwell 1/arkwell.log", "fresh\r\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return logText(view) == "fresh\n"; }, 10000));
+    delete view;
 }
 
 }  // namespace

@@ -6,16 +6,7 @@
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
-#include <QComboBox>
-#include <QDir>
-#include <QFile>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPointer>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QTabBar>
-#include <QTest>
 
 using testing_support::FolderChooserStub;
 using testing_support::ItemTexts;
@@ -28,25 +19,16 @@ protected:
     {
         AppFolderTest::SetUp();
         frmPickFile::SetRememberedFolder(QString());
-        list = new QListWidget(&wizard);
-        list->setSortingEnabled(true);
         for (const char* name : {"c.txt", "a.txt", "b.doc", ".hidden", "Makefile", "two\nlines", "odd\rname"})
             writeFile(QStringLiteral("data/") + QLatin1String(name), "x");
         QDir().mkpath(path("data/sub.folder"));
-        data = path("data");
     }
-    void TearDown() override
-    {
-        delete picker.data();
-        AppFolderTest::TearDown();
-    }
-
     // Opens a new picker (the last one goes), in the folder if one is given.
     void open(const QString& folder = QString())
     {
         delete picker.data();
         picker = new frmPickFile(&wizard);
-        QObject::connect(picker, &frmPickFile::EntriesChosen, list, &QListWidget::addItems);
+        QObject::connect(picker, &frmPickFile::EntriesChosen, [this](const QStringList& entries) { chosen << entries; });
         picker->show();
         if (!folder.isNull())
             folderField()->setText(folder);
@@ -66,67 +48,15 @@ protected:
     }
     void showWildcards() const { control<QTabBar>("tabFilePick")->setCurrentIndex(1); }
     bool closed() const { return testing_support::Unloaded(picker); }
-    QString lastMessage() const
-    {
-        return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text;
-    }
+    QString lastMessage() const { return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text; }
 
-    QWidget wizard;
-    QListWidget* list = nullptr;
+    QWidget wizard;  // the picker's owner, which takes the last one with it
     QPointer<frmPickFile> picker;
-    QString data;
+    QStringList chosen;  // the entries the picker gave, in their order
+    const QString data = path("data");
 };
 
-TEST_F(PickFileTest, WildcardGroupsSettleTheirPatternAndTheRootFolderTakesOnlyAllFiles)
-{
-    const auto common = [this](const char* extension) {
-        return [this, extension] { control<QComboBox>("cmbCommonExt")->setCurrentText(extension); };
-    };
-    const auto typed = [this](const char* text) {
-        return [this, text] { QTest::keyClicks(control<QLineEdit>("txtOtherWildcard"), text); };
-    };
-    ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
-    const QString deepRoot = data + "/../../../../../../../..";
-    struct Case {
-        QString folder;
-        const char* option;
-        std::function<void()> fill;
-        QString entry;  // none: refused as a wildcard on the root folder
-    };
-    const std::vector<Case> cases = {
-        {data, "optAllFiles", [] {}, data + "/*.*"},
-        {data, "optOtherCommon", common("pdf"), data + "/*.pdf"},
-        {data, "optOtherCommon", [] {}, data + "/*.*"},
-        {data, "optOtherWildcard", typed("txt"), data + "/*.txt"},
-        {data, "optOtherWildcard", [] {}, data + "/*.*"},
-        {data, "optOtherWildcard", [this] { control<QLineEdit>("txtOtherWildcard")->setText("*.cpp"); },
-         data + "/*.cpp"},
-        {"/", "optAllFiles", [] {}, "/*.*"},
-        {"/", "optOtherCommon", common("doc"), {}},
-        {deepRoot, "optOtherCommon", common("doc"), {}},
-        {path("rootlink"), "optOtherWildcard", typed("doc"), {}},
-    };
-    for (const Case& c : cases) {
-        list->clear();
-        open(c.folder);
-        if (c.folder == data)
-            select({"a.txt"});  // ignored: the wildcard tab is showing
-        showWildcards();
-        click(c.option);
-        c.fill();
-        click("cmdOk");
-        const QString what = c.folder + " " + c.option;
-        EXPECT_EQ(ItemTexts(list), c.entry.isEmpty() ? QStringList() : QStringList{c.entry}) << what.toStdString();
-        EXPECT_EQ(closed(), !c.entry.isEmpty()) << what.toStdString();
-        if (c.entry.isEmpty()) {
-            EXPECT_TRUE(lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a "
-                                                 "full drive path."));
-        }
-    }
-    EXPECT_EQ(messageBoxes.messages().size(), 3u);
-}
-
-TEST_F(PickFileTest, EachWildcardOptionEnablesItsOwnBoxAndTheExtensionTakesLettersAndDigitsOnly)
+TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheRootTakesOnlyAllFiles)
 {
     open();
     showWildcards();
@@ -138,6 +68,7 @@ TEST_F(PickFileTest, EachWildcardOptionEnablesItsOwnBoxAndTheExtensionTakesLette
         EXPECT_EQ(extensions->isEnabled(), common) << option;
         EXPECT_EQ(other->isEnabled(), typed) << option;
     }
+    // The extension takes letters and digits only; a pasted text is held to them without a message.
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
         QTest::keyClicks(other, key);
@@ -145,31 +76,102 @@ TEST_F(PickFileTest, EachWildcardOptionEnablesItsOwnBoxAndTheExtensionTakesLette
                                      .arg(QLatin1String(key)));
     }
     QTest::keyClick(other, Qt::Key_Backspace);
-    // Pasted text is held to the same characters, without a message.
     other->insert("x/y");
     other->insert("a b");
     EXPECT_EQ(other->text(), "Mp");
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
     click("optAllFiles");  // leaving the typed extension clears it
     EXPECT_TRUE(other->text().isEmpty());
+
+    ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
+    struct Case {
+        QString folder;
+        const char* option;
+        const char* common;  // the extension chosen in the list
+        const char* other;   // the text in the box of another extension
+        QString entry;       // none: refused as a wildcard on the root folder
+    };
+    const std::vector<Case> cases = {
+        {data, "optAllFiles", nullptr, nullptr, data + "/*.*"},
+        {data, "optOtherCommon", "pdf", nullptr, data + "/*.pdf"},
+        {data, "optOtherCommon", nullptr, nullptr, data + "/*.*"},
+        {data, "optOtherWildcard", nullptr, "txt", data + "/*.txt"},
+        {data, "optOtherWildcard", nullptr, nullptr, data + "/*.*"},
+        {data, "optOtherWildcard", nullptr, "*.cpp", data + "/*.cpp"},
+        {"/", "optAllFiles", nullptr, nullptr, "/*.*"},
+        {"/", "optOtherCommon", "doc", nullptr, {}},
+        {data + "/../../../../../../../..", "optOtherCommon", "doc", nullptr, {}},
+        {path("rootlink"), "optOtherWildcard", nullptr, "doc", {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder.toStdString() + " " + c.option);
+        chosen.clear();
+        open(c.folder);
+        if (c.folder == data)
+            select({"a.txt"});  // ignored: the wildcard tab is showing
+        showWildcards();
+        click(c.option);
+        if (c.common)
+            control<QComboBox>("cmbCommonExt")->setCurrentText(c.common);
+        if (c.other)
+            control<QLineEdit>("txtOtherWildcard")->setText(c.other);
+        click("cmdOk");
+        EXPECT_EQ(chosen, c.entry.isEmpty() ? QStringList() : QStringList{c.entry});
+        EXPECT_EQ(closed(), !c.entry.isEmpty());
+        EXPECT_TRUE(!c.entry.isEmpty() ||
+                    lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full drive path."));
+    }
+    EXPECT_EQ(messageBoxes.messages().size(), 4u + 3u);
 }
 
-TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
+TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
-    open(data);
+    open();
+    EXPECT_EQ(folderField()->text(), "/");  // the first opening
+    folderField()->setText(data);
+    EXPECT_TRUE(files()->isEnabled());
+    // No hidden file, no folder, and no name that would split a job's entry in two.
+    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
+    // A field that names no folder disables the list, which keeps the last folder's files; Ok is refused.
     for (const QString& bad : {data + "/nothing", data + "/a.txt", QStringLiteral("data"), QString()}) {
         folderField()->setText(bad);
         EXPECT_FALSE(files()->isEnabled()) << bad.toStdString();
-        EXPECT_EQ(files()->count(), 4);  // still the previous folder's files
+        EXPECT_EQ(files()->count(), 4);
         showWildcards();
         click("cmdOk");
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
-        control<QTabBar>("tabFilePick")->setCurrentIndex(0);
     }
-    EXPECT_EQ(list->count(), 0);
+
+    // Nothing selected: told, nothing appended, still open.
+    control<QTabBar>("tabFilePick")->setCurrentIndex(0);
+    folderField()->setText(data + "/");  // typed with its final separator
+    click("cmdOk");
+    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
+    EXPECT_TRUE(chosen.isEmpty());
+    EXPECT_FALSE(closed());
+    select({"c.txt", "Makefile", "a.txt"});
+    click("cmdOk");
+    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
+    EXPECT_TRUE(closed());
+
+    open();
+    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
+    EXPECT_EQ(files()->count(), 4);
+    select({"a.txt"});
+    click("cmdOk");  // the same file again: the picker looks for no duplicates
+    open(data + "/sub.folder");
+    click("cmdCancel");
+    EXPECT_TRUE(closed());
+    open();  // closing the window is a cancel too
+    EXPECT_EQ(folderField()->text(), data + "/");
+    picker->close();
+    EXPECT_TRUE(closed());
+    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
+    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
 
     // A folder gone meanwhile is told and the browser opens again; the root stays the root;
     // a cancel changes nothing.
+    open();
     FolderChooserStub chooser({data + "/gone", data + "/sub.folder/", "/", ""});
     click("cmdBrowsePath");
     EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
@@ -182,52 +184,6 @@ TEST_F(PickFileTest, TheFolderFieldAndTheBrowserTakeOnlyExistingFolders)
     EXPECT_EQ(folderField()->text(), "/");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
-}
-
-TEST_F(PickFileTest, SpecificFilesAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
-{
-    open();
-    EXPECT_EQ(folderField()->text(), "/");  // the first opening
-    folderField()->setText(data);
-    EXPECT_TRUE(files()->isEnabled());
-    // No hidden file, no folder, and no name that would split a job's entry in two.
-    EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
-
-    // Nothing selected: told, nothing appended, still open.
-    click("cmdOk");
-    EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
-    EXPECT_EQ(list->count(), 0);
-    EXPECT_FALSE(closed());
-    // Three selected, the folder typed with its final separator.
-    folderField()->setText(data + "/");
-    select({"c.txt", "Makefile", "a.txt"});
-    click("cmdOk");
-    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
-    EXPECT_TRUE(closed());
-
-    open();
-    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
-    EXPECT_EQ(files()->count(), 4);
-    select({"a.txt"});
-    click("cmdOk");  // the same file again: the picker looks for no duplicates
-
-    open(data + "/sub.folder");
-    click("cmdCancel");
-    EXPECT_TRUE(closed());
-
-    open();  // closing the window is a cancel too
-    EXPECT_EQ(folderField()->text(), data + "/");
-    picker->close();
-    EXPECT_TRUE(closed());
-    EXPECT_EQ(ItemTexts(list), QStringList({data + "/Makefile", data + "/a.txt", data + "/a.txt", data + "/c.txt"}));
-    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
-
-    // Closing the wizard takes the picker with it.
-    auto* host = new QWidget;
-    QPointer<frmPickFile> orphan = new frmPickFile(host);
-    orphan->show();
-    delete host;
-    EXPECT_TRUE(orphan.isNull());
 }
 
 }  // namespace

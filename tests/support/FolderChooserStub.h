@@ -23,8 +23,7 @@ public:
         });
     }
     ~FolderChooserStub() { CBrowseDlg::SetFolderChooser({}); }
-    FolderChooserStub(const FolderChooserStub&) = delete;
-    FolderChooserStub& operator=(const FolderChooserStub&) = delete;
+    Q_DISABLE_COPY(FolderChooserStub)
 
     void answerNext(const QString& path) { m_answers << path; }
 

@@ -13,17 +13,8 @@ MessageRecorder::MessageRecorder()
 {
     libForms::SetMessageBoxHandler([this](const libForms::Message& message) {
         m_messages.push_back(message);
-        if (m_answers.empty())
-            return message.defaultAnswer;
-        const libForms::Answer answer = m_answers.front();
-        m_answers.erase(m_answers.begin());
-        return answer;
+        return m_answers.isEmpty() ? message.defaultAnswer : m_answers.takeFirst();
     });
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    libForms::SetMessageBoxHandler({});
 }
 
 qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
@@ -35,12 +26,6 @@ qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
     const qint32 code = Shell32::ShellAndClose(run);
     Shell32::SetLauncher(this);
     return code;
-}
-
-bool LauncherRecorder::startDetached(const QString& program, const QStringList& arguments)
-{
-    detached.push_back(QStringList{program} + arguments);
-    return detachedSucceeds;
 }
 
 void AppFolderTest::SetUp()

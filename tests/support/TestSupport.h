@@ -8,6 +8,7 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -39,13 +40,13 @@ private:
 class MessageRecorder {
 public:
     MessageRecorder();
-    ~MessageRecorder();
-    void answerNext(libForms::Answer answer) { m_answers.push_back(answer); }
+    ~MessageRecorder() { libForms::SetMessageBoxHandler({}); }
+    void answerNext(libForms::Answer answer) { m_answers << answer; }
     const std::vector<libForms::Message>& messages() const { return m_messages; }
 
 private:
     std::vector<libForms::Message> m_messages;
-    std::vector<libForms::Answer> m_answers;
+    QList<libForms::Answer> m_answers;
 };
 
 // Records the programs that would be started; runs (waited) ones through the real launcher
@@ -55,7 +56,11 @@ public:
     LauncherRecorder() { Shell32::SetLauncher(this); }
     ~LauncherRecorder() override { Shell32::SetLauncher(nullptr); }
     qint32 run(const Shell32::ProgramRun& run) override;
-    bool startDetached(const QString& program, const QStringList& arguments) override;
+    bool startDetached(const QString& program, const QStringList& arguments) override
+    {
+        detached.push_back(QStringList{program} + arguments);
+        return detachedSucceeds;
+    }
 
     std::vector<Shell32::ProgramRun> runs;
     std::vector<QStringList> detached;  // program first, then its arguments

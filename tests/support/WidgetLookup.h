@@ -1,13 +1,17 @@
 #pragma once
 // Finding a window's controls by their names, reading a list, and telling that a window has
-// unloaded.
+// unloaded; with the control classes that the window tests look up and drive.
 
+#include <QAbstractButton>
 #include <QApplication>
-#include <QCoreApplication>
-#include <QEvent>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
-#include <QWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace testing_support {
