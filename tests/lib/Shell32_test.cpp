@@ -10,7 +10,7 @@
 using Shell32::ProgramRun;
 using Shell32::ShellAndClose;
 
-TEST(ShellAndClose, ExitCodesStartFailuresAndBigPipes)
+TEST(ShellAndClose, ExitCodesStartFailuresBigPipesAndEventsWhileItWaits)
 {
     EXPECT_EQ(ShellAndClose({"/bin/sh", {"-c", "exit 12"}, {}, {}}, 0), 12);
     EXPECT_EQ(ShellAndClose({"/bin/sh", {"-c", "exit 0"}, {}, {}}, 7), 0);
@@ -21,10 +21,7 @@ TEST(ShellAndClose, ExitCodesStartFailuresAndBigPipes)
     // The child's extra environment reaches the child only.
     EXPECT_EQ(ShellAndClose({"/bin/sh", {"-c", "test \"$ARKWELL_T\" = 'a b'"}, {"ARKWELL_T=a b"}, {}}), 0);
     EXPECT_TRUE(qgetenv("ARKWELL_T").isEmpty());
-}
-
-TEST(ShellAndClose, EventsRunWhileItWaits)
-{
+    // Events run while it waits.
     int ticks = 0;
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
