@@ -9,9 +9,8 @@ using testing_support::AppFolderTest;
 
 TEST_F(AppFolderTest, PreferencesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 {
-    const auto expectPreferences = [](qint16 copies, bool stop, bool missed) {
-        EXPECT_EQ(std::tuple(appSetup::MaxBackupCopies, appSetup::StopOnError, appSetup::RunMissedBackups),
-                  std::tuple(copies, stop, missed));
+    const auto preferences = [] {
+        return std::tuple(appSetup::MaxBackupCopies, appSetup::StopOnError, appSetup::RunMissedBackups);
     };
     // Lines are trimmed; an empty first line, or a count outside 1 to 99, is the default; a file
     // without the third line runs missed backups; a damaged file gives the defaults.
@@ -27,7 +26,7 @@ TEST_F(AppFolderTest, PreferencesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
         appSetup::StopOnError = !stop;
         appSetup::RunMissedBackups = !missed;
         appSetup::LoadPreferences();
-        expectPreferences(copies, stop, missed);
+        EXPECT_EQ(preferences(), std::tuple(copies, stop, missed));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
     appSetup::MaxBackupCopies = 5;
@@ -37,7 +36,7 @@ TEST_F(AppFolderTest, PreferencesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 
     QFile::remove(appSetup::PreferencesPath());
     appSetup::LoadPreferences();
-    expectPreferences(99, true, true);
+    EXPECT_EQ(preferences(), std::tuple(qint16(99), true, true));
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
 }
 
