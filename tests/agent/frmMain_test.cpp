@@ -1,85 +1,34 @@
 // The agent's hidden main window: the scheduler's tick runs each due job once while the job
-// list is idle, makes up missed runs once, the tray menu shows the job list, and Exit Arkwell
-// ends cleanly.
+// list is idle, makes up missed runs once, the tray menu shows the job list, Exit Arkwell ends
+// cleanly, and without a tray the agent outlives its window until a tray comes.
 #include "agent/frmMain.h"
 
-#include "agent/appSetupMain.h"
 #include "agent/frmPopup.h"
-#include "lib/appSetup.h"
-#include "schedule/frmSchedule.h"
-#include "support/TestSupport.h"
+#include "agent/libSysTrayApp.h"
+#include "support/JobListTest.h"
+#include "support/WidgetLookup.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
+#include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
-#include <functional>
 
-using testing_support::AppFolderTest;
-using testing_support::LauncherRecorder;
-using testing_support::TestClock;
+using testing_support::OpenWindow;
 
 namespace {
 
 const QDate Today(2026, 12, 7);
 
-// Calls `during` from inside each zip run.
-class RunWatcher : public LauncherRecorder {
-public:
-    explicit RunWatcher(std::function<void()> during) : m_during(std::move(during)) {}
-    qint32 run(const Shell32::ProgramRun& program) override
-    {
-        m_during();
-        return LauncherRecorder::run(program);
-    }
-
-private:
-    std::function<void()> m_during;
-};
-
-// Closes the open window of that name.
-void closeWindow(const char* name)
-{
-    for (QWidget* window : QApplication::topLevelWidgets())
-        if (window->objectName() == QLatin1String(name) && window->isVisible())
-            window->close();
-}
-
-class SchedulerTest : public AppFolderTest {
+class SchedulerTest : public testing_support::JobListTest {
 protected:
-    void SetUp() override
+    void TearDown() override
     {
-        AppFolderTest::SetUp();
-        QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
-        QDir().mkpath(path("bk"));
-        writeFile("src/a.txt", "a");
-        appSetup::MaxBackupCopies = 99;
-        appSetup::StopOnError = false;
-        appSetup::RunMissedBackups = true;
-        appSetup::LoadJobList(schedule);
-    }
-
-    // A daily job, last run `lastRun` days ago, backing up src/a.txt into bk/ at `startTime`.
-    QString addJob(const QString& name, QTime startTime, int lastRun = 1)
-    {
-        CBackupJob job;
-        job.setJobName(name);
-        job.setStartTime(startTime);
-        job.setTargetDirectory(path("bk") + "/");
-        job.setCompress(true);
-        job.setFrequency(CBackupJob::Daily);
-        job.SetDayOfWeek(true, true, true, true, true, true, true);
-        job.setFilesToZip(path("src/a.txt") + "\r\n");
-        job.setDateLastRun(QDateTime(Today.addDays(-lastRun), QTime(0, 0)));
-        schedule.Jobs().Save(job);
-        return schedule.Jobs().JobFile(name);
+        libSysTrayApp::SystemTrayRemoveIcon();
+        libSysTrayApp::SetTrayProbe({});
+        JobListTest::TearDown();
     }
     QString archive(const QString& name) const { return path("bk/" + name + ".zip"); }
-    bool archived(const QString& name) const { return QProcess::execute("unzip", {"-tqq", archive(name)}) == 0; }
     // A tick at `now`; true when it made the job's archive.
     bool tickRuns(const QString& name, const QDateTime& now)
     {
@@ -90,25 +39,22 @@ protected:
     }
 
     // Jobs are listed just before the day's first start time; the tests move the clock on.
-    TestClock clock{QDateTime(Today, QTime(2, 59, 55))};
-    frmSchedule schedule;
-    frmMain main{schedule, true};
+    testing_support::TestClock clock{QDateTime(Today, QTime(2, 59, 55))};
+    frmMain main{schedule, false};
+    bool trayUp = false;
 };
 
 TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 {
-    const QString early = addJob("Early", QTime(3, 0));
-    addJob("Late", QTime(23, 0));
+    addJob("Early", [](CBackupJob& job) { job.setStartTime(QTime(3, 0)); });
+    addJob("Late", [](CBackupJob& job) { job.setStartTime(QTime(23, 0)); });
     main.Form_Load({"arkwell", "/SILENT"}, true);
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_EQ(main.tmrCheckForBackupJob->interval(), 5000);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(2, 59, 59))));
     EXPECT_TRUE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 1))));
-    EXPECT_TRUE(archived("Early"));
+    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", archive("Early")}), 0);
     EXPECT_FALSE(QFile::exists(archive("Late")));
-    CBackupJob saved;
-    ASSERT_FALSE(saved.TryOpenBackupJob(early));
-    EXPECT_EQ(saved.DateLastRun(), QDateTime(Today, QTime(0, 0)));
     EXPECT_EQ(schedule.FindItemByKey("_Early")->text(frmSchedule::ColNextRun), "Dec-08-2026");
     EXPECT_EQ(schedule.Jobs().Record("Early").result, RunRecord::Result::Completed);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 6))));  // run once
@@ -118,18 +64,21 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     const QDateTime late(Today, QTime(23, 0, 1));
     QTimer::singleShot(0, &schedule, [&] {
         EXPECT_FALSE(tickRuns("Late", late));
-        closeWindow("frmWIZ_JobDefinition");
+        OpenWindow("frmWIZ_JobDefinition")->close();
     });
     schedule.cmdAddJob_Click();
     schedule.mnuFilePreferences_Click();
     EXPECT_FALSE(tickRuns("Late", late));
-    closeWindow("frmPreferences");
-    std::vector<bool> enabledDuringRun;
-    RunWatcher watcher([&] { enabledDuringRun.push_back(schedule.lvwSchedule->isEnabled()); });
+    OpenWindow("frmPreferences")->close();
+    std::vector<bool> enabledDuringRun;  // as the entry starts and as its file is done
+    QObject watch;
+    QObject::connect(&schedule, &frmSchedule::statusChanged, &watch, [&] {
+        if (!schedule.RunningJob().isEmpty())
+            enabledDuringRun.push_back(schedule.lvwSchedule->isEnabled());
+    });
     EXPECT_TRUE(tickRuns("Late", late));
-    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));  // zip, then the test of its archive
-    EXPECT_TRUE(schedule.isEnabled());
-    EXPECT_TRUE(schedule.isVisible());
+    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));
+    EXPECT_TRUE(schedule.isEnabled() && schedule.isVisible());
 }
 
 TEST_F(SchedulerTest, AMissedRunIsMadeUpOnceAMinuteAfterStartUpWhenThePreferenceSaysSo)
@@ -138,7 +87,10 @@ TEST_F(SchedulerTest, AMissedRunIsMadeUpOnceAMinuteAfterStartUpWhenThePreference
         SCOPED_TRACE(makeUp);
         appSetup::RunMissedBackups = makeUp;
         clock.set(QDateTime(Today, QTime(12, 0)));
-        addJob("Missed", QTime(9, 0), 3);  // last run three days ago: today's 9:00 AM was missed
+        addJob("Missed", [](CBackupJob& job) {  // last run three days ago: today's 9:00 AM was missed
+            job.setStartTime(QTime(9, 0));
+            job.setDateLastRun(QDateTime(Today.addDays(-3), QTime(0, 0)));
+        });
         appSetup::LoadJobList(schedule);
         main.Form_Load({"arkwell", "/SILENT"}, true);
         EXPECT_EQ(main.tmrMissedRuns->interval(), 60000);
@@ -154,16 +106,33 @@ TEST_F(SchedulerTest, AMissedRunIsMadeUpOnceAMinuteAfterStartUpWhenThePreference
     }
 }
 
-TEST_F(SchedulerTest, TheTrayMenuShowsTheJobListAndExitEndsWithThePreferencesSaved)
+// Without a tray, closing the window says once how to get it back; the icon comes as soon as
+// a tray does, its menu shows the job list, and only Exit Arkwell ends, with the preferences saved.
+TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
-    main.Form_Load({"arkwell", "/SILENT"}, true);
-    frmPopup& popup = main.Popup();
-    popup.Schedule->trigger();
-    EXPECT_TRUE(schedule.isVisible());
-
+    libSysTrayApp::SetTrayProbe([this] { return trayUp; });
     QSignalSpy ended(&main, &frmMain::ended);
+    main.Form_Load({"arkwell", "/SILENT"}, false);
+    EXPECT_FALSE(schedule.isVisible());
+    ASSERT_TRUE(main.tmrWaitForTray->isActive());
+    for (int close = 0; close < 2; ++close) {
+        schedule.show();
+        schedule.mnuFileClose->trigger();
+    }
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.contains("start Arkwell again"));
+
+    trayUp = true;
+    main.tmrWaitForTray->setInterval(0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return libSysTrayApp::SystemTrayIconShown(); }));
+    EXPECT_FALSE(main.tmrWaitForTray->isActive());
+    EXPECT_EQ(libSysTrayApp::SystemTrayToolTip(), main.TrayToolTip());  // the late icon shows the status at once
+    main.Popup().Schedule->trigger();
+    EXPECT_TRUE(schedule.isVisible());
+    EXPECT_EQ(ended.count(), 0);
+
     appSetup::MaxBackupCopies = 12;
-    popup.Exit->trigger();
+    schedule.mnuFileExit->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(main.tmrCheckForBackupJob->isActive());

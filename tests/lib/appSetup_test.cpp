@@ -1,4 +1,4 @@
-// The preferences file: read, defaults, damage and the written layout.
+// The preferences file: read, defaults, damage and the written layout; where the data lives.
 #include "lib/appSetup.h"
 #include "support/TestSupport.h"
 
@@ -7,22 +7,11 @@
 
 using testing_support::AppFolderTest;
 
-namespace {
-
-class PreferencesTest : public AppFolderTest {
-protected:
-    void expectPreferences(qint16 copies, bool stop, bool missed = true) const
-    {
-        EXPECT_EQ(appSetup::MaxBackupCopies, copies);
-        EXPECT_EQ(appSetup::StopOnError, stop);
-        EXPECT_EQ(appSetup::RunMissedBackups, missed);
-    }
-};
-
-}  // namespace
-
-TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
+TEST_F(AppFolderTest, PreferencesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 {
+    const auto preferences = [] {
+        return std::tuple(appSetup::MaxBackupCopies, appSetup::StopOnError, appSetup::RunMissedBackups);
+    };
     // Lines are trimmed; an empty first line, or a count outside 1 to 99, is the default; a file
     // without the third line runs missed backups; a damaged file gives the defaults.
     const std::vector<std::tuple<QByteArray, qint16, bool, bool>> files{
@@ -31,25 +20,23 @@ TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
         {"12\r\nmaybe\r\n", 99, true, true},  {"70000\r\n0\r\n", 99, true, true}, {"12\r\n0\r\nyes\r\n", 99, true, true},
         {"0\r\n0\r\n", 99, false, true},    {"-5\r\n-1\r\n", 99, true, true},  {"100\r\n-1\r\n", 99, true, true}};
     for (const auto& [file, copies, stop, missed] : files) {
+        SCOPED_TRACE(file.toStdString());
         writeFile("Arkwell.txt", file);
         appSetup::MaxBackupCopies = 0;  // so that each file's reading shows
         appSetup::StopOnError = !stop;
         appSetup::RunMissedBackups = !missed;
         appSetup::LoadPreferences();
-        expectPreferences(copies, stop, missed);
+        EXPECT_EQ(preferences(), std::tuple(copies, stop, missed));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
-    appSetup::SavePreferences();  // written whole and sound
-    EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 99 \r\n-1 \r\n-1 \r\n"));
     appSetup::MaxBackupCopies = 5;
-    appSetup::StopOnError = false;
-    appSetup::RunMissedBackups = false;
-    appSetup::SavePreferences();
+    appSetup::StopOnError = appSetup::RunMissedBackups = false;
+    appSetup::SavePreferences();  // written whole and sound
     EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(" 5 \r\n 0 \r\n 0 \r\n"));
 
     QFile::remove(appSetup::PreferencesPath());
     appSetup::LoadPreferences();
-    expectPreferences(99, true);
+    EXPECT_EQ(preferences(), std::tuple(qint16(99), true, true));
     EXPECT_FALSE(QFile::exists(appSetup::PreferencesPath()));  // not created by reading
 }
 
@@ -57,9 +44,10 @@ TEST_F(PreferencesTest, FilesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
 // $XDG_DATA_HOME/arkwell, made owner-only; its own files stay beside the executable.
 TEST_F(AppFolderTest, AnUnwritableProgramFolderKeepsItsDataInTheUsersDataFolder)
 {
+    const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     EXPECT_EQ(appSetup::DataFolder(), appFolder());
     appSetup::ApplyStartAtLoginDefault();  // a writable copy doesn't start at log-in by itself
-    EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
+    EXPECT_FALSE(QFile::exists(autostart));
     appSetup::SetApplicationPaths(path("installed/lib/arkwell"), "arkwell");
     const QString data = path("xdg-data/arkwell");
     ASSERT_TRUE(appSetup::CheckDataFolder());
@@ -72,15 +60,13 @@ TEST_F(AppFolderTest, AnUnwritableProgramFolderKeepsItsDataInTheUsersDataFolder)
 
     // First start of such a copy: it starts at log-in; later starts keep the user's choice.
     appSetup::ApplyStartAtLoginDefault();
-    EXPECT_TRUE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
-    QFile::remove(path("xdg-config/autostart/arkwell.desktop"));
+    EXPECT_TRUE(QFile::remove(autostart));
     appSetup::SavePreferences();
     appSetup::ApplyStartAtLoginDefault();
-    EXPECT_FALSE(QFile::exists(path("xdg-config/autostart/arkwell.desktop")));
+    EXPECT_FALSE(QFile::exists(autostart));
 
     // A data folder that can't be made is told, naming it, and the start ends.
-    writeFile("blocked", "a file where the data home should be");
-    qputenv("XDG_DATA_HOME", QFile::encodeName(path("blocked")));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(writeFile("blocked", "a file where the data home should be")));
     EXPECT_FALSE(appSetup::CheckDataFolder());
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.contains("'" + path("blocked/arkwell") + "'"));

@@ -8,26 +8,10 @@
 
 using testing_support::AppFolderTest;
 
-namespace {
-
-// desktop-file-validate's verdict on an entry, or nothing when the validator is missing.
-std::optional<QString> validationErrors(const QString& entry)
-{
-    const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
-    if (validator.isEmpty())
-        return std::nullopt;
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(validator, {entry});
-    process.waitForFinished();
-    return process.exitCode() == 0 ? QString() : QString::fromUtf8(process.readAll());
-}
-
-}  // namespace
-
 TEST_F(AppFolderTest, AutostartEntryFollowsTheSettingAndValidates)
 {
     const QString entry = path("xdg-config/autostart/arkwell.desktop");
+    const QString validator = QStandardPaths::findExecutable("desktop-file-validate");  // its errors go to the test's output
     EXPECT_EQ(libAutostart::EntryPath(), entry);
     EXPECT_FALSE(libAutostart::StartsAtLogin());
     libAutostart::SetStartAtLogin(false, "/usr/lib/arkwell/arkwell");  // nothing to remove: no failure
@@ -38,10 +22,11 @@ TEST_F(AppFolderTest, AutostartEntryFollowsTheSettingAndValidates)
         {"/opt/$HOME/`x`/50%/a\\b", R"(Exec="/opt/\\$HOME/\\`x\\`/50%%/a\\\\b" /SILENT)"},
     };
     for (const auto& [program, exec] : execs) {
+        SCOPED_TRACE(program.toStdString());
         libAutostart::SetStartAtLogin(true, program);
         EXPECT_TRUE(libAutostart::StartsAtLogin());
-        EXPECT_TRUE(readFile("xdg-config/autostart/arkwell.desktop").split('\n').contains(exec.toUtf8())) << qPrintable(program);
-        EXPECT_EQ(validationErrors(entry).value_or(QString()), QString()) << qPrintable(program);
+        EXPECT_TRUE(readFile("xdg-config/autostart/arkwell.desktop").split('\n').contains(exec.toUtf8()));
+        EXPECT_EQ(validator.isEmpty() ? 0 : QProcess::execute(validator, {entry}), 0);
     }
     EXPECT_EQ(QFile::permissions(entry) & 0x0077, 0);  // no group or other bits
     libAutostart::SetStartAtLogin(false, "/usr/lib/arkwell/arkwell");

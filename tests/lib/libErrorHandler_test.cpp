@@ -7,53 +7,16 @@
 #include <QFile>
 #include <QSysInfo>
 
-using libErrorHandler::ErrorInfo;
 using libErrorHandler::ReportError;
 using testing_support::AppFolderTest;
 using testing_support::FatalEnd;
 using testing_support::TestClock;
 
-namespace {
-
-ErrorInfo failure(qint32 number, const QString& description, qint32 lastDll = 0)
+TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithoutALog)
 {
-    ErrorInfo info;
-    info.Number = number;
-    info.Description = description;
-    info.LastDllError = lastDll;
-    return info;
-}
-
-}  // namespace
-
-TEST_F(AppFolderTest, FatalReportIsLoggedThenShownThenEndsEvenWithoutALog)
-{
-    TestClock clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
-    EXPECT_THROW(ReportError(true, failure(53, "File not found"), "libFiles.bas", "uKill()"), FatalEnd);
-    // Two empty lines close the report.
-    EXPECT_EQ(QString::fromUtf8(readFile("arkwell.err")),
-              QString(80, '-') + "\r\nDate:        2026-02-03 04:05:06\r\nComputer:    " + QSysInfo::machineHostName()
-                  + "\r\nSeverity:    Fatal\r\nDescription: ERR#53 @ Arkwell - File not found\r\nLast DLL:     0 \r\n"
-                    "Details:     ERR#53 @ Arkwell - File not found\r\n" + QString(40, '-')
-                  + "\r\nModule/Function: libFiles.bas/uKill().\r\n\r\n\r\n");
-
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_EQ(messageBoxes.messages()[0].title, "Fatal Application Error");
-    EXPECT_EQ(messageBoxes.messages()[0].text,
-              "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
-
-    // An error log that can't be written still shows the box and ends.
-    QFile::remove(path("arkwell.err"));
-    QDir().mkpath(path("arkwell.err"));  // a folder where the log should be: it can't be opened
-    EXPECT_THROW(ReportError(true, failure(75, "x"), "appSetup.bas", "Main()"), FatalEnd);
-    ASSERT_EQ(messageBoxes.messages().size(), 2u);
-    EXPECT_EQ(messageBoxes.messages()[1].title, "Fatal Application Error");
-}
-
-TEST_F(AppFolderTest, QuotesAndSemicolonsAreCleanedDifferentlyInSummaryAndDetails)
-{
-    ReportError(false, failure(-5, "it's \"odd\"; really", -2), "frmSchedule.frm", "Let MessageText()");
-    ReportError(false, failure(7, "second"), "libLog.bas", "LogEvent()");
+    ReportError(false, {.Number = -5, .Description = "it's \"odd\"; really", .LastDllError = -2}, "frmSchedule.frm",
+                "Let MessageText()");
+    ReportError(false, {.Number = 7, .Description = "second"}, "libLog.bas", "LogEvent()");
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
     EXPECT_TRUE(log.contains("Description: ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n"));
     EXPECT_TRUE(log.contains("Last DLL:    -2 \r\n"));
@@ -64,6 +27,25 @@ TEST_F(AppFolderTest, QuotesAndSemicolonsAreCleanedDifferentlyInSummaryAndDetail
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
     EXPECT_EQ(messageBoxes.messages()[0].title, "Non Fatal Application Error");
     EXPECT_EQ(messageBoxes.messages()[0].text, "ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n\r\nPress Ok to Continue.");
+
+    QFile::remove(path("arkwell.err"));
+    TestClock clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
+    EXPECT_THROW(ReportError(true, {.Number = 53, .Description = "File not found"}, "libFiles.bas", "uKill()"), FatalEnd);
+    // Two empty lines close the report.
+    EXPECT_EQ(QString::fromUtf8(readFile("arkwell.err")),
+              QString(80, '-') + "\r\nDate:        2026-02-03 04:05:06\r\nComputer:    " + QSysInfo::machineHostName()
+                  + "\r\nSeverity:    Fatal\r\nDescription: ERR#53 @ Arkwell - File not found\r\nLast DLL:     0 \r\n"
+                    "Details:     ERR#53 @ Arkwell - File not found\r\n" + QString(40, '-')
+                  + "\r\nModule/Function: libFiles.bas/uKill().\r\n\r\n\r\n");
+    ASSERT_EQ(messageBoxes.messages().size(), 3u);
+    EXPECT_EQ(messageBoxes.messages()[2].title, "Fatal Application Error");
+    EXPECT_EQ(messageBoxes.messages()[2].text, "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
+
+    // An error log that can't be written still shows the box and ends.
+    QFile::remove(path("arkwell.err"));
+    QDir().mkpath(path("arkwell.err"));  // a folder where the log should be: it can't be opened
+    EXPECT_THROW(ReportError(true, {.Number = 75, .Description = "x"}, "appSetup.bas", "Main()"), FatalEnd);
+    EXPECT_EQ(messageBoxes.messages().at(3).title, "Fatal Application Error");
 }
 
 TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefaultAndErrnoMapsToTheProgramsNumbers)
@@ -92,6 +74,4 @@ TEST_F(AppFolderTest, LogEventWritesStampedLines)
     EXPECT_EQ(readFile("arkwell.log"), QByteArray("07/04/2026 21:05:09  Zipping Up   'quoted' entry\r\n"
                                                   "07/04/2026 21:05:09  Null\r\n"
                                                   "07/04/2026 21:05:09  same second\r\n"));
-    libLog::LogEvent("later");
-    EXPECT_EQ(transactionLog().size(), 4);
 }

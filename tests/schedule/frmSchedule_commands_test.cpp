@@ -1,297 +1,196 @@
-// The job commands of the job list window: Remove, Run now with the failure message, Stop,
-// and View zip with and without a registered zip program.
-#include "agent/appSetupMain.h"
+// The job list window: its rows, keys, icons, sorting, status bar and lamps, closing that only
+// hides, and its commands: Remove, Run now with its results, the failure message and the tray
+// status, Stop and Exit of a hanging run, and View zip with and without a registered zip program.
 #include "agent/frmMain.h"
-#include "jobs/CBackupJob.h"
-#include "lib/appSetup.h"
-#include "schedule/frmSchedule.h"
-#include "support/TestSupport.h"
+#include "agent/frmPopup.h"
+#include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
-#include "wizard/frmWIZ_JobDefinition.h"
 
-#include <QApplication>
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
+#include <QHeaderView>
+#include <QLabel>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QLabel>
 #include <QTreeWidget>
 
 using libForms::Answer;
-using testing_support::AppFolderTest;
+using testing_support::FatalEnd;
+using testing_support::FindControl;
 using testing_support::LauncherRecorder;
 using testing_support::OpenWindow;
 
 namespace {
 
-class ScheduleCommandsTest : public AppFolderTest {
+class ScheduleTest : public testing_support::JobListTest {
 protected:
-    void SetUp() override
+    QTreeWidget* list() { return FindControl<QTreeWidget>(&schedule, "lvwSchedule"); }
+    QString label(const char* name) { return FindControl<QLabel>(&schedule, name)->text(); }
+    QStringList texts(std::optional<int> row, std::optional<int> column = {})  // one row's, or one column's
     {
-        AppFolderTest::SetUp();
-        QFile::link(QStringLiteral("/usr/bin/zip"), path("zip"));
-        appSetup::MaxBackupCopies = 99;
-        appSetup::StopOnError = true;
-        QDir().mkpath(appSetup::JobsFolder());
-        QDir().mkpath(path("bk"));
-        writeFile("src/a.txt", "a");
-        appSetup::LoadJobList(window);
+        QStringList texts;
+        for (int index = 0; index < (row ? list()->columnCount() : list()->topLevelItemCount()); ++index)
+            texts << list()->topLevelItem(row.value_or(index))->text(column.value_or(index));
+        return texts;
     }
-
-    // Saves a job file backing up src/a.txt into `target` and lists it.
-    QString addJob(const QString& name, const QString& target, bool compress = true)
+    QStringList names() { return texts(std::nullopt, frmSchedule::ColName); }
+    // A row alone, without a job behind it.
+    void add(const QString& name, QDate lastRun = {2026, 1, 1}, std::optional<QDate> nextRun = QDate(2026, 1, 2),
+             QTime start = {1, 0}, bool compressed = true)
     {
-        CBackupJob job;
-        job.setJobName(name);
-        job.setTargetDirectory(target);
-        job.setCompress(compress);
-        job.setFrequency(CBackupJob::Daily);
-        job.SetDayOfWeek(true, true, true, true, true, true, true);
-        job.setFilesToZip(path("src/a.txt") + "\r\n");
-        job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
-        window.Jobs().Save(job);
-        return window.Jobs().JobFile(name);
+        schedule.AddItemListView(name, QDateTime(lastRun, QTime(0, 0)), nextRun, start, compressed,
+                                 appSetup::JobsFolder() + name + ".awj");
+    }
+    void clickHeader(int column)
+    {
+        QHeaderView* header = list()->header();
+        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                          QPoint(header->sectionViewportPosition(column) + 5, header->height() / 2));
     }
     void select(const QStringList& names)
     {
-        window.lvwSchedule->clearSelection();
-        for (const QString& name : names) {
-            QTreeWidgetItem* row = window.FindItemByKey("_" + name);
-            ASSERT_NE(row, nullptr) << name.toStdString();
-            window.lvwSchedule->setCurrentItem(row, 0, QItemSelectionModel::NoUpdate);
-            row->setSelected(true);
-        }
-    }
-    QStringList rowNames() const
-    {
-        QStringList names;
-        for (int i = 0; i < window.lvwSchedule->topLevelItemCount(); ++i)
-            names << window.lvwSchedule->topLevelItem(i)->text(frmSchedule::ColName);
-        names.sort();
-        return names;
+        list()->clearSelection();
+        for (const QString& name : names)
+            list()->setCurrentItem(schedule.FindItemByKey("_" + name), 0, QItemSelectionModel::Select);
     }
     const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
-
-    frmSchedule window;
 };
 
-TEST_F(ScheduleCommandsTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
+TEST_F(ScheduleTest, RowsCarryTheirTextsKeysAndIcons)
 {
-    const QString first = addJob("First", path("bk"));
-    const QString what = addJob("What?", path("bk"));
-    const QString whatx = addJob("Whatx", path("bk"));
-    const QString last = addJob("Last", path("bk"));
+    add("Daily Docs", QDate(2026, 1, 5), QDate(2026, 2, 1), QTime(23, 58), true);
+    add("Photos", QDate(2025, 12, 31), std::nullopt, QTime(9, 5), false);
+    for (const int column : {frmSchedule::ColCompressed, frmSchedule::ColJobFile, frmSchedule::ColStartTime})
+        EXPECT_EQ(list()->isColumnHidden(column), column != frmSchedule::ColStartTime) << column;
+    EXPECT_EQ(texts(0), (QStringList{"Daily Docs", "Jan-05-2026", "Feb-01-2026", "11:58 PM", "True",
+                                     appFolder() + "/BackupJobs/Daily Docs.awj", ""}));
+    // No real next run: marked, not a date.
+    EXPECT_EQ(texts(1), (QStringList{"Photos", "Dec-31-2025", frmSchedule::NoNextRunText, "09:05 AM", "False",
+                                     appFolder() + "/BackupJobs/Photos.awj", ""}));
+    EXPECT_EQ(schedule.FindItemByKey("_Photos"), list()->topLevelItem(1));
+    EXPECT_EQ(schedule.FindItemByKey("Photos"), nullptr);  // the key has the underscore first
+    // Image 1 marks a compressed job, image 2 a copy: the two rows show different pictures.
+    EXPECT_NE(list()->topLevelItem(0)->icon(0).cacheKey(), list()->topLevelItem(1)->icon(0).cacheKey());
+    // A second row with a name already listed is refused (its key would not be unique).
+    EXPECT_THROW(add("Photos"), FatalEnd);
+    EXPECT_EQ(list()->topLevelItemCount(), 2);
+}
 
-    select({"First"});
+TEST_F(ScheduleTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
+{
+    add("beta", QDate(2026, 4, 1), QDate(2026, 5, 2), QTime(13, 0));
+    add("Alpha", QDate(2026, 1, 9), std::nullopt, QTime(9, 0));
+    add("gamma", QDate(2025, 12, 1), QDate(2026, 2, 1), QTime(23, 0), false);
+    schedule.show();
+    const std::vector<std::pair<int, QStringList>> clicks{
+        {frmSchedule::ColLastRun, {"beta", "Alpha", "gamma"}},    // the first click sorts descending
+        {frmSchedule::ColName, {"Alpha", "beta", "gamma"}},       // flips again, whichever column
+        {frmSchedule::ColName, {"gamma", "beta", "Alpha"}},
+        {frmSchedule::ColNextRun, {"gamma", "beta", "Alpha"}},    // ascending; no next run comes last
+        {frmSchedule::ColStartTime, {"gamma", "beta", "Alpha"}},  // by time of day, not by "AM"/"PM"
+        {frmSchedule::ColStartTime, {"Alpha", "beta", "gamma"}}};
+    for (const auto& [column, order] : clicks) {
+        clickHeader(column);
+        EXPECT_EQ(names(), order) << column;
+    }
+    add("aaa");  // appended at the end, not sorted in
+    EXPECT_EQ(names().last(), "aaa");
+}
+
+// The status bar counts the rows; the first showing selects row 1, later ones keep the
+// selection; closing only hides, keeping the rows, the sort and the size.
+TEST_F(ScheduleTest, StatusBarLampsSelectionAndClosingThatOnlyHides)
+{
+    frmSchedule empty;
+    empty.show();
+    EXPECT_EQ(FindControl<QLabel>(&empty, "NbrBackupJobs")->text(), "0 Backup Jobs");
+    add("b");
+    EXPECT_EQ(label("NbrBackupJobs"), "1 Backup Jobs");  // no singular form
+    add("c");
+    add("a");
+    schedule.show();
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(0));
+    EXPECT_TRUE(list()->topLevelItem(0)->isSelected());
+    schedule.DeleteItemListView(2);  // counted from 1: "c" goes
+    EXPECT_EQ(label("NbrBackupJobs"), "2 Backup Jobs");
+    schedule.setMessageText("Zipping...");
+    EXPECT_EQ(label("StatusBar"), "Zipping...");
+    std::vector<bool> lamps;  // idle at first
+    for (const char* lamp : {"imgLight0", "imgLight1", "imgLight2", "imgLight3"})
+        lamps.push_back(FindControl<QLabel>(&schedule, lamp)->isVisibleTo(&schedule));
+    EXPECT_EQ(lamps, (std::vector<bool>{true, false, false, true}));
+
+    clickHeader(frmSchedule::ColName);
+    clickHeader(frmSchedule::ColName);
+    list()->setCurrentItem(list()->topLevelItem(1));
+    int closedByUser = 0;
+    QObject::connect(&schedule, &frmSchedule::closedByUser, [&closedByUser] { ++closedByUser; });
+    schedule.close();
+    EXPECT_FALSE(schedule.isVisible());
+    schedule.show();
+    EXPECT_EQ(names(), QStringList({"a", "b"}));
+    EXPECT_EQ(list()->currentItem(), list()->topLevelItem(1));
+    FindControl<QAction>(&schedule, "mnuFileClose")->trigger();
+    EXPECT_FALSE(schedule.isVisible());
+    EXPECT_EQ(closedByUser, 2);
+    // At the program's end the window goes without telling anyone it was closed by the user.
+    schedule.show();
+    schedule.KillForm(true);
+    schedule.resize(schedule.minimumSize() + QSize(123, 45));
+    schedule.close();
+    EXPECT_EQ(closedByUser, 2);
+    EXPECT_EQ(frmSchedule().size(), schedule.minimumSize() + QSize(123, 45));  // the next window keeps its size
+}
+
+TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
+{
+    const QStringList files{addJob("What?"), addJob("Whatx"), addJob("Last")};
+    select({"Last"});
     messageBoxes.answerNext(Answer::No);
-    window.cmdDelJob_Click();
+    schedule.cmdDelJob_Click();
     EXPECT_EQ(lastMessage().text, "Are you sure you want to delete this Backup Job?");
     EXPECT_EQ(lastMessage().title, "Remove Confirmation");
-    EXPECT_TRUE(QFile::exists(first));
-    EXPECT_EQ(rowNames().size(), 4);
-
-    messageBoxes.answerNext(Answer::Yes);
-    window.cmdDelJob_Click();
-    EXPECT_FALSE(QFile::exists(first));
-    EXPECT_EQ(rowNames(), (QStringList{"Last", "What?", "Whatx"}));
-
+    EXPECT_EQ(names().size(), 3);
     // A name holding "?" takes only its own file.
     select({"What?", "Last"});
     messageBoxes.answerNext(Answer::Yes);
-    window.cmdDelJob_Click();
-    EXPECT_FALSE(QFile::exists(what));
-    EXPECT_FALSE(QFile::exists(last));
-    EXPECT_TRUE(QFile::exists(whatx));
-    EXPECT_EQ(rowNames(), QStringList{"Whatx"});
+    schedule.cmdDelJob_Click();
+    EXPECT_EQ((QList<bool>{QFile::exists(files[0]), QFile::exists(files[1]), QFile::exists(files[2])}),
+              (QList<bool>{false, true, false}));
+    EXPECT_EQ(names(), QStringList{"Whatx"});
 }
 
-TEST_F(ScheduleCommandsTest, RunNowStopsAtAFailureWhenTheUserOpensTheLog)
+// Real runs of the real zip: each row shows its result and its run's log lines, a failed one is
+// marked, the progress and the tray follow the run, and the log names the job twice. With
+// StopOnError a failure asks whether to open the log; Yes opens it and skips the jobs after it.
+TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopThem)
 {
-    addJob("Broken", path("missing-target"));
-    addJob("Good", path("bk"));
-    std::vector<bool> enabledDuringMessages;
-    std::vector<Answer> answers{Answer::Yes, Answer::No};
-    libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
-        enabledDuringMessages.push_back(window.lvwSchedule->isEnabled());
-        EXPECT_EQ(message.title, "Backup Error");
-        EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '" +
-                                    appSetup::TransactionLogPath() + "'");
-        const Answer answer = answers.front();
-        answers.erase(answers.begin());
-        return answer;
-    });
-    LauncherRecorder launcher;
-    launcher.fixedExitCode.reset();
-
-    // Yes: the log opens and the job after the failing one is skipped.
-    select({"Broken", "Good"});
-    window.cmdBackup_Click();
-    EXPECT_EQ(enabledDuringMessages, std::vector<bool>{false});
-    EXPECT_TRUE(window.lvwSchedule->isEnabled());
-    ASSERT_EQ(launcher.detached.size(), 1u);
-    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
-    EXPECT_FALSE(QFile::exists(path("bk/Good.zip")));
-
-    // No: the run goes on with the next job.
-    select({"Broken", "Good"});
-    window.cmdBackup_Click();
-    EXPECT_EQ(enabledDuringMessages.size(), 2u);
-    EXPECT_TRUE(window.lvwSchedule->isEnabled());
-    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Good.zip")}), 0);
-
-    // Without StopOnError nobody is asked.
-    appSetup::StopOnError = false;
-    window.cmdBackup_Click();
-    EXPECT_EQ(enabledDuringMessages.size(), 2u);
-}
-
-TEST_F(ScheduleCommandsTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
-{
-    const QString file = addJob("Gone", path("bk"));
-    QFile::remove(file);
-    select({"Gone"});
-    window.cmdEditJob_Click();
-    EXPECT_TRUE(lastMessage().text.startsWith("The job file of Backup Job 'Gone' can't be read: "));
-    EXPECT_TRUE(window.isEnabled());
-    EXPECT_EQ(window.findChild<QWidget*>("frmWIZ_JobDefinition"), nullptr);
-
-    LauncherRecorder launcher;
-    QDir().mkpath(appSetup::TransactionLogPath());  // something in the log's place that can't be written
-    window.mnuActionViewTransactionLog_Click();
-    ASSERT_EQ(launcher.detached.size(), 1u);
-    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", appSetup::TransactionLogPath()}));
-}
-
-TEST_F(ScheduleCommandsTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)
-{
-    window.mnuFilePreferences_Click();
-    window.mnuHelpAbout_Click();
-    window.setEnabled(false);  // as during a run or while the wizard is open
-    ASSERT_NE(OpenWindow("frmPreferences"), nullptr);
-    EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled());
-    QWidget* about = OpenWindow("frmAbout");
-    ASSERT_NE(about, nullptr);
-    EXPECT_TRUE(about->isEnabled());
-    QTest::keyClick(about, Qt::Key_F1);
-    ASSERT_FALSE(messageBoxes.messages().empty());
-    EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + path("Arkwell_Help.htm")));
-    window.mnuHelpAbout_Click();  // shown again: one help per F1 all the same
-    QTest::keyClick(about, Qt::Key_F1);
-    EXPECT_EQ(messageBoxes.messages().size(), 2u);
-}
-
-class ViewZipTest : public ScheduleCommandsTest {
-protected:
-    void SetUp() override
-    {
-        ScheduleCommandsTest::SetUp();
-        for (const char* name : {"PATH", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CURRENT_DESKTOP"})
-            saved.emplace_back(name, qgetenv(name));
-        qunsetenv("XDG_CURRENT_DESKTOP");
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("xdg/config")));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(path("xdg/data")));
-        QDir().mkpath(path("xdg/config"));
-    }
-    void TearDown() override
-    {
-        for (const auto& [name, value] : saved) {
-            if (value.isNull())
-                qunsetenv(name);
-            else
-                qputenv(name, value);
-        }
-        ScheduleCommandsTest::TearDown();
-    }
-    // Registers a zip viewer "arkview" for the desktop, as a file manager would.
-    void registerViewer()
-    {
-        writeFile("xdg/config/mimeapps.list", "[Default Applications]\napplication/zip=arkview.desktop\n");
-        writeFile("xdg/data/applications/arkview.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Ark View\nExec=arkview --open %f\n");
-        writeFile("xdg/bin/arkview", "#!/bin/sh\n");
-        QFile::setPermissions(path("xdg/bin/arkview"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        qputenv("PATH", QFile::encodeName(path("xdg/bin")) + ":" + saved.front().second);
-    }
-
-    std::vector<std::pair<const char*, QByteArray>> saved;
-    LauncherRecorder launcher;
-};
-
-TEST_F(ViewZipTest, OpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
-{
-    addJob("Zipped", path("bk"));
-    addJob("Plain", path("bk"), false);
-
-    select({"Zipped"});
-    window.cmdView_Click();
-    EXPECT_EQ(lastMessage().text, "The file '" + path("bk") + "/Zipped' does not exist.");
-    EXPECT_TRUE(launcher.detached.empty());
-
-    writeFile("bk/Zipped_2.zip", "older");
-    writeFile("bk/Zipped_1.zip", "old");
-    messageBoxes.answerNext(Answer::Yes);
-    window.cmdView_Click();
-    EXPECT_EQ(lastMessage().title, "No Zip Program Installed");
-    ASSERT_EQ(launcher.detached.size(), 1u);
-    EXPECT_EQ(launcher.detached[0], (QStringList{"xdg-open", path("bk") + "/"}));
-
-    messageBoxes.answerNext(Answer::No);
-    window.cmdView_Click();
-    EXPECT_EQ(launcher.detached.size(), 1u);
-
-    // Without a file manager either, the user is told where the archive is.
-    launcher.detachedSucceeds = false;
-    messageBoxes.answerNext(Answer::Yes);
-    window.cmdView_Click();
-    EXPECT_EQ(lastMessage().text,
-              "No program could be started to show the backup zip. It is the file '" + path("bk/Zipped_1.zip") + "'.");
-    launcher.detachedSucceeds = true;
-    launcher.detached.pop_back();
-
-    registerViewer();
-    const size_t asked = messageBoxes.messages().size();
-    window.cmdView_Click();
-    EXPECT_EQ(messageBoxes.messages().size(), asked);
-    ASSERT_EQ(launcher.detached.size(), 2u);
-    EXPECT_EQ(launcher.detached[1], (QStringList{"arkview", "--open", path("bk/Zipped_1.zip")}));
-
-    select({"Plain"});
-    window.cmdView_Click();
-    EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
-}
-
-// Real runs of the real zip: each row shows its result and its run's log lines, a failed one
-// is marked, the progress and the tray follow the run, and the log names the job twice.
-TEST_F(ScheduleCommandsTest, RunsShowTheirResultProgressAndTrayStatus)
-{
-    addJob("Good", path("bk"));
-    addJob("Broken", path("missing-target"));
-    appSetup::StopOnError = false;
-    frmMain agent(window, false);
+    addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("missing-target")); });
+    addJob("Good");
+    frmMain agent(schedule, false);
     EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Idle);
     EXPECT_TRUE(agent.TrayToolTip().endsWith("Last result: none"));
-
     QStringList whileRunning;  // the row, the status bar and the tray as each entry starts
-    QObject::connect(&window, &frmSchedule::statusChanged, [&] {
-        if (QTreeWidgetItem* row = window.FindItemByKey("_" + window.RunningJob()))
-            whileRunning << row->text(frmSchedule::ColLastResult) + " | " + window.pnlProgress->text() + " | "
+    const auto watch = QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
+        if (QTreeWidgetItem* row = schedule.FindItemByKey("_" + schedule.RunningJob()))
+            whileRunning << row->text(frmSchedule::ColLastResult) + " | " + schedule.pnlProgress->text() + " | "
                                 + QString::number(int(agent.TrayStateNow()));
     });
-    window.RunJobs({"Good", "Broken"});
+    schedule.RunJobs({"Good", "Broken"});
+    QObject::disconnect(watch);
     const QString progress = "entry 1 of 1, %1 files done: '" + path("src/a.txt") + "'";
     const QString shown = "running: " + progress + " | " + progress + " | 1";
     EXPECT_EQ(whileRunning, (QStringList{shown.arg(0), shown.arg(1)}));  // Broken fails before its entry
-    EXPECT_TRUE(window.pnlProgress->text().isEmpty());
-
+    EXPECT_TRUE(schedule.pnlProgress->text().isEmpty());
+    EXPECT_TRUE(messageBoxes.messages().empty());
     using Row = std::tuple<QString, QString, bool, QString, QString>;  // name, result, marked, logged, log's result
     for (const auto& [name, word, marked, logged, result] :
          {Row{"Good", "completed ", false, "Zipping Up   ", "completed: 1 files, 1 bytes in \\d+ s$"},
           Row{"Broken", "failed ", true, "Arkwell Error", "failed: Arkwell Error, "}}) {
-        const QTreeWidgetItem* row = window.FindItemByKey("_" + name);
+        const QTreeWidgetItem* row = schedule.FindItemByKey("_" + name);
         EXPECT_TRUE(row->text(frmSchedule::ColLastResult).startsWith(word)) << name.toStdString();
         EXPECT_EQ(!row->icon(frmSchedule::ColLastResult).isNull(), marked) << name.toStdString();
         EXPECT_TRUE(row->toolTip(frmSchedule::ColName).contains(logged)) << name.toStdString();
@@ -301,44 +200,142 @@ TEST_F(ScheduleCommandsTest, RunsShowTheirResultProgressAndTrayStatus)
     EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Attention);
     EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Broken failed .+$")
                     .match(agent.TrayToolTip()).hasMatch()) << agent.TrayToolTip().toStdString();
+
+    appSetup::StopOnError = true;
+    std::vector<bool> enabledWhileAsked;
+    libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
+        enabledWhileAsked.push_back(schedule.lvwSchedule->isEnabled());
+        EXPECT_EQ(message.title, "Backup Error");
+        EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '"
+                                    + appSetup::TransactionLogPath() + "'");
+        return enabledWhileAsked.size() == 1 ? Answer::Yes : Answer::No;
+    });
+    LauncherRecorder launcher;
+    QFile::remove(path("bk/Good.zip"));
+    for (const bool goesOn : {false, true}) {
+        select({"Broken", "Good"});
+        schedule.cmdBackup_Click();
+        EXPECT_EQ(enabledWhileAsked, std::vector<bool>(goesOn ? 2 : 1, false));
+        EXPECT_TRUE(schedule.lvwSchedule->isEnabled());
+        EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+        EXPECT_EQ(QFile::exists(path("bk/Good.zip")), goesOn);  // the job after the failed one ran, or not
+    }
+    EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Good.zip")}), 0);
 }
 
-}  // namespace
+TEST_F(ScheduleTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
+{
+    QFile::remove(addJob("Gone"));
+    select({"Gone"});
+    schedule.cmdEditJob_Click();
+    EXPECT_TRUE(lastMessage().text.startsWith("The job file of Backup Job 'Gone' can't be read: "));
+    EXPECT_TRUE(schedule.isEnabled());
+    EXPECT_EQ(schedule.findChild<QWidget*>("frmWIZ_JobDefinition"), nullptr);
 
-// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps.
-TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
+    LauncherRecorder launcher;
+    QDir().mkpath(appSetup::TransactionLogPath());  // something in the log's place that can't be written
+    schedule.mnuActionViewTransactionLog_Click();
+    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+}
+
+TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)
+{
+    schedule.mnuFilePreferences_Click();
+    schedule.mnuHelpAbout_Click();
+    schedule.setEnabled(false);  // as during a run or while the wizard is open
+    QWidget* about = OpenWindow("frmAbout");
+    ASSERT_TRUE(about && OpenWindow("frmPreferences"));
+    EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled() && about->isEnabled());
+    QTest::keyClick(about, Qt::Key_F1);
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + path("Arkwell_Help.htm")));
+    schedule.mnuHelpAbout_Click();  // shown again: one help per F1 all the same
+    QTest::keyClick(about, Qt::Key_F1);
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
+}
+
+TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
+{
+    const QByteArray searchPath = qgetenv("PATH"), desktop = qgetenv("XDG_CURRENT_DESKTOP");
+    const auto restore = qScopeGuard([&] {
+        qputenv("PATH", searchPath);
+        desktop.isNull() ? qunsetenv("XDG_CURRENT_DESKTOP") : qputenv("XDG_CURRENT_DESKTOP", desktop);
+    });
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    LauncherRecorder launcher;
+    addJob("Zipped", [this](CBackupJob& job) { job.setTargetDirectory(path("bk")); });
+    addJob("Plain", [](CBackupJob& job) { job.setCompress(false); });
+    select({"Zipped"});
+    schedule.cmdView_Click();
+    EXPECT_EQ(lastMessage().text, "The file '" + path("bk") + "/Zipped' does not exist.");
+    EXPECT_TRUE(launcher.detached.empty());
+
+    writeFile("bk/Zipped_2.zip", "older");
+    writeFile("bk/Zipped_1.zip", "old");
+    messageBoxes.answerNext(Answer::Yes);
+    schedule.cmdView_Click();
+    EXPECT_EQ(lastMessage().title, "No Zip Program Installed");
+    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", path("bk") + "/"}));
+    messageBoxes.answerNext(Answer::No);
+    schedule.cmdView_Click();
+    EXPECT_EQ(launcher.detached.size(), 1u);
+    // Without a file manager either, the user is told where the archive is.
+    launcher.detachedSucceeds = false;
+    messageBoxes.answerNext(Answer::Yes);
+    schedule.cmdView_Click();
+    EXPECT_EQ(lastMessage().text,
+              "No program could be started to show the backup zip. It is the file '" + path("bk/Zipped_1.zip") + "'.");
+
+    // A zip viewer "arkview" registered for the desktop, as a file manager would.
+    writeFile("xdg-config/mimeapps.list", "[Default Applications]\napplication/zip=arkview.desktop\n");
+    writeFile("xdg-data/applications/arkview.desktop",
+              "[Desktop Entry]\nType=Application\nName=Ark View\nExec=arkview --open %f\n");
+    QFile::setPermissions(writeFile("xdg/bin/arkview", "#!/bin/sh\n"), QFile::ReadOwner | QFile::ExeOwner);
+    qputenv("PATH", QFile::encodeName(path("xdg/bin")) + ":" + searchPath);
+    launcher.detachedSucceeds = true;
+    const size_t asked = messageBoxes.messages().size();
+    schedule.cmdView_Click();
+    EXPECT_EQ(messageBoxes.messages().size(), asked);
+    EXPECT_EQ(launcher.detached.back(), (QStringList{"arkview", "--open", path("bk/Zipped_1.zip")}));
+
+    select({"Plain"});
+    schedule.cmdView_Click();
+    EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
+}
+
+// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps. The
+// Stop command and the tray menu's Exit Arkwell end it and keep the previous archives.
+TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
 {
     QFile::remove(path("zip"));
-    writeFile("zip", "#!/bin/sh\nfor a; do case $a in */*.zip) echo partial > \"$a\";; esac; done\n"
-                     "touch \"$0.started\"\nexec sleep 60\n");
-    QFile::setPermissions(path("zip"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    QFile::setPermissions(writeFile("zip", "#!/bin/sh\nfor a; do case $a in */*.zip) echo partial > \"$a\";; esac; done\n"
+                                           "touch \"$0.started\"\nexec sleep 60\n"),
+                          QFile::ReadOwner | QFile::ExeOwner);
     writeFile("bk/Slow.zip", "newest");
     writeFile("bk/Slow_1.zip", "older");
-    const QString file = addJob("Slow", path("bk") + "/");
-    CBackupJob job;
-    ASSERT_FALSE(job.TryOpenBackupJob(file));
-    job.setNumberCopies(1);
-    job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
-    job.SaveBackupJob(file);
+    addJob("Slow", [this](CBackupJob& job) {
+        job.setNumberCopies(1);
+        job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
+    });
     for (const bool byExit : {false, true}) {
         SCOPED_TRACE(byExit ? "Exit" : "Stop");
-        frmMain main(window, true);
+        frmMain main(schedule, true);
         QSignalSpy ended(&main, &frmMain::ended);
         QTimer whenZipRuns;
-        QObject::connect(&whenZipRuns, &QTimer::timeout, &window, [&] {
+        QObject::connect(&whenZipRuns, &QTimer::timeout, &schedule, [&] {
             if (!QFile::remove(path("zip.started")))
                 return;
             whenZipRuns.stop();
-            EXPECT_TRUE(window.mnuActionStop->isEnabled());
-            byExit ? main.ExitProgram() : window.mnuActionStop->trigger();
+            EXPECT_TRUE(schedule.mnuActionStop->isEnabled());
+            (byExit ? main.Popup().Exit : schedule.mnuActionStop)->trigger();
         });
         whenZipRuns.start(20);
         select({"Slow"});
         QElapsedTimer took;
         took.start();
-        window.cmdBackup_Click();
+        schedule.cmdBackup_Click();
         EXPECT_LT(took.elapsed(), 30000);  // far less than the hanging zip's minute
-        EXPECT_FALSE(window.mnuActionStop->isEnabled());
+        EXPECT_FALSE(schedule.mnuActionStop->isEnabled());
         EXPECT_EQ(ended.count(), byExit ? 1 : 0);
         EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                   (QStringList{"Slow.zip", "Slow_1.zip"}));
@@ -347,3 +344,5 @@ TEST_F(ScheduleCommandsTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives
         EXPECT_TRUE(messageBoxes.messages().empty());
     }
 }
+
+}  // namespace
