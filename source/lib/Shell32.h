@@ -18,7 +18,7 @@ struct ProgramRun {
     QByteArray* output = nullptr;  // when set, receives the child's standard output
     // With `output` set: given the whole lines the child has written since the last call,
     // every half second while it runs and once when it has ended.
-    std::function<void(const QByteArray& lines)> newOutputLines;
+    std::function<void(const QByteArray& lines)> newOutputLines = nullptr;
 };
 
 // Added to a start failure's number so that it can't be taken for an exit code.
