@@ -1,6 +1,6 @@
 // Desktop notifications: what is told for which run result, the once-a-day overdue notice,
-// and, on a session bus with a stand-in notification service, exactly one notification for
-// a failed run, none for a good one, and a click that reaches the program.
+// and, on a session bus with a stand-in notification service, the notification of a failed run
+// as the service gets it and a click that reaches the program.
 #include "agent/libNotify.h"
 
 #include "support/TestSupport.h"
@@ -46,7 +46,7 @@ TEST(Notifications, FailedAndIncompleteRunsAreToldOverdueJobsOnceADayNothingElse
 }
 
 // Run inside dbus-run-session by its own test entry, which names the stand-in service.
-TEST(NotificationBus, OneNotificationForAFailedRunNoneForAGoodOneAndAClickArrives)
+TEST(NotificationBus, AFailedRunIsToldOnTheBusAndAClickArrives)
 {
     const QString standIn = qEnvironmentVariable("ARKWELL_NOTIFY_STANDIN");
     if (standIn.isEmpty())
@@ -62,12 +62,9 @@ TEST(NotificationBus, OneNotificationForAFailedRunNoneForAGoodOneAndAClickArrive
     };
     ASSERT_TRUE(hear("ready\n"));
     libNotify::ScheduledRunEnded("Nightly", RunRecord::Result::Failed, "file to backup does not exist");
-    libNotify::ScheduledRunEnded("Good", RunRecord::Result::Completed, "");
-    libNotify::ScheduledRunEnded("Marker", RunRecord::Result::Failed, "the last one sent");
-    ASSERT_TRUE(hear("Marker"));
-    EXPECT_EQ(heard, "ready\nArkwell\tBackup Job 'Nightly' failed\tfile to backup does not exist\n"
-                     "Arkwell\tBackup Job 'Marker' failed\tthe last one sent\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return clicks.size() == 2; }, 20000)) << clicks.size();
+    ASSERT_TRUE(hear("does not exist\n"));
+    EXPECT_EQ(heard, "ready\nArkwell\tBackup Job 'Nightly' failed\tfile to backup does not exist\n");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return clicks.size() == 1; }, 20000)) << clicks.size();
 }
 
 }  // namespace

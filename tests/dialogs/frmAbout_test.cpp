@@ -9,7 +9,6 @@
 #include "support/WidgetLookup.h"
 
 #include <QPlainTextEdit>
-#include <QSysInfo>
 
 using testing_support::FindControl;
 using testing_support::OpenWindow;
@@ -22,7 +21,7 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        QDir().mkpath(folder);  // a folder with blanks is shown and passed whole
+        QDir().mkpath(folder);  // a folder with blanks is passed whole
         appSetup::SetApplicationPaths(folder, "arkwell");
     }
     void TearDown() override
@@ -44,14 +43,11 @@ protected:
     testing_support::LauncherRecorder launcher;
 };
 
-TEST_F(AboutTest, ShowsVersionFolderAndComputerOpensTheErrorLogAndAddressesAndEndsOnEnterOrEsc)
+TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndAddressesAndEndsOnEnterOrEsc)
 {
     open();
     const QStringList version = QStringLiteral(ARKWELL_VERSION).split('.');
     EXPECT_EQ(text("lblTitle"), QStringLiteral("Arkwell %1.%2 (Bld %3)").arg(version[0], version[1], version[2]));
-    EXPECT_EQ(text("lblAppPath"), folder);
-    EXPECT_EQ(text("lblDataPath"), folder);  // a writable program folder keeps the data
-    EXPECT_EQ(text("lblClientID"), QSysInfo::machineHostName());
 
     click("cmdErrorLog");  // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");
@@ -72,11 +68,6 @@ TEST_F(AboutTest, ShowsVersionFolderAndComputerOpensTheErrorLogAndAddressesAndEn
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
     EXPECT_EQ(messageBoxes.messages()[1].text,
               "No program could be started to open '" + frmAbout::HomepageAddress() + "'.");
-    click("cmdErrorLog");  // no log viewer: the program shows the log itself
-    QWidget* view = OpenWindow("frmLogView");
-    ASSERT_NE(view, nullptr);
-    EXPECT_EQ(logText(view), "an error\n");
-    delete view;
     click("cmdThankYou");
     EXPECT_EQ(messageBoxes.messages().at(2).title, "Thank You");
     EXPECT_TRUE(about->isVisible());

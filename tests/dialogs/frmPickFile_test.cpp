@@ -84,41 +84,33 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
     EXPECT_TRUE(other->text().isEmpty());
 
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
-    struct Case {
-        QString folder;
-        const char* option;
-        const char* common;  // the extension chosen in the list
-        const char* other;   // the text in the box of another extension
-        QString entry;       // none: refused as a wildcard on the root folder
+    // The folder, the option, the extension chosen in its box, and the entry (none: refused as a
+    // wildcard on the root folder).
+    using Case = std::tuple<QString, const char*, const char*, QString>;
+    const Case cases[] = {
+        {data, "optAllFiles", nullptr, data + "/*.*"},       {data, "optOtherCommon", "pdf", data + "/*.pdf"},
+        {data, "optOtherCommon", nullptr, data + "/*.*"},    {data, "optOtherWildcard", "txt", data + "/*.txt"},
+        {data, "optOtherWildcard", nullptr, data + "/*.*"},  {data, "optOtherWildcard", "*.cpp", data + "/*.cpp"},
+        {"/", "optAllFiles", nullptr, "/*.*"},               {"/", "optOtherCommon", "doc", {}},
+        {data + "/../../../../../../../..", "optOtherCommon", "doc", {}},
+        {path("rootlink"), "optOtherWildcard", "doc", {}},
     };
-    const std::vector<Case> cases = {
-        {data, "optAllFiles", nullptr, nullptr, data + "/*.*"},
-        {data, "optOtherCommon", "pdf", nullptr, data + "/*.pdf"},
-        {data, "optOtherCommon", nullptr, nullptr, data + "/*.*"},
-        {data, "optOtherWildcard", nullptr, "txt", data + "/*.txt"},
-        {data, "optOtherWildcard", nullptr, nullptr, data + "/*.*"},
-        {data, "optOtherWildcard", nullptr, "*.cpp", data + "/*.cpp"},
-        {"/", "optAllFiles", nullptr, nullptr, "/*.*"},
-        {"/", "optOtherCommon", "doc", nullptr, {}},
-        {data + "/../../../../../../../..", "optOtherCommon", "doc", nullptr, {}},
-        {path("rootlink"), "optOtherWildcard", nullptr, "doc", {}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.folder.toStdString() + " " + c.option);
+    for (const auto& [folder, option, extension, entry] : cases) {
+        SCOPED_TRACE(folder.toStdString() + " " + option);
         chosen.clear();
-        open(c.folder);
-        if (c.folder == data)
+        open(folder);
+        if (folder == data)
             select({"a.txt"});  // ignored: the wildcard tab is showing
         showWildcards();
-        click(c.option);
-        if (c.common)
-            control<QComboBox>("cmbCommonExt")->setCurrentText(c.common);
-        if (c.other)
-            control<QLineEdit>("txtOtherWildcard")->setText(c.other);
+        click(option);
+        if (extension && option == std::string_view("optOtherCommon"))
+            control<QComboBox>("cmbCommonExt")->setCurrentText(extension);
+        else if (extension)
+            control<QLineEdit>("txtOtherWildcard")->setText(extension);
         click("cmdOk");
-        EXPECT_EQ(chosen, c.entry.isEmpty() ? QStringList() : QStringList{c.entry});
-        EXPECT_EQ(closed(), !c.entry.isEmpty());
-        EXPECT_TRUE(!c.entry.isEmpty() ||
+        EXPECT_EQ(chosen, entry.isEmpty() ? QStringList() : QStringList{entry});
+        EXPECT_EQ(closed(), !entry.isEmpty());
+        EXPECT_TRUE(!entry.isEmpty() ||
                     lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full drive path."));
     }
     EXPECT_EQ(messageBoxes.messages().size(), 4u + 3u);
