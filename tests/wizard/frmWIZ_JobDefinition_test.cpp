@@ -185,7 +185,6 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     EXPECT_EQ(lastMessage().title, "Verification Error");
     EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
     EXPECT_EQ(wizard->CurrentStep(), 1);
-    EXPECT_EQ(control<QLabel>("lblStepNbr")->text(), "Step 1 of 6");
     // The footer keeps its states: Back restores them on step 1.
     EXPECT_FALSE(button("cmdNext")->isEnabled());
     EXPECT_TRUE(button("cmdFinish")->isEnabled());
