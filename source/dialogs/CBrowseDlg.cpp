@@ -1,5 +1,7 @@
 #include "dialogs/CBrowseDlg.h"
 
+#include "lib/libFiles.h"
+
 #include <QDir>
 #include <QFileDialog>
 
@@ -25,6 +27,21 @@ void CBrowseDlg::ShowBrowseDlg(QString& sReturnPath) const
     const QString chosen = chooser ? chooser(m_parent, m_prompt) : chooseWithDialog(m_parent, m_prompt);
     if (!chosen.isEmpty())
         sReturnPath = chosen;
+}
+
+QString CBrowseDlg::ShowBrowseDlgForExistingFolder(const std::function<void()>& tellMissing) const
+{
+    for (;;) {
+        QString path;
+        ShowBrowseDlg(path);
+        if (path.isEmpty() || libFiles::FolderExists(path)) {
+            // The root folder keeps its separator: without it the path would be empty.
+            if (path.size() > 1)
+                libFiles::FormatPath(path, false);
+            return path;
+        }
+        tellMissing();
+    }
 }
 
 void CBrowseDlg::SetFolderChooser(FolderChooser chooser)

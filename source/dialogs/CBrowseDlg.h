@@ -27,6 +27,10 @@ public:
     // Shows the dialog and waits, events processed meanwhile. A confirmed folder's full path is
     // put into sReturnPath; a cancel leaves it unchanged.
     void ShowBrowseDlg(QString& sReturnPath) const;
+    // Shows the dialog until the user confirms a folder that exists or cancels (an empty
+    // text); `tellMissing` tells the user of a confirmed folder that doesn't exist before the
+    // dialog shows again. The folder comes without a trailing separator, except the root.
+    QString ShowBrowseDlgForExistingFolder(const std::function<void()>& tellMissing) const;
 
     // What shows the dialog: given the owner and the prompt, it returns the chosen folder's
     // path, or an empty text for a cancel.

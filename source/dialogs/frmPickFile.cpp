@@ -269,22 +269,13 @@ void frmPickFile::cmdBrowsePath_Click()
         CBrowseDlg dlg;
         dlg.setParentHWnd(this);
         dlg.setPrompt(QStringLiteral("Please select a directory to backup."));
-        for (;;) {
-            QString sPath;
-            dlg.ShowBrowseDlg(sPath);
-            activateWindow();
-            if (sPath.isEmpty())
-                return;
-            if (libFiles::FolderExists(sPath)) {
-                // A trailing separator goes, but the root folder stays itself.
-                if (sPath.size() > 1 && sPath.endsWith(QLatin1Char('/')))
-                    sPath.chop(1);
-                txtPath->setText(sPath);
-                return;
-            }
+        const QString sPath = dlg.ShowBrowseDlgForExistingFolder([] {
             libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
                                         libForms::Icon::Exclamation);
-        }
+        });
+        activateWindow();
+        if (!sPath.isEmpty())
+            txtPath->setText(sPath);
     });
 }
 

@@ -452,21 +452,12 @@ void frmWIZ_JobDefinition::cmdBrowseTargDir_Click()
         CBrowseDlg browser;
         browser.setParentHWnd(this);
         browser.setPrompt(QStringLiteral("Please select a directory into which backup will be placed."));
-        for (;;) {
-            QString path;
-            browser.ShowBrowseDlg(path);
-            if (path.isEmpty())
-                return;
-            if (libFiles::FolderExists(path)) {
-                // The root folder keeps its separator: without it the target would be empty.
-                if (path.size() > 1)
-                    libFiles::FormatPath(path, false);
-                txtTargDir->setText(path);
-                return;
-            }
+        const QString path = browser.ShowBrowseDlgForExistingFolder([] {
             libForms::MsgBox({QStringLiteral("The specified directory does not exist; please try again."),
                               QStringLiteral("Arkwell")});
-        }
+        });
+        if (!path.isEmpty())
+            txtTargDir->setText(path);
     });
 }
 
