@@ -471,6 +471,21 @@ void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
     }
 }
 
+// Takes up entry number `done` (from 0): its progress and status shown and logged; a stop
+// request or a missing entry ends the run here.
+RunProgress CBackupJob::beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries,
+                                   qsizetype done) const
+{
+    const QString& entry = entries[done];
+    const RunProgress progress{done, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
+    frm.setProgress(progress);
+    showEntryStatus(frm, prefix, entry);
+    if (m_stopRequested)
+        throw RunStopped{};
+    checkEntryExists(entry);
+    return progress;
+}
+
 CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies)
 {
     if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
@@ -484,12 +499,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
-            const RunProgress progress{done++, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
-            frm.setProgress(progress);
-            showEntryStatus(frm, ZippingUpPrefix, entry);
-            if (m_stopRequested)
-                throw RunStopped{};
-            checkEntryExists(entry);
+            const RunProgress progress = beginEntry(frm, ZippingUpPrefix, entries, done++);
             leftOut |= zipEntry(frm, progress, options, building, entry, leaveOut);
         }
         if (!libFiles::FileExists(building)) {  // an incremental run that found no change
@@ -606,12 +616,7 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
 CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
 {
     for (qsizetype done = 0; const QString& entry : entries) {
-        const RunProgress progress{done++, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
-        frm.setProgress(progress);
-        showEntryStatus(frm, BackingUpPrefix, entry);
-        if (m_stopRequested)
-            throw RunStopped{};
-        checkEntryExists(entry);
+        const RunProgress progress = beginEntry(frm, BackingUpPrefix, entries, done++);
         switch (libFiles::KindOfEntry(entry)) {
         case libFiles::EntryKind::WholeFolder:
             refusalFailsRun(entry, [&] { copyWholeFolder(frm, progress, entry); });

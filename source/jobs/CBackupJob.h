@@ -140,6 +140,7 @@ private:
     QString workFolder() const;
     libFiles::LeaveOut ownFiles(int maxCopies) const;
     RunResult runEntries(BackupHost& frm, int maxCopies);
+    RunProgress beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries, qsizetype done) const;
     RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
     bool zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
                   const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut);
