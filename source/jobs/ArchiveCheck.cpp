@@ -15,21 +15,22 @@ namespace ArchiveCheck {
 namespace {
 
 constexpr qint64 ChunkBytes = 1 << 20;
-constexpr qint64 EndRecordBytes = 22;
-constexpr qint64 EndSearchBytes = EndRecordBytes + 0xFFFF;  // the record and the longest comment
-constexpr qint64 Zip64LocatorBytes = 20;
-constexpr qint64 Zip64EndBytes = 56;
-constexpr qint64 CentralBytes = 46;
-constexpr qint64 LocalBytes = 30;
-constexpr quint32 EndSignature = 0x06054b50;
-constexpr quint32 Zip64LocatorSignature = 0x07064b50;
-constexpr quint32 Zip64EndSignature = 0x06064b50;
-constexpr quint32 CentralSignature = 0x02014b50;
-constexpr quint32 LocalSignature = 0x04034b50;
 constexpr quint32 InZip64Field = 0xFFFFFFFF;
 constexpr quint16 Zip64FieldTag = 0x0001;
 constexpr quint16 Stored = 0;
 constexpr quint16 Deflated = 8;
+
+// The fixed part of each record the check reads: its signature and length.
+struct Record {
+    quint32 signature;
+    qint64 bytes;
+};
+constexpr Record EndRecord{0x06054b50, 22};
+constexpr Record Zip64Locator{0x07064b50, 20};
+constexpr Record Zip64End{0x06064b50, 56};
+constexpr Record CentralHeader{0x02014b50, 46};
+constexpr Record LocalHeader{0x04034b50, 30};
+constexpr qint64 EndSearchBytes = EndRecord.bytes + 0xFFFF;  // the record and the longest comment
 
 template <typename T>
 T at(const QByteArray& bytes, qint64 offset)
@@ -94,11 +95,12 @@ public:
         if (directory.offset > quint64(m_size) || directory.size > quint64(m_size) - directory.offset)
             throw Damage{QStringLiteral("the central directory lies outside the file")};
         const qint64 end = qint64(directory.offset + directory.size);
+        qint64 offset = qint64(directory.offset);
         quint64 count = 0;
-        for (qint64 offset = qint64(directory.offset); offset < end; ++count)  // each entry takes 46 bytes or more
+        for (; offset < end; ++count)  // each entry takes 46 bytes or more
             offset += checkEntry(offset);
-        if (count != directory.entries)
-            throw Damage{QStringLiteral("it holds %1 entries where its end record counts %2").arg(count).arg(directory.entries)};
+        if (offset != end || count != directory.entries)
+            throw Damage{QStringLiteral("its central directory does not match its end record")};
     }
 
 private:
@@ -116,18 +118,22 @@ private:
     {
         const qint64 tailStart = std::max<qint64>(0, m_size - EndSearchBytes);
         const QByteArray tail = readAt(tailStart, m_size - tailStart);
-        qint64 record = tail.size() - EndRecordBytes;
-        while (record >= 0
-               && (at<quint32>(tail, record) != EndSignature || record + EndRecordBytes + at<quint16>(tail, record + 20) > tail.size()))
+        const auto isEndRecord = [&tail](qint64 record) {  // its comment, the last field, ends within the file
+            return at<quint32>(tail, record) == EndRecord.signature
+                   && record + EndRecord.bytes + at<quint16>(tail, record + 20) <= tail.size();
+        };
+        qint64 record = tail.size() - EndRecord.bytes;
+        while (record >= 0 && !isEndRecord(record))
             --record;
         if (record < 0)
             throw Damage{QStringLiteral("its end record is missing")};
-        const qint64 locatorOffset = tailStart + record - Zip64LocatorBytes;
+        const qint64 locatorOffset = tailStart + record - Zip64Locator.bytes;
         if (locatorOffset >= 0) {
-            const QByteArray locator = readAt(locatorOffset, Zip64LocatorBytes);
-            if (at<quint32>(locator, 0) == Zip64LocatorSignature) {
-                const QByteArray end64 = readAt(qint64(std::min<quint64>(at<quint64>(locator, 8), m_size)), Zip64EndBytes);
-                if (at<quint32>(end64, 0) != Zip64EndSignature)
+            const QByteArray locator = readAt(locatorOffset, Zip64Locator.bytes);
+            if (at<quint32>(locator, 0) == Zip64Locator.signature) {
+                const qint64 end64Offset = qint64(std::min<quint64>(at<quint64>(locator, 8), m_size));
+                const QByteArray end64 = readAt(end64Offset, Zip64End.bytes);
+                if (at<quint32>(end64, 0) != Zip64End.signature)
                     throw Damage{QStringLiteral("its zip64 end record is missing")};
                 return {at<quint64>(end64, 32), at<quint64>(end64, 40), at<quint64>(end64, 48)};
             }
@@ -138,31 +144,34 @@ private:
     // Checks the entry whose central directory record is at `offset`; returns the record's length.
     qint64 checkEntry(qint64 offset)
     {
-        const QByteArray fixed = readAt(offset, CentralBytes);
-        if (at<quint32>(fixed, 0) != CentralSignature)
+        const QByteArray fixed = readAt(offset, CentralHeader.bytes);
+        if (at<quint32>(fixed, 0) != CentralHeader.signature)
             throw Damage{QStringLiteral("a central directory record is damaged")};
         const quint16 nameBytes = at<quint16>(fixed, 28);
         const quint16 extraBytes = at<quint16>(fixed, 30);
-        Entry entry{readAt(offset + CentralBytes, nameBytes), at<quint16>(fixed, 8), at<quint16>(fixed, 10),
+        Entry entry{readAt(offset + CentralHeader.bytes, nameBytes), at<quint16>(fixed, 8), at<quint16>(fixed, 10),
                     at<quint32>(fixed, 16), at<quint32>(fixed, 20), at<quint32>(fixed, 24), at<quint32>(fixed, 42)};
-        readZip64Fields(entry, readAt(offset + CentralBytes + nameBytes, extraBytes));
+        readZip64Fields(entry, readAt(offset + CentralHeader.bytes + nameBytes, extraBytes));
         if ((entry.flags & 1) != 0 || (entry.method != Stored && entry.method != Deflated))
             throw LeftToUnzip{};
         checkData(entry, dataOffset(entry));
-        return CentralBytes + nameBytes + extraBytes + at<quint16>(fixed, 32);
+        return CentralHeader.bytes + nameBytes + extraBytes + at<quint16>(fixed, 32);
     }
 
     // Where the entry's data begins, after its local header, which must name the same entry.
     qint64 dataOffset(const Entry& entry)
     {
         const qint64 local = qint64(std::min<quint64>(entry.localOffset, m_size));
-        const QByteArray header = readAt(local, LocalBytes);
-        if (at<quint32>(header, 0) != LocalSignature
-            || readAt(local + LocalBytes, at<quint16>(header, 26)) != entry.name)
+        const QByteArray header = readAt(local, LocalHeader.bytes);
+        if (at<quint32>(header, 0) != LocalHeader.signature
+            || readAt(local + LocalHeader.bytes, at<quint16>(header, 26)) != entry.name)
             throw Damage{QStringLiteral("the local header of ") + entry.shown() + QStringLiteral(" is damaged")};
-        const qint64 data = local + LocalBytes + at<quint16>(header, 26) + at<quint16>(header, 28);
+        const qint64 data = local + LocalHeader.bytes + at<quint16>(header, 26) + at<quint16>(header, 28);
         if (data > m_size || entry.compressed > quint64(m_size - data))
             throw Damage{QStringLiteral("the data of ") + entry.shown() + QStringLiteral(" reaches past the end of the file")};
+        m_dataBytes += entry.compressed;  // entries sharing their data would make a small file take long
+        if (m_dataBytes > quint64(m_size))
+            throw Damage{QStringLiteral("the data of ") + entry.shown() + QStringLiteral(" overlaps another entry's")};
         return data;
     }
 
@@ -170,7 +179,9 @@ private:
     {
         quint64 length = 0;
         uLong crc = crc32(0, nullptr, 0);
-        const auto count = [&](const char* bytes, qint64 size) {
+        const auto count = [&](const char* bytes, qint64 size) {  // once a chunk read or inflated
+            if (m_stop)
+                throw Damage{QStringLiteral("the check was stopped")};
             length += quint64(size);
             if (length > entry.uncompressed)
                 throw Damage{QStringLiteral("the size of ") + entry.shown() + QStringLiteral(" differs")};
@@ -191,8 +202,6 @@ private:
     {
         m_chunk.resize(ChunkBytes);
         for (quint64 done = 0; done < length;) {
-            if (m_stop)
-                throw Damage{QStringLiteral("the check was stopped")};
             const qint64 size = qint64(std::min<quint64>(ChunkBytes, length - done));
             if (!m_file.seek(offset + qint64(done)) || m_file.read(m_chunk.data(), size) != size)
                 throw Damage{QStringLiteral("it can't be read: ") + m_file.errorString()};
@@ -236,6 +245,7 @@ private:
 
     QFile m_file;
     qint64 m_size = 0;
+    quint64 m_dataBytes = 0;  // of the entries checked so far
     const std::atomic<bool>& m_stop;
     QByteArray m_chunk;
     QByteArray m_output;
