@@ -8,6 +8,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <zlib.h>
 
@@ -19,6 +20,7 @@ constexpr quint32 InZip64Field = 0xFFFFFFFF;
 constexpr quint16 Zip64FieldTag = 0x0001;
 constexpr quint16 Stored = 0;
 constexpr quint16 Deflated = 8;
+constexpr quint8 UnzipVersion = 46;  // of the format: entries that need a later one are unzip's to judge
 
 // The fixed part of each record the check reads: its signature and length.
 struct Record {
@@ -59,26 +61,27 @@ struct Entry {
     quint64 uncompressed;
     quint64 localOffset;
 
-    QString shown() const { return QLatin1Char('\'') + libFiles::ShownPath(name) + QLatin1Char('\''); }
+    // The damage `text` tells, its "%1" the entry's name.
+    Damage damage(const QString& text) const { return {text.arg(QLatin1Char('\'') + libFiles::ShownPath(name) + QLatin1Char('\''))}; }
 };
 
-// A field of 0xFFFFFFFF holds its value in the zip64 extra field, in this order.
+// Walks the blocks of an extra field; a field of 0xFFFFFFFF holds its value in the zip64
+// block, in this order.
 void readZip64Fields(Entry& entry, const QByteArray& extra)
 {
     for (qint64 block = 0; block + 4 <= extra.size(); block += 4 + at<quint16>(extra, block + 2)) {
-        if (at<quint16>(extra, block) != Zip64FieldTag)
-            continue;
-        const qint64 end = std::min<qint64>(extra.size(), block + 4 + at<quint16>(extra, block + 2));
+        const qint64 end = block + 4 + at<quint16>(extra, block + 2);
+        if (end > extra.size())
+            throw entry.damage(QStringLiteral("the extra field of %1 is damaged"));
         qint64 field = block + 4;
         for (quint64* value : {&entry.uncompressed, &entry.compressed, &entry.localOffset}) {
-            if (*value != InZip64Field)
+            if (at<quint16>(extra, block) != Zip64FieldTag || *value != InZip64Field)
                 continue;
             if (field + 8 > end)
-                throw Damage{QStringLiteral("the zip64 field of ") + entry.shown() + QStringLiteral(" is cut short")};
+                throw entry.damage(QStringLiteral("the zip64 field of %1 is cut short"));
             *value = at<quint64>(extra, field);
             field += 8;
         }
-        return;
     }
 }
 
@@ -114,11 +117,14 @@ private:
         return bytes;
     }
 
+    // The end record is the last one whose comment ends within the file. A zip64 end record,
+    // when there is one, holds what does not fit into it; where it does fit, the two agree.
+    // Archives in parts are not ours: one disk only.
     Directory findDirectory()
     {
         const qint64 tailStart = std::max<qint64>(0, m_size - EndSearchBytes);
         const QByteArray tail = readAt(tailStart, m_size - tailStart);
-        const auto isEndRecord = [&tail](qint64 record) {  // its comment, the last field, ends within the file
+        const auto isEndRecord = [&tail](qint64 record) {
             return at<quint32>(tail, record) == EndRecord.signature
                    && record + EndRecord.bytes + at<quint16>(tail, record + 20) <= tail.size();
         };
@@ -127,18 +133,34 @@ private:
             --record;
         if (record < 0)
             throw Damage{QStringLiteral("its end record is missing")};
-        const qint64 locatorOffset = tailStart + record - Zip64Locator.bytes;
-        if (locatorOffset >= 0) {
-            const QByteArray locator = readAt(locatorOffset, Zip64Locator.bytes);
-            if (at<quint32>(locator, 0) == Zip64Locator.signature) {
-                const qint64 end64Offset = qint64(std::min<quint64>(at<quint64>(locator, 8), m_size));
-                const QByteArray end64 = readAt(end64Offset, Zip64End.bytes);
-                if (at<quint32>(end64, 0) != Zip64End.signature)
-                    throw Damage{QStringLiteral("its zip64 end record is missing")};
-                return {at<quint64>(end64, 32), at<quint64>(end64, 40), at<quint64>(end64, 48)};
-            }
-        }
-        return {at<quint16>(tail, record + 10), at<quint32>(tail, record + 12), at<quint32>(tail, record + 16)};
+        const Directory plain{at<quint16>(tail, record + 10), at<quint32>(tail, record + 12), at<quint32>(tail, record + 16)};
+        const std::optional<Directory> zip64 = readZip64End(tailStart + record);
+        const Directory directory = zip64.value_or(plain);
+        const auto agrees = [&zip64](quint64 field, quint64 full, quint64 value) { return field == value || (zip64 && field == full); };
+        if (!agrees(at<quint32>(tail, record + 4), InZip64Field, 0) || !agrees(at<quint16>(tail, record + 8), 0xFFFF, directory.entries)
+            || !agrees(plain.entries, 0xFFFF, directory.entries) || !agrees(plain.size, InZip64Field, directory.size)
+            || !agrees(plain.offset, InZip64Field, directory.offset))
+            throw Damage{QStringLiteral("its end record is damaged")};
+        return directory;
+    }
+
+    // The zip64 end record the locator before the end record at `endRecord` points to, if any.
+    std::optional<Directory> readZip64End(qint64 endRecord)
+    {
+        const qint64 locatorOffset = endRecord - Zip64Locator.bytes;
+        if (locatorOffset < 0)
+            return std::nullopt;
+        const QByteArray locator = readAt(locatorOffset, Zip64Locator.bytes);
+        if (at<quint32>(locator, 0) != Zip64Locator.signature)
+            return std::nullopt;
+        const qint64 end64Offset = qint64(std::min<quint64>(at<quint64>(locator, 8), m_size));
+        const QByteArray end64 = readAt(end64Offset, Zip64End.bytes);
+        const Directory directory{at<quint64>(end64, 32), at<quint64>(end64, 40), at<quint64>(end64, 48)};
+        if (at<quint32>(end64, 0) != Zip64End.signature || at<quint32>(locator, 4) != 0 || at<quint32>(locator, 16) != 1
+            || at<quint64>(end64, 16) != 0
+            || at<quint64>(end64, 24) != directory.entries || at<quint64>(end64, 4) != quint64(locatorOffset - end64Offset - 12))
+            throw Damage{QStringLiteral("its zip64 end record is damaged")};
+        return directory;
     }
 
     // Checks the entry whose central directory record is at `offset`; returns the record's length.
@@ -147,31 +169,37 @@ private:
         const QByteArray fixed = readAt(offset, CentralHeader.bytes);
         if (at<quint32>(fixed, 0) != CentralHeader.signature)
             throw Damage{QStringLiteral("a central directory record is damaged")};
-        const quint16 nameBytes = at<quint16>(fixed, 28);
-        const quint16 extraBytes = at<quint16>(fixed, 30);
-        Entry entry{readAt(offset + CentralHeader.bytes, nameBytes), at<quint16>(fixed, 8), at<quint16>(fixed, 10),
+        const QByteArray nameAndExtra = readAt(offset + CentralHeader.bytes, at<quint16>(fixed, 28) + at<quint16>(fixed, 30));
+        Entry entry{nameAndExtra.first(at<quint16>(fixed, 28)), at<quint16>(fixed, 8), at<quint16>(fixed, 10),
                     at<quint32>(fixed, 16), at<quint32>(fixed, 20), at<quint32>(fixed, 24), at<quint32>(fixed, 42)};
-        readZip64Fields(entry, readAt(offset + CentralHeader.bytes + nameBytes, extraBytes));
-        if ((entry.flags & 1) != 0 || (entry.method != Stored && entry.method != Deflated))
+        readZip64Fields(entry, nameAndExtra.sliced(entry.name.size()));
+        const bool newerVersion = quint8(at<quint16>(fixed, 6)) > UnzipVersion;
+        if ((entry.flags & 1) != 0 || (entry.method != Stored && entry.method != Deflated) || newerVersion)
             throw LeftToUnzip{};
         checkData(entry, dataOffset(entry));
-        return CentralHeader.bytes + nameBytes + extraBytes + at<quint16>(fixed, 32);
+        return CentralHeader.bytes + nameAndExtra.size() + at<quint16>(fixed, 32);
     }
 
-    // Where the entry's data begins, after its local header, which must name the same entry.
+    // Where the entry's data begins, after its local header, which must name the same entry
+    // and, unless they follow the data, give the same check sum and sizes.
     qint64 dataOffset(const Entry& entry)
     {
         const qint64 local = qint64(std::min<quint64>(entry.localOffset, m_size));
         const QByteArray header = readAt(local, LocalHeader.bytes);
-        if (at<quint32>(header, 0) != LocalHeader.signature
-            || readAt(local + LocalHeader.bytes, at<quint16>(header, 26)) != entry.name)
-            throw Damage{QStringLiteral("the local header of ") + entry.shown() + QStringLiteral(" is damaged")};
-        const qint64 data = local + LocalHeader.bytes + at<quint16>(header, 26) + at<quint16>(header, 28);
-        if (data > m_size || entry.compressed > quint64(m_size - data))
-            throw Damage{QStringLiteral("the data of ") + entry.shown() + QStringLiteral(" reaches past the end of the file")};
+        const QByteArray nameAndExtra = readAt(local + LocalHeader.bytes, at<quint16>(header, 26) + at<quint16>(header, 28));
+        Entry own{nameAndExtra.first(at<quint16>(header, 26)), at<quint16>(header, 6), at<quint16>(header, 8),
+                  at<quint32>(header, 14), at<quint32>(header, 18), at<quint32>(header, 22), 0};
+        readZip64Fields(own, nameAndExtra.sliced(own.name.size()));
+        const bool sizesFollowData = (own.flags & 8) != 0;
+        if (at<quint32>(header, 0) != LocalHeader.signature || own.name != entry.name || own.method != entry.method
+            || own.flags != entry.flags
+            || (!sizesFollowData
+                && (own.crc != entry.crc || own.compressed != entry.compressed || own.uncompressed != entry.uncompressed)))
+            throw entry.damage(QStringLiteral("the local header of %1 is damaged"));
+        const qint64 data = local + LocalHeader.bytes + nameAndExtra.size();
         m_dataBytes += entry.compressed;  // entries sharing their data would make a small file take long
-        if (m_dataBytes > quint64(m_size))
-            throw Damage{QStringLiteral("the data of ") + entry.shown() + QStringLiteral(" overlaps another entry's")};
+        if (entry.compressed > quint64(m_size - data) || m_dataBytes > quint64(m_size))
+            throw entry.damage(QStringLiteral("the data of %1 reaches past the end of the file or into another entry's"));
         return data;
     }
 
@@ -179,12 +207,13 @@ private:
     {
         quint64 length = 0;
         uLong crc = crc32(0, nullptr, 0);
+        const Damage wrongSize = entry.damage(QStringLiteral("the size of %1 differs"));
         const auto count = [&](const char* bytes, qint64 size) {  // once a chunk read or inflated
             if (m_stop)
                 throw Damage{QStringLiteral("the check was stopped")};
             length += quint64(size);
             if (length > entry.uncompressed)
-                throw Damage{QStringLiteral("the size of ") + entry.shown() + QStringLiteral(" differs")};
+                throw wrongSize;
             crc = crc32_z(crc, reinterpret_cast<const Bytef*>(bytes), size_t(size));
         };
         if (entry.method == Stored)
@@ -192,9 +221,9 @@ private:
         else
             inflateChunks(entry, data, count);
         if (length != entry.uncompressed)
-            throw Damage{QStringLiteral("the size of ") + entry.shown() + QStringLiteral(" differs")};
+            throw wrongSize;
         if (crc != entry.crc)
-            throw Damage{QStringLiteral("check sum of ") + entry.shown() + QStringLiteral(" differs")};
+            throw entry.damage(QStringLiteral("check sum of %1 differs"));
     }
 
     template <typename Use>
@@ -214,7 +243,7 @@ private:
     template <typename Use>
     void inflateChunks(const Entry& entry, qint64 data, Use&& use)
     {
-        const Damage damaged{QStringLiteral("the deflated data of ") + entry.shown() + QStringLiteral(" is damaged")};
+        const Damage damaged = entry.damage(QStringLiteral("the deflated data of %1 is damaged"));
         z_stream stream{};
         if (inflateInit2(&stream, -MAX_WBITS) != Z_OK)
             throw Damage{QStringLiteral("zlib can't be set up")};
