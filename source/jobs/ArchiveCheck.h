@@ -1,8 +1,8 @@
 #pragma once
 // Checks a zip archive the way an archive test does: every entry's data read back, inflated
 // where it was deflated, and compared with its check sum and sizes; the file is read a chunk
-// at a time, never whole. Encrypted entries and methods other than stored and deflated are
-// left to unzip.
+// at a time, never whole. Encrypted entries, methods other than stored and deflated and later
+// versions of the format are left to unzip.
 
 #include <QString>
 #include <atomic>
