@@ -2,7 +2,8 @@
 //   (a) a compressed job of one whole-folder entry  against  zip -r -n .zip
 //   (b) an uncompressed job of that folder           against  cp -a
 //   (c) a job of 1,000 single-file entries           against  1,000 zip calls
-//   (d) the program's own CPU time while zip runs    against  zip's CPU time
+//   (d) the program's own CPU time while zip runs    against  zip's CPU time and the archive
+//       check's (its worker thread does the test an unzip child did before)
 //   (e) a compressed job of a media tree             against  zip -r -n .zip (deflating it all)
 // Usage: backup_bench [files=20000] [megabytes=300] [media megabytes=300]
 #include "lib/appSetup.h"
@@ -139,13 +140,15 @@ int main(int argc, char** argv)
     SilentHost host;
 
     // (a) and (d): best of two runs each, alternating, so both see the same page cache.
-    double oursZip = 1e9, theirsZip = 1e9, ownCpu = 0, zipCpu = 0;
+    double oursZip = 1e9, theirsZip = 1e9, ownCpu = 0, zipCpu = 0, checkCpu = 0;
     for (int round = 0; round < 2; ++round) {
         CBackupJob job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, true);
-        const double selfBefore = cpuSeconds(RUSAGE_SELF), childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
+        const double selfBefore = cpuSeconds(RUSAGE_SELF), threadBefore = cpuSeconds(RUSAGE_THREAD),
+                     childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
         oursZip = std::min(oursZip, seconds([&] { job.ExecuteBackupNow(host, 99); }));
-        ownCpu = cpuSeconds(RUSAGE_SELF) - selfBefore;
-        zipCpu = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore;
+        ownCpu = cpuSeconds(RUSAGE_THREAD) - threadBefore;
+        checkCpu = cpuSeconds(RUSAGE_SELF) - selfBefore - ownCpu;
+        zipCpu = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore + checkCpu;
         QFile::remove(w + "/theirs/Bench.zip");
         theirsZip = std::min(theirsZip, seconds([&] {
             runQuietly(w + "/app/zip", {"-r", "-n", ".zip", w + "/theirs/Bench.zip", w + "/src/Tree"});
@@ -189,7 +192,8 @@ int main(int argc, char** argv)
     });
     report("(c) 1,000 single-file entries vs 1,000 zips", oursSingles, theirsSingles, 1.20);
 
-    std::printf("%-44s %8.3f s  %8.2f s  share %5.2f%% (target < 2%%) %s\n", "(d) own CPU vs zip's CPU during (a)", ownCpu,
-                zipCpu, 100 * ownCpu / zipCpu, ownCpu / zipCpu < 0.02 ? "ok" : "MISSED");
+    std::printf("%-44s %8.3f s  %8.2f s  share %5.2f%% (target < 2%%) %s\n", "(d) own CPU vs zip's + check's CPU in (a)",
+                ownCpu, zipCpu, 100 * ownCpu / zipCpu, ownCpu / zipCpu < 0.02 ? "ok" : "MISSED");
+    std::printf("%-44s %8.3f s\n", "    of which the archive check's thread", checkCpu);
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "jobs/CBackupJob.h"
 
+#include "jobs/ArchiveCheck.h"
 #include "jobs/BackupHost.h"
 #include "jobs/DueMoments.h"
 #include "jobs/ZipCommand.h"
@@ -395,6 +396,7 @@ void CBackupJob::RequestStop()
         return;
     m_stopRequested = true;
     Shell32::TerminateWaitedProgram();
+    ArchiveCheck::StopWaitedCheck();
 }
 
 bool CBackupJob::ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies)
@@ -571,16 +573,22 @@ bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const Zip
     return leftOut;
 }
 
-// Checks every entry of the new archive against its check sum before it replaces anything.
+// Checks every entry of the new archive against its check sum before it replaces anything:
+// in this process while no entry is encrypted, else with unzip, the password in its environment.
 void CBackupJob::testArchive(const QString& building) const
 {
-    const Shell32::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
-    const qint32 exitCode = Shell32::ShellAndClose(run, 0);
+    const ArchiveCheck::Result check = ArchiveCheck::CheckProcessingEvents(building);
+    QString failure = check.reason;
+    if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested) {
+        const Shell32::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
+        if (const qint32 exitCode = Shell32::ShellAndClose(run, 0); exitCode != 0)
+            failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
+    }
     if (m_stopRequested)
         throw RunStopped{};
-    if (exitCode != 0)
-        failRun(QStringLiteral("Arkwell Error, the new archive failed its test ('") + run.program
-                + QStringLiteral("' ended with %1): it replaces nothing.").arg(exitCode));
+    if (!failure.isEmpty())
+        failRun(QStringLiteral("Arkwell Error, the new archive failed its test (") + failure
+                + QStringLiteral("): it replaces nothing."));
 }
 
 // Shifts the previous archives one place down (copy 1 the newest), keeping NumberCopies of

@@ -41,7 +41,7 @@ expected=$({
 
 field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = arkwell ] && [ "$(field Section)" = utils ] || fail "control: $(dpkg-deb -f "$deb")"
-for dependency in zip libqt6widgets6 libqt6core6 libc6; do
+for dependency in zip libqt6widgets6 libqt6core6 libc6 zlib1g; do
   grep -qE "(^|, )$dependency( |,|$)" <<< "$(field Depends)" || fail "Depends lacks $dependency: $(field Depends)"
 done
 [ -n "$(field Maintainer)" ] && [ "$(field Description | wc -l)" -gt 2 ] || fail "control: $(dpkg-deb -f "$deb")"

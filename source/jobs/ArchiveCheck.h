@@ -1,0 +1,30 @@
+#pragma once
+// Checks a zip archive the way an archive test does: every entry's data read back, inflated
+// where it was deflated, and compared with its check sum and sizes; the file is read a chunk
+// at a time, never whole. Encrypted entries, methods other than stored and deflated and later
+// versions of the format are left to unzip.
+
+#include <QString>
+#include <atomic>
+
+namespace ArchiveCheck {
+
+enum class Verdict { Sound, Damaged, NeedsUnzip };
+
+struct Result {
+    Verdict verdict = Verdict::Sound;
+    QString reason;  // for Damaged: what is wrong, naming the entry when there is one
+};
+
+// Checks `archive`; `stop` is looked at once a chunk, and a stopped check is Damaged.
+Result Check(const QString& archive, const std::atomic<bool>& stop);
+
+// Check on a worker thread, waiting for it while events are processed, so windows and stop
+// requests stay live.
+Result CheckProcessingEvents(const QString& archive);
+
+// Asks the check CheckProcessingEvents is waiting for to end within a chunk. Nothing when no
+// check is waited for.
+void StopWaitedCheck();
+
+}  // namespace ArchiveCheck
