@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 namespace testing_support {
 
@@ -44,6 +45,9 @@ void AppFolderTest::TearDown()
     appSetup::SetApplicationPaths(QString(), QString());
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_CONFIG_HOME");
+    // Byte for byte: the folder may hold names that are not UTF-8, which QDir can't remove.
+    std::error_code ignored;
+    std::filesystem::remove_all(QFile::encodeName(m_folder.path()).toStdString(), ignored);
 }
 
 QString AppFolderTest::writeFile(const QString& relative, const QByteArray& content) const
