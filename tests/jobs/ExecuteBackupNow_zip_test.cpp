@@ -33,6 +33,7 @@ TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
         {{path("src/*.txt")}, true, deep + QStringList{"src/top.txt"}},
         {{path("src/*.txt"), path("odd/*.*")}, false, {"odd/-lead \"q\" $HOME ünï", "src/top.txt"}},
         {{path("srclink/*.*")}, true, (QStringList{"src/sub/", "src/sub/.deeper/"} + deep + top).replaceInStrings("src/", "srclink/")},
+        {{path("pics/?.JPG")}, true, {"pics/b.Jpg"}},  // a "?" makes a group too, in any letter case, never recursing
         {{path("pics/*.jpg"), odd}, true, {"pics/IMG_0001.JPG", "pics/b.Jpg", "pics/sub/c.jpg", "odd/-lead \"q\" $HOME ünï"}},
     };
     for (const auto& [entries, subdirectories, names] : cases) {
@@ -394,7 +395,7 @@ TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
         }
 }
 
-TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchivesAndInAnEntryIsAGroup)
+TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchives)
 {
     writeFile("src/a.txt", "a");
     writeFile("bk/DocsA.zip", "the other job's archive");
@@ -410,17 +411,4 @@ TEST_F(BackupRunTest, AQuestionMarkInTheJobsNameDeletesOnlyItsOwnArchivesAndInAn
     EXPECT_EQ(readFile("bk/DocsA_1.zip"), "the other job's copy");
     ASSERT_TRUE(QFile::copy(path("bk/Docs?.zip"), path("docs.zip")));  // unzip reads "?" as a pattern
     EXPECT_EQ(unzip({"-tqq", path("docs.zip")}), 0);
-
-    // In an entry a "?" makes a group of its folder.
-    writeFile("src/a1.txt", "1");
-    writeFile("src/a2.txt", "2");
-    writeFile("src/ab.doc", "b");
-    writeFile("src/sub/a3.txt", "3");
-    // Letter case is ignored, as for "*.ext"; a "?" entry never recurses.
-    CBackupJob group = job({path("src/A?.txt")}, {.subdirectories = true});
-    EXPECT_FALSE(run(group));
-    EXPECT_EQ(namesBelow(archive()), (QStringList{"src/a1.txt", "src/a2.txt"}));
-    CBackupJob none = job({path("src/z?.txt")});
-    EXPECT_TRUE(run(none));
-    EXPECT_TRUE(transactionLog().contains("Zip has nothing to do for file item '" + path("src/z?.txt") + "'."));
 }

@@ -4,6 +4,7 @@
 #include "jobs/JobTable.h"
 
 #include "lib/appSetup.h"
+#include "support/ScheduledJob.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -37,12 +38,8 @@ protected:
     // Saves a job as the wizard does: its last-run day is the day it is saved.
     void save(const QString& name, qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
     {
-        CBackupJob job;
+        CBackupJob job = testing_support::ScheduledJob(frequency, weekdays, dayOfMonth, start);
         job.setJobName(name);
-        job.setFrequency(frequency);
-        job.setDayOfWeek(weekdays);
-        job.setDayOfMonth(dayOfMonth);
-        job.setStartTime(start);
         job.setTargetDirectory(path("bk"));
         job.setCompress(true);
         job.setDateLastRun(QDateTime(clock.Now().date(), QTime(0, 0)));
