@@ -46,7 +46,7 @@ TEST(DateNextRun, EachFrequencyTurnsAtItsStartTimeAndImpossibleSchedulesHaveNone
                     {at(2026, 3, 15, 10, 29, 59), QDate(2026, 3, 15)}, {at(2026, 3, 15, 10, 30, 0), QDate(2026, 4, 15)},
                     {at(2026, 3, 15, 10, 30, 59), QDate(2026, 4, 15)}});
     expectNextRuns(schedule(CBackupJob::Monthly, 0, 10, QTime(0, 0)), {{at(2025, 12, 20, 8, 0), QDate(2026, 1, 10)}});
-    // A monthly day that some months lack: the job table's year of ticks.
+    // Monthly days that some months lack are ticked through whole years with the job table.
 
     // Impossible schedules have no next run, and say so at once.
     TestClock clock(at(2026, 1, 31, 12, 0));
