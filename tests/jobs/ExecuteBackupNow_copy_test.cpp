@@ -20,6 +20,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
     EXPECT_EQ(readFile("bk/Data/sub/deep.txt"), "deep");
     EXPECT_EQ(QFileInfo(path("bk/Data/sub/deep.txt")).lastModified(), old);
+    EXPECT_EQ(QFileInfo(path("bk/Data/sub")).lastModified(), QFileInfo(path("src/Data/sub")).lastModified());
     EXPECT_EQ(QFileInfo(path("bk/Data/top.txt")).permissions() & 0x0FFF, QFileInfo(path("src/Data/top.txt")).permissions() & 0x0FFF);
     EXPECT_TRUE(QFileInfo(path("bk/Data/link")).isSymLink());
     EXPECT_EQ(listed("bk"), QStringList{"Data"});

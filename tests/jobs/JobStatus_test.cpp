@@ -1,20 +1,11 @@
 // A job's status from its run record: overdue after twice its interval, a due moment missed,
 // and the transaction log's result lines.
 #include "jobs/JobStatus.h"
+#include "support/ScheduledJob.h"
 
 #include <gtest/gtest.h>
 
 namespace {
-
-// A job due at 10:00 on weekdays only: its interval is a day, or three days over a weekend.
-CBackupJob weekdayJob()
-{
-    CBackupJob job;
-    job.setFrequency(CBackupJob::Daily);
-    job.SetDayOfWeek(true, true, true, true, true, false, false);
-    job.setStartTime(QTime(10, 0));
-    return job;
-}
 
 QDateTime at(int day, int hour, int minute = 0)  // December 2026; the 7th is a Monday
 {
@@ -23,7 +14,9 @@ QDateTime at(int day, int hour, int minute = 0)  // December 2026; the 7th is a 
 
 TEST(JobStatus, OverdueAfterTwiceTheIntervalMissedAfterAMinute)
 {
-    const CBackupJob job = weekdayJob();
+    // Due at 10:00 on weekdays only: its interval is a day, or three days over a weekend.
+    const qint16 weekdays = CBackupJob::AllWeekdays & ~(CBackupJob::Saturday | CBackupJob::Sunday);
+    const CBackupJob job = testing_support::ScheduledJob(CBackupJob::Daily, weekdays, 0, QTime(10, 0));
     const struct { QDateTime handledDue, lastCompleted, now; bool overdue, missed; } cases[] = {
         {at(4, 10), at(4, 10), at(7, 9), false, false},       // Friday to Monday: the weekend's interval
         {at(8, 10), at(8, 10), at(10, 10), false, false},     // exactly twice a day: not yet

@@ -1,7 +1,6 @@
 // Starting a program and waiting for it.
 #include "lib/Shell32.h"
 
-#include <QCoreApplication>
 #include <QtCore/qtestsupport_core.h>
 #include <QTimer>
 #include <algorithm>
