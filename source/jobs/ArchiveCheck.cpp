@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <vector>
 #include <zlib.h>
 
 namespace ArchiveCheck {
@@ -50,6 +51,14 @@ struct Directory {
     quint64 entries;
     quint64 size;
     quint64 offset;
+    qint64 endRecords = 0;  // where the end records begin: the directory ends there
+};
+
+// Bytes from `begin` up to `end` that one part of the archive takes.
+struct Span {
+    qint64 begin;
+    qint64 end;
+    bool operator<(const Span& other) const { return begin < other.begin; }
 };
 
 struct Entry {
@@ -102,8 +111,10 @@ public:
         quint64 count = 0;
         for (; offset < end; ++count)  // each entry takes 46 bytes or more
             offset += checkEntry(offset);
-        if (offset != end || count != directory.entries)
+        if (offset != end || end != directory.endRecords || count != directory.entries)
             throw Damage{QStringLiteral("its central directory does not match its end record")};
+        take({qint64(directory.offset), end}, Damage{QStringLiteral("its entries overlap its central directory")});
+        checkNoOverlap();
     }
 
 private:
@@ -135,7 +146,9 @@ private:
             throw Damage{QStringLiteral("its end record is missing")};
         const Directory plain{at<quint16>(tail, record + 10), at<quint32>(tail, record + 12), at<quint32>(tail, record + 16)};
         const std::optional<Directory> zip64 = readZip64End(tailStart + record);
-        const Directory directory = zip64.value_or(plain);
+        Directory directory = zip64.value_or(plain);
+        if (!zip64)
+            directory.endRecords = tailStart + record;
         const auto agrees = [&zip64](quint64 field, quint64 full, quint64 value) { return field == value || (zip64 && field == full); };
         if (!agrees(at<quint32>(tail, record + 4), InZip64Field, 0) || !agrees(at<quint16>(tail, record + 8), 0xFFFF, directory.entries)
             || !agrees(plain.entries, 0xFFFF, directory.entries) || !agrees(plain.size, InZip64Field, directory.size)
@@ -155,7 +168,7 @@ private:
             return std::nullopt;
         const qint64 end64Offset = qint64(std::min<quint64>(at<quint64>(locator, 8), m_size));
         const QByteArray end64 = readAt(end64Offset, Zip64End.bytes);
-        const Directory directory{at<quint64>(end64, 32), at<quint64>(end64, 40), at<quint64>(end64, 48)};
+        const Directory directory{at<quint64>(end64, 32), at<quint64>(end64, 40), at<quint64>(end64, 48), end64Offset};
         if (at<quint32>(end64, 0) != Zip64End.signature || at<quint32>(locator, 4) != 0 || at<quint32>(locator, 16) != 1
             || at<quint64>(end64, 16) != 0
             || at<quint64>(end64, 24) != directory.entries || at<quint64>(end64, 4) != quint64(locatorOffset - end64Offset - 12))
@@ -197,10 +210,32 @@ private:
                 && (own.crc != entry.crc || own.compressed != entry.compressed || own.uncompressed != entry.uncompressed)))
             throw entry.damage(QStringLiteral("the local header of %1 is damaged"));
         const qint64 data = local + LocalHeader.bytes + nameAndExtra.size();
-        m_dataBytes += entry.compressed;  // entries sharing their data would make a small file take long
-        if (entry.compressed > quint64(m_size - data) || m_dataBytes > quint64(m_size))
-            throw entry.damage(QStringLiteral("the data of %1 reaches past the end of the file or into another entry's"));
+        const Damage overrun = entry.damage(QStringLiteral("the data of %1 reaches past the end of the file or into another entry's"));
+        if (entry.compressed > quint64(m_size - data))
+            throw overrun;
+        take({local, data + qint64(entry.compressed)}, overrun);
         return data;
+    }
+
+    // Notes the bytes a part of the archive takes; more than the file holds is `damage` at
+    // once, so entries sharing their data can't make a small file take long.
+    void take(const Span& span, const Damage& damage)
+    {
+        m_takenBytes += span.end - span.begin;
+        if (m_takenBytes > m_size)
+            throw damage;
+        m_spans.push_back(span);
+    }
+
+    // No two parts share a byte (a header's length that reaches into the next entry leaves
+    // every check sum right, yet unzip refuses the archive).
+    void checkNoOverlap()
+    {
+        std::sort(m_spans.begin(), m_spans.end());
+        const auto overlap = std::adjacent_find(m_spans.begin(), m_spans.end(),
+                                                [](const Span& a, const Span& b) { return b.begin < a.end; });
+        if (overlap != m_spans.end())
+            throw Damage{QStringLiteral("its entries overlap each other or its central directory")};
     }
 
     void checkData(const Entry& entry, qint64 data)
@@ -274,7 +309,8 @@ private:
 
     QFile m_file;
     qint64 m_size = 0;
-    quint64 m_dataBytes = 0;  // of the entries checked so far
+    qint64 m_takenBytes = 0;  // by the parts noted so far
+    std::vector<Span> m_spans;  // each entry's local header and data, the central directory
     const std::atomic<bool>& m_stop;
     QByteArray m_chunk;
     QByteArray m_output;

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <cstdio>
 #include <functional>
 
@@ -67,6 +68,8 @@ TEST_F(ArchiveCheckTest, DamagesAreFoundAndNamed)
         {"truncated", [](QByteArray& z) { z.chop(z.size() / 2); }, "end record is missing"},
         {"end record", [&](QByteArray& z) { flip(z, z.size() - 22 + 19); }, ""},
         {"local name", [&](QByteArray& z) { flip(z, z.indexOf("a.txt")); }, "the local header of 'a.txt' is damaged"},
+        {"empty entry's extra field into the next", [](QByteArray& z) { ++z[qFromLittleEndian<quint32>(z.constData() + z.lastIndexOf("empty") - 4) + 28]; }, "overlap"},
+        {"byte gone before the end record", [](QByteArray& z) { z.remove(z.lastIndexOf("PK\5\6") - 1, 1); }, "does not match its end record"},
     };
     for (const auto& [damage, patch, reason] : damages) {
         QByteArray damaged = sound;
