@@ -34,12 +34,8 @@ QString CBrowseDlg::ShowBrowseDlgForExistingFolder(const std::function<void()>& 
     for (;;) {
         QString path;
         ShowBrowseDlg(path);
-        if (path.isEmpty() || libFiles::FolderExists(path)) {
-            // The root folder keeps its separator: without it the path would be empty.
-            if (path.size() > 1)
-                libFiles::FormatPath(path, false);
-            return path;
-        }
+        if (path.isEmpty() || libFiles::FolderExists(path))
+            return libFiles::WithoutTrailingSlash(path);
         tellMissing();
     }
 }

@@ -283,14 +283,14 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
         setModeAndTimes(target + (*folder)->path.mid(withSlash(source).size() - 1), (*folder)->info);
 }
 
-QString withoutTrailingSlash(QString path)
+}  // namespace
+
+QString WithoutTrailingSlash(QString path)
 {
     if (path.size() > 1)
         FormatPath(path, false);
     return path;
 }
-
-}  // namespace
 
 EntryKind KindOfEntry(const QString& entry)
 {
@@ -531,8 +531,8 @@ qint16 uRmDir(const QString& sPath)
 
 void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, const CopyWatch& watch)
 {
-    const QString source = withoutTrailingSlash(sSource);
-    const QString target = withoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
+    const QString source = WithoutTrailingSlash(sSource);
+    const QString target = WithoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
     const struct stat info = lstatChecked(native(source));
     if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
         libErrorHandler::RaiseErrno(errno, target);
@@ -550,10 +550,10 @@ qint16 uCopyDirAll(const QString& sSource, const QString& sDestination)
 
 void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const CopyWatch& watch)
 {
-    const QString target = withoutTrailingSlash(sTarget);
+    const QString target = WithoutTrailingSlash(sTarget);
     if (!FolderExists(target))
         libErrorHandler::RaiseErrno(ENOENT, target);
-    copyFolderContent(native(withoutTrailingSlash(sSource)), native(target), false, {}, watch);
+    copyFolderContent(native(WithoutTrailingSlash(sSource)), native(target), false, {}, watch);
 }
 
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget)
@@ -569,8 +569,8 @@ void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool b
     if (bSubdirs)
         uCopyDirAllChecked(sSource, sDestination, watch);
     else
-        uCopyDirOneChecked(sSource, withoutTrailingSlash(sDestination) + QLatin1Char('/')
-                                        + QFileInfo(withoutTrailingSlash(sSource)).fileName(), watch);
+        uCopyDirOneChecked(sSource, WithoutTrailingSlash(sDestination) + QLatin1Char('/')
+                                        + QFileInfo(WithoutTrailingSlash(sSource)).fileName(), watch);
 }
 
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs)

@@ -63,6 +63,8 @@ void uMkDirChecked(const QString& sPath);
 
 // Adds or removes one trailing separator.
 void FormatPath(QString& sPath, bool bTrailingSlash);
+// The path without a trailing separator, except the root folder, which keeps its own.
+QString WithoutTrailingSlash(QString path);
 
 // The folder part of a path, up to and including its last separator; "Error, no \'s in path"
 // when it holds none.
