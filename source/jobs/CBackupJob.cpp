@@ -667,13 +667,16 @@ void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
     const QString staging = workFolder();
     const QString fresh = staging + QLatin1Char('/') + name;
     const QString previous = staging + QStringLiteral("/.previous");
+    RunCounts counts;  // of the files and links copied
     try {
         libFiles::uMkDirChecked(fresh);
         RunProgress progress = atStart;
-        const auto copied = [&frm, &progress, &atStart](const QByteArray& file, qint64 done, qint64 total) {
+        const auto copied = [&frm, &progress, &atStart, &counts](const libFiles::ListedItem& file, qint64 done, qint64 total) {
+            counts.bytes += S_ISREG(file.info.st_mode) ? file.info.st_size : 0;
+            counts.files = done;
             progress.filesDone = atStart.filesDone + done;
             progress.files = atStart.filesDone + total;
-            progress.current = libFiles::ShownPath(file);
+            progress.current = libFiles::ShownPath(file.path);
             frm.setProgress(progress);
         };
         libFiles::uCopyDirChecked(source, staging, m_subdirectories, {copied, [this] { return m_stopRequested; }});
@@ -694,9 +697,6 @@ void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
         throw;
     }
     libFiles::uRmDirChecked(previous);  // the old backup folder, moved aside
-    for (const libFiles::ListedItem& item : libFiles::ListFolder(libFiles::NativePath(backupFolder), true).items)
-        if (!S_ISDIR(item.info.st_mode)) {
-            ++m_lastCounts.files;
-            m_lastCounts.bytes += S_ISREG(item.info.st_mode) ? item.info.st_size : 0;
-        }
+    m_lastCounts.files += counts.files;
+    m_lastCounts.bytes += counts.bytes;
 }

@@ -276,7 +276,7 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
         } else if (takesItem(item)) {
             copyEntry(item.path, to, item.info);
             if (watch.copied)
-                watch.copied(item.path, ++filesCopied, files);
+                watch.copied(item, ++filesCopied, files);
         }
     }
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)  // their times, once filled

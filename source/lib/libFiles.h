@@ -101,11 +101,12 @@ void uRmDirChecked(const QString& sPath);
 // like the source inside the destination holds every file of the source (hidden ones too)
 // and, with `bSubdirs`, all its subfolders. Returns 0.
 qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdirs);
-// What a folder copy tells and asks as it works: `copied` is told of each file copied (its
-// path, the files copied so far and all the files to copy); `stop` is asked now and then
+// What a folder copy tells and asks as it works: `copied` is told of each file or link
+// copied (as the source's listing has it, its path and status, the files copied so far and
+// all the files to copy); `stop` is asked now and then
 // (events are processed first), and true ends the copy with CopyStopped.
 struct CopyWatch {
-    std::function<void(const QByteArray& file, qint64 done, qint64 total)> copied;
+    std::function<void(const ListedItem& copied, qint64 done, qint64 total)> copied;
     std::function<bool()> stop;
 };
 struct CopyStopped {};

@@ -24,11 +24,13 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     EXPECT_EQ(QFileInfo(path("bk/Data/top.txt")).permissions() & 0x0FFF, QFileInfo(path("src/Data/top.txt")).permissions() & 0x0FFF);
     EXPECT_TRUE(QFileInfo(path("bk/Data/link")).isSymLink());
     EXPECT_EQ(listed("bk"), QStringList{"Data"});
+    EXPECT_EQ((std::pair(tree.LastCounts().files, tree.LastCounts().bytes)), (std::pair<qint64, qint64>(5, 13)));  // a link holds no bytes
 
     CBackupJob flat = job({path("src/Data/*.*")}, {.compress = false});
     EXPECT_FALSE(run(flat));
     EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")));
     EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
+    EXPECT_EQ((std::pair(flat.LastCounts().files, flat.LastCounts().bytes)), (std::pair<qint64, qint64>(4, 9)));
 
     // A single file replaces its old copy; wildcard groups are skipped, not failed.
     writeFile("bk/report", "old copy");
