@@ -1,6 +1,5 @@
 #include "jobs/ZipCommand.h"
 
-
 #include <QFileInfo>
 #include <QStandardPaths>
 

@@ -82,6 +82,14 @@ bool takesItem(const ListedItem& item)
     return false;
 }
 
+// The name pattern of a hidden temporary file in the folder of `path`, where a rename puts
+// it in place of `path` at once.
+QString hiddenTemporaryBeside(const QString& path)
+{
+    const QFileInfo target(path);
+    return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX");
+}
+
 QByteArray withSlash(const QByteArray& folder)
 {
     return folder.endsWith('/') ? folder : folder + '/';
@@ -296,7 +304,7 @@ EntryKind KindOfEntry(const QString& entry)
 {
     if (entry.contains(QStringLiteral("/*.*")))
         return EntryKind::WholeFolder;
-    if (entry.contains(QLatin1Char('*')) || entry.contains(QLatin1Char('?')))
+    if (hasWildcard(entry))
         return EntryKind::WildcardGroup;
     return EntryKind::File;
 }
@@ -342,7 +350,7 @@ EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& 
     const QByteArray pattern = native(entry.mid(folder.size()));
     const bool recurse = subdirectories && entry.contains(QLatin1Char('*'));
     const bool withFolders = kind == EntryKind::WholeFolder && recurse;
-    const QByteArray top = native(folder.size() > 1 ? folder.chopped(1) : folder);
+    const QByteArray top = native(WithoutTrailingSlash(folder));
     FolderListing listing = ListFolder(top, recurse, leaveOut);
     // The entry's own folder followed when it is a link: zip would keep the link itself.
     if (const struct stat topInfo = lstatChecked(top); withFolders && S_ISDIR(topInfo.st_mode))
@@ -447,8 +455,7 @@ bool FolderExists(const QString& sPath)
 
 void WriteFileWhole(const QString& path, const QByteArray& contents)
 {
-    const QFileInfo target(path);
-    QTemporaryFile temp(target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX"));
+    QTemporaryFile temp(hiddenTemporaryBeside(path));
     if (!temp.open())
         libErrorHandler::RaiseFileError(temp);
     errno = 0;
@@ -463,8 +470,7 @@ void WriteFileWhole(const QString& path, const QByteArray& contents)
 
 void CopyFileWhole(const QString& source, const QString& target)
 {
-    const QFileInfo targetInfo(target);
-    QTemporaryFile temp(targetInfo.absolutePath() + QStringLiteral("/.") + targetInfo.fileName() + QStringLiteral(".XXXXXX"));
+    QTemporaryFile temp(hiddenTemporaryBeside(target));
     errno = 0;
     if (!temp.open())  // a temporary file that could not be made has no name: name the target
         throw libErrorHandler::AppError(libErrorHandler::FromFileError(temp.error(), target, errno));
