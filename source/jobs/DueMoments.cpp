@@ -58,32 +58,34 @@ QTimeZone zoneOf(const QDateTime& moment)
     return zone.isValid() ? zone : QTimeZone(moment.offsetFromUtc());
 }
 
+// The first of the job's moments met walking day by day from the day of `from`, forward
+// (`step` 1) or back (`step` -1), that `wanted` takes.
+template <typename Wanted>
+std::optional<QDateTime> firstMoment(const CBackupJob& job, const QDateTime& from, int step, Wanted&& wanted)
+{
+    if (!namesAnyDay(job))
+        return std::nullopt;
+    const QTimeZone zone = zoneOf(from);
+    const QDate start = from.toTimeZone(zone).date();
+    for (int days = 0; days <= SearchDays; ++days) {
+        const QDate day = start.addDays(qint64(step) * days);
+        if (scheduledOn(job, day))
+            if (const QDateTime moment = momentOn(job, day, zone); wanted(moment))
+                return moment;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<QDateTime> NextAfter(const CBackupJob& job, const QDateTime& after)
 {
-    if (!namesAnyDay(job))
-        return std::nullopt;
-    const QTimeZone zone = zoneOf(after);
-    const QDate first = after.toTimeZone(zone).date();
-    for (QDate day = first; day <= first.addDays(SearchDays); day = day.addDays(1))
-        if (scheduledOn(job, day))
-            if (const QDateTime moment = momentOn(job, day, zone); moment > after)
-                return moment;
-    return std::nullopt;
+    return firstMoment(job, after, 1, [&after](const QDateTime& moment) { return moment > after; });
 }
 
 std::optional<QDateTime> LatestAtOrBefore(const CBackupJob& job, const QDateTime& moment)
 {
-    if (!namesAnyDay(job))
-        return std::nullopt;
-    const QTimeZone zone = zoneOf(moment);
-    const QDate last = moment.toTimeZone(zone).date();
-    for (QDate day = last; day >= last.addDays(-SearchDays); day = day.addDays(-1))
-        if (scheduledOn(job, day))
-            if (const QDateTime due = momentOn(job, day, zone); due <= moment)
-                return due;
-    return std::nullopt;
+    return firstMoment(job, moment, -1, [&moment](const QDateTime& due) { return due <= moment; });
 }
 
 }  // namespace DueMoments
