@@ -353,6 +353,8 @@ void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
     else if (!text.isEmpty() && record.ended.isValid())
         text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
     row->setText(ColLastResult, text);
+    row->setText(ColLastRun, JobStatus::LastRunText(record));
+    row->setData(ColLastRun, ValueRole, record.started.date());
     row->setIcon(ColLastResult, name != m_runningName && JobStatus::NeedsAttention(job, record, now)
                                     ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                     : QIcon());

@@ -15,6 +15,9 @@
 #include <map>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 class RecordingHost : public BackupHost {
 public:
@@ -106,18 +109,43 @@ protected:
         return files;
     }
 
-    // While it lives, this process reads and writes files as the user nobody (its children
-    // are root again), so folders a root run could read are unreadable to the run.
-    struct AsNobody {
-        explicit AsNobody(const BackupRunTest& test)
+    // While it lives, the run can't read the given files and folders (mode 000). That stops an
+    // ordinary user, not root: as root this process also reads and writes as the user nobody
+    // meanwhile (its children are root again), with the application folder opened to nobody.
+    // Every mode is put back at the end.
+    class Unreadable {
+    public:
+        Unreadable(const BackupRunTest& test, const QStringList& closed)
         {
+            for (const QString& name : closed)
+                change(test.path(name), 0);
+            if (!runsAsRoot())
+                return;
             QFile log(test.path("arkwell.log"));
             log.open(QIODevice::Append);
             for (const char* open : {"", "bk", "arkwell.log"})
-                ::chmod(QFile::encodeName(test.path(open)).constData(), 0777);
+                change(test.path(open), 0777);
             ::setfsuid(65534);
         }
-        ~AsNobody() { ::setfsuid(0); }
+        ~Unreadable()
+        {
+            if (runsAsRoot())
+                ::setfsuid(0);
+            for (const auto& [file, mode] : m_modes)
+                ::chmod(file.constData(), mode);
+        }
+        static bool runsAsRoot() { return ::geteuid() == 0; }
+
+    private:
+        void change(const QString& path, mode_t mode)
+        {
+            const QByteArray file = QFile::encodeName(path);
+            struct stat info {};
+            ASSERT_EQ(::stat(file.constData(), &info), 0) << file.constData();
+            m_modes.emplace_back(file, info.st_mode & 07777);
+            ::chmod(file.constData(), mode);
+        }
+        std::vector<std::pair<QByteArray, mode_t>> m_modes;
     };
 
     static void setModified(const QString& file, const QDateTime& when)

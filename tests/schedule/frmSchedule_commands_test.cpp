@@ -3,6 +3,7 @@
 // status, Stop and Exit of a hanging run, and View zip with and without a registered zip program.
 #include "agent/frmMain.h"
 #include "agent/frmPopup.h"
+#include "lib/libDates.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -164,6 +165,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
     addJob("Good");
     frmMain agent(schedule, false);
     EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Idle);
+    EXPECT_EQ(schedule.FindItemByKey("_Good")->text(frmSchedule::ColLastRun), "Never");  // not its file's date
     EXPECT_TRUE(agent.TrayToolTip().endsWith("Last result: none"));
     QStringList whileRunning;  // the row, the status bar and the tray as each entry starts
     const auto watch = QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
@@ -184,6 +186,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
           Row{"Broken", "failed ", true, "Arkwell Error", "failed: Arkwell Error, "}}) {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + name);
         EXPECT_TRUE(row->text(frmSchedule::ColLastResult).startsWith(word)) << name.toStdString();
+        EXPECT_EQ(row->text(frmSchedule::ColLastRun), libDates::FormatDate(Clock::Today(), QLocale::system()));
         EXPECT_EQ(!row->icon(frmSchedule::ColLastResult).isNull(), marked) << name.toStdString();
         EXPECT_TRUE(row->toolTip(frmSchedule::ColName).contains(logged)) << name.toStdString();
         EXPECT_TRUE(transactionLog().contains("Backup Job '" + name + "' started."));
