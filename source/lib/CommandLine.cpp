@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace CommandLine {
 namespace {
