@@ -580,13 +580,11 @@ void frmSchedule::cmdEditJob_Click()
 
 void frmSchedule::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName());
+    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName(), this);
     wizard->setAddJob(bAddJob);
     connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
     wizard->show();
-    setEnabled(false);
     libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
-    setEnabled(true);
     activateWindow();
     setFocus();
 }
@@ -784,7 +782,7 @@ template <typename Dialog>
 Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
-        open = new Dialog;
+        open = new Dialog(this);
     open->show();
     open->raise();
     open->activateWindow();

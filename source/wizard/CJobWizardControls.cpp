@@ -69,7 +69,7 @@ void CJobWizardControls::setTabOrder()
 {
     const QList<QWidget*> tabOrder{txtBackupJobName, txtStartTime,     cmbFrequency, cmbDayOfMonth, chkMonday,
                                    chkTuesday,       chkWednesday,     chkThursday,  chkFriday,     chkSaturday,
-                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdRemove,     cmdExplorer1,
+                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdAddFolder, cmdRemove,     cmdExplorer1,
                                    chkSubdirectories, txtTargDir,      cmdBrowseTargDir, cmdExplorer2,
                                    cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, cmdCancel, cmdBack,
                                    cmdNext, cmdFinish, cmdTitle, optFullBackup, optIncremental, optCompression[0],
@@ -214,6 +214,8 @@ QWidget* CJobWizardControls::buildSourceStep()
     lstFilesToBackup->viewport()->setAcceptDrops(true);
     cmdAddFile = footerButton(QStringLiteral("cmdAddFile"), QStringLiteral("Add ..."));
     cmdAddFile->setToolTip(QStringLiteral("Add Single File"));
+    cmdAddFolder = footerButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add &Folder..."));
+    cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
     cmdRemove = footerButton(QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
     cmdRemove->setToolTip(QStringLiteral("Remove Files or Folders"));
     cmdExplorer1 = footerButton(QStringLiteral("cmdExplorer1"), QStringLiteral("&Drag-n-Drop..."));
@@ -224,7 +226,7 @@ QWidget* CJobWizardControls::buildSourceStep()
     list->addWidget(cmdTitle);
     list->addWidget(lstFilesToBackup, 1);
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {cmdAddFile, cmdRemove, cmdExplorer1})
+    for (QPushButton* button : {cmdAddFile, cmdAddFolder, cmdRemove, cmdExplorer1})
         buttons->addWidget(button);
     buttons->addStretch(1);
     auto* row = new QHBoxLayout;

@@ -54,6 +54,7 @@ public:
     // Step 3: source files.
     QPushButton* cmdTitle = nullptr;
     QListWidget* lstFilesToBackup = nullptr;
+    QPushButton* cmdAddFolder = nullptr;
     QPushButton* cmdAddFile = nullptr;
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdExplorer1 = nullptr;
