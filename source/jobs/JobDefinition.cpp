@@ -149,6 +149,8 @@ std::optional<Failure> passwordProblem(const JobDefinition& job)
         return Failure{QStringLiteral("The Password Protect flag is set; however, no password is assigned in the "
                                       "Password text box.  Please enter a password now."),
                        6};
+    if (job.passwordProtect && job.password != job.passwordConfirmation)
+        return Failure{QStringLiteral("The two passwords differ.  Please type the same password in both boxes."), 6};
     if (!CBackupJob::PasswordFitsZip(job.password))
         return Failure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold "
                                       "both blanks and double quotation marks.  Please enter a different password now."),

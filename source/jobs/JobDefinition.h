@@ -27,6 +27,7 @@ struct JobDefinition {
     qint16 numberCopies = 0;
     bool passwordProtect = false;
     QString password;
+    QString passwordConfirmation;  // typed a second time; must match a password that protects
 
     // The other jobs that the name and the job file must not clash with.
     struct Neighbours {

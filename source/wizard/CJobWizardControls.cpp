@@ -71,7 +71,7 @@ void CJobWizardControls::setTabOrder()
                                    chkTuesday,       chkWednesday,     chkThursday,  chkFriday,     chkSaturday,
                                    chkSunday,        lstFilesToBackup, cmdAddFile,   cmdAddFolder, cmdRemove,     cmdExplorer1,
                                    chkSubdirectories, txtTargDir,      cmdBrowseTargDir, cmdExplorer2,
-                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, cmdCancel, cmdBack,
+                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, txtPasswordConfirm, cmdCancel, cmdBack,
                                    cmdNext, cmdFinish, cmdTitle, optFullBackup, optIncremental, optCompression[0],
                                    optCompression[1]};
     for (int i = 0; i < int(tabOrder.size()); ++i) {
@@ -321,10 +321,22 @@ QWidget* CJobWizardControls::buildOptionsStep()
     txtPassword = named(new QLineEdit, QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setEnabled(false);
-    auto* password = new QHBoxLayout;
-    password->addWidget(chkPasswordProtect);
-    password->addWidget(txtPassword, 1);
+    txtPasswordConfirm = named(new QLineEdit, QStringLiteral("txtPasswordConfirm"));
+    txtPasswordConfirm->setEchoMode(QLineEdit::Password);
+    txtPasswordConfirm->setEnabled(false);
+    auto* password = new QGridLayout;
+    password->addWidget(chkPasswordProtect, 0, 0);
+    password->addWidget(txtPassword, 0, 1);
+    password->addWidget(named(new QLabel(QStringLiteral("Type the password again:")), QStringLiteral("lblPasswordConfirm")),
+                        1, 0, Qt::AlignRight);
+    password->addWidget(txtPasswordConfirm, 1, 1);
+    password->setColumnStretch(1, 1);
     layout->addLayout(password);
+    layout->addWidget(named(wrappedLabel(QStringLiteral(
+                                "The password uses zip's own old scheme: it keeps out a casual look, not a "
+                                "determined one.  Anyone who has one file that is in the archive (a standard "
+                                ".bashrc, say) can break it in about a minute.")),
+                            QStringLiteral("lblPasswordStrength")));
     layout->addStretch(1);
     return page;
 }

@@ -71,6 +71,7 @@ public:
     QComboBox* cmbNumberZipFilesToKeep = nullptr;
     QLabel* lblNbrCopies = nullptr;
     QCheckBox* chkPasswordProtect = nullptr;
+    QLineEdit* txtPasswordConfirm = nullptr;
     QLineEdit* txtPassword = nullptr;
 
 protected:

@@ -308,8 +308,10 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     selectCopies(job.NumberCopies());
 
     chkPasswordProtect->setChecked(!job.Password().isEmpty());
-    if (!job.Password().isEmpty())
+    if (!job.Password().isEmpty()) {
         txtPassword->setText(job.Password());
+        txtPasswordConfirm->setText(job.Password());
+    }
     chkPasswordProtect_Click();
 }
 
@@ -535,14 +537,14 @@ void frmWIZ_JobDefinition::optIncremental_Click()
 void frmWIZ_JobDefinition::chkPasswordProtect_Click()
 {
     libErrorHandler::Trap(ModuleTag, "chkPasswordProtect_Click()", [&] {
-        if (chkPasswordProtect->isChecked()) {
-            txtPassword->setEnabled(true);
-            if (onCurrentPage(txtPassword))
-                txtPassword->setFocus(Qt::OtherFocusReason);
-        } else {
-            txtPassword->setEnabled(false);
-            txtPassword->clear();
+        const bool protect = chkPasswordProtect->isChecked();
+        for (QLineEdit* box : {txtPassword, txtPasswordConfirm}) {
+            box->setEnabled(protect);
+            if (!protect)
+                box->clear();
         }
+        if (protect && onCurrentPage(txtPassword))
+            txtPassword->setFocus(Qt::OtherFocusReason);
     });
 }
 
@@ -566,6 +568,7 @@ JobDefinition frmWIZ_JobDefinition::Definition() const
     job.numberCopies = cmbNumberZipFilesToKeep->currentText().toShort();
     job.passwordProtect = chkPasswordProtect->isChecked();
     job.password = txtPassword->text();
+    job.passwordConfirmation = txtPasswordConfirm->text();
     return job;
 }
 

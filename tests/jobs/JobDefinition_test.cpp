@@ -56,6 +56,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"too long", name(QString(201, QLatin1Char('x'))), "The Backup Job Name is too long", 1},
         {"no password", [](JobDefinition& job) { job.passwordProtect = true; },
          "The Password Protect flag is set; however, no password is assigned in the Password text box.  Please enter a password now.", 6},
+        {"passwords differ", [](JobDefinition& job) { job.passwordProtect = true; job.password = "pw"; job.passwordConfirmation = "pW"; },
+         "The two passwords differ.  Please type the same password in both boxes.", 6},
         {"password zip can't take", [](JobDefinition& job) { job.password = "a \"b"; },
          "A password may not start with a hyphen or a double quotation mark, nor hold both blanks and double quotation marks.", 6},
         {"no target", target(""), "The zip output filename is blank.  Please enter select a filename now.", 4},
@@ -84,8 +86,9 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         EXPECT_TRUE(failure->message.startsWith(refusal.message)) << failure->message.toStdString();
         EXPECT_EQ(failure->step, refusal.step);
         EXPECT_EQ(failure->icon, refusal.icon);
-        if (refusal.step)  // leaving that step already refuses
+        if (refusal.step) {  // leaving that step already refuses
             EXPECT_EQ(job.StepFailure(*refusal.step, neighbours(job.name))->message, failure->message);
+        }
     }
 
     JobDefinition job = valid();

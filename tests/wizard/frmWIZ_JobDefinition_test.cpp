@@ -161,8 +161,12 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     control<QComboBox>("cmbNumberZipFilesToKeep")->setCurrentIndex(7);
     button("chkPasswordProtect")->setChecked(true);
     text("txtPassword")->setText(QStringLiteral("zwei Wörter $x"));
+    text("txtPasswordConfirm")->setText(QStringLiteral("zwei Wörter $y"));
+    finish(false);
+    EXPECT_EQ(lastMessage().text, "The two passwords differ.  Please type the same password in both boxes.");
+    text("txtPasswordConfirm")->setText(QStringLiteral("zwei Wörter $x"));
     finish();
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    EXPECT_EQ(messageBoxes.messages().size(), 1u);
     // Weekly on Wednesday and Sunday (16 + 2), 7 copies; the sources sorted.
     const QString data = path("data");
     EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/PhotosNoteshome.awj")),
@@ -333,9 +337,10 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
     button("chkPasswordProtect")->setChecked(true);
     EXPECT_EQ(wizard->focusWidget(), text("txtPassword"));
     text("txtPassword")->setText(QStringLiteral("pw"));
+    text("txtPasswordConfirm")->setText(QStringLiteral("pw"));
     button("chkPasswordProtect")->setChecked(false);
-    EXPECT_FALSE(text("txtPassword")->isEnabled());
-    EXPECT_TRUE(text("txtPassword")->text().isEmpty());
+    for (const char* box : {"txtPassword", "txtPasswordConfirm"})
+        EXPECT_TRUE(!text(box)->isEnabled() && text(box)->text().isEmpty()) << box;
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
 }
 
