@@ -236,7 +236,7 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
 {
     schedule.mnuFilePreferences_Click();
     schedule.mnuHelpAbout_Click();
-    schedule.setEnabled(false);  // as during a run or while the wizard is open
+    schedule.centralWidget()->setEnabled(false);  // as during a run
     QWidget* about = OpenWindow("frmAbout");
     ASSERT_TRUE(about && OpenWindow("frmPreferences"));
     EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled() && about->isEnabled());

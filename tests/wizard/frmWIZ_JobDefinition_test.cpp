@@ -11,6 +11,7 @@
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
+#include <QLayout>
 #include <QMimeData>
 #include <QTimer>
 #include <QTreeWidget>
@@ -174,6 +175,16 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
               "True\r\nTrue\r\n" + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data +
                   "/photos.2024/*.*\r\n\r\n");
 
+    // Leaving step 1 checks the name; a clash names the job it clashes with.
+    open();
+    text("txtBackupJobName")->setText(QStringLiteral("Photos Notes home"));
+    button("cmdNext")->click();
+    EXPECT_EQ(lastMessage().text, "A derivative of this name has already been used by the Backup Job "
+                                  "'Photos & Notes (home)'; please enter a different name.");
+    EXPECT_EQ(wizard->CurrentStep(), 1);
+    button("cmdCancel")->click();
+    EXPECT_TRUE(Unloaded(wizard));
+
     // Open on the selected row; a new name moves the job into a file of its own. An edit
     // finishes from any step.
     schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
@@ -203,14 +214,9 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
     EXPECT_EQ(wizard->CurrentStep(), 1);
     EXPECT_TRUE(button("cmdNext")->isEnabled() && button("cmdFinish")->isEnabled());
-    // Leaving step 1 checks the name; a clash names the job it clashes with.
-    const size_t told = messageBoxes.messages().size();
-    button("cmdNext")->click();
-    EXPECT_EQ(messageBoxes.messages().size(), told + 1);
-    text("txtBackupJobName")->setText(QStringLiteral("Ho'me"));
-    button("cmdNext")->click();
-    EXPECT_EQ(lastMessage().text, "A derivative of this name has already been used by the Backup Job 'Home'; "
-                                  "please enter a different name.");
+    const size_t refused = messageBoxes.messages().size();
+    button("cmdNext")->click();  // leaving step 1 checks it too
+    EXPECT_EQ(messageBoxes.messages().size(), refused + 1);
     EXPECT_EQ(wizard->CurrentStep(), 1);
 
     // A refusal without a step of its own (a wildcard in a plain copy) leaves the user where he stands.
@@ -301,8 +307,9 @@ TEST_F(WizardTest, TheSmallestWindowShowsEveryStepsTextWhole)
         goToStep(step);
         wizard->layout()->activate();
         for (const QLabel* label : wizard->fraWizSteps[step - 1]->findChildren<QLabel*>())
-            if (label->wordWrap())
+            if (label->wordWrap()) {
                 EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+            }
     }
 }
 
