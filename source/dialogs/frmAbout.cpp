@@ -13,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVersionNumber>
 
 using libControls::NewControl;
 
@@ -72,7 +71,7 @@ void frmAbout::createControls()
     imgIcon = NewControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
     imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
     lblTitle = NewControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
-    lblTitle->setText(QStringLiteral("Arkwell <Ver> (Bld <Bld>)"));
+    lblTitle->setText(QStringLiteral("Arkwell"));
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
@@ -142,12 +141,8 @@ void frmAbout::createButtons()
 void frmAbout::Form_Load()
 {
     libErrorHandler::Trap("frmAbout.frm", "Form_Load()", [&] {
-        const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(ARKWELL_VERSION));
-        QString title = lblTitle->text();
-        title.replace(title.indexOf(QStringLiteral("<Ver>")), 5,
-                      QStringLiteral("%1.%2").arg(version.majorVersion()).arg(version.minorVersion()));
-        title.replace(title.indexOf(QStringLiteral("<Bld>")), 5, QString::number(version.microVersion()));
-        lblTitle->setText(title);
+        // The build's version, as the package and --version give it.
+        lblTitle->setText(QStringLiteral("Arkwell " ARKWELL_VERSION));
         lblAppPath->setText(appSetup::AppFolder());
         lblDataPath->setText(appSetup::DataFolder());
         lblClientID->setText(libAPIWrapper::GetComputerNameA());

@@ -3,6 +3,7 @@
 #include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
@@ -827,14 +828,8 @@ void frmSchedule::mnuHelpContents_Click()
             return;
         }
         const QString browser = libFiles::FindExecutable(helpPage);
-        if (browser.isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
-                                        Icon::Exclamation);
-            return;
-        }
-        if (!OpenWithDesktopEntry(browser, helpPage))
-            Inform(QStringLiteral("The browser on your system was unable to open the help file."),
-                   QStringLiteral("Help File Failure"));
+        if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
+            frmHelpView::ShowHelp(helpPage);
     });
 }
 

@@ -14,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -246,6 +247,18 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
     schedule.mnuHelpAbout_Click();  // shown again: one help per F1 all the same
     QTest::keyClick(about, Qt::Key_F1);
     EXPECT_EQ(messageBoxes.messages().size(), 2u);
+
+    // Without a browser the help opens in the program's own window.
+    const QByteArray searchPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", searchPath); });
+    qputenv("PATH", QFile::encodeName(path("no-programs")));
+    writeFile("Arkwell_Help.htm", "<html><body><h1>Arkwell Help</h1></body></html>");
+    QTest::keyClick(about, Qt::Key_F1);
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
+    QWidget* help = OpenWindow("frmHelpView");
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_TRUE(testing_support::FindControl<QTextBrowser>(help, "txtHelp")->toPlainText().contains("Arkwell Help"));
+    help->close();
 }
 
 TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)
