@@ -206,6 +206,9 @@ void frmSchedule::buildStatusBar()
     picLight->setObjectName(QStringLiteral("picLight"));
     picLight->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
+    const QString idle = QStringLiteral("Ready: no backup job is running");
+    const QString busy = QStringLiteral("A backup job is running");
+    const QString tips[] = {idle, busy, busy, idle};
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
@@ -213,6 +216,7 @@ void frmSchedule::buildStatusBar()
         lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180),
                           TwipsToPixels(195));
         lamp->setVisible(index == 0 || index == 3);
+        lamp->setToolTip(tips[index]);
         imgLight[index] = lamp;
     }
     sbarSchedule->addPermanentWidget(picLight);

@@ -103,6 +103,7 @@ TEST_F(ScheduleTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
 TEST_F(ScheduleTest, StatusBarLampsSelectionAndClosingThatOnlyHides)
 {
     EXPECT_EQ(label("NbrBackupJobs"), "0 Backup Jobs");
+    EXPECT_EQ(testing_support::FindControl<QLabel>(&schedule, "imgLight0")->toolTip(), "Ready: no backup job is running");
     add("b");
     EXPECT_EQ(label("NbrBackupJobs"), "1 Backup Jobs");  // no singular form
     add("c");
