@@ -28,15 +28,6 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
     return link;
 }
 
-// Opens an address in the program the desktop has for it; a desktop without one is told.
-void openAddress(const QString& address)
-{
-    libAPIWrapper::OpenOnDesktop(address, [address] {
-        libForms::MsgBox({QStringLiteral("No program could be started to open '") + address + QStringLiteral("'."),
-                          QStringLiteral("Open Failure"), libForms::Buttons::OK, libForms::Icon::Exclamation});
-    });
-}
-
 }  // namespace
 
 frmAbout::frmAbout(QWidget* parent)
@@ -49,21 +40,6 @@ frmAbout::frmAbout(QWidget* parent)
     createButtons();
     libForms::RegisterForm(this);
     Form_Load();
-}
-
-QString frmAbout::HomepageAddress()
-{
-    return QStringLiteral(ARKWELL_HOMEPAGE);
-}
-
-QString frmAbout::SourceArchiveAddress()
-{
-    return HomepageAddress() + QStringLiteral("source/");
-}
-
-QString frmAbout::MailAddress()
-{
-    return QStringLiteral("arkwell@example.org");
 }
 
 void frmAbout::createControls()
@@ -108,11 +84,8 @@ void frmAbout::createControls()
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
 
-    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), HomepageAddress());
-    lblMailTo = makeLink(this, "lblMailTo", libForms::Twips(120, 3840, 4635, 255),
-                         QStringLiteral("mailto: ") + MailAddress());
-    connect(lblWebsite, &QLabel::linkActivated, this, [] { lblWebsite_Click(); });
-    connect(lblMailTo, &QLabel::linkActivated, this, &frmAbout::lblMailTo_Click);
+    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), QStringLiteral("Arkwell Help"));
+    connect(lblWebsite, &QLabel::linkActivated, this, &frmAbout::HelpContents);
 }
 
 void frmAbout::createButtons()
@@ -126,16 +99,12 @@ void frmAbout::createButtons()
     cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
     cmdThankYou->setText(QStringLiteral("Thank You"));
     cmdThankYou->setToolTip(QStringLiteral("Thank You"));
-    cmdTechSupport = NewControl<QPushButton>(this, "cmdTechSupport", libForms::Twips(4920, 3960, 1575, 325));
-    cmdTechSupport->setText(QStringLiteral("&Download Source"));
-    cmdTechSupport->setToolTip(QStringLiteral("Download the source code of Arkwell"));
-    for (QPushButton* button : {cmdErrorLog, cmdThankYou, cmdTechSupport})
+    for (QPushButton* button : {cmdErrorLog, cmdThankYou})
         button->setAutoDefault(false);
 
     connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
     connect(cmdErrorLog, &QPushButton::clicked, this, &frmAbout::cmdErrorLog_Click);
     connect(cmdThankYou, &QPushButton::clicked, this, &frmAbout::cmdThankYou_Click);
-    connect(cmdTechSupport, &QPushButton::clicked, this, &frmAbout::cmdTechSupport_Click);
 }
 
 void frmAbout::Form_Load()
@@ -193,22 +162,4 @@ void frmAbout::cmdThankYou_Click()
     libForms::MsgBox({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
                                      "whose zip program does all of the compression."),
                       QStringLiteral("Thank You")});
-}
-
-void frmAbout::lblWebsite_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()",
-                          [] { openAddress(HomepageAddress()); });
-}
-
-void frmAbout::cmdTechSupport_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()",
-                          [] { openAddress(SourceArchiveAddress()); });
-}
-
-void frmAbout::lblMailTo_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "lblMailTo_Click()",
-                          [] { openAddress(QStringLiteral("mailto:") + MailAddress()); });
 }

@@ -847,7 +847,7 @@ void frmSchedule::mnuHelpLicense_Click()
 
 void frmSchedule::mnuHelpHomepage_Click()
 {
-    frmAbout::lblWebsite_Click();
+    mnuHelpContents_Click();  // the program's pages are its local help
 }
 
 void frmSchedule::mnuHelpAbout_Click()
