@@ -67,7 +67,7 @@ protected:
         table->RunStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, RunRecord::Result::Completed, runLines);
+            table->RunEnded(name, RunRecord::Result::Completed, runLines, {});
     }
 
     TestClock clock{at(12, 1, 12)};
@@ -198,7 +198,7 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     startUp();
     EXPECT_EQ(table->Record("Home").result, RunRecord::Result::Completed);
     EXPECT_TRUE(table->Record("Home").logLines.isEmpty());
-    table->RunEnded("Home", RunRecord::Result::Completed, runLines);
+    table->RunEnded("Home", RunRecord::Result::Completed, runLines, {});
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
