@@ -364,6 +364,22 @@ QDateTime fileClockAt(const QString& folder)
     return QDateTime::fromMSecsSinceEpoch(qint64(info.st_ctim.tv_sec) * 1000 + info.st_ctim.tv_nsec / 1000000, Qt::UTC);
 }
 
+// Fails the run when a whole folder's backup folder would replace its source or a folder
+// holding it, or the entry is the root folder, which has no name of its own to copy to.
+void checkNotOwnSource(const QString& entry, const QString& backupFolder)
+{
+    const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
+    if (QFileInfo(source).fileName().isEmpty())
+        failRun(QStringLiteral("Arkwell Error, the root folder can't be backed up without compression: '") + entry
+                + QStringLiteral("'."));
+    const QString sourceReal = QFileInfo(source).canonicalFilePath();
+    const QString targetReal = QFileInfo(QFileInfo(backupFolder).path()).canonicalFilePath();
+    const QString backupReal = targetReal + QLatin1Char('/') + QFileInfo(source).fileName();
+    if (targetReal == sourceReal || backupReal == sourceReal || sourceReal.startsWith(backupReal + QLatin1Char('/')))
+        failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
+                + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
+}
+
 // Why a program could not be started, as far as its file tells.
 QString whyNotStarted(const QString& program)
 {
@@ -759,9 +775,12 @@ void CBackupJob::checkCopyTargets(const QStringList& entries) const
 {
     std::map<QString, QString> landing;  // the name in the target, the entry copied to it
     for (const QString& entry : entries) {
-        if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::WildcardGroup)
+        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
+        if (kind == libFiles::EntryKind::WildcardGroup)
             continue;
         const QString target = CopyTarget(m_targetDirectory, entry);
+        if (kind == libFiles::EntryKind::WholeFolder)
+            checkNotOwnSource(entry, target);
         if (const auto [other, added] = landing.emplace(target, entry); !added)
             failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
                     + QStringLiteral("' would both be copied to '") + target + QStringLiteral("': nothing is copied."));
@@ -785,18 +804,7 @@ bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
-    const QString target = QDir::cleanPath(m_targetDirectory);
-    const QString backupFolder = target + QLatin1Char('/') + name;
-    if (name.isEmpty())
-        failRun(QStringLiteral("Arkwell Error, the root folder can't be backed up without compression: '") + entry
-                + QStringLiteral("'."));
-    const QString sourceReal = QFileInfo(source).canonicalFilePath();
-    const QString targetReal = QFileInfo(target).canonicalFilePath();
-    const QString backupReal = targetReal + QLatin1Char('/') + name;
-    if (targetReal == sourceReal || backupReal == sourceReal || sourceReal.startsWith(backupReal + QLatin1Char('/')))
-        failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
-                + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
-
+    const QString backupFolder = CopyTarget(m_targetDirectory, entry);
     const QString staging = workFolder();
     const QString fresh = staging + QLatin1Char('/') + name;
     const QString previous = staging + QStringLiteral("/.previous");

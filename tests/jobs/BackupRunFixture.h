@@ -4,6 +4,7 @@
 
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
+#include "lib/libFiles.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -12,6 +13,8 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <array>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
@@ -160,6 +163,32 @@ protected:
         const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
         unzip(QStringList{QStringLiteral("-p")} + secret + QStringList{zipFile, stored(relative)}, &content);
         return content;
+    }
+
+    // Every file below `folder` (names as bytes, relative to it, a line end shown as "\r" or
+    // "\n") with its sha256, one "name sha256" a line.
+    static QStringList treeHashes(const QString& folder)
+    {
+        const QByteArray top = QFile::encodeName(folder) + '/';
+        QStringList hashes;
+        for (const libFiles::ListedItem& item : libFiles::ListFolder(top, true).items)
+            if (S_ISREG(item.info.st_mode)) {
+                std::stringstream bytes;
+                bytes << std::ifstream(item.path.toStdString(), std::ios::binary).rdbuf();
+                hashes << libFiles::ShownPath(item.path.mid(top.size())) + QLatin1Char(' ')
+                              + QCryptographicHash::hash(QByteArray::fromStdString(bytes.str()), QCryptographicHash::Sha256).toHex();
+            }
+        return hashes;
+    }
+
+    // The files of an archive below the application folder, with their sha256, as unzip
+    // restores them.
+    QStringList restored(const QString& zipFile, const QString& password = QString()) const
+    {
+        QDir(path("restored")).removeRecursively();
+        const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
+        EXPECT_EQ(unzip(QStringList{QStringLiteral("-qq"), QStringLiteral("-^")} + secret + QStringList{zipFile, QStringLiteral("-d"), path("restored")}), 0);
+        return treeHashes(path("restored") + appFolder());
     }
 
     int maxCopies = 99;
