@@ -646,9 +646,9 @@ bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const Zip
             logLeftOut(warning.file, QStringLiteral("zip could not read it"));
         else if (!warning.file.isEmpty())
             libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(warning.file)
-                             + QStringLiteral("' may be damaged in the archive: zip warned \"") + warning.text + QStringLiteral("\"."));
+                             + QStringLiteral("' may be damaged in the archive: zip warned '") + warning.text + QStringLiteral("'."));
         else
-            libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned \"") + warning.text + QStringLiteral("\"."));
+            libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
         leftOut = true;
     }
     if (exitCode == Shell32::NotStarted)

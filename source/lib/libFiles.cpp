@@ -18,6 +18,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <climits>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -316,6 +317,10 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
                 throw CopyStopped{};
         }
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
+        if (watch.unreadable && to.size() >= PATH_MAX) {  // fits below the source, not below the target
+            watch.unreadable({item.path, ENAMETOOLONG});
+            continue;
+        }
         if (S_ISDIR(item.info.st_mode)) {
             if (::mkdir(to.constData(), 0700) != 0 && errno != EEXIST)
                 raiseErrno(errno, to);

@@ -112,8 +112,9 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
 // copied (as the source's listing has it, its path and status, the files copied so far and
 // all the files to copy); `stop` is asked now and then
 // (events are processed first), and true ends the copy with CopyStopped.
-// When `unreadable` is set, a subfolder that can't be listed or a file or link that can't be
-// read is told to it and left out, and the copy goes on; otherwise it fails the copy.
+// When `unreadable` is set, a subfolder that can't be listed, a file or link that can't be
+// read, or an item whose copy's path would be too long, is told to it and left out, and the
+// copy goes on; otherwise it fails the copy.
 struct CopyWatch {
     std::function<void(const ListedItem& copied, qint64 done, qint64 total)> copied;
     std::function<bool()> stop;

@@ -375,6 +375,27 @@ TEST_F(BackupRunTest, FilesZipCantReadAreNamedAndTheRestIsPutInPlace)
         EXPECT_TRUE(log.contains(named)) << named.toStdString();
 }
 
+// What an entry can't give is named and the other entries go on: the archive of the rest is
+// put in place and the run is incomplete.
+TEST_F(BackupRunTest, AnEntryThatGivesNothingOrAWarningLeavesTheRunIncomplete)
+{
+    writeFile("src/a.txt", "a");
+    QDir().mkpath(path("bare/only"));  // nothing but a subfolder, taken without subfolders
+    const struct { QString entry, logged; } cases[] = {
+        {path("src/*.pdf"), "Zip has nothing to do for file item '" + path("src/*.pdf") + "'."},
+        {path("bare/*.*"), "Zip has nothing to do for file item '" + path("bare/*.*") + "'."},
+        // Its size is 0 to stat and its content longer, as a file that changes while zip reads it.
+        {"/proc/version", "Arkwell Error, '/proc/version' may be damaged in the archive: zip warned 'file size changed while zipping'."},
+    };
+    for (const auto& [entry, logged] : cases) {
+        CBackupJob partial = job({entry, path("src/*.*")});
+        EXPECT_TRUE(run(partial));
+        EXPECT_EQ(partial.LastResult(), CBackupJob::RunResult::Incomplete);
+        EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
+        EXPECT_EQ(restored(archive()), treeHashes(path("src")).replaceInStrings(QRegularExpression("^"), "src/"));
+    }
+}
+
 TEST_F(BackupRunTest, AKilledRunLeavesNothingTheNextRunDoesNotRemove)
 {
     writeFile("src/a.bin", QByteArray(300000, 'a'));
@@ -417,17 +438,20 @@ TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)
         QFile::remove(path(loop));
 }
 
-// The target below the source, or the target itself as a flat source: other files are kept,
-// the job's own archives never go into its archive.
+// The target below the source (by any spelling), or the target itself as a flat source:
+// other files are kept, the job's own archives and any job's work folder never go in.
 TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
 {
     writeFile("home/a.txt", "a");
     writeFile("home/bk/other.zip", "another program's archive");
+    writeFile("home/bk/.Other.arkwell/new.zip", "another job's run in progress");
+    QFile::link(path("home"), path("homelink"));
     writeFile("bk/notes.txt", "n");
     writeFile("bk/MyJob_x.zip", "not a copy of the job");
     writeFile("bk/MyJob_2024.zip", "nor this: the copies go up to 99");
     const struct { const char *source, *target; bool subdirectories; QStringList names; } cases[] = {
         {"home/*.*", "home/bk", true, {"home/a.txt", "home/bk/other.zip"}},
+        {"home/*.*", "homelink/bk", true, {"home/a.txt", "home/bk/other.zip"}},  // the target by another spelling
         {"bk/*.*", "bk", false, {"bk/MyJob_2024.zip", "bk/MyJob_x.zip", "bk/notes.txt"}},
     };
     for (const auto& [source, target, subdirectories, names] : cases)
