@@ -325,8 +325,8 @@ TEST_F(BackupRunTest, ThreeFailingRunsInARowChangeNoArchive)
             QDir(path("bk")).removeRecursively();
             QDir().mkpath(path("bk"));
             realZip();
-            writeFile("src/big.bin", noise);
             ::chmod(QFile::encodeName(path("src")).constData(), 0755);
+            writeFile("src/big.bin", noise);
             CBackupJob failing = job({path("src/*.*")}, {.copies = copies});
             failing.setPassword(copies == 1 ? QStringLiteral("pw") : QString());  // unzip tests an encrypted archive
             for (int n = 0; n < 2; ++n)
@@ -336,7 +336,7 @@ TEST_F(BackupRunTest, ThreeFailingRunsInARowChangeNoArchive)
                 standInZip(standIn);
             if (QByteArray(failure) == "source missing")
                 QDir(path("src")).removeRecursively();
-            ::chmod(QFile::encodeName(path("src")).constData(), asNobody ? 0700 : 0755);
+            ::chmod(QFile::encodeName(path("src")).constData(), asNobody ? 0 : 0755);
             for (int n = 0; n < 3; ++n) {
                 std::optional<AsNobody> nobody;
                 if (asNobody)
@@ -359,7 +359,8 @@ TEST_F(BackupRunTest, FilesZipCantReadAreNamedAndTheRestIsPutInPlace)
     writeFile("src/closed/b.txt", "b");
     ::chmod(QFile::encodeName(path("src/locked.txt")).constData(), 0);
     ::chmod(QFile::encodeName(path("src/closed")).constData(), 0);
-    standInZip("exec setpriv --reuid=65534 --regid=65534 --clear-groups $ZIP_REAL \"$@\"");
+    if (::geteuid() == 0)  // zip as nobody, who can't read them either
+        standInZip("exec setpriv --reuid=65534 --regid=65534 --clear-groups $ZIP_REAL \"$@\"");
     CBackupJob partial = job({path("src/*.*")}, {.subdirectories = true});
     {
         AsNobody nobody(*this);
