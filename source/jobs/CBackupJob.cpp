@@ -164,7 +164,10 @@ QByteArray CBackupJob::JobFileText() const
         booleanWord(m_incremental),
         m_targetDirectory,
     };
-    return (fixedLines.join(CRLF) + CRLF + m_filesToZip + CRLF).toUtf8();
+    QString options;
+    for (const QString& option : m_optionLines)
+        options += option + CRLF;
+    return (fixedLines.join(CRLF) + CRLF + m_filesToZip + options + CRLF).toUtf8();
 }
 
 void CBackupJob::SaveBackupJob(const QString& sFileName) const
@@ -206,9 +209,12 @@ void CBackupJob::readJobFile(const QString& sFileName)
         lines.raiseBadLine(QStringLiteral("target folder"), QStringLiteral("a full path"));
     read.setTargetDirectory(line);
     read.m_filesToZip.clear();
+    read.m_optionLines.clear();
     while (!lines.atEnd()) {
         const QString entry = lines.next();
-        if (!entry.trimmed().isEmpty())
+        if (entry.startsWith(QLatin1Char('#')))  // an option line: kept as it is, never an entry
+            read.m_optionLines << entry;
+        else if (!entry.trimmed().isEmpty())
             read.m_filesToZip += entry + CRLF;
     }
     *this = read;

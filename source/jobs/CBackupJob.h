@@ -183,6 +183,7 @@ private:
     QString m_password;
     QString m_targetDirectory;
     QString m_filesToZip;
+    QStringList m_optionLines;  // "#key=value" lines after the entries, kept as read
     bool m_subdirectories = false;
     bool m_failure = false;
     bool m_incremental = false;

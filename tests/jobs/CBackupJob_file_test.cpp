@@ -81,10 +81,11 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
 TEST_F(JobFileTest, EarlierLayoutAndLenientFieldsRead)
 {
     const QByteArray head = "Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n";
-    const CBackupJob earlier = read(head + "/old/target\r\n/home/a.txt\r\n");  // its final "/" added
+    const CBackupJob earlier = read(head + "/old/target\r\n/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n");  // its final "/" added
     EXPECT_FALSE(earlier.Incremental());
     EXPECT_EQ(earlier.TargetDirectory(), QStringLiteral("/old/target/"));
-    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));
+    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));  // option lines are no entries, and are kept
+    EXPECT_TRUE(earlier.JobFileText().endsWith("/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n\r\n"));
 
     TestClock clock(QDateTime(QDate(2026, 3, 9), QTime(10, 15)));
     const CBackupJob job = read("J\r\nnot a date\r\nDec-24-2026\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
