@@ -441,9 +441,10 @@ QString CBackupJob::workFolder() const
     return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName) + QStringLiteral(".arkwell");
 }
 
-// What no entry takes: the job's own work folder and archives, known by their identity on
-// disk whatever spelling reaches them, and any job's work folder, so a target inside a
-// source never archives itself or a run in progress.
+// What no entry takes: the job's own work folder and archives and the other jobs' archives,
+// known by their identity on disk whatever spelling reaches them, and any job's work folder,
+// so a target inside a source never archives itself, another job's backups or a run in
+// progress.
 libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
 {
     std::set<std::pair<dev_t, ino_t>> own;
@@ -455,6 +456,8 @@ libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
     add(workFolder());
     for (int copy = 0; copy <= maxCopies; ++copy)
         add(ArchivePath(copy));
+    for (const QString& archive : m_history.otherJobsArchives)
+        add(archive);
     return [own](const libFiles::ListedItem& item) {
         const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
         return own.count({item.info.st_dev, item.info.st_ino}) > 0

@@ -88,10 +88,13 @@ public:
     // What the job's earlier runs left that a run must know: the paths its plain copies made
     // in the target (only those are ever replaced), which kept archives are full (0 the
     // current one, k copy k), and when the run that made the current archive began.
+    // The other jobs' archives are never archived either (told by whoever starts the run; not
+    // kept in the run record).
     struct History {
         QStringList madeInTarget;
         QList<int> fullArchives;
         QDateTime archiveStarted;
+        QStringList otherJobsArchives;
     };
     const History& RunHistory() const { return m_history; }
     void setRunHistory(const History& history) { m_history = history; }

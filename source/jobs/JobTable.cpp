@@ -205,7 +205,12 @@ CBackupJob::History JobTable::RunStarted(const QString& name)
     found->second.record.started = Clock::Now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
-    return found->second.record.history;
+    CBackupJob::History history = found->second.record.history;
+    history.otherJobsArchives.clear();
+    for (const auto& [other, entry] : m_entries)
+        for (int copy = 0; other != name && entry.job.Compress() && copy <= entry.job.NumberCopies(); ++copy)
+            history.otherJobsArchives << entry.job.ArchivePath(copy);
+    return history;
 }
 
 void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,

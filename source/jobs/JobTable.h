@@ -67,7 +67,7 @@ public:
     std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
 
     // The run record's start and end of a run of a listed job: the start gives what the run
-    // must know of the job's past; `logLines` are what the run logged, `history` what it
+    // must know of the job's past and the other jobs' archives; `logLines` are what the run logged, `history` what it
     // leaves for the next.
     CBackupJob::History RunStarted(const QString& name);
     void RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,

@@ -440,12 +440,13 @@ TEST_F(BackupRunTest, AnyNameAndKindOfFileInBothKindsOfBackup)
 }
 
 // The target below the source (by any spelling), or the target itself as a flat source:
-// other files are kept, the job's own archives and any job's work folder never go in.
+// other files are kept, the job's own archives, another job's and any job's work folder never go in.
 TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
 {
     writeFile("home/a.txt", "a");
     writeFile("home/bk/other.zip", "another program's archive");
     writeFile("home/bk/.Other.arkwell/new.zip", "another job's run in progress");
+    writeFile("home/bk/Other.zip", "another job's archive");
     QFile::link(path("home"), path("homelink"));
     writeFile("bk/notes.txt", "n");
     writeFile("bk/MyJob_x.zip", "not a copy of the job");
@@ -459,6 +460,7 @@ TEST_F(BackupRunTest, ATargetInTheSourceKeepsTheJobsOwnArchivesOut)
         for (int copies : {0, 2}) {
             CBackupJob own = job({path(source)}, {.subdirectories = subdirectories, .copies = copies});
             own.setTargetDirectory(path(target));
+            own.setRunHistory({{}, {}, {}, {path("home/bk/Other.zip")}});
             for (int n = 0; n < 3; ++n)
                 EXPECT_FALSE(run(own));
             EXPECT_EQ(namesBelow(path(target) + "/MyJob.zip").filter(QRegularExpression("[^/]$")), names);
