@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 
 namespace {
@@ -152,8 +153,9 @@ std::optional<Failure> passwordProblem(const JobDefinition& job)
     if (job.passwordProtect && job.password != job.passwordConfirmation)
         return Failure{QStringLiteral("The two passwords differ.  Please type the same password in both boxes."), 6};
     if (!CBackupJob::PasswordFitsZip(job.password))
-        return Failure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold "
-                                      "both blanks and double quotation marks.  Please enter a different password now."),
+        return Failure{QStringLiteral("A password may not be longer than 80 characters, start with a hyphen or a double "
+                                      "quotation mark, nor hold both blanks and double quotation marks.  Please enter a "
+                                      "different password now."),
                        6};
     return std::nullopt;
 }
@@ -170,6 +172,22 @@ std::optional<Failure> wildcardInCopy(const JobDefinition& job)
                                           "the wildcard spec for '")
                                + entry + QStringLiteral("'."),
                            std::nullopt, libForms::Icon::None};
+    return std::nullopt;
+}
+
+// A plain copy puts each entry under its own last name in the target: two entries with one
+// last name would land on one name.
+std::optional<Failure> sameNameInCopy(const JobDefinition& job)
+{
+    if (job.compress)
+        return std::nullopt;
+    std::map<QString, QString> landing;
+    for (const QString& entry : job.entries)
+        if (const auto [other, added] = landing.emplace(CBackupJob::CopyTarget(QStringLiteral("/"), entry), entry); !added)
+            return Failure{QStringLiteral("'") + other->second + QStringLiteral("' and '") + entry
+                               + QStringLiteral("' would both be copied to one name in the target folder.  Please "
+                                                "remove one of them from the list, or set this backup job to use compression."),
+                           3};
     return std::nullopt;
 }
 
@@ -200,7 +218,9 @@ std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours)
     for (int step = 1; step <= 6; ++step)
         if (auto failure = StepFailure(step, neighbours))
             return failure;
-    return wildcardInCopy(*this);
+    if (auto failure = wildcardInCopy(*this))
+        return failure;
+    return sameNameInCopy(*this);
 }
 
 CBackupJob JobDefinition::Record(const QDate& today) const

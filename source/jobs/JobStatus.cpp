@@ -61,6 +61,7 @@ QString LastRunText(const RunRecord& record)
 bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
 {
     return record.result == RunRecord::Result::Failed || record.result == RunRecord::Result::Incomplete
+           || record.result == RunRecord::Result::CutOff
            || Overdue(job, record, now);
 }
 
