@@ -203,7 +203,9 @@ std::optional<Failure> JobDefinition::StepFailure(int step, const Neighbours& ne
     case 2:
         return scheduleProblem(*this);
     case 3:
-        return sourcesProblem(*this);
+        if (auto failure = sourcesProblem(*this))
+            return failure;
+        return sameNameInCopy(*this);
     case 4:
         return targetProblem(*this);
     case 6:
@@ -218,9 +220,7 @@ std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours)
     for (int step = 1; step <= 6; ++step)
         if (auto failure = StepFailure(step, neighbours))
             return failure;
-    if (auto failure = wildcardInCopy(*this))
-        return failure;
-    return sameNameInCopy(*this);
+    return wildcardInCopy(*this);
 }
 
 CBackupJob JobDefinition::Record(const QDate& today) const
