@@ -12,6 +12,9 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <QThread>
+
+#include <utility>
 
 namespace libNotify {
 namespace {
@@ -30,23 +33,40 @@ QString IconName()
     return libFiles::FileExists(picture) ? picture : QStringLiteral("arkwell");
 }
 
-// Sends over the session bus without waiting for the answer, and turns a click on one of its
-// notifications into Events().clicked.
+// Speaks to the session bus from a thread of its own: connecting to a bus, and some of Qt's
+// calls on it, wait for the bus's answer, and a bus that accepts and never answers must cost
+// the agent no run and no signal. Notifications are sent without waiting for their answer; a
+// click on one of the program's notifications becomes Events().clicked (delivered to the
+// listeners' own thread).
 class BusSender final : public QObject, public Sender {
     Q_OBJECT
 public:
-    explicit BusSender(QObject* parent)
-        : QObject(parent)
+    void send(const Notification& notification) override
     {
-        QDBusConnection::sessionBus().connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
-                                              SLOT(actionInvoked(uint, QString)));
+        QMetaObject::invokeMethod(this, [this, notification] { deliver(notification); }, Qt::QueuedConnection);
     }
 
-    void send(const Notification& notification) override
+private slots:
+    // A click can reach us before the answer that tells the notification's number does.
+    void actionInvoked(uint id, const QString& actionKey)
+    {
+        if (actionKey != QLatin1String("default"))
+            return;
+        if (m_ours.contains(id))
+            emit Events().clicked();
+        else if (m_unanswered > 0)
+            m_clickedBeforeReply.insert(id);
+    }
+
+private:
+    void deliver(const Notification& notification)
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             return;
+        if (!std::exchange(m_listening, true))
+            bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
+                        SLOT(actionInvoked(uint, QString)));
         QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
         const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))},
                                 {QStringLiteral("desktop-entry"), QStringLiteral("arkwell")}};
@@ -68,23 +88,15 @@ public:
         });
     }
 
-private slots:
-    // A click can reach us before the answer that tells the notification's number does.
-    void actionInvoked(uint id, const QString& actionKey)
-    {
-        if (actionKey != QLatin1String("default"))
-            return;
-        if (m_ours.contains(id))
-            emit Events().clicked();
-        else if (m_unanswered > 0)
-            m_clickedBeforeReply.insert(id);
-    }
-
-private:
+    bool m_listening = false;
     QSet<uint> m_ours;
     QSet<uint> m_clickedBeforeReply;
     int m_unanswered = 0;  // notifications sent whose number has not come yet
 };
+
+// The bus thread and its sender, made at the first notification.
+QThread* busThread = nullptr;
+BusSender* busSender = nullptr;
 
 Sender* installedSender = nullptr;
 
@@ -94,9 +106,15 @@ void Send(const Notification& notification)
         installedSender->send(notification);
         return;
     }
-    // Made at the first notification and kept while the application lives, so that it
-    // hears the clicks on what it sent.
-    static auto* busSender = new BusSender(QCoreApplication::instance());
+    // Kept until the program ends, so that it hears the clicks on what it sent.
+    if (!busThread) {
+        busThread = new QThread;
+        busThread->setObjectName(QStringLiteral("session bus"));
+        busSender = new BusSender;
+        busSender->moveToThread(busThread);
+        QObject::connect(busThread, &QThread::finished, busSender, &QObject::deleteLater);
+        busThread->start();
+    }
     busSender->send(notification);
 }
 
@@ -128,6 +146,19 @@ bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
           lastCompleted.isValid() ? QStringLiteral("It has not completed a run since %1.")
                                         .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
                                   : QStringLiteral("It has never completed a run.")});
+    return true;
+}
+
+bool Finish(int waitMs)
+{
+    if (!busThread)
+        return true;
+    busThread->quit();
+    if (!busThread->wait(waitMs))
+        return false;  // held by the bus: left as it is, the process ends without it
+    delete busThread;
+    busThread = nullptr;
+    busSender = nullptr;
     return true;
 }
 

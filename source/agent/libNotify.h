@@ -2,7 +2,8 @@
 // Desktop notifications through the freedesktop notification service on the session bus,
 // so a failure is seen with or without a tray: a failed or incomplete scheduled run, and a
 // job that has gone too long without a completed run. Nothing is told for a good run.
-// Without a bus or a notification service nothing is shown and nothing waits.
+// Without a bus or a notification service nothing is shown; a bus that never answers holds
+// nothing but the thread that speaks to it.
 
 #include "jobs/RunRecord.h"
 
@@ -32,6 +33,10 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
 // Tells, at most once a day per job, that the job is overdue (its last completed run lies more
 // than twice its interval back). True when it was told now.
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);
+
+// Ends the session bus's thread, waiting at most `waitMs` for it. False when a bus that does
+// not answer still holds it: the program then ends without waiting for the bus any longer.
+bool Finish(int waitMs);
 
 // Emits `clicked` when the user clicks one of the program's notifications.
 class Clicks : public QObject {
