@@ -228,8 +228,9 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
+        libErrorHandler::SetOwnFileListener(libNotify::OwnFilesNotWritten);
         // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
-        // write into is told now instead of failing at the first save.
+        // write into is told now instead of at the first save.
         if (!CheckDataFolder())
             return 1;
 

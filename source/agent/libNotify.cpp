@@ -2,6 +2,7 @@
 
 #include "lib/appSetup.h"
 #include "lib/Clock.h"
+#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 
 #include <QCoreApplication>
@@ -133,6 +134,11 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
                                                                 ? QStringLiteral("failed")
                                                                 : QStringLiteral("was incomplete")),
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
+}
+
+void OwnFilesNotWritten(const QString& details)
+{
+    Send({libErrorHandler::OwnFilesSummary, details});
 }
 
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)

@@ -30,6 +30,9 @@ void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
 // with its first reason.
 void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason);
 
+// The program can't write its own files (told once per failure by the error handler).
+void OwnFilesNotWritten(const QString& details);
+
 // Tells, at most once a day per job, that the job is overdue (its last completed run lies more
 // than twice its interval back). True when it was told now.
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);

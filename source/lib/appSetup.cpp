@@ -101,6 +101,12 @@ bool CheckDataFolder()
         ::mkdir(QFile::encodeName(folder).constData(), 0700);
     if (writableFolder(folder))
         return true;
+    const int whyNotWritable = errno;
+    // One that is there but read-only still holds the jobs to run: told, and the start goes on.
+    if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), R_OK | X_OK) == 0) {
+        libErrorHandler::TellOwnFileFailure(DataFile(QString()), libErrorHandler::FromErrno(whyNotWritable, folder));
+        return true;
+    }
     libForms::MsgBox({QStringLiteral("Arkwell cannot write into its data folder '") + folder
                           + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
                                            "Make that folder yours and writable for you, or point XDG_DATA_HOME "
@@ -193,12 +199,10 @@ void LoadPreferences()
 
 void SavePreferences()
 {
-    libErrorHandler::Trap("appSetup.bas", "SavePreferences()", [] {
-        const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n"
-                                + printedNumber(StopOnError ? -1 : 0) + "\r\n"
-                                + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
-        libFiles::WriteFileWhole(PreferencesPath(), text);
-    });
+    const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n" + printedNumber(StopOnError ? -1 : 0) + "\r\n"
+                            + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
+    const QString path = PreferencesPath();
+    libErrorHandler::WriteOwnFile(path, [&] { libFiles::WriteFileWhole(path, text); });
 }
 
 }  // namespace appSetup

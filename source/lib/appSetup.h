@@ -21,7 +21,8 @@ bool AppFolderWritable();
 // $XDG_DATA_HOME/arkwell (~/.local/share/arkwell). No trailing separator.
 QString DataFolder();
 // Creates the data folder (owner-only) when it is missing and checks that the user can write
-// into it. When that fails the user is told so, naming the folder, and the start ends.
+// into it. One that is there but read-only is told as an own file that can't be written, and
+// the start goes on; one that can't be made is told in a box naming it, and the start ends.
 bool CheckDataFolder();
 
 // The jobs folder with its final separator; it is not created here.

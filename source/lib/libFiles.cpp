@@ -455,12 +455,16 @@ bool FolderExists(const QString& sPath)
 
 void WriteFileWhole(const QString& path, const QByteArray& contents)
 {
+    // A failure names the file being written, never the hidden temporary one (which has no
+    // name at all when it could not be made).
     QTemporaryFile temp(hiddenTemporaryBeside(path));
+    const auto raise = [&] { throw libErrorHandler::AppError(libErrorHandler::FromFileError(temp.error(), path, errno)); };
+    errno = 0;
     if (!temp.open())
-        libErrorHandler::RaiseFileError(temp);
+        raise();
     errno = 0;
     if (temp.write(contents) != contents.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
-        libErrorHandler::RaiseFileError(temp);
+        raise();
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     temp.close();
     if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
