@@ -4,6 +4,7 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
+#include "lib/libLog.h"
 #include "lib/libStrings.h"
 
 #include <QCoreApplication>
@@ -179,10 +180,18 @@ void LoadPreferences()
         MaxBackupCopies = DefaultMaxBackupCopies;
         StopOnError = DefaultStopOnError;
         RunMissedBackups = DefaultRunMissedBackups;
-        QFile file(PreferencesPath());
-        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        const QString path = PreferencesPath();
+        if (!QFileInfo::exists(path))
             return;
-        const QStringList lines = libStrings::SplitLines(QString::fromUtf8(file.readAll()));
+        QByteArray text;
+        try {
+            text = libFiles::ReadOwnFile(path);
+        } catch (const libErrorHandler::AppError& error) {
+            libLog::LogEvent(QStringLiteral("The preferences can't be read and the defaults hold: ")
+                             + error.info().Description);
+            return;
+        }
+        const QStringList lines = libStrings::SplitLines(QString::fromUtf8(text));
         if (lines.size() < 2)
             return;  // damaged: the defaults stand, and the next save writes a sound file
         const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);

@@ -591,6 +591,22 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
     });
 }
 
+QByteArray ReadOwnFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())  // a FIFO would hold the reader until someone writes
+        libErrorHandler::Raise(libErrorHandler::ErrBadFileName, QStringLiteral("'%1' is not a plain file").arg(path));
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        libErrorHandler::RaiseFileError(file);
+    const QByteArray bytes = file.read(LargestOwnFile + 1);
+    if (bytes.size() > LargestOwnFile)
+        libErrorHandler::Raise(libErrorHandler::ErrOverflow,
+                               QStringLiteral("'%1' is larger than 1 MiB, more than any file of Arkwell's holds").arg(path));
+    return bytes;
+}
+
 void AppendToFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);

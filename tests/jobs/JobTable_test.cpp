@@ -96,6 +96,29 @@ TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
     EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
 }
 
+// Own files larger than any the program writes are damaged: skipped with a report, never read whole.
+TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNeverReadWhole)
+{
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    run("Home", at(12, 2, 3));
+    for (const QString& file : {"BackupJobs/Huge.awj", "RunRecords/Home.run", "Arkwell.txt"}) {
+        QFile huge(path(file));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));  // sparse: nothing written
+    }
+    appSetup::MaxBackupCopies = 5;
+    appSetup::LoadPreferences();
+    EXPECT_EQ(appSetup::MaxBackupCopies, appSetup::DefaultMaxBackupCopies);
+    const JobTable::LoadReport report = startUp();
+    ASSERT_EQ(report.skipped.size(), 1);
+    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[0].toStdString();
+    EXPECT_TRUE(report.skipped[0].endsWith("is larger than 1 MiB, more than any file of Arkwell's holds"));
+    EXPECT_EQ(table->Names(), QStringList{"Home"});
+    EXPECT_EQ(table->Record("Home").result, RunRecord::Result::None);
+    const QStringList log = transactionLog();
+    EXPECT_EQ(log.filter("larger than 1 MiB").size(), 2) << log.join('\n').toStdString();
+    EXPECT_EQ(QFileInfo(path("RunRecords/Home.run")).size(), 200 * 1024 * 1024);  // left as it is
+}
+
 TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
 {
     // Each night: start times, each with the local time of its one run.
