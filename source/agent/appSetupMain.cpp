@@ -205,6 +205,11 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 
 void LoadJobList(frmSchedule& schedule)
 {
+    if (const QString leftBehind = JobsLeftBehindNotice(); !leftBehind.isEmpty()) {
+        libLog::LogEvent(QString(leftBehind).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        libForms::MsgBox(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
+                                 Icon::Exclamation, Answer::OK});
+    }
     const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
     if (!skipped.isEmpty())
         libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "

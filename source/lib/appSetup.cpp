@@ -116,6 +116,25 @@ bool CheckDataFolder()
     return false;
 }
 
+QString JobsLeftBehindNotice()
+{
+    const QString oldJobs = AppFile(QStringLiteral("BackupJobs/"));
+    if (DataFolder() == AppFolder())
+        return {};
+    QStringList leftBehind;
+    for (const QString& name : QDir(oldJobs).entryList(QDir::Files, QDir::Name))
+        if (!QFileInfo::exists(JobsFolder() + name))
+            leftBehind << oldJobs + name;
+    if (leftBehind.isEmpty())
+        return {};
+    return QStringLiteral("Arkwell can no longer write into its program folder '%1', so it keeps its backup jobs, "
+                          "preferences and logs in '%2' now. These job files were left in the old jobs folder and "
+                          "are not run:\r\n\r\n%3\r\n\r\nTo bring them over, copy them into '%4' (and their run "
+                          "records from '%5' into '%6'), then start Arkwell again.")
+        .arg(AppFolder(), DataFolder(), leftBehind.join(QStringLiteral("\r\n")), JobsFolder(),
+             AppFile(QStringLiteral("RunRecords/")), RunRecordsFolder());
+}
+
 QString AppFile(const QString& fileName)
 {
     return AppFolder() + QLatin1Char('/') + fileName;

@@ -25,6 +25,11 @@ QString DataFolder();
 // the start goes on; one that can't be made is told in a box naming it, and the start ends.
 bool CheckDataFolder();
 
+// The data folder has moved away from an application folder that is no longer writable: the
+// text that names the job files left in the old jobs folder (those not brought over yet), where
+// they are and how to bring them over. Empty when there are none.
+QString JobsLeftBehindNotice();
+
 // The jobs folder with its final separator; it is not created here.
 QString JobsFolder();
 // The folder of the jobs' run records, beside the jobs folder, with its final separator.
