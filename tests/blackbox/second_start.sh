@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program on a virtual display without a tray: no lock file that isn't held keeps it
 # from starting, a second silent start ends quietly with status 0, and a second start
-# without /SILENT ends with status 0 after the running agent has shown its job list window.
+# without /SILENT ends with status 0 after the running agent has shown its job list window, and
+# SIGTERM ends an agent whose start-up box is open.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -36,4 +37,17 @@ timeout 20 "$app/arkwell" 2> "$work/second.err" || fail "the second start ended 
 await window_shown || fail "the agent did not show its window"
 kill -0 "$agent" || fail "the agent ended"
 finish TERM
+
+# SIGTERM while the start-up box about a damaged job file is open ends the agent within five
+# seconds, and the user's preferences stay as they were.
+printf 'Damaged\r\n' > "$app/BackupJobs/Damaged.awj"
+printf ' 7 \r\n 0 \r\n 0 \r\n' > "$app/Arkwell.txt"
+preferences=$(sha256sum < "$app/Arkwell.txt")
+launch boxed
+await xwininfo -name "Backup Job Files Skipped" > /dev/null 2>&1 || fail "no box about the damaged job file"
+signalled=$(date +%s%N)
+finish TERM
+took=$(( ($(date +%s%N) - signalled) / 1000000 ))
+[ "$took" -lt 5000 ] || fail "the program took $took ms to end after SIGTERM in its start-up box"
+[ "$(sha256sum < "$app/Arkwell.txt")" = "$preferences" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
 echo "PASS"
