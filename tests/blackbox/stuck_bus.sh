@@ -34,4 +34,6 @@ launch hangup
 await lock_held || fail "the second start took no lock: $(cat "$work/hangup.err")"
 ends_within_5s HUP
 [ -s "$app/Arkwell.txt" ] || fail "SIGHUP ended the program without writing its preferences"
+kill "$bus"
+wait "$bus" 2> /dev/null || true
 echo "PASS"
