@@ -15,6 +15,14 @@
 #include <QSet>
 #include <QThread>
 
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <utility>
 
 namespace libNotify {
@@ -153,6 +161,66 @@ bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
                                         .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
                                   : QStringLiteral("It has never completed a run.")});
     return true;
+}
+
+namespace {
+
+// The socket of one "unix:" entry of a bus address ("unix:path=/run/bus" or "unix:abstract=x").
+struct UnixSocket {
+    sockaddr_un address = {};
+    socklen_t size = 0;
+};
+std::optional<UnixSocket> UnixSocketOf(const QByteArray& entry)
+{
+    if (!entry.startsWith("unix:"))
+        return std::nullopt;
+    for (const QByteArray& pair : entry.mid(5).split(',')) {
+        const bool abstract = pair.startsWith("abstract=");
+        if (!abstract && !pair.startsWith("path="))
+            continue;
+        const QByteArray name = QByteArray::fromPercentEncoding(pair.mid(pair.indexOf('=') + 1));
+        UnixSocket socket;
+        socket.address.sun_family = AF_UNIX;
+        if (name.size() + 1 > qsizetype(sizeof socket.address.sun_path))
+            return std::nullopt;
+        // An abstract name starts with a zero byte and has no end mark.
+        std::memcpy(socket.address.sun_path + (abstract ? 1 : 0), name.constData(), name.size());
+        socket.size = socklen_t(offsetof(sockaddr_un, sun_path) + name.size() + 1);
+        return socket;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool SessionBusAnswers(int timeoutMs)
+{
+    for (const QByteArray& entry : qgetenv("DBUS_SESSION_BUS_ADDRESS").split(';')) {
+        const std::optional<UnixSocket> bus = UnixSocketOf(entry);
+        if (!bus)
+            continue;
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&bus->address), bus->size) != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            continue;  // refused at once: the bus library will find the same, just as quickly
+        }
+        // The first words of the bus's own greeting: a byte, then a request to be known.
+        const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
+        pollfd answer = {fd, POLLIN, 0};
+        const bool answered = ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size()
+                              && ::poll(&answer, 1, timeoutMs) == 1;
+        ::close(fd);
+        return answered;
+    }
+    return true;
+}
+
+void AvoidSessionBus()
+{
+    std::fprintf(stderr, "Arkwell: the session bus at '%s' does not answer; desktop notifications are off.\n",
+                 qgetenv("DBUS_SESSION_BUS_ADDRESS").constData());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/arkwell-avoids-a-bus-that-does-not-answer");
 }
 
 bool Finish(int waitMs)

@@ -37,6 +37,15 @@ void OwnFilesNotWritten(const QString& details);
 // than twice its interval back). True when it was told now.
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);
 
+// Whether the session bus greets a new connection within `timeoutMs`. Checked before the
+// toolkit first speaks to the bus (its tray icon asks the bus from the main thread and would
+// wait on a bus that accepts and never answers). A bus that can't be reached at all answers
+// quickly on its own: true.
+bool SessionBusAnswers(int timeoutMs);
+// Points the program, and the toolkit, away from a session bus that does not answer: no
+// notifications, a tray icon of the older kind. Told on standard error.
+void AvoidSessionBus();
+
 // Ends the session bus's thread, waiting at most `waitMs` for it. False when a bus that does
 // not answer still holds it: the program then ends without waiting for the bus any longer.
 bool Finish(int waitMs);

@@ -1,9 +1,15 @@
 #!/usr/bin/env bash
-# A session bus that accepts the connection and never answers: a failing job's notification
-# waits on it, yet the job due after it still runs and SIGTERM ends the program within five
-# seconds. SIGHUP (the terminal closed) ends it the same way: status 0, preferences written,
-# lock released.
+# On a virtual display, a session bus that accepts the connection and never answers (asked by
+# the tray icon and by a failing job's notification) holds nothing: the job due after the
+# failing one still runs, and SIGTERM ends the program within five seconds. SIGHUP (the
+# terminal closed) ends it the same way: status 0, preferences written, lock released.
+if [ -z "${DISPLAY:-}" ]; then
+  exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
+fi
+display=$DISPLAY
 source "$(dirname "$0")/agent.bash"
+export DISPLAY=$display
+printf ' 99 \r\n 0 \r\n-1 \r\n' > "$app/Arkwell.txt"  # a failed run asks nothing
 
 perl -MIO::Socket::UNIX -e 'my $bus = IO::Socket::UNIX->new(Local => $ARGV[0], Listen => 50) or die "$!";
   my @held; while (my $peer = $bus->accept) { push @held, $peer }' "$work/bus" &
@@ -28,6 +34,7 @@ launch stuck
 await test -s "$work/target/Nightly.zip" || fail "no archive behind the failed job; stderr: $(cat "$work/stuck.err")"
 grep -q "Backup Job 'Archive' failed" "$app/arkwell.log" || fail "the failing job did not run first"
 ends_within_5s TERM
+grep -q "the session bus at '.*' does not answer" "$work/stuck.err" || fail "the silent bus was not told"
 
 rm "$app/Arkwell.txt"
 launch hangup
