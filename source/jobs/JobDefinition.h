@@ -27,6 +27,9 @@ struct JobDefinition {
     qint16 numberCopies = 0;
     bool passwordProtect = false;
     QString password;
+    QStringList excludePatterns;
+    bool leaveOutCaches = true;
+    QStringList optionLines;  // the edited job's option lines, unknown keys kept
 
     // The other jobs that the name and the job file must not clash with.
     struct Neighbours {
