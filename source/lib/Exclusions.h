@@ -16,22 +16,27 @@ public:
 
     bool IsEmpty() const { return m_patterns.empty() && !m_cacheTagged; }
 
-    // Whether the item at `path`, `relative` to the entry's folder, is left out. A folder
-    // is checked for its cache tag only when `isFolder` is known for sure (`tagCheck`).
-    bool LeavesOut(const QByteArray& path, const QByteArray& relative, bool isFolder, bool tagCheck = true) const;
+    // Whether the item at `path`, whose first `top` bytes name the entry's folder with its
+    // separator, is left out. A folder is checked for its cache tag only when `isFolder` is
+    // known for sure (`tagCheck`).
+    bool LeavesOut(const QByteArray& path, qsizetype top, bool isFolder, bool tagCheck = true) const;
 
     // Whether the folder holds a CACHEDIR.TAG file starting with the cache signature.
     static bool IsTaggedCache(const QByteArray& folder);
 
 private:
-    // How a pattern is matched: a literal name, "*" and a literal suffix, or fnmatch.
-    enum class Kind { Name, Suffix, Glob };
+    // How a pattern is matched: a literal name, "*" and a literal suffix, a wildcard pattern
+    // of ASCII letters (matched here), or any other (fnmatch).
+    enum class Kind { Name, Suffix, AsciiGlob, Glob };
     struct Pattern {
-        QByteArray text;  // lower-cased for Name and Suffix
+        QByteArray text;  // lower-cased but for Glob
         Kind kind;
         bool onPath;  // matched against the relative path, not the name
         bool foldersOnly;
+        qsizetype slashes;  // a path pattern matches paths with as many separators only
     };
+    bool matches(const Pattern& pattern, const char* name, qsizetype nameSize, const char* relative,
+                 qsizetype relativeSlashes, bool asciiSubject) const;
     std::vector<Pattern> m_patterns;
     bool m_cacheTagged = false;
 };

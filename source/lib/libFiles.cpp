@@ -130,7 +130,7 @@ void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, 
         ListedItem item{withSlash(folder) + name, {}};
         if (::lstat(item.path.constData(), &item.info) != 0) {
             // Of an item whose kind can't be known, what a pattern names is left out all the same.
-            if (excluding && exclusions.LeavesOut(item.path, item.path.mid(top), true, false))
+            if (excluding && exclusions.LeavesOut(item.path, top, true, false))
                 continue;
             if (errno != ENOENT)  // gone since the folder was read: nothing to take
                 listing.unreadable.emplace_back(item.path, errno);
@@ -139,7 +139,7 @@ void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, 
         const bool isFolder = S_ISDIR(item.info.st_mode);
         if ((leaveOut && leaveOut(item)) || (isFolder && !recurse))
             continue;
-        if (excluding && exclusions.LeavesOut(item.path, item.path.mid(top), isFolder)) {
+        if (excluding && exclusions.LeavesOut(item.path, top, isFolder)) {
             listing.excluded.push_back(item);
             continue;
         }
