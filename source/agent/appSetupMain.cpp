@@ -6,7 +6,7 @@
 #include "agent/frmMain.h"
 #include "agent/frmPopup.h"
 #include "agent/libSysTrayApp.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Agent.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
@@ -18,6 +18,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -168,21 +169,23 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 
 }  // namespace
 
+// The boxes about the jobs folder come once the event loop runs: the scheduler is started by
+// then and goes on while they are open.
 void LoadJobList(frmSchedule& schedule)
 {
     const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
-    if (!skipped.isEmpty())
-        libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "
-                                                "are:\r\n\r\n")
-                                     + skipped.join(QStringLiteral("\r\n")),
-                                 QStringLiteral("Backup Job Files Skipped"), Buttons::OK, Icon::Exclamation,
-                                 Answer::OK});
-    if (!unscheduled.isEmpty())
-        libForms::MsgBox(Message{QStringLiteral("These Backup Jobs have no next run and will not run until their "
-                                                "schedule is mended in the job wizard:\r\n\r\n")
-                                     + unscheduled.join(QStringLiteral("\r\n")),
-                                 QStringLiteral("Backup Jobs Without Next Run"), Buttons::OK, Icon::Exclamation,
-                                 Answer::OK});
+    const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
+        if (!names.isEmpty())
+            QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {
+                libForms::MsgBox(Message{text, title, Buttons::OK, Icon::Exclamation, Answer::OK});
+            });
+    };
+    tell(skipped, QStringLiteral("These files of the jobs folder were skipped and left as they are:\r\n\r\n"),
+         QStringLiteral("Backup Job Files Skipped"));
+    tell(unscheduled,
+         QStringLiteral("These Backup Jobs have no next run and will not run until their schedule is mended in the "
+                        "job wizard:\r\n\r\n"),
+         QStringLiteral("Backup Jobs Without Next Run"));
 }
 
 int Main(QApplication& app)
@@ -208,8 +211,9 @@ int Main(QApplication& app)
 
         app.setQuitOnLastWindowClosed(false);
         const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
-        frmSchedule schedule;
-        frmMain main(schedule, trayAvailable);
+        Agent agent;
+        frmSchedule schedule(agent);
+        frmMain main(agent, schedule, trayAvailable);
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
         QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);

@@ -5,19 +5,16 @@
 #include "agent/libNotify.h"
 #include "agent/libPictures.h"
 #include "agent/libSysTrayApp.h"
+#include "jobs/Agent.h"
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
-#include "lib/libLog.h"
 #include "schedule/frmSchedule.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QLocale>
-#include <algorithm>
 #include <QMenu>
 #include <QMessageBox>
 #include <QTimer>
@@ -27,44 +24,27 @@ using libForms::Buttons;
 using libForms::Icon;
 using libForms::Message;
 
-namespace {
-
-const char* const Module = "frmMain.frm";
-
-}  // namespace
-
-frmMain::frmMain(frmSchedule& schedule, bool trayAvailable)
-    : m_schedule(schedule), m_trayAvailable(trayAvailable)
+frmMain::frmMain(Agent& agent, frmSchedule& schedule, bool trayAvailable)
+    : m_agent(agent), m_schedule(schedule), m_trayAvailable(trayAvailable)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Arkwell"));
     setWindowIcon(libPictures::AppIcon());
     m_popup = new frmPopup(*this);
-    tmrCheckForBackupJob = new QTimer(this);
-    tmrCheckForBackupJob->setObjectName(QStringLiteral("tmrCheckForBackupJob"));
-    tmrCheckForBackupJob->setInterval(TickInterval);
-    connect(tmrCheckForBackupJob, &QTimer::timeout, this, &frmMain::tmrCheckForBackupJob_Timer);
-    tmrMissedRuns = new QTimer(this);
-    tmrMissedRuns->setObjectName(QStringLiteral("tmrMissedRuns"));
-    tmrMissedRuns->setSingleShot(true);
-    tmrMissedRuns->setInterval(MissedRunsDelay);
-    connect(tmrMissedRuns, &QTimer::timeout, this, &frmMain::tmrMissedRuns_Timer);
     tmrWaitForTray = new QTimer(this);
     tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
-    tmrWaitForTray->setInterval(TickInterval);
+    tmrWaitForTray->setInterval(Agent::TickInterval);
     connect(tmrWaitForTray, &QTimer::timeout, this, &frmMain::lookForTray);
     connect(&m_schedule, &frmSchedule::closedByUser, this, &frmMain::tellHowToReopen);
     connect(&m_schedule, &frmSchedule::exitRequested, this, &frmMain::ExitProgram);
-    // A scheduled run that fails or is incomplete is told on the desktop; a click on that shows the jobs.
-    connect(&m_schedule, &frmSchedule::jobRunEnded, this,
-            [this](const QString& name, RunRecord::Result result, const QStringList& lines) {
-        if (m_busy)  // the scheduler's run, not the user's
-            libNotify::ScheduledRunEnded(name, result, CBackupJob::FirstReason(lines));
-    });
+    // Scheduled runs that fail or are incomplete, and overdue jobs, are told on the desktop; a
+    // click on that shows the jobs.
+    connect(&m_agent, &Agent::scheduledRunsFailed, this, &frmMain::tellFailedRuns);
+    connect(&m_agent, &Agent::jobOverdue, this, &libNotify::JobOverdue);
     connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
     connect(&m_schedule, &frmSchedule::statusChanged, this, &frmMain::ShowTrayStatus);
-    connect(&m_schedule, &frmSchedule::runFinished, this, [this] {
-        if (m_exitPending && !m_busy)
+    connect(&m_agent, &Agent::runsFinished, this, [this] {
+        if (m_exitPending)
             finishExit();
     });
     libForms::RegisterForm(this);
@@ -84,82 +64,31 @@ void frmMain::Form_Load(const QStringList& arguments, bool headless)
 {
     if (!IsSilent(arguments))
         m_schedule.show();
-    tmrCheckForBackupJob->start();
-    tmrMissedRuns->start();
+    m_agent.Start();
     if (!m_trayAvailable && !headless)
         tmrWaitForTray->start();
 }
 
-// --- The scheduler --------------------------------------------------------------------------
+// --- The desktop's notices -------------------------------------------------------------------
 
-// A tick runs the due jobs, one after another, while the job list window is idle: shown or
-// not, but with no wizard, dialog or run of the user's in the way.
-void frmMain::tmrCheckForBackupJob_Timer()
+// One notification for the failed and incomplete runs of one batch of scheduled runs.
+void frmMain::tellFailedRuns(const QList<RunReport>& reports)
 {
-    libErrorHandler::Trap(Module, "tmrCheckForBackupJob_Timer()", [&] {
-        ShowTrayStatus();
-        if (m_busy || !m_schedule.Idle())
-            return;
-        m_busy = true;
-        tellOverdueJobs();
-        if (std::exchange(m_missedRunsDue, false))
-            runMissedJobs();
-        for (const JobTable::DueRun& due : m_schedule.Jobs().DueNow())
-            if (!m_exitPending)
-                runDueJob(due.name, due.due);
-        m_busy = false;
-    });
-    if (m_exitPending)
-        finishExit();
-}
-
-void frmMain::tmrMissedRuns_Timer()
-{
-    m_missedRunsDue = appSetup::RunMissedBackups;
-}
-
-// Each job whose latest due moment before start-up has no completed run after it runs once.
-void frmMain::runMissedJobs()
-{
-    for (const JobTable::DueRun& missed : m_schedule.Jobs().MissedRuns()) {
-        if (m_exitPending)
-            return;
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
-                                        "Arkwell was not running.")
-                             .arg(missed.name, libDates::FormatDate(missed.due.date()) + QLatin1Char(' ')
-                                                   + libDates::FormatShortTime(missed.due.time())));
-        runDueJob(missed.name, missed.due);
-    }
-}
-
-// Brings the job's dates up to date in its file, its row and its run record, then runs it as
-// Run now does.
-void frmMain::runDueJob(const QString& name, const QDateTime& due)
-{
-    if (const std::optional<QString> why = m_schedule.Jobs().MarkHandled(name, due)) {
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
+    if (reports.size() == 1) {
+        libNotify::ScheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
         return;
     }
-    m_schedule.RunJobs({name});
-}
-
-// A job gone more than twice its interval without a completed run is told on the desktop,
-// at most once a day.
-void frmMain::tellOverdueJobs()
-{
-    const JobTable& jobs = m_schedule.Jobs();
-    for (const QString& name : jobs.Names()) {
-        const RunRecord record = jobs.Record(name);
-        if (JobStatus::Overdue(*jobs.Job(name), record, Clock::Now()))
-            libNotify::JobOverdue(name, record.lastCompleted);
-    }
+    QStringList names;
+    for (const RunReport& report : reports)
+        names << report.request.name;
+    libNotify::ScheduledRunsFailed(names);
 }
 
 // --- The tray icon --------------------------------------------------------------------------
 
 frmMain::TrayState frmMain::TrayStateNow() const
 {
-    if (!m_schedule.RunningJob().isEmpty())
+    if (m_agent.Busy())
         return TrayState::Running;
     return attentionNotes(Clock::Now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
 }
@@ -242,15 +171,11 @@ void frmMain::tellHowToReopen()
 
 void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 {
-    libErrorHandler::Trap(Module, "Form_MouseMove()", [&] {
-        if (m_menuBusy)
-            return;
-        if (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context)
-            return;
-        m_menuBusy = true;
-        m_popup->Arkwell->exec(QCursor::pos());
-        m_menuBusy = false;
-    });
+    if (m_menuBusy || (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context))
+        return;
+    m_menuBusy = true;
+    m_popup->Arkwell->exec(QCursor::pos());
+    m_menuBusy = false;
 }
 
 // --- The end ----------------------------------------------------------------------------------
@@ -259,11 +184,11 @@ void frmMain::ExitProgram()
 {
     if (m_exited)
         return;
-    tmrCheckForBackupJob->stop();
-    if (m_busy || m_schedule.RunInProgress()) {
+    m_agent.Halt();
+    if (m_agent.Busy()) {
         // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_schedule.StopRun();
+        m_agent.Stop();
         closeMessageBoxes();
         return;
     }
@@ -284,7 +209,7 @@ void frmMain::finishExit()
         return;
     m_exited = true;
     appSetup::SavePreferences();
-    tmrCheckForBackupJob->stop();
+    m_agent.Halt();
     libSysTrayApp::SystemTrayRemoveIcon();
     m_schedule.KillForm(true);
     m_schedule.close();

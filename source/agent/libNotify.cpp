@@ -117,6 +117,12 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
 }
 
+void ScheduledRunsFailed(const QStringList& jobNames)
+{
+    Send({QStringLiteral("%1 Backup Jobs failed or were incomplete").arg(jobNames.size()),
+          jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details.")});
+}
+
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
 {
     static QHash<QString, QDate> toldOn;  // the day each job was last told overdue

@@ -9,6 +9,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace libNotify {
 
@@ -28,6 +29,9 @@ void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
 // A scheduled run of the job has ended with `result`. A failed or incomplete one is told
 // with its first reason.
 void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason);
+
+// Several scheduled runs of one batch failed or were incomplete: one notification names them.
+void ScheduledRunsFailed(const QStringList& jobNames);
 
 // Tells, at most once a day per job, that the job is overdue (its last completed run lies more
 // than twice its interval back). True when it was told now.

@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -110,15 +111,16 @@ QString JobTable::recordPath(const QString& jobFile) const
     return m_recordsFolder + QFileInfo(jobFile).completeBaseName() + QStringLiteral(".run");
 }
 
-void JobTable::Save(const CBackupJob& job, const QString& previousName)
+std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& previousName)
 {
     Entry entry;
     entry.job = job;
     entry.file = JobFilePath(job.JobName());
     entry.order = m_nextOrder++;
     entry.listedAt = Clock::Now();
-    libFiles::uMkDir(m_jobsFolder);
-    job.SaveBackupJob(entry.file);
+    QDir().mkpath(m_jobsFolder);
+    if (std::optional<QString> why = job.SaveBackupJob(entry.file))
+        return why;
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
         entry.order = previous->second.order;
         entry.record = previous->second.record;
@@ -135,6 +137,7 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
     }
     m_entries.insert_or_assign(job.JobName(), std::move(entry));
     emit changed();
+    return std::nullopt;
 }
 
 void JobTable::Remove(const QString& name)
@@ -161,25 +164,70 @@ std::vector<JobTable::DueRun> JobTable::DueNow() const
     return due;
 }
 
+// A moment run for is not missed, whatever the run's result, unless the run was cut off or
+// stopped; a failed one is run again by a rule of its own.
 bool JobTable::missed(const Entry& entry, const QDateTime& due) const
 {
     if (!entry.hasRecord)
         return due.date() > entry.job.DateLastRun().date();
-    return !(entry.record.lastCompleted.isValid() && entry.record.lastCompleted >= due);
+    const RunRecord& record = entry.record;
+    if (record.lastCompleted.isValid() && record.lastCompleted >= due)
+        return false;
+    const bool handled = record.handledDue.isValid() && record.handledDue >= due;
+    return !handled || record.CutOff() || record.result == RunRecord::Result::Stopped;
 }
 
 std::vector<JobTable::DueRun> JobTable::MissedRuns() const
 {
+    const QDateTime now = Clock::Now();
     std::vector<DueRun> runs;
     for (const QString& name : Names()) {
         const Entry& entry = m_entries.at(name);
         if (entry.listedAt != m_loadedAt)
             continue;  // saved since: its schedule is new
         const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, m_loadedAt);
-        if (latest && missed(entry, *latest))
+        const std::optional<QDateTime> latestNow = DueMoments::LatestAtOrBefore(entry.job, now);
+        if (latest && missed(entry, *latest) && !(latestNow && *latestNow > m_loadedAt))
             runs.push_back({name, *latest});
     }
     return runs;
+}
+
+QStringList JobTable::MendFutureMoments()
+{
+    const QDateTime now = Clock::Now();
+    const auto future = [aDayAhead = now.addDays(1)](const QDateTime& moment) { return moment > aDayAhead; };
+    if (future(m_loadedAt))
+        m_loadedAt = now;
+    QStringList mended;
+    for (auto& [name, entry] : m_entries) {
+        RunRecord& record = entry.record;
+        const bool handledInFuture = entry.hasRecord ? future(record.handledDue) : future(entry.job.DateLastRun());
+        std::array<QDateTime*, 4> moments{&record.created, &record.started, &record.ended, &record.lastCompleted};
+        const bool anyInFuture = std::any_of(moments.begin(), moments.end(), [&](QDateTime* m) { return future(*m); });
+        if (!handledInFuture && !anyInFuture && !future(entry.listedAt))
+            continue;
+        entry.listedAt = std::min(entry.listedAt, m_loadedAt);
+        for (QDateTime* moment : moments)
+            if (future(*moment))
+                *moment = now;
+        if (handledInFuture)
+            record.handledDue = record.retriedDue = DueMoments::LatestAtOrBefore(entry.job, now).value_or(now);
+        writeRecord(name, entry);
+        mended << name;
+    }
+    if (!mended.isEmpty())
+        emit changed();
+    return mended;
+}
+
+void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    change(found->second.record);
+    writeRecord(name, found->second);
 }
 
 std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTime& due)
@@ -190,7 +238,8 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
         return why;
     job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
-    job.SaveBackupJob(entry.file);
+    if (const std::optional<QString> unsaved = job.SaveBackupJob(entry.file))
+        libLog::LogEvent(QStringLiteral("The job file of Backup Job '%1' can't be written: %2").arg(name, *unsaved));
     entry.job = job;
     writeRecord(name, entry);
     emit changed();
@@ -229,6 +278,8 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
 void JobTable::writeRecord(const QString& name, Entry& entry)
 {
     entry.hasRecord = true;
+    if (!entry.record.created.isValid())
+        entry.record.created = Clock::Now();
     try {
         QDir().mkpath(m_recordsFolder);
         QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);

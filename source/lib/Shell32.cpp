@@ -1,36 +1,80 @@
 #include "lib/Shell32.h"
 
-#include "lib/libErrorHandler.h"
-
-#include <QEventLoop>
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryFile>
-#include <QTimer>
 #include <utility>
 
 namespace Shell32 {
 namespace {
 
 constexpr int KillAfterMilliseconds = 2000;
-// How often the output of a waited program is looked at: seldom enough to cost next to nothing.
+// How often the waiting thread wakes to look at the stop flag.
+constexpr int StopLookMilliseconds = 100;
+// How often the output of a waited program is passed on: seldom enough to cost next to nothing.
 constexpr int ReadOutputMilliseconds = 500;
 
-// The program ShellAndClose waits for (one at a time: the wait is on the one user thread).
-QProcess* waitedProcess = nullptr;
+QProcessEnvironment environmentOf(const ProgramRun& run)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString& pair : run.environment) {
+        const qsizetype equals = pair.indexOf(QLatin1Char('='));
+        environment.insert(pair.left(equals), pair.mid(equals + 1));
+    }
+    return environment;
+}
+
+// Passes on the whole lines the child has written to its output file since the last call,
+// read by the file's own position so the child's writes are never disturbed.
+class OutputReader {
+public:
+    OutputReader(QTemporaryFile& file, const ProgramRun& run) : m_file(file), m_run(run) {}
+    void passOn(bool ended)
+    {
+        if (!m_file.isOpen() || !m_run.newOutputLines || !m_file.seek(m_passedOn))
+            return;
+        const QByteArray fresh = m_file.readAll();
+        const qsizetype whole = ended ? fresh.size() : fresh.lastIndexOf('\n') + 1;
+        m_passedOn += whole;
+        if (whole > 0)
+            m_run.newOutputLines(fresh.left(whole));
+    }
+
+private:
+    QTemporaryFile& m_file;
+    const ProgramRun& m_run;
+    qint64 m_passedOn = 0;
+};
+
+// Waits for the child in short slices, passing its output on now and then and ending it when
+// the stop flag is raised.
+void waitFor(QProcess& process, const ProgramRun& run, OutputReader& reader)
+{
+    QElapsedTimer sinceRead;
+    sinceRead.start();
+    QElapsedTimer sinceStop;
+    while (process.state() != QProcess::NotRunning && !process.waitForFinished(StopLookMilliseconds)) {
+        if (run.stop && *run.stop && !sinceStop.isValid()) {
+            process.terminate();
+            sinceStop.start();
+        } else if (sinceStop.isValid() && sinceStop.elapsed() > KillAfterMilliseconds) {
+            process.kill();
+        }
+        if (sinceRead.elapsed() >= ReadOutputMilliseconds) {
+            reader.passOn(false);
+            sinceRead.restart();
+        }
+    }
+}
 
 class ProcessLauncher final : public Launcher {
 public:
     qint32 run(const ProgramRun& run) override
     {
         QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const QString& pair : run.environment) {
-            const qsizetype equals = pair.indexOf(QLatin1Char('='));
-            environment.insert(pair.left(equals), pair.mid(equals + 1));
-        }
-        process.setProcessEnvironment(environment);
+        process.setProcessEnvironment(environmentOf(run));
         // Output nobody wants goes straight to the null device; wanted output goes to a
-        // temporary file read at the end, which costs no wake-up per line the child writes.
+        // temporary file read now and then, which costs no wake-up per line the child writes.
         // Either way a full pipe can never stall the child.
         process.setStandardErrorFile(QProcess::nullDevice());
         QTemporaryFile outputFile;
@@ -38,49 +82,17 @@ public:
             process.setStandardOutputFile(outputFile.fileName());
         else
             process.setStandardOutputFile(QProcess::nullDevice());
-
-        // One nested loop waits for the start and the end alike: windows stay live, nothing
-        // blocks. Standard input is written as the child takes it.
-        QEventLoop loop;
-        bool startFailed = false;
-        QObject::connect(&process, &QProcess::started, &process, [&process, &run] {
-            process.write(run.standardInput);
-            process.closeWriteChannel();
-        });
-        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-        QObject::connect(&process, &QProcess::errorOccurred, &loop, [&loop, &startFailed](QProcess::ProcessError error) {
-            if (error == QProcess::FailedToStart) {
-                startFailed = true;
-                loop.quit();
-            }
-        });
-        // The output file is read by its own position, so the child's writes are never disturbed.
-        qint64 passedOn = 0;
-        const auto passOnNewLines = [&](bool ended) {
-            if (!outputFile.isOpen() || !run.newOutputLines || !outputFile.seek(passedOn))
-                return;
-            const QByteArray fresh = outputFile.readAll();
-            const qsizetype whole = ended ? fresh.size() : fresh.lastIndexOf('\n') + 1;
-            passedOn += whole;
-            if (whole > 0)
-                run.newOutputLines(fresh.left(whole));
-        };
-        QTimer reader;
-        QObject::connect(&reader, &QTimer::timeout, [&passOnNewLines] { passOnNewLines(false); });
-        if (run.output && run.newOutputLines)
-            reader.start(ReadOutputMilliseconds);
         process.start(run.program, run.arguments);
-        if (!startFailed) {  // a start can fail before start() returns: then nothing would end the loop
-            QProcess* const outer = std::exchange(waitedProcess, &process);
-            loop.exec();
-            waitedProcess = outer;
-        }
-        reader.stop();
-        passOnNewLines(true);
+        if (!process.waitForStarted(-1))
+            return NotStarted;
+        // Standard input is written as the child takes it, while it is waited for.
+        process.write(run.standardInput);
+        process.closeWriteChannel();
+        OutputReader reader(outputFile, run);
+        waitFor(process, run, reader);
+        reader.passOn(true);
         if (run.output && outputFile.seek(0))
             *run.output = outputFile.readAll();
-        if (startFailed)
-            return NotStarted;
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : EndedAbnormally;
     }
 
@@ -122,9 +134,14 @@ Launcher& launcher()
 
 }  // namespace
 
-qint32 ShellAndClose(const ProgramRun& run, int /*windowStyle*/)
+qint32 RunAndWait(const ProgramRun& run)
 {
-    return libErrorHandler::Trap("Shell32.bas", "ShellAndClose()", [&] { return launcher().run(run); });
+    return launcher().run(run);
+}
+
+qint32 RunAndWaitForReal(const ProgramRun& run)
+{
+    return processLauncher.run(run);
 }
 
 bool StartDetached(const QString& program, const QStringList& arguments)
@@ -135,15 +152,6 @@ bool StartDetached(const QString& program, const QStringList& arguments)
 void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed)
 {
     launcher().startWatched(program, arguments, std::move(failed));
-}
-
-void TerminateWaitedProgram()
-{
-    if (!waitedProcess)
-        return;
-    waitedProcess->terminate();
-    QProcess* const process = waitedProcess;
-    QTimer::singleShot(KillAfterMilliseconds, process, [process] { process->kill(); });
 }
 
 void SetLauncher(Launcher* launcher)

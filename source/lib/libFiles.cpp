@@ -271,11 +271,8 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
     qint64 filesCopied = 0;
     std::size_t looked = 0;
     for (const ListedItem& item : listing.items) {
-        if (watch.stop && ++looked % 64 == 0) {
-            QCoreApplication::processEvents();
-            if (watch.stop())
-                throw CopyStopped{};
-        }
+        if (watch.stop && ++looked % 64 == 0 && watch.stop())
+            throw CopyStopped{};
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
         if (S_ISDIR(item.info.st_mode)) {
             if (::mkdir(to.constData(), 0700) != 0 && errno != EEXIST)
@@ -612,13 +609,13 @@ void uKillFileChecked(const QString& sPath)
 
 namespace {
 
-// Runs a short query program and returns its standard output; events are processed while it
-// runs. Nothing when it can't be started or fails.
+// Runs a short query program, waiting for it, and returns its standard output. Nothing when it
+// can't be started or fails.
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
     QByteArray output;
     Shell32::ProgramRun run{program, arguments, {}, {}, &output};
-    return Shell32::ShellAndClose(run) == 0 ? output : QByteArray();
+    return Shell32::RunAndWait(run) == 0 ? output : QByteArray();
 }
 
 // Where desktop entries live: the user's data folder first, then the system's.

@@ -10,7 +10,6 @@
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
-#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
@@ -19,8 +18,6 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -34,10 +31,8 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <utility>
 
 using libForms::Answer;
 using libForms::Buttons;
@@ -46,8 +41,6 @@ using libForms::Message;
 using libForms::TwipsToPixels;
 
 namespace {
-
-const char* const Module = "frmSchedule.frm";
 
 QString DateText(const QDate& date)
 {
@@ -86,8 +79,8 @@ bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 
 }  // namespace
 
-frmSchedule::frmSchedule(QWidget* parent)
-    : QMainWindow(parent)
+frmSchedule::frmSchedule(Agent& agent, QWidget* parent)
+    : QMainWindow(parent), m_agent(agent)
 {
     setObjectName(QStringLiteral("frmSchedule"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
@@ -110,7 +103,13 @@ frmSchedule::frmSchedule(QWidget* parent)
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
     connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
-    connect(&m_jobs, &JobTable::changed, this, &frmSchedule::showJobs);
+    connect(&Jobs(), &JobTable::changed, this, &frmSchedule::showJobs);
+    connect(&m_agent, &Agent::runStarted, this, [this] { showRunning(true); });
+    connect(&m_agent, &Agent::progressChanged, this, &frmSchedule::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
+    // The failure's box is shown from the event loop, never inside the agent's own call.
+    connect(&m_agent, &Agent::failureToAnswer, this, &frmSchedule::offerTransactionLog, Qt::QueuedConnection);
+    m_agent.SetHeldWhile([this] { return HoldsRuns(); });
     restoreSize();
     libForms::RegisterForm(this);
 }
@@ -271,14 +270,12 @@ void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& d
                                   const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                                   const QString& sBackupFilename)
 {
-    libErrorHandler::Trap(Module, "AddItemListView()", [&] {
-        if (FindItemByKey(QLatin1Char('_') + sBackupName))
-            libErrorHandler::Raise(35602, QStringLiteral("Key is not unique in collection: '_%1'").arg(sBackupName));
-        auto* item = new JobRow;
-        SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
-        lvwSchedule->addTopLevelItem(item);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-    });
+    if (FindItemByKey(QLatin1Char('_') + sBackupName))
+        return;  // a name is listed once
+    auto* item = new JobRow;
+    SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
+    lvwSchedule->addTopLevelItem(item);
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
 void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
@@ -300,12 +297,10 @@ void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupN
 
 void frmSchedule::DeleteItemListView(int iIndexNumber)
 {
-    libErrorHandler::Trap(Module, "DeleteItemListView()", [&] {
-        if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
-            libErrorHandler::Raise(35600, QStringLiteral("Index out of bounds: %1").arg(iIndexNumber));
-        delete lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-    });
+    if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
+        return;
+    delete lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
 QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
@@ -323,16 +318,16 @@ QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
 void frmSchedule::showJobs()
 {
     for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
-        if (!m_jobs.Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
+        if (!Jobs().Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
             DeleteItemListView(index);
-    for (const QString& name : m_jobs.Names()) {
-        const CBackupJob& job = *m_jobs.Job(name);
+    for (const QString& name : Jobs().Names()) {
+        const CBackupJob& job = *Jobs().Job(name);
         if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
             SetItemListView(row, name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            m_jobs.JobFile(name));
+                            Jobs().JobFile(name));
         else
             AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            m_jobs.JobFile(name));
+                            Jobs().JobFile(name));
         showResult(FindItemByKey(QLatin1Char('_') + name), name);
     }
     StatusBarCount(lvwSchedule->topLevelItemCount());
@@ -344,16 +339,16 @@ void frmSchedule::showJobs()
 // incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
 void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
 {
-    const RunRecord record = m_jobs.Record(name);
+    const RunRecord record = Jobs().Record(name);
     const QDateTime now = Clock::Now();
-    const CBackupJob& job = *m_jobs.Job(name);
+    const CBackupJob& job = *Jobs().Job(name);
     QString text = JobStatus::ResultWord(job, record, now);
-    if (name == m_runningName)
+    if (name == RunningJob())
         text = QStringLiteral("running: ") + m_progressText;
     else if (!text.isEmpty() && record.ended.isValid())
         text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
     row->setText(ColLastResult, text);
-    row->setIcon(ColLastResult, name != m_runningName && JobStatus::NeedsAttention(job, record, now)
+    row->setIcon(ColLastResult, name != RunningJob() && JobStatus::NeedsAttention(job, record, now)
                                     ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                     : QIcon());
     const QString overdue = JobStatus::Overdue(job, record, now)
@@ -374,11 +369,9 @@ void frmSchedule::fitColumns()
 
 void frmSchedule::lvwSchedule_ColumnClick(int column)
 {
-    libErrorHandler::Trap(Module, "lvwSchedule_ColumnClick()", [&] {
-        m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-        lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
-        lvwSchedule->sortItems(column, m_sortOrder);
-    });
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
+    lvwSchedule->sortItems(column, m_sortOrder);
 }
 
 void frmSchedule::lvwSchedule_DblClick()
@@ -388,70 +381,36 @@ void frmSchedule::lvwSchedule_DblClick()
 
 // --- Status bar, lamps, lifetime ---------------------------------------------------------
 
-QString frmSchedule::MessageText() const
+// The run's status text and progress; outside a run both are cleared.
+void frmSchedule::showProgress()
 {
-    return m_messageText;
-}
-
-void frmSchedule::setMessageText(const QString& text)
-{
-    libErrorHandler::Trap(Module, "Let MessageText()", [&] {
-        m_messageText = text;
-        pnlStatusBar->setText(text);
-        repaintNow();
-    });
-}
-
-void frmSchedule::setLightVisible(int index, bool visible)
-{
-    imgLight.at(index)->setVisible(visible);
-}
-
-void frmSchedule::repaintNow()
-{
-    if (isVisible())
-        repaint();
-}
-
-void frmSchedule::setBusyPointer(bool busy)
-{
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void frmSchedule::setProgress(const RunProgress& progress)
-{
+    const RunProgress progress = m_agent.Runner().Progress();
     const QLocale locale = QLocale::system();
     const QString files = progress.files > progress.filesDone
                               ? locale.toString(progress.filesDone) + QStringLiteral(" of ") + locale.toString(progress.files)
                               : locale.toString(progress.filesDone);
-    m_progressText = progress.entries == 0 ? QString()
-                                           : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
-                                                 .arg(progress.entriesDone + 1)
-                                                 .arg(progress.entries)
-                                                 .arg(files, progress.current);
-    // The files of an entry come by the hundred at each look at zip's output: the window shows
-    // the last of them once the batch is through, not each one.
-    if (progress.filesDone < progress.files) {
-        if (!std::exchange(m_progressShowPending, true))
-            QTimer::singleShot(0, this, [this] {
-                m_progressShowPending = false;
-                showProgress();
-            });
-        return;
-    }
-    showProgress();
-}
-
-void frmSchedule::showProgress()
-{
+    m_progressText = progress.entries == 0 || RunningJob().isEmpty()
+                         ? QString()
+                         : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
+                               .arg(progress.entriesDone + 1)
+                               .arg(progress.entries)
+                               .arg(files, progress.current);
+    pnlStatusBar->setText(RunningJob().isEmpty() ? QString() : m_agent.Runner().StatusText());
     pnlProgress->setText(m_progressText);
-    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
-        showResult(row, m_runningName);
+    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + RunningJob()))
+        showResult(row, RunningJob());
     fitColumns();
     emit statusChanged();
+}
+
+// While runs are under way the lamps show red and the commands that would start another run
+// or change the jobs are shut off.
+void frmSchedule::showRunning(bool running)
+{
+    for (int index = 0; index < 4; ++index)
+        imgLight.at(index)->setVisible((index == 1 || index == 2) == running);
+    lockCommandsForRun(running);
+    showProgress();
 }
 
 void frmSchedule::KillForm(bool vVar)
@@ -461,9 +420,7 @@ void frmSchedule::KillForm(bool vVar)
 
 void frmSchedule::StatusBarCount(int vNewValue)
 {
-    libErrorHandler::Trap(Module, "Let StatusBarCount()", [&] {
-        pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
-    });
+    pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
 }
 
 // The window's size is kept in a small file in the data folder, written whole.
@@ -495,12 +452,10 @@ void frmSchedule::Form_Activate()
 {
     if (m_activatedOnce)
         return;
-    libErrorHandler::Trap(Module, "Form_Activate()", [&] {
-        m_activatedOnce = true;
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-        if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
-            lvwSchedule->setCurrentItem(first);
-    });
+    m_activatedOnce = true;
+    StatusBarCount(lvwSchedule->topLevelItemCount());
+    if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
+        lvwSchedule->setCurrentItem(first);
 }
 
 void frmSchedule::closeEvent(QCloseEvent* event)
@@ -550,7 +505,7 @@ bool frmSchedule::selectionChecksPass()
 // was listed is told to the user and the transaction log; the program goes on.
 bool frmSchedule::openJob(const QString& name, CBackupJob& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(m_jobs.JobFile(name));
+    const std::optional<QString> why = job.TryOpenBackupJob(Jobs().JobFile(name));
     if (!why)
         return true;
     const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
@@ -561,68 +516,57 @@ bool frmSchedule::openJob(const QString& name, CBackupJob& job)
 
 void frmSchedule::cmdAddJob_Click()
 {
-    libErrorHandler::Trap(Module, "cmdAddJob_Click()", [&] {
-        showWizard(true);
-        repaint();
-    });
+    showWizard(true);
+    repaint();
 }
 
 void frmSchedule::cmdEditJob_Click()
 {
-    libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
-        CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
-        if (selectionChecksPass() && openJob(currentName(), job))
-            showWizard(false);
-    });
+    CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
+    if (selectionChecksPass() && openJob(currentName(), job))
+        showWizard(false);
 }
 
+// The wizard is a window of its own; this one is shut off until it is gone.
 void frmSchedule::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName());
+    auto* wizard = new frmWIZ_JobDefinition(Jobs(), bAddJob ? QString() : currentName());
     wizard->setAddJob(bAddJob);
     connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
+    connect(wizard, &QObject::destroyed, this, [this] {
+        setEnabled(true);
+        activateWindow();
+        setFocus();
+    });
+    m_wizard = wizard;
     wizard->show();
     setEnabled(false);
-    libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
-    setEnabled(true);
-    activateWindow();
-    setFocus();
 }
 
 void frmSchedule::cmdDelJob_Click()
 {
-    libErrorHandler::Trap(Module, "cmdDelJob_Click()", [&] {
-        const QStringList names = selectedNames();
-        if (!selectionChecksPass())
-            return;
-        const Answer answer = libForms::MsgBox(Message{
-            QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
-            Buttons::YesNoCancel, Icon::None, Answer::No});
-        if (answer != Answer::Yes)
-            return;
-        for (const QString& name : names)
-            m_jobs.Remove(name);
-        repaint();
-    });
+    const QStringList names = selectedNames();
+    if (!selectionChecksPass())
+        return;
+    const Answer answer = libForms::MsgBox(Message{
+        QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
+        Buttons::YesNoCancel, Icon::None, Answer::No});
+    if (answer != Answer::Yes)
+        return;
+    for (const QString& name : names)
+        Jobs().Remove(name);
+    repaint();
 }
 
 void frmSchedule::cmdBackup_Click()
 {
-    if (!m_runInProgress && libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { return selectionChecksPass(); }))
+    if (!m_agent.Busy() && selectionChecksPass())
         RunJobs(selectedNames());
 }
 
 void frmSchedule::RunJobs(const QStringList& names)
 {
-    if (m_runInProgress)
-        return;
-    m_runInProgress = true;
-    m_stopRequested = false;
-    lockCommandsForRun(true);
-    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { runJobs(names); });
-    lockCommandsForRun(false);
-    m_runInProgress = false;
-    emit runFinished();
+    m_agent.RunNow(names);
 }
 
 // A run shuts off the commands that would start another run or change the jobs; Stop, Exit
@@ -635,107 +579,53 @@ void frmSchedule::lockCommandsForRun(bool running)
     mnuActionStop->setEnabled(running);
 }
 
-bool frmSchedule::Idle() const
+bool frmSchedule::HoldsRuns() const
 {
-    const auto shown = [](const QWidget* dialog) { return dialog && dialog->isVisible(); };
-    return !m_runInProgress && isEnabled() && !shown(m_preferences) && !shown(m_about)
-           && !QApplication::activeModalWidget();
-}
-
-// Each run is kept in the job's run record: its start before it begins, its end and result
-// after it.
-void frmSchedule::runJobs(const QStringList& names)
-{
-    for (const QString& name : names) {
-        if (m_stopRequested)
-            return;
-        const RunRecord::Result result = runJob(name);
-        if (m_stopRequested)
-            return;
-        if (appSetup::StopOnError && result != RunRecord::Result::Completed && offerTransactionLog(name))
-            return;
-    }
-}
-
-// One job's run, between a log line naming the job and one telling its result. A job file
-// that can't be read fails the run.
-RunRecord::Result frmSchedule::runJob(const QString& name)
-{
-    CBackupJob job;
-    libLog::LogEvent(JobStatus::StartLine(name));
-    const libLog::Recorder runLog;
-    RunRecord::Result result = RunRecord::Result::Failed;
-    QElapsedTimer duration;
-    duration.start();
-    if (openJob(name, job)) {
-        m_runningName = name;
-        m_jobs.RunStarted(name);
-        m_runningJob = &job;
-        job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
-        m_runningJob = nullptr;
-        m_runningName.clear();
-        setProgress({});
-        result = RunRecord::ResultOf(job.LastResult());
-        m_jobs.RunEnded(name, result, runLog.Lines());
-    }
-    const QStringList lines = runLog.Lines();
-    libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
-                                           CBackupJob::FirstReason(lines)));
-    emit jobRunEnded(name, result, lines);
-    return result;
+    const auto shown = [](const QWidget* window) { return window && window->isVisible(); };
+    return shown(m_wizard) || shown(m_preferences) || shown(m_about);
 }
 
 void frmSchedule::mnuActionStop_Click()
 {
-    StopRun();
+    m_agent.Stop();
 }
 
-void frmSchedule::StopRun()
+// The failure message of a run with "Stop Auto Backups" on; the agent starts nothing until it
+// is answered. Yes opens the transaction log and skips the jobs still to come.
+void frmSchedule::offerTransactionLog(const RunReport& report)
 {
-    if (!m_runInProgress)
+    if (!m_agent.WaitingForAnswer())  // stopped meanwhile
         return;
-    m_stopRequested = true;
-    if (m_runningJob)
-        m_runningJob->RequestStop();
-}
-
-// The failure message of a run; Yes opens the transaction log. True when the log was
-// opened (it always opens, in this program's own window if need be), so the jobs still to
-// come are skipped.
-bool frmSchedule::offerTransactionLog(const QString& jobName)
-{
     const QString logPath = appSetup::TransactionLogPath();
-    const QString text = QStringLiteral("Backup Job '") + jobName + QStringLiteral("' has failed.\r\n\r\n")
-                         + QStringLiteral("See transaction log for details: '") + logPath + QLatin1Char('\'');
+    const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
+                         + QStringLiteral("See transaction log for details: '") + logPath + QStringLiteral("'\r\n\r\n")
+                         + tr("Open the transaction log now?");
     const Answer answer = libForms::MsgBox(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
-    if (answer != Answer::Yes)
-        return false;
-    frmLogView::OpenLog(logPath);
-    return true;
+    if (answer == Answer::Yes)
+        frmLogView::OpenLog(logPath);
+    m_agent.AnswerFailure(answer == Answer::Yes);
 }
 
 void frmSchedule::cmdView_Click()
 {
-    libErrorHandler::Trap(Module, "cmdView_Click()", [&] {
-        if (!selectionChecksPass())
-            return;
-        CBackupJob job;
-        if (!openJob(currentName(), job))
-            return;
-        if (!job.Compress()) {
-            Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
-                       + QStringLiteral("zip file to view."),
-                   QStringLiteral("Information"), Icon::Information);
-            return;
-        }
-        if (const std::optional<QString> archive = existingArchive(job))
-            openArchive(*archive);
-        else
-            libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                            + libStrings::CleanedName(job.JobName())
-                                            + QStringLiteral("' does not exist."), Icon::Exclamation);
-    });
+    if (!selectionChecksPass())
+        return;
+    CBackupJob job;
+    if (!openJob(currentName(), job))
+        return;
+    if (!job.Compress()) {
+        Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
+                   + QStringLiteral("zip file to view."),
+               QStringLiteral("Information"), Icon::Information);
+        return;
+    }
+    if (const std::optional<QString> archive = existingArchive(job))
+        openArchive(*archive);
+    else
+        libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                        + libStrings::CleanedName(job.JobName())
+                                        + QStringLiteral("' does not exist."), Icon::Exclamation);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
@@ -806,36 +696,32 @@ void frmSchedule::mnuFileExit_Click()
 
 void frmSchedule::mnuActionViewTransactionLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuAcitonViewTransactionLog_Click()",
-                          [&] { frmLogView::OpenLog(appSetup::TransactionLogPath()); });
+    frmLogView::OpenLog(appSetup::TransactionLogPath());
 }
 
 void frmSchedule::mnuActionViewErrorLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()",
-                          [&] { frmLogView::OpenLog(appSetup::ErrorLogPath()); });
+    frmLogView::OpenLog(appSetup::ErrorLogPath());
 }
 
 void frmSchedule::mnuHelpContents_Click()
 {
-    libErrorHandler::Trap(Module, "mnuHelpContents_Click()", [&] {
-        const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
-        if (!libFiles::FileExists(helpPage)) {
-            libForms::VerificationError(QStringLiteral("The target file '") + helpPage
-                                            + QStringLiteral("' does not exist; operation has ")
-                                            + QStringLiteral("been cancelled."), Icon::Exclamation);
-            return;
-        }
-        const QString browser = libFiles::FindExecutable(helpPage);
-        if (browser.isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
-                                        Icon::Exclamation);
-            return;
-        }
-        if (!OpenWithDesktopEntry(browser, helpPage))
-            Inform(QStringLiteral("The browser on your system was unable to open the help file."),
-                   QStringLiteral("Help File Failure"));
-    });
+    const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
+    if (!libFiles::FileExists(helpPage)) {
+        libForms::VerificationError(QStringLiteral("The target file '") + helpPage
+                                        + QStringLiteral("' does not exist; operation has ")
+                                        + QStringLiteral("been cancelled."), Icon::Exclamation);
+        return;
+    }
+    const QString browser = libFiles::FindExecutable(helpPage);
+    if (browser.isEmpty()) {
+        libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
+                                    Icon::Exclamation);
+        return;
+    }
+    if (!OpenWithDesktopEntry(browser, helpPage))
+        Inform(QStringLiteral("The browser on your system was unable to open the help file."),
+               QStringLiteral("Help File Failure"));
 }
 
 void frmSchedule::mnuHelpLicense_Click()

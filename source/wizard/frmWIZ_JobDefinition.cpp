@@ -582,7 +582,11 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob);
+        if (const std::optional<QString> why =
+                m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob)) {
+            libForms::VerificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, libForms::Icon::Exclamation);
+            return;
+        }
         close();
     });
 }

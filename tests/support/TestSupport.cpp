@@ -23,10 +23,7 @@ qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
     runs.push_back(run);
     if (fixedExitCode)
         return *fixedExitCode;
-    Shell32::SetLauncher(nullptr);
-    const qint32 code = Shell32::ShellAndClose(run);
-    Shell32::SetLauncher(this);
-    return code;
+    return Shell32::RunAndWaitForReal(run);
 }
 
 void AppFolderTest::SetUp()
