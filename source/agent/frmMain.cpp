@@ -47,7 +47,6 @@ frmMain::frmMain(Agent& agent, frmSchedule& schedule, bool trayAvailable)
         if (m_exitPending)
             finishExit();
     });
-    libForms::RegisterForm(this);
 }
 
 frmMain::~frmMain()

@@ -1,8 +1,6 @@
 #include "agent/frmPopup.h"
 
 #include "agent/frmMain.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libForms.h"
 #include "schedule/frmSchedule.h"
 
 #include <QAction>
@@ -23,7 +21,6 @@ frmPopup::frmPopup(frmMain& main)
     Slash2->setObjectName(QStringLiteral("Slash2"));
     Exit = Arkwell->addAction(QStringLiteral("Exit Arkwell"), this, &frmPopup::Exit_Click);
     Exit->setObjectName(QStringLiteral("Exit"));
-    libForms::RegisterForm(this);
 }
 
 void frmPopup::Schedule_Click()
@@ -36,5 +33,5 @@ void frmPopup::Schedule_Click()
 
 void frmPopup::Exit_Click()
 {
-    libErrorHandler::Trap("frmPopup.frm", "Exit_Click()", [&] { m_main.ExitProgram(); });
+    m_main.ExitProgram();
 }

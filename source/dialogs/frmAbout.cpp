@@ -48,7 +48,6 @@ frmAbout::frmAbout(QWidget* parent)
     setFixedSize(libForms::Twips(0, 0, 6620, 4440).size());
     createControls();
     createButtons();
-    libForms::RegisterForm(this);
     Form_Load();
 }
 

@@ -111,7 +111,6 @@ frmSchedule::frmSchedule(Agent& agent, QWidget* parent)
     connect(&m_agent, &Agent::failureToAnswer, this, &frmSchedule::offerTransactionLog, Qt::QueuedConnection);
     m_agent.SetHeldWhile([this] { return HoldsRuns(); });
     restoreSize();
-    libForms::RegisterForm(this);
 }
 
 frmSchedule::~frmSchedule()

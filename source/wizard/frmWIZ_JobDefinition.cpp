@@ -67,7 +67,6 @@ frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& edited
     setWindowIcon(libPictures::AppIcon());
     buildControls(this, windowIcon());
     connectHandlers();
-    libForms::RegisterForm(this);
 }
 
 void frmWIZ_JobDefinition::setAddJob(bool bAddJob)

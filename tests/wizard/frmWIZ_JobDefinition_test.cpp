@@ -12,7 +12,6 @@
 #include "support/WidgetLookup.h"
 
 #include <QMimeData>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
@@ -108,29 +107,28 @@ protected:
     }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
-    frmSchedule schedule;
+    Agent agent;
+    frmSchedule schedule{agent};
     QPointer<frmWIZ_JobDefinition> wizard;
 };
 
-TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJobFile)
+TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFile)
 {
-    // The job list waits for the wizard in a nested event loop; the wizard is filled from there.
-    const auto whenShown = [this](const std::function<void()>& fill) {
-        QTimer::singleShot(0, &schedule, [this, fill] {
-            wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
-            ASSERT_FALSE(wizard.isNull());
-            EXPECT_FALSE(schedule.isEnabled());
-            fill();
-        });
+    // The job list is shut off while the wizard it shows is open.
+    const auto through = [this](void (frmSchedule::*command)(), const std::function<void()>& fill) {
+        (schedule.*command)();
+        wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
+        ASSERT_FALSE(wizard.isNull());
+        EXPECT_FALSE(schedule.isEnabled());
+        fill();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return schedule.isEnabled(); }));
     };
-    whenShown([this] {  // the least a job needs: one source and a target
+    through(&frmSchedule::cmdAddJob_Click, [this] {  // the least a job needs: one source and a target
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
         sources()->addItem(path("data/b.txt"));
         text("txtTargDir")->setText(path("target"));
         finish();
     });
-    schedule.cmdAddJob_Click();
-    EXPECT_TRUE(schedule.isEnabled());
     const QByteArray stored = readFile("BackupJobs/NewBackupJob.awj");
     EXPECT_EQ(QString::fromUtf8(stored), "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
                                          "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n");
@@ -162,12 +160,10 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
 
     // Open on the selected row; a new name moves the job into a file of its own.
     schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
-    whenShown([this] {
+    through(&frmSchedule::cmdEditJob_Click, [this] {
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
         finish();
     });
-    schedule.cmdEditJob_Click();
-    EXPECT_TRUE(schedule.isEnabled());
     EXPECT_FALSE(QFile::exists(jobFile("NewBackupJob")));
     EXPECT_EQ(readFile("BackupJobs/DailyPapers.awj"), QByteArray(stored).replace("New Backup Job", "Daily Papers"));
     EXPECT_EQ(rowFile("Daily Papers"), jobFile("DailyPapers"));
