@@ -1,7 +1,6 @@
 // Arkwell's entry point.
+#include "agent/GuardedApplication.h"
 #include "agent/appSetupMain.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
@@ -9,6 +8,6 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     return appSetup::Main(app);
 }
