@@ -151,17 +151,27 @@ void JobTable::Remove(const QString& name)
     emit changed();
 }
 
+// A tick looks at each job's first moment after those it need not run for, worked out once,
+// so thousands of jobs cost next to nothing while none is due.
 std::vector<JobTable::DueRun> JobTable::DueNow() const
 {
     const QDateTime now = Clock::Now();
-    std::vector<DueRun> due;
-    for (const QString& name : Names()) {
-        const Entry& entry = m_entries.at(name);
-        const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now);
-        if (latest && *latest > entry.listedAt && !(entry.record.handledDue.isValid() && *latest <= entry.record.handledDue))
-            due.push_back({name, *latest});
+    std::vector<std::pair<int, DueRun>> due;
+    for (const auto& [name, entry] : m_entries) {
+        const QDateTime& handled = entry.record.handledDue;
+        const QDateTime notBefore = handled.isValid() && handled > entry.listedAt ? handled : entry.listedAt;
+        if (!entry.nextDue)
+            entry.nextDue = DueMoments::NextAfter(entry.job, notBefore).value_or(QDateTime());
+        if (!entry.nextDue->isValid() || now < *entry.nextDue)
+            continue;
+        if (const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now); latest && *latest > notBefore)
+            due.push_back({entry.order, {name, *latest}});
     }
-    return due;
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<DueRun> runs;
+    for (const auto& [order, run] : due)
+        runs.push_back(run);
+    return runs;
 }
 
 // A moment run for is not missed, whatever the run's result, unless the run was cut off or
@@ -208,6 +218,7 @@ QStringList JobTable::MendFutureMoments()
         if (!handledInFuture && !anyInFuture && !future(entry.listedAt))
             continue;
         entry.listedAt = std::min(entry.listedAt, m_loadedAt);
+        entry.nextDue.reset();
         for (QDateTime* moment : moments)
             if (future(*moment))
                 *moment = now;
@@ -227,6 +238,7 @@ void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRec
     if (found == m_entries.end())
         return;
     change(found->second.record);
+    found->second.nextDue.reset();
     writeRecord(name, found->second);
 }
 
@@ -234,6 +246,7 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
 {
     Entry& entry = m_entries.at(name);
     entry.record.handledDue = due;  // a job file that can't be read is not tried again for it
+    entry.nextDue.reset();
     CBackupJob job;
     if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
         return why;

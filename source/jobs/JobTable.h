@@ -93,6 +93,9 @@ private:
         bool hasRecord = false;
         QDateTime listedAt;  // due moments up to this one are no business of the scheduler
         int order = 0;
+        // The first due moment after those handled or before the listing, worked out once;
+        // invalid for a schedule without one. Forgotten whenever the record's moments change.
+        mutable std::optional<QDateTime> nextDue;
     };
     QString recordPath(const QString& jobFile) const;
     void writeRecord(const QString& name, Entry& entry);

@@ -86,6 +86,9 @@ std::vector<Scheduler::OverdueJob> Scheduler::OverdueNotices()
 {
     const QDateTime now = Clock::Now();
     std::vector<OverdueJob> overdue;
+    if (m_overdueLookedAt.isValid() && qAbs(m_overdueLookedAt.secsTo(now)) < OverdueLookSeconds)
+        return overdue;
+    m_overdueLookedAt = now;
     for (const QString& name : m_jobs.Names()) {
         const RunRecord record = m_jobs.Record(name);
         if (!toldBefore(record.overdueNoticeDay, now.date()) || !JobStatus::Overdue(*m_jobs.Job(name), record, now))

@@ -16,6 +16,9 @@ public:
     // next start), unless the job's next moment has come by then.
     static constexpr qint64 RetryAfterSeconds = 30 * 60;
 
+    // Overdue jobs are looked for at most this often: a notice comes once a day at most.
+    static constexpr qint64 OverdueLookSeconds = 10 * 60;
+
     explicit Scheduler(JobTable& jobs) : m_jobs(jobs) {}
 
     // The runs to make now, in order, each marked handled and its reason logged: with
@@ -29,7 +32,8 @@ public:
         QDateTime lastCompleted;
     };
     // The jobs to tell overdue now: each at most once a calendar day, across restarts and
-    // clock changes (the day is kept in its run record).
+    // clock changes (the day is kept in its run record). Nothing within OverdueLookSeconds
+    // of the last look.
     std::vector<OverdueJob> OverdueNotices();
 
 private:
@@ -38,4 +42,5 @@ private:
     void handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due);
 
     JobTable& m_jobs;
+    QDateTime m_overdueLookedAt;
 };

@@ -274,6 +274,7 @@ void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& d
     auto* item = new JobRow;
     SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
     lvwSchedule->addTopLevelItem(item);
+    m_rows.insert(QLatin1Char('_') + sBackupName, item);
     StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
@@ -298,18 +299,15 @@ void frmSchedule::DeleteItemListView(int iIndexNumber)
 {
     if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
         return;
-    delete lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
+    QTreeWidgetItem* row = lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
+    m_rows.remove(row->data(ColName, KeyRole).toString());
+    delete row;
     StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
 QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
 {
-    for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index) {
-        QTreeWidgetItem* item = lvwSchedule->topLevelItem(index);
-        if (item->data(ColName, KeyRole).toString() == sKey)
-            return item;
-    }
-    return nullptr;
+    return m_rows.value(sKey);
 }
 
 // Brings the rows in line with the table: rows of jobs gone are removed, the others

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTime>
@@ -175,6 +176,7 @@ private:
     QPointer<frmPreferences> m_preferences;
     QPointer<frmAbout> m_about;
     QPointer<QWidget> m_wizard;
+    QHash<QString, QTreeWidgetItem*> m_rows;  // by key
     bool m_killForm = false;
     bool m_activatedOnce = false;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
