@@ -2,13 +2,13 @@
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
 #include "lib/appSetup.h"
 #include "agent/appSetupMain.h"
-#include "agent/frmMain.h"
+#include "agent/TrayAgent.h"
 #include "jobs/CBackupJob.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include <QEventLoop>
 #include "wizard/frmWIZ_JobDefinition.h"
@@ -77,7 +77,7 @@ bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
 bool saveJobList(const QString& out)
 {
     Agent agent;
-    frmSchedule schedule(agent);
+    JobListWindow schedule(agent);
     const QDate today(2026, 12, 7);
     schedule.AddItemListView(QStringLiteral("Weekly Documents"), QDateTime(today.addDays(-2), QTime(0, 0)),
                              today.addDays(5), QTime(23, 58), true, QStringLiteral("WeeklyDocuments.awj"));
@@ -130,9 +130,9 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     QDir().mkpath(appSetup::JobsFolder());
     QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
     Agent agent;
-    frmSchedule schedule(agent);
+    JobListWindow schedule(agent);
     appSetup::LoadJobList(schedule);
-    frmMain tray(agent, schedule, false);
+    TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
         schedule.RunJobs({name});
         while (agent.Busy())
@@ -155,7 +155,7 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     (void)schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
     runAndWait(QStringLiteral("Offsite Copy"));
     bool caught = false;
-    QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
+    QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
         if (caught || schedule.RunningJob().isEmpty())
             return;
         caught = true;
@@ -172,7 +172,7 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
     Agent agent;
-    frmSchedule schedule(agent);
+    JobListWindow schedule(agent);
     auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
     wizard->setAddJob(true);
     wizard->show();

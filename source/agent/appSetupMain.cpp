@@ -3,15 +3,15 @@
 #include "agent/appSetupMain.h"
 
 #include "agent/CInstanceGuard.h"
-#include "agent/frmMain.h"
-#include "agent/frmPopup.h"
+#include "agent/TrayAgent.h"
+#include "agent/TrayMenu.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -122,7 +122,7 @@ void CatchEndSignals()
     ::sigaction(SIGINT, &action, nullptr);
 }
 
-void EndOnSignals(frmMain& main)
+void EndOnSignals(TrayAgent& main)
 {
     auto* notifier = new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, &main);
     QObject::connect(notifier, &QSocketNotifier::activated, &main, [&main] {
@@ -136,7 +136,7 @@ void EndOnSignals(frmMain& main)
 // asks whether it is alive). True when it answered.
 bool AgentAnswered(const CInstanceGuard& guard)
 {
-    const bool silent = frmMain::IsSilent(QCoreApplication::arguments());
+    const bool silent = TrayAgent::IsSilent(QCoreApplication::arguments());
     return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
 }
 
@@ -152,7 +152,7 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     switch (outcome) {
     case CInstanceGuard::Outcome::Acquired: break;
     case CInstanceGuard::Outcome::HeldByAnother:
-        if (!frmMain::IsSilent(QCoreApplication::arguments()))
+        if (!TrayAgent::IsSilent(QCoreApplication::arguments()))
             libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
                                      QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
@@ -171,7 +171,7 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 
 // The boxes about the jobs folder come once the event loop runs: the scheduler is started by
 // then and goes on while they are open.
-void LoadJobList(frmSchedule& schedule)
+void LoadJobList(JobListWindow& schedule)
 {
     const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
     const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
@@ -212,11 +212,11 @@ int Main(QApplication& app)
         app.setQuitOnLastWindowClosed(false);
         const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
         Agent agent;
-        frmSchedule schedule(agent);
-        frmMain main(agent, schedule, trayAvailable);
-        QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
+        JobListWindow schedule(agent);
+        TrayAgent main(agent, schedule, trayAvailable);
+        QObject::connect(&main, &TrayAgent::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
-        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &TrayMenu::Schedule_Click);
 
         ApplyStartAtLoginDefault();
         LoadJobList(schedule);

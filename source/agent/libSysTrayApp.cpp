@@ -1,6 +1,6 @@
 #include "agent/libSysTrayApp.h"
 
-#include "agent/frmMain.h"
+#include "agent/TrayAgent.h"
 
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -22,12 +22,12 @@ std::function<bool()>& trayProbe()
 
 }  // namespace
 
-void SystemTrayAddIcon(frmMain& F)
+void SystemTrayAddIcon(TrayAgent& F)
 {
     auto* icon = new QSystemTrayIcon(F.windowIcon(), &F);
     icon->setObjectName(QStringLiteral("trayIcon"));
     icon->setToolTip(F.windowTitle());
-    QObject::connect(icon, &QSystemTrayIcon::activated, &F, &frmMain::Form_MouseMove);
+    QObject::connect(icon, &QSystemTrayIcon::activated, &F, &TrayAgent::Form_MouseMove);
     icon->show();
     trayIcon() = icon;
     F.hide();

@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "lib/libAPIWrapper.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/libControls.h"

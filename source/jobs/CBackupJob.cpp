@@ -5,7 +5,7 @@
 #include "jobs/RunProgress.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 #include "lib/libLog.h"
 
 #include "lib/Clock.h"
@@ -511,7 +511,7 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
     m_lastCounts.bytes += files.bytes;
 
     QByteArray output;
-    Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
+    ChildProcess::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
                                                    libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
     run.output = &output;
     run.stop = &m_stopRequested.raised;
@@ -525,7 +525,7 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
         }
     };
     libLog::LogEvent(ZipCommand::CommandLineText(run));
-    const qint32 exitCode = Shell32::RunAndWait(run);
+    const qint32 exitCode = ChildProcess::RunAndWait(run);
     if (m_stopRequested.raised)
         throw RunStopped{};
     for (const QByteArray& name : ZipCommand::LeftOutFiles(output)) {
@@ -537,9 +537,9 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
         const QString program = QStringLiteral("Arkwell Error, the zip program '") + run.program;
-        if (exitCode == Shell32::NotStarted)
+        if (exitCode == ChildProcess::NotStarted)
             libLog::LogEvent(program + QStringLiteral("' could not be started."));
-        else if (exitCode == Shell32::EndedAbnormally)
+        else if (exitCode == ChildProcess::EndedAbnormally)
             libLog::LogEvent(program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
@@ -553,9 +553,9 @@ void CBackupJob::testArchive(const QString& building) const
     const ArchiveCheck::Result check = ArchiveCheck::Check(building, m_stopRequested.raised);
     QString failure = check.reason;
     if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested.raised) {
-        Shell32::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
+        ChildProcess::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
         run.stop = &m_stopRequested.raised;
-        if (const qint32 exitCode = Shell32::RunAndWait(run); exitCode != 0)
+        if (const qint32 exitCode = ChildProcess::RunAndWait(run); exitCode != 0)
             failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
     }
     if (m_stopRequested.raised)

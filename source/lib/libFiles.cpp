@@ -1,7 +1,7 @@
 #include "lib/libFiles.h"
 
 #include "lib/libErrorHandler.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 #include "lib/libLog.h"
 
 #include <QCoreApplication>
@@ -614,8 +614,8 @@ namespace {
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
     QByteArray output;
-    Shell32::ProgramRun run{program, arguments, {}, {}, &output};
-    return Shell32::RunAndWait(run) == 0 ? output : QByteArray();
+    ChildProcess::ProgramRun run{program, arguments, {}, {}, &output};
+    return ChildProcess::RunAndWait(run) == 0 ? output : QByteArray();
 }
 
 // Where desktop entries live: the user's data folder first, then the system's.

@@ -1,7 +1,7 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"

@@ -2,14 +2,14 @@
 // A job list window over the agent of an agent test.
 
 #include "agent/appSetupMain.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 #include "support/AgentTest.h"
 
 namespace testing_support {
 
 class JobListTest : public AgentTest {
 protected:
-    frmSchedule schedule{agent};
+    JobListWindow schedule{agent};
 };
 
 }  // namespace testing_support

@@ -18,12 +18,12 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
+qint32 LauncherRecorder::run(const ChildProcess::ProgramRun& run)
 {
     runs.push_back(run);
     if (fixedExitCode)
         return *fixedExitCode;
-    return Shell32::RunAndWaitForReal(run);
+    return ChildProcess::RunAndWaitForReal(run);
 }
 
 void AppFolderTest::SetUp()

@@ -6,7 +6,7 @@
 #include "agent/appSetupMain.h"
 #include "dialogs/frmPickFile.h"
 #include "lib/appSetup.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
@@ -43,7 +43,7 @@ protected:
     {
         delete wizard.data();
         wizard = new frmWIZ_JobDefinition(schedule.Jobs(), jobName);
-        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &frmSchedule::mnuHelpContents_Click);
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &JobListWindow::mnuHelpContents_Click);
         wizard->setAddJob(jobName.isEmpty());
         wizard->show();
     }
@@ -103,19 +103,19 @@ protected:
     QString rowFile(const QString& jobName) const
     {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + jobName);
-        return row ? row->text(frmSchedule::ColJobFile) : QString();
+        return row ? row->text(JobListWindow::ColJobFile) : QString();
     }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
     Agent agent;
-    frmSchedule schedule{agent};
+    JobListWindow schedule{agent};
     QPointer<frmWIZ_JobDefinition> wizard;
 };
 
 TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFile)
 {
     // The job list is shut off while the wizard it shows is open.
-    const auto through = [this](void (frmSchedule::*command)(), const std::function<void()>& fill) {
+    const auto through = [this](void (JobListWindow::*command)(), const std::function<void()>& fill) {
         (schedule.*command)();
         wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
         ASSERT_FALSE(wizard.isNull());
@@ -123,7 +123,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFi
         fill();
         EXPECT_TRUE(QTest::qWaitFor([this] { return schedule.isEnabled(); }));
     };
-    through(&frmSchedule::cmdAddJob_Click, [this] {  // the least a job needs: one source and a target
+    through(&JobListWindow::cmdAddJob_Click, [this] {  // the least a job needs: one source and a target
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
         sources()->addItem(path("data/b.txt"));
         text("txtTargDir")->setText(path("target"));
@@ -160,7 +160,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFi
 
     // Open on the selected row; a new name moves the job into a file of its own.
     schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
-    through(&frmSchedule::cmdEditJob_Click, [this] {
+    through(&JobListWindow::cmdEditJob_Click, [this] {
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
         finish();
     });

@@ -1,8 +1,8 @@
 // The job list window: its rows, keys, icons, sorting, status bar and lamps, closing that only
 // hides, and its commands: Remove, Run now with its results, the failure message and the tray
 // status, Stop and Exit of a hanging run, and View zip with and without a registered zip program.
-#include "agent/frmMain.h"
-#include "agent/frmPopup.h"
+#include "agent/TrayAgent.h"
+#include "agent/TrayMenu.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -34,7 +34,7 @@ protected:
             texts << list()->topLevelItem(row.value_or(index))->text(column.value_or(index));
         return texts;
     }
-    QStringList names() { return texts(std::nullopt, frmSchedule::ColName); }
+    QStringList names() { return texts(std::nullopt, JobListWindow::ColName); }
     // A row alone, without a job behind it.
     void add(const QString& name, QDate lastRun = {2026, 1, 1}, std::optional<QDate> nextRun = QDate(2026, 1, 2),
              QTime start = {1, 0}, bool compressed = true)
@@ -66,7 +66,7 @@ TEST_F(ScheduleTest, RowsCarryTheirTextsKeysAndIcons)
     EXPECT_EQ(texts(0), (QStringList{"Daily Docs", "Jan-05-2026", "Feb-01-2026", "11:58 PM", "True",
                                      appFolder() + "/BackupJobs/Daily Docs.awj", ""}));
     // No real next run: marked, not a date.
-    EXPECT_EQ(texts(1), (QStringList{"Photos", "Dec-31-2025", frmSchedule::NoNextRunText, "09:05 AM", "False",
+    EXPECT_EQ(texts(1), (QStringList{"Photos", "Dec-31-2025", JobListWindow::NoNextRunText, "09:05 AM", "False",
                                      appFolder() + "/BackupJobs/Photos.awj", ""}));
     EXPECT_EQ(schedule.FindItemByKey("_Photos"), list()->topLevelItem(1));
     // Image 1 marks a compressed job, image 2 a copy: the two rows show different pictures.
@@ -83,12 +83,12 @@ TEST_F(ScheduleTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
     add("gamma", QDate(2025, 12, 1), QDate(2026, 2, 1), QTime(23, 0), false);
     schedule.show();
     const std::vector<std::pair<int, QStringList>> clicks{
-        {frmSchedule::ColLastRun, {"beta", "Alpha", "gamma"}},    // the first click sorts descending
-        {frmSchedule::ColName, {"Alpha", "beta", "gamma"}},       // flips again, whichever column
-        {frmSchedule::ColName, {"gamma", "beta", "Alpha"}},
-        {frmSchedule::ColNextRun, {"gamma", "beta", "Alpha"}},    // ascending; no next run comes last
-        {frmSchedule::ColStartTime, {"gamma", "beta", "Alpha"}},  // by time of day, not by "AM"/"PM"
-        {frmSchedule::ColStartTime, {"Alpha", "beta", "gamma"}}};
+        {JobListWindow::ColLastRun, {"beta", "Alpha", "gamma"}},    // the first click sorts descending
+        {JobListWindow::ColName, {"Alpha", "beta", "gamma"}},       // flips again, whichever column
+        {JobListWindow::ColName, {"gamma", "beta", "Alpha"}},
+        {JobListWindow::ColNextRun, {"gamma", "beta", "Alpha"}},    // ascending; no next run comes last
+        {JobListWindow::ColStartTime, {"gamma", "beta", "Alpha"}},  // by time of day, not by "AM"/"PM"
+        {JobListWindow::ColStartTime, {"Alpha", "beta", "gamma"}}};
     for (const auto& [column, order] : clicks) {
         clickHeader(column);
         EXPECT_EQ(names(), order) << column;
@@ -116,11 +116,11 @@ TEST_F(ScheduleTest, StatusBarLampsSelectionAndClosingThatOnlyHides)
         lamps.push_back(FindControl<QLabel>(&schedule, lamp)->isVisibleTo(&schedule));
     EXPECT_EQ(lamps, (std::vector<bool>{true, false, false, true}));
 
-    clickHeader(frmSchedule::ColName);
-    clickHeader(frmSchedule::ColName);
+    clickHeader(JobListWindow::ColName);
+    clickHeader(JobListWindow::ColName);
     list()->setCurrentItem(list()->topLevelItem(1));
     int closedByUser = 0;
-    QObject::connect(&schedule, &frmSchedule::closedByUser, [&closedByUser] { ++closedByUser; });
+    QObject::connect(&schedule, &JobListWindow::closedByUser, [&closedByUser] { ++closedByUser; });
     schedule.close();
     EXPECT_FALSE(schedule.isVisible());
     schedule.show();
@@ -135,7 +135,7 @@ TEST_F(ScheduleTest, StatusBarLampsSelectionAndClosingThatOnlyHides)
     schedule.resize(schedule.minimumSize() + QSize(123, 45));
     schedule.close();
     EXPECT_EQ(closedByUser, 2);
-    EXPECT_EQ(frmSchedule(agent).size(), schedule.minimumSize() + QSize(123, 45));  // the next window keeps its size
+    EXPECT_EQ(JobListWindow(agent).size(), schedule.minimumSize() + QSize(123, 45));  // the next window keeps its size
 }
 
 TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
@@ -163,13 +163,13 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
 {
     addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("missing-target")); });
     addJob("Good");
-    frmMain tray(agent, schedule, false);
-    EXPECT_EQ(tray.TrayStateNow(), frmMain::TrayState::Idle);
+    TrayAgent tray(agent, schedule, false);
+    EXPECT_EQ(tray.TrayStateNow(), TrayAgent::TrayState::Idle);
     EXPECT_TRUE(tray.TrayToolTip().endsWith("Last result: none"));
     QStringList whileRunning;  // the row, the status bar and the tray as each entry starts
-    const auto watch = QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
+    const auto watch = QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
         if (QTreeWidgetItem* row = schedule.FindItemByKey("_" + schedule.RunningJob()))
-            whileRunning << row->text(frmSchedule::ColLastResult) + " | " + schedule.pnlProgress->text() + " | "
+            whileRunning << row->text(JobListWindow::ColLastResult) + " | " + schedule.pnlProgress->text() + " | "
                                 + QString::number(int(tray.TrayStateNow()));
     });
     schedule.RunJobs({"Good", "Broken"});
@@ -184,13 +184,13 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
          {Row{"Good", "completed ", false, "Zipping Up   ", "completed: 1 files, 1 bytes in \\d+ s$"},
           Row{"Broken", "failed ", true, "Arkwell Error", "failed: Arkwell Error, "}}) {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + name);
-        EXPECT_TRUE(row->text(frmSchedule::ColLastResult).startsWith(word)) << name.toStdString();
-        EXPECT_EQ(!row->icon(frmSchedule::ColLastResult).isNull(), marked) << name.toStdString();
-        EXPECT_TRUE(row->toolTip(frmSchedule::ColName).contains(logged)) << name.toStdString();
+        EXPECT_TRUE(row->text(JobListWindow::ColLastResult).startsWith(word)) << name.toStdString();
+        EXPECT_EQ(!row->icon(JobListWindow::ColLastResult).isNull(), marked) << name.toStdString();
+        EXPECT_TRUE(row->toolTip(JobListWindow::ColName).contains(logged)) << name.toStdString();
         EXPECT_TRUE(transactionLog().contains("Backup Job '" + name + "' started."));
         EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Backup Job '" + name + "' " + result)).isEmpty());
     }
-    EXPECT_EQ(tray.TrayStateNow(), frmMain::TrayState::Attention);
+    EXPECT_EQ(tray.TrayStateNow(), TrayAgent::TrayState::Attention);
     EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Broken failed .+$")
                     .match(tray.TrayToolTip()).hasMatch()) << tray.TrayToolTip().toStdString();
 
@@ -312,8 +312,8 @@ TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
     });
     for (const bool byExit : {false, true}) {
         SCOPED_TRACE(byExit ? "Exit" : "Stop");
-        frmMain main(agent, schedule, true);
-        QSignalSpy ended(&main, &frmMain::ended);
+        TrayAgent main(agent, schedule, true);
+        QSignalSpy ended(&main, &TrayAgent::ended);
         QTimer whenZipRuns;
         QObject::connect(&whenZipRuns, &QTimer::timeout, &schedule, [&] {
             if (!QFile::remove(path("zip.started")))

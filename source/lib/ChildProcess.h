@@ -8,7 +8,7 @@
 #include <atomic>
 #include <functional>
 
-namespace Shell32 {
+namespace ChildProcess {
 
 // One program to run: an argument list (no shell, so no quoting rules), extra environment
 // variables for the child only, and text for its standard input.
@@ -64,4 +64,4 @@ void SetLauncher(Launcher* launcher);  // not owned; nullptr restores the real o
 // RunAndWait of the real launcher, for a seam that passes a run on to it.
 qint32 RunAndWaitForReal(const ProgramRun& run);
 
-}  // namespace Shell32
+}  // namespace ChildProcess

@@ -1,16 +1,16 @@
-#include "agent/frmMain.h"
+#include "agent/TrayAgent.h"
 
 #include "lib/appSetup.h"
-#include "agent/frmPopup.h"
+#include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
 #include "lib/libForms.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -24,42 +24,42 @@ using libForms::Buttons;
 using libForms::Icon;
 using libForms::Message;
 
-frmMain::frmMain(Agent& agent, frmSchedule& schedule, bool trayAvailable)
+TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
     : m_agent(agent), m_schedule(schedule), m_trayAvailable(trayAvailable)
 {
-    setObjectName(QStringLiteral("frmMain"));
+    setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
     setWindowIcon(libPictures::AppIcon());
-    m_popup = new frmPopup(*this);
+    m_popup = new TrayMenu(*this);
     tmrWaitForTray = new QTimer(this);
     tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
     tmrWaitForTray->setInterval(Agent::TickInterval);
-    connect(tmrWaitForTray, &QTimer::timeout, this, &frmMain::lookForTray);
-    connect(&m_schedule, &frmSchedule::closedByUser, this, &frmMain::tellHowToReopen);
-    connect(&m_schedule, &frmSchedule::exitRequested, this, &frmMain::ExitProgram);
+    connect(tmrWaitForTray, &QTimer::timeout, this, &TrayAgent::lookForTray);
+    connect(&m_schedule, &JobListWindow::closedByUser, this, &TrayAgent::tellHowToReopen);
+    connect(&m_schedule, &JobListWindow::exitRequested, this, &TrayAgent::ExitProgram);
     // Scheduled runs that fail or are incomplete, and overdue jobs, are told on the desktop; a
     // click on that shows the jobs.
-    connect(&m_agent, &Agent::scheduledRunsFailed, this, &frmMain::tellFailedRuns);
+    connect(&m_agent, &Agent::scheduledRunsFailed, this, &TrayAgent::tellFailedRuns);
     connect(&m_agent, &Agent::jobOverdue, this, &libNotify::JobOverdue);
-    connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &frmPopup::Schedule_Click);
-    connect(&m_schedule, &frmSchedule::statusChanged, this, &frmMain::ShowTrayStatus);
+    connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &TrayMenu::Schedule_Click);
+    connect(&m_schedule, &JobListWindow::statusChanged, this, &TrayAgent::ShowTrayStatus);
     connect(&m_agent, &Agent::runsFinished, this, [this] {
         if (m_exitPending)
             finishExit();
     });
 }
 
-frmMain::~frmMain()
+TrayAgent::~TrayAgent()
 {
     delete m_popup;
 }
 
-bool frmMain::IsSilent(const QStringList& arguments)
+bool TrayAgent::IsSilent(const QStringList& arguments)
 {
     return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
 }
 
-void frmMain::Form_Load(const QStringList& arguments, bool headless)
+void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
 {
     if (!IsSilent(arguments))
         m_schedule.show();
@@ -71,7 +71,7 @@ void frmMain::Form_Load(const QStringList& arguments, bool headless)
 // --- The desktop's notices -------------------------------------------------------------------
 
 // One notification for the failed and incomplete runs of one batch of scheduled runs.
-void frmMain::tellFailedRuns(const QList<RunReport>& reports)
+void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 {
     if (reports.size() == 1) {
         libNotify::ScheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
@@ -85,7 +85,7 @@ void frmMain::tellFailedRuns(const QList<RunReport>& reports)
 
 // --- The tray icon --------------------------------------------------------------------------
 
-frmMain::TrayState frmMain::TrayStateNow() const
+TrayAgent::TrayState TrayAgent::TrayStateNow() const
 {
     if (m_agent.Busy())
         return TrayState::Running;
@@ -93,7 +93,7 @@ frmMain::TrayState frmMain::TrayStateNow() const
 }
 
 // The jobs that need the user's attention, each with why: "Nightly overdue", "Photos failed".
-QStringList frmMain::attentionNotes(const QDateTime& now) const
+QStringList TrayAgent::attentionNotes(const QDateTime& now) const
 {
     const JobTable& jobs = m_schedule.Jobs();
     QStringList notes;
@@ -107,7 +107,7 @@ QStringList frmMain::attentionNotes(const QDateTime& now) const
     return notes;
 }
 
-QString frmMain::TrayToolTip() const
+QString TrayAgent::TrayToolTip() const
 {
     const JobTable& jobs = m_schedule.Jobs();
     const QDateTime now = Clock::Now();
@@ -139,13 +139,13 @@ QString frmMain::TrayToolTip() const
     return lines.join(QLatin1Char('\n'));
 }
 
-void frmMain::ShowTrayStatus()
+void TrayAgent::ShowTrayStatus()
 {
     libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
-void frmMain::lookForTray()
+void TrayAgent::lookForTray()
 {
     if (!libSysTrayApp::SystemTrayAvailable())
         return;
@@ -157,7 +157,7 @@ void frmMain::lookForTray()
 
 // Without a tray icon a closed window is out of reach until the program is started again:
 // the user is told so, once.
-void frmMain::tellHowToReopen()
+void TrayAgent::tellHowToReopen()
 {
     if (m_trayAvailable || m_toldHowToReopen)
         return;
@@ -168,7 +168,7 @@ void frmMain::tellHowToReopen()
                              QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
 }
 
-void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
+void TrayAgent::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 {
     if (m_menuBusy || (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context))
         return;
@@ -179,7 +179,7 @@ void frmMain::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
 
 // --- The end ----------------------------------------------------------------------------------
 
-void frmMain::ExitProgram()
+void TrayAgent::ExitProgram()
 {
     if (m_exited)
         return;
@@ -195,14 +195,14 @@ void frmMain::ExitProgram()
 }
 
 // A message that waits for an answer would hold the end back: it is taken as cancelled.
-void frmMain::closeMessageBoxes()
+void TrayAgent::closeMessageBoxes()
 {
     for (QWidget* window : QApplication::topLevelWidgets())
         if (auto* box = qobject_cast<QMessageBox*>(window); box && box->isVisible())
             box->reject();
 }
 
-void frmMain::finishExit()
+void TrayAgent::finishExit()
 {
     if (m_exited)
         return;

@@ -1,11 +1,11 @@
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryFile>
 #include <utility>
 
-namespace Shell32 {
+namespace ChildProcess {
 namespace {
 
 constexpr int KillAfterMilliseconds = 2000;
@@ -159,4 +159,4 @@ void SetLauncher(Launcher* launcher)
     installedLauncher = launcher;
 }
 
-}  // namespace Shell32
+}  // namespace ChildProcess

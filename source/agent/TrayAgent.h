@@ -7,18 +7,18 @@
 
 class Agent;
 class QTimer;
-class frmPopup;
+class TrayMenu;
 struct RunReport;
-class frmSchedule;
+class JobListWindow;
 
-class frmMain : public QWidget {
+class TrayAgent : public QWidget {
     Q_OBJECT
 public:
     // `trayAvailable`: whether the desktop shows tray icons now. Without one the program
     // goes on when the job list window is closed (a second start brings it back), and the
     // icon is added as soon as a tray comes up.
-    frmMain(Agent& agent, frmSchedule& schedule, bool trayAvailable);
-    ~frmMain() override;
+    TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable);
+    ~TrayAgent() override;
 
     // Whether the program's arguments ask for a start without the job list window.
     static bool IsSilent(const QStringList& arguments);
@@ -36,8 +36,8 @@ public:
     // nobody can see one: `headless`).
     void Form_Load(const QStringList& arguments, bool headless);
 
-    frmSchedule& Schedule() { return m_schedule; }
-    frmPopup& Popup() { return *m_popup; }
+    JobListWindow& Schedule() { return m_schedule; }
+    TrayMenu& Popup() { return *m_popup; }
     QTimer* tmrWaitForTray = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
@@ -63,8 +63,8 @@ private:
     void closeMessageBoxes();
 
     Agent& m_agent;
-    frmSchedule& m_schedule;
-    frmPopup* m_popup = nullptr;
+    JobListWindow& m_schedule;
+    TrayMenu* m_popup = nullptr;
     bool m_trayAvailable;
     bool m_menuBusy = false;
     bool m_exitPending = false;

@@ -26,7 +26,7 @@ class CBackupJob;
 class frmAbout;
 class frmPreferences;
 
-class frmSchedule : public QMainWindow {
+class JobListWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Columns of lvwSchedule; ColCompressed and ColJobFile are hidden, ColLastResult is shown
@@ -43,8 +43,8 @@ public:
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
 
-    explicit frmSchedule(Agent& agent, QWidget* parent = nullptr);
-    ~frmSchedule() override;
+    explicit JobListWindow(Agent& agent, QWidget* parent = nullptr);
+    ~JobListWindow() override;
 
     // The table of jobs the window shows; its rows follow every change of it.
     JobTable& Jobs() { return m_agent.Jobs(); }

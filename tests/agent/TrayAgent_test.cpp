@@ -1,9 +1,9 @@
 // The agent's hidden main window: the agent's tick runs a due job while the job list shows
 // it, held while the wizard or a dialog is open, the tray menu shows the job list, Exit Arkwell
 // ends cleanly, and without a tray the agent outlives its window until a tray comes.
-#include "agent/frmMain.h"
+#include "agent/TrayAgent.h"
 
-#include "agent/frmPopup.h"
+#include "agent/TrayMenu.h"
 #include "agent/libSysTrayApp.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
@@ -41,7 +41,7 @@ protected:
 
     // Jobs are listed just before the day's first start time; the tests move the clock on.
     testing_support::TestClock clock{QDateTime(Today, QTime(2, 59, 55))};
-    frmMain main{agent, schedule, false};
+    TrayAgent main{agent, schedule, false};
     bool trayUp = false;
 };
 
@@ -54,7 +54,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(2, 59, 59))));
     EXPECT_TRUE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 1))));
     EXPECT_FALSE(QFile::exists(archive("Late")));
-    EXPECT_EQ(schedule.FindItemByKey("_Early")->text(frmSchedule::ColNextRun), "Dec-08-2026");
+    EXPECT_EQ(schedule.FindItemByKey("_Early")->text(JobListWindow::ColNextRun), "Dec-08-2026");
     EXPECT_EQ(schedule.Jobs().Record("Early").result, RunRecord::Result::Completed);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 6))));  // run once
 
@@ -71,7 +71,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     OpenWindow("frmPreferences")->close();
     std::set<bool> enabledDuringRun;
     QObject watch;
-    QObject::connect(&schedule, &frmSchedule::statusChanged, &watch, [&] {
+    QObject::connect(&schedule, &JobListWindow::statusChanged, &watch, [&] {
         if (!schedule.RunningJob().isEmpty())
             enabledDuringRun.insert(schedule.lvwSchedule->isEnabled());
     });
@@ -85,7 +85,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
     libSysTrayApp::SetTrayProbe([this] { return trayUp; });
-    QSignalSpy ended(&main, &frmMain::ended);
+    QSignalSpy ended(&main, &TrayAgent::ended);
     main.Form_Load({"arkwell", "/SILENT"}, false);
     EXPECT_FALSE(schedule.isVisible());
     ASSERT_TRUE(main.tmrWaitForTray->isActive());

@@ -1,7 +1,7 @@
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
@@ -14,7 +14,7 @@
 #include "lib/libForms.h"
 #include "lib/libLog.h"
 #include "lib/libStrings.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
@@ -54,9 +54,9 @@ public:
     bool operator<(const QTreeWidgetItem& other) const override
     {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QVariant mine = data(column, frmSchedule::ValueRole);
-        const QVariant theirs = other.data(column, frmSchedule::ValueRole);
-        if (column == frmSchedule::ColNextRun || mine.isValid() || theirs.isValid()) {
+        const QVariant mine = data(column, JobListWindow::ValueRole);
+        const QVariant theirs = other.data(column, JobListWindow::ValueRole);
+        if (column == JobListWindow::ColNextRun || mine.isValid() || theirs.isValid()) {
             if (!mine.isValid() || !theirs.isValid())
                 return mine.isValid() && !theirs.isValid();
             return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
@@ -74,15 +74,15 @@ void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclama
 bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 {
     const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
-    return !command.isEmpty() && Shell32::StartDetached(command.first(), command.mid(1));
+    return !command.isEmpty() && ChildProcess::StartDetached(command.first(), command.mid(1));
 }
 
 }  // namespace
 
-frmSchedule::frmSchedule(Agent& agent, QWidget* parent)
+JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     : QMainWindow(parent), m_agent(agent)
 {
-    setObjectName(QStringLiteral("frmSchedule"));
+    setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
     setWindowIcon(libPictures::AppIcon());
     setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
@@ -102,18 +102,18 @@ frmSchedule::frmSchedule(Agent& agent, QWidget* parent)
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
-    connect(&Jobs(), &JobTable::changed, this, &frmSchedule::showJobs);
+    connect(help, &QShortcut::activated, this, &JobListWindow::mnuHelpContents_Click);
+    connect(&Jobs(), &JobTable::changed, this, &JobListWindow::showJobs);
     connect(&m_agent, &Agent::runStarted, this, [this] { showRunning(true); });
-    connect(&m_agent, &Agent::progressChanged, this, &frmSchedule::showProgress);
+    connect(&m_agent, &Agent::progressChanged, this, &JobListWindow::showProgress);
     connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
     // The failure's box is shown from the event loop, never inside the agent's own call.
-    connect(&m_agent, &Agent::failureToAnswer, this, &frmSchedule::offerTransactionLog, Qt::QueuedConnection);
+    connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
     m_agent.SetHeldWhile([this] { return HoldsRuns(); });
     restoreSize();
 }
 
-frmSchedule::~frmSchedule()
+JobListWindow::~JobListWindow()
 {
     if (isVisible())
         saveSize();
@@ -121,7 +121,7 @@ frmSchedule::~frmSchedule()
     delete m_about.data();
 }
 
-void frmSchedule::buildToolbar()
+void JobListWindow::buildToolbar()
 {
     fraToolbar = new QFrame(this);
     fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
@@ -131,7 +131,7 @@ void frmSchedule::buildToolbar()
     row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
-                                     const QString& tip, QStyle::StandardPixmap picture, void (frmSchedule::*handler)()) {
+                                     const QString& tip, QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
         member = new QToolButton(fraToolbar);
         member->setObjectName(QString::fromLatin1(name));
         member->setText(caption);
@@ -145,19 +145,19 @@ void frmSchedule::buildToolbar()
         row->addWidget(member);
     };
     button(cmdAddJob, "cmdAddJob", QStringLiteral("&New"), QStringLiteral("New Backup Job"),
-           QStyle::SP_FileIcon, &frmSchedule::cmdAddJob_Click);
+           QStyle::SP_FileIcon, &JobListWindow::cmdAddJob_Click);
     button(cmdDelJob, "cmdDelJob", QStringLiteral("&Remove"), QStringLiteral("Remove Backup Job"),
-           QStyle::SP_TrashIcon, &frmSchedule::cmdDelJob_Click);
+           QStyle::SP_TrashIcon, &JobListWindow::cmdDelJob_Click);
     button(cmdEditJob, "cmdEditJob", QStringLiteral("&Open"), QStringLiteral("Open Backup Job"),
-           QStyle::SP_DialogOpenButton, &frmSchedule::cmdEditJob_Click);
+           QStyle::SP_DialogOpenButton, &JobListWindow::cmdEditJob_Click);
     button(cmdBackup, "cmdBackup", QStringLiteral("&Backup"), QStringLiteral("Execute Backup Job Now"),
-           QStyle::SP_MediaPlay, &frmSchedule::cmdBackup_Click);
+           QStyle::SP_MediaPlay, &JobListWindow::cmdBackup_Click);
     button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
-           QStyle::SP_FileDialogContentsView, &frmSchedule::cmdView_Click);
+           QStyle::SP_FileDialogContentsView, &JobListWindow::cmdView_Click);
     row->addStretch(1);
 }
 
-void frmSchedule::buildList()
+void JobListWindow::buildList()
 {
     lvwSchedule = new QTreeWidget(this);
     lvwSchedule->setObjectName(QStringLiteral("lvwSchedule"));
@@ -178,11 +178,11 @@ void frmSchedule::buildList()
     lvwSchedule->header()->setSectionsClickable(true);
     lvwSchedule->header()->setSortIndicatorShown(true);
     lvwSchedule->header()->setSortIndicator(-1, m_sortOrder);
-    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &frmSchedule::lvwSchedule_ColumnClick);
-    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &frmSchedule::lvwSchedule_DblClick);
+    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &JobListWindow::lvwSchedule_ColumnClick);
+    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &JobListWindow::lvwSchedule_DblClick);
 }
 
-void frmSchedule::buildStatusBar()
+void JobListWindow::buildStatusBar()
 {
     sbarSchedule = statusBar();
     sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
@@ -215,7 +215,7 @@ void frmSchedule::buildStatusBar()
     sbarSchedule->addPermanentWidget(picLight);
 }
 
-void frmSchedule::buildMenus()
+void JobListWindow::buildMenus()
 {
     const auto menu = [this](QMenu*& member, const char* name, const QString& caption) {
         member = menuBar()->addMenu(caption);
@@ -223,49 +223,49 @@ void frmSchedule::buildMenus()
         member->menuAction()->setObjectName(QString::fromLatin1(name));
     };
     const auto item = [this](QMenu* parent, QAction*& member, const char* name, const QString& caption,
-                             void (frmSchedule::*handler)()) {
+                             void (JobListWindow::*handler)()) {
         member = parent->addAction(caption);
         member->setObjectName(QString::fromLatin1(name));
         connect(member, &QAction::triggered, this, handler);
     };
     menu(mnuFile, "mnuFile", QStringLiteral("&File"));
     item(mnuFile, mnuFilePreferences, "mnuFilePreferences", QStringLiteral("Preferences"),
-         &frmSchedule::mnuFilePreferences_Click);
+         &JobListWindow::mnuFilePreferences_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
-    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
-    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &frmSchedule::mnuFileExit_Click);
+    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &JobListWindow::mnuFileClose_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &JobListWindow::mnuFileExit_Click);
 
     menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
-    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
+    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &JobListWindow::cmdAddJob_Click);
     item(mnuAction, mnuActionDelete, "mnuActionDelete", QStringLiteral("&Remove Backup Job"),
-         &frmSchedule::cmdDelJob_Click);
-    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
+         &JobListWindow::cmdDelJob_Click);
+    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &JobListWindow::cmdEditJob_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
-    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &JobListWindow::cmdBackup_Click);
     item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
-         &frmSchedule::mnuActionStop_Click);
+         &JobListWindow::mnuActionStop_Click);
     mnuActionStop->setEnabled(false);
-    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
+    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &JobListWindow::cmdView_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
-         QStringLiteral("View &Transaction Log File"), &frmSchedule::mnuActionViewTransactionLog_Click);
+         QStringLiteral("View &Transaction Log File"), &JobListWindow::mnuActionViewTransactionLog_Click);
     item(mnuAction, mnuActionViewErrorLog, "mnuActionViewErrorLog", QStringLiteral("View &Error Log File"),
-         &frmSchedule::mnuActionViewErrorLog_Click);
+         &JobListWindow::mnuActionViewErrorLog_Click);
 
     menu(mnuHelp, "mnuHelp", QStringLiteral("&Help"));
-    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &frmSchedule::mnuHelpContents_Click);
+    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &JobListWindow::mnuHelpContents_Click);
     mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp1"));
     item(mnuHelp, mnuHelpLicense, "mnuHelpLicense", QStringLiteral("License Agreement"),
-         &frmSchedule::mnuHelpLicense_Click);
+         &JobListWindow::mnuHelpLicense_Click);
     mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp2"));
     item(mnuHelp, mnuHelpHomepage, "mnuHelpHomepage", QStringLiteral("Arkwell Homepage"),
-         &frmSchedule::mnuHelpHomepage_Click);
-    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &frmSchedule::mnuHelpAbout_Click);
+         &JobListWindow::mnuHelpHomepage_Click);
+    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &JobListWindow::mnuHelpAbout_Click);
 }
 
 // --- The list -------------------------------------------------------------------------
 
-void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
+void JobListWindow::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
                                   const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                                   const QString& sBackupFilename)
 {
@@ -278,7 +278,7 @@ void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& d
     StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
-void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
+void JobListWindow::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
                                   const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                                   const QString& sBackupFilename)
 {
@@ -295,7 +295,7 @@ void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupN
     item->setText(ColJobFile, sBackupFilename);
 }
 
-void frmSchedule::DeleteItemListView(int iIndexNumber)
+void JobListWindow::DeleteItemListView(int iIndexNumber)
 {
     if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
         return;
@@ -305,14 +305,14 @@ void frmSchedule::DeleteItemListView(int iIndexNumber)
     StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
-QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
+QTreeWidgetItem* JobListWindow::FindItemByKey(const QString& sKey) const
 {
     return m_rows.value(sKey);
 }
 
 // Brings the rows in line with the table: rows of jobs gone are removed, the others
 // rewritten in place, new jobs appended at the end.
-void frmSchedule::showJobs()
+void JobListWindow::showJobs()
 {
     for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
         if (!Jobs().Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
@@ -334,7 +334,7 @@ void frmSchedule::showJobs()
 
 // The row's last result with its time, or the running run's progress; a job that failed, was
 // incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
-void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
+void JobListWindow::showResult(QTreeWidgetItem* row, const QString& name)
 {
     const RunRecord record = Jobs().Record(name);
     const QDateTime now = Clock::Now();
@@ -357,21 +357,21 @@ void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
 }
 
 // Every shown column as wide as its widest text, in any language; the user can still resize them.
-void frmSchedule::fitColumns()
+void JobListWindow::fitColumns()
 {
     for (int column = ColName; column < lvwSchedule->columnCount(); ++column)
         if (!lvwSchedule->isColumnHidden(column))
             lvwSchedule->resizeColumnToContents(column);
 }
 
-void frmSchedule::lvwSchedule_ColumnClick(int column)
+void JobListWindow::lvwSchedule_ColumnClick(int column)
 {
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
     lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
     lvwSchedule->sortItems(column, m_sortOrder);
 }
 
-void frmSchedule::lvwSchedule_DblClick()
+void JobListWindow::lvwSchedule_DblClick()
 {
     cmdEditJob_Click();
 }
@@ -379,7 +379,7 @@ void frmSchedule::lvwSchedule_DblClick()
 // --- Status bar, lamps, lifetime ---------------------------------------------------------
 
 // The run's status text and progress; outside a run both are cleared.
-void frmSchedule::showProgress()
+void JobListWindow::showProgress()
 {
     const RunProgress progress = m_agent.Runner().Progress();
     const QLocale locale = QLocale::system();
@@ -402,7 +402,7 @@ void frmSchedule::showProgress()
 
 // While runs are under way the lamps show red and the commands that would start another run
 // or change the jobs are shut off.
-void frmSchedule::showRunning(bool running)
+void JobListWindow::showRunning(bool running)
 {
     for (int index = 0; index < 4; ++index)
         imgLight.at(index)->setVisible((index == 1 || index == 2) == running);
@@ -410,12 +410,12 @@ void frmSchedule::showRunning(bool running)
     showProgress();
 }
 
-void frmSchedule::KillForm(bool vVar)
+void JobListWindow::KillForm(bool vVar)
 {
     m_killForm = vVar;
 }
 
-void frmSchedule::StatusBarCount(int vNewValue)
+void JobListWindow::StatusBarCount(int vNewValue)
 {
     pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
 }
@@ -427,25 +427,25 @@ static QSettings windowSettings()
 }
 static const QString SizeKey = QStringLiteral("JobList/size");
 
-void frmSchedule::restoreSize()
+void JobListWindow::restoreSize()
 {
     const QSize size = windowSettings().value(SizeKey).toSize();
     if (size.isValid())
         resize(size.expandedTo(minimumSize()));
 }
 
-void frmSchedule::saveSize() const
+void JobListWindow::saveSize() const
 {
     windowSettings().setValue(SizeKey, size());
 }
 
-void frmSchedule::showEvent(QShowEvent* event)
+void JobListWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     Form_Activate();
 }
 
-void frmSchedule::Form_Activate()
+void JobListWindow::Form_Activate()
 {
     if (m_activatedOnce)
         return;
@@ -455,7 +455,7 @@ void frmSchedule::Form_Activate()
         lvwSchedule->setCurrentItem(first);
 }
 
-void frmSchedule::closeEvent(QCloseEvent* event)
+void JobListWindow::closeEvent(QCloseEvent* event)
 {
     // Closing only hides the window; the program goes on in the tray. Only the program's
     // end (KillForm) lets the window go for good.
@@ -467,7 +467,7 @@ void frmSchedule::closeEvent(QCloseEvent* event)
 
 // --- Job commands ------------------------------------------------------------------------
 
-QStringList frmSchedule::selectedNames() const
+QStringList JobListWindow::selectedNames() const
 {
     QStringList names;
     for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
@@ -476,12 +476,12 @@ QStringList frmSchedule::selectedNames() const
     return names;
 }
 
-QString frmSchedule::currentName() const
+QString JobListWindow::currentName() const
 {
     return lvwSchedule->currentItem() ? lvwSchedule->currentItem()->text(ColName) : QString();
 }
 
-bool frmSchedule::selectionChecksPass()
+bool JobListWindow::selectionChecksPass()
 {
     if (lvwSchedule->topLevelItemCount() == 0) {
         libForms::VerificationError(
@@ -500,7 +500,7 @@ bool frmSchedule::selectionChecksPass()
 
 // Loads a listed job from its file. A job file that went missing or was damaged since it
 // was listed is told to the user and the transaction log; the program goes on.
-bool frmSchedule::openJob(const QString& name, CBackupJob& job)
+bool JobListWindow::openJob(const QString& name, CBackupJob& job)
 {
     const std::optional<QString> why = job.TryOpenBackupJob(Jobs().JobFile(name));
     if (!why)
@@ -511,13 +511,13 @@ bool frmSchedule::openJob(const QString& name, CBackupJob& job)
     return false;
 }
 
-void frmSchedule::cmdAddJob_Click()
+void JobListWindow::cmdAddJob_Click()
 {
     showWizard(true);
     repaint();
 }
 
-void frmSchedule::cmdEditJob_Click()
+void JobListWindow::cmdEditJob_Click()
 {
     CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
     if (selectionChecksPass() && openJob(currentName(), job))
@@ -525,11 +525,11 @@ void frmSchedule::cmdEditJob_Click()
 }
 
 // The wizard is a window of its own; this one is shut off until it is gone.
-void frmSchedule::showWizard(bool bAddJob)
+void JobListWindow::showWizard(bool bAddJob)
 {
     auto* wizard = new frmWIZ_JobDefinition(Jobs(), bAddJob ? QString() : currentName());
     wizard->setAddJob(bAddJob);
-    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
+    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &JobListWindow::mnuHelpContents_Click);
     connect(wizard, &QObject::destroyed, this, [this] {
         setEnabled(true);
         activateWindow();
@@ -540,7 +540,7 @@ void frmSchedule::showWizard(bool bAddJob)
     setEnabled(false);
 }
 
-void frmSchedule::cmdDelJob_Click()
+void JobListWindow::cmdDelJob_Click()
 {
     const QStringList names = selectedNames();
     if (!selectionChecksPass())
@@ -555,20 +555,20 @@ void frmSchedule::cmdDelJob_Click()
     repaint();
 }
 
-void frmSchedule::cmdBackup_Click()
+void JobListWindow::cmdBackup_Click()
 {
     if (!m_agent.Busy() && selectionChecksPass())
         RunJobs(selectedNames());
 }
 
-void frmSchedule::RunJobs(const QStringList& names)
+void JobListWindow::RunJobs(const QStringList& names)
 {
     m_agent.RunNow(names);
 }
 
 // A run shuts off the commands that would start another run or change the jobs; Stop, Exit
 // Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
-void frmSchedule::lockCommandsForRun(bool running)
+void JobListWindow::lockCommandsForRun(bool running)
 {
     centralWidget()->setEnabled(!running);
     for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
@@ -576,20 +576,20 @@ void frmSchedule::lockCommandsForRun(bool running)
     mnuActionStop->setEnabled(running);
 }
 
-bool frmSchedule::HoldsRuns() const
+bool JobListWindow::HoldsRuns() const
 {
     const auto shown = [](const QWidget* window) { return window && window->isVisible(); };
     return shown(m_wizard) || shown(m_preferences) || shown(m_about);
 }
 
-void frmSchedule::mnuActionStop_Click()
+void JobListWindow::mnuActionStop_Click()
 {
     m_agent.Stop();
 }
 
 // The failure message of a run with "Stop Auto Backups" on; the agent starts nothing until it
 // is answered. Yes opens the transaction log and skips the jobs still to come.
-void frmSchedule::offerTransactionLog(const RunReport& report)
+void JobListWindow::offerTransactionLog(const RunReport& report)
 {
     if (!m_agent.WaitingForAnswer())  // stopped meanwhile
         return;
@@ -604,7 +604,7 @@ void frmSchedule::offerTransactionLog(const RunReport& report)
     m_agent.AnswerFailure(answer == Answer::Yes);
 }
 
-void frmSchedule::cmdView_Click()
+void JobListWindow::cmdView_Click()
 {
     if (!selectionChecksPass())
         return;
@@ -626,7 +626,7 @@ void frmSchedule::cmdView_Click()
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
-std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
+std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) const
 {
     for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
         const QString candidate = job.ArchivePath(copy);
@@ -636,7 +636,7 @@ std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
     return std::nullopt;
 }
 
-void frmSchedule::openArchive(const QString& archive)
+void JobListWindow::openArchive(const QString& archive)
 {
     const QString viewer = libFiles::FindExecutable(archive);
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
@@ -666,7 +666,7 @@ void frmSchedule::openArchive(const QString& archive)
 // --- Menus -------------------------------------------------------------------------------
 
 template <typename Dialog>
-Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
+Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
         open = new Dialog;
@@ -676,32 +676,32 @@ Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
     return open;
 }
 
-void frmSchedule::mnuFilePreferences_Click()
+void JobListWindow::mnuFilePreferences_Click()
 {
     showSingleDialog(m_preferences);
 }
 
-void frmSchedule::mnuFileClose_Click()
+void JobListWindow::mnuFileClose_Click()
 {
     close();
 }
 
-void frmSchedule::mnuFileExit_Click()
+void JobListWindow::mnuFileExit_Click()
 {
     emit exitRequested();
 }
 
-void frmSchedule::mnuActionViewTransactionLog_Click()
+void JobListWindow::mnuActionViewTransactionLog_Click()
 {
     frmLogView::OpenLog(appSetup::TransactionLogPath());
 }
 
-void frmSchedule::mnuActionViewErrorLog_Click()
+void JobListWindow::mnuActionViewErrorLog_Click()
 {
     frmLogView::OpenLog(appSetup::ErrorLogPath());
 }
 
-void frmSchedule::mnuHelpContents_Click()
+void JobListWindow::mnuHelpContents_Click()
 {
     const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
     if (!libFiles::FileExists(helpPage)) {
@@ -721,7 +721,7 @@ void frmSchedule::mnuHelpContents_Click()
                QStringLiteral("Help File Failure"));
 }
 
-void frmSchedule::mnuHelpLicense_Click()
+void JobListWindow::mnuHelpLicense_Click()
 {
     Inform(QStringLiteral("\r\nArkwell is released under the MIT License: you may use, copy, change and share "
                           "it freely, and it comes without any warranty. The full text is in the file LICENSE "
@@ -729,13 +729,13 @@ void frmSchedule::mnuHelpLicense_Click()
            QStringLiteral("License Agreement"), Icon::None);
 }
 
-void frmSchedule::mnuHelpHomepage_Click()
+void JobListWindow::mnuHelpHomepage_Click()
 {
     frmAbout::lblWebsite_Click();
 }
 
-void frmSchedule::mnuHelpAbout_Click()
+void JobListWindow::mnuHelpAbout_Click()
 {
-    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &frmSchedule::mnuHelpContents_Click,
+    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::mnuHelpContents_Click,
             Qt::UniqueConnection);
 }
