@@ -62,11 +62,11 @@ void Agent::enqueue(const std::vector<RunRequest>& requests)
 void Agent::runNext()
 {
     while (!m_waitingForAnswer && !m_runner.Busy() && !m_queue.empty()) {
-        const RunRequest request = m_queue.front();
+        RunRequest request = m_queue.front();
         m_queue.pop_front();
         if (!m_jobs.Contains(request.name))
             continue;
-        m_jobs.RunStarted(request.name);
+        request.history = m_jobs.RunStarted(request.name);
         m_runner.Start(request, appSetup::MaxBackupCopies);
         m_runsUnderWay = true;
     }
@@ -88,7 +88,7 @@ void Agent::Stop()
 void Agent::runEndedHere(const RunReport& report)
 {
     const RunRecord::Result result = report.result;
-    m_jobs.RunEnded(report.request.name, result, report.logLines);
+    m_jobs.RunEnded(report.request.name, result, report.logLines, report.history);
     const bool failed = result == RunRecord::Result::Failed || result == RunRecord::Result::Incomplete;
     if (report.request.scheduled && failed)
         m_batchFailures << report;

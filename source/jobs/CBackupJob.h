@@ -86,6 +86,23 @@ public:
     };
     const RunCounts& LastCounts() const { return m_lastCounts; }
 
+    // What the job's earlier runs left that a run must know: the paths its plain copies made
+    // in the target (only those are ever replaced), which kept archives are full (0 the
+    // current one, k copy k), and when the run that made the current archive began.
+    // The other jobs' archives are never archived either (told by whoever starts the run; not
+    // kept in the run record).
+    struct History {
+        QStringList madeInTarget;
+        QList<int> fullArchives;
+        QDateTime archiveStarted;
+        QStringList otherJobsArchives;
+        // The job's plain copies completed before its runs kept the paths they made: the
+        // names its entries land on are taken as its own (and from then on kept).
+        bool copiesMadeUntracked = false;
+    };
+    const History& RunHistory() const { return m_history; }
+    void setRunHistory(const History& history) { m_history = history; }
+
     // Asks the run in progress, or the next run of this record, to stop: zip is terminated
     // (killed when it does not end within two seconds), what the run built is removed and the
     // previous archives are kept. Safe from any thread.
@@ -103,13 +120,16 @@ public:
     // Writes the record as a job file, whole or not at all. Returns why it can't be written.
     [[nodiscard]] std::optional<QString> SaveBackupJob(const QString& sFileName) const;
 
-    // Whether zip and unzip can be handed this password, so that the archive opens with it
-    // exactly as typed.
+    // Whether zip and unzip (its prompt too) can be handed this password, so that the archive
+    // opens with it exactly as typed.
     static bool PasswordFitsZip(const QString& password);
 
     // Whether the job's cleaned name names files inside their folder: not empty, "." or "..",
     // no "/" and no control character. A job file whose name doesn't is damaged.
     static bool NameStaysInFolder(const QString& jobName);
+
+    // Where a plain copy of the entry lands: its folder's or file's own name in the target.
+    static QString CopyTarget(const QString& targetDirectory, const QString& entry);
 
     // The job's archive (copy 0) or its previous copy k, newest first.
     QString ArchivePath(int copy = 0) const;
@@ -144,12 +164,21 @@ private:
     RunResult runEntries(RunProgressSink& sink, int maxCopies);
     RunProgress beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries, qsizetype done) const;
     RunResult zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies);
+    // What an entry's listing takes: not the job's own files; only changed ones when set.
+    struct Selection {
+        libFiles::LeaveOut leaveOut;
+        std::optional<timespec> changedSince;
+    };
     bool zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                  const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut);
+                  const QString& archive, const QString& entry, const Selection& selection);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
+    bool fullRun(int kept) const;
+    void recordArchivePlaced(bool full, int kept, const QDateTime& started);
     RunResult copyEntries(RunProgressSink& sink, const QStringList& entries);
-    void copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry);
+    void checkCopyTargets(const QStringList& entries) const;
+    void madeInTarget(const QString& path);
+    bool copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;
@@ -162,11 +191,13 @@ private:
     QString m_password;
     QString m_targetDirectory;
     QString m_filesToZip;
+    QStringList m_optionLines;  // "#key=value" lines after the entries, kept as read
     bool m_subdirectories = false;
     bool m_failure = false;
     bool m_incremental = false;
     RunResult m_lastResult = RunResult::Completed;
     RunCounts m_lastCounts;
+    History m_history;
     // Set by RequestStop from any thread, read by the run; a copied record starts unset.
     struct StopFlag {
         std::atomic<bool> raised = false;

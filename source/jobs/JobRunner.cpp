@@ -54,10 +54,12 @@ void JobRunner::run(qint16 maxBackupCopies)
     duration.start();
     RunReport report;
     report.request = m_running;
+    report.history = m_running.history;
     CBackupJob job;
     if (const std::optional<QString> why = job.TryOpenBackupJob(m_running.jobFile)) {
         libLog::LogEvent(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why));
     } else {
+        job.setRunHistory(m_running.history);
         {
             const QMutexLocker lock(&m_mutex);
             m_job = &job;
@@ -72,6 +74,7 @@ void JobRunner::run(qint16 maxBackupCopies)
         } catch (const std::exception& error) {
             libLog::LogEvent(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
         }
+        report.history = job.RunHistory();
         const QMutexLocker lock(&m_mutex);
         m_job = nullptr;
     }

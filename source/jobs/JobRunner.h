@@ -13,13 +13,14 @@
 #include <QThread>
 #include <memory>
 
-// A run to make: the job, the file it is read from when the run begins, and for a scheduled
-// run the due moment it is made for.
+// A run to make: the job, the file it is read from when the run begins, for a scheduled run
+// the due moment it is made for, and what the run must know of the job's earlier runs.
 struct RunRequest {
     QString name;
     QString jobFile;
     bool scheduled = false;
     QDateTime due;
+    CBackupJob::History history;
 };
 
 // How a run ended.
@@ -30,6 +31,7 @@ struct RunReport {
     QString reason;        // why it failed or was incomplete: the first line it logged that says so
     QStringList logLines;  // every event text the run logged
     qint64 seconds = 0;
+    CBackupJob::History history;  // what the run leaves for the job's next run
 };
 
 class JobRunner : public QObject, private RunProgressSink {

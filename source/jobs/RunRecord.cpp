@@ -8,12 +8,13 @@
 
 namespace {
 
-const std::array<std::pair<RunRecord::Result, QLatin1String>, 5> ResultWords = {{
+const std::array<std::pair<RunRecord::Result, QLatin1String>, 6> ResultWords = {{
     {RunRecord::Result::None, QLatin1String("none")},
     {RunRecord::Result::Completed, QLatin1String("completed")},
     {RunRecord::Result::Failed, QLatin1String("failed")},
     {RunRecord::Result::Incomplete, QLatin1String("incomplete")},
     {RunRecord::Result::Stopped, QLatin1String("stopped")},
+    {RunRecord::Result::CutOff, QLatin1String("cut off")},
 }};
 
 QString momentText(const QDateTime& moment)
@@ -55,11 +56,24 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
             record.logLines.append(value);
         else if (key == QLatin1String("archive"))
             record.archive = value;
+        else if (key == QLatin1String("made"))
+            record.history.madeInTarget.append(value);
+        else if (key == QLatin1String("full"))
+            record.history.fullArchives.append(value.toInt());
+        else if (key == QLatin1String("archivestarted"))
+            record.history.archiveStarted = momentOf(value);
         else if (key == QLatin1String("result"))
             for (const auto& [result, word] : ResultWords)
                 if (value == word)
                     record.result = result;
     }
+    if (record.CutOff())
+        record.result = Result::CutOff;
+    // A record from before the made paths were kept, of a plain copy (it names the target
+    // folder, not an archive) that completed: its copies in the target are its own.
+    record.history.copiesMadeUntracked = record.history.madeInTarget.isEmpty() && record.lastCompleted.isValid()
+                                         && !record.archive.isEmpty()
+                                         && !record.archive.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
     return record;
 }
 
@@ -70,6 +84,12 @@ void RunRecord::Write(const QString& path) const
                             momentText(lastCompleted));
     text += QStringLiteral("created=%1\nretried=%2\nnotice=%3\n")
                 .arg(momentText(created), momentText(retriedDue), overdueNoticeDay.toString(Qt::ISODate));
+    if (history.archiveStarted.isValid())
+        text += QStringLiteral("archivestarted=%1\n").arg(history.archiveStarted.toUTC().toString(Qt::ISODateWithMs));
+    for (int copy : history.fullArchives)
+        text += QStringLiteral("full=%1\n").arg(copy);
+    for (const QString& made : history.madeInTarget)
+        text += QStringLiteral("made=%1\n").arg(made);
     // A line break inside a logged text would end its line early; it is kept as a blank.
     for (QString line : logLines)
         text += QStringLiteral("line=%1\n").arg(line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));

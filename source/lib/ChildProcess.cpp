@@ -73,6 +73,8 @@ public:
     {
         QProcess process;
         process.setProcessEnvironment(environmentOf(run));
+        if (!run.workingDirectory.isEmpty())
+            process.setWorkingDirectory(run.workingDirectory);
         // Output nobody wants goes straight to the null device; wanted output goes to a
         // temporary file read now and then, which costs no wake-up per line the child writes.
         // Either way a full pipe can never stall the child.
