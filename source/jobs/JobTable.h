@@ -101,6 +101,7 @@ private:
         mutable std::optional<QDateTime> nextDue;
     };
     QString recordPath(const QString& jobFile) const;
+    bool writeJobFile(const CBackupJob& job, const QString& file) const;  // false: told, not written
     void writeRecord(const QString& name, Entry& entry);
     bool missed(const Entry& entry, const QDateTime& due) const;
 
