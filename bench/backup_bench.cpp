@@ -7,7 +7,7 @@
 //   (e) a compressed job of a media tree             against  zip -r -n .zip (deflating it all)
 // Usage: backup_bench [files=20000] [megabytes=300] [media megabytes=300]
 #include "lib/appSetup.h"
-#include "jobs/BackupHost.h"
+#include "jobs/RunProgress.h"
 #include "jobs/CBackupJob.h"
 
 #include <QCoreApplication>
@@ -24,11 +24,10 @@
 
 namespace {
 
-class SilentHost : public BackupHost {
+class SilentSink : public RunProgressSink {
 public:
-    void setMessageText(const QString&) override {}
-    void setLightVisible(int, bool) override {}
-    void repaintNow() override {}
+    void setStatusText(const QString&) override {}
+    void setProgress(const RunProgress&) override {}
 };
 
 // Mixed sizes (mostly small, some large) and compressibility (text, random bytes, archives).
@@ -137,7 +136,7 @@ int main(int argc, char** argv)
     buildTree(w + "/src/Tree", files, megabytes << 20);
     buildMediaTree(w + "/src/Media", mediaMegabytes << 20);
     runQuietly("sync", {});
-    SilentHost host;
+    SilentSink host;
 
     // (a) and (d): best of two runs each, alternating, so both see the same page cache.
     double oursZip = 1e9, theirsZip = 1e9, ownCpu = 0, zipCpu = 0, checkCpu = 0;

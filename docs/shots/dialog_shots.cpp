@@ -2,13 +2,15 @@
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
 #include "lib/appSetup.h"
 #include "agent/appSetupMain.h"
-#include "agent/frmMain.h"
+#include "agent/TrayAgent.h"
 #include "jobs/CBackupJob.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
+
+#include <QEventLoop>
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QApplication>
@@ -74,7 +76,8 @@ bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
 // The job list window with three jobs of a household.
 bool saveJobList(const QString& out)
 {
-    frmSchedule schedule;
+    Agent agent;
+    JobListWindow schedule(agent);
     const QDate today(2026, 12, 7);
     schedule.AddItemListView(QStringLiteral("Weekly Documents"), QDateTime(today.addDays(-2), QTime(0, 0)),
                              today.addDays(5), QTime(23, 58), true, QStringLiteral("WeeklyDocuments.awj"));
@@ -126,16 +129,21 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     appSetup::StopOnError = false;
     QDir().mkpath(appSetup::JobsFolder());
     QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
-    frmSchedule schedule;
+    Agent agent;
+    JobListWindow schedule(agent);
     appSetup::LoadJobList(schedule);
-    frmMain agent(schedule, false);
-    schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    TrayAgent tray(agent, schedule, false);
+    const auto runAndWait = [&agent, &schedule](const QString& name) {
+        schedule.RunJobs({name});
+        while (agent.Busy())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
     schedule.resize(900, 300);
     schedule.show();
     schedule.Jobs().MarkHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
-    schedule.RunJobs({QStringLiteral("Daily Mail")});
-    QApplication::processEvents();
-    QLabel lastResult(agent.TrayToolTip());
+    runAndWait(QStringLiteral("Daily Mail"));
+    QLabel lastResult(tray.TrayToolTip());
     drawAsToolTip(lastResult);
     lastResult.adjustSize();
     QPixmap completed = schedule.grab();
@@ -143,27 +151,28 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
                                     completed.height() - lastResult.height() - 40, lastResult.grab());
     bool ok = savePicture(completed, out + QStringLiteral("job-list-completed.png"));
 
-    schedule.Jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
-    schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
-    schedule.RunJobs({QStringLiteral("Offsite Copy")});
+    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
+    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
+    runAndWait(QStringLiteral("Offsite Copy"));
     bool caught = false;
-    QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
+    QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
         if (caught || schedule.RunningJob().isEmpty())
             return;
         caught = true;
         ok = save(&schedule, out + QStringLiteral("job-list-status.png")) && ok;
-        QLabel tip(agent.TrayToolTip());
+        QLabel tip(tray.TrayToolTip());
         drawAsToolTip(tip);
         ok = save(&tip, out + QStringLiteral("tray-tooltip.png")) && ok;
     });
-    schedule.RunJobs({QStringLiteral("Weekly Documents")});
+    runAndWait(QStringLiteral("Weekly Documents"));
     return ok && caught;
 }
 
 // The six steps of the wizard, filled in as for a weekly backup of the example folder.
 bool saveWizardSteps(const QString& folder, const QString& out)
 {
-    frmSchedule schedule;
+    Agent agent;
+    JobListWindow schedule(agent);
     auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
     wizard->setAddJob(true);
     wizard->show();

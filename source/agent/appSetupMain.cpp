@@ -3,16 +3,16 @@
 #include "agent/appSetupMain.h"
 
 #include "agent/CInstanceGuard.h"
-#include "agent/frmMain.h"
-#include "agent/frmPopup.h"
+#include "agent/TrayAgent.h"
+#include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
 #include "agent/libSysTrayApp.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Agent.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
 #include <cstdio>
@@ -170,7 +171,7 @@ int Ended(int exitCode)
 // asks whether it is alive). True when it answered.
 bool AgentAnswered(const CInstanceGuard& guard)
 {
-    const bool silent = frmMain::IsSilent(QCoreApplication::arguments());
+    const bool silent = TrayAgent::IsSilent(QCoreApplication::arguments());
     return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
 }
 
@@ -186,7 +187,7 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     switch (outcome) {
     case CInstanceGuard::Outcome::Acquired: break;
     case CInstanceGuard::Outcome::HeldByAnother:
-        if (!frmMain::IsSilent(QCoreApplication::arguments()))
+        if (!TrayAgent::IsSilent(QCoreApplication::arguments()))
             libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
                                      QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
@@ -203,7 +204,9 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 
 }  // namespace
 
-void LoadJobList(frmSchedule& schedule)
+// The boxes about the jobs folder come once the event loop runs: the scheduler is started by
+// then and goes on while they are open.
+void LoadJobList(JobListWindow& schedule)
 {
     if (const QString leftBehind = JobsLeftBehindNotice(); !leftBehind.isEmpty()) {
         libLog::LogEvent(QString(leftBehind).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
@@ -211,18 +214,18 @@ void LoadJobList(frmSchedule& schedule)
                                  Icon::Exclamation, Answer::OK});
     }
     const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
-    if (!skipped.isEmpty())
-        libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "
-                                                "are:\r\n\r\n")
-                                     + skipped.join(QStringLiteral("\r\n")),
-                                 QStringLiteral("Backup Job Files Skipped"), Buttons::OK, Icon::Exclamation,
-                                 Answer::OK});
-    if (!unscheduled.isEmpty())
-        libForms::MsgBox(Message{QStringLiteral("These Backup Jobs have no next run and will not run until their "
-                                                "schedule is mended in the job wizard:\r\n\r\n")
-                                     + unscheduled.join(QStringLiteral("\r\n")),
-                                 QStringLiteral("Backup Jobs Without Next Run"), Buttons::OK, Icon::Exclamation,
-                                 Answer::OK});
+    const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
+        if (!names.isEmpty())
+            QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {
+                libForms::MsgBox(Message{text, title, Buttons::OK, Icon::Exclamation, Answer::OK});
+            });
+    };
+    tell(skipped, QStringLiteral("These files of the jobs folder were skipped and left as they are:\r\n\r\n"),
+         QStringLiteral("Backup Job Files Skipped"));
+    tell(unscheduled,
+         QStringLiteral("These Backup Jobs have no next run and will not run until their schedule is mended in the "
+                        "job wizard:\r\n\r\n"),
+         QStringLiteral("Backup Jobs Without Next Run"));
 }
 
 int Main(QApplication& app)
@@ -251,11 +254,12 @@ int Main(QApplication& app)
 
         app.setQuitOnLastWindowClosed(false);
         const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
-        frmSchedule schedule;
-        frmMain main(schedule, trayAvailable);
-        QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
+        Agent agent;
+        JobListWindow schedule(agent);
+        TrayAgent main(agent, schedule, trayAvailable);
+        QObject::connect(&main, &TrayAgent::ended, &app, [] { QCoreApplication::exit(0); });
         endProgram = [&main] { main.ExitProgram(); };
-        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &TrayMenu::Schedule_Click);
 
         ApplyStartAtLoginDefault();
         // Read before anything can end the program, whose end writes them back.

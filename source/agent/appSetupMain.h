@@ -2,7 +2,7 @@
 // The program's start with its windows: the entry procedure and the loading of the job list.
 
 class QApplication;
-class frmSchedule;
+class JobListWindow;
 
 namespace appSetup {
 
@@ -13,6 +13,6 @@ int Main(QApplication& app);
 // names a job already listed, is skipped and left untouched; one message names each
 // skipped file and why. A job whose schedule has no next run is listed as such, told once
 // and written to the transaction log.
-void LoadJobList(frmSchedule& schedule);
+void LoadJobList(JobListWindow& schedule);
 
 }  // namespace appSetup

@@ -144,6 +144,12 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
 }
 
+void ScheduledRunsFailed(const QStringList& jobNames)
+{
+    Send({QStringLiteral("%1 Backup Jobs failed or were incomplete").arg(jobNames.size()),
+          jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details.")});
+}
+
 void OwnFilesNotWritten(const QString& details)
 {
     Send({libErrorHandler::OwnFilesSummary, details});

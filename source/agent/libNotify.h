@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 namespace libNotify {
 
@@ -29,6 +30,9 @@ void SetSender(Sender* sender);  // not owned; nullptr restores the session bus
 // A scheduled run of the job has ended with `result`. A failed or incomplete one is told
 // with its first reason.
 void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason);
+
+// Several scheduled runs of one batch failed or were incomplete: one notification names them.
+void ScheduledRunsFailed(const QStringList& jobNames);
 
 // The program can't write its own files (told once per failure by the error handler).
 void OwnFilesNotWritten(const QString& details);

@@ -1,7 +1,6 @@
 #include "agent/libSysTrayApp.h"
 
-#include "agent/frmMain.h"
-#include "lib/libErrorHandler.h"
+#include "agent/TrayAgent.h"
 
 #include <QPointer>
 #include <QSystemTrayIcon>
@@ -23,17 +22,15 @@ std::function<bool()>& trayProbe()
 
 }  // namespace
 
-void SystemTrayAddIcon(frmMain& F)
+void SystemTrayAddIcon(TrayAgent& F)
 {
-    libErrorHandler::Trap("libSysTrayApp.bas", "SystemTrayAddIcon()", [&] {
-        auto* icon = new QSystemTrayIcon(F.windowIcon(), &F);
-        icon->setObjectName(QStringLiteral("trayIcon"));
-        icon->setToolTip(F.windowTitle());
-        QObject::connect(icon, &QSystemTrayIcon::activated, &F, &frmMain::Form_MouseMove);
-        icon->show();
-        trayIcon() = icon;
-        F.hide();
-    });
+    auto* icon = new QSystemTrayIcon(F.windowIcon(), &F);
+    icon->setObjectName(QStringLiteral("trayIcon"));
+    icon->setToolTip(F.windowTitle());
+    QObject::connect(icon, &QSystemTrayIcon::activated, &F, &TrayAgent::Form_MouseMove);
+    icon->show();
+    trayIcon() = icon;
+    F.hide();
 }
 
 void SystemTraySetStatus(const QIcon& icon, const QString& toolTip)

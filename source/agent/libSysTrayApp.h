@@ -5,13 +5,13 @@
 #include <QString>
 #include <functional>
 
-class frmMain;
+class TrayAgent;
 
 namespace libSysTrayApp {
 
 // Shows the tray icon of `F` (its icon, its caption as the tip) and keeps `F` hidden. The
 // icon's clicks go to F's Form_MouseMove.
-void SystemTrayAddIcon(frmMain& F);
+void SystemTrayAddIcon(TrayAgent& F);
 // Shows `icon` and `toolTip` in the tray icon; nothing when there is none.
 void SystemTraySetStatus(const QIcon& icon, const QString& toolTip);
 // The tray icon's tooltip; empty when there is none.

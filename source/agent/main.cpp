@@ -1,9 +1,8 @@
 // Arkwell's entry point.
+#include "agent/GuardedApplication.h"
 #include "agent/appSetupMain.h"
 #include "agent/libNotify.h"
 #include "lib/CommandLine.h"
-
-#include <QApplication>
 
 int main(int argc, char** argv)
 {
@@ -17,6 +16,6 @@ int main(int argc, char** argv)
     constexpr int BusGreetingMs = 1000;
     if (!libNotify::SessionBusAnswers(BusGreetingMs))
         libNotify::AvoidSessionBus();
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     return appSetup::Main(app);
 }

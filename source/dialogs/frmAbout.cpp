@@ -1,7 +1,7 @@
 #include "dialogs/frmAbout.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "lib/libAPIWrapper.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/libControls.h"
@@ -38,7 +38,6 @@ frmAbout::frmAbout(QWidget* parent)
     setFixedSize(libForms::Twips(0, 0, 6620, 4440).size());
     createControls();
     createButtons();
-    libForms::RegisterForm(this);
     Form_Load();
 }
 

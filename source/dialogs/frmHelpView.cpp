@@ -1,6 +1,6 @@
 #include "dialogs/frmHelpView.h"
 
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/libControls.h"
 
 #include <QPointer>

@@ -1,6 +1,6 @@
 #include "dialogs/frmLogView.h"
 
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/libControls.h"
 #include "lib/libFiles.h"
 #include "lib/libAPIWrapper.h"

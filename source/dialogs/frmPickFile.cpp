@@ -69,7 +69,6 @@ frmPickFile::frmPickFile(QWidget* wizard)
     setWindowTitle(QStringLiteral("Select File(s) to Backup"));
     setFixedSize(libForms::Twips(0, 0, 6570, 4110).size());
     createControls();
-    libForms::RegisterForm(this);
     Form_Load();
 }
 

@@ -30,7 +30,6 @@ frmPreferences::frmPreferences(QWidget* parent)
     setWindowTitle(QStringLiteral("Arkwell Preferences"));
     setFixedSize(libForms::Twips(0, 0, 5505, 3045).size());
     createControls();
-    libForms::RegisterForm(this);
     Form_Load();
 }
 

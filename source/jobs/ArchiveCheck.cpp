@@ -2,9 +2,7 @@
 
 #include "lib/libFiles.h"
 
-#include <QEventLoop>
 #include <QFile>
-#include <QThread>
 #include <QtEndian>
 #include <algorithm>
 #include <memory>
@@ -316,10 +314,6 @@ private:
     QByteArray m_output;
 };
 
-// The stop flag of the check CheckProcessingEvents waits for (one at a time: the wait is on
-// the one user thread).
-std::atomic<bool>* waitedStop = nullptr;
-
 }  // namespace
 
 Result Check(const QString& archive, const std::atomic<bool>& stop)
@@ -332,27 +326,6 @@ Result Check(const QString& archive, const std::atomic<bool>& stop)
     } catch (const LeftToUnzip&) {
         return {Verdict::NeedsUnzip, {}};
     }
-}
-
-Result CheckProcessingEvents(const QString& archive)
-{
-    std::atomic<bool> stop = false;
-    Result result;
-    const std::unique_ptr<QThread> worker(QThread::create([&] { result = Check(archive, stop); }));
-    QEventLoop loop;
-    QObject::connect(worker.get(), &QThread::finished, &loop, &QEventLoop::quit);
-    std::atomic<bool>* const outer = std::exchange(waitedStop, &stop);
-    worker->start();
-    loop.exec();
-    worker->wait();
-    waitedStop = outer;
-    return result;
-}
-
-void StopWaitedCheck()
-{
-    if (waitedStop)
-        *waitedStop = true;
 }
 
 }  // namespace ArchiveCheck

@@ -19,12 +19,4 @@ struct Result {
 // Checks `archive`; `stop` is looked at once a chunk, and a stopped check is Damaged.
 Result Check(const QString& archive, const std::atomic<bool>& stop);
 
-// Check on a worker thread, waiting for it while events are processed, so windows and stop
-// requests stay live.
-Result CheckProcessingEvents(const QString& archive);
-
-// Asks the check CheckProcessingEvents is waiting for to end within a chunk. Nothing when no
-// check is waited for.
-void StopWaitedCheck();
-
 }  // namespace ArchiveCheck

@@ -1,13 +1,12 @@
 #include "jobs/CBackupJob.h"
 
 #include "jobs/ArchiveCheck.h"
-#include "jobs/BackupHost.h"
 #include "jobs/DueMoments.h"
+#include "jobs/RunProgress.h"
 #include "jobs/JobDefinition.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
-#include "lib/Shell32.h"
-#include "lib/libForms.h"
+#include "lib/ChildProcess.h"
 #include "lib/libLog.h"
 
 #include "lib/Clock.h"
@@ -16,7 +15,6 @@
 #include "lib/libFiles.h"
 #include "lib/libStrings.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QDir>
@@ -201,9 +199,14 @@ QByteArray CBackupJob::JobFileText() const
     return (fixedLines.join(CRLF) + CRLF + m_filesToZip + options + CRLF).toUtf8();
 }
 
-void CBackupJob::SaveBackupJob(const QString& sFileName) const
+std::optional<QString> CBackupJob::SaveBackupJob(const QString& sFileName) const
 {
-    libErrorHandler::Trap("CBackupJob.cls", "SaveBackupJob()", [&] { libFiles::WriteFileWhole(sFileName, JobFileText()); });
+    try {
+        libFiles::WriteFileWhole(sFileName, JobFileText());
+        return std::nullopt;
+    } catch (const libErrorHandler::AppError& error) {
+        return error.info().Description;
+    }
 }
 
 void CBackupJob::readJobFile(const QString& sFileName)
@@ -301,28 +304,15 @@ bool isProgressLine(const QString& logLine)
            || logLine.startsWith(ZipCommand::CommandLinePrefix);
 }
 
-void showLight(BackupHost& frm, bool busy)
-{
-    frm.setLightVisible(0, !busy);
-    frm.setLightVisible(1, busy);
-    frm.setLightVisible(2, busy);
-    frm.setLightVisible(3, !busy);
-    frm.repaintNow();
-    for (int round = 0; round < 20; ++round)
-        QCoreApplication::processEvents();
-}
-
 // The entry as the status text shows it: at most 40 characters, its middle cut out.
 QString shownEntry(const QString& entry)
 {
     return entry.size() < 40 ? entry : entry.left(3) + QStringLiteral("...") + entry.right(34);
 }
 
-void showEntryStatus(BackupHost& frm, const QString& prefix, const QString& entry)
+void showEntryStatus(RunProgressSink& sink, const QString& prefix, const QString& entry)
 {
-    showLight(frm, false);
-    showLight(frm, true);
-    frm.setMessageText(prefix + shownEntry(entry));
+    sink.setStatusText(prefix + shownEntry(entry));
     libLog::LogEvent(prefix + entry);
 }
 
@@ -371,18 +361,12 @@ private:
     std::vector<std::pair<QString, QString>> m_done;
 };
 
-void showArchiveLockedBox(const QString& archiveBase)
+// The current archive can't be moved aside: the run fails, telling the likely cause.
+[[noreturn]] void failArchiveLocked(const QString& archiveBase)
 {
-    libForms::Message box;
-    box.title = QStringLiteral("Fatal Error");
-    box.icon = libForms::Icon::Exclamation;
-    box.text = QStringLiteral("Fatal Error intercepted by Arkwell when renaming ") + CRLF
-               + QStringLiteral(" your previous zip file '") + archiveBase + QStringLiteral(".zip.") + CRLF + CRLF
-               + QStringLiteral("This is due most likely to the zip file being locked ") + CRLF
-               + QStringLiteral("because you were just viewing the zip file.  ") + CRLF + CRLF
-               + QStringLiteral("The fix is to close all open zip files you are ") + CRLF
-               + QStringLiteral("viewing.") + CRLF;
-    libForms::MsgBox(box);
+    failRun(QStringLiteral("Fatal Error intercepted by Arkwell when renaming your previous zip file '") + archiveBase
+            + QStringLiteral(".zip. This is due most likely to the zip file being locked because you were just "
+                             "viewing the zip file. The fix is to close all open zip files you are viewing."));
 }
 
 void logNotCopied(const QString& path, const QString& reason)
@@ -504,33 +488,21 @@ void CBackupJob::countExcluded(const libFiles::ListedItem& item)
 
 void CBackupJob::RequestStop()
 {
-    if (!m_running)
-        return;
-    m_stopRequested = true;
-    Shell32::TerminateWaitedProgram();
-    ArchiveCheck::StopWaitedCheck();
+    m_stopRequested.raised = true;  // zip and the archive check look at it while they work
 }
 
-bool CBackupJob::ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies)
+bool CBackupJob::ExecuteBackupNow(RunProgressSink& sink, qint16 maxBackupCopies)
 {
-    return libErrorHandler::Trap("CBackupJob.cls", "ExecuteBackupNow()", [&] {
-        m_running = true;  // a stop asked for while the window shows the start counts
-        m_stopRequested = false;
-        m_lastCounts = {};
-        frm.setBusyPointer(true);
-        frm.setMessageText(QStringLiteral("Initializing..."));
-        showLight(frm, true);
-        m_lastResult = runEntries(frm, std::clamp<int>(maxBackupCopies, 1, 99));
-        m_running = false;
-        m_failure = m_lastResult != RunResult::Completed;
-        frm.setMessageText(QString());
-        showLight(frm, false);
-        frm.setBusyPointer(false);
-        return m_failure;
-    });
+    m_lastCounts = {};
+    sink.setStatusText(QStringLiteral("Initializing..."));
+    m_lastResult = runEntries(sink, std::clamp<int>(maxBackupCopies, 1, 99));
+    m_stopRequested.raised = false;
+    m_failure = m_lastResult != RunResult::Completed;
+    sink.setStatusText(QString());
+    return m_failure;
 }
 
-CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
+CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopies)
 {
     const QStringList entries = GetFileList(m_filesToZip);
     const QString work = workFolder();
@@ -551,7 +523,7 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
             if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0)
                 libErrorHandler::RaiseErrno(errno, work);
         });
-        result = m_compress ? zipEntries(frm, entries, maxCopies) : copyEntries(frm, entries);
+        result = m_compress ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
     } catch (const RunFailed&) {
         result = RunResult::Failed;
     } catch (const RunStopped&) {
@@ -590,20 +562,20 @@ void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
 
 // Takes up entry number `done` (from 0): its progress and status shown and logged; a stop
 // request or a missing entry ends the run here.
-RunProgress CBackupJob::beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries,
+RunProgress CBackupJob::beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries,
                                    qsizetype done) const
 {
     const QString& entry = entries[done];
     const RunProgress progress{done, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
-    frm.setProgress(progress);
-    showEntryStatus(frm, prefix, entry);
-    if (m_stopRequested)
+    sink.setProgress(progress);
+    showEntryStatus(sink, prefix, entry);
+    if (m_stopRequested.raised)
         throw RunStopped{};
     checkEntryExists(entry);
     return progress;
 }
 
-CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies)
+CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies)
 {
     if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
         failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_jobName
@@ -622,8 +594,8 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
-            const RunProgress progress = beginEntry(frm, ZippingUpPrefix, entries, done++);
-            leftOut |= zipEntry(frm, progress, options, building, entry, {leaveOut, JobExclusions(), changedSince});
+            const RunProgress progress = beginEntry(sink, ZippingUpPrefix, entries, done++);
+            leftOut |= zipEntry(sink, progress, options, building, entry, {leaveOut, JobExclusions(), changedSince});
         }
         if (!libFiles::FileExists(building)) {  // no entry had a file, or none changed
             if (leftOut)
@@ -645,7 +617,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
 
 // Zips one entry's files into the archive being built, telling the host of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
-bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
+bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
                           const QString& archive, const QString& entry, const libFiles::EntrySelection& selection)
 {
     libFiles::EntryFiles files;
@@ -672,21 +644,22 @@ bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const Zip
         return leftOut;
 
     QByteArray output;
-    Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
+    ChildProcess::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
                                                    libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
     run.output = &output;
+    run.stop = &m_stopRequested.raised;
     RunProgress progress = atStart;
     progress.files = m_lastCounts.files;
-    run.newOutputLines = [&frm, &progress](const QByteArray& lines) {
+    run.newOutputLines = [&sink, &progress](const QByteArray& lines) {
         for (const QByteArray& file : ZipCommand::AddedFiles(lines)) {
             progress.filesDone = std::min(progress.filesDone + 1, progress.files);
             progress.current = libFiles::ShownPath(file);
-            frm.setProgress(progress);
+            sink.setProgress(progress);
         }
     };
     libLog::LogEvent(ZipCommand::CommandLineText(run));
-    const qint32 exitCode = Shell32::ShellAndClose(run, 0);
-    if (m_stopRequested)
+    const qint32 exitCode = ChildProcess::RunAndWait(run);
+    if (m_stopRequested.raised)
         throw RunStopped{};
     for (const ZipCommand::Warning& warning : ZipCommand::Warnings(output)) {
         if (warning.leftOut)
@@ -698,13 +671,13 @@ bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const Zip
             libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
         leftOut = true;
     }
-    if (exitCode == Shell32::NotStarted)
+    if (exitCode == ChildProcess::NotStarted)
         failRun(QStringLiteral("Arkwell Error, zip could not be started (") + whyNotStarted(run.program) + QStringLiteral(")."));
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
         libLog::LogEvent(*message);
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
-        if (exitCode == Shell32::EndedAbnormally)
+        if (exitCode == ChildProcess::EndedAbnormally)
             libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
@@ -740,14 +713,15 @@ void CBackupJob::recordArchivePlaced(bool full, int kept, const QDateTime& start
 // in this process while no entry is encrypted, else with unzip, the password in its environment.
 void CBackupJob::testArchive(const QString& building) const
 {
-    const ArchiveCheck::Result check = ArchiveCheck::CheckProcessingEvents(building);
+    const ArchiveCheck::Result check = ArchiveCheck::Check(building, m_stopRequested.raised);
     QString failure = check.reason;
-    if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested) {
-        const Shell32::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
-        if (const qint32 exitCode = Shell32::ShellAndClose(run, 0); exitCode != 0)
+    if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested.raised) {
+        ChildProcess::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
+        run.stop = &m_stopRequested.raised;
+        if (const qint32 exitCode = ChildProcess::RunAndWait(run); exitCode != 0)
             failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
     }
-    if (m_stopRequested)
+    if (m_stopRequested.raised)
         throw RunStopped{};
     if (!failure.isEmpty())
         failRun(QStringLiteral("Arkwell Error, the new archive failed its test (") + failure
@@ -774,8 +748,7 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
         const QString current = ArchivePath(0);
         if (libFiles::FileExists(current) && !renames.tryMove(current, kept >= 1 ? ArchivePath(1) : aside + QLatin1Char('0'))) {
             renames.undo();
-            showArchiveLockedBox(current.chopped(4));
-            throw RunFailed{};
+            failArchiveLocked(current.chopped(4));
         }
         renames.move(building, current);
     } catch (const libErrorHandler::AppError&) {
@@ -784,15 +757,15 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
     }
 }
 
-CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
+CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStringList& entries)
 {
     checkCopyTargets(entries);
     bool leftOut = false;
     for (qsizetype done = 0; const QString& entry : entries) {
-        const RunProgress progress = beginEntry(frm, BackingUpPrefix, entries, done++);
+        const RunProgress progress = beginEntry(sink, BackingUpPrefix, entries, done++);
         switch (libFiles::KindOfEntry(entry)) {
         case libFiles::EntryKind::WholeFolder:
-            leftOut |= copyWholeFolder(frm, progress, entry);
+            leftOut |= copyWholeFolder(sink, progress, entry);
             break;
         case libFiles::EntryKind::WildcardGroup:
             libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
@@ -809,7 +782,7 @@ CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList
             madeInTarget(CopyTarget(m_targetDirectory, entry));
             ++m_lastCounts.files;
             m_lastCounts.bytes += QFileInfo(entry).size();
-            frm.setProgress({progress.entriesDone, entries.size(), m_lastCounts.files, m_lastCounts.files, entry});
+            sink.setProgress({progress.entriesDone, entries.size(), m_lastCounts.files, m_lastCounts.files, entry});
             break;
         }
     }
@@ -848,7 +821,7 @@ void CBackupJob::madeInTarget(const QString& path)
 // Copies the folder into the job's work folder, telling the host of each file copied, and
 // only then swaps it with its old backup folder, so a failing copy leaves the previous backup
 // as it was. Files and folders it can't read are named in the log and left out (true).
-bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry)
+bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry)
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
@@ -861,13 +834,13 @@ bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
     try {
         libFiles::uMkDirChecked(fresh);
         RunProgress progress = atStart;
-        const auto copied = [&frm, &progress, &atStart, &counts](const libFiles::ListedItem& file, qint64 done, qint64 total) {
+        const auto copied = [&sink, &progress, &atStart, &counts](const libFiles::ListedItem& file, qint64 done, qint64 total) {
             counts.bytes += S_ISREG(file.info.st_mode) ? file.info.st_size : 0;
             counts.files = done;
             progress.filesDone = atStart.filesDone + done;
             progress.files = atStart.filesDone + total;
             progress.current = libFiles::ShownPath(file.path);
-            frm.setProgress(progress);
+            sink.setProgress(progress);
         };
         const auto unreadable = [&leftOut](const libFiles::Unreadable& item) {
             logNotCopied(libFiles::ShownPath(item.first), qt_error_string(item.second));
@@ -875,7 +848,7 @@ bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
         };
         const auto excluded = [this](const libFiles::ListedItem& item) { countExcluded(item); };
         libFiles::uCopyDirChecked(source, staging, m_subdirectories,
-                                  {copied, [this] { return m_stopRequested; }, unreadable, JobExclusions(), excluded});
+                                  {copied, [this] { return m_stopRequested.raised.load(); }, unreadable, JobExclusions(), excluded});
         libFiles::CopyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;

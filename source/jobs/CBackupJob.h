@@ -5,11 +5,12 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <atomic>
 #include <optional>
 
 #include "lib/libFiles.h"
 
-class BackupHost;
+class RunProgressSink;
 struct RunProgress;
 namespace ZipCommand {
 struct ZipOptions;
@@ -116,9 +117,9 @@ public:
     const History& RunHistory() const { return m_history; }
     void setRunHistory(const History& history) { m_history = history; }
 
-    // Asks the run in progress to stop: zip is terminated (killed when it does not end within
-    // two seconds), what the run built is removed and the previous archives are kept. Safe
-    // at any time; outside a run it does nothing.
+    // Asks the run in progress, or the next run of this record, to stop: zip is terminated
+    // (killed when it does not end within two seconds), what the run built is removed and the
+    // previous archives are kept. Safe from any thread.
     void RequestStop();
 
     // Rebuilds the weekday set from seven day choices, Monday first.
@@ -130,8 +131,8 @@ public:
     void OpenBackupJob(const QString& sFileName);
     [[nodiscard]] std::optional<QString> TryOpenBackupJob(const QString& sFileName);
 
-    // Writes the record as a job file, whole or not at all.
-    void SaveBackupJob(const QString& sFileName) const;
+    // Writes the record as a job file, whole or not at all. Returns why it can't be written.
+    [[nodiscard]] std::optional<QString> SaveBackupJob(const QString& sFileName) const;
 
     // Whether zip and unzip (its prompt too) can be handed this password, so that the archive
     // opens with it exactly as typed.
@@ -152,11 +153,12 @@ public:
 
     // Runs the job now: zips its entries into a new archive, tests it and only then shifts
     // the previous archives (up to `maxBackupCopies`) and puts it in place; or copies the
-    // entries into the target directory. Tells `frm` how far it is and logs every step.
+    // entries into the target directory. Tells `sink` how far it is and logs every step.
     // Returns true unless the run completed (the same value Failure() then holds); see
     // LastResult. A refusal of the operating system (missing or read-only target, full disk,
     // unreadable source) fails the run with a transaction-log line; it does not end the program.
-    bool ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies);
+    // The run blocks its thread until it is over: the job runner calls it on a worker thread.
+    bool ExecuteBackupNow(RunProgressSink& sink, qint16 maxBackupCopies);
 
     // Why a run failed, from the event texts it logged: the first that is not one of its
     // progress lines (an entry taken up, a zip command line); empty when there is none.
@@ -173,20 +175,20 @@ private:
     static void refusalFailsRun(const QString& entry, Step&& step);
     QString workFolder() const;
     libFiles::LeaveOut ownFiles(int maxCopies) const;
-    RunResult runEntries(BackupHost& frm, int maxCopies);
-    RunProgress beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries, qsizetype done) const;
-    RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
-    bool zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
+    RunResult runEntries(RunProgressSink& sink, int maxCopies);
+    RunProgress beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries, qsizetype done) const;
+    RunResult zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies);
+    bool zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
                   const QString& archive, const QString& entry, const libFiles::EntrySelection& selection);
     void countExcluded(const libFiles::ListedItem& item);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     bool fullRun(int kept) const;
     void recordArchivePlaced(bool full, int kept, const QDateTime& started);
-    RunResult copyEntries(BackupHost& frm, const QStringList& entries);
+    RunResult copyEntries(RunProgressSink& sink, const QStringList& entries);
     void checkCopyTargets(const QStringList& entries) const;
     void madeInTarget(const QString& path);
-    bool copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry);
+    bool copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;
@@ -206,6 +208,12 @@ private:
     RunResult m_lastResult = RunResult::Completed;
     RunCounts m_lastCounts;
     History m_history;
-    bool m_running = false;
-    bool m_stopRequested = false;
+    // Set by RequestStop from any thread, read by the run; a copied record starts unset.
+    struct StopFlag {
+        std::atomic<bool> raised = false;
+        StopFlag() = default;
+        StopFlag(const StopFlag&) {}
+        StopFlag& operator=(const StopFlag&) { return *this; }
+    };
+    StopFlag m_stopRequested;
 };

@@ -45,7 +45,8 @@ std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now)
 
 bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
 {
-    const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.handledDue;
+    // A job that never completed a run is judged from when its run record was made.
+    const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
     const std::optional<qint64> interval = Interval(job, now);
     return since.isValid() && interval && since.secsTo(now) > 2 * *interval;
 }

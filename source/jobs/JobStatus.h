@@ -18,7 +18,8 @@ namespace JobStatus {
 std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now);
 
 // Whether the job's last completed run lies more than twice its interval before `now`. A job
-// that never completed a run is judged from the moment it was first run for.
+// that never completed a run is judged from when its run record was made (its first run or
+// due moment); one without a record is not judged.
 bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
 // Whether a due moment came more than a minute ago and was neither run for nor skipped.

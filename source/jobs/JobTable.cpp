@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -110,14 +111,15 @@ QString JobTable::recordPath(const QString& jobFile) const
     return m_recordsFolder + QFileInfo(jobFile).completeBaseName() + QStringLiteral(".run");
 }
 
-void JobTable::Save(const CBackupJob& job, const QString& previousName)
+std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& previousName)
 {
     Entry entry;
     entry.job = job;
     entry.file = JobFilePath(job.JobName());
     entry.order = m_nextOrder++;
     entry.listedAt = Clock::Now();
-    writeJobFile(job, entry.file);
+    if (!writeJobFile(job, entry.file))
+        return QStringLiteral("the job file '%1' can't be written").arg(entry.file);
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
         entry.order = previous->second.order;
         entry.record = previous->second.record;
@@ -134,6 +136,7 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
     }
     m_entries.insert_or_assign(job.JobName(), std::move(entry));
     emit changed();
+    return std::nullopt;
 }
 
 void JobTable::Remove(const QString& name)
@@ -147,44 +150,102 @@ void JobTable::Remove(const QString& name)
     emit changed();
 }
 
+// A tick looks at each job's first moment after those it need not run for, worked out once,
+// so thousands of jobs cost next to nothing while none is due.
 std::vector<JobTable::DueRun> JobTable::DueNow() const
 {
     const QDateTime now = Clock::Now();
-    std::vector<DueRun> due;
-    for (const QString& name : Names()) {
-        const Entry& entry = m_entries.at(name);
-        const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now);
-        if (latest && *latest > entry.listedAt && !(entry.record.handledDue.isValid() && *latest <= entry.record.handledDue))
-            due.push_back({name, *latest});
+    std::vector<std::pair<int, DueRun>> due;
+    for (const auto& [name, entry] : m_entries) {
+        const QDateTime& handled = entry.record.handledDue;
+        const QDateTime notBefore = handled.isValid() && handled > entry.listedAt ? handled : entry.listedAt;
+        if (!entry.nextDue)
+            entry.nextDue = DueMoments::NextAfter(entry.job, notBefore).value_or(QDateTime());
+        if (!entry.nextDue->isValid() || now < *entry.nextDue)
+            continue;
+        if (const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now); latest && *latest > notBefore)
+            due.push_back({entry.order, {name, *latest}});
     }
-    return due;
+    std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<DueRun> runs;
+    for (const auto& [order, run] : due)
+        runs.push_back(run);
+    return runs;
 }
 
+// A moment run for is not missed, whatever the run's result, unless the run was cut off or
+// stopped; a failed one is run again by a rule of its own.
 bool JobTable::missed(const Entry& entry, const QDateTime& due) const
 {
     if (!entry.hasRecord)
         return due.date() > entry.job.DateLastRun().date();
-    return !(entry.record.lastCompleted.isValid() && entry.record.lastCompleted >= due);
+    const RunRecord& record = entry.record;
+    if (record.lastCompleted.isValid() && record.lastCompleted >= due)
+        return false;
+    const bool handled = record.handledDue.isValid() && record.handledDue >= due;
+    return !handled || record.CutOff() || record.result == RunRecord::Result::Stopped;
 }
 
 std::vector<JobTable::DueRun> JobTable::MissedRuns() const
 {
+    const QDateTime now = Clock::Now();
     std::vector<DueRun> runs;
     for (const QString& name : Names()) {
         const Entry& entry = m_entries.at(name);
         if (entry.listedAt != m_loadedAt)
             continue;  // saved since: its schedule is new
         const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, m_loadedAt);
-        if (latest && missed(entry, *latest))
+        const std::optional<QDateTime> latestNow = DueMoments::LatestAtOrBefore(entry.job, now);
+        if (latest && missed(entry, *latest) && !(latestNow && *latestNow > m_loadedAt))
             runs.push_back({name, *latest});
     }
     return runs;
+}
+
+QStringList JobTable::MendFutureMoments()
+{
+    const QDateTime now = Clock::Now();
+    const auto future = [aDayAhead = now.addDays(1)](const QDateTime& moment) { return moment > aDayAhead; };
+    if (future(m_loadedAt))
+        m_loadedAt = now;
+    QStringList mended;
+    for (auto& [name, entry] : m_entries) {
+        RunRecord& record = entry.record;
+        const bool handledInFuture = entry.hasRecord ? future(record.handledDue) : future(entry.job.DateLastRun());
+        std::array<QDateTime*, 4> moments{&record.created, &record.started, &record.ended, &record.lastCompleted};
+        const bool anyInFuture = std::any_of(moments.begin(), moments.end(), [&](QDateTime* m) { return future(*m); });
+        if (!handledInFuture && !anyInFuture && !future(entry.listedAt))
+            continue;
+        entry.listedAt = std::min(entry.listedAt, m_loadedAt);
+        entry.nextDue.reset();
+        for (QDateTime* moment : moments)
+            if (future(*moment))
+                *moment = now;
+        if (handledInFuture)
+            record.handledDue = record.retriedDue = DueMoments::LatestAtOrBefore(entry.job, now).value_or(now);
+        writeRecord(name, entry);
+        mended << name;
+    }
+    if (!mended.isEmpty())
+        emit changed();
+    return mended;
+}
+
+void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    change(found->second.record);
+    found->second.nextDue.reset();
+    writeRecord(name, found->second);
 }
 
 std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTime& due)
 {
     Entry& entry = m_entries.at(name);
     entry.record.handledDue = due;  // a job file that can't be read is not tried again for it
+    entry.nextDue.reset();
     CBackupJob job;
     if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
         return why;
@@ -233,9 +294,9 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
 
 // A job file that can't be written (a read-only jobs folder, a full disk) is told; the table
 // keeps the job in memory and it runs as listed.
-void JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
+bool JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
 {
-    libErrorHandler::WriteOwnFile(file, [&] {
+    return libErrorHandler::WriteOwnFile(file, [&] {
         libFiles::uMkDirChecked(m_jobsFolder);
         libFiles::WriteFileWhole(file, job.JobFileText());
     });
@@ -246,6 +307,8 @@ void JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
 void JobTable::writeRecord(const QString& name, Entry& entry)
 {
     entry.hasRecord = true;
+    if (!entry.record.created.isValid())
+        entry.record.created = Clock::Now();
     const QString path = recordPath(entry.file);
     const bool written = libErrorHandler::WriteOwnFile(path, [&] {
         if (!QDir().mkpath(m_recordsFolder))

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -48,8 +49,9 @@ public:
     // Writes the job's file and lists the job. `previousName` names the listed job it
     // replaces (an edit): its file is removed unless it is the one written, and its run
     // record follows the new name. A due moment before the save is not run for, unless the
-    // edit keeps the schedule (the moment came while the job was being edited).
-    void Save(const CBackupJob& job, const QString& previousName = {});
+    // edit keeps the schedule (the moment came while the job was being edited). Returns why
+    // the job file can't be written, in which case nothing is changed.
+    [[nodiscard]] std::optional<QString> Save(const CBackupJob& job, const QString& previousName = {});
     // Removes a job with its file and run record.
     void Remove(const QString& name);
 
@@ -59,12 +61,21 @@ public:
     std::vector<DueRun> DueNow() const;
     // The jobs whose latest due moment before they were listed lies after their last
     // completed run (or, without a run record, whose latest due day lies after the last-run
-    // day of their job file): runs missed while the program was not running, or cut off.
+    // day of their job file): runs missed while the program was not running, cut off or
+    // stopped. Decided now: a moment run for since (a failed run too), or a job with a later
+    // moment come since, is not made up.
     std::vector<DueRun> MissedRuns() const;
     // Records that a job is run for `due`: the job file's last-run day becomes today and the
     // run record holds the moment, so it is never run for again. Returns why the job file
-    // can't be read, in which case nothing is changed.
+    // can't be read, in which case nothing is changed. A job file that can't be written is
+    // told to the transaction log; the moment is handled all the same.
     std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
+    // A clock that was more than a day ahead left moments in the future (a run record's
+    // handled moment, the last-run day of a job file, when the jobs were listed): they are
+    // taken back to now, so each job runs at its next due moment. Returns the jobs mended.
+    QStringList MendFutureMoments();
+    // Changes a job's run record and writes it.
+    void UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change);
 
     // The run record's start and end of a run of a listed job: the start gives what the run
     // must know of the job's past and the other jobs' archives; `logLines` are what the run logged, `history` what it
@@ -85,9 +96,12 @@ private:
         bool hasRecord = false;
         QDateTime listedAt;  // due moments up to this one are no business of the scheduler
         int order = 0;
+        // The first due moment after those handled or before the listing, worked out once;
+        // invalid for a schedule without one. Forgotten whenever the record's moments change.
+        mutable std::optional<QDateTime> nextDue;
     };
     QString recordPath(const QString& jobFile) const;
-    void writeJobFile(const CBackupJob& job, const QString& file) const;
+    bool writeJobFile(const CBackupJob& job, const QString& file) const;  // false: told, not written
     void writeRecord(const QString& name, Entry& entry);
     bool missed(const Entry& entry, const QDateTime& due) const;
 

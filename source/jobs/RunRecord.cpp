@@ -55,6 +55,12 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
             record.ended = momentOf(value);
         else if (key == QLatin1String("completed"))
             record.lastCompleted = momentOf(value);
+        else if (key == QLatin1String("created"))
+            record.created = momentOf(value);
+        else if (key == QLatin1String("retried"))
+            record.retriedDue = momentOf(value);
+        else if (key == QLatin1String("notice"))
+            record.overdueNoticeDay = QDate::fromString(value, Qt::ISODate);
         else if (key == QLatin1String("line"))
             record.logLines.append(value);
         else if (key == QLatin1String("archive"))
@@ -85,6 +91,8 @@ void RunRecord::Write(const QString& path) const
     QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
                        .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
                             momentText(lastCompleted));
+    text += QStringLiteral("created=%1\nretried=%2\nnotice=%3\n")
+                .arg(momentText(created), momentText(retriedDue), overdueNoticeDay.toString(Qt::ISODate));
     if (history.archiveStarted.isValid())
         text += QStringLiteral("archivestarted=%1\n").arg(history.archiveStarted.toUTC().toString(Qt::ISODateWithMs));
     for (int copy : history.fullArchives)

@@ -27,6 +27,9 @@ struct RunRecord {
     Result result = Result::None;
     QString archive;          // what the last run wrote
     QDateTime lastCompleted;  // the start of the last run that completed
+    QDateTime created;        // when the record was first written: a job never completed is judged from it
+    QDateTime retriedDue;     // the due moment whose failed run has been run again
+    QDate overdueNoticeDay;   // the day the job was last told overdue
     CBackupJob::History history;
     QStringList logLines;     // what the last run logged, one line each
 

@@ -76,10 +76,10 @@ bool NameZipCantTake(const QByteArray& name)
     return holdsLineEnd(name) && QString::fromUtf8(name).toUtf8() != name;
 }
 
-Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
+ChildProcess::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks)
 {
-    Shell32::ProgramRun run;
+    ChildProcess::ProgramRun run;
     run.program = zipProgram;
     // Set even when empty, so that options in the user's own environment never reach zip.
     run.environment = {QStringLiteral("ZIPOPT=") + passwordOption(options.password), QStringLiteral("ZIP=")};
@@ -98,18 +98,18 @@ Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& option
     return run;
 }
 
-Shell32::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive)
+ChildProcess::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive)
 {
     // unzip beside the zip program's own file, else the system's.
     const QString beside = QFileInfo(QFileInfo(zipProgram).canonicalFilePath()).absolutePath() + QStringLiteral("/unzip");
-    Shell32::ProgramRun run;
+    ChildProcess::ProgramRun run;
     run.program = QFileInfo(beside).isExecutable() ? beside : QStandardPaths::findExecutable(QStringLiteral("unzip"));
     run.environment = {QStringLiteral("UNZIP=") + passwordOption(password), QStringLiteral("UNZIPOPT=")};
     run.arguments << QStringLiteral("-tqq") << archive;
     return run;
 }
 
-QString CommandLineText(const Shell32::ProgramRun& run)
+QString CommandLineText(const ChildProcess::ProgramRun& run)
 {
     QStringList words{quotedForLog(run.program)};
     for (const QString& argument : run.arguments)

@@ -3,7 +3,7 @@
 // list, never a shell line, the names on standard input), the unzip start that tests the
 // new archive, how a start is written to the log, and what zip's exit code and warnings mean.
 
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 
 #include <QDate>
 #include <QString>
@@ -23,7 +23,7 @@ struct ZipOptions {
 // the work folder, so nothing is ever read from another, and takes no name for a wildcard.
 // Symbolic links are stored as links (`keepLinks`), except that a file entry's own link is
 // followed. Files whose content is already compressed are stored as they are.
-Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
+ChildProcess::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks);
 
 // Whether zip can't be given the name at all: one holding a line end goes as an argument,
@@ -31,10 +31,10 @@ Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& option
 bool NameZipCantTake(const QByteArray& name);
 
 // The unzip start that checks every entry of `archive` against its check sum.
-Shell32::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive);
+ChildProcess::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive);
 
 // The start as one readable line for the transaction log; the password is not in it.
-QString CommandLineText(const Shell32::ProgramRun& run);
+QString CommandLineText(const ChildProcess::ProgramRun& run);
 // How every CommandLineText begins.
 inline const QString CommandLinePrefix = QStringLiteral("Running ");
 

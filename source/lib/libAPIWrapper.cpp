@@ -1,6 +1,6 @@
 #include "lib/libAPIWrapper.h"
 
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 
 #include <QSysInfo>
 #include <utility>
@@ -14,7 +14,7 @@ QString GetComputerNameA()
 
 void OpenOnDesktop(const QString& pathOrAddress, std::function<void()> failed)
 {
-    Shell32::StartWatched(QStringLiteral("xdg-open"), {pathOrAddress}, std::move(failed));
+    ChildProcess::StartWatched(QStringLiteral("xdg-open"), {pathOrAddress}, std::move(failed));
 }
 
 }  // namespace libAPIWrapper

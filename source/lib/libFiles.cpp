@@ -1,7 +1,7 @@
 #include "lib/libFiles.h"
 
 #include "lib/libErrorHandler.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 #include "lib/libLog.h"
 
 #include <QCoreApplication>
@@ -324,11 +324,8 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
     qint64 filesCopied = 0;
     std::size_t looked = 0;
     for (const ListedItem& item : listing.items) {
-        if (watch.stop && ++looked % 64 == 0) {
-            QCoreApplication::processEvents();
-            if (watch.stop())
-                throw CopyStopped{};
-        }
+        if (watch.stop && ++looked % 64 == 0 && watch.stop())
+            throw CopyStopped{};
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
         if (watch.unreadable && to.size() >= PATH_MAX) {  // fits below the source, not below the target
             watch.unreadable({item.path, ENAMETOOLONG});
@@ -714,13 +711,13 @@ void uKillFileChecked(const QString& sPath)
 
 namespace {
 
-// Runs a short query program and returns its standard output; events are processed while it
-// runs. Nothing when it can't be started or fails.
+// Runs a short query program, waiting for it, and returns its standard output. Nothing when it
+// can't be started or fails.
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
     QByteArray output;
-    Shell32::ProgramRun run{program, arguments, {}, {}, {}, &output};
-    return Shell32::ShellAndClose(run) == 0 ? output : QByteArray();
+    ChildProcess::ProgramRun run{program, arguments, {}, {}, {}, &output};
+    return ChildProcess::RunAndWait(run) == 0 ? output : QByteArray();
 }
 
 // Where desktop entries live: the user's data folder first, then the system's.

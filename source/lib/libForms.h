@@ -1,5 +1,5 @@
 #pragma once
-// Message boxes and window bookkeeping that the core needs without knowing any widget.
+// Message boxes that the core needs without knowing any widget.
 // The windows install the real message box at start-up; until then (and on a machine with
 // no display) a message goes to standard error and is answered with its default button.
 
@@ -42,13 +42,5 @@ constexpr int TwipsToPixels(int twips)
 }
 // A window or control rectangle given in twips, in pixels.
 QRect Twips(int left, int top, int width, int height);
-
-// Windows announce themselves here so that waits can tell when one is gone.
-void RegisterForm(QObject* form);
-bool IsFormLoaded(const QString& formName);
-
-// Returns when no registered window with that object name is loaded any more (destroyed,
-// not merely hidden). Events are processed meanwhile: timers, menus and clicks stay live.
-void WaitForFormToClose(const QString& formName);
 
 }  // namespace libForms

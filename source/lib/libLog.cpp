@@ -9,7 +9,8 @@
 namespace libLog {
 namespace {
 
-Recorder* innermostRecorder = nullptr;
+// Each thread records its own lines: a run on the job runner's thread keeps only what it logged.
+thread_local Recorder* innermostRecorder = nullptr;
 
 }  // namespace
 

@@ -3,7 +3,7 @@
 #include "wizard/ExclusionsPanel.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
 #include "jobs/CBackupJob.h"
@@ -72,7 +72,6 @@ frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& edited
     setWindowIcon(libPictures::AppIcon());
     buildControls(this, windowIcon());
     connectHandlers();
-    libForms::RegisterForm(this);
 }
 
 void frmWIZ_JobDefinition::setAddJob(bool bAddJob)
@@ -617,7 +616,11 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob);
+        if (const std::optional<QString> why =
+                m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob)) {
+            libForms::VerificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, libForms::Icon::Exclamation);
+            return;
+        }
         close();
     });
 }

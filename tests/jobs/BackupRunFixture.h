@@ -1,9 +1,9 @@
 #pragma once
-// A backup run against the real zip: an application folder with its zip link, a host that
-// records what the run shows, and readers of the archives built with unzip.
+// A backup run against the real zip: an application folder with its zip link, a sink that
+// records what the run tells, and readers of the archives built with unzip.
 
-#include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/RunProgress.h"
 #include "lib/libFiles.h"
 #include "support/TestSupport.h"
 
@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
+#include <functional>
 #include <array>
 #include <fstream>
 #include <sstream>
@@ -20,21 +21,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-class RecordingHost : public BackupHost {
+class RecordingSink : public RunProgressSink {
 public:
-    void setMessageText(const QString& text) override { texts.push_back(text); }
-    void setLightVisible(int index, bool visible) override { lights.at(index) = visible; }
-    void repaintNow() override {}
-    void setBusyPointer(bool busy) override { busyPointer = busy; }
+    void setStatusText(const QString& text) override { texts.push_back(text); }
     void setProgress(const RunProgress& p) override
     {
         progress << QStringLiteral("%1/%2 %3/%4 %5").arg(p.entriesDone).arg(p.entries).arg(p.filesDone).arg(p.files).arg(p.current);
+        if (onProgress)
+            onProgress();
     }
 
     QStringList texts;
     QStringList progress;  // "entries done/entries files done/files current", one a call
-    std::array<bool, 4> lights{};
-    bool busyPointer = false;
+    std::function<void()> onProgress;
 };
 
 // What kind of backup a test job makes.
@@ -81,17 +80,15 @@ protected:
         return job;
     }
 
-    // Runs the job and checks what every run must leave behind on its host.
-    bool run(CBackupJob& job, RecordingHost* shown = nullptr)
+    // Runs the job and checks what every run must leave behind on its sink.
+    bool run(CBackupJob& job, RecordingSink* shown = nullptr)
     {
-        RecordingHost own;
-        RecordingHost& host = shown ? *shown : own;
-        const bool failed = job.ExecuteBackupNow(host, maxCopies);
+        RecordingSink own;
+        RecordingSink& sink = shown ? *shown : own;
+        const bool failed = job.ExecuteBackupNow(sink, maxCopies);
         EXPECT_EQ(failed, job.LastResult() != CBackupJob::RunResult::Completed);
         EXPECT_EQ(failed, job.Failure());
-        EXPECT_EQ(host.lights, (std::array<bool, 4>{true, false, false, true}));
-        EXPECT_FALSE(host.busyPointer);
-        EXPECT_EQ(host.texts.back(), QString());
+        EXPECT_EQ(sink.texts.back(), QString());
         return failed;
     }
 

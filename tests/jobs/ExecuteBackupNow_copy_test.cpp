@@ -3,7 +3,6 @@
 #include "jobs/RunRecord.h"
 
 #include <QFileInfo>
-#include <QTimer>
 
 TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
 {
@@ -169,11 +168,11 @@ TEST_F(BackupRunTest, AStopEndsACopyAndKeepsThePreviousBackup)
 {
     writeFile("src/a.txt", "a");
     CBackupJob copy = job({path("src/*.*")}, {.compress = false});
-    copy.RequestStop();  // outside a run: nothing
     EXPECT_FALSE(run(copy));
     writeFile("src/a.txt", "changed");
-    QTimer::singleShot(0, [&copy] { copy.RequestStop(); });
-    EXPECT_TRUE(run(copy));
+    RecordingSink stopping;  // the stop comes as the entry is taken up, as from another thread
+    stopping.onProgress = [&copy] { copy.RequestStop(); };
+    EXPECT_TRUE(run(copy, &stopping));
     EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
     EXPECT_EQ(readFile("bk/src/a.txt"), "a");
     EXPECT_EQ(listed("bk"), QStringList{"src"});

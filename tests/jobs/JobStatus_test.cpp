@@ -17,18 +17,19 @@ TEST(JobStatus, OverdueAfterTwiceTheIntervalMissedAfterAMinute)
     // Due at 10:00 on weekdays only: its interval is a day, or three days over a weekend.
     const qint16 weekdays = CBackupJob::AllWeekdays & ~(CBackupJob::Saturday | CBackupJob::Sunday);
     const CBackupJob job = testing_support::ScheduledJob(CBackupJob::Daily, weekdays, 0, QTime(10, 0));
+    // Each record was made when its first due moment was handled.
     const struct { QDateTime handledDue, lastCompleted, now; bool overdue, missed; } cases[] = {
         {at(4, 10), at(4, 10), at(7, 9), false, false},       // Friday to Monday: the weekend's interval
         {at(8, 10), at(8, 10), at(10, 10), false, false},     // exactly twice a day: not yet
         {at(10, 10), at(8, 10), at(10, 10, 1), true, false},  // one minute more
-        {at(8, 10), QDateTime(), at(10, 11), true, true},     // never completed: judged from the first due moment
+        {at(8, 10), QDateTime(), at(10, 11), true, true},     // never completed: judged from when its record was made
         {at(8, 10), at(8, 10), at(9, 10, 1), false, false},   // the due moment a minute ago: the scheduler's
         {at(8, 10), at(8, 10), at(9, 10, 2), false, true},
         {QDateTime(), QDateTime(), at(9, 12), false, false},  // nothing known to judge by
     };
     for (const auto& c : cases) {
         RunRecord record;
-        record.handledDue = c.handledDue;
+        record.handledDue = record.created = c.handledDue;
         record.lastCompleted = c.lastCompleted;
         EXPECT_EQ(JobStatus::Overdue(job, record, c.now), c.overdue) << c.now.toString().toStdString();
         EXPECT_EQ(JobStatus::Missed(job, record, c.now), c.missed) << c.now.toString().toStdString();

@@ -48,7 +48,7 @@ protected:
         job.setTargetDirectory(path("bk"));
         job.setCompress(true);
         job.setDateLastRun(QDateTime(clock.Now().date(), QTime(0, 0)));
-        table->Save(job);
+        ASSERT_EQ(table->Save(job), std::nullopt);
     }
     // Ticks every `step` seconds through [from, to], handling every due moment as the
     // scheduler does; returns the moments handled.
@@ -216,8 +216,9 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     const QByteArray text = readFile("RunRecords/Home.run");
     const auto utc = [](const QDateTime& moment) { return moment.toUTC().toString(Qt::ISODate); };
     const QDateTime due = at(12, 2, 3);
-    const QString fields = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\n")
-                               .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"));
+    const QString fields =
+        QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=completed\narchive=%4\ncompleted=%2\ncreated=%2\nretried=\nnotice=\n")
+            .arg(utc(due), utc(due.addSecs(5)), utc(due.addSecs(35)), path("bk/Home.zip"));
     EXPECT_EQ(text, (fields + "line=Zipping 'a.txt'\nline=Backup Job 'Home' completed\n").toUtf8());
     // The run's lines are there after a restart; a record written without them still reads.
     startUp();
@@ -230,7 +231,7 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
-    table->Save(renamed, "Home");
+    ASSERT_EQ(table->Save(renamed, "Home"), std::nullopt);
     EXPECT_EQ(table->Names(), QStringList{"Work"});
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Home.awj")) || QFile::exists(record));
     EXPECT_EQ(readFile("RunRecords/Work.run"), text);
@@ -291,9 +292,9 @@ TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSch
     clock.set(at(12, 2, 3, 10));  // the wizard was open at 3:00
     CBackupJob edited = *table->Job("Home");
     edited.setCompress(false);
-    table->Save(edited, "Home");
+    ASSERT_EQ(table->Save(edited, "Home"), std::nullopt);
     ASSERT_EQ(table->DueNow().size(), 1u);
     edited.setStartTime(QTime(2, 30));
-    table->Save(edited, "Home");
+    ASSERT_EQ(table->Save(edited, "Home"), std::nullopt);
     EXPECT_TRUE(table->DueNow().empty());
 }

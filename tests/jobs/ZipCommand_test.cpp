@@ -11,7 +11,7 @@ TEST(ZipExitCodes, CodesZipRarelyGivesKeepTheirNumber)
     const QString s = QStringLiteral(" for file item '/d/*.doc'.");
     for (int code : {6, 7, 16})
         EXPECT_EQ(ExitCodeMessage(code, e, true), "Miscellaneous Zip Error (" + QString::number(code) + ")" + s);
-    for (int code : {1, 17, 19, -1, Shell32::StartFailureBase + 53})
+    for (int code : {1, 17, 19, -1, ChildProcess::StartFailureBase + 53})
         EXPECT_EQ(ExitCodeMessage(code, e, false), "Unhandled Error#" + QString::number(code) + " has occurred" + s);
 }
 

@@ -14,7 +14,7 @@ using testing_support::TestClock;
 
 TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithoutALog)
 {
-    ReportError(false, {.Number = -5, .Description = "it's \"odd\"; really", .LastDllError = -2}, "frmSchedule.frm",
+    ReportError(false, {.Number = -5, .Description = "it's \"odd\"; really", .LastDllError = -2}, "JobListWindow.frm",
                 "Let MessageText()");
     ReportError(false, {.Number = 7, .Description = "second"}, "libLog.bas", "LogEvent()");
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
@@ -23,7 +23,7 @@ TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithout
     EXPECT_TRUE(log.contains("Details:     ERR#-5 @ Arkwell - it`s `odd`` really\r\n"));
     EXPECT_TRUE(log.contains("Severity:    Non-Fatal"));
     // The second report follows the first directly with its row of hyphens.
-    EXPECT_TRUE(log.contains("Module/Function: frmSchedule.frm/Let MessageText().\r\n\r\n\r\n" + QString(80, '-') + "\r\n"));
+    EXPECT_TRUE(log.contains("Module/Function: JobListWindow.frm/Let MessageText().\r\n\r\n\r\n" + QString(80, '-') + "\r\n"));
     ASSERT_EQ(messageBoxes.messages().size(), 2u);
     EXPECT_EQ(messageBoxes.messages()[0].title, "Non Fatal Application Error");
     EXPECT_EQ(messageBoxes.messages()[0].text, "ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n\r\nPress Ok to Continue.");

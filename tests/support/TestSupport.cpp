@@ -18,15 +18,12 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-qint32 LauncherRecorder::run(const Shell32::ProgramRun& run)
+qint32 LauncherRecorder::run(const ChildProcess::ProgramRun& run)
 {
     runs.push_back(run);
     if (fixedExitCode)
         return *fixedExitCode;
-    Shell32::SetLauncher(nullptr);
-    const qint32 code = Shell32::ShellAndClose(run);
-    Shell32::SetLauncher(this);
-    return code;
+    return ChildProcess::RunAndWaitForReal(run);
 }
 
 void AppFolderTest::SetUp()

@@ -4,7 +4,7 @@
 
 #include "lib/Clock.h"
 #include "lib/libForms.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 
 #include <QByteArray>
 #include <QDateTime>
@@ -51,18 +51,18 @@ private:
 
 // Records the programs that would be started; runs (waited) ones through the real launcher
 // unless told to answer with a fixed exit code.
-class LauncherRecorder : public Shell32::Launcher {
+class LauncherRecorder : public ChildProcess::Launcher {
 public:
-    LauncherRecorder() { Shell32::SetLauncher(this); }
-    ~LauncherRecorder() override { Shell32::SetLauncher(nullptr); }
-    qint32 run(const Shell32::ProgramRun& run) override;
+    LauncherRecorder() { ChildProcess::SetLauncher(this); }
+    ~LauncherRecorder() override { ChildProcess::SetLauncher(nullptr); }
+    qint32 run(const ChildProcess::ProgramRun& run) override;
     bool startDetached(const QString& program, const QStringList& arguments) override
     {
         detached.push_back(QStringList{program} + arguments);
         return detachedSucceeds;
     }
 
-    std::vector<Shell32::ProgramRun> runs;
+    std::vector<ChildProcess::ProgramRun> runs;
     std::vector<QStringList> detached;  // program first, then its arguments
     std::optional<qint32> fixedExitCode;
     bool detachedSucceeds = true;

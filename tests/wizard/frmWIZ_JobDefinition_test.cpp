@@ -7,7 +7,7 @@
 #include "agent/appSetupMain.h"
 #include "dialogs/frmPickFile.h"
 #include "lib/appSetup.h"
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
@@ -49,7 +49,7 @@ protected:
     {
         delete wizard.data();
         wizard = new frmWIZ_JobDefinition(schedule.Jobs(), jobName);
-        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &frmSchedule::mnuHelpContents_Click);
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &JobListWindow::mnuHelpContents_Click);
         wizard->setAddJob(jobName.isEmpty());
         wizard->show();
     }
@@ -117,34 +117,33 @@ protected:
     QString rowFile(const QString& jobName) const
     {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + jobName);
-        return row ? row->text(frmSchedule::ColJobFile) : QString();
+        return row ? row->text(JobListWindow::ColJobFile) : QString();
     }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
-    frmSchedule schedule;
+    Agent agent;
+    JobListWindow schedule{agent};
     QPointer<frmWIZ_JobDefinition> wizard;
 };
 
-TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJobFile)
+TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFile)
 {
-    // The job list waits for the wizard in a nested event loop; the wizard is filled from there.
-    const auto whenShown = [this](const std::function<void()>& fill) {
-        QTimer::singleShot(0, &schedule, [this, fill] {
-            wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
-            ASSERT_FALSE(wizard.isNull());
-            EXPECT_EQ(wizard->parentWidget(), &schedule);  // above the list, centred on it
-            EXPECT_EQ(wizard->windowModality(), Qt::WindowModal);
-            fill();
-        });
+    // The wizard is modal to the job list, above it and centred on it.
+    const auto through = [this](void (JobListWindow::*command)(), const std::function<void()>& fill) {
+        (schedule.*command)();
+        wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
+        ASSERT_FALSE(wizard.isNull());
+        EXPECT_EQ(wizard->parentWidget(), &schedule);
+        EXPECT_EQ(wizard->windowModality(), Qt::WindowModal);
+        fill();
+        EXPECT_TRUE(QTest::qWaitFor([this] { return wizard.isNull(); }));
     };
-    whenShown([this] {
+    through(&JobListWindow::cmdAddJob_Click, [this] {
         EXPECT_EQ(wizard->windowTitle(), "Add New Backup Job");
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
         fillLeast();
         finish();
     });
-    schedule.cmdAddJob_Click();
-    EXPECT_TRUE(schedule.isEnabled());
     const QByteArray stored = readFile("BackupJobs/NewBackupJob.awj");
     EXPECT_EQ(QString::fromUtf8(stored), "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
                                          "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n#cachedir-tag=1\r\n\r\n");
@@ -193,14 +192,12 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     // Open on the selected row; a new name moves the job into a file of its own. An edit
     // finishes from any step.
     schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
-    whenShown([this] {
+    through(&JobListWindow::cmdEditJob_Click, [this] {
         EXPECT_EQ(wizard->windowTitle(), "Edit Backup Job");
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
         ASSERT_EQ(wizard->CurrentStep(), 1);
         finish();
     });
-    schedule.cmdEditJob_Click();
-    EXPECT_TRUE(schedule.isEnabled());
     EXPECT_FALSE(QFile::exists(jobFile("NewBackupJob")));
     EXPECT_EQ(readFile("BackupJobs/DailyPapers.awj"), QByteArray(stored).replace("New Backup Job", "Daily Papers"));
     EXPECT_EQ(rowFile("Daily Papers"), jobFile("DailyPapers"));

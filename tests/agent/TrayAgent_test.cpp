@@ -1,17 +1,19 @@
-// The agent's hidden main window: the scheduler's tick runs each due job once while the job
-// list is idle, makes up missed runs once, the tray menu shows the job list, Exit Arkwell ends
-// cleanly, and without a tray the agent outlives its window until a tray comes.
-#include "agent/frmMain.h"
+// The agent's hidden main window: the agent's tick runs a due job while the job list shows
+// it, held while the wizard or a dialog is open, the tray menu shows the job list, Exit Arkwell
+// ends cleanly, and without a tray the agent outlives its window until a tray comes.
+#include "agent/TrayAgent.h"
 
-#include "agent/frmPopup.h"
+#include "agent/TrayMenu.h"
 #include "agent/libSysTrayApp.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
+#include <QPointer>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
+#include <set>
 
 using testing_support::OpenWindow;
 
@@ -33,13 +35,14 @@ protected:
     {
         QFile::remove(archive(name));
         clock.set(now);
-        main.tmrCheckForBackupJob_Timer();
+        agent.Tick();
+        settle();
         return QFile::exists(archive(name));
     }
 
     // Jobs are listed just before the day's first start time; the tests move the clock on.
     testing_support::TestClock clock{QDateTime(Today, QTime(2, 59, 55))};
-    frmMain main{schedule, false};
+    TrayAgent main{agent, schedule, false};
     bool trayUp = false;
 };
 
@@ -52,55 +55,30 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(2, 59, 59))));
     EXPECT_TRUE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 1))));
     EXPECT_FALSE(QFile::exists(archive("Late")));
-    EXPECT_EQ(schedule.FindItemByKey("_Early")->text(frmSchedule::ColNextRun), "Dec-08-2026");
+    EXPECT_EQ(schedule.FindItemByKey("_Early")->text(JobListWindow::ColNextRun), "Dec-08-2026");
     EXPECT_EQ(schedule.Jobs().Record("Early").result, RunRecord::Result::Completed);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 6))));  // run once
 
     // Shown, the window holds nothing back while it is idle; the wizard or a dialog does.
     schedule.show();
     const QDateTime late(Today, QTime(23, 0, 1));
-    QTimer::singleShot(0, &schedule, [&] {
-        EXPECT_FALSE(tickRuns("Late", late));
-        OpenWindow("frmWIZ_JobDefinition")->close();
-    });
     schedule.cmdAddJob_Click();
+    EXPECT_FALSE(tickRuns("Late", late));
+    QPointer<QWidget> wizard = OpenWindow("frmWIZ_JobDefinition");
+    wizard->close();
+    EXPECT_TRUE(QTest::qWaitFor([&wizard] { return wizard.isNull(); }));
     schedule.mnuFilePreferences_Click();
     EXPECT_FALSE(tickRuns("Late", late));
     OpenWindow("frmPreferences")->close();
-    std::vector<bool> enabledDuringRun;  // as the entry starts and as its file is done
+    std::set<bool> enabledDuringRun;
     QObject watch;
-    QObject::connect(&schedule, &frmSchedule::statusChanged, &watch, [&] {
+    QObject::connect(&schedule, &JobListWindow::statusChanged, &watch, [&] {
         if (!schedule.RunningJob().isEmpty())
-            enabledDuringRun.push_back(schedule.lvwSchedule->isEnabled());
+            enabledDuringRun.insert(schedule.lvwSchedule->isEnabled());
     });
     EXPECT_TRUE(tickRuns("Late", late));
-    EXPECT_EQ(enabledDuringRun, (std::vector<bool>{false, false}));
+    EXPECT_EQ(enabledDuringRun, std::set<bool>{false});
     EXPECT_TRUE(schedule.isEnabled() && schedule.isVisible());
-}
-
-TEST_F(SchedulerTest, AMissedRunIsMadeUpOnceAMinuteAfterStartUpWhenThePreferenceSaysSo)
-{
-    for (const bool makeUp : {true, false}) {
-        SCOPED_TRACE(makeUp);
-        appSetup::RunMissedBackups = makeUp;
-        clock.set(QDateTime(Today, QTime(12, 0)));
-        addJob("Missed", [](CBackupJob& job) {  // last run three days ago: today's 9:00 AM was missed
-            job.setStartTime(QTime(9, 0));
-            job.setDateLastRun(QDateTime(Today.addDays(-3), QTime(0, 0)));
-        });
-        appSetup::LoadJobList(schedule);
-        main.Form_Load({"arkwell", "/SILENT"}, true);
-        EXPECT_EQ(main.tmrMissedRuns->interval(), 60000);
-        EXPECT_TRUE(main.tmrMissedRuns->isActive());
-        EXPECT_FALSE(tickRuns("Missed", QDateTime(Today, QTime(12, 0, 5))));
-        main.tmrMissedRuns_Timer();
-        EXPECT_EQ(tickRuns("Missed", QDateTime(Today, QTime(12, 1, 0))), makeUp);
-        EXPECT_FALSE(tickRuns("Missed", QDateTime(Today, QTime(12, 1, 5))));
-        EXPECT_EQ(transactionLog().count("Backup Job 'Missed' runs now to make up for its run due Dec-07-2026 "
-                                          "09:00 AM, missed while Arkwell was not running."),
-                  1);  // the first round's line alone
-        schedule.Jobs().Remove("Missed");
-    }
 }
 
 // Without a tray, closing the window says once how to get it back; the icon comes as soon as
@@ -108,7 +86,7 @@ TEST_F(SchedulerTest, AMissedRunIsMadeUpOnceAMinuteAfterStartUpWhenThePreference
 TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
     libSysTrayApp::SetTrayProbe([this] { return trayUp; });
-    QSignalSpy ended(&main, &frmMain::ended);
+    QSignalSpy ended(&main, &TrayAgent::ended);
     main.Form_Load({"arkwell", "/SILENT"}, false);
     EXPECT_FALSE(schedule.isVisible());
     ASSERT_TRUE(main.tmrWaitForTray->isActive());
@@ -132,7 +110,7 @@ TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesTh
     schedule.mnuFileExit->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());
-    EXPECT_FALSE(main.tmrCheckForBackupJob->isActive());
+    EXPECT_FALSE(agent.TickTimer().isActive());
     EXPECT_EQ(readFile("Arkwell.txt"), " 12 \r\n 0 \r\n-1 \r\n");
 }
 

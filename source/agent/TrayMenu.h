@@ -6,12 +6,12 @@
 
 class QAction;
 class QMenu;
-class frmMain;
+class TrayAgent;
 
-class frmPopup : public QWidget {
+class TrayMenu : public QWidget {
     Q_OBJECT
 public:
-    explicit frmPopup(frmMain& main);
+    explicit TrayMenu(TrayAgent& main);
 
     QMenu* Arkwell = nullptr;
     QAction* Schedule = nullptr;
@@ -24,5 +24,5 @@ public slots:
     void Exit_Click();
 
 private:
-    frmMain& m_main;
+    TrayAgent& m_main;
 };

@@ -1,4 +1,4 @@
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 
 #include <QPainter>
 

@@ -1,7 +1,7 @@
-#include "schedule/frmSchedule.h"
+#include "schedule/JobListWindow.h"
 
 #include "lib/appSetup.h"
-#include "agent/libPictures.h"
+#include "shared/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
@@ -11,17 +11,14 @@
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
-#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libLog.h"
 #include "lib/libStrings.h"
-#include "lib/Shell32.h"
+#include "lib/ChildProcess.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
@@ -35,10 +32,8 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QToolButton>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QVBoxLayout>
-#include <utility>
 
 using libForms::Answer;
 using libForms::Buttons;
@@ -47,8 +42,6 @@ using libForms::Message;
 using libForms::TwipsToPixels;
 
 namespace {
-
-const char* const Module = "frmSchedule.frm";
 
 QString DateText(const QDate& date)
 {
@@ -62,9 +55,9 @@ public:
     bool operator<(const QTreeWidgetItem& other) const override
     {
         const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QVariant mine = data(column, frmSchedule::ValueRole);
-        const QVariant theirs = other.data(column, frmSchedule::ValueRole);
-        if (column == frmSchedule::ColNextRun || mine.isValid() || theirs.isValid()) {
+        const QVariant mine = data(column, JobListWindow::ValueRole);
+        const QVariant theirs = other.data(column, JobListWindow::ValueRole);
+        if (column == JobListWindow::ColNextRun || mine.isValid() || theirs.isValid()) {
             if (!mine.isValid() || !theirs.isValid())
                 return mine.isValid() && !theirs.isValid();
             return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
@@ -82,15 +75,15 @@ void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclama
 bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 {
     const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
-    return !command.isEmpty() && Shell32::StartDetached(command.first(), command.mid(1));
+    return !command.isEmpty() && ChildProcess::StartDetached(command.first(), command.mid(1));
 }
 
 }  // namespace
 
-frmSchedule::frmSchedule(QWidget* parent)
-    : QMainWindow(parent)
+JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
+    : QMainWindow(parent), m_agent(agent)
 {
-    setObjectName(QStringLiteral("frmSchedule"));
+    setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
     setWindowIcon(libPictures::AppIcon());
     setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
@@ -110,13 +103,18 @@ frmSchedule::frmSchedule(QWidget* parent)
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, &frmSchedule::mnuHelpContents_Click);
-    connect(&m_jobs, &JobTable::changed, this, &frmSchedule::showJobs);
+    connect(help, &QShortcut::activated, this, &JobListWindow::mnuHelpContents_Click);
+    connect(&Jobs(), &JobTable::changed, this, &JobListWindow::showJobs);
+    connect(&m_agent, &Agent::runStarted, this, [this] { showRunning(true); });
+    connect(&m_agent, &Agent::progressChanged, this, &JobListWindow::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
+    // The failure's box is shown from the event loop, never inside the agent's own call.
+    connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
+    m_agent.SetHeldWhile([this] { return HoldsRuns(); });
     restoreSize();
-    libForms::RegisterForm(this);
 }
 
-frmSchedule::~frmSchedule()
+JobListWindow::~JobListWindow()
 {
     if (isVisible())
         saveSize();
@@ -124,7 +122,7 @@ frmSchedule::~frmSchedule()
     delete m_about.data();
 }
 
-void frmSchedule::buildToolbar()
+void JobListWindow::buildToolbar()
 {
     fraToolbar = new QFrame(this);
     fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
@@ -134,7 +132,7 @@ void frmSchedule::buildToolbar()
     row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
-                                     const QString& tip, QStyle::StandardPixmap picture, void (frmSchedule::*handler)()) {
+                                     const QString& tip, QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
         member = new QToolButton(fraToolbar);
         member->setObjectName(QString::fromLatin1(name));
         member->setText(caption);
@@ -148,19 +146,19 @@ void frmSchedule::buildToolbar()
         row->addWidget(member);
     };
     button(cmdAddJob, "cmdAddJob", QStringLiteral("&New"), QStringLiteral("New Backup Job"),
-           QStyle::SP_FileIcon, &frmSchedule::cmdAddJob_Click);
+           QStyle::SP_FileIcon, &JobListWindow::cmdAddJob_Click);
     button(cmdDelJob, "cmdDelJob", QStringLiteral("&Remove"), QStringLiteral("Remove Backup Job"),
-           QStyle::SP_TrashIcon, &frmSchedule::cmdDelJob_Click);
+           QStyle::SP_TrashIcon, &JobListWindow::cmdDelJob_Click);
     button(cmdEditJob, "cmdEditJob", QStringLiteral("&Open"), QStringLiteral("Open Backup Job"),
-           QStyle::SP_DialogOpenButton, &frmSchedule::cmdEditJob_Click);
+           QStyle::SP_DialogOpenButton, &JobListWindow::cmdEditJob_Click);
     button(cmdBackup, "cmdBackup", QStringLiteral("&Backup"), QStringLiteral("Execute Backup Job Now"),
-           QStyle::SP_MediaPlay, &frmSchedule::cmdBackup_Click);
+           QStyle::SP_MediaPlay, &JobListWindow::cmdBackup_Click);
     button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
-           QStyle::SP_FileDialogContentsView, &frmSchedule::cmdView_Click);
+           QStyle::SP_FileDialogContentsView, &JobListWindow::cmdView_Click);
     row->addStretch(1);
 }
 
-void frmSchedule::buildList()
+void JobListWindow::buildList()
 {
     lvwSchedule = new QTreeWidget(this);
     lvwSchedule->setObjectName(QStringLiteral("lvwSchedule"));
@@ -181,11 +179,11 @@ void frmSchedule::buildList()
     lvwSchedule->header()->setSectionsClickable(true);
     lvwSchedule->header()->setSortIndicatorShown(true);
     lvwSchedule->header()->setSortIndicator(-1, m_sortOrder);
-    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &frmSchedule::lvwSchedule_ColumnClick);
-    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &frmSchedule::lvwSchedule_DblClick);
+    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &JobListWindow::lvwSchedule_ColumnClick);
+    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &JobListWindow::lvwSchedule_DblClick);
 }
 
-void frmSchedule::buildStatusBar()
+void JobListWindow::buildStatusBar()
 {
     sbarSchedule = statusBar();
     sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
@@ -222,7 +220,7 @@ void frmSchedule::buildStatusBar()
     sbarSchedule->addPermanentWidget(picLight);
 }
 
-void frmSchedule::buildMenus()
+void JobListWindow::buildMenus()
 {
     const auto menu = [this](QMenu*& member, const char* name, const QString& caption) {
         member = menuBar()->addMenu(caption);
@@ -230,63 +228,62 @@ void frmSchedule::buildMenus()
         member->menuAction()->setObjectName(QString::fromLatin1(name));
     };
     const auto item = [this](QMenu* parent, QAction*& member, const char* name, const QString& caption,
-                             void (frmSchedule::*handler)()) {
+                             void (JobListWindow::*handler)()) {
         member = parent->addAction(caption);
         member->setObjectName(QString::fromLatin1(name));
         connect(member, &QAction::triggered, this, handler);
     };
     menu(mnuFile, "mnuFile", QStringLiteral("&File"));
     item(mnuFile, mnuFilePreferences, "mnuFilePreferences", QStringLiteral("Preferences"),
-         &frmSchedule::mnuFilePreferences_Click);
+         &JobListWindow::mnuFilePreferences_Click);
     mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
-    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &frmSchedule::mnuFileClose_Click);
-    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &frmSchedule::mnuFileExit_Click);
+    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &JobListWindow::mnuFileClose_Click);
+    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &JobListWindow::mnuFileExit_Click);
 
     menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
-    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &frmSchedule::cmdAddJob_Click);
+    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &JobListWindow::cmdAddJob_Click);
     item(mnuAction, mnuActionDelete, "mnuActionDelete", QStringLiteral("&Remove Backup Job"),
-         &frmSchedule::cmdDelJob_Click);
-    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &frmSchedule::cmdEditJob_Click);
+         &JobListWindow::cmdDelJob_Click);
+    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &JobListWindow::cmdEditJob_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
-    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &frmSchedule::cmdBackup_Click);
+    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &JobListWindow::cmdBackup_Click);
     item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
-         &frmSchedule::mnuActionStop_Click);
+         &JobListWindow::mnuActionStop_Click);
     mnuActionStop->setEnabled(false);
-    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
+    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &JobListWindow::cmdView_Click);
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
-         QStringLiteral("View &Transaction Log File"), &frmSchedule::mnuActionViewTransactionLog_Click);
+         QStringLiteral("View &Transaction Log File"), &JobListWindow::mnuActionViewTransactionLog_Click);
     item(mnuAction, mnuActionViewErrorLog, "mnuActionViewErrorLog", QStringLiteral("View &Error Log File"),
-         &frmSchedule::mnuActionViewErrorLog_Click);
+         &JobListWindow::mnuActionViewErrorLog_Click);
 
     menu(mnuHelp, "mnuHelp", QStringLiteral("&Help"));
-    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &frmSchedule::mnuHelpContents_Click);
+    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &JobListWindow::mnuHelpContents_Click);
     mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp1"));
     item(mnuHelp, mnuHelpLicense, "mnuHelpLicense", QStringLiteral("License Agreement"),
-         &frmSchedule::mnuHelpLicense_Click);
+         &JobListWindow::mnuHelpLicense_Click);
     mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp2"));
     item(mnuHelp, mnuHelpHomepage, "mnuHelpHomepage", QStringLiteral("Arkwell Homepage"),
-         &frmSchedule::mnuHelpHomepage_Click);
-    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &frmSchedule::mnuHelpAbout_Click);
+         &JobListWindow::mnuHelpHomepage_Click);
+    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &JobListWindow::mnuHelpAbout_Click);
 }
 
 // --- The list -------------------------------------------------------------------------
 
-void frmSchedule::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
+void JobListWindow::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
                                   const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                                   const QString& sBackupFilename)
 {
-    libErrorHandler::Trap(Module, "AddItemListView()", [&] {
-        if (FindItemByKey(QLatin1Char('_') + sBackupName))
-            libErrorHandler::Raise(35602, QStringLiteral("Key is not unique in collection: '_%1'").arg(sBackupName));
-        auto* item = new JobRow;
-        SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
-        lvwSchedule->addTopLevelItem(item);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-    });
+    if (FindItemByKey(QLatin1Char('_') + sBackupName))
+        return;  // a name is listed once
+    auto* item = new JobRow;
+    SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
+    lvwSchedule->addTopLevelItem(item);
+    m_rows.insert(QLatin1Char('_') + sBackupName, item);
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
-void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
+void JobListWindow::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
                                   const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
                                   const QString& sBackupFilename)
 {
@@ -303,41 +300,36 @@ void frmSchedule::SetItemListView(QTreeWidgetItem* item, const QString& sBackupN
     item->setText(ColJobFile, sBackupFilename);
 }
 
-void frmSchedule::DeleteItemListView(int iIndexNumber)
+void JobListWindow::DeleteItemListView(int iIndexNumber)
 {
-    libErrorHandler::Trap(Module, "DeleteItemListView()", [&] {
-        if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
-            libErrorHandler::Raise(35600, QStringLiteral("Index out of bounds: %1").arg(iIndexNumber));
-        delete lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-    });
+    if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
+        return;
+    QTreeWidgetItem* row = lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
+    m_rows.remove(row->data(ColName, KeyRole).toString());
+    delete row;
+    StatusBarCount(lvwSchedule->topLevelItemCount());
 }
 
-QTreeWidgetItem* frmSchedule::FindItemByKey(const QString& sKey) const
+QTreeWidgetItem* JobListWindow::FindItemByKey(const QString& sKey) const
 {
-    for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index) {
-        QTreeWidgetItem* item = lvwSchedule->topLevelItem(index);
-        if (item->data(ColName, KeyRole).toString() == sKey)
-            return item;
-    }
-    return nullptr;
+    return m_rows.value(sKey);
 }
 
 // Brings the rows in line with the table: rows of jobs gone are removed, the others
 // rewritten in place, new jobs appended at the end.
-void frmSchedule::showJobs()
+void JobListWindow::showJobs()
 {
     for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
-        if (!m_jobs.Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
+        if (!Jobs().Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
             DeleteItemListView(index);
-    for (const QString& name : m_jobs.Names()) {
-        const CBackupJob& job = *m_jobs.Job(name);
+    for (const QString& name : Jobs().Names()) {
+        const CBackupJob& job = *Jobs().Job(name);
         if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
             SetItemListView(row, name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            m_jobs.JobFile(name));
+                            Jobs().JobFile(name));
         else
             AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            m_jobs.JobFile(name));
+                            Jobs().JobFile(name));
         showResult(FindItemByKey(QLatin1Char('_') + name), name);
     }
     StatusBarCount(lvwSchedule->topLevelItemCount());
@@ -347,20 +339,20 @@ void frmSchedule::showJobs()
 
 // The row's last result with its time, or the running run's progress; a job that failed, was
 // incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
-void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
+void JobListWindow::showResult(QTreeWidgetItem* row, const QString& name)
 {
-    const RunRecord record = m_jobs.Record(name);
+    const RunRecord record = Jobs().Record(name);
     const QDateTime now = Clock::Now();
-    const CBackupJob& job = *m_jobs.Job(name);
+    const CBackupJob& job = *Jobs().Job(name);
     QString text = JobStatus::ResultWord(job, record, now);
-    if (name == m_runningName)
+    if (name == RunningJob())
         text = QStringLiteral("running: ") + m_progressText;
     else if (!text.isEmpty() && record.ended.isValid())
         text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
     row->setText(ColLastResult, text);
     row->setText(ColLastRun, JobStatus::LastRunText(record));
     row->setData(ColLastRun, ValueRole, record.started.date());
-    row->setIcon(ColLastResult, name != m_runningName && JobStatus::NeedsAttention(job, record, now)
+    row->setIcon(ColLastResult, name != RunningJob() && JobStatus::NeedsAttention(job, record, now)
                                     ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                     : QIcon());
     const QString overdue = JobStatus::Overdue(job, record, now)
@@ -372,105 +364,67 @@ void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
 }
 
 // Every shown column as wide as its widest text, in any language; the user can still resize them.
-void frmSchedule::fitColumns()
+void JobListWindow::fitColumns()
 {
     for (int column = ColName; column < lvwSchedule->columnCount(); ++column)
         if (!lvwSchedule->isColumnHidden(column))
             lvwSchedule->resizeColumnToContents(column);
 }
 
-void frmSchedule::lvwSchedule_ColumnClick(int column)
+void JobListWindow::lvwSchedule_ColumnClick(int column)
 {
-    libErrorHandler::Trap(Module, "lvwSchedule_ColumnClick()", [&] {
-        m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-        lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
-        lvwSchedule->sortItems(column, m_sortOrder);
-    });
+    m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
+    lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
+    lvwSchedule->sortItems(column, m_sortOrder);
 }
 
-void frmSchedule::lvwSchedule_DblClick()
+void JobListWindow::lvwSchedule_DblClick()
 {
     cmdEditJob_Click();
 }
 
 // --- Status bar, lamps, lifetime ---------------------------------------------------------
 
-QString frmSchedule::MessageText() const
+// The run's status text and progress; outside a run both are cleared.
+void JobListWindow::showProgress()
 {
-    return m_messageText;
-}
-
-void frmSchedule::setMessageText(const QString& text)
-{
-    libErrorHandler::Trap(Module, "Let MessageText()", [&] {
-        m_messageText = text;
-        pnlStatusBar->setText(text);
-        repaintNow();
-    });
-}
-
-void frmSchedule::setLightVisible(int index, bool visible)
-{
-    imgLight.at(index)->setVisible(visible);
-}
-
-void frmSchedule::repaintNow()
-{
-    if (isVisible())
-        repaint();
-}
-
-void frmSchedule::setBusyPointer(bool busy)
-{
-    if (busy)
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-    else
-        QApplication::restoreOverrideCursor();
-}
-
-void frmSchedule::setProgress(const RunProgress& progress)
-{
+    const RunProgress progress = m_agent.Runner().Progress();
     const QLocale locale = QLocale::system();
     const QString files = progress.files > progress.filesDone
                               ? locale.toString(progress.filesDone) + QStringLiteral(" of ") + locale.toString(progress.files)
                               : locale.toString(progress.filesDone);
-    m_progressText = progress.entries == 0 ? QString()
-                                           : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
-                                                 .arg(progress.entriesDone + 1)
-                                                 .arg(progress.entries)
-                                                 .arg(files, progress.current);
-    // The files of an entry come by the hundred at each look at zip's output: the window shows
-    // the last of them once the batch is through, not each one.
-    if (progress.filesDone < progress.files) {
-        if (!std::exchange(m_progressShowPending, true))
-            QTimer::singleShot(0, this, [this] {
-                m_progressShowPending = false;
-                showProgress();
-            });
-        return;
-    }
-    showProgress();
-}
-
-void frmSchedule::showProgress()
-{
+    m_progressText = progress.entries == 0 || RunningJob().isEmpty()
+                         ? QString()
+                         : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
+                               .arg(progress.entriesDone + 1)
+                               .arg(progress.entries)
+                               .arg(files, progress.current);
+    pnlStatusBar->setText(RunningJob().isEmpty() ? QString() : m_agent.Runner().StatusText());
     pnlProgress->setText(m_progressText);
-    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + m_runningName))
-        showResult(row, m_runningName);
+    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + RunningJob()))
+        showResult(row, RunningJob());
     fitColumns();
     emit statusChanged();
 }
 
-void frmSchedule::KillForm(bool vVar)
+// While runs are under way the lamps show red and the commands that would start another run
+// or change the jobs are shut off.
+void JobListWindow::showRunning(bool running)
+{
+    for (int index = 0; index < 4; ++index)
+        imgLight.at(index)->setVisible((index == 1 || index == 2) == running);
+    lockCommandsForRun(running);
+    showProgress();
+}
+
+void JobListWindow::KillForm(bool vVar)
 {
     m_killForm = vVar;
 }
 
-void frmSchedule::StatusBarCount(int vNewValue)
+void JobListWindow::StatusBarCount(int vNewValue)
 {
-    libErrorHandler::Trap(Module, "Let StatusBarCount()", [&] {
-        pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
-    });
+    pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
 }
 
 // The window's size is kept in a small file in the data folder, written whole.
@@ -480,37 +434,35 @@ static QSettings windowSettings()
 }
 static const QString SizeKey = QStringLiteral("JobList/size");
 
-void frmSchedule::restoreSize()
+void JobListWindow::restoreSize()
 {
     const QSize size = windowSettings().value(SizeKey).toSize();
     if (size.isValid())
         resize(size.expandedTo(minimumSize()));
 }
 
-void frmSchedule::saveSize() const
+void JobListWindow::saveSize() const
 {
     windowSettings().setValue(SizeKey, size());
 }
 
-void frmSchedule::showEvent(QShowEvent* event)
+void JobListWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
     Form_Activate();
 }
 
-void frmSchedule::Form_Activate()
+void JobListWindow::Form_Activate()
 {
     if (m_activatedOnce)
         return;
-    libErrorHandler::Trap(Module, "Form_Activate()", [&] {
-        m_activatedOnce = true;
-        StatusBarCount(lvwSchedule->topLevelItemCount());
-        if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
-            lvwSchedule->setCurrentItem(first);
-    });
+    m_activatedOnce = true;
+    StatusBarCount(lvwSchedule->topLevelItemCount());
+    if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
+        lvwSchedule->setCurrentItem(first);
 }
 
-void frmSchedule::closeEvent(QCloseEvent* event)
+void JobListWindow::closeEvent(QCloseEvent* event)
 {
     // Closing only hides the window; the program goes on in the tray. Only the program's
     // end (KillForm) lets the window go for good.
@@ -522,7 +474,7 @@ void frmSchedule::closeEvent(QCloseEvent* event)
 
 // --- Job commands ------------------------------------------------------------------------
 
-QStringList frmSchedule::selectedNames() const
+QStringList JobListWindow::selectedNames() const
 {
     QStringList names;
     for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
@@ -531,12 +483,12 @@ QStringList frmSchedule::selectedNames() const
     return names;
 }
 
-QString frmSchedule::currentName() const
+QString JobListWindow::currentName() const
 {
     return lvwSchedule->currentItem() ? lvwSchedule->currentItem()->text(ColName) : QString();
 }
 
-bool frmSchedule::selectionChecksPass()
+bool JobListWindow::selectionChecksPass()
 {
     if (lvwSchedule->topLevelItemCount() == 0) {
         libForms::VerificationError(
@@ -555,9 +507,9 @@ bool frmSchedule::selectionChecksPass()
 
 // Loads a listed job from its file. A job file that went missing or was damaged since it
 // was listed is told to the user and the transaction log; the program goes on.
-bool frmSchedule::openJob(const QString& name, CBackupJob& job)
+bool JobListWindow::openJob(const QString& name, CBackupJob& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(m_jobs.JobFile(name));
+    const std::optional<QString> why = job.TryOpenBackupJob(Jobs().JobFile(name));
     if (!why)
         return true;
     const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
@@ -566,73 +518,62 @@ bool frmSchedule::openJob(const QString& name, CBackupJob& job)
     return false;
 }
 
-void frmSchedule::cmdAddJob_Click()
+void JobListWindow::cmdAddJob_Click()
 {
-    libErrorHandler::Trap(Module, "cmdAddJob_Click()", [&] {
-        showWizard(true);
-        repaint();
-    });
+    showWizard(true);
+    repaint();
 }
 
-void frmSchedule::cmdEditJob_Click()
+void JobListWindow::cmdEditJob_Click()
 {
-    libErrorHandler::Trap(Module, "cmdEditJob_Click()", [&] {
-        CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
-        if (selectionChecksPass() && openJob(currentName(), job))
-            showWizard(false);
-    });
+    CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
+    if (selectionChecksPass() && openJob(currentName(), job))
+        showWizard(false);
 }
 
-void frmSchedule::showWizard(bool bAddJob)
+// The wizard is modal to this window; the scheduler holds while it is open.
+void JobListWindow::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName(), this);
+    auto* wizard = new frmWIZ_JobDefinition(Jobs(), bAddJob ? QString() : currentName(), this);
     wizard->setAddJob(bAddJob);
-    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
-    wizard->show();
-    libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
-    activateWindow();
-    setFocus();
-}
-
-void frmSchedule::cmdDelJob_Click()
-{
-    libErrorHandler::Trap(Module, "cmdDelJob_Click()", [&] {
-        const QStringList names = selectedNames();
-        if (!selectionChecksPass())
-            return;
-        const Answer answer = libForms::MsgBox(Message{
-            QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
-            Buttons::YesNoCancel, Icon::None, Answer::No});
-        if (answer != Answer::Yes)
-            return;
-        for (const QString& name : names)
-            m_jobs.Remove(name);
-        repaint();
+    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &JobListWindow::mnuHelpContents_Click);
+    connect(wizard, &QObject::destroyed, this, [this] {
+        activateWindow();
+        setFocus();
     });
+    m_wizard = wizard;
+    wizard->show();
 }
 
-void frmSchedule::cmdBackup_Click()
+void JobListWindow::cmdDelJob_Click()
 {
-    if (!m_runInProgress && libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { return selectionChecksPass(); }))
+    const QStringList names = selectedNames();
+    if (!selectionChecksPass())
+        return;
+    const Answer answer = libForms::MsgBox(Message{
+        QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
+        Buttons::YesNoCancel, Icon::None, Answer::No});
+    if (answer != Answer::Yes)
+        return;
+    for (const QString& name : names)
+        Jobs().Remove(name);
+    repaint();
+}
+
+void JobListWindow::cmdBackup_Click()
+{
+    if (!m_agent.Busy() && selectionChecksPass())
         RunJobs(selectedNames());
 }
 
-void frmSchedule::RunJobs(const QStringList& names)
+void JobListWindow::RunJobs(const QStringList& names)
 {
-    if (m_runInProgress)
-        return;
-    m_runInProgress = true;
-    m_stopRequested = false;
-    lockCommandsForRun(true);
-    libErrorHandler::Trap(Module, "cmdBackup_Click()", [&] { runJobs(names); });
-    lockCommandsForRun(false);
-    m_runInProgress = false;
-    emit runFinished();
+    m_agent.RunNow(names);
 }
 
 // A run shuts off the commands that would start another run or change the jobs; Stop, Exit
 // Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
-void frmSchedule::lockCommandsForRun(bool running)
+void JobListWindow::lockCommandsForRun(bool running)
 {
     centralWidget()->setEnabled(!running);
     for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
@@ -640,111 +581,57 @@ void frmSchedule::lockCommandsForRun(bool running)
     mnuActionStop->setEnabled(running);
 }
 
-bool frmSchedule::Idle() const
+bool JobListWindow::HoldsRuns() const
 {
-    const auto shown = [](const QWidget* dialog) { return dialog && dialog->isVisible(); };
-    return !m_runInProgress && isEnabled() && !shown(m_preferences) && !shown(m_about)
-           && !QApplication::activeModalWidget();
+    const auto shown = [](const QWidget* window) { return window && window->isVisible(); };
+    return shown(m_wizard) || shown(m_preferences) || shown(m_about);
 }
 
-// Each run is kept in the job's run record: its start before it begins, its end and result
-// after it.
-void frmSchedule::runJobs(const QStringList& names)
+void JobListWindow::mnuActionStop_Click()
 {
-    for (const QString& name : names) {
-        if (m_stopRequested)
-            return;
-        const RunRecord::Result result = runJob(name);
-        if (m_stopRequested)
-            return;
-        if (appSetup::StopOnError && result != RunRecord::Result::Completed && offerTransactionLog(name))
-            return;
-    }
+    m_agent.Stop();
 }
 
-// One job's run, between a log line naming the job and one telling its result. A job file
-// that can't be read fails the run.
-RunRecord::Result frmSchedule::runJob(const QString& name)
+// The failure message of a run with "Stop Auto Backups" on; the agent starts nothing until it
+// is answered. Yes opens the transaction log and skips the jobs still to come.
+void JobListWindow::offerTransactionLog(const RunReport& report)
 {
-    CBackupJob job;
-    libLog::LogEvent(JobStatus::StartLine(name));
-    const libLog::Recorder runLog;
-    RunRecord::Result result = RunRecord::Result::Failed;
-    QElapsedTimer duration;
-    duration.start();
-    if (openJob(name, job)) {
-        m_runningName = name;
-        job.setRunHistory(m_jobs.RunStarted(name));
-        m_runningJob = &job;
-        job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
-        m_runningJob = nullptr;
-        m_runningName.clear();
-        setProgress({});
-        result = RunRecord::ResultOf(job.LastResult());
-        m_jobs.RunEnded(name, result, runLog.Lines(), job.RunHistory());
-    }
-    const QStringList lines = runLog.Lines();
-    libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
-                                           CBackupJob::FirstReason(lines)));
-    emit jobRunEnded(name, result, lines);
-    return result;
-}
-
-void frmSchedule::mnuActionStop_Click()
-{
-    StopRun();
-}
-
-void frmSchedule::StopRun()
-{
-    if (!m_runInProgress)
+    if (!m_agent.WaitingForAnswer())  // stopped meanwhile
         return;
-    m_stopRequested = true;
-    if (m_runningJob)
-        m_runningJob->RequestStop();
-}
-
-// The failure message of a run; Yes opens the transaction log. True when the log was
-// opened (it always opens, in this program's own window if need be), so the jobs still to
-// come are skipped.
-bool frmSchedule::offerTransactionLog(const QString& jobName)
-{
     const QString logPath = appSetup::TransactionLogPath();
-    const QString text = QStringLiteral("Backup Job '") + jobName + QStringLiteral("' has failed.\r\n\r\n")
-                         + QStringLiteral("See transaction log for details: '") + logPath + QLatin1Char('\'');
+    const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
+                         + QStringLiteral("See transaction log for details: '") + logPath + QStringLiteral("'\r\n\r\n")
+                         + tr("Open the transaction log now?");
     const Answer answer = libForms::MsgBox(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
-    if (answer != Answer::Yes)
-        return false;
-    frmLogView::OpenLog(logPath);
-    return true;
+    if (answer == Answer::Yes)
+        frmLogView::OpenLog(logPath);
+    m_agent.AnswerFailure(answer == Answer::Yes);
 }
 
-void frmSchedule::cmdView_Click()
+void JobListWindow::cmdView_Click()
 {
-    libErrorHandler::Trap(Module, "cmdView_Click()", [&] {
-        if (!selectionChecksPass())
-            return;
-        CBackupJob job;
-        if (!openJob(currentName(), job))
-            return;
-        if (!job.Compress()) {
-            Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
-                       + QStringLiteral("zip file to view."),
-                   QStringLiteral("Information"), Icon::Information);
-            return;
-        }
-        if (const std::optional<QString> archive = existingArchive(job))
-            openArchive(*archive);
-        else
-            libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                            + libStrings::CleanedName(job.JobName())
-                                            + QStringLiteral("' does not exist."), Icon::Exclamation);
-    });
+    if (!selectionChecksPass())
+        return;
+    CBackupJob job;
+    if (!openJob(currentName(), job))
+        return;
+    if (!job.Compress()) {
+        Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
+                   + QStringLiteral("zip file to view."),
+               QStringLiteral("Information"), Icon::Information);
+        return;
+    }
+    if (const std::optional<QString> archive = existingArchive(job))
+        openArchive(*archive);
+    else
+        libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                        + libStrings::CleanedName(job.JobName())
+                                        + QStringLiteral("' does not exist."), Icon::Exclamation);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
-std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
+std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) const
 {
     for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
         const QString candidate = job.ArchivePath(copy);
@@ -754,7 +641,7 @@ std::optional<QString> frmSchedule::existingArchive(const CBackupJob& job) const
     return std::nullopt;
 }
 
-void frmSchedule::openArchive(const QString& archive)
+void JobListWindow::openArchive(const QString& archive)
 {
     const QString viewer = libFiles::FindExecutable(archive);
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
@@ -784,7 +671,7 @@ void frmSchedule::openArchive(const QString& archive)
 // --- Menus -------------------------------------------------------------------------------
 
 template <typename Dialog>
-Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
+Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
         open = new Dialog(this);
@@ -794,50 +681,46 @@ Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
     return open;
 }
 
-void frmSchedule::mnuFilePreferences_Click()
+void JobListWindow::mnuFilePreferences_Click()
 {
     showSingleDialog(m_preferences);
 }
 
-void frmSchedule::mnuFileClose_Click()
+void JobListWindow::mnuFileClose_Click()
 {
     close();
 }
 
-void frmSchedule::mnuFileExit_Click()
+void JobListWindow::mnuFileExit_Click()
 {
     emit exitRequested();
 }
 
-void frmSchedule::mnuActionViewTransactionLog_Click()
+void JobListWindow::mnuActionViewTransactionLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuAcitonViewTransactionLog_Click()",
-                          [&] { frmLogView::OpenLog(appSetup::TransactionLogPath()); });
+    frmLogView::OpenLog(appSetup::TransactionLogPath());
 }
 
-void frmSchedule::mnuActionViewErrorLog_Click()
+void JobListWindow::mnuActionViewErrorLog_Click()
 {
-    libErrorHandler::Trap(Module, "mnuActionViewErrorLog_Click()",
-                          [&] { frmLogView::OpenLog(appSetup::ErrorLogPath()); });
+    frmLogView::OpenLog(appSetup::ErrorLogPath());
 }
 
-void frmSchedule::mnuHelpContents_Click()
+void JobListWindow::mnuHelpContents_Click()
 {
-    libErrorHandler::Trap(Module, "mnuHelpContents_Click()", [&] {
-        const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
-        if (!libFiles::FileExists(helpPage)) {
-            libForms::VerificationError(QStringLiteral("The target file '") + helpPage
-                                            + QStringLiteral("' does not exist; operation has ")
-                                            + QStringLiteral("been cancelled."), Icon::Exclamation);
-            return;
-        }
-        const QString browser = libFiles::FindExecutable(helpPage);
-        if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
-            frmHelpView::ShowHelp(helpPage);
-    });
+    const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
+    if (!libFiles::FileExists(helpPage)) {
+        libForms::VerificationError(QStringLiteral("The target file '") + helpPage
+                                        + QStringLiteral("' does not exist; operation has ")
+                                        + QStringLiteral("been cancelled."), Icon::Exclamation);
+        return;
+    }
+    const QString browser = libFiles::FindExecutable(helpPage);
+    if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
+        frmHelpView::ShowHelp(helpPage);
 }
 
-void frmSchedule::mnuHelpLicense_Click()
+void JobListWindow::mnuHelpLicense_Click()
 {
     Inform(QStringLiteral("\r\nArkwell is released under the MIT License: you may use, copy, change and share "
                           "it freely, and it comes without any warranty. The full text is in the file LICENSE "
@@ -845,13 +728,13 @@ void frmSchedule::mnuHelpLicense_Click()
            QStringLiteral("License Agreement"), Icon::None);
 }
 
-void frmSchedule::mnuHelpHomepage_Click()
+void JobListWindow::mnuHelpHomepage_Click()
 {
     mnuHelpContents_Click();  // the program's pages are its local help
 }
 
-void frmSchedule::mnuHelpAbout_Click()
+void JobListWindow::mnuHelpAbout_Click()
 {
-    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &frmSchedule::mnuHelpContents_Click,
+    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::mnuHelpContents_Click,
             Qt::UniqueConnection);
 }

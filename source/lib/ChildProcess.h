@@ -1,12 +1,14 @@
 #pragma once
-// Starting other programs: waited for (zip), or handed over for good (the desktop's viewer).
+// Starting other programs: waited for on the caller's thread (zip, on the job runner's worker
+// thread), or handed over for good (the desktop's viewer).
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <atomic>
 #include <functional>
 
-namespace Shell32 {
+namespace ChildProcess {
 
 // One program to run: an argument list (no shell, so no quoting rules), extra environment
 // variables for the child only, and text for its standard input.
@@ -20,24 +22,23 @@ struct ProgramRun {
     // With `output` set: given the whole lines the child has written since the last call,
     // every half second while it runs and once when it has ended.
     std::function<void(const QByteArray& lines)> newOutputLines = nullptr;
+    // When set and raised while the child runs, the child is asked to end (SIGTERM) and killed
+    // when it is still running two seconds later.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 // Added to a start failure's number so that it can't be taken for an exit code.
 constexpr qint32 StartFailureBase = qint32(0x80040000u);
-// What ShellAndClose gives for a program that could not be started, and for one that ended
+// What RunAndWait gives for a program that could not be started, and for one that ended
 // abnormally (killed by a signal).
 constexpr qint32 NotStarted = StartFailureBase + 53;
 constexpr qint32 EndedAbnormally = StartFailureBase + 9;
 
-// Starts the program and waits for it to end, processing events meanwhile, and returns its
-// exit code; a program that can't be started gives a large negative number at once. Its
-// output goes to `run.output`, or to the null device, so it never stalls on a full pipe. The
-// window style is kept for callers' sake: started programs here have no window.
-qint32 ShellAndClose(const ProgramRun& run, int windowStyle = 6);
-
-// Asks the program ShellAndClose is waiting for to end (SIGTERM), and kills it when it is
-// still running two seconds later. Nothing when no program is waited for.
-void TerminateWaitedProgram();
+// Starts the program and blocks the calling thread until it ends (no event is processed, so
+// call it off the user-interface thread), and returns its exit code; a program that can't be
+// started gives a large negative number at once. Its output goes to `run.output`, or to the
+// null device, so it never stalls on a full pipe.
+qint32 RunAndWait(const ProgramRun& run);
 
 // Starts a program and does not wait for it. False when it can't be started.
 bool StartDetached(const QString& program, const QStringList& arguments);
@@ -61,5 +62,7 @@ public:
     }
 };
 void SetLauncher(Launcher* launcher);  // not owned; nullptr restores the real one
+// RunAndWait of the real launcher, for a seam that passes a run on to it.
+qint32 RunAndWaitForReal(const ProgramRun& run);
 
-}  // namespace Shell32
+}  // namespace ChildProcess

@@ -1,27 +1,24 @@
 #pragma once
-// The hidden main window: it owns the tray icon, its menu and the scheduler timer, and it
-// ends the program.
+// The hidden main window: it owns the tray icon and its menu, tells the agent's failures and
+// overdue jobs on the desktop, and ends the program.
 
 #include <QSystemTrayIcon>
 #include <QWidget>
 
+class Agent;
 class QTimer;
-class frmPopup;
-class frmSchedule;
+class TrayMenu;
+struct RunReport;
+class JobListWindow;
 
-class frmMain : public QWidget {
+class TrayAgent : public QWidget {
     Q_OBJECT
 public:
-    // Scheduler ticks are this many milliseconds apart.
-    static constexpr int TickInterval = 5000;
-    // Runs missed while the program was not running are made up this long after start-up.
-    static constexpr int MissedRunsDelay = 60000;
-
     // `trayAvailable`: whether the desktop shows tray icons now. Without one the program
     // goes on when the job list window is closed (a second start brings it back), and the
     // icon is added as soon as a tray comes up.
-    frmMain(frmSchedule& schedule, bool trayAvailable);
-    ~frmMain() override;
+    TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable);
+    ~TrayAgent() override;
 
     // Whether the program's arguments ask for a start without the job list window.
     static bool IsSilent(const QStringList& arguments);
@@ -35,21 +32,17 @@ public:
     // Brings the tray icon's picture and tooltip up to date.
     void ShowTrayStatus();
     // The load step: shows the job list window unless the arguments hold "/SILENT", starts
-    // the scheduler, and, without a tray, looks for one on every tick (not where nobody can
-    // see one: `headless`).
+    // the agent's scheduler, and, without a tray, looks for one every few seconds (not where
+    // nobody can see one: `headless`).
     void Form_Load(const QStringList& arguments, bool headless);
 
-    frmSchedule& Schedule() { return m_schedule; }
-    frmPopup& Popup() { return *m_popup; }
-    QTimer* tmrCheckForBackupJob = nullptr;
-    // Fires once, a while after start-up: the next idle tick makes up the missed runs (when
-    // the preference asks for it).
-    QTimer* tmrMissedRuns = nullptr;
+    JobListWindow& Schedule() { return m_schedule; }
+    TrayMenu& Popup() { return *m_popup; }
     QTimer* tmrWaitForTray = nullptr;
 
     // Ends the program as "Exit Arkwell" does: preferences saved, timer stopped, tray icon
     // removed, every window closed. A backup that is running is stopped first, within
-    // seconds (the jobs still queued behind it are not started).
+    // seconds (the jobs still queued behind it are not started), and the end follows its end.
     void ExitProgram();
     bool ExitPending() const { return m_exitPending; }
 
@@ -58,26 +51,21 @@ signals:
     void ended();
 
 public slots:
-    void tmrCheckForBackupJob_Timer();
-    void tmrMissedRuns_Timer();
     // A click on the tray icon: a left click or the context click opens the menu.
     void Form_MouseMove(QSystemTrayIcon::ActivationReason reason);
 
 private:
     QStringList attentionNotes(const QDateTime& now) const;
-    void runMissedJobs();
-    void runDueJob(const QString& name, const QDateTime& due);
+    void tellFailedRuns(const QList<RunReport>& reports);
     void lookForTray();
-    void tellOverdueJobs();
     void tellHowToReopen();
     void finishExit();
     void closeMessageBoxes();
 
-    frmSchedule& m_schedule;
-    frmPopup* m_popup = nullptr;
+    Agent& m_agent;
+    JobListWindow& m_schedule;
+    TrayMenu* m_popup = nullptr;
     bool m_trayAvailable;
-    bool m_busy = false;
-    bool m_missedRunsDue = false;
     bool m_menuBusy = false;
     bool m_exitPending = false;
     bool m_exited = false;

@@ -1,12 +1,13 @@
 #pragma once
-// The job list window: the view of the program's table of jobs, the job commands, the
-// menus and the status bar with its activity lamps.
+// The job list window: the view of the agent's table of jobs, the job commands, the menus
+// and the status bar with its activity lamps. It asks the agent to run and stop jobs and
+// shows what the agent's signals tell.
 
-#include "jobs/BackupHost.h"
-#include "jobs/JobTable.h"
+#include "jobs/Agent.h"
 
 #include <QDate>
 #include <QDateTime>
+#include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTime>
@@ -25,7 +26,7 @@ class CBackupJob;
 class frmAbout;
 class frmPreferences;
 
-class frmSchedule : public QMainWindow, public BackupHost {
+class JobListWindow : public QMainWindow {
     Q_OBJECT
 public:
     // Columns of lvwSchedule; ColCompressed and ColJobFile are hidden, ColLastResult is shown
@@ -42,11 +43,11 @@ public:
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
 
-    explicit frmSchedule(QWidget* parent = nullptr);
-    ~frmSchedule() override;
+    explicit JobListWindow(Agent& agent, QWidget* parent = nullptr);
+    ~JobListWindow() override;
 
     // The table of jobs the window shows; its rows follow every change of it.
-    JobTable& Jobs() { return m_jobs; }
+    JobTable& Jobs() { return m_agent.Jobs(); }
 
     // Appends one row. A next run of nothing (a schedule without a real next run) is shown
     // as such.
@@ -62,33 +63,21 @@ public:
     // The row with that key, or nullptr.
     QTreeWidgetItem* FindItemByKey(const QString& sKey) const;
 
-    QString MessageText() const;
-    void setMessageText(const QString& text) override;
-    void setLightVisible(int index, bool visible) override;
-    void repaintNow() override;
-    void setBusyPointer(bool busy) override;
-    void setProgress(const RunProgress& progress) override;
-    // The progress text of the run in progress ("3 of 5 entries, 40 of 120 files: 'name'");
+    // The progress text of the run in progress ("entry 3 of 5, 40 of 120 files done: 'name'");
     // empty outside a run.
     QString ProgressText() const { return m_progressText; }
     // The job whose run is in progress; empty outside a run.
-    QString RunningJob() const { return m_runningName; }
+    QString RunningJob() const { return m_agent.Runner().RunningJob(); }
 
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
     void StatusBarCount(int vNewValue);
-    // Runs the named jobs one after another as Run now does: the job commands are shut off
-    // while they run (Stop stays), and a failure is offered the transaction log when
-    // StopOnError is set.
+    // Asks the agent to run the named jobs one after another as Run now does: the job
+    // commands are shut off while runs are under way (Stop stays).
     void RunJobs(const QStringList& names);
-    // True while Run now works through its jobs.
-    bool RunInProgress() const { return m_runInProgress; }
-    // Whether the user is doing nothing here that a scheduled run would get in the way of:
-    // no run, no wizard, no dialog or message box open.
-    bool Idle() const;
-    // Ends a Run now in progress within seconds: the running job is stopped (what it built is
-    // removed, the previous archives kept) and the jobs after it are not started.
-    void StopRun();
+    // Whether the user is busy here with something a scheduled run would get in the way of:
+    // the wizard or a dialog open. The agent's ticks start nothing meanwhile.
+    bool HoldsRuns() const;
 
     QFrame* fraToolbar = nullptr;
     QTreeWidget* lvwSchedule = nullptr;
@@ -128,12 +117,8 @@ signals:
     void statusChanged();
     // The user closed the window (it is hidden, not unloaded).
     void closedByUser();
-    // Run now has finished all of its jobs.
-    void runFinished();
     // The user chose Exit Arkwell: the program is to end.
     void exitRequested();
-    // One job of a run has ended with `result`; `runLogLines` are the event texts its run logged.
-    void jobRunEnded(const QString& jobName, RunRecord::Result result, const QStringList& runLogLines);
 
 public slots:
     void cmdAddJob_Click();
@@ -168,8 +153,9 @@ private:
     void Form_Activate();
     void showJobs();
     void showResult(QTreeWidgetItem* row, const QString& name);
-    // The progress text in the status bar, the running row and the tray.
+    // The run's status text and progress in the status bar, the running row and the tray.
     void showProgress();
+    void showRunning(bool running);
     void fitColumns();
     void restoreSize();
     void saveSize() const;
@@ -177,10 +163,8 @@ private:
     QString currentName() const;
     bool selectionChecksPass();
     bool openJob(const QString& name, CBackupJob& job);
-    void runJobs(const QStringList& names);
-    RunRecord::Result runJob(const QString& name);
     void lockCommandsForRun(bool running);
-    bool offerTransactionLog(const QString& jobName);
+    void offerTransactionLog(const RunReport& report);
     void showWizard(bool bAddJob);
     std::optional<QString> existingArchive(const CBackupJob& job) const;
     void openArchive(const QString& archive);
@@ -188,17 +172,13 @@ private:
     // own, so they stay usable while this window is disabled by a run or the wizard.
     template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);
 
-    JobTable m_jobs;
+    Agent& m_agent;
     QPointer<frmPreferences> m_preferences;
     QPointer<frmAbout> m_about;
+    QPointer<QWidget> m_wizard;
+    QHash<QString, QTreeWidgetItem*> m_rows;  // by key
     bool m_killForm = false;
-    QString m_messageText;
     bool m_activatedOnce = false;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
-    bool m_runInProgress = false;
-    bool m_stopRequested = false;
-    CBackupJob* m_runningJob = nullptr;
-    QString m_runningName;
     QString m_progressText;
-    bool m_progressShowPending = false;  // a batch of files' progress is shown once events are processed
 };

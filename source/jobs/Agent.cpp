@@ -1,0 +1,111 @@
+#include "jobs/Agent.h"
+
+#include "lib/appSetup.h"
+
+Agent::Agent(QObject* parent)
+    : QObject(parent)
+{
+    m_tickTimer.setInterval(TickInterval);
+    connect(&m_tickTimer, &QTimer::timeout, this, &Agent::Tick);
+    m_makeUpTimer.setSingleShot(true);
+    m_makeUpTimer.setInterval(MakeUpDelay);
+    connect(&m_makeUpTimer, &QTimer::timeout, this, &Agent::MakeUpsDue);
+    connect(&m_runner, &JobRunner::started, this, &Agent::runStarted);
+    connect(&m_runner, &JobRunner::progressChanged, this, &Agent::progressChanged);
+    connect(&m_runner, &JobRunner::ended, this, &Agent::runEndedHere);
+}
+
+void Agent::Start()
+{
+    m_tickTimer.start();
+    m_makeUpTimer.start();
+}
+
+void Agent::Halt()
+{
+    m_tickTimer.stop();
+    m_makeUpTimer.stop();
+}
+
+void Agent::MakeUpsDue()
+{
+    m_makeUpsDue = appSetup::RunMissedBackups;
+}
+
+void Agent::Tick()
+{
+    if (Busy() || (m_held && m_held()))
+        return;
+    for (const Scheduler::OverdueJob& overdue : m_scheduler.OverdueNotices())
+        emit jobOverdue(overdue.name, overdue.lastCompleted);
+    enqueue(m_scheduler.DueRuns(std::exchange(m_makeUpsDue, false)));
+}
+
+bool Agent::RunNow(const QStringList& names)
+{
+    if (Busy())
+        return false;
+    std::vector<RunRequest> requests;
+    for (const QString& name : names)
+        requests.push_back({name, m_jobs.JobFile(name), false, {}});
+    enqueue(requests);
+    return true;
+}
+
+void Agent::enqueue(const std::vector<RunRequest>& requests)
+{
+    m_queue.insert(m_queue.end(), requests.begin(), requests.end());
+    runNext();
+}
+
+// Starts the next queued run of a job still listed, its start kept in the run record first.
+void Agent::runNext()
+{
+    while (!m_waitingForAnswer && !m_runner.Busy() && !m_queue.empty()) {
+        RunRequest request = m_queue.front();
+        m_queue.pop_front();
+        if (!m_jobs.Contains(request.name))
+            continue;
+        request.history = m_jobs.RunStarted(request.name);
+        m_runner.Start(request, appSetup::MaxBackupCopies);
+        m_runsUnderWay = true;
+    }
+    if (Busy() || !std::exchange(m_runsUnderWay, false))
+        return;
+    if (!m_batchFailures.isEmpty())
+        emit scheduledRunsFailed(std::exchange(m_batchFailures, {}));
+    emit runsFinished();
+}
+
+// A failure still waiting for its answer holds nothing back any more.
+void Agent::Stop()
+{
+    m_queue.clear();
+    m_runner.Stop();
+    AnswerFailure(true);
+}
+
+void Agent::runEndedHere(const RunReport& report)
+{
+    const RunRecord::Result result = report.result;
+    m_jobs.RunEnded(report.request.name, result, report.logLines, report.history);
+    const bool failed = result == RunRecord::Result::Failed || result == RunRecord::Result::Incomplete;
+    if (report.request.scheduled && failed)
+        m_batchFailures << report;
+    emit runEnded(report);
+    if (failed && appSetup::StopOnError) {
+        m_waitingForAnswer = true;
+        emit failureToAnswer(report);
+        return;
+    }
+    runNext();
+}
+
+void Agent::AnswerFailure(bool skipRest)
+{
+    if (!std::exchange(m_waitingForAnswer, false))
+        return;
+    if (skipRest)
+        m_queue.clear();
+    runNext();
+}

@@ -1,0 +1,139 @@
+#include "jobs/JobRunner.h"
+
+#include "jobs/JobStatus.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libLog.h"
+
+#include <QElapsedTimer>
+#include <QMutexLocker>
+
+JobRunner::~JobRunner()
+{
+    Stop();
+    if (m_worker)
+        m_worker->wait();
+}
+
+bool JobRunner::Start(const RunRequest& request, qint16 maxBackupCopies)
+{
+    if (m_worker)
+        return false;
+    {
+        const QMutexLocker lock(&m_mutex);
+        m_stopRequested = false;
+        m_progress = {};
+        m_statusText.clear();
+    }
+    m_running = request;
+    m_worker.reset(QThread::create([this, maxBackupCopies] { run(maxBackupCopies); }));
+    connect(m_worker.get(), &QThread::finished, this, &JobRunner::finish);
+    emit started(request);
+    m_worker->start();
+    return true;
+}
+
+void JobRunner::Stop()
+{
+    const QMutexLocker lock(&m_mutex);
+    if (!m_worker)
+        return;
+    m_stopRequested = true;
+    if (m_job)
+        m_job->RequestStop();
+}
+
+// One job's run, between a log line naming the job and one telling its result. A job file
+// that can't be read fails the run; anything unforeseen inside the run fails it too, with
+// its reason.
+void JobRunner::run(qint16 maxBackupCopies)
+{
+    const QString& name = m_running.name;
+    libLog::LogEvent(JobStatus::StartLine(name));
+    const libLog::Recorder runLog;
+    QElapsedTimer duration;
+    duration.start();
+    RunReport report;
+    report.request = m_running;
+    report.history = m_running.history;
+    CBackupJob job;
+    if (const std::optional<QString> why = job.TryOpenBackupJob(m_running.jobFile)) {
+        libLog::LogEvent(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why));
+    } else {
+        job.setRunHistory(m_running.history);
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_job = &job;
+            if (m_stopRequested)
+                job.RequestStop();
+        }
+        try {
+            job.ExecuteBackupNow(*this, maxBackupCopies);
+            report.result = RunRecord::ResultOf(job.LastResult());
+        } catch (const libErrorHandler::AppError& error) {
+            libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QLatin1Char('.'));
+        } catch (const std::exception& error) {
+            libLog::LogEvent(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
+        }
+        report.history = job.RunHistory();
+        const QMutexLocker lock(&m_mutex);
+        m_job = nullptr;
+    }
+    report.counts = job.LastCounts();
+    report.logLines = runLog.Lines();
+    report.reason = CBackupJob::FirstReason(report.logLines);
+    report.seconds = duration.elapsed() / 1000;
+    libLog::LogEvent(JobStatus::ResultLine(name, report.result, report.counts, report.seconds, report.reason));
+    m_report = report;
+}
+
+void JobRunner::finish()
+{
+    m_worker->wait();
+    m_worker.reset();
+    m_running = {};
+    emit ended(m_report);
+}
+
+RunProgress JobRunner::Progress() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_progress;
+}
+
+QString JobRunner::StatusText() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_statusText;
+}
+
+void JobRunner::setStatusText(const QString& text)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_statusText = text;
+    tellProgress();
+}
+
+void JobRunner::setProgress(const RunProgress& progress)
+{
+    const QMutexLocker lock(&m_mutex);
+    m_progress = progress;
+    tellProgress();
+}
+
+// Called with the mutex held, on the worker thread: one notice is queued to the runner's
+// thread for however many changes come before it is delivered.
+void JobRunner::tellProgress()
+{
+    if (!std::exchange(m_progressTold, false))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            {
+                const QMutexLocker lock(&m_mutex);
+                m_progressTold = true;
+            }
+            emit progressChanged();
+        },
+        Qt::QueuedConnection);
+}

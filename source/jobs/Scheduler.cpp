@@ -1,0 +1,100 @@
+#include "jobs/Scheduler.h"
+
+#include "jobs/DueMoments.h"
+#include "jobs/JobStatus.h"
+#include "lib/Clock.h"
+#include "lib/libDates.h"
+#include "lib/libLog.h"
+
+namespace {
+
+// A due moment in a log line: its day and time, to the second when it has seconds.
+QString momentText(const QDateTime& moment)
+{
+    const QTime time = moment.time();
+    return libDates::FormatDate(moment.date()) + QLatin1Char(' ')
+           + (time.second() != 0 ? libDates::FormatTime(time) : libDates::FormatShortTime(time));
+}
+
+// Whether the overdue notice of `day` leaves today to be told: a later day, or a notice day
+// that a clock more than a day ahead left in the future.
+bool toldBefore(const QDate& noticeDay, const QDate& today)
+{
+    return !noticeDay.isValid() || noticeDay < today || noticeDay > today.addDays(1);
+}
+
+}  // namespace
+
+std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
+{
+    mendWrongClock();
+    std::vector<RunRequest> runs;
+    if (makeUps)
+        for (const JobTable::DueRun& missed : m_jobs.MissedRuns()) {
+            libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
+                                            "Arkwell was not running.")
+                                 .arg(missed.name, momentText(missed.due)));
+            handle(runs, missed.name, missed.due);
+        }
+    for (RunRequest& retry : retries(makeUps))
+        runs.push_back(retry);
+    for (const JobTable::DueRun& due : m_jobs.DueNow())
+        handle(runs, due.name, due.due);
+    return runs;
+}
+
+// Marks the moment handled and adds its run; a job file that can't be read is logged instead.
+void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due)
+{
+    if (const std::optional<QString> why = m_jobs.MarkHandled(name, due))
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
+    else
+        runs.push_back({name, m_jobs.JobFile(name), true, due});
+}
+
+void Scheduler::mendWrongClock()
+{
+    for (const QString& name : m_jobs.MendFutureMoments())
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
+                                        "schedule is worked out from now, and it runs at its next due moment.")
+                             .arg(name));
+}
+
+// A failed run of the job's latest moment is run again once: RetryAfterSeconds after it
+// ended, or at the make-up pass of a new start, never once a later moment has come.
+std::vector<RunRequest> Scheduler::retries(bool makeUps)
+{
+    const QDateTime now = Clock::Now();
+    std::vector<RunRequest> runs;
+    for (const QString& name : m_jobs.Names()) {
+        const RunRecord record = m_jobs.Record(name);
+        const bool failed = record.result == RunRecord::Result::Failed && !record.CutOff()
+                            && record.handledDue.isValid() && record.retriedDue != record.handledDue;
+        if (!failed || DueMoments::LatestAtOrBefore(*m_jobs.Job(name), now) != record.handledDue)
+            continue;
+        if (!makeUps && record.ended.secsTo(now) < RetryAfterSeconds)
+            continue;
+        m_jobs.UpdateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
+        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
+                             .arg(name, momentText(record.handledDue)));
+        runs.push_back({name, m_jobs.JobFile(name), true, record.handledDue});
+    }
+    return runs;
+}
+
+std::vector<Scheduler::OverdueJob> Scheduler::OverdueNotices()
+{
+    const QDateTime now = Clock::Now();
+    std::vector<OverdueJob> overdue;
+    if (m_overdueLookedAt.isValid() && qAbs(m_overdueLookedAt.secsTo(now)) < OverdueLookSeconds)
+        return overdue;
+    m_overdueLookedAt = now;
+    for (const QString& name : m_jobs.Names()) {
+        const RunRecord record = m_jobs.Record(name);
+        if (!toldBefore(record.overdueNoticeDay, now.date()) || !JobStatus::Overdue(*m_jobs.Job(name), record, now))
+            continue;
+        m_jobs.UpdateRecord(name, [&now](RunRecord& changed) { changed.overdueNoticeDay = now.date(); });
+        overdue.push_back({name, record.lastCompleted});
+    }
+    return overdue;
+}
