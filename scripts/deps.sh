@@ -3,7 +3,7 @@
 # only those that are missing, so a second call is quick. An ordinary user is asked for the
 # sudo password only when something is missing; root installs with apt-get directly.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libgtest-dev
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libzip-dev libgtest-dev
           libbenchmark-dev zip unzip faketime procps xvfb xauth x11-utils desktop-file-utils xdg-utils
           dbus-daemon dpkg-dev file lintian appstream)
 missing=()

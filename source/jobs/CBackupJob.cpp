@@ -3,6 +3,7 @@
 #include "jobs/ArchiveCheck.h"
 #include "jobs/BackupHost.h"
 #include "jobs/DueMoments.h"
+#include "jobs/JobLock.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
 #include "lib/Shell32.h"
@@ -430,6 +431,10 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
         if (!NameStaysInFolder(m_jobName))
             failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
                     + QStringLiteral("' would name files outside the target folder."));
+        const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
+        if (!lock)
+            failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
+                    + QStringLiteral("' is being backed up or restored by another Arkwell."));
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
             libFiles::uRmDirChecked(work);

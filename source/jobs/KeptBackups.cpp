@@ -1,0 +1,181 @@
+#include "jobs/KeptBackups.h"
+
+#include "jobs/CBackupJob.h"
+#include "jobs/RunRecord.h"
+#include "lib/libErrorHandler.h"
+#include "lib/libFiles.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+ZipEntry EntryOfFile(const QByteArray& path, const struct stat& info)
+{
+    ZipEntry entry;
+    entry.name = path;
+    entry.kind = S_ISDIR(info.st_mode)   ? ZipEntry::Kind::Folder
+                 : S_ISLNK(info.st_mode) ? ZipEntry::Kind::Link
+                                         : ZipEntry::Kind::File;
+    entry.size = entry.kind == ZipEntry::Kind::Folder ? 0 : qint64(info.st_size);
+    entry.modified = QDateTime::fromSecsSinceEpoch(info.st_mtime);
+    entry.mode = info.st_mode & 07777;
+    return entry;
+}
+
+// Copies a plain copy's file into `fd`, or reads its link target.
+std::optional<QString> CopyOut(const QByteArray& source, int fd, QByteArray* linkTarget, const std::atomic<bool>& stop)
+{
+    if (fd < 0) {
+        QByteArray target(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(source.constData(), target.data(), size_t(target.size()));
+        if (length < 0)
+            return ZipReader::SystemError("readlink", errno);
+        *linkTarget = target.left(length);
+        return std::nullopt;
+    }
+    const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
+    if (in < 0)
+        return ZipReader::SystemError("open", errno);
+    QByteArray buffer(256 * 1024, Qt::Uninitialized);
+    std::optional<QString> failure;
+    for (ssize_t read; !failure && (read = ::read(in, buffer.data(), size_t(buffer.size()))) != 0;) {
+        if (stop)
+            failure = QStringLiteral("stopped");
+        else if (read < 0)
+            failure = errno == EINTR ? std::nullopt : std::optional(ZipReader::SystemError("read", errno));
+        else if (::write(fd, buffer.constData(), size_t(read)) != read)
+            failure = ZipReader::SystemError("write", errno);
+    }
+    ::close(in);
+    return failure;
+}
+
+// Whether the archive holds a full backup. A job that isn't incremental makes only full
+// ones; in an incremental chain the record names the full ones, and without it only the
+// oldest kept archive is taken for the chain's full start.
+bool FullBackup(const CBackupJob& job, const RunRecord& record, const QString& archive, bool oldest)
+{
+    if (!job.Incremental())
+        return true;
+    Q_UNUSED(record);
+    Q_UNUSED(archive);
+    return oldest;
+}
+
+}  // namespace
+
+std::unique_ptr<BackupContents> BackupContents::Open(const CBackupJob& job, const KeptBackup& backup, QString* error)
+{
+    std::unique_ptr<BackupContents> contents(new BackupContents);
+    if (job.Compress()) {
+        contents->m_zip = ZipReader::Open(backup.path, error);
+        if (!contents->m_zip)
+            return nullptr;
+        contents->listArchive();
+    } else {
+        try {
+            contents->listFolderCopy(job);
+        } catch (const libErrorHandler::AppError& failure) {
+            *error = QString::fromLocal8Bit(failure.what());
+            return nullptr;
+        }
+    }
+    std::sort(contents->m_items.begin(), contents->m_items.end(),
+              [](const BackedUpItem& a, const BackedUpItem& b) { return a.original < b.original; });
+    return contents;
+}
+
+// zip keeps absolute paths without their leading "/".
+void BackupContents::listArchive()
+{
+    m_items.reserve(m_zip->Entries().size());
+    for (const ZipEntry& entry : m_zip->Entries())
+        m_items.push_back({'/' + entry.name, entry});
+}
+
+// A plain copy holds each whole folder as a folder of that name in the target, and each
+// single file under its own name there; wildcard groups are never copied.
+void BackupContents::listFolderCopy(const CBackupJob& job)
+{
+    const QByteArray target = libFiles::NativePath(job.TargetDirectory());
+    for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip())) {
+        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
+        if (kind == libFiles::EntryKind::WildcardGroup)
+            continue;
+        const QByteArray source = libFiles::NativePath(
+            kind == libFiles::EntryKind::File ? entry : libFiles::WithoutTrailingSlash(libFiles::FilePathStripFileName(entry)));
+        const QByteArray copy = target + source.mid(source.lastIndexOf('/') + 1);
+        struct stat info;
+        if (::lstat(copy.constData(), &info) != 0)
+            continue;
+        m_items.push_back({source, EntryOfFile(copy, info)});
+        if (kind == libFiles::EntryKind::File || !S_ISDIR(info.st_mode))
+            continue;
+        for (const libFiles::ListedItem& item : libFiles::ListFolder(copy, true).items)
+            m_items.push_back({source + item.path.mid(copy.size()), EntryOfFile(item.path, item.info)});
+    }
+}
+
+const BackedUpItem* BackupContents::Find(const QByteArray& original) const
+{
+    const auto found = std::lower_bound(m_items.begin(), m_items.end(), original,
+                                        [](const BackedUpItem& item, const QByteArray& path) { return item.original < path; });
+    return found != m_items.end() && found->original == original ? &*found : nullptr;
+}
+
+std::optional<QString> BackupContents::Extract(const BackedUpItem& item, const QByteArray& destination,
+                                               const QByteArray& password, const std::atomic<bool>& stop) const
+{
+    if (m_zip)
+        return m_zip->Extract(item.entry, destination, password, stop);
+    return ZipReader::WriteItem(item.entry, destination, [&](int fd, QByteArray* linkTarget) {
+        return CopyOut(item.entry.name, fd, linkTarget, stop);
+    });
+}
+
+namespace KeptBackups {
+
+std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int maxCopies)
+{
+    std::vector<KeptBackup> backups;
+    for (int copy = 0; copy <= (job.Compress() ? maxCopies : 0); ++copy) {
+        const QString path = job.Compress() ? job.ArchivePath(copy) : job.TargetDirectory();
+        const QFileInfo file(path);
+        if (!file.exists())
+            continue;
+        KeptBackup backup{copy, path, file.lastModified(), true, 0, 0};
+        if (copy == 0 && record.archive == path && record.started.isValid())
+            backup.begun = record.started;
+        QString error;
+        if (const std::unique_ptr<BackupContents> contents = BackupContents::Open(job, backup, &error)) {
+            for (const BackedUpItem& item : contents->Items()) {
+                backup.files += item.entry.kind == ZipEntry::Kind::Folder ? 0 : 1;
+                backup.bytes += item.entry.size;
+            }
+        }
+        backups.push_back(backup);
+    }
+    for (KeptBackup& backup : backups)
+        backup.full = FullBackup(job, record, backup.path, &backup == &backups.back());
+    return backups;
+}
+
+std::vector<Version> Versions(const CBackupJob& job, const std::vector<KeptBackup>& backups, const QByteArray& original)
+{
+    std::vector<Version> versions;
+    for (const KeptBackup& backup : backups) {
+        QString error;
+        const std::unique_ptr<BackupContents> contents = BackupContents::Open(job, backup, &error);
+        if (const BackedUpItem* item = contents ? contents->Find(original) : nullptr)
+            versions.push_back({backup, item->entry});
+    }
+    return versions;
+}
+
+}  // namespace KeptBackups
