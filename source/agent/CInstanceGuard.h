@@ -4,6 +4,7 @@
 // whether it is alive). The kernel drops the lock when its process ends, however it ends, so a
 // killed agent or a damaged lock file never blocks a start; the file's content is never read.
 
+#include <QLocalSocket>
 #include <QObject>
 #include <QString>
 
@@ -28,12 +29,17 @@ public:
     // the agent has answered. False when no answer came within `timeoutMs`.
     bool Ask(Request request, int timeoutMs) const;
 
+    // The agent's socket for the lock file `lockPath`.
+    static QString SocketName(const QString& lockPath);
+
 signals:
     // A later start asked for the job list window.
     void showWindowRequested();
+    // A request other than those above (the command line's): whoever takes it answers and
+    // closes `peer`.
+    void requestReceived(const QByteArray& request, QLocalSocket* peer);
 
 private:
-    QString socketName() const;
     void listen();
     void answerRequests();
 

@@ -6,6 +6,7 @@
 #include "agent/frmMain.h"
 #include "agent/frmPopup.h"
 #include "agent/libSysTrayApp.h"
+#include "cli/AgentLink.h"
 #include "jobs/CBackupJob.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
@@ -166,6 +167,19 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     return std::nullopt;
 }
 
+// Runs asked for by the command line wait for the run in progress, then run as Run now does.
+void ServeCommandLine(CInstanceGuard& guard, frmSchedule& schedule)
+{
+    auto* commands = new AgentCommands(
+        {[&schedule](const QString& name) { return schedule.Jobs().Contains(name); },
+         [&schedule](const QString& name) { return !schedule.RunInProgress() && (schedule.RunJobs({name}), true); }},
+        &schedule);
+    QObject::connect(&guard, &CInstanceGuard::requestReceived, commands, &AgentCommands::Serve);
+    QObject::connect(&schedule, &frmSchedule::jobRunEnded, commands,
+                     [commands](const QString& name, RunRecord::Result result) { commands->RunEnded(name, result); });
+    QObject::connect(&schedule, &frmSchedule::runFinished, commands, &AgentCommands::StartNext);
+}
+
 }  // namespace
 
 void LoadJobList(frmSchedule& schedule)
@@ -213,6 +227,7 @@ int Main(QApplication& app)
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
         EndOnSignals(main);
         QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
+        ServeCommandLine(guard, schedule);
 
         ApplyStartAtLoginDefault();
         LoadJobList(schedule);

@@ -1,10 +1,13 @@
 // Arkwell's entry point.
 #include "agent/appSetupMain.h"
+#include "cli/CommandLine.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = CommandLine::RunCommand(argc, argv))
+        return *status;
     // Without any display the program still runs its scheduler, on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
