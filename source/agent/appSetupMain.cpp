@@ -80,6 +80,8 @@ Answer ShowMessageBox(const Message& message)
         if (!offered(answer))
             continue;
         QPushButton* button = box.addButton(standard);
+        if (buttons.size() < size_t(message.captions.size()))
+            button->setText(message.captions[qsizetype(buttons.size())]);
         buttons.emplace_back(button, answer);
         if (answer == message.defaultAnswer)
             box.setDefaultButton(button);

@@ -3,6 +3,7 @@
 #include "agent/frmMain.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
+#include "restore/RestoreWindow.h"
 #include "schedule/frmSchedule.h"
 
 #include <QAction>
@@ -19,6 +20,13 @@ frmPopup::frmPopup(frmMain& main)
     Schedule->setObjectName(QStringLiteral("Schedule"));
     Stop = m_main.Schedule().mnuActionStop;
     Arkwell->addAction(Stop);
+    Restore = Arkwell->addMenu(QStringLiteral("Restore Files"));
+    Restore->setObjectName(QStringLiteral("Restore"));
+    connect(Restore, &QMenu::aboutToShow, this, [this] {
+        Restore->clear();
+        for (const QString& name : m_main.Schedule().Jobs().Names())
+            Restore->addAction(name, this, [this, name] { RestoreWindow::Show(m_main.Schedule().Jobs(), name); });
+    });
     Slash2 = Arkwell->addSeparator();
     Slash2->setObjectName(QStringLiteral("Slash2"));
     Exit = Arkwell->addAction(QStringLiteral("Exit Arkwell"), this, &frmPopup::Exit_Click);

@@ -7,6 +7,7 @@
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobStatus.h"
+#include "restore/RestoreWindow.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
@@ -156,6 +157,8 @@ void frmSchedule::buildToolbar()
            QStyle::SP_MediaPlay, &frmSchedule::cmdBackup_Click);
     button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
            QStyle::SP_FileDialogContentsView, &frmSchedule::cmdView_Click);
+    button(cmdRestore, "cmdRestore", QStringLiteral("Res&tore"), QStringLiteral("Restore Files From a Backup"),
+           QStyle::SP_BrowserReload, &frmSchedule::cmdRestore_Click);
     row->addStretch(1);
 }
 
@@ -248,6 +251,9 @@ void frmSchedule::buildMenus()
          &frmSchedule::mnuActionStop_Click);
     mnuActionStop->setEnabled(false);
     item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &frmSchedule::cmdView_Click);
+    item(mnuAction, mnuActionRestore, "mnuActionRestore", QStringLiteral("Res&tore Files..."), &frmSchedule::cmdRestore_Click);
+    lvwSchedule->setContextMenuPolicy(Qt::ActionsContextMenu);  // the row menu
+    lvwSchedule->addActions({mnuActionEdit, mnuActionRun, mnuActionRestore});
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
          QStringLiteral("View &Transaction Log File"), &frmSchedule::mnuActionViewTransactionLog_Click);
@@ -735,6 +741,14 @@ void frmSchedule::cmdView_Click()
             libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
                                             + libStrings::CleanedName(job.JobName())
                                             + QStringLiteral("' does not exist."), Icon::Exclamation);
+    });
+}
+
+void frmSchedule::cmdRestore_Click()
+{
+    libErrorHandler::Trap(Module, "cmdRestore_Click()", [&] {
+        if (selectionChecksPass())
+            RestoreWindow::Show(m_jobs, currentName(), this);
     });
 }
 
