@@ -44,7 +44,7 @@ int Fail(const QString& line, int status = 1)
 
 QString Moment(const QDateTime& moment)
 {
-    return moment.isValid() ? moment.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QStringLiteral("unknown");
+    return moment.isValid() ? moment.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QStringLiteral("unknown");
 }
 
 // The arguments after the command: its words and the options it takes.

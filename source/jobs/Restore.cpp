@@ -140,7 +140,7 @@ QByteArray KeepBothName(const QByteArray& destination, const QDateTime& modified
     const qsizetype slash = destination.lastIndexOf('/');
     const qsizetype dot = destination.lastIndexOf('.');
     const qsizetype split = dot > slash + 1 ? dot : destination.size();
-    const QByteArray stem = destination.left(split) + " (" + modified.toString(QStringLiteral("yyyy-MM-dd hh.mm")).toLatin1();
+    const QByteArray stem = destination.left(split) + " (" + modified.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh.mm")).toLatin1();
     struct stat info;
     QByteArray name = stem + ')' + destination.mid(split);
     for (int number = 2; Exists(name, &info); ++number)

@@ -19,7 +19,7 @@ struct ZipEntry {
     QByteArray name;  // as stored: no leading "/", folders without their trailing "/"
     Kind kind = Kind::File;
     qint64 size = 0;  // uncompressed bytes (a link: its target's length)
-    QDateTime modified;
+    QDateTime modified;  // in UTC (local time is slow to compute for many entries)
     quint32 mode = 0;  // permission bits; 0 when the archive doesn't say
     bool encrypted = false;
     quint64 index = 0;  // the entry's place in the archive
@@ -31,11 +31,17 @@ public:
     ZipReader(const ZipReader&) = delete;
     ZipReader& operator=(const ZipReader&) = delete;
 
-    // The archive at `path`, read and listed; nothing when it can't be (`error` says why).
-    static std::unique_ptr<ZipReader> Open(const QString& path, QString* error);
+    // The archive at `path`, read and (unless not `listEntries`) listed; nothing when it can't
+    // be (`error` says why).
+    static std::unique_ptr<ZipReader> Open(const QString& path, QString* error, bool listEntries = true);
+    // Sets TZ to the system's zone file when it isn't set (see Open); called before archives
+    // are opened on several threads at once.
+    static void NameTimeZoneFile();
 
     const QString& Path() const { return m_path; }
     const std::vector<ZipEntry>& Entries() const { return m_entries; }
+    // The entry of that name (as stored; a folder's with its trailing "/"), listed or not.
+    std::optional<ZipEntry> Find(const QByteArray& name) const;
     // Whether any entry is encrypted, so a password is needed.
     bool Encrypted() const;
 
@@ -61,6 +67,7 @@ public:
 private:
     ZipReader(zip* archive, QString path);
     void list();
+    std::optional<ZipEntry> entryAt(quint64 index) const;
     std::optional<QString> copyData(const ZipEntry& entry, int fd, const QByteArray& password,
                                     const std::atomic<bool>& stop, QByteArray* content) const;
 

@@ -41,7 +41,7 @@ constexpr int ProgressSteps = 1000;
 
 QString When(const QDateTime& moment)
 {
-    return QLocale::system().toString(moment, QLocale::ShortFormat);
+    return QLocale::system().toString(moment.toLocalTime(), QLocale::ShortFormat);
 }
 
 QString Bytes(qint64 bytes)

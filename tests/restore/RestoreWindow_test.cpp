@@ -26,6 +26,7 @@ protected:
         job.setCompress(true);
         job.setTargetDirectory(path("bk"));
         writeFile("src/sub/kept.txt", "the same in every run");
+        QDir().mkpath(path("bk"));
         for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) {  // oldest first
             writeFile("src/diary.txt", archive.toUtf8());
             QProcess zip;
