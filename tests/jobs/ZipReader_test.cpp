@@ -2,6 +2,7 @@
 // times and links, passwords, and a restore's three answers to an existing file.
 #include "jobs/CBackupJob.h"
 #include "jobs/Restore.h"
+#include "jobs/RunRecord.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -145,4 +146,22 @@ TEST_F(ZipReaderTest, AnExistingFileIsSkippedReplacedOrKeptBesideTheRestoredOne)
         EXPECT_EQ(QDir(path("out/src")).entryList({"a (*"}, QDir::Files), c.besides);
         EXPECT_EQ(report.leftAlone.size(), c.existing == Restore::Existing::Skip ? 1 : 0);
     }
+}
+
+TEST_F(ZipReaderTest, APlainCopyIsBrowsedAndRestoredByOriginalPaths)
+{
+    CBackupJob job;
+    job.setTargetDirectory(path("bk"));
+    job.setFilesToZip(path("src/*.*") + "\r\n" + path("elsewhere/one.txt") + "\r\n" + path("src/*.txt") + "\r\n");
+    writeFile("bk/src/a.txt", "copied a");
+    writeFile("bk/one.txt", "copied one");
+    const std::vector<KeptBackup> backups = KeptBackups::List(job, RunRecord{}, 99);
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_EQ(backups[0].files, 2);
+    QString error;
+    const auto copy = BackupContents::Open(job, backups[0], &error);
+    ASSERT_TRUE(copy && copy->Find(src + "/a.txt") && copy->Find(QFile::encodeName(path("elsewhere/one.txt"))));
+    EXPECT_EQ(KeptBackups::Versions(job, backups, src + "/a.txt").size(), 1u);
+    EXPECT_EQ(restore(*copy, path("out"), Restore::Existing::Skip).ExitStatus(), 0);
+    EXPECT_EQ(readFile("out/src/a.txt"), "copied a");
 }
