@@ -224,7 +224,8 @@ bool saveRestoreWindow(const QTemporaryDir& scratch, const QString& out)
     job.setTargetDirectory(backups);
     auto* window = new RestoreWindow(job, KeptBackups::List(job, RunRecord{}, 5));
     window->SelectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
-    window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QDir::homePath() + QStringLiteral("/restored"));
+    window->findChild<QRadioButton*>(QStringLiteral("optFolder"))->setChecked(true);
+    window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QStringLiteral("/home/ada/restored"));
     return save(window, out + QStringLiteral("restore-window.png"));
 }
 

@@ -296,6 +296,7 @@ void RestoreWindow::showVersions(QTreeWidgetItem* item)
         if (version.backup.copy == m_copy)
             m_versionList->setCurrentItem(row);
     }
+    m_versionList->header()->resizeSections(QHeaderView::ResizeToContents);
     const int at = m_versionList->indexOfTopLevelItem(m_versionList->currentItem());
     m_previous->setEnabled(at >= 0 && at + 1 < int(m_versions.size()));
     m_next->setEnabled(at > 0);
