@@ -434,7 +434,7 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
         const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
         if (!lock)
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
-                    + QStringLiteral("' is being backed up or restored by another Arkwell."));
+                    + QStringLiteral("' is being backed up or restored elsewhere right now."));
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
             libFiles::uRmDirChecked(work);
