@@ -83,8 +83,10 @@ int main(int argc, char** argv)
     std::printf("  (%zu entries)\n", contents ? contents->Items().size() : size_t(0));
     const QByteArray one = QFile::encodeName(many) + "/folder123/file12345.txt";
     size_t versions = 0;
-    Report("versions of a file across 10 such archives",
-           Seconds([&] { versions = KeptBackups::Versions(job, backups, one).size(); }), 0.5);
+    double best = 1e9;
+    for (int round = 0; round < 3; ++round)
+        best = std::min(best, Seconds([&] { versions = KeptBackups::Versions(job, backups, one).size(); }));
+    Report("versions of a file across 10 such archives (best of 3)", best, 0.5);
     std::printf("  (%zu versions)\n", versions);
 
     // A big archive: stored noise and deflated text, 1 MB a file.
@@ -103,13 +105,22 @@ int main(int argc, char** argv)
     const QByteArray oneMegabyte = QFile::encodeName(big) + "/2/101.jpg";
     Report("restore one 1 MB file from the big archive",
            Seconds([&] { RestoreAll(*contents, oneMegabyte, work.filePath(QStringLiteral("one"))); }), 0.1);
-    const double ours = Seconds([&] { RestoreAll(*contents, QFile::encodeName(big), work.filePath(QStringLiteral("all"))); });
-    const double unzip = Seconds([&] {
-        QProcess process;
-        process.start(QStringLiteral("unzip"), {QStringLiteral("-oqq"), job.ArchivePath(0), QStringLiteral("-d"),
-                                                work.filePath(QStringLiteral("unzipped"))});
-        process.waitForFinished(-1);
-    });
+    // Alternately, best of three each: the machine's other work and the disk's write-back
+    // weigh on whichever runs at a bad moment.
+    double ours = 1e9, unzip = 1e9;
+    for (int round = 0; round < 3; ++round) {
+        QDir(work.filePath(QStringLiteral("all"))).removeRecursively();
+        QDir(work.filePath(QStringLiteral("unzipped"))).removeRecursively();
+        QProcess::execute(QStringLiteral("sync"), {});
+        ours = std::min(ours, Seconds([&] { RestoreAll(*contents, QFile::encodeName(big), work.filePath(QStringLiteral("all"))); }));
+        QProcess::execute(QStringLiteral("sync"), {});
+        unzip = std::min(unzip, Seconds([&] {
+            QProcess process;
+            process.start(QStringLiteral("unzip"), {QStringLiteral("-oqq"), job.ArchivePath(0), QStringLiteral("-d"),
+                                                    work.filePath(QStringLiteral("unzipped"))});
+            process.waitForFinished(-1);
+        }));
+    }
     std::printf("%-52s %7.3f s  unzip -o %.3f s: %.2fx (target 1.1x: %s)\n",
                 QStringLiteral("restore the whole %1 MB archive").arg(megabytes).toUtf8().constData(), ours, unzip,
                 ours / unzip, ours <= 1.1 * unzip ? "met" : "MISSED");

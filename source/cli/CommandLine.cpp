@@ -36,9 +36,15 @@ void Say(const QString& line)
     Print(stdout, line.toUtf8());
 }
 
-int Fail(const QString& line, int status = 1)
+// Tells on standard error.
+void Warn(const QString& line)
 {
     Print(stderr, QStringLiteral("arkwell: ").toUtf8() + line.toUtf8());
+}
+
+int Fail(const QString& line, int status = 1)
+{
+    Warn(line);
     return status;
 }
 
@@ -197,7 +203,7 @@ int Run(Jobs& jobs, const Arguments& arguments)
     QString error;
     const std::optional<int> status = AgentLink::RunThroughAgent(socket, name, &error);
     if (!error.isEmpty())
-        Fail(error);
+        Warn(error);
     if (status) {
         Say(QStringLiteral("Backup Job '%1' %2.").arg(name, *status == 0 ? QStringLiteral("completed")
                                                                        : QStringLiteral("did not complete")));
@@ -280,9 +286,9 @@ int RestoreFiles(Jobs& jobs, const Arguments& arguments)
     const Restore::Report report =
         Restore::Run(*contents, Restore::MakePlan(*contents, request), request, std::atomic<bool>(false));
     for (const QString& path : report.leftAlone)
-        Fail(QStringLiteral("left alone, it exists (--replace or --keep-both restore it): ") + path, 0);
+        Warn(QStringLiteral("left alone, it exists (--replace or --keep-both restore it): ") + path);
     for (const QString& failure : report.failures)
-        Fail(QStringLiteral("not restored: ") + failure, 0);
+        Warn(QStringLiteral("not restored: ") + failure);
     Say(QStringLiteral("%1 restored.").arg(report.restored));
     return report.ExitStatus();
 }

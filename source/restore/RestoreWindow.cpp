@@ -313,7 +313,7 @@ void RestoreWindow::stepVersion(int step)
     SelectPath(original);
 }
 
-std::optional<Restore::Existing> RestoreWindow::askExisting(int existing) const
+Restore::Existing RestoreWindow::askExisting(int existing) const
 {
     const QString text = QStringLiteral("%1 of the files to restore already exist where they go.\r\n\r\n"
                                         "Keep both (the restored copy gets its date in its name), replace "
@@ -349,7 +349,7 @@ void RestoreWindow::startRestore()
     request.password = m_job.Password().toUtf8();
     auto plan = std::make_shared<Restore::Plan>(Restore::MakePlan(*m_contents, request));
     if (plan->existing > 0)
-        request.existing = *askExisting(plan->existing);
+        request.existing = askExisting(plan->existing);
     setBusy(true);
     m_stop = false;
     m_worker = QThread::create([this, plan, request, lock] {

@@ -55,7 +55,8 @@ private:
     void startRestore();
     void endRestore(const Restore::Report& report);
     void setBusy(bool busy);
-    std::optional<Restore::Existing> askExisting(int existing) const;
+    // Asked once for the whole restore: Keep both, Replace or Skip (also a box closed unanswered).
+    Restore::Existing askExisting(int existing) const;
 
     CBackupJob m_job;
     std::vector<KeptBackup> m_backups;
