@@ -85,7 +85,7 @@ int main(int argc, char** argv)
     size_t versions = 0;
     double best = 1e9;
     for (int round = 0; round < 3; ++round)
-        best = std::min(best, Seconds([&] { versions = KeptBackups::Versions(job, backups, one).size(); }));
+        best = std::min(best, Seconds([&] { versions = KeptBackups::VersionFinder(job, backups).Versions(one).size(); }));
     Report("versions of a file across 10 such archives (best of 3)", best, 0.5);
     std::printf("  (%zu versions)\n", versions);
 

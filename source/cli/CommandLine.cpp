@@ -247,7 +247,8 @@ int Versions(Jobs& jobs, const Arguments& arguments)
     if (!jobs.find(name))
         return 1;
     const QByteArray original = OriginalPath(arguments.words[1]);
-    const std::vector<KeptBackups::Version> versions = KeptBackups::Versions(*jobs.find(name), jobs.backups(name), original);
+    const std::vector<KeptBackups::Version> versions =
+        KeptBackups::VersionFinder(*jobs.find(name), jobs.backups(name)).Versions(original);
     if (versions.empty())
         return Fail(QStringLiteral("no backup of Backup Job '%1' holds '%2'").arg(name, libFiles::ShownPath(original)));
     for (const KeptBackups::Version& version : versions)

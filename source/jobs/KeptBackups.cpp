@@ -166,22 +166,27 @@ std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int
     return backups;
 }
 
-// An archive is searched by name without listing it: twice as fast on a big one.
-std::vector<Version> Versions(const CBackupJob& job, const std::vector<KeptBackup>& backups, const QByteArray& original)
+// An archive is searched by name without listing it: twice as fast to open.
+VersionFinder::VersionFinder(const CBackupJob& job, std::vector<KeptBackup> backups) : m_backups(std::move(backups))
+{
+    for (const KeptBackup& backup : m_backups) {
+        QString error;
+        m_archives.push_back(job.Compress() ? ZipReader::Open(backup.path, &error, false) : nullptr);
+        m_copies.push_back(job.Compress() ? nullptr : BackupContents::Open(job, backup, &error));
+    }
+}
+
+std::vector<Version> VersionFinder::Versions(const QByteArray& original) const
 {
     std::vector<Version> versions;
-    for (const KeptBackup& backup : backups) {
-        QString error;
+    for (size_t index = 0; index < m_backups.size(); ++index) {
         std::optional<ZipEntry> entry;
-        if (job.Compress()) {
-            const std::unique_ptr<ZipReader> archive = ZipReader::Open(backup.path, &error, false);
-            entry = archive && original.startsWith('/') ? archive->Find(original.mid(1)) : std::nullopt;
-        } else if (const std::unique_ptr<BackupContents> copy = BackupContents::Open(job, backup, &error)) {
-            const BackedUpItem* item = copy->Find(original);
-            entry = item ? std::optional(item->entry) : std::nullopt;
-        }
+        if (m_archives[index] && original.startsWith('/'))
+            entry = m_archives[index]->Find(original.mid(1));
+        if (const BackedUpItem* item = m_copies[index] ? m_copies[index]->Find(original) : nullptr)
+            entry = item->entry;
         if (entry && entry->kind != ZipEntry::Kind::Folder)
-            versions.push_back({backup, *entry});
+            versions.push_back({m_backups[index], *entry});
     }
     return versions;
 }

@@ -63,8 +63,19 @@ struct Version {
     KeptBackup backup;
     ZipEntry entry;
 };
-// Every backup of `backups` holding the file `original`, in their order. Backups that can't
-// be read are passed over.
-std::vector<Version> Versions(const CBackupJob& job, const std::vector<KeptBackup>& backups, const QByteArray& original);
+
+// The backups opened once, so that the versions of one path after another are found at once
+// (opening an archive is most of the work). Backups that can't be read are passed over.
+class VersionFinder {
+public:
+    VersionFinder(const CBackupJob& job, std::vector<KeptBackup> backups);
+    // Every backup holding the file `original`, in the backups' order.
+    std::vector<Version> Versions(const QByteArray& original) const;
+
+private:
+    std::vector<KeptBackup> m_backups;
+    std::vector<std::unique_ptr<ZipReader>> m_archives;      // unlisted; one a backup, or
+    std::vector<std::unique_ptr<BackupContents>> m_copies;   // a plain copy's contents
+};
 
 }  // namespace KeptBackups

@@ -85,7 +85,7 @@ RestoreWindow* RestoreWindow::Show(const JobTable& jobs, const QString& name, QW
 }
 
 RestoreWindow::RestoreWindow(CBackupJob job, std::vector<KeptBackup> backups, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_job(std::move(job)), m_backups(std::move(backups))
+    : QWidget(parent, Qt::Window), m_job(std::move(job)), m_backups(std::move(backups)), m_finder(m_job, m_backups)
 {
     setObjectName(QStringLiteral("RestoreWindow"));
     setWindowTitle(QStringLiteral("Restore: %1").arg(m_job.JobName()));
@@ -289,7 +289,7 @@ void RestoreWindow::showVersions(QTreeWidgetItem* item)
     m_versionList->clear();
     m_versions.clear();
     if (item && item->data(0, FileRole).toBool())
-        m_versions = KeptBackups::Versions(m_job, m_backups, item->data(0, PathRole).toByteArray());
+        m_versions = m_finder.Versions(item->data(0, PathRole).toByteArray());
     for (const KeptBackups::Version& version : m_versions) {
         auto* row = new QTreeWidgetItem(m_versionList, {BackupName(version.backup), When(version.entry.modified),
                                                        Bytes(version.entry.size)});

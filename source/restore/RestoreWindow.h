@@ -60,6 +60,7 @@ private:
 
     CBackupJob m_job;
     std::vector<KeptBackup> m_backups;
+    KeptBackups::VersionFinder m_finder;  // every backup opened once
     int m_copy = -1;
     std::unique_ptr<BackupContents> m_contents;
     std::vector<KeptBackups::Version> m_versions;

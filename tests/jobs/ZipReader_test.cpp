@@ -161,7 +161,7 @@ TEST_F(ZipReaderTest, APlainCopyIsBrowsedAndRestoredByOriginalPaths)
     QString error;
     const auto copy = BackupContents::Open(job, backups[0], &error);
     ASSERT_TRUE(copy && copy->Find(src + "/a.txt") && copy->Find(QFile::encodeName(path("elsewhere/one.txt"))));
-    EXPECT_EQ(KeptBackups::Versions(job, backups, src + "/a.txt").size(), 1u);
+    EXPECT_EQ(KeptBackups::VersionFinder(job, backups).Versions(src + "/a.txt").size(), 1u);
     EXPECT_EQ(restore(*copy, path("out"), Restore::Existing::Skip).ExitStatus(), 0);
     EXPECT_EQ(readFile("out/src/a.txt"), "copied a");
 }
