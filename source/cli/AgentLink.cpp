@@ -21,6 +21,7 @@ int ExitStatus(RunRecord::Result result)
     case RunRecord::Result::Incomplete: return 2;
     case RunRecord::Result::Stopped: return 3;
     case RunRecord::Result::Failed:
+    case RunRecord::Result::CutOff:
     case RunRecord::Result::None: break;
     }
     return 1;

@@ -129,15 +129,17 @@ private:
 };
 
 // The backup `copy` of the job, opened; nothing after saying why not.
+// What the job's files were as of backup `copy`, opened; nothing after saying why not.
 std::unique_ptr<BackupContents> OpenBackup(const Jobs& jobs, const QString& name, int copy)
 {
-    for (const KeptBackup& backup : jobs.backups(name)) {
-        if (backup.copy != copy)
+    const std::vector<KeptBackup> backups = jobs.backups(name);
+    for (size_t at = 0; at < backups.size(); ++at) {
+        if (backups[at].copy != copy)
             continue;
         QString error;
-        std::unique_ptr<BackupContents> contents = BackupContents::Open(*jobs.find(name), backup, &error);
+        std::unique_ptr<BackupContents> contents = BackupContents::OpenAsOf(*jobs.find(name), backups, at, &error);
         if (!contents)
-            Fail(QStringLiteral("'%1' can't be read: %2").arg(backup.path, error));
+            Fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, error));
         return contents;
     }
     Fail(copy == 0 ? QStringLiteral("Backup Job '%1' has no backup").arg(name)
@@ -182,11 +184,11 @@ int RunHere(JobTable& table, const QString& name)
     const libLog::Recorder runLog;
     QElapsedTimer duration;
     duration.start();
-    table.RunStarted(name);
+    job.setRunHistory(table.RunStarted(name));
     SilentHost host;
     job.ExecuteBackupNow(host, appSetup::MaxBackupCopies);
     const RunRecord::Result result = RunRecord::ResultOf(job.LastResult());
-    table.RunEnded(name, result, runLog.Lines());
+    table.RunEnded(name, result, runLog.Lines(), job.RunHistory());
     const QString line = JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
                                                CBackupJob::FirstReason(runLog.Lines()));
     libLog::LogEvent(line);
@@ -317,8 +319,9 @@ const Command Commands[] = {
      "current one), the next archive 1, and so on."},
     {"files", Files, {"--archive"},
      "Usage: arkwell files NAME [--archive K]\n"
-     "The files and folders (ending with /) of archive K, 0 (the current one) by default, by\n"
-     "their original paths."},
+     "The files and folders (ending with /) as archive K, 0 (the current one) by default, has\n"
+     "them, by their original paths; an incremental archive with the unchanged files of the\n"
+     "archives before it, back to the full one."},
     {"versions", Versions, {},
      "Usage: arkwell versions NAME PATH\n"
      "Every kept archive holding the file PATH (its original path), newest first: the archive,\n"
@@ -326,8 +329,8 @@ const Command Commands[] = {
     {"restore", RestoreFiles, {"--archive", "--to", "--replace", "--keep-both", "--with-folders", "--password-file"},
      "Usage: arkwell restore NAME PATH... [--archive K] [--to FOLDER [--with-folders]]\n"
      "                       [--replace | --keep-both] [--password-file FILE]\n"
-     "Restores files and folders (a folder with everything in it) from archive K, 0 (the\n"
-     "current one) by default, to their original places or, with --to, into FOLDER (with\n"
+     "Restores files and folders (a folder with everything in it) as archive K, 0 (the current\n"
+     "one) by default, has them (see files), to their original places or, with --to, into FOLDER (with\n"
      "--with-folders under their whole original paths). An existing file is left alone and\n"
      "named, unless --replace (the restored file takes its place) or --keep-both (the restored\n"
      "file goes beside it with its date in its name). The job's password is used; --password-file\n"

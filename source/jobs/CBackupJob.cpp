@@ -3,6 +3,7 @@
 #include "jobs/ArchiveCheck.h"
 #include "jobs/BackupHost.h"
 #include "jobs/DueMoments.h"
+#include "jobs/JobDefinition.h"
 #include "jobs/JobLock.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
@@ -22,6 +23,8 @@
 #include <QDir>
 
 #include <algorithm>
+#include <map>
+#include <set>
 #include <cerrno>
 #include <cstdio>
 #include <sys/stat.h>
@@ -31,6 +34,7 @@ using libErrorHandler::Raise;
 namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
+constexpr qsizetype LongestPassword = 80;
 
 QString booleanWord(bool value)
 {
@@ -107,9 +111,10 @@ bool CBackupJob::PasswordFitsZip(const QString& password)
 {
     // zip and unzip read the password from their environment, where a leading quotation mark,
     // or one in a password holding white space, is taken for quoting; unzip takes a password
-    // starting with a hyphen for an option. A job file has no line break in a field.
+    // starting with a hyphen for an option, and its prompt takes 80 bytes at most. A job file
+    // has no line break in a field.
     const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
-    return !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
+    return password.toUtf8().size() <= LongestPassword && !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
            && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !libStrings::HoldsLineBreak(password)
            && !password.contains(QChar(0));
 }
@@ -160,7 +165,10 @@ QByteArray CBackupJob::JobFileText() const
         booleanWord(m_incremental),
         m_targetDirectory,
     };
-    return (fixedLines.join(CRLF) + CRLF + m_filesToZip + CRLF).toUtf8();
+    QString options;
+    for (const QString& option : m_optionLines)
+        options += option + CRLF;
+    return (fixedLines.join(CRLF) + CRLF + m_filesToZip + options + CRLF).toUtf8();
 }
 
 void CBackupJob::SaveBackupJob(const QString& sFileName) const
@@ -181,23 +189,33 @@ void CBackupJob::readJobFile(const QString& sFileName)
     if (!NameStaysInFolder(read.m_jobName))
         lines.raiseBadLine(QStringLiteral("job name"), QStringLiteral("a name whose files stay in their folders"));
     read.m_dateLastRun = QDateTime(libDates::ParseDate(lines.next()).value_or(Clock::Today()), QTime(0, 0));
-    read.m_startTime = libDates::ParseTime(lines.next()).value_or(QTime(0, 0));
+    const std::optional<QTime> startTime = JobDefinition::ReadStartTime(lines.next());
+    if (!startTime)
+        lines.raiseBadLine(QStringLiteral("start time"), QStringLiteral("a time"));
+    read.m_startTime = *startTime;
     read.m_frequency = frequencyLine(lines);
     read.m_dayOfWeek = countLine(lines, QStringLiteral("weekdays"));
     read.m_dayOfMonth = countLine(lines, QStringLiteral("day of month"));
     read.m_compress = booleanLine(lines, QStringLiteral("compress"));
     read.m_numberCopies = countLine(lines, QStringLiteral("copies"));
     read.m_password = lines.next();
+    if (!PasswordFitsZip(read.m_password))
+        lines.raiseBadLine(QStringLiteral("password"), QStringLiteral("a password zip and unzip can be given"));
     read.m_subdirectories = booleanLine(lines, QStringLiteral("subdirectories"));
     QString line = lines.next();
     read.m_incremental = line == QLatin1String("True");
     if (line == QLatin1String("True") || line == QLatin1String("False"))
         line = lines.next();  // otherwise a file of the earlier layout, without this line
-    read.m_targetDirectory = line;
+    if (!QDir::isAbsolutePath(line))  // else the backups would go wherever the agent was started
+        lines.raiseBadLine(QStringLiteral("target folder"), QStringLiteral("a full path"));
+    read.setTargetDirectory(line);
     read.m_filesToZip.clear();
+    read.m_optionLines.clear();
     while (!lines.atEnd()) {
         const QString entry = lines.next();
-        if (!entry.trimmed().isEmpty())
+        if (entry.startsWith(QLatin1Char('#')))  // an option line: kept as it is, never an entry
+            read.m_optionLines << entry;
+        else if (!entry.trimmed().isEmpty())
             read.m_filesToZip += entry + CRLF;
     }
     *this = read;
@@ -336,6 +354,50 @@ void showArchiveLockedBox(const QString& archiveBase)
     libForms::MsgBox(box);
 }
 
+void logNotCopied(const QString& path, const QString& reason)
+{
+    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + path + QStringLiteral("' is not in the backup: ") + reason
+                     + QLatin1Char('.'));
+}
+
+// The run's start as the file system's clock has it (the status-change time of the work
+// folder it has just made): every file changed after it has a time at or after it, although
+// the system keeps file times a little coarser than its clock.
+QDateTime fileClockAt(const QString& folder)
+{
+    struct stat info {};
+    if (::stat(QFile::encodeName(folder).constData(), &info) != 0)
+        return QDateTime::currentDateTimeUtc();
+    return QDateTime::fromMSecsSinceEpoch(qint64(info.st_ctim.tv_sec) * 1000 + info.st_ctim.tv_nsec / 1000000, Qt::UTC);
+}
+
+// Fails the run when a whole folder's backup folder would replace its source or a folder
+// holding it, or the entry is the root folder, which has no name of its own to copy to.
+void checkNotOwnSource(const QString& entry, const QString& backupFolder)
+{
+    const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
+    if (QFileInfo(source).fileName().isEmpty())
+        failRun(QStringLiteral("Arkwell Error, the root folder can't be backed up without compression: '") + entry
+                + QStringLiteral("'."));
+    const QString sourceReal = QFileInfo(source).canonicalFilePath();
+    const QString targetReal = QFileInfo(QFileInfo(backupFolder).path()).canonicalFilePath();
+    const QString backupReal = targetReal + QLatin1Char('/') + QFileInfo(source).fileName();
+    if (targetReal == sourceReal || backupReal == sourceReal || sourceReal.startsWith(backupReal + QLatin1Char('/')))
+        failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
+                + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
+}
+
+// Why a program could not be started, as far as its file tells.
+QString whyNotStarted(const QString& program)
+{
+    const QFileInfo file(program);
+    if (!file.exists())
+        return QLatin1Char('\'') + program + QStringLiteral("' does not exist");
+    if (!file.isExecutable())
+        return QLatin1Char('\'') + program + QStringLiteral("' is not executable");
+    return QStringLiteral("the system refused to start '") + program + QLatin1Char('\'');
+}
+
 void logLeftOut(const QByteArray& path, const QString& reason)
 {
     libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(path) + QStringLiteral("' is not in the archive: ")
@@ -358,6 +420,14 @@ bool CBackupJob::NameStaysInFolder(const QString& jobName)
            && !cleaned.contains(QLatin1Char('/')) && !control;
 }
 
+QString CBackupJob::CopyTarget(const QString& targetDirectory, const QString& entry)
+{
+    const QString source = libFiles::KindOfEntry(entry) == libFiles::EntryKind::WholeFolder
+                               ? QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))))
+                               : entry;
+    return QDir::cleanPath(targetDirectory) + QLatin1Char('/') + QFileInfo(source).fileName();
+}
+
 QString CBackupJob::ArchivePath(int copy) const
 {
     const QString base = m_targetDirectory + libStrings::CleanedName(m_jobName);
@@ -372,22 +442,27 @@ QString CBackupJob::workFolder() const
     return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName) + QStringLiteral(".arkwell");
 }
 
-// What no entry takes: the job's own work folder and archives (base.zip, or base_N.zip for a
-// copy number the rotation makes), so a target inside a source never archives itself.
+// What no entry takes: the job's own work folder and archives and the other jobs' archives,
+// known by their identity on disk whatever spelling reaches them, and any job's work folder,
+// so a target inside a source never archives itself, another job's backups or a run in
+// progress.
 libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
 {
-    return [work = libFiles::NativePath(workFolder()), base = libFiles::NativePath(ArchivePath(0).chopped(4)),
-            maxCopies](const libFiles::ListedItem& item) {
-        if (item.path == work)
-            return true;
-        if (!item.path.startsWith(base) || !item.path.endsWith(".zip"))
-            return false;
-        const QByteArray rest = item.path.mid(base.size()).chopped(4);
-        bool number = false;
-        const int copy = rest.mid(1).toInt(&number);
-        return rest.isEmpty()
-               || (rest.startsWith('_') && number && rest.mid(1) == QByteArray::number(copy) && copy >= 1
-                   && copy <= maxCopies);
+    std::set<std::pair<dev_t, ino_t>> own;
+    const auto add = [&own](const QString& path) {
+        struct stat info {};
+        if (::stat(QFile::encodeName(path).constData(), &info) == 0)
+            own.insert({info.st_dev, info.st_ino});
+    };
+    add(workFolder());
+    for (int copy = 0; copy <= maxCopies; ++copy)
+        add(ArchivePath(copy));
+    for (const QString& archive : m_history.otherJobsArchives)
+        add(archive);
+    return [own](const libFiles::ListedItem& item) {
+        const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
+        return own.count({item.info.st_dev, item.info.st_ino}) > 0
+               || (S_ISDIR(item.info.st_mode) && name.startsWith('.') && name.endsWith(".arkwell"));
     };
 }
 
@@ -431,6 +506,9 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
         if (!NameStaysInFolder(m_jobName))
             failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
                     + QStringLiteral("' would name files outside the target folder."));
+        if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
+            failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+                    + QStringLiteral("' does not exist."));
         const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
         if (!lock)
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
@@ -497,25 +575,34 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
 {
     if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
         failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_jobName
-                + QStringLiteral("' starts with a hyphen or a quotation mark, or holds both a blank and a quotation mark, which zip can't be given."));
+                + QStringLiteral("' is longer than 80 characters, starts with a hyphen or a quotation mark, or holds both a blank and a quotation mark, which zip can't be given."));
     const QString building = workFolder() + QStringLiteral("/new.zip");
-    ZipCommand::ZipOptions options{m_password, std::nullopt, workFolder()};
-    if (m_incremental && libFiles::FileExists(ArchivePath(0)))  // the day the previous archive was made
-        options.changedSince = QFileInfo(ArchivePath(0)).lastModified().date();
+    const ZipCommand::ZipOptions options{m_password, workFolder()};
+    const QDateTime started = fileClockAt(workFolder());
+    const int kept = std::min<int>(m_numberCopies, maxCopies);
+    const bool full = fullRun(kept);
+    std::optional<timespec> changedSince;
+    if (!full) {
+        const qint64 ms = m_history.archiveStarted.toMSecsSinceEpoch();
+        changedSince = timespec{ms / 1000, (ms % 1000) * 1000000};
+    }
     const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
             const RunProgress progress = beginEntry(frm, ZippingUpPrefix, entries, done++);
-            leftOut |= zipEntry(frm, progress, options, building, entry, leaveOut);
+            leftOut |= zipEntry(frm, progress, options, building, entry, {leaveOut, changedSince});
         }
-        if (!libFiles::FileExists(building)) {  // an incremental run that found no change
+        if (!libFiles::FileExists(building)) {  // no entry had a file, or none changed
+            if (leftOut)
+                return RunResult::Incomplete;
             libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
                              + QStringLiteral("' was made: it stays as it is."));
             return RunResult::Completed;
         }
         testArchive(building);
         refusalFailsRun(ArchivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
+        recordArchivePlaced(full, kept, started);
     } catch (const RunFailed&) {
         libLog::LogEvent(QStringLiteral("The previous archives of the job '") + m_jobName
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
@@ -527,21 +614,29 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
 // Zips one entry's files into the archive being built, telling the host of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
 bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                          const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut)
+                          const QString& archive, const QString& entry, const Selection& selection)
 {
     libFiles::EntryFiles files;
-    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, leaveOut); });
+    refusalFailsRun(entry, [&] {
+        files = libFiles::ListEntry(entry, m_subdirectories, selection.leaveOut, selection.changedSince);
+    });
     bool leftOut = !files.unreadable.empty();
     for (const auto& [path, error] : files.unreadable)
         logLeftOut(path, QStringLiteral("its folder can't be read (") + qt_error_string(error) + QLatin1Char(')'));
     std::erase_if(files.names, [&leftOut](const QByteArray& name) {
-        if (!name.contains('\n'))
+        if (!ZipCommand::NameZipCantTake(name))
             return false;
-        logLeftOut(name, QStringLiteral("zip can't be given a name holding a line break"));
+        logLeftOut(name, QStringLiteral("zip can't be given a name holding a line break that is not text"));
         return leftOut = true;
     });
     m_lastCounts.files += files.files;
     m_lastCounts.bytes += files.bytes;
+    if (files.names.empty() && files.unchanged == 0) {  // the other entries are backed up all the same
+        libLog::LogEvent(*ZipCommand::ExitCodeMessage(12, entry, false));
+        return true;
+    }
+    if (files.names.empty())  // nothing changed since the previous archive
+        return leftOut;
 
     QByteArray output;
     Shell32::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
@@ -560,22 +655,52 @@ bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const Zip
     const qint32 exitCode = Shell32::ShellAndClose(run, 0);
     if (m_stopRequested)
         throw RunStopped{};
-    for (const QByteArray& name : ZipCommand::LeftOutFiles(output)) {
-        logLeftOut(name, QStringLiteral("zip could not read it"));
+    for (const ZipCommand::Warning& warning : ZipCommand::Warnings(output)) {
+        if (warning.leftOut)
+            logLeftOut(warning.file, QStringLiteral("zip could not read it"));
+        else if (!warning.file.isEmpty())
+            libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(warning.file)
+                             + QStringLiteral("' may be damaged in the archive: zip warned '") + warning.text + QStringLiteral("'."));
+        else
+            libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
         leftOut = true;
     }
+    if (exitCode == Shell32::NotStarted)
+        failRun(QStringLiteral("Arkwell Error, zip could not be started (") + whyNotStarted(run.program) + QStringLiteral(")."));
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
         libLog::LogEvent(*message);
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
-        const QString program = QStringLiteral("Arkwell Error, the zip program '") + run.program;
-        if (exitCode == Shell32::NotStarted)
-            libLog::LogEvent(program + QStringLiteral("' could not be started."));
-        else if (exitCode == Shell32::EndedAbnormally)
-            libLog::LogEvent(program + QStringLiteral("' ended abnormally."));
+        if (exitCode == Shell32::EndedAbnormally)
+            libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
     return leftOut;
+}
+
+// Whether the run makes a full archive: always but for an incremental job whose kept
+// archives, after this run's rotation, still hold a full one, made by a run that began
+// before now (a clock set back since would hide changes).
+bool CBackupJob::fullRun(int kept) const
+{
+    const QDateTime& since = m_history.archiveStarted;
+    if (!m_incremental || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !libFiles::FileExists(ArchivePath(0)))
+        return true;
+    return std::none_of(m_history.fullArchives.begin(), m_history.fullArchives.end(),
+                        [&](int copy) { return copy < kept && libFiles::FileExists(ArchivePath(copy)); });
+}
+
+// The new archive is in place: the full archives have moved one copy down.
+void CBackupJob::recordArchivePlaced(bool full, int kept, const QDateTime& started)
+{
+    QList<int> fullArchives;
+    if (full)
+        fullArchives << 0;
+    for (int copy : m_history.fullArchives)
+        if (copy + 1 <= kept)
+            fullArchives << copy + 1;
+    m_history.fullArchives = fullArchives;
+    m_history.archiveStarted = started;
 }
 
 // Checks every entry of the new archive against its check sum before it replaces anything:
@@ -628,51 +753,77 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
 
 CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList& entries)
 {
+    checkCopyTargets(entries);
+    bool leftOut = false;
     for (qsizetype done = 0; const QString& entry : entries) {
         const RunProgress progress = beginEntry(frm, BackingUpPrefix, entries, done++);
         switch (libFiles::KindOfEntry(entry)) {
         case libFiles::EntryKind::WholeFolder:
-            refusalFailsRun(entry, [&] { copyWholeFolder(frm, progress, entry); });
+            leftOut |= copyWholeFolder(frm, progress, entry);
             break;
         case libFiles::EntryKind::WildcardGroup:
             libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
+            leftOut = true;
             break;
         case libFiles::EntryKind::File:
-            refusalFailsRun(entry, [&] {
-                libFiles::CopyFileWhole(entry, m_targetDirectory + QFileInfo(entry).fileName());
-            });
+            try {
+                libFiles::CopyFileWhole(entry, CopyTarget(m_targetDirectory, entry));
+            } catch (const libErrorHandler::AppError& error) {  // the other entries are copied all the same
+                logNotCopied(entry, error.info().Description);
+                leftOut = true;
+                break;
+            }
+            madeInTarget(CopyTarget(m_targetDirectory, entry));
             ++m_lastCounts.files;
             m_lastCounts.bytes += QFileInfo(entry).size();
             frm.setProgress({progress.entriesDone, entries.size(), m_lastCounts.files, m_lastCounts.files, entry});
             break;
         }
     }
-    return RunResult::Completed;
+    return leftOut ? RunResult::Incomplete : RunResult::Completed;
+}
+
+// Fails the run before anything changes when two entries would land on one name in the
+// target, or an entry on a name there that the job's own runs did not make.
+void CBackupJob::checkCopyTargets(const QStringList& entries) const
+{
+    std::map<QString, QString> landing;  // the name in the target, the entry copied to it
+    for (const QString& entry : entries) {
+        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
+        if (kind == libFiles::EntryKind::WildcardGroup)
+            continue;
+        const QString target = CopyTarget(m_targetDirectory, entry);
+        if (kind == libFiles::EntryKind::WholeFolder)
+            checkNotOwnSource(entry, target);
+        if (const auto [other, added] = landing.emplace(target, entry); !added)
+            failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
+                    + QStringLiteral("' would both be copied to '") + target + QStringLiteral("': nothing is copied."));
+        struct stat info {};
+        if (::lstat(QFile::encodeName(target).constData(), &info) == 0 && !m_history.madeInTarget.contains(target))
+            failRun(QStringLiteral("Arkwell Error, '") + target
+                    + QStringLiteral("' in the target folder was not made by this job: it is kept as it is and nothing is copied."));
+    }
+}
+
+void CBackupJob::madeInTarget(const QString& path)
+{
+    if (!m_history.madeInTarget.contains(path))
+        m_history.madeInTarget << path;
 }
 
 // Copies the folder into the job's work folder, telling the host of each file copied, and
 // only then swaps it with its old backup folder, so a failing copy leaves the previous backup
-// as it was.
-void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry)
+// as it was. Files and folders it can't read are named in the log and left out (true).
+bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry)
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
-    const QString target = QDir::cleanPath(m_targetDirectory);
-    const QString backupFolder = target + QLatin1Char('/') + name;
-    if (name.isEmpty())
-        failRun(QStringLiteral("Arkwell Error, the root folder can't be backed up without compression: '") + entry
-                + QStringLiteral("'."));
-    const QString sourceReal = QFileInfo(source).canonicalFilePath();
-    const QString targetReal = QFileInfo(target).canonicalFilePath();
-    const QString backupReal = targetReal + QLatin1Char('/') + name;
-    if (targetReal == sourceReal || backupReal == sourceReal || sourceReal.startsWith(backupReal + QLatin1Char('/')))
-        failRun(QStringLiteral("Arkwell Error, the backup folder '") + backupFolder
-                + QStringLiteral("' would replace its own source: '") + entry + QStringLiteral("'."));
-
+    const QString backupFolder = CopyTarget(m_targetDirectory, entry);
     const QString staging = workFolder();
     const QString fresh = staging + QLatin1Char('/') + name;
     const QString previous = staging + QStringLiteral("/.previous");
     RunCounts counts;  // of the files and links copied
+    bool leftOut = false;
     try {
         libFiles::uMkDirChecked(fresh);
         RunProgress progress = atStart;
@@ -684,7 +835,12 @@ void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
             progress.current = libFiles::ShownPath(file.path);
             frm.setProgress(progress);
         };
-        libFiles::uCopyDirChecked(source, staging, m_subdirectories, {copied, [this] { return m_stopRequested; }});
+        const auto unreadable = [&leftOut](const libFiles::Unreadable& item) {
+            logNotCopied(libFiles::ShownPath(item.first), qt_error_string(item.second));
+            leftOut = true;
+        };
+        libFiles::uCopyDirChecked(source, staging, m_subdirectories, {copied, [this] { return m_stopRequested; }, unreadable});
+        libFiles::CopyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
         Renames renames;
@@ -696,12 +852,15 @@ void CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
             renames.undo();
             throw;
         }
-    } catch (const libErrorHandler::AppError&) {
-        libLog::LogEvent(QStringLiteral("The previous backup folder '") + backupFolder
-                         + QStringLiteral("' is kept as it was: the new copy was not completed."));
-        throw;
+    } catch (const libErrorHandler::AppError& error) {
+        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+                         + entry + QStringLiteral("'."));
+        failRun(QStringLiteral("The previous backup folder '") + backupFolder
+                + QStringLiteral("' is kept as it was: the new copy was not completed."));
     }
-    libFiles::uRmDirChecked(previous);  // the old backup folder, moved aside
+    madeInTarget(backupFolder);
+    refusalFailsRun(entry, [&] { libFiles::uRmDirChecked(previous); });  // the old backup folder, moved aside
     m_lastCounts.files += counts.files;
     m_lastCounts.bytes += counts.bytes;
+    return leftOut;
 }

@@ -85,6 +85,20 @@ public:
     };
     const RunCounts& LastCounts() const { return m_lastCounts; }
 
+    // What the job's earlier runs left that a run must know: the paths its plain copies made
+    // in the target (only those are ever replaced), which kept archives are full (0 the
+    // current one, k copy k), and when the run that made the current archive began.
+    // The other jobs' archives are never archived either (told by whoever starts the run; not
+    // kept in the run record).
+    struct History {
+        QStringList madeInTarget;
+        QList<int> fullArchives;
+        QDateTime archiveStarted;
+        QStringList otherJobsArchives;
+    };
+    const History& RunHistory() const { return m_history; }
+    void setRunHistory(const History& history) { m_history = history; }
+
     // Asks the run in progress to stop: zip is terminated (killed when it does not end within
     // two seconds), what the run built is removed and the previous archives are kept. Safe
     // at any time; outside a run it does nothing.
@@ -102,13 +116,16 @@ public:
     // Writes the record as a job file, whole or not at all.
     void SaveBackupJob(const QString& sFileName) const;
 
-    // Whether zip and unzip can be handed this password, so that the archive opens with it
-    // exactly as typed.
+    // Whether zip and unzip (its prompt too) can be handed this password, so that the archive
+    // opens with it exactly as typed.
     static bool PasswordFitsZip(const QString& password);
 
     // Whether the job's cleaned name names files inside their folder: not empty, "." or "..",
     // no "/" and no control character. A job file whose name doesn't is damaged.
     static bool NameStaysInFolder(const QString& jobName);
+
+    // Where a plain copy of the entry lands: its folder's or file's own name in the target.
+    static QString CopyTarget(const QString& targetDirectory, const QString& entry);
 
     // The job's archive (copy 0) or its previous copy k, newest first.
     QString ArchivePath(int copy = 0) const;
@@ -142,12 +159,21 @@ private:
     RunResult runEntries(BackupHost& frm, int maxCopies);
     RunProgress beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries, qsizetype done) const;
     RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
+    // What an entry's listing takes: not the job's own files; only changed ones when set.
+    struct Selection {
+        libFiles::LeaveOut leaveOut;
+        std::optional<timespec> changedSince;
+    };
     bool zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                  const QString& archive, const QString& entry, const libFiles::LeaveOut& leaveOut);
+                  const QString& archive, const QString& entry, const Selection& selection);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
+    bool fullRun(int kept) const;
+    void recordArchivePlaced(bool full, int kept, const QDateTime& started);
     RunResult copyEntries(BackupHost& frm, const QStringList& entries);
-    void copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry);
+    void checkCopyTargets(const QStringList& entries) const;
+    void madeInTarget(const QString& path);
+    bool copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;
     QDateTime m_dateLastRun;
@@ -160,11 +186,13 @@ private:
     QString m_password;
     QString m_targetDirectory;
     QString m_filesToZip;
+    QStringList m_optionLines;  // "#key=value" lines after the entries, kept as read
     bool m_subdirectories = false;
     bool m_failure = false;
     bool m_incremental = false;
     RunResult m_lastResult = RunResult::Completed;
     RunCounts m_lastCounts;
+    History m_history;
     bool m_running = false;
     bool m_stopRequested = false;
 };

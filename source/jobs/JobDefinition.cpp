@@ -12,6 +12,7 @@
 #include <QRegularExpression>
 
 #include <algorithm>
+#include <map>
 #include <cmath>
 
 namespace {
@@ -110,8 +111,9 @@ std::optional<Failure> fieldProblem(const JobDefinition& job)
                                       "Password text box.  Please enter a password now."),
                        6};
     if (!CBackupJob::PasswordFitsZip(job.password))
-        return Failure{QStringLiteral("A password may not start with a hyphen or a double quotation mark, nor hold "
-                                      "both blanks and double quotation marks.  Please enter a different password now."),
+        return Failure{QStringLiteral("A password may not be longer than 80 characters, start with a hyphen or a double "
+                                      "quotation mark, nor hold both blanks and double quotation marks.  Please enter a "
+                                      "different password now."),
                        6};
     if (job.targetDirectory.trimmed().isEmpty())
         return Failure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."), 4};
@@ -159,6 +161,22 @@ std::optional<Failure> wildcardInCopy(const JobDefinition& job)
     return std::nullopt;
 }
 
+// A plain copy puts each entry under its own last name in the target: two entries with one
+// last name would land on one name.
+std::optional<Failure> sameNameInCopy(const JobDefinition& job)
+{
+    if (job.compress)
+        return std::nullopt;
+    std::map<QString, QString> landing;
+    for (const QString& entry : job.entries)
+        if (const auto [other, added] = landing.emplace(CBackupJob::CopyTarget(QStringLiteral("/"), entry), entry); !added)
+            return Failure{QStringLiteral("'") + other->second + QStringLiteral("' and '") + entry
+                               + QStringLiteral("' would both be copied to one name in the target folder.  Please "
+                                                "remove one of them from the list, or set this backup job to use compression."),
+                           3};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours) const
@@ -169,7 +187,9 @@ std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours)
         return failure;
     if (auto failure = fieldProblem(*this))
         return failure;
-    return wildcardInCopy(*this);
+    if (auto failure = wildcardInCopy(*this))
+        return failure;
+    return sameNameInCopy(*this);
 }
 
 CBackupJob JobDefinition::Record(const QDate& today) const

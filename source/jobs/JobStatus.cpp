@@ -54,6 +54,7 @@ QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTi
 bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
 {
     return record.result == RunRecord::Result::Failed || record.result == RunRecord::Result::Incomplete
+           || record.result == RunRecord::Result::CutOff
            || Overdue(job, record, now);
 }
 

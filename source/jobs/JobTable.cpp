@@ -197,17 +197,24 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     return std::nullopt;
 }
 
-void JobTable::RunStarted(const QString& name)
+CBackupJob::History JobTable::RunStarted(const QString& name)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
-        return;
+        return {};
     found->second.record.started = Clock::Now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
+    CBackupJob::History history = found->second.record.history;
+    history.otherJobsArchives.clear();
+    for (const auto& [other, entry] : m_entries)
+        for (int copy = 0; other != name && entry.job.Compress() && copy <= entry.job.NumberCopies(); ++copy)
+            history.otherJobsArchives << entry.job.ArchivePath(copy);
+    return history;
 }
 
-void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines)
+void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
+                        const CBackupJob::History& history)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -216,6 +223,7 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
     record.ended = Clock::Now();
     record.result = result;
     record.logLines = logLines;
+    record.history = history;
     if (result == RunRecord::Result::Completed || result == RunRecord::Result::Incomplete)
         record.archive = writtenBy(found->second.job);  // a run that failed or stopped put none in place
     if (result == RunRecord::Result::Completed)

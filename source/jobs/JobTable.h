@@ -66,9 +66,12 @@ public:
     // can't be read, in which case nothing is changed.
     std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
 
-    // The run record's start and end of a run of a listed job; `logLines` are what the run logged.
-    void RunStarted(const QString& name);
-    void RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines);
+    // The run record's start and end of a run of a listed job: the start gives what the run
+    // must know of the job's past and the other jobs' archives; `logLines` are what the run logged, `history` what it
+    // leaves for the next.
+    CBackupJob::History RunStarted(const QString& name);
+    void RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
+                  const CBackupJob::History& history);
 
 signals:
     // A job was listed, changed or removed.

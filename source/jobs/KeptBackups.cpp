@@ -57,46 +57,74 @@ std::optional<QString> CopyOut(const QByteArray& source, int fd, QByteArray* lin
 }
 
 // Whether the archive holds a full backup. A job that isn't incremental makes only full
-// ones; in an incremental chain the record names the full ones, and without it only the
-// oldest kept archive is taken for the chain's full start.
-bool FullBackup(const CBackupJob& job, const RunRecord& record, const QString& archive, bool oldest)
+// ones; in an incremental chain the run record names the full ones, and a record that names
+// none (archives older than the record's knowledge) leaves the oldest kept one as the
+// chain's start.
+bool FullBackup(const CBackupJob& job, const RunRecord& record, int copy, bool oldest)
 {
     if (!job.Incremental())
         return true;
-    Q_UNUSED(record);
-    Q_UNUSED(archive);
-    return oldest;
+    return record.history.fullArchives.isEmpty() ? oldest : record.history.fullArchives.contains(copy);
 }
 
 }  // namespace
 
 std::unique_ptr<BackupContents> BackupContents::Open(const CBackupJob& job, const KeptBackup& backup, QString* error)
 {
+    return OpenAsOf(job, {backup}, 0, error);
+}
+
+std::unique_ptr<BackupContents> BackupContents::OpenAsOf(const CBackupJob& job, const std::vector<KeptBackup>& backups,
+                                                         size_t at, QString* error)
+{
     std::unique_ptr<BackupContents> contents(new BackupContents);
-    if (job.Compress()) {
-        contents->m_zip = ZipReader::Open(backup.path, error);
-        if (!contents->m_zip)
-            return nullptr;
-        contents->listArchive();
-    } else {
+    if (!job.Compress()) {
         try {
             contents->listFolderCopy(job);
         } catch (const libErrorHandler::AppError& failure) {
             *error = QString::fromLocal8Bit(failure.what());
             return nullptr;
         }
+        contents->sort();
+        return contents;
     }
-    std::sort(contents->m_items.begin(), contents->m_items.end(),
-              [](const BackedUpItem& a, const BackedUpItem& b) { return a.original < b.original; });
+    size_t oldest = at;  // the chain's full archive, or the oldest kept
+    while (job.Incremental() && !backups[oldest].full && oldest + 1 < backups.size())
+        ++oldest;
+    for (size_t index = oldest + 1; index-- > at;) {
+        std::unique_ptr<ZipReader> archive = ZipReader::Open(backups[index].path, error);
+        if (!archive)
+            return nullptr;
+        contents->listArchive(*archive, int(contents->m_zips.size()));
+        contents->m_zips.push_back(std::move(archive));
+    }
+    contents->sort();
     return contents;
 }
 
-// zip keeps absolute paths without their leading "/".
-void BackupContents::listArchive()
+// zip keeps absolute paths without their leading "/". Archives are listed oldest first; a
+// later one's item stands for the path (sort keeps the last).
+void BackupContents::listArchive(const ZipReader& archive, int index)
 {
-    m_items.reserve(m_zip->Entries().size());
-    for (const ZipEntry& entry : m_zip->Entries())
-        m_items.push_back({'/' + entry.name, entry});
+    m_items.reserve(m_items.size() + archive.Entries().size());
+    for (const ZipEntry& entry : archive.Entries())
+        m_items.push_back({'/' + entry.name, entry, index});
+}
+
+void BackupContents::sort()
+{
+    std::stable_sort(m_items.begin(), m_items.end(),
+                     [](const BackedUpItem& a, const BackedUpItem& b) { return a.original < b.original; });
+    // Of equal paths the last listed (the newest archive's) stays.
+    const auto last = std::unique(m_items.rbegin(), m_items.rend(), [](const BackedUpItem& a, const BackedUpItem& b) {
+        return a.original == b.original;
+    });
+    m_items.erase(m_items.begin(), last.base());
+}
+
+bool BackupContents::Encrypted() const
+{
+    return std::any_of(m_zips.begin(), m_zips.end(), [](const auto& archive) { return archive->Encrypted(); });
 }
 
 // A plain copy holds each whole folder as a folder of that name in the target, and each
@@ -132,8 +160,8 @@ const BackedUpItem* BackupContents::Find(const QByteArray& original) const
 std::optional<QString> BackupContents::Extract(const BackedUpItem& item, const QByteArray& destination,
                                                const QByteArray& password, const std::atomic<bool>& stop) const
 {
-    if (m_zip)
-        return m_zip->Extract(item.entry, destination, password, stop);
+    if (!m_zips.empty())
+        return m_zips[size_t(item.archive)]->Extract(item.entry, destination, password, stop);
     return ZipReader::WriteItem(item.entry, destination, [&](int fd, QByteArray* linkTarget) {
         return CopyOut(item.entry.name, fd, linkTarget, stop);
     });
@@ -150,8 +178,8 @@ std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int
         if (!file.exists())
             continue;
         KeptBackup backup{copy, path, file.lastModified(), true, 0, 0};
-        if (copy == 0 && record.archive == path && record.started.isValid())
-            backup.begun = record.started;
+        if (copy == 0 && record.history.archiveStarted.isValid())
+            backup.begun = record.history.archiveStarted;
         QString error;
         if (const std::unique_ptr<BackupContents> contents = BackupContents::Open(job, backup, &error)) {
             for (const BackedUpItem& item : contents->Items()) {
@@ -162,7 +190,7 @@ std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int
         backups.push_back(backup);
     }
     for (KeptBackup& backup : backups)
-        backup.full = FullBackup(job, record, backup.path, &backup == &backups.back());
+        backup.full = FullBackup(job, record, backup.copy, &backup == &backups.back());
     return backups;
 }
 

@@ -28,6 +28,7 @@ struct KeptBackup {
 struct BackedUpItem {
     QByteArray original;
     ZipEntry entry;  // for a plain copy, `name` is the copy's own path
+    int archive = 0;  // which of the contents' archives holds it
 };
 
 class BackupContents {
@@ -35,21 +36,27 @@ public:
     // What `backup` of `job` holds, sorted by original path; nothing when it can't be read
     // (`error` says why).
     static std::unique_ptr<BackupContents> Open(const CBackupJob& job, const KeptBackup& backup, QString* error);
+    // What the job's files were as of `backups[at]`: in an incremental chain each file from
+    // the newest archive at or before it, back to the chain's full archive; otherwise that
+    // backup alone. `backups` newest first.
+    static std::unique_ptr<BackupContents> OpenAsOf(const CBackupJob& job, const std::vector<KeptBackup>& backups,
+                                                    size_t at, QString* error);
 
     const std::vector<BackedUpItem>& Items() const { return m_items; }
     // The item backed up from `original`; nullptr when the backup doesn't hold it.
     const BackedUpItem* Find(const QByteArray& original) const;
     // Whether the items can only be read with a password.
-    bool Encrypted() const { return m_zip && m_zip->Encrypted(); }
+    bool Encrypted() const;
     // Writes the item at `destination` (see ZipReader::Extract).
     std::optional<QString> Extract(const BackedUpItem& item, const QByteArray& destination,
                                    const QByteArray& password, const std::atomic<bool>& stop) const;
 
 private:
-    void listArchive();
+    void listArchive(const ZipReader& archive, int index);
     void listFolderCopy(const CBackupJob& job);
+    void sort();
 
-    std::unique_ptr<ZipReader> m_zip;  // none for a plain copy
+    std::vector<std::unique_ptr<ZipReader>> m_zips;  // none for a plain copy
     std::vector<BackedUpItem> m_items;
 };
 

@@ -8,12 +8,13 @@
 
 namespace {
 
-const std::array<std::pair<RunRecord::Result, QLatin1String>, 5> ResultWords = {{
+const std::array<std::pair<RunRecord::Result, QLatin1String>, 6> ResultWords = {{
     {RunRecord::Result::None, QLatin1String("none")},
     {RunRecord::Result::Completed, QLatin1String("completed")},
     {RunRecord::Result::Failed, QLatin1String("failed")},
     {RunRecord::Result::Incomplete, QLatin1String("incomplete")},
     {RunRecord::Result::Stopped, QLatin1String("stopped")},
+    {RunRecord::Result::CutOff, QLatin1String("cut off")},
 }};
 
 QString momentText(const QDateTime& moment)
@@ -49,11 +50,19 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
             record.logLines.append(value);
         else if (key == QLatin1String("archive"))
             record.archive = value;
+        else if (key == QLatin1String("made"))
+            record.history.madeInTarget.append(value);
+        else if (key == QLatin1String("full"))
+            record.history.fullArchives.append(value.toInt());
+        else if (key == QLatin1String("archivestarted"))
+            record.history.archiveStarted = momentOf(value);
         else if (key == QLatin1String("result"))
             for (const auto& [result, word] : ResultWords)
                 if (value == word)
                     record.result = result;
     }
+    if (record.CutOff())
+        record.result = Result::CutOff;
     return record;
 }
 
@@ -62,6 +71,12 @@ void RunRecord::Write(const QString& path) const
     QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
                        .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
                             momentText(lastCompleted));
+    if (history.archiveStarted.isValid())
+        text += QStringLiteral("archivestarted=%1\n").arg(history.archiveStarted.toUTC().toString(Qt::ISODateWithMs));
+    for (int copy : history.fullArchives)
+        text += QStringLiteral("full=%1\n").arg(copy);
+    for (const QString& made : history.madeInTarget)
+        text += QStringLiteral("made=%1\n").arg(made);
     // A line break inside a logged text would end its line early; it is kept as a blank.
     for (QString line : logLines)
         text += QStringLiteral("line=%1\n").arg(line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));

@@ -1,7 +1,8 @@
 #pragma once
 // What the program knows of a job's runs, kept in a small file of its own beside the jobs
 // folder: the due moment last handled, when the last run started and ended, its result and
-// the archive it wrote, when the last completed run started, and the lines the last run
+// the archive it wrote, when the last completed run started, what the job's runs must know of
+// their past (the paths its copies made, its full archives), and the lines the last run
 // logged (a "line=" each, last; a record without them reads as a run that logged nothing).
 // The file is written whole and readable by its owner only.
 
@@ -13,7 +14,8 @@
 #include <optional>
 
 struct RunRecord {
-    enum class Result { None, Completed, Failed, Incomplete, Stopped };
+    // CutOff: the last run began and the program ended before it did (killed, crashed).
+    enum class Result { None, Completed, Failed, Incomplete, Stopped, CutOff };
     // The record's word for how a run of the job ended.
     static Result ResultOf(CBackupJob::RunResult run);
     // The result's word in the record file and the program's texts ("completed", "failed", ...).
@@ -25,12 +27,14 @@ struct RunRecord {
     Result result = Result::None;
     QString archive;          // what the last run wrote
     QDateTime lastCompleted;  // the start of the last run that completed
+    CBackupJob::History history;
     QStringList logLines;     // what the last run logged, one line each
 
     // Whether the last run started and never ended (the program was killed or crashed).
     bool CutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }
 
-    // The record in `path`; nothing when there is none or it can't be read.
+    // The record in `path`; nothing when there is none or it can't be read. A run that was
+    // cut off reads as such, whatever result the run before it had.
     static std::optional<RunRecord> Read(const QString& path);
     // Writes the record whole (never half a file). Throws the file error on failure.
     void Write(const QString& path) const;

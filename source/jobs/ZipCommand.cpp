@@ -49,8 +49,9 @@ QString passwordOption(const QString& password)
     return QStringLiteral("-P \"") + QString(password).replace(QLatin1Char('\\'), QStringLiteral("\\\\")) + QLatin1Char('"');
 }
 
-QString quotedForLog(const QString& argument)
+QString quotedForLog(QString argument)
 {
+    argument.replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
     const bool plain = !argument.isEmpty()
                        && std::none_of(argument.begin(), argument.end(), [](QChar c) {
                               return c.isSpace() || c == QLatin1Char('"') || c == QLatin1Char('\'');
@@ -63,7 +64,17 @@ QString itemSuffix(const QString& entry)
     return QStringLiteral(" for file item '") + entry + QStringLiteral("'.");
 }
 
+bool holdsLineEnd(const QByteArray& name)
+{
+    return name.contains('\n') || name.contains('\r');
+}
+
 }  // namespace
+
+bool NameZipCantTake(const QByteArray& name)
+{
+    return holdsLineEnd(name) && QString::fromUtf8(name).toUtf8() != name;
+}
 
 Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks)
@@ -72,15 +83,18 @@ Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& option
     run.program = zipProgram;
     // Set even when empty, so that options in the user's own environment never reach zip.
     run.environment = {QStringLiteral("ZIPOPT=") + passwordOption(options.password), QStringLiteral("ZIP=")};
-    run.arguments << QStringLiteral("-v");
+    run.workingDirectory = options.workFolder;
+    run.arguments << QStringLiteral("-v") << QStringLiteral("-nw");
     if (keepLinks)
         run.arguments << QStringLiteral("-y");
     run.arguments << QStringLiteral("-n") << storedSuffixList();
-    if (options.changedSince)
-        run.arguments << QStringLiteral("-t") << options.changedSince->toString(QStringLiteral("MMddyyyy"));
     run.arguments << QStringLiteral("-b") << options.workFolder << archive << QStringLiteral("-@");
-    for (const QByteArray& name : names)
-        run.standardInput += name + '\n';
+    for (const QByteArray& name : names) {
+        if (holdsLineEnd(name))
+            run.arguments << QString::fromUtf8(name);
+        else
+            run.standardInput += name + '\n';
+    }
     return run;
 }
 
@@ -158,15 +172,31 @@ std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bo
     }
 }
 
-std::vector<QByteArray> LeftOutFiles(const QByteArray& output)
+std::vector<Warning> Warnings(const QByteArray& output)
 {
-    static const QByteArray notRead[] = {"zip warning: could not open for reading: ", "zip warning: name not matched: "};
-    std::vector<QByteArray> files;
-    for (const QByteArray& line : output.split('\n'))
-        for (const QByteArray& warning : notRead)
-            if (const qsizetype at = line.indexOf(warning); at >= 0)  // named without the leading "/"
-                files.push_back('/' + line.mid(at + warning.size()));
-    return files;
+    static const QByteArray prefix = "zip warning: ";
+    // Warnings that end with a file, named as zip was given it (absolute, some without the leading "/").
+    static const std::pair<QByteArray, bool> aboutFile[] = {{"could not open for reading: ", true},
+                                                            {"name not matched: ", true},
+                                                            {"file size changed while zipping ", false}};
+    std::vector<Warning> warnings;
+    for (const QByteArray& line : output.split('\n')) {
+        const qsizetype at = line.indexOf(prefix);
+        if (at < 0)
+            continue;
+        const QByteArray text = line.mid(at + prefix.size()).trimmed();
+        if (text == "Not all files were readable")
+            continue;
+        Warning warning{{}, QString::fromUtf8(text)};
+        for (const auto& [phrase, leftOut] : aboutFile)
+            if (text.startsWith(phrase)) {
+                const QByteArray file = line.mid(line.indexOf(phrase, at) + phrase.size());
+                warning = {file.startsWith('/') ? file : '/' + file, QString::fromUtf8(phrase.trimmed()), leftOut};
+                break;
+            }
+        warnings.push_back(warning);
+    }
+    return warnings;
 }
 
 std::vector<QByteArray> AddedFiles(const QByteArray& lines)

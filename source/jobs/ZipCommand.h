@@ -15,15 +15,20 @@ namespace ZipCommand {
 // The job's options that shape every zip start of a run.
 struct ZipOptions {
     QString password;                   // empty: no encryption
-    std::optional<QDate> changedSince;  // incremental: only files modified on or after this day
     QString workFolder;                 // where zip keeps its temporary files
 };
 
-// The zip start that adds `names` (one a line on standard input) to `archive`. Symbolic links
-// are stored as links (`keepLinks`), except that a file entry's own link is followed. Files
-// whose content is already compressed are stored as they are.
+// The zip start that adds `names` to `archive`: one a line on standard input, and as
+// arguments the names holding a line end, which zip would split on its list. zip starts in
+// the work folder, so nothing is ever read from another, and takes no name for a wildcard.
+// Symbolic links are stored as links (`keepLinks`), except that a file entry's own link is
+// followed. Files whose content is already compressed are stored as they are.
 Shell32::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks);
+
+// Whether zip can't be given the name at all: one holding a line end goes as an argument,
+// which must be text.
+bool NameZipCantTake(const QByteArray& name);
 
 // The unzip start that checks every entry of `archive` against its check sum.
 Shell32::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive);
@@ -37,9 +42,16 @@ inline const QString CommandLinePrefix = QStringLiteral("Running ");
 // (0, and 12 "nothing to do" on an incremental job).
 std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bool incremental);
 
-// The files zip's output says it could not read or find, so they are not in the archive
-// (zip was given absolute paths).
-std::vector<QByteArray> LeftOutFiles(const QByteArray& output);
+// A warning zip wrote: the file it names (empty when it names none) and what it says. A
+// file zip could not read or find is not in the archive (`leftOut`); one that changed while
+// zip read it is there, but may match no version of it.
+struct Warning {
+    QByteArray file;
+    QString text;
+    bool leftOut = false;
+};
+// Every warning in zip's output but its closing "Not all files were readable".
+std::vector<Warning> Warnings(const QByteArray& output);
 
 // The files (not folders) zip's output lines say it has added, each as the path it was given.
 std::vector<QByteArray> AddedFiles(const QByteArray& lines);

@@ -29,6 +29,8 @@ public:
             environment.insert(pair.left(equals), pair.mid(equals + 1));
         }
         process.setProcessEnvironment(environment);
+        if (!run.workingDirectory.isEmpty())
+            process.setWorkingDirectory(run.workingDirectory);
         // Output nobody wants goes straight to the null device; wanted output goes to a
         // temporary file read at the end, which costs no wake-up per line the child writes.
         // Either way a full pipe can never stall the child.

@@ -15,6 +15,7 @@ struct ProgramRun {
     QStringList arguments;
     QStringList environment;  // "NAME=value" pairs added to the child's environment
     QByteArray standardInput;
+    QString workingDirectory;  // empty: the program's own
     QByteArray* output = nullptr;  // when set, receives the child's standard output
     // With `output` set: given the whole lines the child has written since the last call,
     // every half second while it runs and once when it has ended.

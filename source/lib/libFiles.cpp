@@ -18,6 +18,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <climits>
 #include <set>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +89,16 @@ QString hiddenTemporaryBeside(const QString& path)
 {
     const QFileInfo target(path);
     return target.absolutePath() + QStringLiteral("/.") + target.fileName() + QStringLiteral(".XXXXXX");
+}
+
+bool atOrAfter(const timespec& time, const timespec& moment)
+{
+    return time.tv_sec > moment.tv_sec || (time.tv_sec == moment.tv_sec && time.tv_nsec >= moment.tv_nsec);
+}
+
+bool changedAtOrAfter(const struct stat& info, const timespec& moment)
+{
+    return atOrAfter(info.st_mtim, moment) || atOrAfter(info.st_ctim, moment);
 }
 
 QByteArray withSlash(const QByteArray& folder)
@@ -230,6 +241,33 @@ void copyEntry(const QByteArray& source, const QByteArray& target, const struct 
     }
 }
 
+// The reason the item can't be read, 0 when it can.
+int unreadableReason(const ListedItem& item)
+{
+    if (S_ISLNK(item.info.st_mode)) {
+        char target[1];
+        return ::readlink(item.path.constData(), target, sizeof target) < 0 ? errno : 0;
+    }
+    FileDescriptor file(::open(item.path.constData(), O_RDONLY | O_CLOEXEC));
+    return file.get() < 0 ? errno : 0;
+}
+
+// Copies the item; one the copy can't read is told to the watch and left out (false) when
+// the watch wants to hear of it, every other failure fails the copy.
+bool copyOrTell(const ListedItem& item, const QByteArray& to, const CopyWatch& watch)
+{
+    try {
+        copyEntry(item.path, to, item.info);
+        return true;
+    } catch (const libErrorHandler::AppError&) {
+        const int reason = unreadableReason(item);
+        if (!watch.unreadable || reason == 0)
+            throw;
+        watch.unreadable({item.path, reason});
+        return false;
+    }
+}
+
 using FolderIds = std::set<std::pair<dev_t, ino_t>>;
 
 // The folder itself and every folder above it: a source folder among them would hold the copy.
@@ -262,8 +300,10 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
     const FolderListing listing = ListFolder(source, withSubfolders, [&leaveOut](const ListedItem& item) {
         return S_ISDIR(item.info.st_mode) && leaveOut.count({item.info.st_dev, item.info.st_ino});
     });
-    if (!listing.unreadable.empty())
+    if (!listing.unreadable.empty() && !watch.unreadable)
         raiseErrno(listing.unreadable.front().second, listing.unreadable.front().first);
+    for (const Unreadable& item : listing.unreadable)
+        watch.unreadable(item);
     std::vector<const ListedItem*> folders;
     const qint64 files = std::count_if(listing.items.begin(), listing.items.end(), [](const ListedItem& item) {
         return !S_ISDIR(item.info.st_mode) && holdsData(item.info);
@@ -277,12 +317,17 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
                 throw CopyStopped{};
         }
         const QByteArray to = target + item.path.mid(withSlash(source).size() - 1);
+        if (watch.unreadable && to.size() >= PATH_MAX) {  // fits below the source, not below the target
+            watch.unreadable({item.path, ENAMETOOLONG});
+            continue;
+        }
         if (S_ISDIR(item.info.st_mode)) {
             if (::mkdir(to.constData(), 0700) != 0 && errno != EEXIST)
                 raiseErrno(errno, to);
             folders.push_back(&item);
         } else if (takesItem(item)) {
-            copyEntry(item.path, to, item.info);
+            if (!copyOrTell(item, to, watch))
+                continue;
             if (watch.copied)
                 watch.copied(item, ++filesCopied, files);
         }
@@ -304,7 +349,8 @@ EntryKind KindOfEntry(const QString& entry)
 {
     if (entry.contains(QStringLiteral("/*.*")))
         return EntryKind::WholeFolder;
-    if (hasWildcard(entry))
+    // A file whose own name holds "*" or "?" (as the file picker writes it) is that file.
+    if (hasWildcard(entry) && !QFileInfo(entry).isFile())
         return EntryKind::WildcardGroup;
     return EntryKind::File;
 }
@@ -327,10 +373,15 @@ FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut&
     return listing;
 }
 
-EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut)
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut,
+                     const std::optional<timespec>& changedSince)
 {
     EntryFiles files;
-    const auto take = [&files](const QByteArray& path, const struct stat& info) {
+    const auto take = [&files, &changedSince](const QByteArray& path, const struct stat& info) {
+        if (changedSince && !changedAtOrAfter(info, *changedSince)) {
+            ++files.unchanged;
+            return;
+        }
         files.names.push_back(path);
         if (!S_ISDIR(info.st_mode)) {
             ++files.files;
@@ -539,7 +590,9 @@ void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, con
 {
     const QString source = WithoutTrailingSlash(sSource);
     const QString target = WithoutTrailingSlash(sDestination) + QLatin1Char('/') + QFileInfo(source).fileName();
-    const struct stat info = lstatChecked(native(source));
+    struct stat info {};  // the source's own folder is followed when it is a link
+    if (::stat(native(source).constData(), &info) != 0)
+        raiseErrno(errno, native(source));
     if (::mkdir(native(target).constData(), 0700) != 0 && errno != EEXIST)
         libErrorHandler::RaiseErrno(errno, target);
     copyFolderContent(native(source), native(target), true, folderAndParents(target), watch);
@@ -587,6 +640,15 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
     });
 }
 
+void CopyFolderMode(const QString& source, const QString& target)
+{
+    struct stat info {};
+    if (::stat(native(source).constData(), &info) != 0)
+        raiseErrno(errno, native(source));
+    if (::chmod(native(target).constData(), info.st_mode & 07777) != 0)
+        raiseErrno(errno, native(target));
+}
+
 void AppendToFile(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -617,7 +679,7 @@ namespace {
 QByteArray queryOutput(const QString& program, const QStringList& arguments)
 {
     QByteArray output;
-    Shell32::ProgramRun run{program, arguments, {}, {}, &output};
+    Shell32::ProgramRun run{program, arguments, {}, {}, {}, &output};
     return Shell32::ShellAndClose(run) == 0 ? output : QByteArray();
 }
 

@@ -7,13 +7,15 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <sys/stat.h>
 #include <vector>
 
 namespace libFiles {
 
-// What a job entry names: one file; every file of a folder ("folder/*.*"); a group of a
-// folder's files ("folder/*.ext", or a pattern holding "?").
+// What a job entry names: one file (also one whose name holds "*" or "?"); every file of a
+// folder ("folder/*.*"); a group of a folder's files ("folder/*.ext", or a pattern holding
+// "?") when no file has the entry's name.
 enum class EntryKind { File, WholeFolder, WildcardGroup };
 EntryKind KindOfEntry(const QString& entry);
 
@@ -38,13 +40,18 @@ FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut&
 // entry with subfolders the whole tree, folders included for a whole-folder entry so empty
 // folders stay; otherwise the matching files directly in its folder. Extension groups and
 // "?" patterns match regardless of letter case.
+// With `changedSince`, only items whose modification or status-change time is at or after
+// it are taken (a move or a copy keeping old times changes the status-change time); the
+// others are counted as `unchanged`.
 struct EntryFiles {
     std::vector<QByteArray> names;
     std::vector<Unreadable> unreadable;
     qint64 files = 0;
     qint64 bytes = 0;
+    qint64 unchanged = 0;
 };
-EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut = {});
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut = {},
+                     const std::optional<timespec>& changedSince = std::nullopt);
 
 // The path as the file system names it, and as text for people and the log (not always the
 // same bytes: a line break is shown as "\n").
@@ -105,9 +112,13 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
 // copied (as the source's listing has it, its path and status, the files copied so far and
 // all the files to copy); `stop` is asked now and then
 // (events are processed first), and true ends the copy with CopyStopped.
+// When `unreadable` is set, a subfolder that can't be listed, a file or link that can't be
+// read, or an item whose copy's path would be too long, is told to it and left out, and the
+// copy goes on; otherwise it fails the copy.
 struct CopyWatch {
     std::function<void(const ListedItem& copied, qint64 done, qint64 total)> copied;
     std::function<bool()> stop;
+    std::function<void(const Unreadable& item)> unreadable;
 };
 struct CopyStopped {};
 void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const CopyWatch& watch = {});
@@ -124,6 +135,9 @@ void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, con
 // `sTarget`, which must exist, replacing files of the same name. Returns 0.
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget);
 void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const CopyWatch& watch = {});
+
+// Gives the folder `target` the mode of the folder `source`, followed when it is a link.
+void CopyFolderMode(const QString& source, const QString& target);
 
 // Appends `bytes` to `path`, creating it when absent. Throws AppError on failure.
 void AppendToFile(const QString& path, const QByteArray& bytes);

@@ -214,7 +214,7 @@ void RestoreWindow::ShowBackup(int copy)
         if (m_backupList->topLevelItem(row)->data(0, CopyRole).toInt() == copy)
             m_backupList->setCurrentItem(m_backupList->topLevelItem(row));
     QString error;
-    m_contents = BackupContents::Open(m_job, *backup, &error);
+    m_contents = BackupContents::OpenAsOf(m_job, m_backups, size_t(backup - m_backups.begin()), &error);
     m_status->setText(m_contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, error));
     fillTree();
 }

@@ -675,14 +675,14 @@ RunRecord::Result frmSchedule::runJob(const QString& name)
     duration.start();
     if (openJob(name, job)) {
         m_runningName = name;
-        m_jobs.RunStarted(name);
+        job.setRunHistory(m_jobs.RunStarted(name));
         m_runningJob = &job;
         job.ExecuteBackupNow(*this, appSetup::MaxBackupCopies);
         m_runningJob = nullptr;
         m_runningName.clear();
         setProgress({});
         result = RunRecord::ResultOf(job.LastResult());
-        m_jobs.RunEnded(name, result, runLog.Lines());
+        m_jobs.RunEnded(name, result, runLog.Lines(), job.RunHistory());
     }
     const QStringList lines = runLog.Lines();
     libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,

@@ -31,12 +31,16 @@ grep -q "^Chain	.*	completed$" "$work/out.txt" || fail "list: $(cat "$work/out.t
 expect_status 0 ark archives Chain
 [ "$(cut -f1 "$work/out.txt" | tr '\n' ' ')" = "$work/target/Chain.zip $work/target/Chain_1.zip $work/target/Chain_2.zip $work/target/Chain_3.zip " ] ||
   fail "archives: $(cat "$work/out.txt")"
+[ "$(cut -f3 "$work/out.txt" | tr '\n' ' ')" = "incremental incremental incremental full " ] || fail "kinds: $(cat "$work/out.txt")"
 expect_status 0 ark files Chain --archive 2
 grep -qx "$src/diary.txt" "$work/out.txt" && grep -qx "$src/sub/" "$work/out.txt" || fail "files: $(cat "$work/out.txt")"
 expect_status 0 ark versions Chain "$src/diary.txt"
 [ "$(wc -l < "$work/out.txt")" = 4 ] || fail "versions: $(cat "$work/out.txt")"
+expect_status 0 ark versions Chain "$src/sub/still.txt"
+[ "$(cut -f1 "$work/out.txt")" = "$work/target/Chain_3.zip" ] || fail "versions of an unchanged file: $(cat "$work/out.txt")"
 
-# To another folder: the folder whole from the current archive, the diary of three runs ago.
+# To another folder: the folder whole as the current (incremental) archive has it, the
+# unchanged file from the full one; the diary of three runs ago.
 expect_status 0 ark restore Chain "$src" --to "$work/out"
 for file in diary.txt sub/still.txt; do
   [ "$(sha "$work/out/docs/$file")" = "$(sha "$src/$file")" ] || fail "restored $file differs"

@@ -4,6 +4,7 @@
 
 #include "jobs/BackupHost.h"
 #include "jobs/CBackupJob.h"
+#include "lib/libFiles.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -12,9 +13,12 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <array>
+#include <fstream>
+#include <sstream>
 #include <map>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 class RecordingHost : public BackupHost {
 public:
@@ -106,18 +110,26 @@ protected:
         return files;
     }
 
-    // While it lives, this process reads and writes files as the user nobody (its children
-    // are root again), so folders a root run could read are unreadable to the run.
+    // While it lives, a root test process reads and writes files as the user nobody (its
+    // children are root again), so a mode 000 file or folder is unreadable to the run, as it
+    // is to an ordinary user, for whom this does nothing.
     struct AsNobody {
         explicit AsNobody(const BackupRunTest& test)
         {
+            if (!root)
+                return;
             QFile log(test.path("arkwell.log"));
             log.open(QIODevice::Append);
             for (const char* open : {"", "bk", "arkwell.log"})
                 ::chmod(QFile::encodeName(test.path(open)).constData(), 0777);
             ::setfsuid(65534);
         }
-        ~AsNobody() { ::setfsuid(0); }
+        ~AsNobody()
+        {
+            if (root)
+                ::setfsuid(0);
+        }
+        const bool root = ::geteuid() == 0;
     };
 
     static void setModified(const QString& file, const QDateTime& when)
@@ -160,6 +172,32 @@ protected:
         const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
         unzip(QStringList{QStringLiteral("-p")} + secret + QStringList{zipFile, stored(relative)}, &content);
         return content;
+    }
+
+    // Every file below `folder` (names as bytes, relative to it, a line end shown as "\r" or
+    // "\n") with its sha256, one "name sha256" a line.
+    static QStringList treeHashes(const QString& folder)
+    {
+        const QByteArray top = QFile::encodeName(folder) + '/';
+        QStringList hashes;
+        for (const libFiles::ListedItem& item : libFiles::ListFolder(top, true).items)
+            if (S_ISREG(item.info.st_mode)) {
+                std::stringstream bytes;
+                bytes << std::ifstream(item.path.toStdString(), std::ios::binary).rdbuf();
+                hashes << libFiles::ShownPath(item.path.mid(top.size())) + QLatin1Char(' ')
+                              + QCryptographicHash::hash(QByteArray::fromStdString(bytes.str()), QCryptographicHash::Sha256).toHex();
+            }
+        return hashes;
+    }
+
+    // The files of an archive below the application folder, with their sha256, as unzip
+    // restores them.
+    QStringList restored(const QString& zipFile, const QString& password = QString()) const
+    {
+        QDir(path("restored")).removeRecursively();
+        const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
+        EXPECT_EQ(unzip(QStringList{QStringLiteral("-qq"), QStringLiteral("-^")} + secret + QStringList{zipFile, QStringLiteral("-d"), path("restored")}), 0);
+        return treeHashes(path("restored") + appFolder());
     }
 
     int maxCopies = 99;

@@ -63,7 +63,7 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
     // Passwords and names with any letters survive the round trip.
     CBackupJob odd = myJob();
     odd.setJobName(QStringLiteral("Fotos Käthe – 2026"));
-    odd.setPassword(QStringLiteral(" zwei Wörter \"$x\" "));
+    odd.setPassword(QStringLiteral(" zwei Wörter $x 'y' "));
     odd.SaveBackupJob(file);
     read.OpenBackupJob(file);
     EXPECT_EQ(read.JobName(), odd.JobName());
@@ -81,17 +81,14 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
 TEST_F(JobFileTest, EarlierLayoutAndLenientFieldsRead)
 {
     const QByteArray head = "Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n";
-    const CBackupJob earlier = read(head + "/old/target/\r\n/home/a.txt\r\n");
+    const CBackupJob earlier = read(head + "/old/target\r\n/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n");  // its final "/" added
     EXPECT_FALSE(earlier.Incremental());
     EXPECT_EQ(earlier.TargetDirectory(), QStringLiteral("/old/target/"));
-    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));
-    const CBackupJob lowerCase = read(head + "true\r\n/target/\r\n");
-    EXPECT_FALSE(lowerCase.Incremental());
-    EXPECT_EQ(lowerCase.TargetDirectory(), QStringLiteral("true"));
-    EXPECT_EQ(lowerCase.FilesToZip(), QStringLiteral("/target/\r\n"));
+    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));  // option lines are no entries, and are kept
+    EXPECT_TRUE(earlier.JobFileText().endsWith("/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n\r\n"));
 
     TestClock clock(QDateTime(QDate(2026, 3, 9), QTime(10, 15)));
-    const CBackupJob job = read("J\r\nnot a date\r\nnot a time\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
+    const CBackupJob job = read("J\r\nnot a date\r\nDec-24-2026\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
                                 "  \r\n\r\n  /lead/blank.txt\r\n/b.txt");
     EXPECT_EQ(job.DateLastRun(), QDateTime(QDate(2026, 3, 9), QTime(0, 0)));
     EXPECT_EQ(job.StartTime(), QTime(0, 0));
@@ -122,6 +119,12 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
         {head + "1\r\n254\r\n0\r\nyes\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 7 (compress)"},
         {head + "1\r\n254\r\n0\r\nFalse\r\n99999\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 8 (copies)"},
         {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nmaybe\r\nTrue\r\n/t/\r\n", "line 10 (subdirectories)"},
+        // What the wizard refuses: a time that is none, a password unzip can't take, a target
+        // that is not a full path (the earlier layout's "true" is one), or none at all.
+        {"J\r\nJan-05-2026\r\n25:61\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n", "line 3 (start time)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n" + QByteArray(81, 'p') + "\r\nTrue\r\nTrue\r\n/t/\r\n", "line 9 (password)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\ntrue\r\n/t/\r\n", "line 11 (target folder)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n\r\n", "line 12 (target folder)"},
     };
     // Names whose archive or job file would lie outside its folder.
     for (const QByteArray name : {"../escape", "a/b", ".", "..", "()", "x\x01y", "nul\x7f"})

@@ -14,7 +14,6 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     const QDateTime old(QDate(2021, 2, 3), QTime(4, 5, 6));
     setModified(path("src/Data/sub/deep.txt"), old);
     QFile::link(path("src/Data/top.txt"), path("src/Data/link"));
-    writeFile("bk/Data/stale.txt", "gone after the run");
     CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
     EXPECT_FALSE(run(tree));
     EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
@@ -26,50 +25,104 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     EXPECT_EQ(listed("bk"), QStringList{"Data"});
     EXPECT_EQ((std::pair(tree.LastCounts().files, tree.LastCounts().bytes)), (std::pair<qint64, qint64>(5, 13)));  // a link holds no bytes
 
-    CBackupJob flat = job({path("src/Data/*.*")}, {.compress = false});
+    writeFile("bk/Data/stale.txt", "gone after the next run");
+    CBackupJob& flat = tree;
+    flat.setSubdirectories(false);
     EXPECT_FALSE(run(flat));
-    EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")));
+    EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")) || QFileInfo::exists(path("bk/Data/stale.txt")));
     EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
     EXPECT_EQ((std::pair(flat.LastCounts().files, flat.LastCounts().bytes)), (std::pair<qint64, qint64>(4, 9)));
 
-    // A single file replaces its old copy; wildcard groups are skipped, not failed.
-    writeFile("bk/report", "old copy");
-    writeFile("src/report", "new");
+    // A single file replaces its old copy; wildcard groups are skipped, and leave the run incomplete.
+    writeFile("src/report", "old copy");
     CBackupJob files = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
-    EXPECT_FALSE(run(files));
-    EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 2);
+    EXPECT_TRUE(run(files));
+    writeFile("src/report", "new");
+    EXPECT_TRUE(run(files));
+    EXPECT_EQ(files.LastResult(), CBackupJob::RunResult::Incomplete);
+    EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 4);
     EXPECT_EQ(readFile("bk/report"), "new");
     EXPECT_FALSE(QFile::exists(path("bk/top.txt")));
 }
 
-TEST_F(BackupRunTest, FailingCopyLeavesThePreviousBackupFolderIntact)
+// What can't be read, or would get too long a path below the target, is named; the rest is
+// copied and put in place, and the run is incomplete.
+TEST_F(BackupRunTest, ACopyCopiesWhatItCanAndNamesTheRest)
 {
-    writeFile("src/Data/a.txt", "first");
-    CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
-    ASSERT_FALSE(run(tree));
-    // A path that fits below the source but is too long below the target's new folder.
-    QString deep = path("src/Data");
+    writeFile("src/Data/a.txt", "a");
+    writeFile("src/Data/closed/b.txt", "b");
+    writeFile("src/locked.txt", "l");
+    QString deep = path("src/Data");  // fits below the source, too long below the target's new folder
     while (deep.size() < 4085)
         deep += "/" + QString(150, QLatin1Char('d'));
     deep = deep.left(4085);
     ASSERT_TRUE(QDir().mkpath(deep));
-    writeFile(deep.mid(appFolder().size() + 1) + "/f.txt", "deep");
-    writeFile("src/Data/a.txt", "second");
-    EXPECT_TRUE(run(tree));
-    EXPECT_EQ(readFile("bk/Data/a.txt"), "first");
-    EXPECT_EQ(listed("bk"), QStringList{"Data"});
-    EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Arkwell Error, .*File name too long.* while backing up '"
-                                                            + QRegularExpression::escape(path("src/Data/*.*")) + "'.$"))
-                     .isEmpty());
-    EXPECT_TRUE(transactionLog().contains("The previous backup folder '" + path("bk/Data")
-                                          + "' is kept as it was: the new copy was not completed."));
-    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+    for (const char* closed : {"src/Data/closed", "src/locked.txt"})
+        ::chmod(QFile::encodeName(path(closed)).constData(), 0);
+    {
+        AsNobody nobody(*this);
+        CBackupJob tree = job({path("src/Data/*.*"), path("src/locked.txt")}, {.compress = false, .subdirectories = true});
+        EXPECT_TRUE(run(tree));
+        EXPECT_EQ(tree.LastResult(), CBackupJob::RunResult::Incomplete);
+    }
+    EXPECT_EQ(readFile("bk/Data/a.txt"), "a");
+    const QStringList log = transactionLog();
+    EXPECT_TRUE(log.contains("Arkwell Error, '" + path("src/Data/closed") + "' is not in the backup: Permission denied."));
+    EXPECT_EQ(log.filter("Arkwell Error, '" + path("src/locked.txt") + "' is not in the backup: Permission denied").size(), 1);
+    EXPECT_EQ(log.filter("' is not in the backup: File name too long.").size(), 1);
+    ::chmod(QFile::encodeName(path("src/Data/closed")).constData(), 0755);
 
-    // A refusal of the system fails the run, not the program.
+    // A missing target fails the run, not the program.
     CBackupJob noTarget = job({path("src/Data/a.txt")}, {.compress = false});
     noTarget.setTargetDirectory(path("nowhere"));
     EXPECT_TRUE(run(noTarget));
-    EXPECT_FALSE(transactionLog().filter("Arkwell Error, ").filter(path("nowhere")).isEmpty());
+    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the target folder '" + path("nowhere") + "' does not exist."));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
+}
+
+// A name in the target that the job's runs didn't make, or two entries landing on one name,
+// fail the run before anything changes; what the job made it replaces, run after run.
+TEST_F(BackupRunTest, APlainCopyReplacesOnlyWhatTheJobMade)
+{
+    for (const char* file : {"a/notes.txt", "b/notes.txt", "a/docs/x", "a/pics/x", "b/pics/y", "b/docs/y", "bk/docs/precious.txt"})
+        writeFile(file, file);
+    const QString landsTwice = "Arkwell Error, '%1' and '%2' would both be copied to '%3': nothing is copied.";
+    const struct { QStringList entries; QString logged; } refusals[] = {
+        {{path("a/notes.txt"), path("b/notes.txt")}, landsTwice.arg(path("a/notes.txt"), path("b/notes.txt"), path("bk/notes.txt"))},
+        {{path("a/pics/*.*"), path("b/pics/*.*")}, landsTwice.arg(path("a/pics/*.*"), path("b/pics/*.*"), path("bk/pics"))},
+        {{path("a/notes.txt"), path("b/docs/*.*")},
+         "Arkwell Error, '" + path("bk/docs") + "' in the target folder was not made by this job: it is kept as it is and nothing is copied."},
+    };
+    const QStringList before = treeHashes(path("bk"));
+    for (const auto& [entries, logged] : refusals) {
+        CBackupJob refused = job(entries, {.compress = false, .subdirectories = true});
+        EXPECT_TRUE(run(refused));
+        EXPECT_EQ(refused.LastResult(), CBackupJob::RunResult::Failed);
+        EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
+        EXPECT_EQ(treeHashes(path("bk")), before);
+    }
+    CBackupJob own = job({path("a/notes.txt"), path("a/docs/*.*")}, {.compress = false, .subdirectories = true});
+    QDir(path("bk/docs")).removeRecursively();
+    for (int n = 0; n < 2; ++n)
+        EXPECT_FALSE(run(own));
+    EXPECT_EQ(own.RunHistory().madeInTarget, (QStringList{path("bk/notes.txt"), path("bk/docs")}));
+}
+
+// The backup folder of a folder reached through a link gets the folder's mode, with or
+// without its subfolders.
+TEST_F(BackupRunTest, ABackupFolderHasItsSourcesModeNeverALinks)
+{
+    writeFile("private/f.txt", "f");
+    ::chmod(QFile::encodeName(path("private")).constData(), 0700);
+    QFile::link(path("private"), path("linked"));
+    CBackupJob linked = job({path("linked/*.*")}, {.compress = false});
+    for (bool subdirectories : {true, false}) {
+        linked.setSubdirectories(subdirectories);
+        EXPECT_FALSE(run(linked));
+        struct stat info {};
+        ASSERT_EQ(::lstat(QFile::encodeName(path("bk/linked")).constData(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0700u) << subdirectories;
+    }
 }
 
 TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)

@@ -57,7 +57,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"no password", [](JobDefinition& job) { job.passwordProtect = true; },
          "The Password Protect flag is set; however, no password is assigned in the Password text box.  Please enter a password now.", 6},
         {"password zip can't take", [](JobDefinition& job) { job.password = "a \"b"; },
-         "A password may not start with a hyphen or a double quotation mark, nor hold both blanks and double quotation marks.", 6},
+         "A password may not be longer than 80 characters, start with a hyphen or a double quotation mark, nor hold both", 6},
+        {"password unzip's prompt can't take", [](JobDefinition& job) { job.password = QString(81, 'p'); }, "A password may not be longer", 6},
         {"no target", target(""), "The zip output filename is blank.  Please enter select a filename now.", 4},
         {"blank target", target("   "), "The zip output filename is blank.", 4},
         {"relative target", target("Backups"), "The target folder must be a full path beginning with \"/\"", 4},
@@ -74,6 +75,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"wildcard in a copy", [](JobDefinition& job) { job.compress = false; },
          "You cannot use wildcard specifications other than *.* for non-compress backup jobs.  Either set this "
          "backup job to use compression, or alter the wildcard spec for '/home/u/docs/*.doc'.", std::nullopt, Icon::None},
+        {"one name in a copy", [](JobDefinition& job) { job.compress = false; job.entries = {"/a/docs/*.*", "/b/docs/*.*"}; },
+         "'/a/docs/*.*' and '/b/docs/*.*' would both be copied to one name in the target folder.", 3},
     };
     for (const Refusal& refusal : refusals) {
         SCOPED_TRACE(refusal.what);

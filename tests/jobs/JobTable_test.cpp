@@ -67,7 +67,7 @@ protected:
         table->RunStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, RunRecord::Result::Completed, runLines);
+            table->RunEnded(name, RunRecord::Result::Completed, runLines, {});
     }
 
     TestClock clock{at(12, 1, 12)};
@@ -198,7 +198,7 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     startUp();
     EXPECT_EQ(table->Record("Home").result, RunRecord::Result::Completed);
     EXPECT_TRUE(table->Record("Home").logLines.isEmpty());
-    table->RunEnded("Home", RunRecord::Result::Completed, runLines);
+    table->RunEnded("Home", RunRecord::Result::Completed, runLines, {});
 
     CBackupJob renamed = *table->Job("Home");
     renamed.setJobName("Work");
@@ -206,6 +206,16 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     EXPECT_EQ(table->Names(), QStringList{"Work"});
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Home.awj")) || QFile::exists(record));
     EXPECT_EQ(readFile("RunRecords/Work.run"), text);
+    // What the runs leave for the next reads back; a run cut off by a kill reads as cut off,
+    // never as the result of the run before.
+    const CBackupJob::History history{{path("bk/Data")}, {0, 2}, due.addMSecs(1234)};
+    table->RunEnded("Work", RunRecord::Result::Completed, runLines, history);
+    startUp();
+    EXPECT_EQ(table->RunStarted("Work").fullArchives, history.fullArchives);  // and the program is killed
+    startUp();
+    const RunRecord cutOff = table->Record("Work");
+    EXPECT_EQ(cutOff.result, RunRecord::Result::CutOff);
+    EXPECT_EQ((std::tuple(cutOff.history.madeInTarget, cutOff.history.archiveStarted)), (std::tuple(history.madeInTarget, history.archiveStarted)));
     table->Remove("Work");
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Work.awj")) || QFile::exists(path("RunRecords/Work.run")));
 }

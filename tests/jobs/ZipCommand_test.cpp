@@ -18,7 +18,7 @@ TEST(ZipExitCodes, CodesZipRarelyGivesKeepTheirNumber)
 // The argument order, the names on standard input and the logged line are checked on real runs.
 TEST(ZipCommandLine, StoredSuffixesInAnyCaseAndOnlyTheOptionsItSetsItself)
 {
-    ZipCommand::ZipOptions options{QStringLiteral("two words"), std::nullopt, {}};
+    ZipCommand::ZipOptions options{QStringLiteral("two words"), {}};
     const QStringList arguments = ZipCommand::EntryRun("/app/zip", options, "/bk/J.zip", {}, false).arguments;
     for (const char* stored : {".jpg", ".JPG", ".Jpeg", ".mp4", ".MP4", ".zip", ".docx", ".7z"})
         EXPECT_TRUE(arguments[arguments.indexOf("-n") + 1].split(':').contains(stored)) << stored;
@@ -28,9 +28,16 @@ TEST(ZipCommandLine, StoredSuffixesInAnyCaseAndOnlyTheOptionsItSetsItself)
     EXPECT_TRUE(ZipCommand::TestRun("/app/zip", {}, "/bk/J.zip").environment.contains("UNZIP="));
 }
 
-TEST(ZipCommandLine, WarningsNameTheFilesLeftOut)
+TEST(ZipCommandLine, EveryWarningCountsAndNamesItsFile)
 {
     const QByteArray output = "  adding: a\t(stored 0%)\n\tzip warning: could not open for reading: d/c\n"
-                              "\tzip warning: name not matched: d/gone\nzip warning: Not all files were readable\n";
-    EXPECT_EQ(ZipCommand::LeftOutFiles(output), (std::vector<QByteArray>{"/d/c", "/d/gone"}));
+                              "\tzip warning: name not matched: d/gone\n\tzip warning:  file size changed while zipping /d/s\n"
+                              "zip warning: something else\nzip warning: Not all files were readable\n";
+    std::vector<std::tuple<QByteArray, QString, bool>> seen;
+    for (const ZipCommand::Warning& w : ZipCommand::Warnings(output))
+        seen.emplace_back(w.file, w.text, w.leftOut);
+    EXPECT_EQ(seen, (std::vector<std::tuple<QByteArray, QString, bool>>{{"/d/c", "could not open for reading:", true},
+                                                                         {"/d/gone", "name not matched:", true},
+                                                                         {"/d/s", "file size changed while zipping", false},
+                                                                         {"", "something else", false}}));
 }
