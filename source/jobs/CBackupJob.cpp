@@ -799,7 +799,8 @@ void CBackupJob::checkCopyTargets(const QStringList& entries) const
             failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
                     + QStringLiteral("' would both be copied to '") + target + QStringLiteral("': nothing is copied."));
         struct stat info {};
-        if (::lstat(QFile::encodeName(target).constData(), &info) == 0 && !m_history.madeInTarget.contains(target))
+        if (::lstat(QFile::encodeName(target).constData(), &info) == 0 && !m_history.madeInTarget.contains(target)
+            && !m_history.copiesMadeUntracked)
             failRun(QStringLiteral("Arkwell Error, '") + target
                     + QStringLiteral("' in the target folder was not made by this job: it is kept as it is and nothing is copied."));
     }

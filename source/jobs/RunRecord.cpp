@@ -63,6 +63,11 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
     }
     if (record.CutOff())
         record.result = Result::CutOff;
+    // A record from before the made paths were kept, of a plain copy (it names the target
+    // folder, not an archive) that completed: its copies in the target are its own.
+    record.history.copiesMadeUntracked = record.history.madeInTarget.isEmpty() && record.lastCompleted.isValid()
+                                         && !record.archive.isEmpty()
+                                         && !record.archive.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
     return record;
 }
 
