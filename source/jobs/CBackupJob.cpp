@@ -178,11 +178,7 @@ void CBackupJob::SaveBackupJob(const QString& sFileName) const
 
 void CBackupJob::readJobFile(const QString& sFileName)
 {
-    QFile file(sFileName);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        libErrorHandler::RaiseFileError(file);
-    JobFileLines lines(sFileName, libStrings::SplitLines(QString::fromUtf8(file.readAll())));
+    JobFileLines lines(sFileName, libStrings::SplitLines(QString::fromUtf8(libFiles::ReadOwnFile(sFileName))));
 
     CBackupJob read = *this;
     read.m_jobName = lines.next();
