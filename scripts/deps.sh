@@ -5,7 +5,7 @@
 # An ordinary user is asked for the sudo password only when something is missing; root
 # installs with apt-get directly.
 set -euo pipefail
-packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev zip unzip xdg-utils)
+packages=(cmake g++ make pkg-config qt6-base-dev qt6-base-dev-tools libgl-dev zlib1g-dev libzip-dev zip unzip xdg-utils)
 package_tools=(dpkg-dev file)
 test_tools=(libgtest-dev faketime procps util-linux xvfb xauth x11-utils desktop-file-utils
             dbus-daemon lintian appstream)

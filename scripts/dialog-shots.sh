@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Takes the pictures of the preferences dialog, the about box, the file picker and the six
 # steps of the job wizard, the job list (also after real runs: a completed, a failed and a running job, with the tray
-# icon's tooltip, and a completed run that raised no notification) and the log window under a virtual display (Xvfb) and writes them into
+# icon's tooltip, and a completed run that raised no notification), the log window and the Restore window under a virtual display (Xvfb) and writes them into
 # docs/. Build first (scripts/build.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."

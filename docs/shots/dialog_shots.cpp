@@ -4,10 +4,12 @@
 #include "agent/appSetupMain.h"
 #include "agent/TrayAgent.h"
 #include "jobs/CBackupJob.h"
+#include "jobs/RunRecord.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
 #include "dialogs/frmPreferences.h"
+#include "restore/RestoreWindow.h"
 #include "schedule/JobListWindow.h"
 
 #include <QEventLoop>
@@ -24,6 +26,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
+#include <QProcess>
 #include <QRadioButton>
 #include <QTabBar>
 #include <QLineEdit>
@@ -208,6 +211,36 @@ bool saveLogView(const QTemporaryDir& scratch, const QString& out)
     return save(frmLogView::ShowLog(log.fileName()), out + QStringLiteral("log-window.png"));
 }
 
+// The Restore window over three archives of a folder whose report changed in every run.
+bool saveRestoreWindow(const QTemporaryDir& scratch, const QString& out)
+{
+    const QString documents = scratch.filePath(QStringLiteral("restore/Documents"));
+    const QString backups = scratch.filePath(QStringLiteral("restore/Backups/"));
+    QDir().mkpath(documents + QStringLiteral("/Letters"));
+    QDir().mkpath(backups);
+    for (const char* name : {"Letters/bank.txt", "Letters/landlord.txt", "budget.ods", "notes.txt"}) {
+        QFile file(documents + QLatin1Char('/') + QLatin1String(name));
+        file.open(QIODevice::WriteOnly);
+        file.write(QByteArray(4000, 'x'));
+    }
+    for (const char* archive : {"Documents_2.zip", "Documents_1.zip", "Documents.zip"}) {
+        QFile report(documents + QStringLiteral("/report.odt"));
+        report.open(QIODevice::Append);
+        report.write(QByteArray(12000, 'r'));
+        report.close();
+        QProcess::execute(QStringLiteral("zip"), {QStringLiteral("-qry"), backups + QLatin1String(archive), documents});
+    }
+    CBackupJob job;
+    job.setJobName(QStringLiteral("Documents"));
+    job.setCompress(true);
+    job.setTargetDirectory(backups);
+    auto* window = new RestoreWindow(job, KeptBackups::List(job, RunRecord{}, 5));
+    window->SelectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
+    window->findChild<QRadioButton*>(QStringLiteral("optFolder"))->setChecked(true);
+    window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QStringLiteral("/home/ada/restored"));
+    return save(window, out + QStringLiteral("restore-window.png"));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -241,5 +274,6 @@ int main(int argc, char** argv)
     ok = saveJobList(out) && ok;
     ok = saveLogView(scratch, out) && ok;
     ok = saveJobStatus(scratch, exampleFolder(scratch), out) && ok;
+    ok = saveRestoreWindow(scratch, out) && ok;
     return ok ? 0 : 1;
 }

@@ -22,8 +22,8 @@ namespace {
 const QByteArray ShowRequest = "show\n";
 const QByteArray PingRequest = "ping\n";
 const QByteArray Answer = "yes\n";
-// A request is one short line; a peer that sends more is not one of ours.
-constexpr qint64 LongestLine = 64;
+// A request is one line (the command line's name a job); a peer that sends more is not one of ours.
+constexpr qint64 LongestLine = 4096;
 constexpr int ConnectRetryMs = 200;
 
 // An abstract socket has no file permissions: every local user could reach it. Only a peer
@@ -72,9 +72,9 @@ CInstanceGuard::~CInstanceGuard()
 
 // An abstract socket name (no file, gone with its process) for this user and this lock file.
 // A name starting with "/" is taken as it stands, whatever the temporary folder.
-QString CInstanceGuard::socketName() const
+QString CInstanceGuard::SocketName(const QString& lockPath)
 {
-    const QByteArray where = QFileInfo(m_lockPath).absoluteFilePath().toUtf8();
+    const QByteArray where = QFileInfo(lockPath).absoluteFilePath().toUtf8();
     const QByteArray hash = QCryptographicHash::hash(where, QCryptographicHash::Sha256).toHex().left(16);
     return QStringLiteral("/arkwell-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
 }
@@ -151,7 +151,7 @@ void CInstanceGuard::listen()
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
     connect(m_server, &QLocalServer::newConnection, this, &CInstanceGuard::answerRequests);
-    m_server->listen(socketName());
+    m_server->listen(SocketName(m_lockPath));
 }
 
 void CInstanceGuard::answerRequests()
@@ -169,10 +169,14 @@ void CInstanceGuard::answerRequests()
                 return;
             }
             const QByteArray request = peer->readLine(LongestLine + 1);
+            if (request != ShowRequest && request != PingRequest) {
+                disconnect(peer, &QLocalSocket::readyRead, this, nullptr);
+                emit requestReceived(request, peer);
+                return;
+            }
             if (request == ShowRequest)
                 emit showWindowRequested();
-            if (request == ShowRequest || request == PingRequest)
-                peer->write(Answer);
+            peer->write(Answer);
             peer->disconnectFromServer();
         };
         connect(peer, &QLocalSocket::readyRead, this, readRequest);
@@ -193,7 +197,7 @@ bool CInstanceGuard::Ask(Request request, int timeoutMs) const
     QTimer retry;
     retry.setSingleShot(true);
     retry.setInterval(ConnectRetryMs);
-    const QString name = socketName();
+    const QString name = SocketName(m_lockPath);
     connect(&retry, &QTimer::timeout, &socket, [&socket, &name] { socket.connectToServer(name); });
     connect(&socket, &QLocalSocket::connected, &socket, [&] {
         if (PeerIsThisUser(socket))

@@ -6,6 +6,7 @@
 // A lock file that can't serve at all (a folder, a link, a file the user can't open) is set
 // aside and replaced: only a living agent blocks a start.
 
+#include <QLocalSocket>
 #include <QObject>
 #include <QString>
 
@@ -33,12 +34,17 @@ public:
     // the agent has answered. False when no answer came within `timeoutMs`.
     bool Ask(Request request, int timeoutMs) const;
 
+    // The agent's socket for the lock file `lockPath`.
+    static QString SocketName(const QString& lockPath);
+
 signals:
     // A later start asked for the job list window.
     void showWindowRequested();
+    // A request other than those above (the command line's): whoever takes it answers and
+    // closes `peer`.
+    void requestReceived(const QByteArray& request, QLocalSocket* peer);
 
 private:
-    QString socketName() const;
     void listen();
     void answerRequests();
     std::optional<Outcome> replaceUnusable(const QByteArray& path, int& fd);

@@ -2,6 +2,7 @@
 
 #include "agent/TrayAgent.h"
 #include "schedule/JobListWindow.h"
+#include "restore/RestoreWindow.h"
 
 #include <QAction>
 #include <QMenu>
@@ -17,6 +18,13 @@ TrayMenu::TrayMenu(TrayAgent& main)
     Schedule->setObjectName(QStringLiteral("Schedule"));
     Stop = m_main.Schedule().mnuActionStop;
     Arkwell->addAction(Stop);
+    Restore = Arkwell->addMenu(QStringLiteral("Restore Files"));
+    Restore->setObjectName(QStringLiteral("Restore"));
+    connect(Restore, &QMenu::aboutToShow, this, [this] {
+        Restore->clear();
+        for (const QString& name : m_main.Schedule().Jobs().Names())
+            Restore->addAction(name, this, [this, name] { RestoreWindow::Show(m_main.Schedule().Jobs(), name); });
+    });
     Slash2 = Arkwell->addSeparator();
     Slash2->setObjectName(QStringLiteral("Slash2"));
     Exit = Arkwell->addAction(QStringLiteral("Exit Arkwell"), this, &TrayMenu::Exit_Click);

@@ -16,6 +16,7 @@ public:
     QMenu* Arkwell = nullptr;
     QAction* Schedule = nullptr;
     QAction* Stop = nullptr;  // the job list window's Stop command, usable while a job runs
+    QMenu* Restore = nullptr;  // one item per job, opening its Restore window
     QAction* Slash2 = nullptr;
     QAction* Exit = nullptr;
 

@@ -8,6 +8,8 @@
 #include "agent/libNotify.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
+#include "cli/AgentLink.h"
+#include "jobs/CBackupJob.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
@@ -85,6 +87,8 @@ Answer ShowMessageBox(const Message& message)
         if (!offered(answer))
             continue;
         QPushButton* button = box.addButton(standard);
+        if (buttons.size() < size_t(message.captions.size()))
+            button->setText(message.captions[qsizetype(buttons.size())]);
         buttons.emplace_back(button, answer);
         if (answer == message.defaultAnswer)
             box.setDefaultButton(button);
@@ -202,6 +206,18 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     return std::nullopt;
 }
 
+// Runs asked for by the command line wait for the run in progress, then run as Run now does.
+void ServeCommandLine(CInstanceGuard& guard, Agent& agent)
+{
+    auto* commands = new AgentCommands({[&agent](const QString& name) { return agent.Jobs().Contains(name); },
+                                        [&agent](const QString& name) { return agent.RunNow({name}); }},
+                                       &agent);
+    QObject::connect(&guard, &CInstanceGuard::requestReceived, commands, &AgentCommands::Serve);
+    QObject::connect(&agent, &Agent::runEnded, commands,
+                     [commands](const RunReport& report) { commands->RunEnded(report.request.name, report.result); });
+    QObject::connect(&agent, &Agent::runsFinished, commands, &AgentCommands::StartNext);
+}
+
 }  // namespace
 
 // The boxes about the jobs folder come once the event loop runs: the scheduler is started by
@@ -260,6 +276,7 @@ int Main(QApplication& app)
         QObject::connect(&main, &TrayAgent::ended, &app, [] { QCoreApplication::exit(0); });
         endProgram = [&main] { main.ExitProgram(); };
         QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &TrayMenu::Schedule_Click);
+        ServeCommandLine(guard, agent);
 
         ApplyStartAtLoginDefault();
         // Read before anything can end the program, whose end writes them back.

@@ -2,10 +2,15 @@
 #include "agent/GuardedApplication.h"
 #include "agent/appSetupMain.h"
 #include "agent/libNotify.h"
+#include "cli/CommandLine.h"
 #include "lib/CommandLine.h"
+
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = CommandLine::RunCommand(argc, argv))
+        return *status;
     if (const std::optional<int> status = CommandLine::AnswerAlone(argc, argv))
         return *status;
     // Without any display the program still runs its scheduler, on the offscreen platform.

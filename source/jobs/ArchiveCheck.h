@@ -3,6 +3,11 @@
 // where it was deflated, and compared with its check sum and sizes; the file is read a chunk
 // at a time, never whole. Encrypted entries, methods other than stored and deflated and later
 // versions of the format are left to unzip.
+//
+// It stays beside the zip reader (libzip) because it is the stricter of the two at the same
+// speed: of every single-byte damage of a small archive of zip that unzip -t refuses, libzip's
+// own test (consistency checks, every entry read back) passes 19 of 772 as sound and this
+// check none; on a 300 MB archive both take about 0.6 s (bench/archive_check_bench).
 
 #include <QString>
 #include <atomic>

@@ -4,6 +4,7 @@
 #include "jobs/DueMoments.h"
 #include "jobs/RunProgress.h"
 #include "jobs/JobDefinition.h"
+#include "jobs/JobLock.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
 #include "lib/ChildProcess.h"
@@ -517,6 +518,10 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
             failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
                     + QStringLiteral("' does not exist."));
+        const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
+        if (!lock)
+            failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
+                    + QStringLiteral("' is being backed up or restored elsewhere right now."));
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
             libFiles::uRmDirChecked(work);

@@ -18,7 +18,9 @@ struct Option {
 QString Usage()
 {
     return QStringLiteral("Usage: arkwell [/SILENT]\n"
-                          "       arkwell --help | --version\n");
+                          "       arkwell --help | --version\n"
+                          "       arkwell list | run | archives | files | versions | restore ... "
+                          "(each with --help)\n");
 }
 
 const std::vector<Option>& Options()

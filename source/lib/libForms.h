@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 namespace libForms {
@@ -20,6 +21,7 @@ struct Message {
     Buttons buttons = Buttons::OK;
     Icon icon = Icon::None;
     Answer defaultAnswer = Answer::OK;  // what Enter, or a machine nobody sits at, answers
+    QStringList captions = {};  // the buttons' own texts, in the order OK, Yes, No, Cancel; none: the standard ones
 };
 
 // Shows a message box and returns the user's answer.

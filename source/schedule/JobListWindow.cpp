@@ -8,6 +8,7 @@
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobStatus.h"
+#include "restore/RestoreWindow.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
@@ -155,6 +156,8 @@ void JobListWindow::buildToolbar()
            QStyle::SP_MediaPlay, &JobListWindow::cmdBackup_Click);
     button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
            QStyle::SP_FileDialogContentsView, &JobListWindow::cmdView_Click);
+    button(cmdRestore, "cmdRestore", QStringLiteral("Res&tore"), QStringLiteral("Restore Files From a Backup"),
+           QStyle::SP_BrowserReload, &JobListWindow::cmdRestore_Click);
     row->addStretch(1);
 }
 
@@ -251,6 +254,9 @@ void JobListWindow::buildMenus()
          &JobListWindow::mnuActionStop_Click);
     mnuActionStop->setEnabled(false);
     item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &JobListWindow::cmdView_Click);
+    item(mnuAction, mnuActionRestore, "mnuActionRestore", QStringLiteral("Res&tore Files..."), &JobListWindow::cmdRestore_Click);
+    lvwSchedule->setContextMenuPolicy(Qt::ActionsContextMenu);  // the row menu
+    lvwSchedule->addActions({mnuActionEdit, mnuActionRun, mnuActionRestore});
     mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
     item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
          QStringLiteral("View &Transaction Log File"), &JobListWindow::mnuActionViewTransactionLog_Click);
@@ -628,6 +634,12 @@ void JobListWindow::cmdView_Click()
         libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
                                         + libStrings::CleanedName(job.JobName())
                                         + QStringLiteral("' does not exist."), Icon::Exclamation);
+}
+
+void JobListWindow::cmdRestore_Click()
+{
+    if (selectionChecksPass())
+        RestoreWindow::Show(Jobs(), currentName(), this);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.

@@ -86,6 +86,7 @@ public:
     QToolButton* cmdEditJob = nullptr;
     QToolButton* cmdBackup = nullptr;
     QToolButton* cmdView = nullptr;
+    QToolButton* cmdRestore = nullptr;
     QStatusBar* sbarSchedule = nullptr;
     QLabel* pnlNbrBackupJobs = nullptr;
     QLabel* pnlStatusBar = nullptr;
@@ -104,6 +105,7 @@ public:
     QAction* mnuActionRun = nullptr;
     QAction* mnuActionStop = nullptr;  // usable only while a run is in progress
     QAction* mnuActionViewZip = nullptr;
+    QAction* mnuActionRestore = nullptr;
     QAction* mnuActionViewTransactionLog = nullptr;
     QAction* mnuActionViewErrorLog = nullptr;
     QMenu* mnuHelp = nullptr;
@@ -126,6 +128,7 @@ public slots:
     void cmdDelJob_Click();
     void cmdBackup_Click();
     void cmdView_Click();
+    void cmdRestore_Click();
     void mnuActionStop_Click();
 
     void mnuFilePreferences_Click();

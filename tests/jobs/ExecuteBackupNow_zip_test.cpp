@@ -1,6 +1,7 @@
 // Compressed backup runs against the real zip.
 #include "BackupRunFixture.h"
 
+#include "jobs/JobLock.h"
 #include "lib/libLog.h"
 
 #include <QDirIterator>
@@ -299,6 +300,14 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
     EXPECT_TRUE(run(escape));
     EXPECT_TRUE(transactionLog().contains("Arkwell Error, the job name '../escape' would name files outside the target folder."));
     EXPECT_FALSE(QFile::exists(path("escape.zip")));
+    {  // a restore of the job holds it: the run waits for no one and fails
+        const std::unique_ptr<JobLock> restoring = JobLock::TryTake(single.JobName());
+        single.setTargetDirectory(path("bk"));
+        EXPECT_TRUE(run(single));
+        EXPECT_TRUE(transactionLog().contains("Arkwell Error, the job '" + single.JobName()
+                                              + "' is being backed up or restored elsewhere right now."));
+    }
+    EXPECT_FALSE(run(single));
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 

@@ -1,0 +1,88 @@
+#pragma once
+// A job's backups as a restore sees them: the current archive and every kept copy, newest
+// first (a plain-copy job: its backup folder), what each holds by original path, and every
+// kept version of one path.
+
+#include "jobs/ZipReader.h"
+
+#include <QDateTime>
+#include <QString>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class CBackupJob;
+struct RunRecord;
+
+struct KeptBackup {
+    int copy = 0;       // 0: the current archive; k: the copy "_k"
+    QString path;       // the archive, or the target folder of a plain copy
+    QDateTime begun;    // when the run that made it began; when it was written where that isn't known
+    bool full = true;   // a full backup, not an incremental one
+    qint64 files = 0;
+    qint64 bytes = 0;
+};
+
+// One file, folder or link of a backup, by the absolute path it was backed up from.
+struct BackedUpItem {
+    QByteArray original;
+    ZipEntry entry;  // for a plain copy, `name` is the copy's own path
+    int archive = 0;  // which of the contents' archives holds it
+};
+
+class BackupContents {
+public:
+    // What `backup` of `job` holds, sorted by original path; nothing when it can't be read
+    // (`error` says why).
+    static std::unique_ptr<BackupContents> Open(const CBackupJob& job, const KeptBackup& backup, QString* error);
+    // What the job's files were as of `backups[at]`: in an incremental chain each file from
+    // the newest archive at or before it, back to the chain's full archive; otherwise that
+    // backup alone. `backups` newest first.
+    static std::unique_ptr<BackupContents> OpenAsOf(const CBackupJob& job, const std::vector<KeptBackup>& backups,
+                                                    size_t at, QString* error);
+
+    const std::vector<BackedUpItem>& Items() const { return m_items; }
+    // The item backed up from `original`; nullptr when the backup doesn't hold it.
+    const BackedUpItem* Find(const QByteArray& original) const;
+    // Whether the items can only be read with a password.
+    bool Encrypted() const;
+    // Writes the item at `destination` (see ZipReader::Extract).
+    std::optional<QString> Extract(const BackedUpItem& item, const QByteArray& destination,
+                                   const QByteArray& password, const std::atomic<bool>& stop) const;
+
+private:
+    void listArchive(const ZipReader& archive, int index);
+    void listFolderCopy(const CBackupJob& job);
+    void sort();
+
+    std::vector<std::unique_ptr<ZipReader>> m_zips;  // none for a plain copy
+    std::vector<BackedUpItem> m_items;
+};
+
+namespace KeptBackups {
+
+// The job's backups that exist, newest first; copies are looked for up to `maxCopies`.
+// `record` tells when the last run began and which archives are full.
+std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int maxCopies);
+
+struct Version {
+    KeptBackup backup;
+    ZipEntry entry;
+};
+
+// The backups opened once, so that the versions of one path after another are found at once
+// (opening an archive is most of the work). Backups that can't be read are passed over.
+class VersionFinder {
+public:
+    VersionFinder(const CBackupJob& job, std::vector<KeptBackup> backups);
+    // Every backup holding the file `original`, in the backups' order.
+    std::vector<Version> Versions(const QByteArray& original) const;
+
+private:
+    std::vector<KeptBackup> m_backups;
+    std::vector<std::unique_ptr<ZipReader>> m_archives;      // unlisted; one a backup, or
+    std::vector<std::unique_ptr<BackupContents>> m_copies;   // a plain copy's contents
+};
+
+}  // namespace KeptBackups

@@ -1,0 +1,151 @@
+#include "jobs/Restore.h"
+
+#include "lib/libFiles.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace Restore {
+namespace {
+
+bool Exists(const QByteArray& path, struct stat* info)
+{
+    return ::lstat(path.constData(), info) == 0;
+}
+
+// A name that would climb out of the folder it is restored into, or that names nothing.
+bool UnsafeName(const QByteArray& original)
+{
+    return !original.startsWith('/') || original.contains("//") || original.contains("/../")
+           || original.endsWith("/..") || original.contains("/./") || original.endsWith("/.");
+}
+
+bool Below(const QByteArray& path, const QByteArray& folder)
+{
+    return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
+}
+
+// Creates the folders leading to `path` that are missing.
+std::optional<QString> MakeParents(const QByteArray& path)
+{
+    for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
+        if (::mkdir(path.left(slash).constData(), 0777) != 0 && errno != EEXIST)
+            return ZipReader::SystemError("mkdir", errno);
+    }
+    return std::nullopt;
+}
+
+QByteArray Destination(const Request& request, const QByteArray& chosen, const QByteArray& original)
+{
+    if (request.toFolder.isEmpty())
+        return original;
+    const QByteArray folder = libFiles::NativePath(libFiles::WithoutTrailingSlash(request.toFolder));
+    if (request.withOriginalFolders)
+        return folder + original;
+    return folder + original.mid(chosen.lastIndexOf('/'));
+}
+
+}  // namespace
+
+Plan MakePlan(const BackupContents& contents, const Request& request)
+{
+    Plan plan;
+    std::vector<QByteArray> links;
+    for (const BackedUpItem& item : contents.Items())
+        if (item.entry.kind == ZipEntry::Kind::Link)
+            links.push_back(item.original);
+    for (QByteArray chosen : request.paths) {
+        while (chosen.size() > 1 && chosen.endsWith('/'))
+            chosen.chop(1);
+        bool found = false;
+        for (const BackedUpItem& item : contents.Items()) {
+            if (!Below(item.original, chosen))
+                continue;
+            found = true;
+            const bool underLink = std::any_of(links.begin(), links.end(), [&item](const QByteArray& link) {
+                return item.original != link && Below(item.original, link);
+            });
+            if (UnsafeName(item.original) || underLink) {
+                plan.refused << libFiles::ShownPath(item.original) + QStringLiteral(": its name leaves its folder");
+                continue;
+            }
+            Step step{&item, Destination(request, chosen, item.original), false};
+            struct stat info;
+            step.exists = Exists(step.destination, &info)
+                          && !(item.entry.kind == ZipEntry::Kind::Folder && S_ISDIR(info.st_mode));
+            plan.existing += step.exists ? 1 : 0;
+            plan.bytes += item.entry.kind == ZipEntry::Kind::File ? item.entry.size : 0;
+            plan.steps.push_back(std::move(step));
+        }
+        if (!found)
+            plan.refused << libFiles::ShownPath(chosen) + QStringLiteral(": not in this backup");
+    }
+    return plan;
+}
+
+Report Run(const BackupContents& contents, const Plan& plan, const Request& request, const std::atomic<bool>& stop,
+           const Progress& progress)
+{
+    Report report;
+    report.failures = plan.refused;
+    qint64 done = 0;
+    std::vector<const Step*> folders;
+    for (const Step& step : plan.steps) {
+        if (stop) {
+            report.stopped = true;
+            break;
+        }
+        QByteArray destination = step.destination;
+        if (step.exists && request.existing == Existing::Skip) {
+            report.leftAlone << libFiles::ShownPath(destination);
+            continue;
+        }
+        if (step.exists && request.existing == Existing::KeepBoth)
+            destination = KeepBothName(destination, step.item->entry.modified);
+        std::optional<QString> failure = MakeParents(destination);
+        if (!failure)
+            failure = contents.Extract(*step.item, destination, request.password, stop);
+        if (failure && stop) {
+            report.stopped = true;
+            break;
+        }
+        if (failure) {
+            report.failures << libFiles::ShownPath(destination) + QStringLiteral(": ") + *failure;
+            continue;
+        }
+        ++report.restored;
+        if (step.item->entry.kind == ZipEntry::Kind::Folder)
+            folders.push_back(&step);
+        done += step.item->entry.kind == ZipEntry::Kind::File ? step.item->entry.size : 0;
+        if (progress)
+            progress(done, plan.bytes);
+    }
+    // Writing into a folder changes its time, and a read-only one takes nothing: last, deepest first.
+    for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
+        ZipReader::SetFolderAttributes((*folder)->item->entry, (*folder)->destination);
+    return report;
+}
+
+int Report::ExitStatus() const
+{
+    if (stopped)
+        return 3;
+    if (!failures.isEmpty())
+        return 1;
+    return leftAlone.isEmpty() ? 0 : 2;
+}
+
+QByteArray KeepBothName(const QByteArray& destination, const QDateTime& modified)
+{
+    const qsizetype slash = destination.lastIndexOf('/');
+    const qsizetype dot = destination.lastIndexOf('.');
+    const qsizetype split = dot > slash + 1 ? dot : destination.size();
+    const QByteArray stem = destination.left(split) + " (" + modified.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh.mm")).toLatin1();
+    struct stat info;
+    QByteArray name = stem + ')' + destination.mid(split);
+    for (int number = 2; Exists(name, &info); ++number)
+        name = stem + ' ' + QByteArray::number(number) + ')' + destination.mid(split);
+    return name;
+}
+
+}  // namespace Restore

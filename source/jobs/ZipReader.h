@@ -1,0 +1,77 @@
+#pragma once
+// Reads zip archives (zip64 too, entries under zip's old password scheme or AES): lists their
+// entries by the bytes of their names and extracts chosen entries with their modes, times and
+// symbolic links. Failures are returned with a reason, never thrown.
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QString>
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+struct zip;
+
+struct ZipEntry {
+    enum class Kind { File, Folder, Link };
+    QByteArray name;  // as stored: no leading "/", folders without their trailing "/"
+    Kind kind = Kind::File;
+    qint64 size = 0;  // uncompressed bytes (a link: its target's length)
+    QDateTime modified;  // in UTC (local time is slow to compute for many entries)
+    quint32 mode = 0;  // permission bits; 0 when the archive doesn't say
+    bool encrypted = false;
+    quint64 index = 0;  // the entry's place in the archive
+};
+
+class ZipReader {
+public:
+    ~ZipReader();
+    ZipReader(const ZipReader&) = delete;
+    ZipReader& operator=(const ZipReader&) = delete;
+
+    // The archive at `path`, read and (unless not `listEntries`) listed; nothing when it can't
+    // be (`error` says why).
+    static std::unique_ptr<ZipReader> Open(const QString& path, QString* error, bool listEntries = true);
+    // Sets TZ to the system's zone file when it isn't set (see Open); called before archives
+    // are opened on several threads at once.
+    static void NameTimeZoneFile();
+
+    const QString& Path() const { return m_path; }
+    const std::vector<ZipEntry>& Entries() const { return m_entries; }
+    // The entry of that name (as stored; a folder's with its trailing "/"), listed or not.
+    std::optional<ZipEntry> Find(const QByteArray& name) const;
+    // Whether any entry is encrypted, so a password is needed.
+    bool Encrypted() const;
+
+    // Writes `entry` to `destination` (bytes of a path whose folder exists): a file through a
+    // hidden name beside it, renamed over whatever is there only once it is whole and has its
+    // mode and time; a link as a link; a folder created when missing. `stop` is looked at
+    // once a chunk. The reason when it failed: a wrong or missing password, damaged data,
+    // a refusal of the file system, stopped.
+    std::optional<QString> Extract(const ZipEntry& entry, const QByteArray& destination, const QByteArray& password,
+                                   const std::atomic<bool>& stop) const;
+
+    // Writes an item at `destination` the way Extract does, its data given by `fill`: into
+    // the open file `fd`, or (fd -1) a link's target into `linkTarget`.
+    using DataFill = std::function<std::optional<QString>(int fd, QByteArray* linkTarget)>;
+    static std::optional<QString> WriteItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill);
+    // "what: the system's reason".
+    static QString SystemError(const char* what, int err);
+
+    // Sets a folder's mode and time once its contents are written (writing into it changes
+    // its time).
+    static void SetFolderAttributes(const ZipEntry& folder, const QByteArray& destination);
+
+private:
+    ZipReader(zip* archive, QString path);
+    void list();
+    std::optional<ZipEntry> entryAt(quint64 index) const;
+    std::optional<QString> copyData(const ZipEntry& entry, int fd, const QByteArray& password,
+                                    const std::atomic<bool>& stop, QByteArray* content) const;
+
+    zip* m_archive;
+    QString m_path;
+    std::vector<ZipEntry> m_entries;
+};

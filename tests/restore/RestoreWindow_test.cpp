@@ -1,0 +1,101 @@
+// The Restore window over three archives of the real zip: the backups listed newest first,
+// the versions of a file stepped through with Previous and Next, the name filter, and a
+// restore into a chosen folder that asks once what to do with the files already there.
+#include "restore/RestoreWindow.h"
+#include "jobs/RunRecord.h"
+#include "support/TestSupport.h"
+#include "support/WidgetLookup.h"
+
+#include <QCryptographicHash>
+#include <QProcess>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTreeWidget>
+
+using libForms::Answer;
+using testing_support::FindControl;
+
+namespace {
+
+class RestoreWindowTest : public testing_support::AppFolderTest {
+protected:
+    void SetUp() override
+    {
+        AppFolderTest::SetUp();
+        job.setJobName("Job");
+        job.setCompress(true);
+        job.setTargetDirectory(path("bk"));
+        writeFile("src/sub/kept.txt", "the same in every run");
+        QDir().mkpath(path("bk"));
+        for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) {  // oldest first
+            writeFile("src/diary.txt", archive.toUtf8());
+            QProcess zip;
+            zip.start("zip", {"-q", "-r", path(archive), path("src")});
+            ASSERT_TRUE(zip.waitForFinished() && zip.exitCode() == 0);
+        }
+        window = std::make_unique<RestoreWindow>(job, KeptBackups::List(job, RunRecord{}, 99));
+        window->show();
+    }
+    QTreeWidget* list(const char* name) { return FindControl<QTreeWidget>(window.get(), name); }
+    QString current(const char* name) { return list(name)->currentItem() ? list(name)->currentItem()->text(0) : QString(); }
+    void click(const char* name) { FindControl<QAbstractButton>(window.get(), name)->click(); }
+    bool enabled(const char* name) { return FindControl<QWidget>(window.get(), name)->isEnabled(); }
+    QByteArray original(const QString& relative) { return QFile::encodeName(path(relative)); }
+
+    CBackupJob job;
+    std::unique_ptr<RestoreWindow> window;
+};
+
+}  // namespace
+
+TEST_F(RestoreWindowTest, BackupsAreListedAndAFilesVersionsSteppedThrough)
+{
+    QTreeWidget* backups = list("lstBackups");
+    ASSERT_EQ(backups->topLevelItemCount(), 3);
+    EXPECT_EQ(backups->topLevelItem(0)->text(0), "Job.zip");
+    EXPECT_EQ(backups->topLevelItem(2)->text(0), "Job_2.zip");
+    ASSERT_TRUE(window->SelectPath(original("src/diary.txt")));
+    EXPECT_EQ(list("lstVersions")->topLevelItemCount(), 3);
+    const struct {
+        const char* button;
+        const char* backup;
+        bool previous, next;
+    } steps[] = {{"cmdPrevious", "Job_1.zip", true, true}, {"cmdPrevious", "Job_2.zip", false, true},
+                 {"cmdNext", "Job_1.zip", true, true}, {"cmdNext", "Job.zip", true, false}};
+    for (const auto& step : steps) {
+        click(step.button);
+        EXPECT_EQ(current("lstBackups"), step.backup);
+        EXPECT_EQ(current("lstVersions"), step.backup);
+        EXPECT_EQ(current("tvwFiles"), "diary.txt");
+        EXPECT_EQ(enabled("cmdPrevious"), step.previous) << step.backup;
+        EXPECT_EQ(enabled("cmdNext"), step.next) << step.backup;
+    }
+    FindControl<QLineEdit>(window.get(), "txtFilter")->setText("DIARY");
+    ASSERT_TRUE(window->SelectPath(original("src/sub/kept.txt")));
+    EXPECT_TRUE(list("tvwFiles")->currentItem()->isHidden());
+    EXPECT_FALSE(list("tvwFiles")->findItems("diary.txt", Qt::MatchExactly | Qt::MatchRecursive)[0]->isHidden());
+}
+
+TEST_F(RestoreWindowTest, ARestoreIntoAChosenFolderAsksOnceAboutExistingFiles)
+{
+    writeFile("out/diary.txt", "mine");
+    writeFile("out/sub/kept.txt", "mine too");
+    window->ShowBackup(1);
+    window->SelectPath(original("src/diary.txt"));
+    list("tvwFiles")->currentItem()->parent()->child(1)->setSelected(true);  // and the folder "sub"
+    FindControl<QRadioButton>(window.get(), "optFolder")->setChecked(true);
+    FindControl<QLineEdit>(window.get(), "txtFolder")->setText(path("out"));
+    messageBoxes.answerNext(Answer::Yes);  // keep both
+    QSignalSpy ended(window.get(), &RestoreWindow::restoreEnded);
+    click("cmdRestore");
+    ASSERT_TRUE(ended.wait(10000));
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("2 of the files to restore already exist"));
+    EXPECT_EQ(readFile("out/diary.txt"), "mine");
+    EXPECT_EQ(readFile("out/sub/kept.txt"), "mine too");
+    const QStringList diaries = QDir(path("out")).entryList({"diary (*).txt"});
+    ASSERT_EQ(diaries.size(), 1);
+    EXPECT_EQ(readFile("out/" + diaries[0]), "bk/Job_1.zip");
+    EXPECT_EQ(QDir(path("out/sub")).entryList({"kept (*).txt"}).size(), 1);
+    EXPECT_TRUE(enabled("cmdRestore"));
+}
