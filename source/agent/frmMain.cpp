@@ -7,6 +7,7 @@
 #include "agent/libSysTrayApp.h"
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
+#include "jobs/Targets.h"
 #include "lib/Clock.h"
 #include "lib/libDates.h"
 #include "lib/libErrorHandler.h"
@@ -102,8 +103,13 @@ void frmMain::tmrCheckForBackupJob_Timer()
             return;
         m_busy = true;
         tellOverdueJobs();
+        for (const Targets::Notice& waiting : Targets::Notices(m_schedule.Jobs(), Clock::Today()))
+            libNotify::JobWaiting(waiting.name, waiting.drive);
         if (std::exchange(m_missedRunsDue, false))
             runMissedJobs();
+        for (const JobTable::DueRun& back : Targets::Returned(m_schedule.Jobs()))
+            if (!m_exitPending)
+                m_schedule.RunJobs({back.name});
         for (const JobTable::DueRun& due : m_schedule.Jobs().DueNow())
             if (!m_exitPending)
                 runDueJob(due.name, due.due);
@@ -140,7 +146,8 @@ void frmMain::runDueJob(const QString& name, const QDateTime& due)
         libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
         return;
     }
-    m_schedule.RunJobs({name});
+    if (!Targets::HoldRun(m_schedule.Jobs(), name, due))
+        m_schedule.RunJobs({name});
 }
 
 // A job gone more than twice its interval without a completed run is told on the desktop,

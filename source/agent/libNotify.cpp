@@ -131,6 +131,12 @@ bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
     return true;
 }
 
+void JobWaiting(const QString& jobName, const QString& drive)
+{
+    Send({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
+          QStringLiteral("It runs as soon as its target is back.")});
+}
+
 Clicks& Events()
 {
     static Clicks events;

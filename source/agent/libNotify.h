@@ -33,6 +33,10 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
 // than twice its interval back). True when it was told now.
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);
 
+// Tells that the job waits for its drive (its label, else its folder) to be connected. The
+// scheduler decides how often: once a day.
+void JobWaiting(const QString& jobName, const QString& drive);
+
 // Emits `clicked` when the user clicks one of the program's notifications.
 class Clicks : public QObject {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include "jobs/BackupHost.h"
 #include "jobs/DueMoments.h"
 #include "jobs/JobDefinition.h"
+#include "jobs/Targets.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
 #include "lib/Shell32.h"
@@ -263,6 +264,9 @@ struct RunStopped {};
     throw RunFailed{};
 }
 
+// The reason of a run that failed because its target went away while it ran.
+const QString TargetRemovedPrefix = QStringLiteral("Arkwell Error, the target drive was removed");
+
 bool isProgressLine(const QString& logLine)
 {
     return logLine.startsWith(ZippingUpPrefix) || logLine.startsWith(BackingUpPrefix)
@@ -407,6 +411,10 @@ void logLeftOut(const QByteArray& path, const QString& reason)
 
 QString CBackupJob::FirstReason(const QStringList& runLogLines)
 {
+    const auto removed = std::find_if(runLogLines.begin(), runLogLines.end(),
+                                      [](const QString& line) { return line.startsWith(TargetRemovedPrefix); });
+    if (removed != runLogLines.end())
+        return *removed;
     const auto reason = std::find_if_not(runLogLines.begin(), runLogLines.end(), isProgressLine);
     return reason == runLogLines.end() ? QString() : *reason;
 }
@@ -499,15 +507,23 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
     const QString work = workFolder();
     RunResult result = RunResult::Failed;
     bool stopped = false;
+    Filesystems::Filesystem target;  // what held the target when the run began
     try {
         if (entries.isEmpty())
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
         if (!NameStaysInFolder(m_jobName))
             failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
                     + QStringLiteral("' would name files outside the target folder."));
-        if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
+        if (!QDir::isAbsolutePath(m_targetDirectory))
             failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
                     + QStringLiteral("' does not exist."));
+        // A target that is away is waited for: nothing is written there, not even the work folder.
+        const Targets::Verdict verdict = Targets::Check(m_targetDirectory, m_history);
+        if (!verdict.ready) {
+            libLog::LogEvent(Targets::WaitLine(m_jobName, verdict));
+            return RunResult::Waiting;
+        }
+        target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
             libFiles::uRmDirChecked(work);
@@ -515,6 +531,10 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
                 libErrorHandler::RaiseErrno(errno, work);
         });
         result = m_compress ? zipEntries(frm, entries, maxCopies) : copyEntries(frm, entries);
+        if (result != RunResult::Failed) {
+            m_history.targetPath = m_targetDirectory;
+            m_history.targetFilesystem = target;
+        }
     } catch (const RunFailed&) {
         result = RunResult::Failed;
     } catch (const RunStopped&) {
@@ -526,6 +546,11 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
         libLog::LogEvent(QStringLiteral("Backup Job '") + m_jobName
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
         result = RunResult::Stopped;
+    }
+    if (result == RunResult::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
+        libLog::LogEvent(TargetRemovedPrefix + QStringLiteral(": '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+                         + QStringLiteral("' is gone; the job waits for it to be connected again."));
+        return result;
     }
     try {
         if (NameStaysInFolder(m_jobName))
@@ -603,6 +628,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
         throw;
     }
+    flushToDevice(ArchivePath(0));
     return leftOut ? RunResult::Incomplete : RunResult::Completed;
 }
 
@@ -775,7 +801,33 @@ CBackupJob::RunResult CBackupJob::copyEntries(BackupHost& frm, const QStringList
             break;
         }
     }
+    flushToDevice(QString());
     return leftOut ? RunResult::Incomplete : RunResult::Completed;
+}
+
+// Writes what the run placed through to the device before the run tells its result, so the
+// drive can be unplugged once it says so: the archive and the target folder's names, or for
+// plain copies (`placed` empty) every file of the target's filesystem.
+void CBackupJob::flushToDevice(const QString& placed) const
+{
+    const Filesystems::System& system = Filesystems::Current();
+    const QString folder = libFiles::WithoutTrailingSlash(m_targetDirectory);
+    std::optional<QString> why = placed.isEmpty() ? system.FlushFilesystem(folder) : system.Flush(placed);
+    if (!why)
+        why = system.Flush(folder);
+    if (why)
+        failRun(QStringLiteral("Arkwell Error, the backup in '") + folder
+                + QStringLiteral("' could not be written through to its drive (") + *why + QStringLiteral(")."));
+}
+
+// Whether the target went away during the run: gone, or held by another filesystem than
+// when the run began.
+bool CBackupJob::targetRemoved(const Filesystems::Filesystem& atStart) const
+{
+    if (!atStart.Known())
+        return false;
+    return !libFiles::FolderExists(m_targetDirectory)
+           || !Filesystems::Current().Holding(libFiles::WithoutTrailingSlash(m_targetDirectory)).Same(atStart);
 }
 
 // Fails the run before anything changes when two entries would land on one name in the

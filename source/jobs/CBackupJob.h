@@ -7,6 +7,7 @@
 #include <QTime>
 #include <optional>
 
+#include "lib/Filesystems.h"
 #include "lib/libFiles.h"
 
 class BackupHost;
@@ -75,8 +76,9 @@ public:
     bool Failure() const { return m_failure; }
 
     // How the last run ended: every entry backed up; failed with nothing changed; zip could
-    // not read some files, and the archive of the rest is in place; stopped on request.
-    enum class RunResult { Completed, Failed, Incomplete, Stopped };
+    // not read some files, and the archive of the rest is in place; stopped on request; not
+    // started, nothing written, since its target is missing or its drive not mounted.
+    enum class RunResult { Completed, Failed, Incomplete, Stopped, Waiting };
     RunResult LastResult() const { return m_lastResult; }
     // What the last run backed up.
     struct RunCounts {
@@ -87,7 +89,8 @@ public:
 
     // What the job's earlier runs left that a run must know: the paths its plain copies made
     // in the target (only those are ever replaced), which kept archives are full (0 the
-    // current one, k copy k), and when the run that made the current archive began.
+    // current one, k copy k), when the run that made the current archive began, and the
+    // target folder with the filesystem that held it at the last run that put a backup there.
     // The other jobs' archives are never archived either (told by whoever starts the run; not
     // kept in the run record).
     struct History {
@@ -95,6 +98,8 @@ public:
         QList<int> fullArchives;
         QDateTime archiveStarted;
         QStringList otherJobsArchives;
+        QString targetPath;
+        Filesystems::Filesystem targetFilesystem;
     };
     const History& RunHistory() const { return m_history; }
     void setRunHistory(const History& history) { m_history = history; }
@@ -141,8 +146,9 @@ public:
     // unreadable source) fails the run with a transaction-log line; it does not end the program.
     bool ExecuteBackupNow(BackupHost& frm, qint16 maxBackupCopies);
 
-    // Why a run failed, from the event texts it logged: the first that is not one of its
-    // progress lines (an entry taken up, a zip command line); empty when there is none.
+    // Why a run failed, from the event texts it logged: the drive pulled during the run, else
+    // the first that is not one of its progress lines (an entry taken up, a zip command line);
+    // empty when there is none.
     static QString FirstReason(const QStringList& runLogLines);
 
     // The entries of a FilesToZip text: every piece closed by CR LF that is not blank,
@@ -173,6 +179,8 @@ private:
     RunResult copyEntries(BackupHost& frm, const QStringList& entries);
     void checkCopyTargets(const QStringList& entries) const;
     void madeInTarget(const QString& path);
+    void flushToDevice(const QString& placed) const;
+    bool targetRemoved(const Filesystems::Filesystem& atStart) const;
     bool copyWholeFolder(BackupHost& frm, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;

@@ -24,8 +24,8 @@ bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& no
 // Whether a due moment came more than a minute ago and was neither run for nor skipped.
 bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
-// The last result's word: "completed", "failed", "incomplete", "stopped", "missed", or empty
-// for a job never run.
+// The last result's word: "completed", "failed", "incomplete", "stopped", "missed", "waiting
+// for its target" (naming the drive's label when known), or empty for a job never run.
 QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
 // Whether the row and the tray icon mark the job: failed, incomplete or overdue.

@@ -197,6 +197,16 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     return std::nullopt;
 }
 
+void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    change(found->second.record);
+    writeRecord(name, found->second);
+    emit changed();
+}
+
 CBackupJob::History JobTable::RunStarted(const QString& name)
 {
     const auto found = m_entries.find(name);

@@ -10,6 +10,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QStringList>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -65,6 +66,8 @@ public:
     // run record holds the moment, so it is never run for again. Returns why the job file
     // can't be read, in which case nothing is changed.
     std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
+    // Changes a job's run record and writes it.
+    void UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change);
 
     // The run record's start and end of a run of a listed job: the start gives what the run
     // must know of the job's past and the other jobs' archives; `logLines` are what the run logged, `history` what it

@@ -7,6 +7,7 @@
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobStatus.h"
+#include "jobs/Targets.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
@@ -652,7 +653,8 @@ void frmSchedule::runJobs(const QStringList& names)
         const RunRecord::Result result = runJob(name);
         if (m_stopRequested)
             return;
-        if (appSetup::StopOnError && result != RunRecord::Result::Completed && offerTransactionLog(name))
+        const bool failed = result != RunRecord::Result::Completed && result != RunRecord::Result::Waiting;
+        if (appSetup::StopOnError && failed && offerTransactionLog(name))
             return;
     }
 }
@@ -677,6 +679,7 @@ RunRecord::Result frmSchedule::runJob(const QString& name)
         setProgress({});
         result = RunRecord::ResultOf(job.LastResult());
         m_jobs.RunEnded(name, result, runLog.Lines(), job.RunHistory());
+        Targets::RunEnded(m_jobs, name, result);
     }
     const QStringList lines = runLog.Lines();
     libLog::LogEvent(JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
