@@ -213,6 +213,12 @@ QString frmMain::TrayToolTip() const
         lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
     if (const QStringList attention = attentionNotes(now); !attention.isEmpty())
         lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
+    QStringList waiting;
+    for (const QString& name : jobs.Names())
+        if (const RunRecord record = jobs.Record(name); record.waitingSince.isValid())
+            waiting << name + QLatin1Char(' ') + JobStatus::ResultWord(*jobs.Job(name), record, now);
+    if (!waiting.isEmpty())
+        lines << QStringLiteral("Waiting: ") + waiting.join(QStringLiteral(", "));
     lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
     lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));
     return lines.join(QLatin1Char('\n'));

@@ -514,15 +514,15 @@ CBackupJob::RunResult CBackupJob::runEntries(BackupHost& frm, int maxCopies)
         if (!NameStaysInFolder(m_jobName))
             failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
                     + QStringLiteral("' would name files outside the target folder."));
-        if (!QDir::isAbsolutePath(m_targetDirectory))
-            failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
-                    + QStringLiteral("' does not exist."));
         // A target that is away is waited for: nothing is written there, not even the work folder.
         const Targets::Verdict verdict = Targets::Check(m_targetDirectory, m_history);
-        if (!verdict.ready) {
+        if (QDir::isAbsolutePath(m_targetDirectory) && !verdict.ready) {
             libLog::LogEvent(Targets::WaitLine(m_jobName, verdict));
             return RunResult::Waiting;
         }
+        if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
+            failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+                    + QStringLiteral("' does not exist."));
         target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {

@@ -6,6 +6,8 @@
 #include "lib/libFiles.h"
 #include "lib/libLog.h"
 
+#include <QFileInfo>
+
 namespace Targets {
 namespace {
 
@@ -83,7 +85,7 @@ Verdict Check(const QString& target, const CBackupJob::History& history)
     else if (!whereItWas && inEmptyMountPoint(folder, verdict.filesystem))
         verdict.why = QStringLiteral("the target folder '%1' lies in an empty mount point: its drive is not mounted")
                           .arg(folder);
-    else if (!libFiles::FolderExists(target))
+    else if (!QFileInfo::exists(folder))
         verdict.why = QStringLiteral("the target folder '%1' does not exist").arg(folder);
     verdict.ready = verdict.why.isEmpty();
     return verdict;
@@ -133,10 +135,12 @@ void RunEnded(JobTable& jobs, const QString& name, RunRecord::Result result)
 {
     const bool waits = result == RunRecord::Result::Waiting
                        || (result == RunRecord::Result::Failed && !checkJob(jobs, name).ready);
-    if (!waits || jobs.Record(name).waitingSince.isValid())
+    if (waits == jobs.Record(name).waitingSince.isValid())
         return;
-    jobs.UpdateRecord(name, [](RunRecord& changed) {
-        changed.waitingSince = changed.handledDue.isValid() ? changed.handledDue : Clock::Now();
+    jobs.UpdateRecord(name, [waits](RunRecord& changed) {
+        changed.waitingSince = !waits                         ? QDateTime()
+                               : changed.handledDue.isValid() ? changed.handledDue
+                                                              : Clock::Now();
     });
 }
 

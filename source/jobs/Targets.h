@@ -40,7 +40,8 @@ bool HoldRun(JobTable& jobs, const QString& name, const QDateTime& due);
 // it waited for; each is logged with the moments it waited through and waits no longer.
 std::vector<JobTable::DueRun> Returned(JobTable& jobs);
 // After a run: one that waited, or one that failed while its target went away (the drive was
-// pulled), leaves the job waiting for its target.
+// pulled), leaves the job waiting for its target; any other ends a wait (a Run now that found
+// the target back).
 void RunEnded(JobTable& jobs, const QString& name, RunRecord::Result result);
 
 // A waiting job to tell on the desktop, with the drive it waits for.

@@ -203,11 +203,15 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
     EXPECT_TRUE(Targets::Returned(jobs).empty());
 
     // A run that fails while its drive is away (pulled during the run) waits again; a failure
-    // with the drive in place does not.
-    for (bool plugged : {true, false}) {
+    // with the drive in place, or a completed run, does not.
+    const struct { bool plugged; RunRecord::Result result; bool waits; } runs[] = {
+        {true, RunRecord::Result::Failed, false},
+        {false, RunRecord::Result::Failed, true},
+        {true, RunRecord::Result::Completed, false},
+    };
+    for (const auto& [plugged, result, waits] : runs) {
         plug(plugged);
-        jobs.RunEnded("Nightly", RunRecord::Result::Failed, {}, history);
-        Targets::RunEnded(jobs, "Nightly", RunRecord::Result::Failed);
-        EXPECT_EQ(jobs.Record("Nightly").waitingSince.isValid(), !plugged);
+        Targets::RunEnded(jobs, "Nightly", result);
+        EXPECT_EQ(jobs.Record("Nightly").waitingSince.isValid(), waits);
     }
 }
