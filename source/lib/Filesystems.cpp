@@ -17,43 +17,30 @@ namespace {
 const System realSystem;
 const System* installed = nullptr;
 
-// mountinfo writes blanks and a few other bytes of a mount point as "\ooo".
-QString unescapedOctal(const QByteArray& field)
+// Undoes the escapes in names the kernel and udev write: "\040" (octal) for a blank in a
+// mount point of mountinfo, "\x20" (hex) in the name of a /dev/disk/by-label link.
+QByteArray unescaped(const QByteArray& text, const QByteArray& lead, int digits, int base)
 {
     QByteArray bytes;
-    for (qsizetype i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size()) {
-            bool ok = false;
-            const int code = field.mid(i + 1, 3).toInt(&ok, 8);
-            if (ok) {
-                bytes += char(code);
-                i += 3;
-                continue;
-            }
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        bool ok = false;
+        const qsizetype length = lead.size() + digits;
+        const int code = text.mid(i, lead.size()) == lead && i + length <= text.size()
+                             ? text.mid(i + lead.size(), digits).toInt(&ok, base)
+                             : 0;
+        if (ok) {
+            bytes += char(code);
+            i += length - 1;
+        } else {
+            bytes += text[i];
         }
-        bytes += field[i];
     }
-    return QFile::decodeName(bytes);
+    return bytes;
 }
 
-// udev names a label's link with "\xHH" for blanks, slashes and the like.
-QString unescapedHex(const QString& name)
+QString mountinfoName(const QByteArray& field)
 {
-    QByteArray bytes;
-    const QByteArray raw = QFile::encodeName(name);
-    for (qsizetype i = 0; i < raw.size(); ++i) {
-        if (raw.mid(i, 2) == "\\x" && i + 3 < raw.size()) {
-            bool ok = false;
-            const int code = raw.mid(i + 2, 2).toInt(&ok, 16);
-            if (ok) {
-                bytes += char(code);
-                i += 3;
-                continue;
-            }
-        }
-        bytes += raw[i];
-    }
-    return QString::fromUtf8(bytes);
+    return QFile::decodeName(unescaped(field, "\\", 3, 8));
 }
 
 bool holds(const QString& mountPoint, const QString& path)
@@ -68,24 +55,32 @@ struct Mount {
 };
 
 // The mount of `device` whose mount point holds `path` most closely; a later line mounted
-// over an earlier one wins.
+// over an earlier one wins. A device no line names (a btrfs subvolume that is not mounted
+// itself) is held by the mount closest to the path.
 std::optional<Mount> mountOf(const QString& device, const QString& path)
 {
     QFile mountinfo(QStringLiteral("/proc/self/mountinfo"));
     if (!mountinfo.open(QIODevice::ReadOnly))
         return std::nullopt;
-    std::optional<Mount> found;
+    std::optional<Mount> ofDevice;
+    std::optional<Mount> closest;
+    const auto keepCloser = [](std::optional<Mount>& kept, const Mount& mount) {
+        if (!kept || mount.mountPoint.size() >= kept->mountPoint.size())
+            kept = mount;
+    };
     for (const QByteArray& line : mountinfo.readAll().split('\n')) {
         const QList<QByteArray> fields = line.split(' ');
         const qsizetype dash = fields.indexOf("-");
         if (fields.size() < 5 || dash < 0 || dash + 2 >= fields.size())
             continue;
-        const Mount mount{QString::fromLatin1(fields[2]), unescapedOctal(fields[4]), unescapedOctal(fields[dash + 2])};
-        if (mount.device == device && holds(mount.mountPoint, path)
-            && (!found || mount.mountPoint.size() >= found->mountPoint.size()))
-            found = mount;
+        const Mount mount{QString::fromLatin1(fields[2]), mountinfoName(fields[4]), mountinfoName(fields[dash + 2])};
+        if (!holds(mount.mountPoint, path))
+            continue;
+        keepCloser(closest, mount);
+        if (mount.device == device)
+            keepCloser(ofDevice, mount);
     }
-    return found;
+    return ofDevice ? ofDevice : closest;
 }
 
 // The name of the link in `folder` (/dev/disk/by-uuid, by-label) that leads to `deviceNode`.
@@ -122,8 +117,9 @@ Filesystem System::Holding(const QString& path) const
     const std::optional<Mount> mount = mountOf(device, QFileInfo(existing).canonicalFilePath());
     if (!mount)
         return {};
+    const QByteArray labelLink = QFile::encodeName(linkTo(QStringLiteral("/dev/disk/by-label"), mount->source));
     return {mount->source, mount->mountPoint, linkTo(QStringLiteral("/dev/disk/by-uuid"), mount->source),
-            unescapedHex(linkTo(QStringLiteral("/dev/disk/by-label"), mount->source))};
+            QString::fromUtf8(unescaped(labelLink, "\\x", 2, 16))};
 }
 
 QStringList System::MountAreas() const
