@@ -18,7 +18,7 @@ TEST_F(AppFolderTest, TheFilesystemOfAPathIsTheMountHoldingItsNearestFolder)
     EXPECT_TRUE(here.Known());
     EXPECT_TRUE(here.Same(system.Holding(path("not/made/yet"))));  // a missing path: its nearest folder's
     EXPECT_EQ(system.Flush(appFolder()), std::nullopt);
-    EXPECT_EQ(system.Flush(path("missing")), "No such file or directory");
+    EXPECT_TRUE(system.Flush(path("missing")).has_value());
     if (::geteuid() != 0)
         GTEST_SKIP() << "mounting a filesystem takes root";
     const QString mountPoint = path("drive with blank");
