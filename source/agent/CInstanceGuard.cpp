@@ -1,6 +1,7 @@
 #include "agent/CInstanceGuard.h"
 
 #include <QCryptographicHash>
+#include <QDateTime>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -8,10 +9,12 @@
 #include <QTimer>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +36,23 @@ bool PeerIsThisUser(const QLocalSocket& socket)
            && peer.uid == ::getuid();
 }
 
+// Opens the lock file to be locked: a plain file only, never followed when it is a link. Read
+// access is enough for a kernel lock, so a read-only file of the user's still serves. -1 (errno
+// set) when it can't serve.
+int OpenLockFile(const QByteArray& path)
+{
+    int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
+        fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    struct stat info = {};
+    if (fd >= 0 && (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode))) {
+        ::close(fd);
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    return fd;
+}
+
 }  // namespace
 
 CInstanceGuard::CInstanceGuard(QString lockPath, QObject* parent)
@@ -46,6 +66,8 @@ CInstanceGuard::~CInstanceGuard()
     // lock a new file while another start still holds the old one.
     if (m_lockFd >= 0)
         ::close(m_lockFd);
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
 }
 
 // An abstract socket name (no file, gone with its process) for this user and this lock file.
@@ -59,11 +81,12 @@ QString CInstanceGuard::socketName() const
 
 CInstanceGuard::Outcome CInstanceGuard::TryAcquire()
 {
-    // Close-on-exec: a zip left running by a killed agent must not keep the lock alive.
-    const int fd = ::open(QFile::encodeName(m_lockPath).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    const QByteArray path = QFile::encodeName(m_lockPath);
+    int fd = OpenLockFile(path);
     if (fd < 0) {
-        m_errorText = QString::fromLocal8Bit(std::strerror(errno));
-        return Outcome::Failed;
+        const std::optional<Outcome> repaired = replaceUnusable(path, fd);
+        if (repaired)
+            return *repaired;
     }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
@@ -80,6 +103,46 @@ CInstanceGuard::Outcome CInstanceGuard::TryAcquire()
         [[maybe_unused]] const ssize_t written = ::write(fd, pid.constData(), pid.size());
     listen();
     return Outcome::Acquired;
+}
+
+// The lock file can't be opened, or is no plain file (a folder, a link, a file of another user
+// left by a start as root): it is renamed aside, kept for a person to look at, and a new one is
+// made (its descriptor in `fd`). Starts that meet it at once take turns through a kernel lock
+// on the folder; one that finds the folder locked meets a start that is replacing the file or
+// an agent holding the folder itself, since a folder that can take no new lock file (read-only)
+// is locked instead, for as long as the agent lives. Nothing when `fd` is ready to be locked.
+std::optional<CInstanceGuard::Outcome> CInstanceGuard::replaceUnusable(const QByteArray& path, int& fd)
+{
+    const QByteArray folder = QFile::encodeName(QFileInfo(m_lockPath).absolutePath());
+    const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd < 0) {
+        m_errorText = QString::fromLocal8Bit(std::strerror(errno));
+        return Outcome::Failed;
+    }
+    if (::flock(folderFd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(folderFd);
+        return Outcome::HeldByAnother;
+    }
+    fd = OpenLockFile(path);  // looked at again in our turn: another start may have replaced it
+    if (fd >= 0) {
+        ::close(folderFd);
+        return std::nullopt;
+    }
+    const int whyUnusable = errno;
+    const QByteArray aside =
+        path + ".set-aside-" + QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMddTHHmmsszzz")).toLatin1();
+    if (::rename(path.constData(), aside.constData()) == 0 || errno == ENOENT)
+        fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) {  // the folder takes no new file: its own lock stands for the lock file
+        m_folderFd = folderFd;
+        listen();
+        return Outcome::Acquired;
+    }
+    ::close(folderFd);
+    if (QFileInfo::exists(QFile::decodeName(aside)) || QFileInfo(QFile::decodeName(aside)).isSymLink())
+        std::fprintf(stderr, "Arkwell: the lock file '%s' could not be used (%s) and was set aside as '%s'.\n",
+                     path.constData(), std::strerror(whyUnusable), aside.constData());
+    return std::nullopt;
 }
 
 // Without a listening socket the agent still runs; a later start then only says that it runs.

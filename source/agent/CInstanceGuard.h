@@ -3,9 +3,13 @@
 // agent, and a local socket lets a later start ask that agent to show its job list window (or
 // whether it is alive). The kernel drops the lock when its process ends, however it ends, so a
 // killed agent or a damaged lock file never blocks a start; the file's content is never read.
+// A lock file that can't serve at all (a folder, a link, a file the user can't open) is set
+// aside and replaced: only a living agent blocks a start.
 
 #include <QObject>
 #include <QString>
+
+#include <optional>
 
 class QLocalServer;
 
@@ -19,8 +23,9 @@ public:
     explicit CInstanceGuard(QString lockPath, QObject* parent = nullptr);
     ~CInstanceGuard() override;
 
-    // Takes the lock and, with it, starts listening for later starts. Failed: the lock file
-    // can't be opened or locked (ErrorText says why).
+    // Takes the lock and, with it, starts listening for later starts. A lock file that can't
+    // be opened or is no plain file is set aside and replaced. Failed: not even the lock
+    // file's folder can be opened (ErrorText says why).
     Outcome TryAcquire();
     QString ErrorText() const { return m_errorText; }
 
@@ -36,9 +41,11 @@ private:
     QString socketName() const;
     void listen();
     void answerRequests();
+    std::optional<Outcome> replaceUnusable(const QByteArray& path, int& fd);
 
     QString m_lockPath;
     int m_lockFd = -1;
+    int m_folderFd = -1;  // the folder's own lock, where it can take no lock file
     QString m_errorText;
     QLocalServer* m_server = nullptr;
 };

@@ -1,10 +1,11 @@
 // Start-up with the windows: the single-instance guard, the job list, the tray icon, the
-// message boxes and the end on SIGTERM or SIGINT.
+// message boxes and the end on SIGTERM, SIGINT or SIGHUP.
 #include "agent/appSetupMain.h"
 
 #include "agent/CInstanceGuard.h"
 #include "agent/frmMain.h"
 #include "agent/frmPopup.h"
+#include "agent/libNotify.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/CBackupJob.h"
 #include "lib/appSetup.h"
@@ -14,12 +15,16 @@
 #include "schedule/frmSchedule.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -97,9 +102,14 @@ bool Headless()
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
-// SIGTERM and SIGINT are turned into an ordinary event, so the program ends through its
-// usual exit (preferences saved, tray icon removed) and never in the middle of a write.
+// SIGTERM, SIGINT and SIGHUP (the terminal closed) are turned into an ordinary event, so the
+// program ends through its usual exit (preferences saved, a running backup stopped, tray icon
+// removed) and never in the middle of a write.
 int endSignalPipe[2] = {-1, -1};
+// A signal has come: the start goes no further, and nothing may begin the event loop again.
+bool endRequested = false;
+// How the agent ends once it is made; before that the start stops where it is.
+std::function<void()> endProgram;
 
 void OnEndSignal(int)
 {
@@ -107,28 +117,53 @@ void OnEndSignal(int)
     [[maybe_unused]] const ssize_t written = ::write(endSignalPipe[1], &byte, 1);
 }
 
-// Catches the signals from the first moment on; one that comes before the windows exist
-// waits in the pipe and ends the program as soon as its event loop runs.
-void CatchEndSignals()
+// Every dialog and message box waiting for an answer is closed as cancelled: the code that
+// opened it goes on, and none of them holds the end back.
+void CloseDialogs()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, endSignalPipe) != 0)
+    for (QWidget* window : QApplication::topLevelWidgets())
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible())
+            dialog->reject();
+}
+
+void EndOnSignal()
+{
+    char byte = 0;
+    [[maybe_unused]] const ssize_t read = ::read(endSignalPipe[0], &byte, 1);
+    endRequested = true;
+    CloseDialogs();
+    if (endProgram)
+        endProgram();
+    else
+        QCoreApplication::exit(0);
+}
+
+// Catches the signals from the first moment on: one that comes while the start still asks
+// something (a box about the lock or the job files) ends the start there.
+void CatchEndSignals(QApplication& app)
+{
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, endSignalPipe) != 0)
         libErrorHandler::RaiseErrno(errno, QStringLiteral("socketpair"));
+    auto* notifier = new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, EndOnSignal);
     struct sigaction action = {};
     action.sa_handler = OnEndSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
+        ::sigaction(signal, &action, nullptr);
 }
 
-void EndOnSignals(frmMain& main)
+// The bus may still hold its thread (a bus that never answers): the program then ends
+// without waiting for it.
+int Ended(int exitCode)
 {
-    auto* notifier = new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, &main);
-    QObject::connect(notifier, &QSocketNotifier::activated, &main, [&main] {
-        char byte = 0;
-        [[maybe_unused]] const ssize_t read = ::read(endSignalPipe[0], &byte, 1);
-        main.ExitProgram();
-    });
+    constexpr int BusGraceMs = 1000;
+    if (!libNotify::Finish(BusGraceMs)) {
+        std::fflush(nullptr);
+        std::_Exit(exitCode);
+    }
+    return exitCode;
 }
 
 // Another start holds the lock. It is asked to show its window (a start with "/SILENT" only
@@ -170,6 +205,11 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 
 void LoadJobList(frmSchedule& schedule)
 {
+    if (const QString leftBehind = JobsLeftBehindNotice(); !leftBehind.isEmpty()) {
+        libLog::LogEvent(QString(leftBehind).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        libForms::MsgBox(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
+                                 Icon::Exclamation, Answer::OK});
+    }
     const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
     if (!skipped.isEmpty())
         libForms::MsgBox(Message{QStringLiteral("These files of the jobs folder were skipped and left as they "
@@ -188,13 +228,14 @@ void LoadJobList(frmSchedule& schedule)
 int Main(QApplication& app)
 {
     return libErrorHandler::Trap("appSetup.bas", "Main()", [&] {
-        CatchEndSignals();
+        CatchEndSignals(app);
         const bool headless = Headless();
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
+        libErrorHandler::SetOwnFileListener(libNotify::OwnFilesNotWritten);
         // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
-        // write into is told now instead of failing at the first save.
+        // write into is told now instead of at the first save.
         if (!CheckDataFolder())
             return 1;
 
@@ -205,23 +246,32 @@ int Main(QApplication& app)
         CInstanceGuard guard(lockPath);
         if (const std::optional<int> exitCode = EndUnlessAgent(guard, lockPath))
             return *exitCode;
+        if (endRequested)
+            return 0;
 
         app.setQuitOnLastWindowClosed(false);
         const bool trayAvailable = !headless && libSysTrayApp::SystemTrayAvailable();
         frmSchedule schedule;
         frmMain main(schedule, trayAvailable);
         QObject::connect(&main, &frmMain::ended, &app, [] { QCoreApplication::exit(0); });
-        EndOnSignals(main);
+        endProgram = [&main] { main.ExitProgram(); };
         QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &frmPopup::Schedule_Click);
 
         ApplyStartAtLoginDefault();
-        LoadJobList(schedule);
+        // Read before anything can end the program, whose end writes them back.
         LoadPreferences();
+        LoadJobList(schedule);
+        if (endRequested) {  // a signal came while a box of the start was open
+            endProgram = nullptr;
+            return Ended(0);
+        }
         main.Form_Load(QCoreApplication::arguments(), headless);
         if (trayAvailable)
             libSysTrayApp::SystemTrayAddIcon(main);
         main.ShowTrayStatus();
-        return app.exec();
+        const int exitCode = app.exec();
+        endProgram = nullptr;
+        return Ended(exitCode);
     });
 }
 

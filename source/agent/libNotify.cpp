@@ -2,6 +2,7 @@
 
 #include "lib/appSetup.h"
 #include "lib/Clock.h"
+#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 
 #include <QCoreApplication>
@@ -12,6 +13,17 @@
 #include <QHash>
 #include <QLocale>
 #include <QSet>
+#include <QThread>
+
+#include <cstddef>
+#include <cstdio>
+#include <cstring>
+#include <optional>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <utility>
 
 namespace libNotify {
 namespace {
@@ -30,23 +42,40 @@ QString IconName()
     return libFiles::FileExists(picture) ? picture : QStringLiteral("arkwell");
 }
 
-// Sends over the session bus without waiting for the answer, and turns a click on one of its
-// notifications into Events().clicked.
+// Speaks to the session bus from a thread of its own: connecting to a bus, and some of Qt's
+// calls on it, wait for the bus's answer, and a bus that accepts and never answers must cost
+// the agent no run and no signal. Notifications are sent without waiting for their answer; a
+// click on one of the program's notifications becomes Events().clicked (delivered to the
+// listeners' own thread).
 class BusSender final : public QObject, public Sender {
     Q_OBJECT
 public:
-    explicit BusSender(QObject* parent)
-        : QObject(parent)
+    void send(const Notification& notification) override
     {
-        QDBusConnection::sessionBus().connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
-                                              SLOT(actionInvoked(uint, QString)));
+        QMetaObject::invokeMethod(this, [this, notification] { deliver(notification); }, Qt::QueuedConnection);
     }
 
-    void send(const Notification& notification) override
+private slots:
+    // A click can reach us before the answer that tells the notification's number does.
+    void actionInvoked(uint id, const QString& actionKey)
+    {
+        if (actionKey != QLatin1String("default"))
+            return;
+        if (m_ours.contains(id))
+            emit Events().clicked();
+        else if (m_unanswered > 0)
+            m_clickedBeforeReply.insert(id);
+    }
+
+private:
+    void deliver(const Notification& notification)
     {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             return;
+        if (!std::exchange(m_listening, true))
+            bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
+                        SLOT(actionInvoked(uint, QString)));
         QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
         const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))},
                                 {QStringLiteral("desktop-entry"), QStringLiteral("arkwell")}};
@@ -68,23 +97,15 @@ public:
         });
     }
 
-private slots:
-    // A click can reach us before the answer that tells the notification's number does.
-    void actionInvoked(uint id, const QString& actionKey)
-    {
-        if (actionKey != QLatin1String("default"))
-            return;
-        if (m_ours.contains(id))
-            emit Events().clicked();
-        else if (m_unanswered > 0)
-            m_clickedBeforeReply.insert(id);
-    }
-
-private:
+    bool m_listening = false;
     QSet<uint> m_ours;
     QSet<uint> m_clickedBeforeReply;
     int m_unanswered = 0;  // notifications sent whose number has not come yet
 };
+
+// The bus thread and its sender, made at the first notification.
+QThread* busThread = nullptr;
+BusSender* busSender = nullptr;
 
 Sender* installedSender = nullptr;
 
@@ -94,9 +115,15 @@ void Send(const Notification& notification)
         installedSender->send(notification);
         return;
     }
-    // Made at the first notification and kept while the application lives, so that it
-    // hears the clicks on what it sent.
-    static auto* busSender = new BusSender(QCoreApplication::instance());
+    // Kept until the program ends, so that it hears the clicks on what it sent.
+    if (!busThread) {
+        busThread = new QThread;
+        busThread->setObjectName(QStringLiteral("session bus"));
+        busSender = new BusSender;
+        busSender->moveToThread(busThread);
+        QObject::connect(busThread, &QThread::finished, busSender, &QObject::deleteLater);
+        busThread->start();
+    }
     busSender->send(notification);
 }
 
@@ -117,6 +144,11 @@ void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
           firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
 }
 
+void OwnFilesNotWritten(const QString& details)
+{
+    Send({libErrorHandler::OwnFilesSummary, details});
+}
+
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
 {
     static QHash<QString, QDate> toldOn;  // the day each job was last told overdue
@@ -135,6 +167,79 @@ void JobWaiting(const QString& jobName, const QString& drive)
 {
     Send({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
           QStringLiteral("It runs as soon as its target is back.")});
+}
+
+namespace {
+
+// The socket of one "unix:" entry of a bus address ("unix:path=/run/bus" or "unix:abstract=x").
+struct UnixSocket {
+    sockaddr_un address = {};
+    socklen_t size = 0;
+};
+std::optional<UnixSocket> UnixSocketOf(const QByteArray& entry)
+{
+    if (!entry.startsWith("unix:"))
+        return std::nullopt;
+    for (const QByteArray& pair : entry.mid(5).split(',')) {
+        const bool abstract = pair.startsWith("abstract=");
+        if (!abstract && !pair.startsWith("path="))
+            continue;
+        const QByteArray name = QByteArray::fromPercentEncoding(pair.mid(pair.indexOf('=') + 1));
+        UnixSocket socket;
+        socket.address.sun_family = AF_UNIX;
+        if (name.size() + 1 > qsizetype(sizeof socket.address.sun_path))
+            return std::nullopt;
+        // An abstract name starts with a zero byte and has no end mark.
+        std::memcpy(socket.address.sun_path + (abstract ? 1 : 0), name.constData(), name.size());
+        socket.size = socklen_t(offsetof(sockaddr_un, sun_path) + name.size() + 1);
+        return socket;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+bool SessionBusAnswers(int timeoutMs)
+{
+    for (const QByteArray& entry : qgetenv("DBUS_SESSION_BUS_ADDRESS").split(';')) {
+        const std::optional<UnixSocket> bus = UnixSocketOf(entry);
+        if (!bus)
+            continue;
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&bus->address), bus->size) != 0) {
+            if (fd >= 0)
+                ::close(fd);
+            continue;  // refused at once: the bus library will find the same, just as quickly
+        }
+        // The first words of the bus's own greeting: a byte, then a request to be known.
+        const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
+        pollfd answer = {fd, POLLIN, 0};
+        const bool answered = ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size()
+                              && ::poll(&answer, 1, timeoutMs) == 1;
+        ::close(fd);
+        return answered;
+    }
+    return true;
+}
+
+void AvoidSessionBus()
+{
+    std::fprintf(stderr, "Arkwell: the session bus at '%s' does not answer; desktop notifications are off.\n",
+                 qgetenv("DBUS_SESSION_BUS_ADDRESS").constData());
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/arkwell-avoids-a-bus-that-does-not-answer");
+}
+
+bool Finish(int waitMs)
+{
+    if (!busThread)
+        return true;
+    busThread->quit();
+    if (!busThread->wait(waitMs))
+        return false;  // held by the bus: left as it is, the process ends without it
+    delete busThread;
+    busThread = nullptr;
+    busSender = nullptr;
+    return true;
 }
 
 Clicks& Events()

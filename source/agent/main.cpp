@@ -1,5 +1,6 @@
 // Arkwell's entry point.
 #include "agent/appSetupMain.h"
+#include "agent/libNotify.h"
 
 #include <QApplication>
 
@@ -9,6 +10,10 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A session bus that accepts and never answers would hold the toolkit's first words with it.
+    constexpr int BusGreetingMs = 1000;
+    if (!libNotify::SessionBusAnswers(BusGreetingMs))
+        libNotify::AvoidSessionBus();
     QApplication app(argc, argv);
     return appSetup::Main(app);
 }

@@ -178,11 +178,7 @@ void CBackupJob::SaveBackupJob(const QString& sFileName) const
 
 void CBackupJob::readJobFile(const QString& sFileName)
 {
-    QFile file(sFileName);
-    errno = 0;
-    if (!file.open(QIODevice::ReadOnly))
-        libErrorHandler::RaiseFileError(file);
-    JobFileLines lines(sFileName, libStrings::SplitLines(QString::fromUtf8(file.readAll())));
+    JobFileLines lines(sFileName, libStrings::SplitLines(QString::fromUtf8(libFiles::ReadOwnFile(sFileName))));
 
     CBackupJob read = *this;
     read.m_jobName = lines.next();
@@ -846,7 +842,8 @@ void CBackupJob::checkCopyTargets(const QStringList& entries) const
             failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
                     + QStringLiteral("' would both be copied to '") + target + QStringLiteral("': nothing is copied."));
         struct stat info {};
-        if (::lstat(QFile::encodeName(target).constData(), &info) == 0 && !m_history.madeInTarget.contains(target))
+        if (::lstat(QFile::encodeName(target).constData(), &info) == 0 && !m_history.madeInTarget.contains(target)
+            && !m_history.copiesMadeUntracked)
             failRun(QStringLiteral("Arkwell Error, '") + target
                     + QStringLiteral("' in the target folder was not made by this job: it is kept as it is and nothing is copied."));
     }

@@ -98,6 +98,9 @@ public:
         QList<int> fullArchives;
         QDateTime archiveStarted;
         QStringList otherJobsArchives;
+        // The job's plain copies completed before its runs kept the paths they made: the
+        // names its entries land on are taken as its own (and from then on kept).
+        bool copiesMadeUntracked = false;
         QString targetPath;
         Filesystems::Filesystem targetFilesystem;
     };

@@ -117,8 +117,7 @@ void JobTable::Save(const CBackupJob& job, const QString& previousName)
     entry.file = JobFilePath(job.JobName());
     entry.order = m_nextOrder++;
     entry.listedAt = Clock::Now();
-    libFiles::uMkDir(m_jobsFolder);
-    job.SaveBackupJob(entry.file);
+    writeJobFile(job, entry.file);
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
         entry.order = previous->second.order;
         entry.record = previous->second.record;
@@ -190,7 +189,7 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
         return why;
     job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
-    job.SaveBackupJob(entry.file);
+    writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
     emit changed();
@@ -242,17 +241,28 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
     emit changed();
 }
 
-// A record that can't be written is told to the transaction log; the run goes on, and the
-// table keeps the record in memory for as long as the program runs.
+// A job file that can't be written (a read-only jobs folder, a full disk) is told; the table
+// keeps the job in memory and it runs as listed.
+void JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
+{
+    libErrorHandler::WriteOwnFile(file, [&] {
+        libFiles::uMkDirChecked(m_jobsFolder);
+        libFiles::WriteFileWhole(file, job.JobFileText());
+    });
+}
+
+// A record that can't be written is told, and logged where the log can be written; the run
+// goes on, and the table keeps the record in memory for as long as the program runs.
 void JobTable::writeRecord(const QString& name, Entry& entry)
 {
     entry.hasRecord = true;
-    try {
-        QDir().mkpath(m_recordsFolder);
+    const QString path = recordPath(entry.file);
+    const bool written = libErrorHandler::WriteOwnFile(path, [&] {
+        if (!QDir().mkpath(m_recordsFolder))
+            libErrorHandler::RaiseErrno(errno, m_recordsFolder);
         QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        entry.record.Write(recordPath(entry.file));
-    } catch (const libErrorHandler::AppError& error) {
-        libLog::LogEvent(QStringLiteral("The run record of Backup Job '%1' can't be written: %2")
-                             .arg(name, error.info().Description));
-    }
+        entry.record.Write(path);
+    });
+    if (!written)
+        libLog::LogEvent(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));
 }

@@ -90,6 +90,7 @@ private:
         int order = 0;
     };
     QString recordPath(const QString& jobFile) const;
+    void writeJobFile(const CBackupJob& job, const QString& file) const;
     void writeRecord(const QString& name, Entry& entry);
     bool missed(const Entry& entry, const QDateTime& due) const;
 

@@ -1,9 +1,11 @@
 #include "jobs/RunRecord.h"
 
+#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
+#include "lib/libLog.h"
 #include "lib/libStrings.h"
 
-#include <QFile>
+#include <QFileInfo>
 #include <array>
 
 namespace {
@@ -32,11 +34,18 @@ QDateTime momentOf(const QString& text)
 
 std::optional<RunRecord> RunRecord::Read(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return std::nullopt;
+    QByteArray text;
+    try {
+        text = libFiles::ReadOwnFile(path);
+    } catch (const libErrorHandler::AppError& error) {
+        libLog::LogEvent(QStringLiteral("The run record '%1' can't be read and is left out: %2")
+                             .arg(path, error.info().Description));
+        return std::nullopt;
+    }
     RunRecord record;
-    for (const QString& line : libStrings::SplitLines(QString::fromUtf8(file.readAll()))) {
+    for (const QString& line : libStrings::SplitLines(QString::fromUtf8(text))) {
         const QString key = line.section(QLatin1Char('='), 0, 0);
         const QString value = line.section(QLatin1Char('='), 1);
         if (key == QLatin1String("due"))
@@ -78,6 +87,11 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
     }
     if (record.CutOff())
         record.result = Result::CutOff;
+    // A record from before the made paths were kept, of a plain copy (it names the target
+    // folder, not an archive) that completed: its copies in the target are its own.
+    record.history.copiesMadeUntracked = record.history.madeInTarget.isEmpty() && record.lastCompleted.isValid()
+                                         && !record.archive.isEmpty()
+                                         && !record.archive.endsWith(QLatin1String(".zip"), Qt::CaseInsensitive);
     return record;
 }
 

@@ -36,8 +36,9 @@ struct RunRecord {
     // Whether the last run started and never ended (the program was killed or crashed).
     bool CutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }
 
-    // The record in `path`; nothing when there is none or it can't be read. A run that was
-    // cut off reads as such, whatever result the run before it had.
+    // The record in `path`; nothing when there is none or it can't be read (a damaged one, too
+    // large to be a record, is logged and left as it is). A run that was cut off reads as
+    // such, whatever result the run before it had.
     static std::optional<RunRecord> Read(const QString& path);
     // Writes the record whole (never half a file). Throws the file error on failure.
     void Write(const QString& path) const;

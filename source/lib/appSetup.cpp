@@ -4,6 +4,7 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
+#include "lib/libLog.h"
 #include "lib/libStrings.h"
 
 #include <QCoreApplication>
@@ -101,12 +102,37 @@ bool CheckDataFolder()
         ::mkdir(QFile::encodeName(folder).constData(), 0700);
     if (writableFolder(folder))
         return true;
+    const int whyNotWritable = errno;
+    // One that is there but read-only still holds the jobs to run: told, and the start goes on.
+    if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), R_OK | X_OK) == 0) {
+        libErrorHandler::TellOwnFileFailure(DataFile(QString()), libErrorHandler::FromErrno(whyNotWritable, folder));
+        return true;
+    }
     libForms::MsgBox({QStringLiteral("Arkwell cannot write into its data folder '") + folder
                           + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
                                            "Make that folder yours and writable for you, or point XDG_DATA_HOME "
                                            "at a folder of your own."),
                       QStringLiteral("Arkwell"), libForms::Buttons::OK, libForms::Icon::Critical});
     return false;
+}
+
+QString JobsLeftBehindNotice()
+{
+    const QString oldJobs = AppFile(QStringLiteral("BackupJobs/"));
+    if (DataFolder() == AppFolder())
+        return {};
+    QStringList leftBehind;
+    for (const QString& name : QDir(oldJobs).entryList(QDir::Files, QDir::Name))
+        if (!QFileInfo::exists(JobsFolder() + name))
+            leftBehind << oldJobs + name;
+    if (leftBehind.isEmpty())
+        return {};
+    return QStringLiteral("Arkwell can no longer write into its program folder '%1', so it keeps its backup jobs, "
+                          "preferences and logs in '%2' now. These job files were left in the old jobs folder and "
+                          "are not run:\r\n\r\n%3\r\n\r\nTo bring them over, copy them into '%4' (and their run "
+                          "records from '%5' into '%6'), then start Arkwell again.")
+        .arg(AppFolder(), DataFolder(), leftBehind.join(QStringLiteral("\r\n")), JobsFolder(),
+             AppFile(QStringLiteral("RunRecords/")), RunRecordsFolder());
 }
 
 QString AppFile(const QString& fileName)
@@ -173,10 +199,18 @@ void LoadPreferences()
         MaxBackupCopies = DefaultMaxBackupCopies;
         StopOnError = DefaultStopOnError;
         RunMissedBackups = DefaultRunMissedBackups;
-        QFile file(PreferencesPath());
-        if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly))
+        const QString path = PreferencesPath();
+        if (!QFileInfo::exists(path))
             return;
-        const QStringList lines = libStrings::SplitLines(QString::fromUtf8(file.readAll()));
+        QByteArray text;
+        try {
+            text = libFiles::ReadOwnFile(path);
+        } catch (const libErrorHandler::AppError& error) {
+            libLog::LogEvent(QStringLiteral("The preferences can't be read and the defaults hold: ")
+                             + error.info().Description);
+            return;
+        }
+        const QStringList lines = libStrings::SplitLines(QString::fromUtf8(text));
         if (lines.size() < 2)
             return;  // damaged: the defaults stand, and the next save writes a sound file
         const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);
@@ -193,12 +227,10 @@ void LoadPreferences()
 
 void SavePreferences()
 {
-    libErrorHandler::Trap("appSetup.bas", "SavePreferences()", [] {
-        const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n"
-                                + printedNumber(StopOnError ? -1 : 0) + "\r\n"
-                                + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
-        libFiles::WriteFileWhole(PreferencesPath(), text);
-    });
+    const QByteArray text = printedNumber(MaxBackupCopies) + "\r\n" + printedNumber(StopOnError ? -1 : 0) + "\r\n"
+                            + printedNumber(RunMissedBackups ? -1 : 0) + "\r\n";
+    const QString path = PreferencesPath();
+    libErrorHandler::WriteOwnFile(path, [&] { libFiles::WriteFileWhole(path, text); });
 }
 
 }  // namespace appSetup

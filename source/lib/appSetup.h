@@ -21,8 +21,14 @@ bool AppFolderWritable();
 // $XDG_DATA_HOME/arkwell (~/.local/share/arkwell). No trailing separator.
 QString DataFolder();
 // Creates the data folder (owner-only) when it is missing and checks that the user can write
-// into it. When that fails the user is told so, naming the folder, and the start ends.
+// into it. One that is there but read-only is told as an own file that can't be written, and
+// the start goes on; one that can't be made is told in a box naming it, and the start ends.
 bool CheckDataFolder();
+
+// The data folder has moved away from an application folder that is no longer writable: the
+// text that names the job files left in the old jobs folder (those not brought over yet), where
+// they are and how to bring them over. Empty when there are none.
+QString JobsLeftBehindNotice();
 
 // The jobs folder with its final separator; it is not created here.
 QString JobsFolder();

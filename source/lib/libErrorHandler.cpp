@@ -7,7 +7,11 @@
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
 
+#include <QHash>
+#include <QSet>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,6 +42,19 @@ qint32 numberForErrno(int err)
     case EINVAL: return ErrBadFileName;
     default: return ErrPathFileAccess;
     }
+}
+
+OwnFileListener& ownFileListener()
+{
+    static OwnFileListener listener;
+    return listener;
+}
+
+// The folders whose writing failures have been told, with the failures' numbers.
+QHash<QString, QSet<qint32>>& toldFolders()
+{
+    static QHash<QString, QSet<qint32>> told;
+    return told;
 }
 
 // A printed number: a blank in place of a plus sign, then the number and one blank.
@@ -122,6 +139,39 @@ void SetFatalEndHandler(FatalEndHandler handler)
     fatalEndHandler() = std::move(handler);
 }
 
+void TellOwnFileFailure(const QString& path, const ErrorInfo& info)
+{
+    const QString folder = libFiles::FilePathStripFileName(path);
+    QSet<qint32>& told = toldFolders()[folder];
+    if (told.contains(info.Number))
+        return;
+    told.insert(info.Number);
+    const QString details = info.Description
+                            + QStringLiteral(". Backups go on; what could not be written is written again once "
+                                             "there is room or the right to write.");
+    std::fprintf(stderr, "%s: %s\n", qPrintable(OwnFilesSummary), details.toLocal8Bit().constData());
+    std::fflush(stderr);
+    if (ownFileListener())
+        ownFileListener()(details);
+}
+
+bool WriteOwnFile(const QString& path, const std::function<void()>& write)
+{
+    try {
+        write();
+        toldFolders().remove(libFiles::FilePathStripFileName(path));
+        return true;
+    } catch (const AppError& error) {
+        TellOwnFileFailure(path, error.info());
+        return false;
+    }
+}
+
+void SetOwnFileListener(OwnFileListener listener)
+{
+    ownFileListener() = std::move(listener);
+}
+
 void ReportError(bool Fatal, const ErrorInfo& ErrorInfo, const QString& ModuleName, const QString& ProcedureName,
                  const QString& Details)
 {
@@ -141,12 +191,10 @@ void ReportError(bool Fatal, const ErrorInfo& ErrorInfo, const QString& ModuleNa
                            + QStringLiteral("Description: ") + cleanSummary + QStringLiteral("\r\n")
                            + QStringLiteral("Last DLL:    ") + printedNumber(ErrorInfo.LastDllError) + QStringLiteral("\r\n")
                            + QStringLiteral("Details:     ") + cleanDetails + QStringLiteral("\r\n");
-    try {
-        libFiles::AppendToFile(appSetup::ErrorLogPath(), report.toUtf8());
-    } catch (const AppError&) {
-        // The log can't be written (read-only folder, full disk): the message box still tells
-        // the user, and a fatal report still ends the program.
-    }
+    // A log that can't be written (read-only folder, full disk) is told; the message box still
+    // tells the user, and a fatal report still ends the program.
+    const QString errorLog = appSetup::ErrorLogPath();
+    WriteOwnFile(errorLog, [&] { libFiles::AppendToFile(errorLog, report.toUtf8()); });
 
     libForms::Message message;
     message.text = cleanSummary + QStringLiteral("\r\n\r\n")

@@ -64,6 +64,19 @@ ErrorInfo FromFileError(QFileDevice::FileError error, const QString& path, int e
 void ReportError(bool Fatal, const ErrorInfo& ErrorInfo, const QString& ModuleName,
                  const QString& ProcedureName, const QString& Details = QString());
 
+// The program's own files (transaction and error logs, preferences, job files, run records)
+// that can't be written never end it. WriteOwnFile runs `write`, which writes `path`; a failure
+// is told once (standard error and the listener; the agent makes it a desktop notification)
+// until a write into the same folder succeeds again, and is returned as false. The caller goes
+// on with what it holds in memory.
+bool WriteOwnFile(const QString& path, const std::function<void()>& write);
+// The notice of an own file that can't be written (naming the real path), without the write:
+// a folder found unwritable at start-up.
+void TellOwnFileFailure(const QString& path, const ErrorInfo& info);
+inline const QString OwnFilesSummary = QStringLiteral("Arkwell can't write its own files");
+using OwnFileListener = std::function<void(const QString& details)>;
+void SetOwnFileListener(OwnFileListener listener);  // an empty listener: standard error only
+
 // The fatal end. The real one ends the process at once; tests install one that throws.
 using FatalEndHandler = std::function<void()>;
 void SetFatalEndHandler(FatalEndHandler handler);  // an empty handler restores the real end

@@ -506,12 +506,16 @@ bool FolderExists(const QString& sPath)
 
 void WriteFileWhole(const QString& path, const QByteArray& contents)
 {
+    // A failure names the file being written, never the hidden temporary one (which has no
+    // name at all when it could not be made).
     QTemporaryFile temp(hiddenTemporaryBeside(path));
+    const auto raise = [&] { throw libErrorHandler::AppError(libErrorHandler::FromFileError(temp.error(), path, errno)); };
+    errno = 0;
     if (!temp.open())
-        libErrorHandler::RaiseFileError(temp);
+        raise();
     errno = 0;
     if (temp.write(contents) != contents.size() || !temp.flush() || ::fsync(temp.handle()) != 0)
-        libErrorHandler::RaiseFileError(temp);
+        raise();
     temp.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
     temp.close();
     if (std::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
@@ -638,6 +642,22 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
         uCopyDirChecked(sSource, sDestination, bSubdirs);
         return qint16(0);
     });
+}
+
+QByteArray ReadOwnFile(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile())  // a FIFO would hold the reader until someone writes
+        libErrorHandler::Raise(libErrorHandler::ErrBadFileName, QStringLiteral("'%1' is not a plain file").arg(path));
+    QFile file(path);
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly))
+        libErrorHandler::RaiseFileError(file);
+    const QByteArray bytes = file.read(LargestOwnFile + 1);
+    if (bytes.size() > LargestOwnFile)
+        libErrorHandler::Raise(libErrorHandler::ErrOverflow,
+                               QStringLiteral("'%1' is larger than 1 MiB, more than any file of Arkwell's holds").arg(path));
+    return bytes;
 }
 
 void CopyFolderMode(const QString& source, const QString& target)

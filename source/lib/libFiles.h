@@ -136,6 +136,13 @@ void uCopyDirAllChecked(const QString& sSource, const QString& sDestination, con
 qint16 uCopyDirOne(const QString& sSource, const QString& sTarget);
 void uCopyDirOneChecked(const QString& sSource, const QString& sTarget, const CopyWatch& watch = {});
 
+// The largest of the program's own files it reads whole (preferences, job files, run
+// records): a larger one is damaged, and never read whole.
+constexpr qint64 LargestOwnFile = 1024 * 1024;
+// Reads one of the program's own files whole. Throws AppError when it is not a plain file,
+// can't be read or is larger than LargestOwnFile (then no more than that is read).
+QByteArray ReadOwnFile(const QString& path);
+
 // Gives the folder `target` the mode of the folder `source`, followed when it is a link.
 void CopyFolderMode(const QString& source, const QString& target);
 

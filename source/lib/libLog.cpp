@@ -26,16 +26,16 @@ Recorder::~Recorder()
 
 void LogEvent(const QString& eventText)
 {
-    libErrorHandler::Trap("libLog.bas", "LogEvent()", [&] {
-        const QString text = eventText.isEmpty()
-                                 ? QStringLiteral("Null")
-                                 : libStrings::StripBadChars(eventText, QStringLiteral("\""), QStringLiteral("'"));
-        const QString line = Clock::Now().toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QStringLiteral("  ")
-                             + text + QStringLiteral("\r\n");
-        for (Recorder* recorder = innermostRecorder; recorder; recorder = recorder->m_outer)
-            recorder->m_lines << eventText;
-        libFiles::AppendToFile(appSetup::TransactionLogPath(), line.toUtf8());
-    });
+    const QString text = eventText.isEmpty()
+                             ? QStringLiteral("Null")
+                             : libStrings::StripBadChars(eventText, QStringLiteral("\""), QStringLiteral("'"));
+    const QString line = Clock::Now().toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) + QStringLiteral("  ") + text
+                         + QStringLiteral("\r\n");
+    for (Recorder* recorder = innermostRecorder; recorder; recorder = recorder->m_outer)
+        recorder->m_lines << eventText;
+    // A log that can't be written is told once; the events go on.
+    const QString log = appSetup::TransactionLogPath();
+    libErrorHandler::WriteOwnFile(log, [&] { libFiles::AppendToFile(log, line.toUtf8()); });
 }
 
 }  // namespace libLog

@@ -4,7 +4,13 @@
 
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSignalSpy>
+
+#include <functional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using Outcome = CInstanceGuard::Outcome;
 
@@ -36,6 +42,44 @@ TEST_F(InstanceGuardTest, OnlyALivingHolderBlocksAStartAndItAnswersALaterOne)
     CInstanceGuard nowhere(path("missing/arkwell.lock"));
     EXPECT_EQ(nowhere.TryAcquire(), Outcome::Failed);
     EXPECT_FALSE(nowhere.ErrorText().isEmpty());
+}
+
+// A lock file that can't serve is set aside and replaced; in a folder that takes no new file the
+// folder itself is locked. Either way a later start meets the living holder.
+TEST_F(InstanceGuardTest, ALockFileThatCantServeIsSetAsideAndOnlyItsReplacementsHolderBlocks)
+{
+    const bool root = ::geteuid() == 0;  // root opens every file and writes into every folder
+    const std::vector<std::pair<const char*, std::function<void(const QString&)>>> unusable{
+        {"a folder", [](const QString& lock) { QDir().mkpath(lock + "/inside"); }},
+        {"a dangling link", [](const QString& lock) { QFile::link("/nonexistent/arkwell.lock", lock); }},
+        {"a FIFO", [](const QString& lock) { ::mkfifo(QFile::encodeName(lock).constData(), 0600); }},
+        {"a file the user can't open", [root](const QString& lock) {
+             if (!root)
+                 QFile(lock).open(QIODevice::WriteOnly), QFile::setPermissions(lock, {});
+         }}};
+    for (const bool readOnlyFolder : {false, true}) {
+        for (const auto& [what, make] : unusable) {
+            SCOPED_TRACE(std::string(what) + (readOnlyFolder ? " in a read-only folder" : ""));
+            const QString folder = path(QString("%1-%2").arg(readOnlyFolder).arg(what));
+            const QString lock = folder + "/arkwell.lock";
+            QDir().mkpath(folder);
+            make(lock);
+            if (!QFileInfo(lock).exists() && !QFileInfo(lock).isSymLink())
+                continue;  // as root
+            if (readOnlyFolder && (root || !QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner)))
+                continue;
+            {
+                CInstanceGuard agent(lock);
+                ASSERT_EQ(agent.TryAcquire(), Outcome::Acquired);
+                EXPECT_TRUE(readOnlyFolder || (QFileInfo(lock).isFile() && !QFileInfo(lock).isSymLink()));
+                EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(),
+                          readOnlyFolder ? 1 : 2);  // what was there is kept beside the new file
+                CInstanceGuard later(lock);
+                EXPECT_EQ(later.TryAcquire(), Outcome::HeldByAnother);
+            }
+            QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        }
+    }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# The real program on a virtual display without a tray: neither an empty nor a garbage lock file
-# keeps it from starting, a second silent start ends quietly with status 0, and a second start
-# without /SILENT ends with status 0 after the running agent has shown its job list window.
+# The real program on a virtual display without a tray: no lock file that isn't held keeps it
+# from starting, a second silent start ends quietly with status 0, and a second start
+# without /SILENT ends with status 0 after the running agent has shown its job list window, and
+# SIGTERM ends an agent whose start-up box is open.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -10,15 +11,20 @@ source "$(dirname "$0")/agent.bash"
 export DISPLAY=$display
 window_shown() { xwininfo -name "Scheduled Backup Jobs" 2>/dev/null | grep -q "Map State: IsViewable"; }
 
-# An empty lock file, and one a power cut filled with garbage (the number of a living process
-# among it), block nothing.
-: > "$app/arkwell.lock"
-launch empty
-await lock_held || fail "with an empty lock file the agent took no lock: $(cat "$work/empty.err")"
-finish TERM
-printf '1\n\0\377garbage' > "$app/arkwell.lock"
-launch garbage
-await lock_held || fail "with a garbage lock file the agent took no lock: $(cat "$work/garbage.err")"
+# An empty lock file, a folder and a dangling link in its place (both set aside and replaced),
+# and one a power cut filled with garbage (the number of a living process among it) block nothing.
+for kind in empty folder link garbage; do
+  rm -rf "$app/arkwell.lock"
+  case $kind in
+    empty) : > "$app/arkwell.lock" ;;
+    folder) mkdir -p "$app/arkwell.lock/inside" ;;
+    link) ln -s /nonexistent/arkwell.lock "$app/arkwell.lock" ;;
+    garbage) printf '1\n\0\377garbage' > "$app/arkwell.lock" ;;
+  esac
+  launch "$kind"
+  await lock_held || fail "with a $kind lock file the agent took no lock: $(cat "$work/$kind.err")"
+  [ "$kind" = garbage ] || finish TERM
+done
 ! window_shown || fail "a silent start showed the window"
 
 # A second silent start ends at once, quietly, and leaves the window as it is.
@@ -31,4 +37,17 @@ timeout 20 "$app/arkwell" 2> "$work/second.err" || fail "the second start ended 
 await window_shown || fail "the agent did not show its window"
 kill -0 "$agent" || fail "the agent ended"
 finish TERM
+
+# SIGTERM while the start-up box about a damaged job file is open ends the agent within five
+# seconds, and the user's preferences stay as they were.
+printf 'Damaged\r\n' > "$app/BackupJobs/Damaged.awj"
+printf ' 7 \r\n 0 \r\n 0 \r\n' > "$app/Arkwell.txt"
+preferences=$(sha256sum < "$app/Arkwell.txt")
+launch boxed
+await xwininfo -name "Backup Job Files Skipped" > /dev/null 2>&1 || fail "no box about the damaged job file"
+signalled=$(date +%s%N)
+finish TERM
+took=$(( ($(date +%s%N) - signalled) / 1000000 ))
+[ "$took" -lt 5000 ] || fail "the program took $took ms to end after SIGTERM in its start-up box"
+[ "$(sha256sum < "$app/Arkwell.txt")" = "$preferences" ] || fail "preferences: $(od -c "$app/Arkwell.txt")"
 echo "PASS"

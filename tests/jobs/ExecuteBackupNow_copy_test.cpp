@@ -1,5 +1,6 @@
 // Uncompressed backup runs: folders and files copied into the target directory.
 #include "BackupRunFixture.h"
+#include "jobs/RunRecord.h"
 
 #include <QFileInfo>
 #include <QTimer>
@@ -100,6 +101,17 @@ TEST_F(BackupRunTest, APlainCopyReplacesOnlyWhatTheJobMade)
     for (int n = 0; n < 2; ++n)
         EXPECT_FALSE(run(own));
     EXPECT_EQ(own.RunHistory().madeInTarget, (QStringList{path("bk/notes.txt"), path("bk/docs")}));
+
+    // A plain copy whose record comes from before the made paths were kept goes on replacing
+    // its own copies; a record of a zipped job gives no such right.
+    writeFile("old.run", ("completed=2026-01-05T10:00:00.000Z\narchive=" + path("bk/") + "\n").toUtf8());
+    writeFile("zip.run", ("completed=2026-01-05T10:00:00.000Z\narchive=" + path("bk/Old.zip") + "\n").toUtf8());
+    EXPECT_FALSE(RunRecord::Read(path("zip.run"))->history.copiesMadeUntracked);
+    CBackupJob upgraded = job({path("b/docs/*.*")}, {.compress = false, .subdirectories = true});
+    upgraded.setRunHistory(RunRecord::Read(path("old.run"))->history);
+    EXPECT_FALSE(run(upgraded));
+    EXPECT_EQ(readFile("bk/docs/y"), "b/docs/y");
+    EXPECT_EQ(upgraded.RunHistory().madeInTarget, QStringList{path("bk/docs")});
 }
 
 // The backup folder of a folder reached through a link gets the folder's mode, with or

@@ -7,10 +7,15 @@
 #include "support/ScheduledJob.h"
 #include "support/TestSupport.h"
 
+#include "lib/libErrorHandler.h"
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTimeZone>
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using testing_support::AppFolderTest;
 using testing_support::TestClock;
@@ -89,6 +94,29 @@ TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
                                      + path("BackupJobs/Home copy.awj") + "'");
     EXPECT_EQ(table->Names(), QStringList{"Home"});
     EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
+}
+
+// Own files larger than any the program writes are damaged: skipped with a report, never read whole.
+TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNeverReadWhole)
+{
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    run("Home", at(12, 2, 3));
+    for (const QString& file : {"BackupJobs/Huge.awj", "RunRecords/Home.run", "Arkwell.txt"}) {
+        QFile huge(path(file));
+        ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));  // sparse: nothing written
+    }
+    appSetup::MaxBackupCopies = 5;
+    appSetup::LoadPreferences();
+    EXPECT_EQ(appSetup::MaxBackupCopies, appSetup::DefaultMaxBackupCopies);
+    const JobTable::LoadReport report = startUp();
+    ASSERT_EQ(report.skipped.size(), 1);
+    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[0].toStdString();
+    EXPECT_TRUE(report.skipped[0].endsWith("is larger than 1 MiB, more than any file of Arkwell's holds"));
+    EXPECT_EQ(table->Names(), QStringList{"Home"});
+    EXPECT_EQ(table->Record("Home").result, RunRecord::Result::None);
+    const QStringList log = transactionLog();
+    EXPECT_EQ(log.filter("larger than 1 MiB").size(), 2) << log.join('\n').toStdString();
+    EXPECT_EQ(QFileInfo(path("RunRecords/Home.run")).size(), 200 * 1024 * 1024);  // left as it is
 }
 
 TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
@@ -218,6 +246,42 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     EXPECT_EQ((std::tuple(cutOff.history.madeInTarget, cutOff.history.archiveStarted)), (std::tuple(history.madeInTarget, history.archiveStarted)));
     table->Remove("Work");
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Work.awj")) || QFile::exists(path("RunRecords/Work.run")));
+}
+
+// The program's own files failing to write never end it: each failure is told once with the
+// file's real path, the runs go on from what the table holds, and writing resumes afterwards.
+TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
+{
+    QStringList told;
+    libErrorHandler::SetOwnFileListener([&](const QString& details) { told << details; });
+    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    const QByteArray jobFile = readFile("BackupJobs/Home.awj");
+    QDir().mkpath(appSetup::TransactionLogPath());  // a folder in the log's place
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit full = old;
+    full.rlim_cur = 0;  // every write refused, as on a full disk
+    setrlimit(RLIMIT_FSIZE, &full);
+    run("Home", at(12, 2, 3));
+    run("Home", at(12, 3, 3));
+    appSetup::SavePreferences();
+    setrlimit(RLIMIT_FSIZE, &old);
+
+    EXPECT_EQ(table->Record("Home").handledDue, at(12, 3, 3));
+    EXPECT_EQ(readFile("BackupJobs/Home.awj"), jobFile);
+    EXPECT_FALSE(QFile::exists(path("RunRecords/Home.run")));
+    const QStringList paths{path("BackupJobs/Home.awj"), path("RunRecords/Home.run"), appSetup::TransactionLogPath(),
+                            appSetup::PreferencesPath()};
+    ASSERT_EQ(told.size(), paths.size()) << told.join('\n').toStdString();
+    for (const QString& file : paths)
+        EXPECT_EQ(told.filter("'" + file + "'").size(), 1) << file.toStdString();
+    EXPECT_TRUE(messageBoxes.messages().empty());
+
+    QDir().rmdir(appSetup::TransactionLogPath());
+    run("Home", at(12, 4, 3));
+    EXPECT_TRUE(readFile("RunRecords/Home.run").startsWith("due=" + at(12, 4, 3).toUTC().toString(Qt::ISODate).toUtf8()));
+    libErrorHandler::SetOwnFileListener({});
 }
 
 TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSchedule)

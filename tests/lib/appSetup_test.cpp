@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <unistd.h>
+
 using testing_support::AppFolderTest;
 
 TEST_F(AppFolderTest, PreferencesReadAsTheirLinesSayAndDamagedOnesAsTheDefaults)
@@ -70,4 +72,29 @@ TEST_F(AppFolderTest, AnUnwritableProgramFolderKeepsItsDataInTheUsersDataFolder)
     EXPECT_FALSE(appSetup::CheckDataFolder());
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.contains("'" + path("blocked/arkwell") + "'"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("xdg-data")));
+
+    // Jobs left in the program folder from when it was writable are named, with both folders,
+    // until they are brought over.
+    EXPECT_EQ(appSetup::JobsLeftBehindNotice(), "");
+    if (::geteuid() == 0)
+        return;  // root writes into every folder
+    writeFile("installed/lib/arkwell/BackupJobs/Home.awj", "Home\r\n");
+    writeFile("installed/lib/arkwell/BackupJobs/Work.awj", "Work\r\n");
+    QFile::setPermissions(path("installed/lib/arkwell"), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    writeFile("xdg-data/arkwell/BackupJobs/Work.awj", "Work\r\n");
+    const QString notice = appSetup::JobsLeftBehindNotice();
+    EXPECT_TRUE(notice.contains("\r\n\r\n" + path("installed/lib/arkwell/BackupJobs/Home.awj") + "\r\n\r\n"));
+    EXPECT_TRUE(notice.contains("copy them into '" + data + "/BackupJobs/'")) << notice.toStdString();
+    EXPECT_FALSE(notice.contains("Work.awj"));
+    writeFile("xdg-data/arkwell/BackupJobs/Home.awj", "Home\r\n");
+    EXPECT_EQ(appSetup::JobsLeftBehindNotice(), "");
+    QFile::setPermissions(path("installed/lib/arkwell"), QFile::permissions(data));
+
+    // A data folder that is there but read-only still holds jobs to run: no box, the start goes on.
+    QFile::setPermissions(data, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    EXPECT_TRUE(appSetup::CheckDataFolder());
+    EXPECT_EQ(messageBoxes.messages().size(), 1u);
+    QFile::setPermissions(path("installed/lib/arkwell"), QFile::permissions(path("xdg-data")));
+    QFile::setPermissions(data, QFile::permissions(path("xdg-data")));
 }
