@@ -29,6 +29,9 @@ string(REPLACE "%" "%%" exec "${exec}")
 # The key-file format then doubles every backslash once more.
 string(REPLACE "\\" "\\\\" ARKWELL_EXEC "\"${exec}\"")
 
+# TryExec, the same path as a plain key-file value: a launcher left behind is hidden, not broken.
+string(REPLACE "\\" "\\\\" ARKWELL_TRYEXEC "${app_folder}/arkwell")
+
 # The applications menu's launcher.
 configure_file("${ARKWELL_SOURCE_DIR}/packaging/arkwell.desktop.in"
                "${root}${CMAKE_INSTALL_PREFIX}/share/applications/arkwell.desktop" @ONLY)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds Arkwell into build/ (the application folder is build/app) as the
-# user who runs it.
+# user who runs it: everything, or the targets named (scripts/build.sh --target arkwell).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # A build tree left by another user (say, an earlier build as root) can't be written into:
@@ -11,4 +11,4 @@ if [ "$(id -u)" -ne 0 ] && [ -e build ] && [ -n "$(find build ! -user "$(id -u)"
   exit 1
 fi
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build build -j2
+cmake --build build -j2 "$@"

@@ -174,6 +174,9 @@ bool saveWizardSteps(const QString& folder, const QString& out)
     wizard->lstFilesToBackup->addItems({folder + QStringLiteral("/*.*"), folder + QStringLiteral("/notes.txt")});
     wizard->chkSubdirectories->setChecked(true);
     wizard->txtTargDir->setText(QStringLiteral("/media/ada/backup"));
+    wizard->chkPasswordProtect->setChecked(true);
+    for (QLineEdit* password : {wizard->txtPassword, wizard->txtPasswordConfirm})
+        password->setText(QStringLiteral("correct horse"));
     bool ok = true;
     for (int step = 1; step <= 6; ++step) {
         ok = save(wizard, out + QStringLiteral("wizard-step%1.png").arg(step)) && ok;

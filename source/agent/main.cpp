@@ -1,11 +1,14 @@
 // Arkwell's entry point.
 #include "agent/appSetupMain.h"
 #include "agent/libNotify.h"
+#include "lib/CommandLine.h"
 
 #include <QApplication>
 
 int main(int argc, char** argv)
 {
+    if (const std::optional<int> status = CommandLine::AnswerAlone(argc, argv))
+        return *status;
     // Without any display the program still runs its scheduler, on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
         && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))

@@ -13,10 +13,10 @@ CBrowseDlg::FolderChooser& installedChooser()
     return chooser;
 }
 
-// The desktop's folder dialog, starting in the home folder, folders of the file system only.
-QString chooseWithDialog(QWidget* parent, const QString& prompt)
+// The desktop's folder dialog, folders of the file system only.
+QString chooseWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(parent, prompt, QDir::homePath(), QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(parent, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 }  // namespace
@@ -24,7 +24,8 @@ QString chooseWithDialog(QWidget* parent, const QString& prompt)
 void CBrowseDlg::ShowBrowseDlg(QString& sReturnPath) const
 {
     const FolderChooser& chooser = installedChooser();
-    const QString chosen = chooser ? chooser(m_parent, m_prompt) : chooseWithDialog(m_parent, m_prompt);
+    const QString start = libFiles::FolderExists(m_startFolder) ? m_startFolder : QDir::homePath();
+    const QString chosen = chooser ? chooser(m_parent, m_prompt, start) : chooseWithDialog(m_parent, m_prompt, start);
     if (!chosen.isEmpty())
         sReturnPath = chosen;
 }

@@ -23,6 +23,8 @@ public:
     void setPrompt(const QString& Prompt) { m_prompt = Prompt; }
     // The owner window of the dialog; none by default.
     void setParentHWnd(QWidget* ParentHWnd) { m_parent = ParentHWnd; }
+    // The folder the dialog opens in; the home folder by default (and for a folder gone).
+    void setStartFolder(const QString& folder) { m_startFolder = folder; }
 
     // Shows the dialog and waits, events processed meanwhile. A confirmed folder's full path is
     // put into sReturnPath; a cancel leaves it unchanged.
@@ -32,13 +34,14 @@ public:
     // dialog shows again. The folder comes without a trailing separator, except the root.
     QString ShowBrowseDlgForExistingFolder(const std::function<void()>& tellMissing) const;
 
-    // What shows the dialog: given the owner and the prompt, it returns the chosen folder's
-    // path, or an empty text for a cancel.
-    using FolderChooser = std::function<QString(QWidget* parent, const QString& prompt)>;
+    // What shows the dialog: given the owner, the prompt and the folder to open in, it returns
+    // the chosen folder's path, or an empty text for a cancel.
+    using FolderChooser = std::function<QString(QWidget* parent, const QString& prompt, const QString& startFolder)>;
     // Replaces the dialog (tests); an empty chooser restores the real one.
     static void SetFolderChooser(FolderChooser chooser);
 
 private:
     QString m_prompt;
+    QString m_startFolder;
     QPointer<QWidget> m_parent;
 };

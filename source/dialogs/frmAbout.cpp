@@ -13,7 +13,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QVersionNumber>
 
 using libControls::NewControl;
 
@@ -27,15 +26,6 @@ QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const
     link->setTextFormat(Qt::RichText);
     link->setCursor(Qt::PointingHandCursor);
     return link;
-}
-
-// Opens an address in the program the desktop has for it; a desktop without one is told.
-void openAddress(const QString& address)
-{
-    libAPIWrapper::OpenOnDesktop(address, [address] {
-        libForms::MsgBox({QStringLiteral("No program could be started to open '") + address + QStringLiteral("'."),
-                          QStringLiteral("Open Failure"), libForms::Buttons::OK, libForms::Icon::Exclamation});
-    });
 }
 
 }  // namespace
@@ -52,27 +42,12 @@ frmAbout::frmAbout(QWidget* parent)
     Form_Load();
 }
 
-QString frmAbout::HomepageAddress()
-{
-    return QStringLiteral(ARKWELL_HOMEPAGE);
-}
-
-QString frmAbout::SourceArchiveAddress()
-{
-    return HomepageAddress() + QStringLiteral("source/");
-}
-
-QString frmAbout::MailAddress()
-{
-    return QStringLiteral("arkwell@example.org");
-}
-
 void frmAbout::createControls()
 {
     imgIcon = NewControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
     imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
     lblTitle = NewControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
-    lblTitle->setText(QStringLiteral("Arkwell <Ver> (Bld <Bld>)"));
+    lblTitle->setText(QStringLiteral("Arkwell"));
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
@@ -109,11 +84,8 @@ void frmAbout::createControls()
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
 
-    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), HomepageAddress());
-    lblMailTo = makeLink(this, "lblMailTo", libForms::Twips(120, 3840, 4635, 255),
-                         QStringLiteral("mailto: ") + MailAddress());
-    connect(lblWebsite, &QLabel::linkActivated, this, [] { lblWebsite_Click(); });
-    connect(lblMailTo, &QLabel::linkActivated, this, &frmAbout::lblMailTo_Click);
+    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), QStringLiteral("Arkwell Help"));
+    connect(lblWebsite, &QLabel::linkActivated, this, &frmAbout::HelpContents);
 }
 
 void frmAbout::createButtons()
@@ -127,27 +99,19 @@ void frmAbout::createButtons()
     cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
     cmdThankYou->setText(QStringLiteral("Thank You"));
     cmdThankYou->setToolTip(QStringLiteral("Thank You"));
-    cmdTechSupport = NewControl<QPushButton>(this, "cmdTechSupport", libForms::Twips(4920, 3960, 1575, 325));
-    cmdTechSupport->setText(QStringLiteral("&Download Source"));
-    cmdTechSupport->setToolTip(QStringLiteral("Download the source code of Arkwell"));
-    for (QPushButton* button : {cmdErrorLog, cmdThankYou, cmdTechSupport})
+    for (QPushButton* button : {cmdErrorLog, cmdThankYou})
         button->setAutoDefault(false);
 
     connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
     connect(cmdErrorLog, &QPushButton::clicked, this, &frmAbout::cmdErrorLog_Click);
     connect(cmdThankYou, &QPushButton::clicked, this, &frmAbout::cmdThankYou_Click);
-    connect(cmdTechSupport, &QPushButton::clicked, this, &frmAbout::cmdTechSupport_Click);
 }
 
 void frmAbout::Form_Load()
 {
     libErrorHandler::Trap("frmAbout.frm", "Form_Load()", [&] {
-        const QVersionNumber version = QVersionNumber::fromString(QStringLiteral(ARKWELL_VERSION));
-        QString title = lblTitle->text();
-        title.replace(title.indexOf(QStringLiteral("<Ver>")), 5,
-                      QStringLiteral("%1.%2").arg(version.majorVersion()).arg(version.minorVersion()));
-        title.replace(title.indexOf(QStringLiteral("<Bld>")), 5, QString::number(version.microVersion()));
-        lblTitle->setText(title);
+        // The build's version, as the package and --version give it.
+        lblTitle->setText(QStringLiteral("Arkwell " ARKWELL_VERSION));
         lblAppPath->setText(appSetup::AppFolder());
         lblDataPath->setText(appSetup::DataFolder());
         lblClientID->setText(libAPIWrapper::GetComputerNameA());
@@ -198,22 +162,4 @@ void frmAbout::cmdThankYou_Click()
     libForms::MsgBox({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
                                      "whose zip program does all of the compression."),
                       QStringLiteral("Thank You")});
-}
-
-void frmAbout::lblWebsite_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "lblWebsite_Click()",
-                          [] { openAddress(HomepageAddress()); });
-}
-
-void frmAbout::cmdTechSupport_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "cmdTechSupport_Click()",
-                          [] { openAddress(SourceArchiveAddress()); });
-}
-
-void frmAbout::lblMailTo_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "lblMailTo_Click()",
-                          [] { openAddress(QStringLiteral("mailto:") + MailAddress()); });
 }

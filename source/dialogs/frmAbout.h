@@ -1,9 +1,9 @@
 #pragma once
 // The about box: name and version, the application folder, the computer's name, the licence,
-// and buttons for the error log and the project's pages. A caller shows it non-modally
-// (`(new frmAbout(parent))->show()`), connects HelpContents to its help action (F1 in the box
-// asks for it), and may run the web-site action alone with frmAbout::lblWebsite_Click(). The
-// box deletes itself when it closes and registers as "frmAbout".
+// a link to the program's help and a button for the error log. A caller shows it non-modally
+// (`(new frmAbout(parent))->show()`) and connects HelpContents to its help action (F1 in the
+// box and the help link ask for it). The box deletes itself when it closes and registers as
+// "frmAbout".
 
 #include <QDialog>
 #include <array>
@@ -17,14 +17,6 @@ class frmAbout : public QDialog {
 public:
     explicit frmAbout(QWidget* parent = nullptr);
 
-    // The project's addresses.
-    static QString HomepageAddress();
-    static QString SourceArchiveAddress();
-    static QString MailAddress();
-
-    // Opens the project's home page in the user's browser; failures are ignored.
-    static void lblWebsite_Click();
-
     QLabel* imgIcon = nullptr;
     QLabel* lblTitle = nullptr;
     QLabel* lblFor = nullptr;
@@ -36,22 +28,18 @@ public:
     QLabel* lblDataPath = nullptr;  // where the jobs, preferences and logs are kept
     std::array<QLabel*, 1> lblPenalty{};
     QLabel* lblWebsite = nullptr;
-    QLabel* lblMailTo = nullptr;
     QPushButton* cmdClose = nullptr;
     QPushButton* cmdErrorLog = nullptr;
     QPushButton* cmdThankYou = nullptr;
-    QPushButton* cmdTechSupport = nullptr;
 
 signals:
-    // F1 in the box: show the program's help page.
+    // F1 in the box, or its help link: show the program's help page.
     void HelpContents();
 
 public slots:
     void cmdClose_Click();
     void cmdErrorLog_Click();
     void cmdThankYou_Click();
-    void cmdTechSupport_Click();
-    void lblMailTo_Click();
     // Esc and closing the window close the box as OK does.
     void reject() override;
 

@@ -1,6 +1,7 @@
 #include "dialogs/frmLogView.h"
 
 #include "agent/libPictures.h"
+#include "dialogs/libControls.h"
 #include "lib/libFiles.h"
 #include "lib/libAPIWrapper.h"
 
@@ -50,14 +51,14 @@ frmLogView::frmLogView(const QString& path)
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Arkwell"));
     setWindowIcon(libPictures::AppIcon());
-    resize(760, 420);
     txtLog = new QPlainTextEdit(this);
     txtLog->setObjectName(QStringLiteral("txtLog"));
     txtLog->setReadOnly(true);
-    txtLog->setLineWrapMode(QPlainTextEdit::NoWrap);
+    txtLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     txtLog->setFont(QFont(QStringLiteral("monospace")));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(txtLog);
+    libControls::FitOnScreen(this, QSize(760, 420));
 
     skipToLastPart();
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &frmLogView::readNewText);

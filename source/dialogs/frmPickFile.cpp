@@ -40,6 +40,20 @@ bool isFolder(const QString& sPath)
     return QDir::isAbsolutePath(sPath) && libFiles::FolderExists(sPath);
 }
 
+// The folder chooser for a folder to back up, until the user picks one that exists or cancels
+// (an empty text).
+QString chooseFolder(QWidget* parent, const QString& startFolder)
+{
+    CBrowseDlg dlg;
+    dlg.setParentHWnd(parent);
+    dlg.setPrompt(QStringLiteral("Please select a directory to backup."));
+    dlg.setStartFolder(startFolder);
+    return dlg.ShowBrowseDlgForExistingFolder([] {
+        libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
+                                    libForms::Icon::Exclamation);
+    });
+}
+
 bool isExtensionCharacter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
@@ -74,7 +88,8 @@ void frmPickFile::createControls()
     lblFolder = NewControl<QLabel>(this, "lblFolder", libForms::Twips(60, 180, 615, 195));
     lblFolder->setText(QStringLiteral("Folder:"));
     txtPath = NewControl<QLineEdit>(this, "txtPath", libForms::Twips(720, 120, 5355, 315));
-    txtPath->setText(RootFolder);
+    txtPath->setText(QDir::homePath());
+    txtPath->installEventFilter(this);
     cmdBrowsePath = NewControl<QPushButton>(this, "cmdBrowsePath", libForms::Twips(6180, 120, 315, 315));
     cmdBrowsePath->setText(QStringLiteral("..."));
     cmdBrowsePath->setAutoDefault(false);
@@ -94,6 +109,10 @@ void frmPickFile::createControls()
     createSpecificFilesPage();
     createWildcardsPage();
 
+    cmdAddFolder = NewControl<QPushButton>(this, "cmdAddFolder", libForms::Twips(60, 3720, 1700, 375));
+    cmdAddFolder->setText(QStringLiteral("Add &Folder..."));
+    cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
+    cmdAddFolder->setAutoDefault(false);
     cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(1980, 3720, 1128, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
@@ -106,6 +125,7 @@ void frmPickFile::createControls()
     connect(cmdBrowsePath, &QPushButton::clicked, this, &frmPickFile::cmdBrowsePath_Click);
     connect(cmdOk, &QPushButton::clicked, this, &frmPickFile::cmdOk_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmPickFile::cmdCancel_Click);
+    connect(cmdAddFolder, &QPushButton::clicked, this, &frmPickFile::cmdAddFolder_Click);
 }
 
 QLabel* frmPickFile::addInstruction(int index, QWidget* page, const QString& text)
@@ -231,6 +251,13 @@ bool frmPickFile::txtOtherWildcard_KeyPress(QChar KeyAscii)
 
 bool frmPickFile::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == txtPath && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {  // not Ok: Enter here means "go there"
+            txtPath_Enter();
+            return true;
+        }
+    }
     if (watched == txtOtherWildcard && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const QString typed = key->text();
@@ -266,13 +293,7 @@ void frmPickFile::txtPath_Change()
 void frmPickFile::cmdBrowsePath_Click()
 {
     libErrorHandler::Trap("frmPickFile", "cmdAddDirectory_Click()", [&] {
-        CBrowseDlg dlg;
-        dlg.setParentHWnd(this);
-        dlg.setPrompt(QStringLiteral("Please select a directory to backup."));
-        const QString sPath = dlg.ShowBrowseDlgForExistingFolder([] {
-            libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
-                                        libForms::Icon::Exclamation);
-        });
+        const QString sPath = chooseFolder(this, txtPath->text());
         activateWindow();
         if (!sPath.isEmpty())
             txtPath->setText(sPath);
@@ -339,10 +360,42 @@ void frmPickFile::cmdOk_Click()
             for (const QString& file : files)
                 entries << sFolder + file;
         }
-        emit EntriesChosen(entries);
         rememberedFolder() = txtPath->text();
-        unload();
+        handOver(entries);
     });
+}
+
+void frmPickFile::txtPath_Enter()
+{
+    if (isFolder(txtPath->text()))
+        filFileList->setFocus(Qt::OtherFocusReason);
+    else
+        libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+}
+
+QString frmPickFile::ChooseWholeFolder(QWidget* parent)
+{
+    QString folder = chooseFolder(parent, rememberedFolder());
+    if (folder.isEmpty())
+        return folder;
+    rememberedFolder() = folder;
+    libFiles::FormatPath(folder, true);
+    return folder + AllFilesPattern;
+}
+
+void frmPickFile::cmdAddFolder_Click()
+{
+    libErrorHandler::Trap("frmPickFile", "cmdAddFolder_Click()", [&] {
+        const QString entry = ChooseWholeFolder(this);
+        if (!entry.isEmpty())
+            handOver({entry});
+    });
+}
+
+void frmPickFile::handOver(const QStringList& entries)
+{
+    emit EntriesChosen(entries);
+    unload();
 }
 
 void frmPickFile::cmdCancel_Click()

@@ -7,8 +7,9 @@
 //     picker->show();                         // non-modal; returns at once
 //
 // On Ok the picker hands over one entry per file ("/folder/name") or one wildcard entry
-// ("/folder/*.*", "/folder/*.ext"), gives the focus back to the wizard and deletes itself; on
-// Cancel it deletes itself and hands over nothing. Closing the wizard closes the picker with it.
+// ("/folder/*.*", "/folder/*.ext"), and on Add Folder a whole folder ("/folder/*.*"); then it
+// gives the focus back to the wizard and deletes itself. On Cancel it deletes itself and hands
+// over nothing. Closing the wizard closes the picker with it.
 
 #include <QDialog>
 #include <QPointer>
@@ -30,10 +31,14 @@ class frmPickFile : public QDialog {
 public:
     explicit frmPickFile(QWidget* wizard);
 
-    // The folder the picker starts in: the folder of the last Ok, empty before any (the
-    // picker then starts in the root folder). Kept for the program's run only.
+    // The folder the picker and the folder chooser start in: the folder of the last Ok or
+    // chosen folder, empty before any (they then start in the home folder). Kept for the
+    // program's run only.
     static QString RememberedFolder();
     static void SetRememberedFolder(const QString& sFolder);
+    // Asks for a folder (the chooser owned by `parent`) and returns its whole-folder entry
+    // ("/folder/*.*"), remembering the folder; empty for a cancel.
+    static QString ChooseWholeFolder(QWidget* parent);
 
     QLabel* lblFolder = nullptr;
     QLineEdit* txtPath = nullptr;
@@ -47,6 +52,7 @@ public:
     QComboBox* cmbCommonExt = nullptr;
     QRadioButton* optOtherWildcard = nullptr;
     QLineEdit* txtOtherWildcard = nullptr;
+    QPushButton* cmdAddFolder = nullptr;
     QPushButton* cmdCancel = nullptr;
     QPushButton* cmdOk = nullptr;
     std::array<QLabel*, 11> lblInstrux{};
@@ -60,6 +66,9 @@ public slots:
     bool txtOtherWildcard_KeyPress(QChar KeyAscii);
     void txtPath_Change();
     void cmdBrowsePath_Click();
+    void cmdAddFolder_Click();
+    // Enter in the folder box: the list shows that folder, or the user is told it is none.
+    void txtPath_Enter();
     void cmdOk_Click();
     void cmdCancel_Click();
 
@@ -81,6 +90,7 @@ private:
     QLabel* addInstruction(int index, QWidget* page, const QString& text);
     bool pointFileList(const QString& sFolder);
     std::optional<QString> settledPattern() const;
+    void handOver(const QStringList& entries);
     bool wildcardTabSelected() const;
     void unload();
 

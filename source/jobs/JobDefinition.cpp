@@ -46,6 +46,8 @@ double leadingNumber(const QString& text)
     return match.hasMatch() ? match.captured(1).toDouble() : 0.0;
 }
 
+// A name that cleans to another job's cleaned name would share its file and archives: the
+// message names that job.
 std::optional<Failure> nameClash(const QString& name, const QStringList& jobNames)
 {
     const QString cleaned = libStrings::CleanedName(name);
@@ -53,8 +55,10 @@ std::optional<Failure> nameClash(const QString& name, const QStringList& jobName
         if (name == other)
             return Failure{QStringLiteral("This name has already been used; please enter a different name."), 1};
         if (cleaned == libStrings::CleanedName(other))
-            return Failure{
-                QStringLiteral("A derivative of this name has already been used; please enter a different name."), 1};
+            return Failure{QStringLiteral("A derivative of this name has already been used by the Backup Job '%1'; "
+                                          "please enter a different name.")
+                               .arg(other),
+                           1};
     }
     return std::nullopt;
 }
@@ -88,41 +92,8 @@ std::optional<Failure> unusableName(const QString& name, const JobDefinition::Ne
     return std::nullopt;
 }
 
-// The job file keeps one entry a line: a line break in a path would split it on reading.
-std::optional<Failure> lineBreakInPaths(const JobDefinition& job)
+std::optional<Failure> scheduleProblem(const JobDefinition& job)
 {
-    if (libStrings::HoldsLineBreak(job.targetDirectory))
-        return Failure{QStringLiteral("The target folder's name holds a line break, which a Backup Job can't "
-                                      "keep.  Please choose another folder."),
-                       4};
-    for (const QString& entry : job.entries)
-        if (libStrings::HoldsLineBreak(entry))
-            return Failure{QStringLiteral("The name of '") + entry
-                               + QStringLiteral("' holds a line break, which a Backup Job can't keep.  Please "
-                                                "remove it from the list."),
-                           3};
-    return std::nullopt;
-}
-
-std::optional<Failure> fieldProblem(const JobDefinition& job)
-{
-    if (job.passwordProtect && job.password.isEmpty())
-        return Failure{QStringLiteral("The Password Protect flag is set; however, no password is assigned in the "
-                                      "Password text box.  Please enter a password now."),
-                       6};
-    if (!CBackupJob::PasswordFitsZip(job.password))
-        return Failure{QStringLiteral("A password may not be longer than 80 characters, start with a hyphen or a double "
-                                      "quotation mark, nor hold both blanks and double quotation marks.  Please enter a "
-                                      "different password now."),
-                       6};
-    if (job.targetDirectory.trimmed().isEmpty())
-        return Failure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."), 4};
-    // A folder named relative to wherever the agent happens to start would put the backups
-    // somewhere else at each start.
-    if (!QDir::isAbsolutePath(job.targetDirectory))
-        return Failure{QStringLiteral("The target folder must be a full path beginning with \"/\", such as "
-                                      "/home/you/Backups.  Please choose another folder."),
-                       4};
     const bool byWeekday = job.frequency == CBackupJob::Daily || job.frequency == CBackupJob::Weekly;
     if (byWeekday && std::none_of(job.days.begin(), job.days.end(), [](bool day) { return day; }))
         return Failure{QStringLiteral("For a Frequency set to Daily or Weekly, you must select at least one day "
@@ -132,17 +103,60 @@ std::optional<Failure> fieldProblem(const JobDefinition& job)
         return Failure{QStringLiteral("For a Frequency set to Monthly, you must select a day of the month from "
                                       "the drop down box provided.  Please make a selection now."),
                        2};
-    if (job.entries.isEmpty())
-        return Failure{QStringLiteral("You must select at least one file or directory to backup.  Please make a "
-                                      "selection now."),
-                       3};
-    if (auto failure = lineBreakInPaths(job))
-        return failure;
     // The start time is checked when its box loses the focus; a text typed just before
     // Finish is checked here, so the job never keeps a time other than the one shown.
     const QString timeError = JobDefinition::StartTimeError(job.startTime);
     if (!timeError.isEmpty())
         return Failure{timeError, 2, libForms::Icon::None};
+    return std::nullopt;
+}
+
+std::optional<Failure> sourcesProblem(const JobDefinition& job)
+{
+    if (job.entries.isEmpty())
+        return Failure{QStringLiteral("You must select at least one file or directory to backup.  Please make a "
+                                      "selection now."),
+                       3};
+    // The job file keeps one entry a line: a line break in a path would split it on reading.
+    for (const QString& entry : job.entries)
+        if (libStrings::HoldsLineBreak(entry))
+            return Failure{QStringLiteral("The name of '") + entry
+                               + QStringLiteral("' holds a line break, which a Backup Job can't keep.  Please "
+                                                "remove it from the list."),
+                           3};
+    return std::nullopt;
+}
+
+std::optional<Failure> targetProblem(const JobDefinition& job)
+{
+    if (job.targetDirectory.trimmed().isEmpty())
+        return Failure{QStringLiteral("The zip output filename is blank.  Please enter select a filename now."), 4};
+    // A folder named relative to wherever the agent happens to start would put the backups
+    // somewhere else at each start.
+    if (!QDir::isAbsolutePath(job.targetDirectory))
+        return Failure{QStringLiteral("The target folder must be a full path beginning with \"/\", such as "
+                                      "/home/you/Backups.  Please choose another folder."),
+                       4};
+    if (libStrings::HoldsLineBreak(job.targetDirectory))
+        return Failure{QStringLiteral("The target folder's name holds a line break, which a Backup Job can't "
+                                      "keep.  Please choose another folder."),
+                       4};
+    return std::nullopt;
+}
+
+std::optional<Failure> passwordProblem(const JobDefinition& job)
+{
+    if (job.passwordProtect && job.password.isEmpty())
+        return Failure{QStringLiteral("The Password Protect flag is set; however, no password is assigned in the "
+                                      "Password text box.  Please enter a password now."),
+                       6};
+    if (job.passwordProtect && job.password != job.passwordConfirmation)
+        return Failure{QStringLiteral("The two passwords differ.  Please type the same password in both boxes."), 6};
+    if (!CBackupJob::PasswordFitsZip(job.password))
+        return Failure{QStringLiteral("A password may not be longer than 80 characters, start with a hyphen or a double "
+                                      "quotation mark, nor hold both blanks and double quotation marks.  Please enter a "
+                                      "different password now."),
+                       6};
     return std::nullopt;
 }
 
@@ -179,17 +193,34 @@ std::optional<Failure> sameNameInCopy(const JobDefinition& job)
 
 }  // namespace
 
+std::optional<Failure> JobDefinition::StepFailure(int step, const Neighbours& neighbours) const
+{
+    switch (step) {
+    case 1:
+        if (auto failure = nameClash(name, neighbours.jobNames))
+            return failure;
+        return unusableName(name, neighbours);
+    case 2:
+        return scheduleProblem(*this);
+    case 3:
+        if (auto failure = sourcesProblem(*this))
+            return failure;
+        return sameNameInCopy(*this);
+    case 4:
+        return targetProblem(*this);
+    case 6:
+        return passwordProblem(*this);
+    default:
+        return std::nullopt;
+    }
+}
+
 std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours) const
 {
-    if (auto failure = nameClash(name, neighbours.jobNames))
-        return failure;
-    if (auto failure = unusableName(name, neighbours))
-        return failure;
-    if (auto failure = fieldProblem(*this))
-        return failure;
-    if (auto failure = wildcardInCopy(*this))
-        return failure;
-    return sameNameInCopy(*this);
+    for (int step = 1; step <= 6; ++step)
+        if (auto failure = StepFailure(step, neighbours))
+            return failure;
+    return wildcardInCopy(*this);
 }
 
 CBackupJob JobDefinition::Record(const QDate& today) const

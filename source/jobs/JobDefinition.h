@@ -1,6 +1,6 @@
 #pragma once
 // A backup job as the user defines it, before it becomes a record: the values of the six
-// wizard steps, the checks that Finish makes on them, and the record they give.
+// wizard steps, the checks that leaving a step and Finish make on them, and the record they give.
 
 #include "lib/libForms.h"
 
@@ -27,6 +27,7 @@ struct JobDefinition {
     qint16 numberCopies = 0;
     bool passwordProtect = false;
     QString password;
+    QString passwordConfirmation;  // typed a second time; must match a password that protects
 
     // The other jobs that the name and the job file must not clash with.
     struct Neighbours {
@@ -44,7 +45,11 @@ struct JobDefinition {
         libForms::Icon icon = libForms::Icon::Information;
     };
 
-    // The first check that fails, in the order Finish makes them; none when the job can be saved.
+    // The first check of the step (1 to 6) that fails, made when the user leaves the step; none
+    // when they pass.
+    std::optional<Failure> StepFailure(int step, const Neighbours& neighbours) const;
+    // The first check that fails, step by step, then the checks across steps; none when the
+    // job can be saved.
     std::optional<Failure> FirstFailure(const Neighbours& neighbours) const;
     // The record this definition gives, last run on `today`.
     CBackupJob Record(const QDate& today) const;

@@ -1,6 +1,7 @@
 #include "jobs/JobStatus.h"
 
 #include "jobs/DueMoments.h"
+#include "lib/libDates.h"
 
 #include <QLocale>
 
@@ -54,6 +55,12 @@ QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTi
     if (Missed(job, record, now))
         return QStringLiteral("missed");
     return record.result == RunRecord::Result::None ? QString() : RunRecord::Word(record.result);
+}
+
+QString LastRunText(const RunRecord& record)
+{
+    return record.started.isValid() ? libDates::FormatDate(record.started.date(), QLocale::system())
+                                    : QStringLiteral("Never");
 }
 
 bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now)

@@ -28,6 +28,10 @@ bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now
 // for its target" (naming the drive's label when known), or empty for a job never run.
 QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
+// The job list's "Last Run": the day the last run started, in the user's form, or "Never" for
+// a job that never ran (a job file's own date is the day the job was made, until it runs).
+QString LastRunText(const RunRecord& record);
+
 // Whether the row and the tray icon mark the job: failed, incomplete or overdue.
 bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 

@@ -39,6 +39,8 @@ bool StartsAtLogin()
     return QFileInfo(EntryPath()).isFile();
 }
 
+// The entry names the program twice: to start (Exec) and, as TryExec, to be skipped once the
+// program is gone (a removed package leaves a harmless entry).
 QByteArray EntryText(const QString& program)
 {
     return QStringLiteral("[Desktop Entry]\n"
@@ -48,11 +50,12 @@ QByteArray EntryText(const QString& program)
                           "GenericName=Backup Scheduler\n"
                           "Comment=Start the Arkwell backup agent in the system tray at log-in\n"
                           "Exec=%1 /SILENT\n"
+                          "TryExec=%2\n"
                           "Icon=arkwell\n"
                           "Terminal=false\n"
                           "NoDisplay=true\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execValue(program))
+        .arg(execValue(program), QString(program).replace(QLatin1Char('\\'), QStringLiteral("\\\\")))
         .toUtf8();
 }
 

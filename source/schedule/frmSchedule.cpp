@@ -3,6 +3,7 @@
 #include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/frmAbout.h"
+#include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
@@ -206,6 +207,9 @@ void frmSchedule::buildStatusBar()
     picLight->setObjectName(QStringLiteral("picLight"));
     picLight->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
+    const QString idle = QStringLiteral("Ready: no backup job is running");
+    const QString busy = QStringLiteral("A backup job is running");
+    const QString tips[] = {idle, busy, busy, idle};
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
@@ -213,6 +217,7 @@ void frmSchedule::buildStatusBar()
         lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180),
                           TwipsToPixels(195));
         lamp->setVisible(index == 0 || index == 3);
+        lamp->setToolTip(tips[index]);
         imgLight[index] = lamp;
     }
     sbarSchedule->addPermanentWidget(picLight);
@@ -354,6 +359,8 @@ void frmSchedule::showResult(QTreeWidgetItem* row, const QString& name)
     else if (!text.isEmpty() && record.ended.isValid())
         text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
     row->setText(ColLastResult, text);
+    row->setText(ColLastRun, JobStatus::LastRunText(record));
+    row->setData(ColLastRun, ValueRole, record.started.date());
     row->setIcon(ColLastResult, name != m_runningName && JobStatus::NeedsAttention(job, record, now)
                                     ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                     : QIcon());
@@ -579,13 +586,11 @@ void frmSchedule::cmdEditJob_Click()
 
 void frmSchedule::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName());
+    auto* wizard = new frmWIZ_JobDefinition(m_jobs, bAddJob ? QString() : currentName(), this);
     wizard->setAddJob(bAddJob);
     connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &frmSchedule::mnuHelpContents_Click);
     wizard->show();
-    setEnabled(false);
     libForms::WaitForFormToClose(QStringLiteral("frmWIZ_JobDefinition"));
-    setEnabled(true);
     activateWindow();
     setFocus();
 }
@@ -785,7 +790,7 @@ template <typename Dialog>
 Dialog* frmSchedule::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
-        open = new Dialog;
+        open = new Dialog(this);
     open->show();
     open->raise();
     open->activateWindow();
@@ -830,14 +835,8 @@ void frmSchedule::mnuHelpContents_Click()
             return;
         }
         const QString browser = libFiles::FindExecutable(helpPage);
-        if (browser.isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You do not have a browser currently installed"),
-                                        Icon::Exclamation);
-            return;
-        }
-        if (!OpenWithDesktopEntry(browser, helpPage))
-            Inform(QStringLiteral("The browser on your system was unable to open the help file."),
-                   QStringLiteral("Help File Failure"));
+        if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
+            frmHelpView::ShowHelp(helpPage);
     });
 }
 
@@ -851,7 +850,7 @@ void frmSchedule::mnuHelpLicense_Click()
 
 void frmSchedule::mnuHelpHomepage_Click()
 {
-    frmAbout::lblWebsite_Click();
+    mnuHelpContents_Click();  // the program's pages are its local help
 }
 
 void frmSchedule::mnuHelpAbout_Click()

@@ -69,9 +69,9 @@ void CJobWizardControls::setTabOrder()
 {
     const QList<QWidget*> tabOrder{txtBackupJobName, txtStartTime,     cmbFrequency, cmbDayOfMonth, chkMonday,
                                    chkTuesday,       chkWednesday,     chkThursday,  chkFriday,     chkSaturday,
-                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdRemove,     cmdExplorer1,
+                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdAddFolder, cmdRemove,     cmdExplorer1,
                                    chkSubdirectories, txtTargDir,      cmdBrowseTargDir, cmdExplorer2,
-                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, cmdCancel, cmdBack,
+                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, txtPasswordConfirm, cmdCancel, cmdBack,
                                    cmdNext, cmdFinish, cmdTitle, optFullBackup, optIncremental, optCompression[0],
                                    optCompression[1]};
     for (int i = 0; i < int(tabOrder.size()); ++i) {
@@ -214,6 +214,8 @@ QWidget* CJobWizardControls::buildSourceStep()
     lstFilesToBackup->viewport()->setAcceptDrops(true);
     cmdAddFile = footerButton(QStringLiteral("cmdAddFile"), QStringLiteral("Add ..."));
     cmdAddFile->setToolTip(QStringLiteral("Add Single File"));
+    cmdAddFolder = footerButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add &Folder..."));
+    cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
     cmdRemove = footerButton(QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
     cmdRemove->setToolTip(QStringLiteral("Remove Files or Folders"));
     cmdExplorer1 = footerButton(QStringLiteral("cmdExplorer1"), QStringLiteral("&Drag-n-Drop..."));
@@ -224,7 +226,7 @@ QWidget* CJobWizardControls::buildSourceStep()
     list->addWidget(cmdTitle);
     list->addWidget(lstFilesToBackup, 1);
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {cmdAddFile, cmdRemove, cmdExplorer1})
+    for (QPushButton* button : {cmdAddFile, cmdAddFolder, cmdRemove, cmdExplorer1})
         buttons->addWidget(button);
     buttons->addStretch(1);
     auto* row = new QHBoxLayout;
@@ -319,10 +321,22 @@ QWidget* CJobWizardControls::buildOptionsStep()
     txtPassword = named(new QLineEdit, QStringLiteral("txtPassword"));
     txtPassword->setEchoMode(QLineEdit::Password);
     txtPassword->setEnabled(false);
-    auto* password = new QHBoxLayout;
-    password->addWidget(chkPasswordProtect);
-    password->addWidget(txtPassword, 1);
+    txtPasswordConfirm = named(new QLineEdit, QStringLiteral("txtPasswordConfirm"));
+    txtPasswordConfirm->setEchoMode(QLineEdit::Password);
+    txtPasswordConfirm->setEnabled(false);
+    auto* password = new QGridLayout;
+    password->addWidget(chkPasswordProtect, 0, 0);
+    password->addWidget(txtPassword, 0, 1);
+    password->addWidget(named(new QLabel(QStringLiteral("Type the password again:")), QStringLiteral("lblPasswordConfirm")),
+                        1, 0, Qt::AlignRight);
+    password->addWidget(txtPasswordConfirm, 1, 1);
+    password->setColumnStretch(1, 1);
     layout->addLayout(password);
+    layout->addWidget(named(wrappedLabel(QStringLiteral(
+                                "The password uses zip's own old scheme: it keeps out a casual look, not a "
+                                "determined one.  Anyone who has one file that is in the archive (a standard "
+                                ".bashrc, say) can break it in about a minute.")),
+                            QStringLiteral("lblPasswordStrength")));
     layout->addStretch(1);
     return page;
 }

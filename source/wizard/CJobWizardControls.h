@@ -54,6 +54,7 @@ public:
     // Step 3: source files.
     QPushButton* cmdTitle = nullptr;
     QListWidget* lstFilesToBackup = nullptr;
+    QPushButton* cmdAddFolder = nullptr;
     QPushButton* cmdAddFile = nullptr;
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdExplorer1 = nullptr;
@@ -70,6 +71,7 @@ public:
     QComboBox* cmbNumberZipFilesToKeep = nullptr;
     QLabel* lblNbrCopies = nullptr;
     QCheckBox* chkPasswordProtect = nullptr;
+    QLineEdit* txtPasswordConfirm = nullptr;
     QLineEdit* txtPassword = nullptr;
 
 protected:

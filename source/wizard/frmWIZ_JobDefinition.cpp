@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
@@ -58,10 +59,12 @@ void openFileManager(const QString& folder)
 
 }  // namespace
 
-frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob)
-    : m_jobs(jobs), m_editedJob(editedJob)
+frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob, QWidget* parent)
+    : QDialog(parent), m_jobs(jobs), m_editedJob(editedJob)
 {
     setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
+    // Above its window (centred on it, never hidden behind it), which waits meanwhile.
+    setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
     setWindowTitle(QStringLiteral("Backup Job Definition Wizard"));
     setWindowIcon(libPictures::AppIcon());
@@ -83,6 +86,7 @@ void frmWIZ_JobDefinition::connectHandlers()
     connect(cmdFinish, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdFinish_Click);
     connect(cmbFrequency, &QComboBox::currentIndexChanged, this, &frmWIZ_JobDefinition::cmbFrequency_Click);
     connect(cmdAddFile, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdAddFile_Click);
+    connect(cmdAddFolder, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdAddFolder_Click);
     connect(cmdRemove, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdRemove_Click);
     connect(lstFilesToBackup, &QListWidget::itemDoubleClicked, this, &frmWIZ_JobDefinition::lstFilesToBackup_DblClick);
     connect(lstFilesToBackup->model(), &QAbstractItemModel::rowsInserted, this, &frmWIZ_JobDefinition::sortFileList);
@@ -121,6 +125,10 @@ void frmWIZ_JobDefinition::Form_Load()
     libErrorHandler::Trap(ModuleTag, "Form_Load()", [&] {
         SetupForm();
         resize(libForms::TwipsToPixels(6700), libForms::TwipsToPixels(5000));
+        // Wrapped texts need more height the narrower the window: the smallest window allowed
+        // still shows every step's text whole.
+        setMinimumSize(width(), layout()->heightForWidth(width()));
+        resize(size().expandedTo(minimumSize()));
         ShowCurrentStep();
     });
 }
@@ -134,25 +142,38 @@ void frmWIZ_JobDefinition::ShowCurrentStep()
     libErrorHandler::Trap(ModuleTag, "Form_Paint()", [&] {
         lblStepNbr->setText(QStringLiteral("Step %1 of %2").arg(m_currentStep).arg(StepCount));
         showStepPage(m_currentStep);
+        updateButtons();
         // A step without inputs (step 5) leaves the focus where it was.
         if (QWidget* input = firstInputOnCurrentPage())
             input->setFocus(Qt::OtherFocusReason);
     });
 }
 
+// Back and Next move between the steps; Finish works on the last step, and on any step once
+// the definition is complete (an edited job, or a new one whose last step was reached). Enter
+// presses Next, or Finish on the last step.
+void frmWIZ_JobDefinition::updateButtons()
+{
+    const bool last = m_currentStep == StepCount;
+    m_lastStepReached = m_lastStepReached || last;
+    cmdBack->setEnabled(m_currentStep > 1);
+    cmdNext->setEnabled(!last);
+    cmdFinish->setEnabled(last || !m_addJob || m_lastStepReached);
+    (last ? cmdFinish : cmdNext)->setDefault(true);
+}
+
+// Leaving a step forward checks it: a failure is told and the step stays.
 void frmWIZ_JobDefinition::cmdNext_Click()
 {
     libErrorHandler::Trap(ModuleTag, "cmdNext_Click()", [&] {
-        if (m_currentStep < StepCount) {
-            ++m_currentStep;
-            ShowCurrentStep();
+        if (m_currentStep >= StepCount)
+            return;
+        if (const auto failure = Definition().StepFailure(m_currentStep, Neighbours())) {
+            libForms::VerificationError(failure->message, failure->icon);
+            return;
         }
-        if (m_currentStep == StepCount) {
-            cmdNext->setEnabled(false);
-            cmdFinish->setEnabled(true);
-        }
-        if (m_currentStep != 1 && !cmdBack->isEnabled())
-            cmdBack->setEnabled(true);
+        ++m_currentStep;
+        ShowCurrentStep();
     });
 }
 
@@ -162,12 +183,6 @@ void frmWIZ_JobDefinition::cmdBack_Click()
         if (m_currentStep > 1) {
             --m_currentStep;
             ShowCurrentStep();
-        }
-        if (m_currentStep == 1)
-            cmdBack->setEnabled(false);
-        if (m_currentStep != StepCount && !cmdNext->isEnabled()) {
-            cmdNext->setEnabled(true);
-            cmdFinish->setEnabled(false);
         }
     });
 }
@@ -262,7 +277,7 @@ QString frmWIZ_JobDefinition::DefaultJobName() const
 
 void frmWIZ_JobDefinition::SetupExistingJob()
 {
-    setWindowTitle(QStringLiteral("Edit New Backup Job"));
+    setWindowTitle(QStringLiteral("Edit Backup Job"));
     CBackupJob job;
     job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
 
@@ -294,8 +309,10 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     selectCopies(job.NumberCopies());
 
     chkPasswordProtect->setChecked(!job.Password().isEmpty());
-    if (!job.Password().isEmpty())
+    if (!job.Password().isEmpty()) {
         txtPassword->setText(job.Password());
+        txtPasswordConfirm->setText(job.Password());
+    }
     chkPasswordProtect_Click();
 }
 
@@ -385,6 +402,15 @@ void frmWIZ_JobDefinition::cmdAddFile_Click()
         connect(picker, &frmPickFile::EntriesChosen, lstFilesToBackup,
                 [this](const QStringList& entries) { lstFilesToBackup->addItems(entries); });
         picker->show();
+    });
+}
+
+void frmWIZ_JobDefinition::cmdAddFolder_Click()
+{
+    libErrorHandler::Trap(ModuleTag, "cmdAddFolder_Click()", [&] {
+        const QString entry = frmPickFile::ChooseWholeFolder(this);
+        if (!entry.isEmpty())
+            lstFilesToBackup->addItem(entry);
     });
 }
 
@@ -512,14 +538,14 @@ void frmWIZ_JobDefinition::optIncremental_Click()
 void frmWIZ_JobDefinition::chkPasswordProtect_Click()
 {
     libErrorHandler::Trap(ModuleTag, "chkPasswordProtect_Click()", [&] {
-        if (chkPasswordProtect->isChecked()) {
-            txtPassword->setEnabled(true);
-            if (onCurrentPage(txtPassword))
-                txtPassword->setFocus(Qt::OtherFocusReason);
-        } else {
-            txtPassword->setEnabled(false);
-            txtPassword->clear();
+        const bool protect = chkPasswordProtect->isChecked();
+        for (QLineEdit* box : {txtPassword, txtPasswordConfirm}) {
+            box->setEnabled(protect);
+            if (!protect)
+                box->clear();
         }
+        if (protect && onCurrentPage(txtPassword))
+            txtPassword->setFocus(Qt::OtherFocusReason);
     });
 }
 
@@ -543,6 +569,7 @@ JobDefinition frmWIZ_JobDefinition::Definition() const
     job.numberCopies = cmbNumberZipFilesToKeep->currentText().toShort();
     job.passwordProtect = chkPasswordProtect->isChecked();
     job.password = txtPassword->text();
+    job.passwordConfirmation = txtPasswordConfirm->text();
     return job;
 }
 

@@ -17,8 +17,8 @@ class frmWIZ_JobDefinition : public QDialog, public CJobWizardControls {
     Q_OBJECT
 public:
     // The wizard deletes itself when it closes; it works on `jobs`, editing the job named
-    // `editedJob` unless it defines a new one.
-    frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob);
+    // `editedJob` unless it defines a new one. It is modal to `parent` (the job list window).
+    frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob, QWidget* parent = nullptr);
 
     // True: define a new job; False: edit the job named at construction. Set before showing.
     void setAddJob(bool bAddJob);
@@ -38,6 +38,7 @@ public slots:
     void cmbFrequency_Click();
     void txtStartTime_LostFocus();
     void cmdAddFile_Click();
+    void cmdAddFolder_Click();
     void cmdRemove_Click();
     void lstFilesToBackup_DblClick();
     void lstFilesToBackup_OLEDragDrop(const QMimeData* data);
@@ -59,6 +60,7 @@ private:
 
     void Form_Load();
     void ShowCurrentStep();
+    void updateButtons();
     void SetupForm();
     void SetupNewJob();
     void SetupExistingJob();
@@ -75,6 +77,7 @@ private:
     JobTable& m_jobs;
     bool m_addJob = true;
     bool m_loaded = false;
+    bool m_lastStepReached = false;
     bool m_paintGuard = false;
     bool m_validatingStartTime = false;
     bool m_sortingFileList = false;

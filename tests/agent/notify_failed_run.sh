@@ -5,7 +5,7 @@
 # failed job. The completing job runs first, so a notification it wrongly caused would arrive
 # before the one awaited.
 if [ -z "${ARKWELL_OWN_BUS:-}" ]; then
-  exec env ARKWELL_OWN_BUS=1 dbus-run-session -- bash "$0" "$@"
+  exec env ARKWELL_OWN_BUS=1 dbus-run-session --config-file="$(dirname "$0")/../support/session-bus.conf" -- bash "$0" "$@"
 fi
 standin=$(readlink -f "$2")
 source "$(dirname "$0")/../blackbox/agent.bash"

@@ -7,6 +7,7 @@
 #include "support/WidgetLookup.h"
 
 #include <QTabBar>
+#include <QTest>
 
 using testing_support::FolderChooserStub;
 using testing_support::ItemTexts;
@@ -117,9 +118,16 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
 TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
     open();
-    EXPECT_EQ(folderField()->text(), "/");  // the first opening
+    EXPECT_EQ(folderField()->text(), QDir::homePath());  // the first opening
     folderField()->setText(data);
     EXPECT_TRUE(files()->isEnabled());
+    // Enter in the folder box goes there, or tells it is no folder; it is never Ok.
+    QTest::keyClick(folderField(), Qt::Key_Return);
+    EXPECT_TRUE(messageBoxes.messages().empty());
+    folderField()->setText(data + "/nothing");
+    QTest::keyClick(folderField(), Qt::Key_Return);
+    EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
+    EXPECT_FALSE(closed());
     // No hidden file, no folder, and no name that would split a job's entry in two.
     EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
     // A field that names no folder disables the list, which keeps the last folder's files; Ok is refused.
@@ -174,6 +182,16 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(folderField()->text(), "/");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
+    EXPECT_EQ(chooser.starts.front(), data + "/");  // the browser starts in the folder shown
+
+    // Add Folder hands over a whole folder, starting in the folder remembered, and remembers it.
+    chooser.answerNext(data + "/sub.folder");
+    click("cmdAddFolder");
+    EXPECT_EQ(chosen.last(), data + "/sub.folder/*.*");
+    EXPECT_EQ(chooser.starts.last(), data + "/");
+    EXPECT_TRUE(closed());
+    open();
+    EXPECT_EQ(folderField()->text(), data + "/sub.folder");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-// The checks Finish makes on a job definition, in their order, with their messages and
+// The checks leaving a step and Finish make on a job definition, in their order, with their messages and
 // steps; the proposed name of a new job; the start time's reading.
 #include "jobs/JobDefinition.h"
 
@@ -47,7 +47,7 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
     const auto target = [](const QString& text) { return [text](JobDefinition& job) { job.targetDirectory = text; }; };
     const std::vector<Refusal> refusals{
         {"same name", name("Weekly 1"), "This name has already been used; please enter a different name.", 1},
-        {"derivative", name("Week'ly1"), "A derivative of this name has already been used;", 1},
+        {"derivative", name("Week'ly1"), "A derivative of this name has already been used by the Backup Job 'Weekly 1';", 1},
         {"empty name", name(""), "The Backup Job Name must not be blank.  Please enter a name now.", 1},
         {"path in name", name("a/b"), "The Backup Job Name must not contain the character \"/\".", 1},
         {"nothing left", name("@ ()"), "The Backup Job Name must hold at least one character", 1},
@@ -56,6 +56,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"too long", name(QString(201, QLatin1Char('x'))), "The Backup Job Name is too long", 1},
         {"no password", [](JobDefinition& job) { job.passwordProtect = true; },
          "The Password Protect flag is set; however, no password is assigned in the Password text box.  Please enter a password now.", 6},
+        {"passwords differ", [](JobDefinition& job) { job.passwordProtect = true; job.password = "pw"; job.passwordConfirmation = "pW"; },
+         "The two passwords differ.  Please type the same password in both boxes.", 6},
         {"password zip can't take", [](JobDefinition& job) { job.password = "a \"b"; },
          "A password may not be longer than 80 characters, start with a hyphen or a double quotation mark, nor hold both", 6},
         {"password unzip's prompt can't take", [](JobDefinition& job) { job.password = QString(81, 'p'); }, "A password may not be longer", 6},
@@ -87,6 +89,9 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         EXPECT_TRUE(failure->message.startsWith(refusal.message)) << failure->message.toStdString();
         EXPECT_EQ(failure->step, refusal.step);
         EXPECT_EQ(failure->icon, refusal.icon);
+        if (refusal.step) {  // leaving that step already refuses
+            EXPECT_EQ(job.StepFailure(*refusal.step, neighbours(job.name))->message, failure->message);
+        }
     }
 
     JobDefinition job = valid();

@@ -15,16 +15,17 @@ TEST_F(AppFolderTest, AutostartEntryFollowsTheSettingAndValidates)
     EXPECT_FALSE(libAutostart::StartsAtLogin());
     libAutostart::SetStartAtLogin(false, "/usr/lib/arkwell/arkwell");  // nothing to remove: no failure
     // Paths with blanks and the characters a desktop entry's Exec quotes or escapes.
-    const std::vector<std::pair<QString, QString>> execs = {
-        {"/usr/lib/arkwell/arkwell", R"(Exec="/usr/lib/arkwell/arkwell" /SILENT)"},
-        {"/home/a b/my \"apps\"/ark", R"(Exec="/home/a b/my \\"apps\\"/ark" /SILENT)"},
-        {"/opt/$HOME/`x`/50%/a\\b", R"(Exec="/opt/\\$HOME/\\`x\\`/50%%/a\\\\b" /SILENT)"},
+    const struct { QString program, exec, tryExec; } entries[] = {
+        {"/usr/lib/arkwell/arkwell", R"(Exec="/usr/lib/arkwell/arkwell" /SILENT)", "TryExec=/usr/lib/arkwell/arkwell"},
+        {"/home/a b/my \"apps\"/ark", R"(Exec="/home/a b/my \\"apps\\"/ark" /SILENT)", R"(TryExec=/home/a b/my "apps"/ark)"},
+        {"/opt/$HOME/`x`/50%/a\\b", R"(Exec="/opt/\\$HOME/\\`x\\`/50%%/a\\\\b" /SILENT)", R"(TryExec=/opt/$HOME/`x`/50%/a\\b)"},
     };
-    for (const auto& [program, exec] : execs) {
+    for (const auto& [program, exec, tryExec] : entries) {
         SCOPED_TRACE(program.toStdString());
         libAutostart::SetStartAtLogin(true, program);
         EXPECT_TRUE(libAutostart::StartsAtLogin());
-        EXPECT_TRUE(readFile("xdg-config/autostart/arkwell.desktop").split('\n').contains(exec.toUtf8()));
+        const QList<QByteArray> lines = readFile("xdg-config/autostart/arkwell.desktop").split('\n');
+        EXPECT_TRUE(lines.contains(exec.toUtf8()) && lines.contains(tryExec.toUtf8()));
         EXPECT_EQ(validator.isEmpty() ? 0 : QProcess::execute(validator, {entry}), 0);
     }
     EXPECT_EQ(QFile::permissions(entry) & 0x0077, 0);  // no group or other bits

@@ -50,7 +50,8 @@ lintian --fail-on error "$deb" > "$work/lintian.out" 2>&1 || fail "lintian: $(ca
 root=$work/root
 dpkg-deb -x "$deb" "$root"
 desktop-file-validate "$root/usr/share/applications/arkwell.desktop" || fail "desktop-file-validate"
-grep -qxF 'Exec="/usr/lib/arkwell/arkwell"' "$root/usr/share/applications/arkwell.desktop" || fail "launcher Exec"
+grep -qxF 'Exec="/usr/lib/arkwell/arkwell"' "$root/usr/share/applications/arkwell.desktop" &&
+  grep -qxF 'TryExec=/usr/lib/arkwell/arkwell' "$root/usr/share/applications/arkwell.desktop" || fail "launcher Exec"
 appstreamcli validate --no-net "$root/usr/share/metainfo/org.example.arkwell.metainfo.xml" > "$work/appstream.out" 2>&1 ||
   fail "appstreamcli: $(cat "$work/appstream.out")"
 # The dependency zip, as installed beside the package.
@@ -92,6 +93,7 @@ wrapper=
 [ "$(sed -n 2p "$data/BackupJobs/Nightly.awj" | tr -d '\r')" = "Mar-02-2026" ] || fail "the job file was not brought up to date"
 [ "$(ls -la "$root/usr/lib/arkwell")" = "$before" ] || fail "the program's folder changed: $(ls -la "$root/usr/lib/arkwell")"
 autostart=$home/config/autostart/arkwell.desktop
-grep -qxF "Exec=\"$root/usr/lib/arkwell/arkwell\" /SILENT" "$autostart" || fail "autostart entry: $(cat "$autostart")"
+grep -qxF "Exec=\"$root/usr/lib/arkwell/arkwell\" /SILENT" "$autostart" && grep -qxF "TryExec=$root/usr/lib/arkwell/arkwell" "$autostart" ||
+  fail "autostart entry: $(cat "$autostart")"
 desktop-file-validate "$autostart" || fail "desktop-file-validate of the autostart entry"
 echo PASS

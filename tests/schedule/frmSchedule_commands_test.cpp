@@ -3,6 +3,7 @@
 // status, Stop and Exit of a hanging run, and View zip with and without a registered zip program.
 #include "agent/frmMain.h"
 #include "agent/frmPopup.h"
+#include "lib/libDates.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -13,6 +14,7 @@
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTextBrowser>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -101,6 +103,7 @@ TEST_F(ScheduleTest, EveryHeaderClickFlipsTheOrderAndDatesSortAsDates)
 TEST_F(ScheduleTest, StatusBarLampsSelectionAndClosingThatOnlyHides)
 {
     EXPECT_EQ(label("NbrBackupJobs"), "0 Backup Jobs");
+    EXPECT_EQ(testing_support::FindControl<QLabel>(&schedule, "imgLight0")->toolTip(), "Ready: no backup job is running");
     add("b");
     EXPECT_EQ(label("NbrBackupJobs"), "1 Backup Jobs");  // no singular form
     add("c");
@@ -164,6 +167,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
     addJob("Good");
     frmMain agent(schedule, false);
     EXPECT_EQ(agent.TrayStateNow(), frmMain::TrayState::Idle);
+    EXPECT_EQ(schedule.FindItemByKey("_Good")->text(frmSchedule::ColLastRun), "Never");  // not its file's date
     EXPECT_TRUE(agent.TrayToolTip().endsWith("Last result: none"));
     QStringList whileRunning;  // the row, the status bar and the tray as each entry starts
     const auto watch = QObject::connect(&schedule, &frmSchedule::statusChanged, [&] {
@@ -184,6 +188,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
           Row{"Broken", "failed ", true, "Arkwell Error", "failed: Arkwell Error, "}}) {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + name);
         EXPECT_TRUE(row->text(frmSchedule::ColLastResult).startsWith(word)) << name.toStdString();
+        EXPECT_EQ(row->text(frmSchedule::ColLastRun), libDates::FormatDate(Clock::Today(), QLocale::system()));
         EXPECT_EQ(!row->icon(frmSchedule::ColLastResult).isNull(), marked) << name.toStdString();
         EXPECT_TRUE(row->toolTip(frmSchedule::ColName).contains(logged)) << name.toStdString();
         EXPECT_TRUE(transactionLog().contains("Backup Job '" + name + "' started."));
@@ -233,7 +238,7 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
 {
     schedule.mnuFilePreferences_Click();
     schedule.mnuHelpAbout_Click();
-    schedule.setEnabled(false);  // as during a run or while the wizard is open
+    schedule.centralWidget()->setEnabled(false);  // as during a run
     QWidget* about = OpenWindow("frmAbout");
     ASSERT_TRUE(about && OpenWindow("frmPreferences"));
     EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled() && about->isEnabled());
@@ -243,6 +248,18 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
     schedule.mnuHelpAbout_Click();  // shown again: one help per F1 all the same
     QTest::keyClick(about, Qt::Key_F1);
     EXPECT_EQ(messageBoxes.messages().size(), 2u);
+
+    // Without a browser the help opens in the program's own window.
+    const QByteArray searchPath = qgetenv("PATH");
+    const auto restore = qScopeGuard([&] { qputenv("PATH", searchPath); });
+    qputenv("PATH", QFile::encodeName(path("no-programs")));
+    writeFile("Arkwell_Help.htm", "<html><body><h1>Arkwell Help</h1></body></html>");
+    QTest::keyClick(about, Qt::Key_F1);
+    EXPECT_EQ(messageBoxes.messages().size(), 2u);
+    QWidget* help = OpenWindow("frmHelpView");
+    ASSERT_TRUE(help && help->isVisible());
+    EXPECT_TRUE(testing_support::FindControl<QTextBrowser>(help, "txtHelp")->toPlainText().contains("Arkwell Help"));
+    help->close();
 }
 
 TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirst)

@@ -1,6 +1,6 @@
 #pragma once
 // Stands in for the folder dialog while it lives: answers with the queued paths (an empty one
-// is a cancel, and so is an empty queue) and records each prompt and owner window.
+// is a cancel, and so is an empty queue) and records each prompt, owner window and start folder.
 
 #include "dialogs/CBrowseDlg.h"
 
@@ -16,9 +16,10 @@ class FolderChooserStub {
 public:
     explicit FolderChooserStub(QStringList answers = {}) : m_answers(std::move(answers))
     {
-        CBrowseDlg::SetFolderChooser([this](QWidget* parent, const QString& prompt) {
+        CBrowseDlg::SetFolderChooser([this](QWidget* parent, const QString& prompt, const QString& start) {
             prompts << prompt;
             parents.emplace_back(parent);
+            starts << start;
             return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
         });
     }
@@ -28,6 +29,7 @@ public:
     void answerNext(const QString& path) { m_answers << path; }
 
     QStringList prompts;
+    QStringList starts;
     std::vector<QPointer<QWidget>> parents;
 
 private:

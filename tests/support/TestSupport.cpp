@@ -39,6 +39,22 @@ void AppFolderTest::SetUp()
     libErrorHandler::SetFatalEndHandler([] { throw FatalEnd{}; });
 }
 
+namespace {
+
+// Gives the owner back the rights on every folder of the tree, so folders a test closed
+// (mode 000, which stops an ordinary user) are removed with the rest.
+void giveOwnerBackFolders(const std::filesystem::path& folder)
+{
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::permissions(folder, fs::perms::owner_all, fs::perm_options::add, error);
+    for (fs::directory_iterator entry(folder, error), end; !error && entry != end; entry.increment(error))
+        if (entry->is_directory(error) && !entry->is_symlink(error))
+            giveOwnerBackFolders(entry->path());
+}
+
+}  // namespace
+
 void AppFolderTest::TearDown()
 {
     libErrorHandler::SetFatalEndHandler({});
@@ -46,8 +62,10 @@ void AppFolderTest::TearDown()
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_CONFIG_HOME");
     // Byte for byte: the folder may hold names that are not UTF-8, which QDir can't remove.
+    const std::filesystem::path folder = QFile::encodeName(m_folder.path()).toStdString();
+    giveOwnerBackFolders(folder);
     std::error_code ignored;
-    std::filesystem::remove_all(QFile::encodeName(m_folder.path()).toStdString(), ignored);
+    std::filesystem::remove_all(folder, ignored);
 }
 
 QString AppFolderTest::writeFile(const QString& relative, const QByteArray& content) const

@@ -11,6 +11,7 @@
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
+#include <QLayout>
 #include <QMimeData>
 #include <QTimer>
 #include <QTreeWidget>
@@ -30,6 +31,7 @@ protected:
         AppFolderTest::SetUp();
         appSetup::MaxBackupCopies = 99;
         appSetup::LoadJobList(schedule);
+        frmPickFile::SetRememberedFolder(QString());
         QDir().mkpath(path("data/sub"));
         QDir().mkpath(path("target"));
     }
@@ -85,17 +87,25 @@ protected:
         QDropEvent event(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(sources()->viewport(), &event);
     }
+    // The least a new job needs to pass every step: a source and a target.
+    void fillLeast()
+    {
+        sources()->addItem(path("data/b.txt"));
+        text("txtTargDir")->setText(path("target"));
+    }
     void goToStep(int step)
     {
-        // After a refused Finish, Next may be disabled below step 6: Back restores it.
-        while (wizard->CurrentStep() < step)
-            button(button("cmdNext")->isEnabled() ? "cmdNext" : "cmdBack")->click();
-        while (wizard->CurrentStep() > step)
-            button("cmdBack")->click();
+        while (wizard->CurrentStep() != step) {
+            const int before = wizard->CurrentStep();
+            button(before < step ? "cmdNext" : "cmdBack")->click();
+            ASSERT_NE(wizard->CurrentStep(), before) << "stuck on step " << before;
+        }
     }
+    // Finish where the wizard stands, or on the last step where it is not offered yet.
     void finish(bool closes = true)
     {
-        goToStep(6);
+        if (!button("cmdFinish")->isEnabled())
+            goToStep(6);
         button("cmdFinish")->click();
         EXPECT_EQ(Unloaded(wizard), closes);
     }
@@ -119,14 +129,15 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
         QTimer::singleShot(0, &schedule, [this, fill] {
             wizard = qobject_cast<frmWIZ_JobDefinition*>(testing_support::OpenWindow("frmWIZ_JobDefinition"));
             ASSERT_FALSE(wizard.isNull());
-            EXPECT_FALSE(schedule.isEnabled());
+            EXPECT_EQ(wizard->parentWidget(), &schedule);  // above the list, centred on it
+            EXPECT_EQ(wizard->windowModality(), Qt::WindowModal);
             fill();
         });
     };
-    whenShown([this] {  // the least a job needs: one source and a target
+    whenShown([this] {
+        EXPECT_EQ(wizard->windowTitle(), "Add New Backup Job");
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
-        sources()->addItem(path("data/b.txt"));
-        text("txtTargDir")->setText(path("target"));
+        fillLeast();
         finish();
     });
     schedule.cmdAddJob_Click();
@@ -151,8 +162,12 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     control<QComboBox>("cmbNumberZipFilesToKeep")->setCurrentIndex(7);
     button("chkPasswordProtect")->setChecked(true);
     text("txtPassword")->setText(QStringLiteral("zwei Wörter $x"));
+    text("txtPasswordConfirm")->setText(QStringLiteral("zwei Wörter $y"));
+    finish(false);
+    EXPECT_EQ(lastMessage().text, "The two passwords differ.  Please type the same password in both boxes.");
+    text("txtPasswordConfirm")->setText(QStringLiteral("zwei Wörter $x"));
     finish();
-    EXPECT_TRUE(messageBoxes.messages().empty());
+    EXPECT_EQ(messageBoxes.messages().size(), 1u);
     // Weekly on Wednesday and Sunday (16 + 2), 7 copies; the sources sorted.
     const QString data = path("data");
     EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/PhotosNoteshome.awj")),
@@ -160,10 +175,23 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
               "True\r\nTrue\r\n" + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data +
                   "/photos.2024/*.*\r\n\r\n");
 
-    // Open on the selected row; a new name moves the job into a file of its own.
+    // Leaving step 1 checks the name; a clash names the job it clashes with.
+    open();
+    text("txtBackupJobName")->setText(QStringLiteral("Photos Notes home"));
+    button("cmdNext")->click();
+    EXPECT_EQ(lastMessage().text, "A derivative of this name has already been used by the Backup Job "
+                                  "'Photos & Notes (home)'; please enter a different name.");
+    EXPECT_EQ(wizard->CurrentStep(), 1);
+    button("cmdCancel")->click();
+    EXPECT_TRUE(Unloaded(wizard));
+
+    // Open on the selected row; a new name moves the job into a file of its own. An edit
+    // finishes from any step.
     schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
     whenShown([this] {
+        EXPECT_EQ(wizard->windowTitle(), "Edit Backup Job");
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
+        ASSERT_EQ(wizard->CurrentStep(), 1);
         finish();
     });
     schedule.cmdEditJob_Click();
@@ -185,12 +213,11 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     EXPECT_EQ(lastMessage().title, "Verification Error");
     EXPECT_EQ(readFile("BackupJobs/Skipped.awj"), "damaged");
     EXPECT_EQ(wizard->CurrentStep(), 1);
-    // The footer keeps its states: Back restores them on step 1.
-    EXPECT_FALSE(button("cmdNext")->isEnabled());
-    EXPECT_TRUE(button("cmdFinish")->isEnabled());
-    button("cmdBack")->click();
-    EXPECT_FALSE(button("cmdBack")->isEnabled() || button("cmdFinish")->isEnabled());
-    EXPECT_TRUE(button("cmdNext")->isEnabled());
+    EXPECT_TRUE(button("cmdNext")->isEnabled() && button("cmdFinish")->isEnabled());
+    const size_t refused = messageBoxes.messages().size();
+    button("cmdNext")->click();  // leaving step 1 checks it too
+    EXPECT_EQ(messageBoxes.messages().size(), refused + 1);
+    EXPECT_EQ(wizard->CurrentStep(), 1);
 
     // A refusal without a step of its own (a wildcard in a plain copy) leaves the user where he stands.
     text("txtBackupJobName")->setText(QStringLiteral("Home"));
@@ -224,6 +251,7 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
 {
     open();
+    fillLeast();
     // A click on Next takes the focus; step 5, with no input of its own, leaves it there.
     // F1 on any step opens the help as the job list does.
     const QStringList focused{"txtBackupJobName", "txtStartTime", "chkSubdirectories", "txtTargDir",
@@ -243,6 +271,9 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     }
     EXPECT_EQ(wizard->CurrentStep(), 6);
     EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
+    button("cmdBack")->click();  // the last step was reached: Finish stays offered
+    EXPECT_TRUE(button("cmdFinish")->isEnabled());
+    button("cmdNext")->click();
 
     // With the copies list disabled the focus goes to the next enabled input.
     button("optCompression_0")->setChecked(true);
@@ -258,11 +289,34 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     button("cmdCancel")->click();
     EXPECT_TRUE(Unloaded(wizard));
     EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists());
+    // Enter on the last step finishes.
+    open();
+    fillLeast();
+    goToStep(6);
+    QTest::keyClick(wizard->focusWidget(), Qt::Key_Return);
+    EXPECT_TRUE(Unloaded(wizard));
+    EXPECT_TRUE(QFile::exists(jobFile("NewBackupJob")));
+}
+
+TEST_F(WizardTest, TheSmallestWindowShowsEveryStepsTextWhole)
+{
+    open();
+    fillLeast();
+    wizard->resize(wizard->minimumSize());
+    for (int step = 1; step <= 6; ++step) {
+        goToStep(step);
+        wizard->layout()->activate();
+        for (const QLabel* label : wizard->fraWizSteps[step - 1]->findChildren<QLabel*>())
+            if (label->wordWrap()) {
+                EXPECT_GE(label->height(), label->heightForWidth(label->width())) << label->text().toStdString();
+            }
+    }
 }
 
 TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
 {
     open();
+    fillLeast();
     goToStep(5);  // the backup type step, where the incremental option asks; compression asks anywhere
     button("optIncremental")->setChecked(true);  // compression is on: nothing asked
     EXPECT_TRUE(messageBoxes.messages().empty());
@@ -290,9 +344,10 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
     button("chkPasswordProtect")->setChecked(true);
     EXPECT_EQ(wizard->focusWidget(), text("txtPassword"));
     text("txtPassword")->setText(QStringLiteral("pw"));
+    text("txtPasswordConfirm")->setText(QStringLiteral("pw"));
     button("chkPasswordProtect")->setChecked(false);
-    EXPECT_FALSE(text("txtPassword")->isEnabled());
-    EXPECT_TRUE(text("txtPassword")->text().isEmpty());
+    for (const char* box : {"txtPassword", "txtPasswordConfirm"})
+        EXPECT_TRUE(!text(box)->isEnabled() && text(box)->text().isEmpty()) << box;
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
 }
 
@@ -344,6 +399,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     EXPECT_EQ(text("txtStartTime")->text(), "NOON-ISH");
 
     // A folder gone meanwhile is told and the browser opens again; the root keeps its separator.
+    text("txtStartTime")->setText("3:00 AM");
     testing_support::FolderChooserStub chooser({path("gone"), path("target")});
     goToStep(4);
     button("cmdBrowseTargDir")->click();
@@ -372,6 +428,13 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     button("cmdExplorer1")->click();
     ASSERT_EQ(messageBoxes.messages().size(), told + 1);
     EXPECT_EQ(lastMessage().text, "No file manager could be started to show the folder '" + QDir::homePath() + "'.");
+
+    // Add Folder adds a whole folder; the chooser starts where the picker's Ok left.
+    chooser.answerNext(path("data/sub"));
+    button("cmdAddFolder")->click();
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub, sub}));
+    EXPECT_EQ(chooser.starts.last(), path("data"));
+    EXPECT_EQ(chooser.parents.back(), wizard);
 }
 
 }  // namespace
