@@ -35,6 +35,8 @@ namespace {
 
 const QString CRLF = QStringLiteral("\r\n");
 constexpr qsizetype LongestPassword = 80;
+const QString ExcludeKey = QStringLiteral("#exclude=");
+const QString CacheTagKey = QStringLiteral("#cachedir-tag=");
 
 QString booleanWord(bool value)
 {
@@ -125,6 +127,35 @@ void CBackupJob::setTargetDirectory(const QString& value)
     libFiles::FormatPath(m_targetDirectory, true);
 }
 
+QStringList CBackupJob::ExcludePatterns() const
+{
+    QStringList patterns;
+    for (const QString& line : m_optionLines)
+        if (line.startsWith(ExcludeKey))
+            patterns << line.mid(ExcludeKey.size());
+    return patterns;
+}
+
+bool CBackupJob::LeavesOutCaches() const
+{
+    return m_optionLines.contains(CacheTagKey + QLatin1Char('1'));
+}
+
+void CBackupJob::setExclusions(const QStringList& patterns, bool leaveOutCaches)
+{
+    if (patterns == ExcludePatterns() && leaveOutCaches == LeavesOutCaches())
+        return;
+    QStringList lines;
+    for (const QString& pattern : patterns)
+        lines << ExcludeKey + pattern;
+    if (leaveOutCaches)
+        lines << CacheTagKey + QLatin1Char('1');
+    for (const QString& line : m_optionLines)
+        if (!line.startsWith(ExcludeKey) && !line.startsWith(CacheTagKey))
+            lines << line;
+    m_optionLines = lines;
+}
+
 void CBackupJob::SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool bFri, bool bSat, bool bSun)
 {
     qint16 set = 0;
@@ -209,8 +240,13 @@ void CBackupJob::readJobFile(const QString& sFileName)
     read.m_optionLines.clear();
     while (!lines.atEnd()) {
         const QString entry = lines.next();
-        if (entry.startsWith(QLatin1Char('#')))  // an option line: kept as it is, never an entry
+        if (entry.startsWith(QLatin1Char('#'))) {  // an option line: kept as it is, never an entry
             read.m_optionLines << entry;
+            if (entry.startsWith(CacheTagKey) && entry != CacheTagKey + QLatin1Char('1') && entry != CacheTagKey + QLatin1Char('0'))
+                lines.raiseBadLine(QStringLiteral("cachedir-tag"), QStringLiteral("1 or 0"));
+            if (entry.startsWith(ExcludeKey) && entry.mid(ExcludeKey.size()).trimmed().isEmpty())
+                lines.raiseBadLine(QStringLiteral("exclude"), QStringLiteral("a pattern"));
+        }
         else if (!entry.trimmed().isEmpty())
             read.m_filesToZip += entry + CRLF;
     }
@@ -469,6 +505,11 @@ libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
     };
 }
 
+void CBackupJob::countExcluded(const libFiles::ListedItem& item)
+{
+    ++(S_ISDIR(item.info.st_mode) ? m_lastCounts.excludedFolders : m_lastCounts.excludedFiles);
+}
+
 void CBackupJob::RequestStop()
 {
     if (!m_running)
@@ -607,7 +648,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
             const RunProgress progress = beginEntry(frm, ZippingUpPrefix, entries, done++);
-            leftOut |= zipEntry(frm, progress, options, building, entry, {leaveOut, changedSince});
+            leftOut |= zipEntry(frm, progress, options, building, entry, {leaveOut, JobExclusions(), changedSince});
         }
         if (!libFiles::FileExists(building)) {  // no entry had a file, or none changed
             if (leftOut)
@@ -631,12 +672,13 @@ CBackupJob::RunResult CBackupJob::zipEntries(BackupHost& frm, const QStringList&
 // Zips one entry's files into the archive being built, telling the host of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
 bool CBackupJob::zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                          const QString& archive, const QString& entry, const Selection& selection)
+                          const QString& archive, const QString& entry, const libFiles::EntrySelection& selection)
 {
     libFiles::EntryFiles files;
-    refusalFailsRun(entry, [&] {
-        files = libFiles::ListEntry(entry, m_subdirectories, selection.leaveOut, selection.changedSince);
-    });
+    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, selection); });
+    std::for_each(files.skipped.begin(), files.skipped.end(), libFiles::LogSkipped);
+    for (const libFiles::ListedItem& item : files.excluded)
+        countExcluded(item);
     bool leftOut = !files.unreadable.empty();
     for (const auto& [path, error] : files.unreadable)
         logLeftOut(path, QStringLiteral("its folder can't be read (") + qt_error_string(error) + QLatin1Char(')'));
@@ -883,7 +925,9 @@ bool CBackupJob::copyWholeFolder(BackupHost& frm, const RunProgress& atStart, co
             logNotCopied(libFiles::ShownPath(item.first), qt_error_string(item.second));
             leftOut = true;
         };
-        libFiles::uCopyDirChecked(source, staging, m_subdirectories, {copied, [this] { return m_stopRequested; }, unreadable});
+        const auto excluded = [this](const libFiles::ListedItem& item) { countExcluded(item); };
+        libFiles::uCopyDirChecked(source, staging, m_subdirectories,
+                                  {copied, [this] { return m_stopRequested; }, unreadable, JobExclusions(), excluded});
         libFiles::CopyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;

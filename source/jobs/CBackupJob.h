@@ -70,6 +70,18 @@ public:
     const QString& FilesToZip() const { return m_filesToZip; }
     void setFilesToZip(const QString& value) { m_filesToZip = value; }
 
+    // The options on "#key=value" lines after the entries, kept as read; unknown keys are
+    // written back as they are.
+    const QStringList& OptionLines() const { return m_optionLines; }
+    void setOptionLines(const QStringList& lines) { m_optionLines = lines; }
+    // The patterns ("#exclude=") and whether folders tagged as caches are left out
+    // ("#cachedir-tag=1"; a job file without the line leaves them in, as it always did).
+    QStringList ExcludePatterns() const;
+    bool LeavesOutCaches() const;
+    // Sets both; the option lines stay as they are when neither changes.
+    void setExclusions(const QStringList& patterns, bool leaveOutCaches);
+    Exclusions JobExclusions() const { return Exclusions(ExcludePatterns(), LeavesOutCaches()); }
+
     bool Subdirectories() const { return m_subdirectories; }
     void setSubdirectories(bool value) { m_subdirectories = value; }
 
@@ -84,6 +96,8 @@ public:
     struct RunCounts {
         qint64 files = 0;
         qint64 bytes = 0;
+        qint64 excludedFiles = 0;  // left out by the job's exclusions; an excluded folder
+        qint64 excludedFolders = 0;  // counts as one folder, its content is not looked at
     };
     const RunCounts& LastCounts() const { return m_lastCounts; }
 
@@ -168,13 +182,9 @@ private:
     RunResult runEntries(BackupHost& frm, int maxCopies);
     RunProgress beginEntry(BackupHost& frm, const QString& prefix, const QStringList& entries, qsizetype done) const;
     RunResult zipEntries(BackupHost& frm, const QStringList& entries, int maxCopies);
-    // What an entry's listing takes: not the job's own files; only changed ones when set.
-    struct Selection {
-        libFiles::LeaveOut leaveOut;
-        std::optional<timespec> changedSince;
-    };
     bool zipEntry(BackupHost& frm, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                  const QString& archive, const QString& entry, const Selection& selection);
+                  const QString& archive, const QString& entry, const libFiles::EntrySelection& selection);
+    void countExcluded(const libFiles::ListedItem& item);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     bool fullRun(int kept) const;

@@ -242,6 +242,8 @@ CBackupJob JobDefinition::Record(const QDate& today) const
     for (const QString& entry : entries)
         files += entry + QStringLiteral("\r\n");
     job.setFilesToZip(files);
+    job.setOptionLines(optionLines);
+    job.setExclusions(excludePatterns, leaveOutCaches);
     return job;
 }
 

@@ -28,6 +28,9 @@ struct JobDefinition {
     bool passwordProtect = false;
     QString password;
     QString passwordConfirmation;  // typed a second time; must match a password that protects
+    QStringList excludePatterns;
+    bool leaveOutCaches = true;
+    QStringList optionLines;  // the edited job's option lines, unknown keys kept
 
     // The other jobs that the name and the job file must not clash with.
     struct Neighbours {

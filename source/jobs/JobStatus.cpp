@@ -18,6 +18,18 @@ const QLocale& logLocale()
     return english;
 }
 
+// "; 310 files left out by the job's exclusions", folders left out named apart since their
+// content is never looked at; empty when nothing was left out.
+QString excludedText(const CBackupJob::RunCounts& counts)
+{
+    QStringList parts;
+    if (counts.excludedFiles > 0)
+        parts << QStringLiteral("%1 files").arg(logLocale().toString(counts.excludedFiles));
+    if (counts.excludedFolders > 0)
+        parts << QStringLiteral("%1 folders").arg(logLocale().toString(counts.excludedFolders));
+    return parts.isEmpty() ? QString() : QStringLiteral("; ") + parts.join(QStringLiteral(" and ")) + QStringLiteral(" left out by the job's exclusions");
+}
+
 }  // namespace
 
 std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now)
@@ -88,7 +100,8 @@ QString ResultLine(const QString& jobName, RunRecord::Result result, const CBack
                + QStringLiteral(": %1 files, %2 in %3 s")
                      .arg(logLocale().toString(counts.files),
                           logLocale().formattedDataSize(counts.bytes, 1, QLocale::DataSizeSIFormat),
-                          logLocale().toString(seconds));
+                          logLocale().toString(seconds))
+               + excludedText(counts);
     return reason.isEmpty() || result == RunRecord::Result::Stopped ? head + QLatin1Char('.') : head + QStringLiteral(": ") + reason;
 }
 

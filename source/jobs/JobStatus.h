@@ -39,7 +39,8 @@ bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateT
 QString StartLine(const QString& jobName);
 // The transaction log's line for a run's end: counts and duration for a completed run, the
 // first reason for one that failed or was incomplete ("Backup Job 'Nightly' completed:
-// 1,234 files, 56.7 MB in 12 s", "Backup Job 'Nightly' was stopped.").
+// 1,234 files, 56.7 MB in 12 s", "Backup Job 'Nightly' was stopped."), and what the job's
+// exclusions left out ("...; 310 files left out by the job's exclusions").
 QString ResultLine(const QString& jobName, RunRecord::Result result, const CBackupJob::RunCounts& counts,
                    qint64 seconds, const QString& reason);
 

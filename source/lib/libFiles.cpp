@@ -78,8 +78,7 @@ bool takesItem(const ListedItem& item)
 {
     if (holdsData(item.info))
         return true;
-    libLog::LogEvent(QStringLiteral("Skipped '") + ShownPath(item.path)
-                     + QStringLiteral("': a socket, FIFO or device holds no data to back up."));
+    LogSkipped(item.path);
     return false;
 }
 
@@ -106,11 +105,14 @@ QByteArray withSlash(const QByteArray& folder)
     return folder.endsWith('/') ? folder : folder + '/';
 }
 
-void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, FolderListing& listing, bool top)
+// Lists `folder` into `listing`; `top` is the length of the listed top folder's path with
+// its separator, so that the exclusions see paths relative to it.
+void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, const Exclusions& exclusions,
+              FolderListing& listing, qsizetype top)
 {
     DIR* const dir = ::opendir(folder.constData());
     if (!dir) {
-        if (top)
+        if (top == withSlash(folder).size())
             raiseErrno(errno, folder);
         listing.unreadable.emplace_back(folder, errno);
         return;
@@ -123,18 +125,27 @@ void listInto(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, 
     }
     ::closedir(dir);
     std::sort(names.begin(), names.end());
+    const bool excluding = !exclusions.IsEmpty();
     for (const QByteArray& name : names) {
         ListedItem item{withSlash(folder) + name, {}};
         if (::lstat(item.path.constData(), &item.info) != 0) {
+            // Of an item whose kind can't be known, what a pattern names is left out all the same.
+            if (excluding && exclusions.LeavesOut(item.path, top, true, false))
+                continue;
             if (errno != ENOENT)  // gone since the folder was read: nothing to take
                 listing.unreadable.emplace_back(item.path, errno);
             continue;
         }
-        if ((leaveOut && leaveOut(item)) || (S_ISDIR(item.info.st_mode) && !recurse))
+        const bool isFolder = S_ISDIR(item.info.st_mode);
+        if ((leaveOut && leaveOut(item)) || (isFolder && !recurse))
             continue;
+        if (excluding && exclusions.LeavesOut(item.path, top, isFolder)) {
+            listing.excluded.push_back(item);
+            continue;
+        }
         listing.items.push_back(item);
-        if (S_ISDIR(item.info.st_mode))
-            listInto(item.path, true, leaveOut, listing, false);
+        if (isFolder)
+            listInto(item.path, true, leaveOut, exclusions, listing, top);
     }
 }
 
@@ -299,7 +310,9 @@ void copyFolderContent(const QByteArray& source, const QByteArray& target, bool 
 {
     const FolderListing listing = ListFolder(source, withSubfolders, [&leaveOut](const ListedItem& item) {
         return S_ISDIR(item.info.st_mode) && leaveOut.count({item.info.st_dev, item.info.st_ino});
-    });
+    }, watch.exclusions);
+    if (watch.excluded)
+        std::for_each(listing.excluded.begin(), listing.excluded.end(), watch.excluded);
     if (!listing.unreadable.empty() && !watch.unreadable)
         raiseErrno(listing.unreadable.front().second, listing.unreadable.front().first);
     for (const Unreadable& item : listing.unreadable)
@@ -366,26 +379,33 @@ QString ShownPath(const QByteArray& path)
     return QString::fromUtf8(path).replace(QLatin1Char('\n'), QStringLiteral("\\n")).replace(QLatin1Char('\r'), QStringLiteral("\\r"));
 }
 
-FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut)
+FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut, const Exclusions& exclusions)
 {
     FolderListing listing;
-    listInto(folder, recurse, leaveOut, listing, true);
+    listInto(folder, recurse, leaveOut, exclusions, listing, withSlash(folder).size());
     return listing;
 }
 
-EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut,
-                     const std::optional<timespec>& changedSince)
+void LogSkipped(const QByteArray& path)
+{
+    libLog::LogEvent(QStringLiteral("Skipped '") + ShownPath(path)
+                     + QStringLiteral("': a socket, FIFO or device holds no data to back up."));
+}
+
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const EntrySelection& selection)
 {
     EntryFiles files;
-    const auto take = [&files, &changedSince](const QByteArray& path, const struct stat& info) {
-        if (changedSince && !changedAtOrAfter(info, *changedSince)) {
+    const auto take = [&files, &selection](const ListedItem& item) {
+        if (!holdsData(item.info)) {
+            files.skipped.push_back(item.path);
+        } else if (selection.changedSince && !changedAtOrAfter(item.info, *selection.changedSince)) {
             ++files.unchanged;
-            return;
-        }
-        files.names.push_back(path);
-        if (!S_ISDIR(info.st_mode)) {
-            ++files.files;
-            files.bytes += S_ISREG(info.st_mode) ? info.st_size : 0;
+        } else {
+            files.names.push_back(item.path);
+            if (!S_ISDIR(item.info.st_mode)) {
+                ++files.files;
+                files.bytes += S_ISREG(item.info.st_mode) ? item.info.st_size : 0;
+            }
         }
     };
     const EntryKind kind = KindOfEntry(entry);
@@ -393,8 +413,7 @@ EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& 
         ListedItem item{native(entry), {}};
         if (::stat(item.path.constData(), &item.info) != 0)
             raiseErrno(errno, item.path);
-        if (takesItem(item))
-            take(item.path, item.info);
+        take(item);
         return files;
     }
     const QString folder = FilePathStripFileName(entry);
@@ -402,18 +421,19 @@ EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& 
     const bool recurse = subdirectories && entry.contains(QLatin1Char('*'));
     const bool withFolders = kind == EntryKind::WholeFolder && recurse;
     const QByteArray top = native(WithoutTrailingSlash(folder));
-    FolderListing listing = ListFolder(top, recurse, leaveOut);
+    FolderListing listing = ListFolder(top, recurse, selection.leaveOut, selection.exclusions);
     // The entry's own folder followed when it is a link: zip would keep the link itself.
     if (const struct stat topInfo = lstatChecked(top); withFolders && S_ISDIR(topInfo.st_mode))
-        take(top, topInfo);
-    for (const ListedItem& item : listing.items) {
-        const bool isFolder = S_ISDIR(item.info.st_mode);
+        take({top, topInfo});
+    const auto matches = [&](const ListedItem& item) {
         const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
-        const bool matches = kind == EntryKind::WholeFolder
-                             || ::fnmatch(pattern.constData(), name.constData(), FNM_CASEFOLD) == 0;
-        if (isFolder ? withFolders : matches && takesItem(item))
-            take(item.path, item.info);
-    }
+        return kind == EntryKind::WholeFolder || ::fnmatch(pattern.constData(), name.constData(), FNM_CASEFOLD) == 0;
+    };
+    for (const ListedItem& item : listing.items)
+        if (S_ISDIR(item.info.st_mode) ? withFolders : matches(item))
+            take(item);
+    std::copy_if(listing.excluded.begin(), listing.excluded.end(), std::back_inserter(files.excluded),
+                 [&](const ListedItem& item) { return S_ISDIR(item.info.st_mode) || matches(item); });
     files.unreadable = std::move(listing.unreadable);
     return files;
 }

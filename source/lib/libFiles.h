@@ -3,6 +3,8 @@
 // fatal error; their *Checked twins throw libErrorHandler::AppError instead, for callers
 // (a backup run) that deal with the refusal themselves.
 
+#include "lib/Exclusions.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -28,13 +30,18 @@ using Unreadable = std::pair<QByteArray, int>;  // a path and its errno
 struct FolderListing {
     std::vector<ListedItem> items;       // a folder before what it holds, names sorted as bytes
     std::vector<Unreadable> unreadable;  // folders below the top one that could not be listed
+    std::vector<ListedItem> excluded;    // what the exclusions left out; a folder is not entered
 };
 // Whether an item (with everything below it) stays out of a listing.
 using LeaveOut = std::function<bool(const ListedItem&)>;
 // Lists what `folder` holds, with every subfolder's content when `recurse`. A top folder
-// that can't be listed throws AppError. Sockets, FIFOs and devices are left out with a
-// transaction-log line: they hold no data to back up.
-FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut = {});
+// that can't be listed throws AppError. Items that `exclusions` leave out are not listed,
+// never entered and never reported unreadable.
+FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut& leaveOut = {},
+                         const Exclusions& exclusions = {});
+
+// The transaction log's line for a socket, FIFO or device, left out: it holds no data.
+void LogSkipped(const QByteArray& path);
 
 // What one entry takes: for a file entry the file itself (followed when a link); for a "*"
 // entry with subfolders the whole tree, folders included for a whole-folder entry so empty
@@ -42,16 +49,23 @@ FolderListing ListFolder(const QByteArray& folder, bool recurse, const LeaveOut&
 // "?" patterns match regardless of letter case.
 // With `changedSince`, only items whose modification or status-change time is at or after
 // it are taken (a move or a copy keeping old times changes the status-change time); the
-// others are counted as `unchanged`.
+// others are counted as `unchanged`. The exclusions apply below the entry's folder, never to
+// a file named as an entry. Sockets, FIFOs and devices are `skipped`.
+struct EntrySelection {
+    LeaveOut leaveOut;
+    Exclusions exclusions;
+    std::optional<timespec> changedSince;
+};
 struct EntryFiles {
     std::vector<QByteArray> names;
     std::vector<Unreadable> unreadable;
+    std::vector<ListedItem> excluded;  // files the entry would take, and folders, left out
+    std::vector<QByteArray> skipped;
     qint64 files = 0;
     qint64 bytes = 0;
     qint64 unchanged = 0;
 };
-EntryFiles ListEntry(const QString& entry, bool subdirectories, const LeaveOut& leaveOut = {},
-                     const std::optional<timespec>& changedSince = std::nullopt);
+EntryFiles ListEntry(const QString& entry, bool subdirectories, const EntrySelection& selection = {});
 
 // The path as the file system names it, and as text for people and the log (not always the
 // same bytes: a line break is shown as "\n").
@@ -115,10 +129,13 @@ qint16 uCopyDir(const QString& sSource, const QString& sDestination, bool bSubdi
 // When `unreadable` is set, a subfolder that can't be listed, a file or link that can't be
 // read, or an item whose copy's path would be too long, is told to it and left out, and the
 // copy goes on; otherwise it fails the copy.
+// Items that `exclusions` leave out are told to `excluded` and not copied.
 struct CopyWatch {
     std::function<void(const ListedItem& copied, qint64 done, qint64 total)> copied;
     std::function<bool()> stop;
     std::function<void(const Unreadable& item)> unreadable;
+    Exclusions exclusions;
+    std::function<void(const ListedItem& item)> excluded;
 };
 struct CopyStopped {};
 void uCopyDirChecked(const QString& sSource, const QString& sDestination, bool bSubdirs, const CopyWatch& watch = {});

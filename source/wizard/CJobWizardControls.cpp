@@ -1,5 +1,7 @@
 #include "wizard/CJobWizardControls.h"
 
+#include "wizard/ExclusionsPanel.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
@@ -237,6 +239,13 @@ QWidget* CJobWizardControls::buildSourceStep()
     chkSubdirectories = named(new QCheckBox(QStringLiteral("Include subdirectories for all wildcard references?")),
                               QStringLiteral("chkSubdirectories"));
     layout->addWidget(chkSubdirectories);
+    exclusions = new ExclusionsPanel([this] {
+        ExclusionsPanel::Sources sources{{}, chkSubdirectories->isChecked()};
+        for (int row = 0; row < lstFilesToBackup->count(); ++row)
+            sources.entries << lstFilesToBackup->item(row)->text();
+        return sources;
+    });
+    layout->addWidget(exclusions);
     return page;
 }
 

@@ -19,6 +19,7 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QWidget;
+class ExclusionsPanel;
 
 class CJobWizardControls {
 public:
@@ -59,6 +60,7 @@ public:
     QPushButton* cmdRemove = nullptr;
     QPushButton* cmdExplorer1 = nullptr;
     QCheckBox* chkSubdirectories = nullptr;
+    ExclusionsPanel* exclusions = nullptr;  // patterns, cache folders and the preview
     // Step 4: target directory.
     QLineEdit* txtTargDir = nullptr;
     QPushButton* cmdBrowseTargDir = nullptr;

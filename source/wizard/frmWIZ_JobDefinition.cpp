@@ -1,5 +1,7 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 
+#include "wizard/ExclusionsPanel.h"
+
 #include "lib/appSetup.h"
 #include "agent/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
@@ -268,6 +270,7 @@ void frmWIZ_JobDefinition::SetupNewJob()
     selectCopies(3);
     chkPasswordProtect->setChecked(false);
     chkPasswordProtect_Click();
+    exclusions->setExclusions({}, true);
 }
 
 QString frmWIZ_JobDefinition::DefaultJobName() const
@@ -299,6 +302,8 @@ void frmWIZ_JobDefinition::SetupExistingJob()
     for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")))
         lstFilesToBackup->addItem(entry);
     chkSubdirectories->setChecked(job.Subdirectories());
+    exclusions->setExclusions(job.ExcludePatterns(), job.LeavesOutCaches());
+    m_optionLines = job.OptionLines();
     (job.Incremental() ? optIncremental : optFullBackup)->setChecked(true);
 
     optCompression[job.Compress() ? 1 : 0]->setChecked(true);
@@ -570,6 +575,9 @@ JobDefinition frmWIZ_JobDefinition::Definition() const
     job.passwordProtect = chkPasswordProtect->isChecked();
     job.password = txtPassword->text();
     job.passwordConfirmation = txtPasswordConfirm->text();
+    job.excludePatterns = exclusions->Patterns();
+    job.leaveOutCaches = exclusions->LeavesOutCaches();
+    job.optionLines = m_optionLines;
     return job;
 }
 

@@ -83,4 +83,5 @@ private:
     bool m_sortingFileList = false;
     int m_currentStep = 1;
     QString m_editedJob;  // the name of the job being edited
+    QStringList m_optionLines;  // the edited job's option lines, written back with the job
 };

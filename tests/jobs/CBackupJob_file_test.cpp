@@ -1,5 +1,6 @@
 // The job file: its exact bytes, reading it back, the earlier layout and damaged files.
 #include "jobs/CBackupJob.h"
+#include "jobs/JobDefinition.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -125,6 +126,8 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
         {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n" + QByteArray(81, 'p') + "\r\nTrue\r\nTrue\r\n/t/\r\n", "line 9 (password)"},
         {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\ntrue\r\n/t/\r\n", "line 11 (target folder)"},
         {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n\r\n", "line 12 (target folder)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n/a\r\n#cachedir-tag=yes\r\n", "line 14 (cachedir-tag)"},
+        {head + "1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\nTrue\r\n/t/\r\n/a\r\n#exclude= \r\n", "line 14 (exclude)"},
     };
     // Names whose archive or job file would lie outside its folder.
     for (const QByteArray name : {"../escape", "a/b", ".", "..", "()", "x\x01y", "nul\x7f"})
@@ -176,4 +179,36 @@ TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     EXPECT_TRUE(files.filter(QRegularExpression("^\\.")).isEmpty()) << files.join(' ').toStdString();
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("ERR#61 @ Arkwell - Disk full")) << messageBoxes.messages()[0].text.toStdString();
+}
+
+// Job files with and without options read and save byte for byte; a job saved from the
+// wizard keeps every option line, unknown ones too; a new job leaves caches out.
+TEST_F(JobFileTest, OptionLinesSurviveReadingSavingAndTheWizard)
+{
+    const QByteArray head = "J\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n0\r\n\r\nTrue\r\nFalse\r\n/t/\r\n/a/*.*\r\n";
+    const struct { QByteArray options; QStringList patterns; bool caches; } cases[] = {
+        {"", {}, false},  // a job file of today: caches stay in, as they always did
+        {"#exclude=*.tmp\r\n#exclude=Photos/Raw/\r\n#cachedir-tag=1\r\n", {"*.tmp", "Photos/Raw/"}, true},
+        {"#later=x y\r\n#cachedir-tag=0\r\n#exclude=a b\r\n", {"a b"}, false},
+    };
+    for (const auto& [options, patterns, caches] : cases) {
+        const QByteArray text = head + options + "\r\n";
+        CBackupJob job = read(text);
+        EXPECT_EQ(job.ExcludePatterns(), patterns);
+        EXPECT_EQ(job.LeavesOutCaches(), caches);
+        job.SaveBackupJob(path("BackupJobs/again.awj"));
+        EXPECT_EQ(readFile("BackupJobs/again.awj"), text);
+        JobDefinition edited;  // as the wizard gives it back unchanged
+        edited.entries = {"/a/*.*"};
+        edited.optionLines = job.OptionLines();
+        edited.excludePatterns = patterns;
+        edited.leaveOutCaches = caches;
+        EXPECT_TRUE(edited.Record(QDate(2026, 1, 5)).JobFileText().endsWith("/a/*.*\r\n" + options + "\r\n"));
+    }
+    JobDefinition changed;
+    changed.optionLines = {"#later=x y", "#exclude=old"};
+    changed.excludePatterns = {"new"};
+    changed.leaveOutCaches = false;
+    EXPECT_EQ(changed.Record({}).OptionLines(), (QStringList{"#exclude=new", "#later=x y"}));
+    EXPECT_EQ(JobDefinition().Record({}).OptionLines(), QStringList{"#cachedir-tag=1"});
 }

@@ -43,6 +43,7 @@ TEST(JobStatus, ResultLinesNameTheJobCountsAndReason)
     const struct { Result result; CBackupJob::RunCounts counts; const char* line; } cases[] = {
         {Result::Completed, {1234, 56'700'000}, "Backup Job 'Nightly' completed: 1,234 files, 56.7 MB in 12 s"},
         {Result::Completed, {1, 1}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s"},
+        {Result::Completed, {1, 1, 310, 0}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s; 310 files left out by the job's exclusions"},
         {Result::Failed, {}, "Backup Job 'Nightly' failed: disk full"},
         {Result::Incomplete, {}, "Backup Job 'Nightly' was incomplete: disk full"},
         {Result::Stopped, {}, "Backup Job 'Nightly' was stopped."},

@@ -2,6 +2,7 @@
 // a refused Finish, navigation and focus, the option rules, the source list and the boxes of
 // the start time and the target.
 #include "wizard/frmWIZ_JobDefinition.h"
+#include "wizard/ExclusionsPanel.h"
 
 #include "agent/appSetupMain.h"
 #include "dialogs/frmPickFile.h"
@@ -13,6 +14,8 @@
 
 #include <QLayout>
 #include <QMimeData>
+#include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
@@ -144,7 +147,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     EXPECT_TRUE(schedule.isEnabled());
     const QByteArray stored = readFile("BackupJobs/NewBackupJob.awj");
     EXPECT_EQ(QString::fromUtf8(stored), "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
-                                         "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n");
+                                         "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n#cachedir-tag=1\r\n\r\n");
 
     for (const char* file : {"data/photos.2024/a.jpg", "data/Makefile", "data/notes.txt"})
         writeFile(file, "x");
@@ -157,6 +160,8 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     // Folders and files are told apart by what they are, not by a full stop in the name.
     drop({path("data/photos.2024"), path("data/Makefile"), path("data/notes.txt")});
     button("chkSubdirectories")->setChecked(true);
+    control<QPlainTextEdit>("txtExclusions")->setPlainText(" *.tmp\n\nbuild/");
+    button("chkCacheDirTag")->setChecked(false);
     text("txtTargDir")->setText(path("target"));
     button("optIncremental")->setChecked(true);
     control<QComboBox>("cmbNumberZipFilesToKeep")->setCurrentIndex(7);
@@ -173,7 +178,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListWaitForTheWizardWhichWritesOrMovesTheJo
     EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/PhotosNoteshome.awj")),
               "Photos & Notes (home)\r\nDec-07-2026\r\n09:05:00 PM\r\n2\r\n18\r\n0\r\nTrue\r\n7\r\nzwei Wörter $x\r\n"
               "True\r\nTrue\r\n" + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data +
-                  "/photos.2024/*.*\r\n\r\n");
+                  "/photos.2024/*.*\r\n#exclude= *.tmp\r\n#exclude=build/\r\n\r\n");
 
     // Leaving step 1 checks the name; a clash names the job it clashes with.
     open();
@@ -438,3 +443,37 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
 }
 
 }  // namespace
+
+// The preview counts what the job takes and leaves out on a worker thread; the wizard
+// answers while it runs, and it can be cancelled.
+TEST_F(WizardTest, ThePreviewCountsWhatTheJobTakesAndLeavesOut)
+{
+    for (const char* file : {"src/a.txt", "src/b.tmp", "src/cache/CACHEDIR.TAG", "src/cache/big.bin", "src/node_modules/x/y.js"})
+        writeFile(file, file == QByteArray("src/cache/CACHEDIR.TAG") ? "Signature: 8a477f597d28d172789f06886806bc55" : QByteArray(1000, 'x'));
+    open();
+    sources()->addItem(path("src/*.*"));
+    button("chkSubdirectories")->setChecked(true);
+    control<QPlainTextEdit>("txtExclusions")->setPlainText("*.TMP\nnode_modules/");
+    auto* panel = wizard->findChild<ExclusionsPanel*>();
+    QSignalSpy ended(panel, &ExclusionsPanel::previewEnded);
+    button("cmdPreview")->click();
+    ASSERT_TRUE(ended.wait(10000));
+    const QString shown = control<QLabel>("lblPreview")->text();
+    EXPECT_TRUE(shown.startsWith("Takes 1 files, 1.0 kB; leaves out 4 files, 3.0 kB\n")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(path("src/cache") + " (2 files, 1.0 kB)")) << shown.toStdString();
+    EXPECT_TRUE(shown.contains(path("src/node_modules") + " (1 files, 1.0 kB)")) << shown.toStdString();
+
+    // A large tree: the wizard's own controls work while the preview runs; Cancel ends it.
+    for (int folder = 0; folder < 20; ++folder)
+        for (int file = 0; file < 100; ++file)
+            writeFile(QStringLiteral("src/many/%1/%2").arg(folder).arg(file), "m");
+    button("cmdPreview")->click();
+    EXPECT_TRUE(panel->PreviewRunning());
+    EXPECT_EQ(button("cmdPreview")->text(), "Cancel Preview");
+    button("cmdNext")->click();
+    EXPECT_EQ(wizard->CurrentStep(), 2);
+    button("cmdPreview")->click();
+    ASSERT_TRUE(ended.wait(10000));
+    EXPECT_FALSE(panel->PreviewRunning());
+    EXPECT_EQ(button("cmdPreview")->text(), "Preview");
+}
