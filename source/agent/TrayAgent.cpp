@@ -41,6 +41,7 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
     // click on that shows the jobs.
     connect(&m_agent, &Agent::scheduledRunsFailed, this, &TrayAgent::tellFailedRuns);
     connect(&m_agent, &Agent::jobOverdue, this, &libNotify::JobOverdue);
+    connect(&m_agent, &Agent::jobWaiting, this, &libNotify::JobWaiting);
     connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &TrayMenu::Schedule_Click);
     connect(&m_schedule, &JobListWindow::statusChanged, this, &TrayAgent::ShowTrayStatus);
     connect(&m_agent, &Agent::runsFinished, this, [this] {
@@ -115,9 +116,12 @@ QString TrayAgent::TrayToolTip() const
     QDateTime nextDue;
     QString last;
     QDateTime lastEnded;
+    QStringList waiting;
     for (const QString& name : jobs.Names()) {
         const CBackupJob& job = *jobs.Job(name);
         const RunRecord record = jobs.Record(name);
+        if (record.waitingSince.isValid())
+            waiting << name + QLatin1Char(' ') + JobStatus::ResultWord(job, record, now);
         const std::optional<QDateTime> due = DueMoments::NextAfter(job, now);
         if (due && (!nextDue.isValid() || *due < nextDue)) {
             nextDue = *due;
@@ -134,6 +138,8 @@ QString TrayAgent::TrayToolTip() const
         lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
     if (const QStringList attention = attentionNotes(now); !attention.isEmpty())
         lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
+    if (!waiting.isEmpty())
+        lines << QStringLiteral("Waiting: ") + waiting.join(QStringLiteral(", "));
     lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
     lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));
     return lines.join(QLatin1Char('\n'));

@@ -169,6 +169,12 @@ bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
     return true;
 }
 
+void JobWaiting(const QString& jobName, const QString& drive)
+{
+    Send({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
+          QStringLiteral("It runs as soon as its target is back.")});
+}
+
 namespace {
 
 // The socket of one "unix:" entry of a bus address ("unix:path=/run/bus" or "unix:abstract=x").

@@ -41,6 +41,10 @@ void OwnFilesNotWritten(const QString& details);
 // than twice its interval back). True when it was told now.
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted);
 
+// Tells that the job waits for its drive (its label, else its folder) to be connected. The
+// scheduler decides how often: once a day.
+void JobWaiting(const QString& jobName, const QString& drive);
+
 // Whether the session bus greets a new connection within `timeoutMs`. Checked before the
 // toolkit first speaks to the bus (its tray icon asks the bus from the main thread and would
 // wait on a bus that accepts and never answers). A bus that can't be reached at all answers

@@ -3,6 +3,7 @@
 #include "agent/CInstanceGuard.h"
 #include "cli/AgentLink.h"
 #include "jobs/RunProgress.h"
+#include "jobs/Targets.h"
 #include "jobs/JobLock.h"
 #include "jobs/JobStatus.h"
 #include "jobs/JobTable.h"
@@ -188,6 +189,7 @@ int RunHere(JobTable& table, const QString& name)
     job.ExecuteBackupNow(progress, appSetup::MaxBackupCopies);
     const RunRecord::Result result = RunRecord::ResultOf(job.LastResult());
     table.RunEnded(name, result, runLog.Lines(), job.RunHistory());
+    Targets::RunEnded(table, name, result);
     const QString line = JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
                                                CBackupJob::FirstReason(runLog.Lines()));
     libLog::LogEvent(line);

@@ -1,5 +1,8 @@
 #include "jobs/Agent.h"
 
+#include "jobs/Targets.h"
+#include "lib/Clock.h"
+
 #include "lib/appSetup.h"
 
 Agent::Agent(QObject* parent)
@@ -38,6 +41,8 @@ void Agent::Tick()
         return;
     for (const Scheduler::OverdueJob& overdue : m_scheduler.OverdueNotices())
         emit jobOverdue(overdue.name, overdue.lastCompleted);
+    for (const Targets::Notice& waiting : Targets::Notices(m_jobs, Clock::Today()))
+        emit jobWaiting(waiting.name, waiting.drive);
     enqueue(m_scheduler.DueRuns(std::exchange(m_makeUpsDue, false)));
 }
 
@@ -89,6 +94,7 @@ void Agent::runEndedHere(const RunReport& report)
 {
     const RunRecord::Result result = report.result;
     m_jobs.RunEnded(report.request.name, result, report.logLines, report.history);
+    Targets::RunEnded(m_jobs, report.request.name, result);
     const bool failed = result == RunRecord::Result::Failed || result == RunRecord::Result::Incomplete;
     if (report.request.scheduled && failed)
         m_batchFailures << report;

@@ -66,6 +66,8 @@ signals:
     // Nothing runs and nothing is queued any more.
     void runsFinished();
     void jobOverdue(const QString& name, const QDateTime& lastCompleted);
+    // A job waits for its target's drive to be connected (told once a day at most).
+    void jobWaiting(const QString& name, const QString& drive);
 
 private:
     void enqueue(const std::vector<RunRequest>& requests);

@@ -5,6 +5,7 @@
 #include "jobs/RunProgress.h"
 #include "jobs/JobDefinition.h"
 #include "jobs/JobLock.h"
+#include "jobs/Targets.h"
 #include "jobs/ZipCommand.h"
 #include "lib/appSetup.h"
 #include "lib/ChildProcess.h"
@@ -299,6 +300,9 @@ struct RunStopped {};
     throw RunFailed{};
 }
 
+// The reason of a run that failed because its target went away while it ran.
+const QString TargetRemovedPrefix = QStringLiteral("Arkwell Error, the target drive was removed");
+
 bool isProgressLine(const QString& logLine)
 {
     return logLine.startsWith(ZippingUpPrefix) || logLine.startsWith(BackingUpPrefix)
@@ -424,6 +428,10 @@ void logLeftOut(const QByteArray& path, const QString& reason)
 
 QString CBackupJob::FirstReason(const QStringList& runLogLines)
 {
+    const auto removed = std::find_if(runLogLines.begin(), runLogLines.end(),
+                                      [](const QString& line) { return line.startsWith(TargetRemovedPrefix); });
+    if (removed != runLogLines.end())
+        return *removed;
     const auto reason = std::find_if_not(runLogLines.begin(), runLogLines.end(), isProgressLine);
     return reason == runLogLines.end() ? QString() : *reason;
 }
@@ -509,12 +517,19 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
     const QString work = workFolder();
     RunResult result = RunResult::Failed;
     bool stopped = false;
+    Filesystems::Filesystem target;  // what held the target when the run began
     try {
         if (entries.isEmpty())
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
         if (!NameStaysInFolder(m_jobName))
             failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
                     + QStringLiteral("' would name files outside the target folder."));
+        // A target that is away is waited for: nothing is written there, not even the work folder.
+        const Targets::Verdict verdict = Targets::Check(m_targetDirectory, m_history);
+        if (QDir::isAbsolutePath(m_targetDirectory) && !verdict.ready) {
+            libLog::LogEvent(Targets::WaitLine(m_jobName, verdict));
+            return RunResult::Waiting;
+        }
         if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
             failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
                     + QStringLiteral("' does not exist."));
@@ -522,6 +537,7 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         if (!lock)
             failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
                     + QStringLiteral("' is being backed up or restored elsewhere right now."));
+        target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
             libFiles::uRmDirChecked(work);
@@ -529,6 +545,10 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
                 libErrorHandler::RaiseErrno(errno, work);
         });
         result = m_compress ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
+        if (result != RunResult::Failed) {
+            m_history.targetPath = m_targetDirectory;
+            m_history.targetFilesystem = target;
+        }
     } catch (const RunFailed&) {
         result = RunResult::Failed;
     } catch (const RunStopped&) {
@@ -540,6 +560,11 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         libLog::LogEvent(QStringLiteral("Backup Job '") + m_jobName
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
         result = RunResult::Stopped;
+    }
+    if (result == RunResult::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
+        libLog::LogEvent(TargetRemovedPrefix + QStringLiteral(": '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+                         + QStringLiteral("' is gone; the job waits for it to be connected again."));
+        return result;
     }
     try {
         if (NameStaysInFolder(m_jobName))
@@ -617,6 +642,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStrin
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
         throw;
     }
+    flushToDevice(ArchivePath(0));
     return leftOut ? RunResult::Incomplete : RunResult::Completed;
 }
 
@@ -791,7 +817,33 @@ CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStri
             break;
         }
     }
+    flushToDevice(QString());
     return leftOut ? RunResult::Incomplete : RunResult::Completed;
+}
+
+// Writes what the run placed through to the device before the run tells its result, so the
+// drive can be unplugged once it says so: the archive and the target folder's names, or for
+// plain copies (`placed` empty) every file of the target's filesystem.
+void CBackupJob::flushToDevice(const QString& placed) const
+{
+    const Filesystems::System& system = Filesystems::Current();
+    const QString folder = libFiles::WithoutTrailingSlash(m_targetDirectory);
+    std::optional<QString> why = placed.isEmpty() ? system.FlushFilesystem(folder) : system.Flush(placed);
+    if (!why)
+        why = system.Flush(folder);
+    if (why)
+        failRun(QStringLiteral("Arkwell Error, the backup in '") + folder
+                + QStringLiteral("' could not be written through to its drive (") + *why + QStringLiteral(")."));
+}
+
+// Whether the target went away during the run: gone, or held by another filesystem than
+// when the run began.
+bool CBackupJob::targetRemoved(const Filesystems::Filesystem& atStart) const
+{
+    if (!atStart.Known())
+        return false;
+    return !libFiles::FolderExists(m_targetDirectory)
+           || !Filesystems::Current().Holding(libFiles::WithoutTrailingSlash(m_targetDirectory)).Same(atStart);
 }
 
 // Fails the run before anything changes when two entries would land on one name in the

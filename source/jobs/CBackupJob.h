@@ -8,6 +8,7 @@
 #include <atomic>
 #include <optional>
 
+#include "lib/Filesystems.h"
 #include "lib/libFiles.h"
 
 class RunProgressSink;
@@ -88,8 +89,9 @@ public:
     bool Failure() const { return m_failure; }
 
     // How the last run ended: every entry backed up; failed with nothing changed; zip could
-    // not read some files, and the archive of the rest is in place; stopped on request.
-    enum class RunResult { Completed, Failed, Incomplete, Stopped };
+    // not read some files, and the archive of the rest is in place; stopped on request; not
+    // started, nothing written, since its target is missing or its drive not mounted.
+    enum class RunResult { Completed, Failed, Incomplete, Stopped, Waiting };
     RunResult LastResult() const { return m_lastResult; }
     // What the last run backed up.
     struct RunCounts {
@@ -102,7 +104,8 @@ public:
 
     // What the job's earlier runs left that a run must know: the paths its plain copies made
     // in the target (only those are ever replaced), which kept archives are full (0 the
-    // current one, k copy k), and when the run that made the current archive began.
+    // current one, k copy k), when the run that made the current archive began, and the
+    // target folder with the filesystem that held it at the last run that put a backup there.
     // The other jobs' archives are never archived either (told by whoever starts the run; not
     // kept in the run record).
     struct History {
@@ -113,6 +116,8 @@ public:
         // The job's plain copies completed before its runs kept the paths they made: the
         // names its entries land on are taken as its own (and from then on kept).
         bool copiesMadeUntracked = false;
+        QString targetPath;
+        Filesystems::Filesystem targetFilesystem;
     };
     const History& RunHistory() const { return m_history; }
     void setRunHistory(const History& history) { m_history = history; }
@@ -160,8 +165,9 @@ public:
     // The run blocks its thread until it is over: the job runner calls it on a worker thread.
     bool ExecuteBackupNow(RunProgressSink& sink, qint16 maxBackupCopies);
 
-    // Why a run failed, from the event texts it logged: the first that is not one of its
-    // progress lines (an entry taken up, a zip command line); empty when there is none.
+    // Why a run failed, from the event texts it logged: the drive pulled during the run, else
+    // the first that is not one of its progress lines (an entry taken up, a zip command line);
+    // empty when there is none.
     static QString FirstReason(const QStringList& runLogLines);
 
     // The entries of a FilesToZip text: every piece closed by CR LF that is not blank,
@@ -188,6 +194,8 @@ private:
     RunResult copyEntries(RunProgressSink& sink, const QStringList& entries);
     void checkCopyTargets(const QStringList& entries) const;
     void madeInTarget(const QString& path);
+    void flushToDevice(const QString& placed) const;
+    bool targetRemoved(const Filesystems::Filesystem& atStart) const;
     bool copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry);
 
     QString m_jobName;

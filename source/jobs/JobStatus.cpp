@@ -60,6 +60,11 @@ bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now
 
 QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
 {
+    if (record.waitingSince.isValid() || record.result == RunRecord::Result::Waiting) {
+        const QString& label = record.history.targetFilesystem.label;
+        const bool named = !label.isEmpty() && record.history.targetPath == job.TargetDirectory();
+        return named ? QStringLiteral("waiting for its target '%1'").arg(label) : QStringLiteral("waiting for its target");
+    }
     if (Missed(job, record, now))
         return QStringLiteral("missed");
     return record.result == RunRecord::Result::None ? QString() : RunRecord::Word(record.result);
@@ -86,6 +91,8 @@ QString StartLine(const QString& jobName)
 QString ResultLine(const QString& jobName, RunRecord::Result result, const CBackupJob::RunCounts& counts,
                    qint64 seconds, const QString& reason)
 {
+    if (result == RunRecord::Result::Waiting)
+        return QStringLiteral("Backup Job '%1' is waiting for its target.").arg(jobName);
     const QString word = RunRecord::Word(result);
     const bool plainWord = result == RunRecord::Result::Completed || result == RunRecord::Result::Failed;
     const QString head = QStringLiteral("Backup Job '%1' %2").arg(jobName, plainWord ? word : QStringLiteral("was ") + word);

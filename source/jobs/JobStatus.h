@@ -25,8 +25,8 @@ bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& no
 // Whether a due moment came more than a minute ago and was neither run for nor skipped.
 bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
-// The last result's word: "completed", "failed", "incomplete", "stopped", "missed", or empty
-// for a job never run.
+// The last result's word: "completed", "failed", "incomplete", "stopped", "missed", "waiting
+// for its target" (naming the drive's label when known), or empty for a job never run.
 QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now);
 
 // The job list's "Last Run": the day the last run started, in the user's form, or "Never" for

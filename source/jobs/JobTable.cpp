@@ -231,16 +231,6 @@ QStringList JobTable::MendFutureMoments()
     return mended;
 }
 
-void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
-{
-    const auto found = m_entries.find(name);
-    if (found == m_entries.end())
-        return;
-    change(found->second.record);
-    found->second.nextDue.reset();
-    writeRecord(name, found->second);
-}
-
 std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTime& due)
 {
     Entry& entry = m_entries.at(name);
@@ -255,6 +245,17 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     writeRecord(name, entry);
     emit changed();
     return std::nullopt;
+}
+
+void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
+{
+    const auto found = m_entries.find(name);
+    if (found == m_entries.end())
+        return;
+    change(found->second.record);
+    found->second.nextDue.reset();
+    writeRecord(name, found->second);
+    emit changed();
 }
 
 CBackupJob::History JobTable::RunStarted(const QString& name)

@@ -10,13 +10,14 @@
 
 namespace {
 
-const std::array<std::pair<RunRecord::Result, QLatin1String>, 6> ResultWords = {{
+const std::array<std::pair<RunRecord::Result, QLatin1String>, 7> ResultWords = {{
     {RunRecord::Result::None, QLatin1String("none")},
     {RunRecord::Result::Completed, QLatin1String("completed")},
     {RunRecord::Result::Failed, QLatin1String("failed")},
     {RunRecord::Result::Incomplete, QLatin1String("incomplete")},
     {RunRecord::Result::Stopped, QLatin1String("stopped")},
     {RunRecord::Result::CutOff, QLatin1String("cut off")},
+    {RunRecord::Result::Waiting, QLatin1String("waiting")},
 }};
 
 QString momentText(const QDateTime& moment)
@@ -71,6 +72,20 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
             record.history.fullArchives.append(value.toInt());
         else if (key == QLatin1String("archivestarted"))
             record.history.archiveStarted = momentOf(value);
+        else if (key == QLatin1String("waiting"))
+            record.waitingSince = momentOf(value);
+        else if (key == QLatin1String("waitnotice"))
+            record.waitNoticeDay = QDate::fromString(value, Qt::ISODate);
+        else if (key == QLatin1String("target"))
+            record.history.targetPath = value;
+        else if (key == QLatin1String("targetsource"))
+            record.history.targetFilesystem.source = value;
+        else if (key == QLatin1String("targetmount"))
+            record.history.targetFilesystem.mountPoint = value;
+        else if (key == QLatin1String("targetuuid"))
+            record.history.targetFilesystem.uuid = value;
+        else if (key == QLatin1String("targetlabel"))
+            record.history.targetFilesystem.label = value;
         else if (key == QLatin1String("result"))
             for (const auto& [result, word] : ResultWords)
                 if (value == word)
@@ -95,6 +110,13 @@ void RunRecord::Write(const QString& path) const
                 .arg(momentText(created), momentText(retriedDue), overdueNoticeDay.toString(Qt::ISODate));
     if (history.archiveStarted.isValid())
         text += QStringLiteral("archivestarted=%1\n").arg(history.archiveStarted.toUTC().toString(Qt::ISODateWithMs));
+    if (waitingSince.isValid())
+        text += QStringLiteral("waiting=%1\n").arg(momentText(waitingSince));
+    if (waitNoticeDay.isValid())
+        text += QStringLiteral("waitnotice=%1\n").arg(waitNoticeDay.toString(Qt::ISODate));
+    if (const Filesystems::Filesystem& target = history.targetFilesystem; target.Known())
+        text += QStringLiteral("target=%1\ntargetsource=%2\ntargetmount=%3\ntargetuuid=%4\ntargetlabel=%5\n")
+                    .arg(history.targetPath, target.source, target.mountPoint, target.uuid, target.label);
     for (int copy : history.fullArchives)
         text += QStringLiteral("full=%1\n").arg(copy);
     for (const QString& made : history.madeInTarget)
@@ -122,6 +144,8 @@ RunRecord::Result RunRecord::ResultOf(CBackupJob::RunResult run)
         return Result::Incomplete;
     case CBackupJob::RunResult::Stopped:
         return Result::Stopped;
+    case CBackupJob::RunResult::Waiting:
+        return Result::Waiting;
     case CBackupJob::RunResult::Failed:
         break;
     }

@@ -15,7 +15,8 @@
 
 struct RunRecord {
     // CutOff: the last run began and the program ended before it did (killed, crashed).
-    enum class Result { None, Completed, Failed, Incomplete, Stopped, CutOff };
+    // Waiting: not run, its target missing or its drive not mounted.
+    enum class Result { None, Completed, Failed, Incomplete, Stopped, CutOff, Waiting };
     // The record's word for how a run of the job ended.
     static Result ResultOf(CBackupJob::RunResult run);
     // The result's word in the record file and the program's texts ("completed", "failed", ...).
@@ -31,6 +32,8 @@ struct RunRecord {
     QDateTime retriedDue;     // the due moment whose failed run has been run again
     QDate overdueNoticeDay;   // the day the job was last told overdue
     CBackupJob::History history;
+    QDateTime waitingSince;   // while the job waits for its target: the first moment it waited for
+    QDate waitNoticeDay;      // the day the job was last told waiting on the desktop
     QStringList logLines;     // what the last run logged, one line each
 
     // Whether the last run started and never ended (the program was killed or crashed).

@@ -1,5 +1,7 @@
 #include "jobs/Scheduler.h"
 
+#include "jobs/Targets.h"
+
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
@@ -36,6 +38,8 @@ std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
                                  .arg(missed.name, momentText(missed.due)));
             handle(runs, missed.name, missed.due);
         }
+    for (const JobTable::DueRun& back : Targets::Returned(m_jobs))
+        runs.push_back({back.name, m_jobs.JobFile(back.name), true, back.due});
     for (RunRequest& retry : retries(makeUps))
         runs.push_back(retry);
     for (const JobTable::DueRun& due : m_jobs.DueNow())
@@ -43,12 +47,13 @@ std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
     return runs;
 }
 
-// Marks the moment handled and adds its run; a job file that can't be read is logged instead.
+// Marks the moment handled and adds its run, unless the job waits for its target; a job file
+// that can't be read is logged instead.
 void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due)
 {
     if (const std::optional<QString> why = m_jobs.MarkHandled(name, due))
         libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
-    else
+    else if (!Targets::HoldRun(m_jobs, name, due))
         runs.push_back({name, m_jobs.JobFile(name), true, due});
 }
 
@@ -70,7 +75,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
         const RunRecord record = m_jobs.Record(name);
         const bool failed = record.result == RunRecord::Result::Failed && !record.CutOff()
                             && record.handledDue.isValid() && record.retriedDue != record.handledDue;
-        if (!failed || DueMoments::LatestAtOrBefore(*m_jobs.Job(name), now) != record.handledDue)
+        if (!failed || record.waitingSince.isValid() || DueMoments::LatestAtOrBefore(*m_jobs.Job(name), now) != record.handledDue)
             continue;
         if (!makeUps && record.ended.secsTo(now) < RetryAfterSeconds)
             continue;

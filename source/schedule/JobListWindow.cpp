@@ -9,6 +9,7 @@
 #include "jobs/CBackupJob.h"
 #include "jobs/JobStatus.h"
 #include "restore/RestoreWindow.h"
+#include "jobs/Targets.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"

@@ -72,12 +72,6 @@ TEST_F(BackupRunTest, ACopyCopiesWhatItCanAndNamesTheRest)
     EXPECT_EQ(log.filter("' is not in the backup: File name too long.").size(), 1);
     ::chmod(QFile::encodeName(path("src/Data/closed")).constData(), 0755);
 
-    // A missing target fails the run, not the program.
-    CBackupJob noTarget = job({path("src/Data/a.txt")}, {.compress = false});
-    noTarget.setTargetDirectory(path("nowhere"));
-    EXPECT_TRUE(run(noTarget));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the target folder '" + path("nowhere") + "' does not exist."));
-    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
 // A name in the target that the job's runs didn't make, or two entries landing on one name,

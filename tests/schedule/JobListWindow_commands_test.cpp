@@ -164,7 +164,7 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
 // StopOnError a failure asks whether to open the log; Yes opens it and skips the jobs after it.
 TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopThem)
 {
-    addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("missing-target")); });
+    addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
     addJob("Good");
     TrayAgent tray(agent, schedule, false);
     EXPECT_EQ(tray.TrayStateNow(), TrayAgent::TrayState::Idle);

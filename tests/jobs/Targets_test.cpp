@@ -1,0 +1,217 @@
+// Targets that come and go: a drive whose mount point is left empty, a target folder gone, a
+// drive pulled during a run, and the scheduler's wait for the target's return. The test
+// decides what is mounted; the files are real.
+#include "BackupRunFixture.h"
+
+#include "jobs/JobStatus.h"
+#include "jobs/JobTable.h"
+#include "jobs/Targets.h"
+#include "lib/appSetup.h"
+#include "support/ScheduledJob.h"
+
+using Filesystems::Filesystem;
+
+namespace {
+
+// The internal disk holds everything but the drive's mount point while the drive is plugged
+// in (a marker file says so). Every flush is recorded, with whether its file is there.
+class TestDrives : public Filesystems::System {
+public:
+    TestDrives(QString area, QString plugged) : area(std::move(area)), plugged(std::move(plugged))
+    {
+        Filesystems::Install(this);
+    }
+    ~TestDrives() override { Filesystems::Install(nullptr); }
+
+    Filesystem Holding(const QString& path) const override
+    {
+        const bool onDrive = path == usb.mountPoint || path.startsWith(usb.mountPoint + QLatin1Char('/'));
+        return onDrive && QFile::exists(plugged) ? usb : disk;
+    }
+    QStringList MountAreas() const override { return {area}; }
+    std::optional<QString> Flush(const QString& path) const override { return flush("fsync ", path); }
+    std::optional<QString> FlushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
+
+    std::optional<QString> flush(const char* call, const QString& path) const
+    {
+        flushes << call + path + (QFileInfo::exists(path) ? QString() : QStringLiteral(" (missing)"));
+        return failing ? std::optional<QString>(QStringLiteral("Input/output error")) : std::nullopt;
+    }
+
+    const QString area;
+    const QString plugged;
+    const Filesystem disk{"/dev/sda2", "/", "disk-uuid", {}};
+    const Filesystem usb{"/dev/sdb1", area + "/USB", "1234-ABCD", "USBstick"};
+    mutable QStringList flushes;
+    bool failing = false;
+};
+
+class TargetsTest : public BackupRunTest {
+protected:
+    void SetUp() override
+    {
+        BackupRunTest::SetUp();
+        QDir().mkpath(path("media/USB"));
+        writeFile("src/a.txt", "a");
+    }
+    void plug(bool in) const { in ? (void)writeFile("plugged", "") : (void)QFile::remove(path("plugged")); }
+    CBackupJob onDrive(bool compress = true) const
+    {
+        CBackupJob job = this->job({path("src/a.txt")}, {.compress = compress});
+        job.setTargetDirectory(path("media/USB"));
+        return job;
+    }
+    QString waitLine(const QString& why) const
+    {
+        return "Backup Job 'My (Job)!' waits for its target: " + why
+               + ". Nothing is written there; the job runs once it is connected.";
+    }
+
+    TestDrives drives{path("media"), path("plugged")};
+};
+
+}  // namespace
+
+TEST_F(TargetsTest, TheCheckTellsAnAwayDriveFromANewOrChangedTarget)
+{
+    QDir().mkpath(path("media/USB/bk"));
+    QDir().mkpath(path("media/Empty"));
+    QDir().mkpath(path("bk"));
+    Filesystem replugged = drives.usb;
+    replugged.source = QStringLiteral("/dev/sdc1");
+    const QString onUsb = path("media/USB/bk/");
+    const struct { bool plugged; QString target; QString rememberedPath; Filesystem remembered; bool ready; QString drive; } cases[] = {
+        {true, onUsb, {}, {}, true, path("media/USB/bk")},                  // a first run to a new drive
+        {true, onUsb, onUsb, replugged, true, "USBstick"},                   // plugged in again under another device name
+        {false, onUsb, onUsb, drives.usb, false, "USBstick"},                // away: its mount point is a folder of the disk
+        {false, path("media/Empty/"), {}, {}, false, path("media/Empty")},  // never mounted: an empty mount point
+        {false, path("bk/"), onUsb, drives.usb, true, path("bk")},           // the target changed in the wizard
+        {true, path("nowhere/"), {}, {}, false, path("nowhere")},
+    };
+    for (const auto& [plugged, target, rememberedPath, remembered, ready, drive] : cases) {
+        plug(plugged);
+        CBackupJob::History history;
+        history.targetPath = rememberedPath;
+        history.targetFilesystem = remembered;
+        const Targets::Verdict verdict = Targets::Check(target, history);
+        EXPECT_EQ(verdict.ready, ready) << target.toStdString() << ' ' << verdict.why.toStdString();
+        EXPECT_EQ(verdict.drive, drive);
+    }
+}
+
+TEST_F(TargetsTest, AJobWaitsWritingNothingUntilItsDriveIsBackAndRemembersIt)
+{
+    for (bool compress : {true, false}) {
+        QDir(path("media/USB")).removeRecursively();
+        QDir().mkpath(path("media/USB"));
+        CBackupJob job = onDrive(compress);
+        plug(false);
+        EXPECT_TRUE(run(job));  // a first run into an empty mount point
+        EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Waiting);
+        EXPECT_TRUE(listed("media/USB").isEmpty());
+        plug(true);
+        EXPECT_FALSE(run(job));
+        EXPECT_EQ(job.RunHistory().targetFilesystem.uuid, "1234-ABCD");
+        const QStringList onIt = treeHashes(path("media/USB"));
+        EXPECT_EQ(onIt.size(), 1);
+        plug(false);  // the same folder, seen as the disk's: the drive is away
+        EXPECT_TRUE(run(job));
+        EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Waiting);
+        EXPECT_EQ(treeHashes(path("media/USB")), onIt);
+    }
+    const QStringList log = transactionLog();
+    const QString folder = path("media/USB");
+    EXPECT_EQ(log.filter(waitLine("the target folder '" + folder + "' lies in an empty mount point: its drive is not mounted")).size(), 2);
+    EXPECT_EQ(log.filter(waitLine("the target folder '" + folder + "' is not on the drive of the last backup, 'USBstick': "
+                                  "that drive is not mounted")).size(), 2);
+}
+
+// The archive and the folder's names reach the drive before the run ends, so it can be
+// unplugged once the result is told; a flush that fails fails the run.
+TEST_F(TargetsTest, TheBackupIsWrittenThroughToTheDriveBeforeTheRunEnds)
+{
+    plug(true);
+    const QString folder = path("media/USB");
+    const struct { bool compress; QStringList flushes; } cases[] = {
+        {true, {"fsync " + folder + "/MyJob.zip", "fsync " + folder}},
+        {false, {"syncfs " + folder, "fsync " + folder}},
+    };
+    for (const auto& [compress, flushes] : cases) {
+        CBackupJob job = onDrive(compress);
+        drives.flushes.clear();
+        EXPECT_FALSE(run(job));
+        EXPECT_EQ(drives.flushes, flushes);
+        drives.failing = true;
+        EXPECT_TRUE(run(job));
+        drives.failing = false;
+    }
+    EXPECT_EQ(transactionLog().filter("Arkwell Error, the backup in '" + folder
+                                      + "' could not be written through to its drive (Input/output error).").size(), 2);
+}
+
+TEST_F(TargetsTest, ADrivePulledDuringTheRunFailsItAndKeepsWhatIsOnTheDrive)
+{
+    plug(true);
+    CBackupJob job = onDrive();
+    EXPECT_FALSE(run(job));
+    const QStringList onIt = treeHashes(path("media/USB"));
+    standInZip("rm -f '" + QFile::encodeName(path("plugged")) + "'; exit 15");  // unplugged while zip writes
+    const qsizetype logged = transactionLog().size();
+    EXPECT_TRUE(run(job));
+    EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Failed);
+    EXPECT_EQ(treeHashes(path("media/USB")), onIt);
+    EXPECT_EQ(CBackupJob::FirstReason(transactionLog().mid(logged)),
+              "Arkwell Error, the target drive was removed: '" + path("media/USB")
+                  + "' is gone; the job waits for it to be connected again.");
+}
+
+// The scheduler's side: each due moment of a waiting job is handled without a run, the wait
+// is logged once and told once a day, and the job runs once for all when its target is back.
+TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
+{
+    testing_support::TestClock clock{QDateTime(QDate(2026, 12, 1), QTime(9, 0))};
+    JobTable jobs;
+    jobs.Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    CBackupJob job = testing_support::ScheduledJob(CBackupJob::Daily, CBackupJob::AllWeekdays, 1, QTime(10, 0));
+    job.setJobName(QStringLiteral("Nightly"));
+    job.setTargetDirectory(path("media/USB"));
+    jobs.Save(job);
+    CBackupJob::History history;
+    history.targetPath = job.TargetDirectory();
+    history.targetFilesystem = drives.usb;
+    jobs.RunEnded("Nightly", RunRecord::Result::Completed, {}, history);
+    plug(false);
+    std::vector<size_t> told;
+    for (int day = 1; day <= 3; ++day) {
+        clock.set(QDateTime(QDate(2026, 12, day), QTime(10, 0, 5)));
+        for (const JobTable::DueRun& due : jobs.DueNow()) {
+            jobs.MarkHandled(due.name, due.due);
+            EXPECT_TRUE(Targets::HoldRun(jobs, due.name, due.due));
+        }
+        told.push_back(Targets::Notices(jobs, clock.Today()).size() + Targets::Notices(jobs, clock.Today()).size());
+        EXPECT_TRUE(Targets::Returned(jobs).empty());
+    }
+    EXPECT_EQ(told, (std::vector<size_t>{1, 1, 1}));
+    EXPECT_EQ(JobStatus::ResultWord(*jobs.Job("Nightly"), jobs.Record("Nightly"), clock.Now()), "waiting for its target 'USBstick'");
+    EXPECT_EQ(transactionLog().filter("Backup Job 'Nightly' waits for its target").size(), 1);
+    plug(true);
+    const std::vector<JobTable::DueRun> back = Targets::Returned(jobs);
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].due, QDateTime(QDate(2026, 12, 3), QTime(10, 0)));
+    EXPECT_TRUE(transactionLog().contains("Backup Job 'Nightly' runs now that its target is back, for its runs due "
+                                          "Dec-01-2026 10:00 AM, Dec-02-2026 10:00 AM, Dec-03-2026 10:00 AM."));
+    EXPECT_TRUE(Targets::Returned(jobs).empty());
+
+    // A run that fails while its drive is away (pulled during the run) waits again; a failure
+    // with the drive in place, or a completed run, does not.
+    const struct { bool plugged; RunRecord::Result result; bool waits; } runs[] = {
+        {true, RunRecord::Result::Failed, false},
+        {false, RunRecord::Result::Failed, true},
+        {true, RunRecord::Result::Completed, false},
+    };
+    for (const auto& [plugged, result, waits] : runs) {
+        plug(plugged);
+        Targets::RunEnded(jobs, "Nightly", result);
+        EXPECT_EQ(jobs.Record("Nightly").waitingSince.isValid(), waits);
+    }
+}

@@ -1,0 +1,34 @@
+// Which filesystem holds a path, read from the running system: a real mount where the test
+// may make one.
+#include "lib/Filesystems.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <sys/mount.h>
+#include <unistd.h>
+
+using testing_support::AppFolderTest;
+
+TEST_F(AppFolderTest, TheFilesystemOfAPathIsTheMountHoldingItsNearestFolder)
+{
+    const Filesystems::System& system = Filesystems::Current();
+    const Filesystems::Filesystem root = system.Holding(QStringLiteral("/"));
+    EXPECT_EQ(root.mountPoint, "/");
+    const Filesystems::Filesystem here = system.Holding(appFolder());
+    EXPECT_TRUE(here.Known());
+    EXPECT_TRUE(here.Same(system.Holding(path("not/made/yet"))));  // a missing path: its nearest folder's
+    EXPECT_EQ(system.Flush(appFolder()), std::nullopt);
+    EXPECT_TRUE(system.Flush(path("missing")).has_value());
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a filesystem takes root";
+    const QString mountPoint = path("drive with blank");
+    QDir().mkpath(mountPoint);
+    ASSERT_EQ(::mount("arkwell-test", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=1m"), 0);
+    const Filesystems::Filesystem mounted = system.Holding(mountPoint + "/folder");
+    EXPECT_EQ(mounted.mountPoint, mountPoint);
+    EXPECT_EQ(mounted.source, "arkwell-test");
+    EXPECT_FALSE(mounted.Same(here));
+    EXPECT_EQ(system.FlushFilesystem(mountPoint), std::nullopt);
+    ASSERT_EQ(::umount(QFile::encodeName(mountPoint).constData()), 0);
+    EXPECT_TRUE(system.Holding(mountPoint).Same(here));
+}
