@@ -47,7 +47,7 @@ void measureEntry(Counts& counts, const QString& entry, bool subdirectories, con
             continue;
         }
         // What the folder would have given: the same listing below it, without exclusions.
-        const libFiles::EntryFiles below = libFiles::ListEntry(entryBelow(entry, item.path), true, {selection.leaveOut});
+        const libFiles::EntryFiles below = libFiles::ListEntry(entryBelow(entry, item.path), true, {selection.leaveOut, {}, std::nullopt});
         addLeftOutFolder(counts, {libFiles::ShownPath(item.path), below.files, below.bytes});
     }
 }
