@@ -2,8 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QDateTime>
-#include <QDeadlineTimer>
-#include <QThread>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -187,27 +186,37 @@ void CInstanceGuard::answerRequests()
 
 bool CInstanceGuard::Ask(Request request, int timeoutMs) const
 {
-    // Asked by a starting program before its own event loop runs: the socket's waits block
-    // this thread up to the deadline, and no events are processed meanwhile.
-    QDeadlineTimer deadline(timeoutMs);
-    const QString name = SocketName(m_lockPath);
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    QEventLoop loop;
+    bool answered = false;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
     // The agent may be between taking its lock and listening: try again until the deadline.
-    for (;;) {
-        socket.connectToServer(name);
-        if (socket.waitForConnected(int(deadline.remainingTime())))
-            break;
-        if (deadline.remainingTime() <= ConnectRetryMs)
-            return false;
-        QThread::msleep(ConnectRetryMs);
-    }
-    if (!PeerIsThisUser(socket))
-        return false;
-    socket.write(request == Request::ShowWindow ? ShowRequest : PingRequest);
-    socket.waitForBytesWritten(int(deadline.remainingTime()));
-    while (!socket.canReadLine())
-        if (deadline.hasExpired() || !socket.waitForReadyRead(int(deadline.remainingTime())))
-            return false;
-    return socket.readLine(LongestLine + 1) == Answer;
+    QTimer retry;
+    retry.setSingleShot(true);
+    retry.setInterval(ConnectRetryMs);
+    const QString name = SocketName(m_lockPath);
+    connect(&retry, &QTimer::timeout, &socket, [&socket, &name] { socket.connectToServer(name); });
+    connect(&socket, &QLocalSocket::connected, &socket, [&] {
+        if (PeerIsThisUser(socket))
+            socket.write(request == Request::ShowWindow ? ShowRequest : PingRequest);
+        else
+            loop.quit();
+    });
+    connect(&socket, &QLocalSocket::errorOccurred, &socket, [&socket, &retry] {
+        if (socket.state() == QLocalSocket::UnconnectedState)
+            retry.start();
+    });
+    connect(&socket, &QLocalSocket::readyRead, &socket, [&] {
+        if (socket.canReadLine()) {
+            answered = socket.readLine(LongestLine + 1) == Answer;
+            loop.quit();
+        }
+    });
+    deadline.start(timeoutMs);
+    socket.connectToServer(name);
+    loop.exec();
+    return answered;
 }
