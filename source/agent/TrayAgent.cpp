@@ -2,13 +2,10 @@
 
 #include "lib/appSetup.h"
 #include "agent/TrayMenu.h"
-#include "agent/libNotify.h"
+#include "agent/DesktopNotifications.h"
 #include "shared/libPictures.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
-#include "jobs/DueMoments.h"
-#include "jobs/JobStatus.h"
-#include "lib/Clock.h"
 #include "lib/libForms.h"
 #include "schedule/JobListWindow.h"
 
@@ -24,26 +21,29 @@ using libForms::Buttons;
 using libForms::Icon;
 using libForms::Message;
 
-TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
-    : m_agent(agent), m_schedule(schedule), m_trayAvailable(trayAvailable)
+TrayAgent::TrayAgent(Agent& agent, JobListWindow& jobList, bool trayAvailable)
+    : m_agent(agent), m_jobList(jobList), m_trayAvailable(trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
     setWindowIcon(libPictures::AppIcon());
-    m_popup = new TrayMenu(*this);
-    tmrWaitForTray = new QTimer(this);
-    tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
-    tmrWaitForTray->setInterval(Agent::TickInterval);
-    connect(tmrWaitForTray, &QTimer::timeout, this, &TrayAgent::lookForTray);
-    connect(&m_schedule, &JobListWindow::closedByUser, this, &TrayAgent::tellHowToReopen);
-    connect(&m_schedule, &JobListWindow::exitRequested, this, &TrayAgent::ExitProgram);
+    m_menu = new TrayMenu(*this);
+    m_trayWait.setObjectName(QStringLiteral("trayWait"));
+    m_trayWait.setInterval(Agent::TickInterval);
+    connect(&m_trayWait, &QTimer::timeout, this, &TrayAgent::lookForTray);
+    connect(&m_jobList, &JobListWindow::closedByUser, this, &TrayAgent::tellHowToReopen);
+    connect(&m_jobList, &JobListWindow::exitRequested, this, &TrayAgent::exitProgram);
     // Scheduled runs that fail or are incomplete, and overdue jobs, are told on the desktop; a
-    // click on that shows the jobs.
+    // click on that shows the jobs. A job's next completed run withdraws its failure's notice.
     connect(&m_agent, &Agent::scheduledRunsFailed, this, &TrayAgent::tellFailedRuns);
-    connect(&m_agent, &Agent::jobOverdue, this, &libNotify::JobOverdue);
-    connect(&m_agent, &Agent::jobWaiting, this, &libNotify::JobWaiting);
-    connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &TrayMenu::Schedule_Click);
-    connect(&m_schedule, &JobListWindow::statusChanged, this, &TrayAgent::ShowTrayStatus);
+    connect(&m_agent, &Agent::jobOverdue, this, &DesktopNotifications::jobOverdue);
+    connect(&m_agent, &Agent::jobWaiting, this, &DesktopNotifications::jobWaiting);
+    connect(&m_agent, &Agent::runEnded, this, [](const RunReport& report) {
+        if (report.result == RunRecord::Result::Completed)
+            DesktopNotifications::runCompleted(report.request.name);
+    });
+    connect(&DesktopNotifications::events(), &DesktopNotifications::Clicks::clicked, m_menu, &TrayMenu::showJobList);
+    connect(&m_jobList.model(), &JobListModel::statusChanged, this, &TrayAgent::showTrayStatus);
     connect(&m_agent, &Agent::runsFinished, this, [this] {
         if (m_exitPending)
             finishExit();
@@ -52,21 +52,21 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
 
 TrayAgent::~TrayAgent()
 {
-    delete m_popup;
+    delete m_menu;
 }
 
-bool TrayAgent::IsSilent(const QStringList& arguments)
+bool TrayAgent::isSilent(const QStringList& arguments)
 {
     return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
 }
 
-void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
+void TrayAgent::start(const QStringList& arguments, bool headless)
 {
-    if (!IsSilent(arguments))
-        m_schedule.show();
+    if (!isSilent(arguments))
+        m_jobList.show();
     m_agent.Start();
     if (!m_trayAvailable && !headless)
-        tmrWaitForTray->start();
+        m_trayWait.start();
 }
 
 // --- The desktop's notices -------------------------------------------------------------------
@@ -75,79 +75,43 @@ void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
 void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 {
     if (reports.size() == 1) {
-        libNotify::ScheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
+        DesktopNotifications::scheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
         return;
     }
     QStringList names;
     for (const RunReport& report : reports)
         names << report.request.name;
-    libNotify::ScheduledRunsFailed(names);
+    DesktopNotifications::scheduledRunsFailed(names);
 }
 
 // --- The tray icon --------------------------------------------------------------------------
 
-TrayAgent::TrayState TrayAgent::TrayStateNow() const
+TrayAgent::TrayState TrayAgent::trayState() const
 {
-    if (m_agent.Busy())
-        return TrayState::Running;
-    return attentionNotes(Clock::Now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
+    return m_jobList.model().summary().state;
 }
 
-// The jobs that need the user's attention, each with why: "Nightly overdue", "Photos failed".
-QStringList TrayAgent::attentionNotes(const QDateTime& now) const
+QString TrayAgent::trayToolTip() const
 {
-    const JobTable& jobs = m_schedule.Jobs();
-    QStringList notes;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
-        if (JobStatus::NeedsAttention(job, record, now))
-            notes << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
-                                                           : name + QLatin1Char(' ') + RunRecord::Word(record.result));
-    }
-    return notes;
-}
-
-QString TrayAgent::TrayToolTip() const
-{
-    const JobTable& jobs = m_schedule.Jobs();
-    const QDateTime now = Clock::Now();
-    QString next;
-    QDateTime nextDue;
-    QString last;
-    QDateTime lastEnded;
-    QStringList waiting;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
-        if (record.waitingSince.isValid())
-            waiting << name + QLatin1Char(' ') + JobStatus::ResultWord(job, record, now);
-        const std::optional<QDateTime> due = DueMoments::NextAfter(job, now);
-        if (due && (!nextDue.isValid() || *due < nextDue)) {
-            nextDue = *due;
-            next = name;
-        }
-        if (record.ended.isValid() && record.result != RunRecord::Result::None && record.ended > lastEnded) {
-            lastEnded = record.ended;
-            last = QStringLiteral("%1 %2").arg(name, RunRecord::Word(record.result));
-        }
-    }
+    const JobListModel& model = m_jobList.model();
+    const JobListModel::Summary summary = model.summary();
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
     QStringList lines{QStringLiteral("Arkwell")};
-    if (!m_schedule.RunningJob().isEmpty())
-        lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
-    if (const QStringList attention = attentionNotes(now); !attention.isEmpty())
-        lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
-    if (!waiting.isEmpty())
-        lines << QStringLiteral("Waiting: ") + waiting.join(QStringLiteral(", "));
-    lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
-    lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));
+    if (!model.runningJob().isEmpty())
+        lines << tr("Running %1: %2").arg(model.runningJob(), model.progressText());
+    if (!summary.attention.isEmpty())
+        lines << tr("Needs attention: ") + summary.attention.join(QStringLiteral(", "));
+    if (!summary.waiting.isEmpty())
+        lines << tr("Waiting: ") + summary.waiting.join(QStringLiteral(", "));
+    lines << tr("Next run: ") + (summary.nextJob.isEmpty() ? tr("none") : summary.nextJob + QLatin1Char(' ') + moment(summary.nextDue));
+    lines << tr("Last result: ")
+                 + (summary.lastResult.isEmpty() ? tr("none") : summary.lastResult + QLatin1Char(' ') + moment(summary.lastEnded));
     return lines.join(QLatin1Char('\n'));
 }
 
-void TrayAgent::ShowTrayStatus()
+void TrayAgent::showTrayStatus()
 {
-    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
+    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(trayState())), trayToolTip());
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
@@ -155,10 +119,10 @@ void TrayAgent::lookForTray()
 {
     if (!libSysTrayApp::SystemTrayAvailable())
         return;
-    tmrWaitForTray->stop();
+    m_trayWait.stop();
     m_trayAvailable = true;
     libSysTrayApp::SystemTrayAddIcon(*this);
-    ShowTrayStatus();
+    showTrayStatus();
 }
 
 // Without a tray icon a closed window is out of reach until the program is started again:
@@ -168,24 +132,24 @@ void TrayAgent::tellHowToReopen()
     if (m_trayAvailable || m_toldHowToReopen)
         return;
     m_toldHowToReopen = true;
-    libForms::MsgBox(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
-                                            "when they are due.\r\n\r\nTo get this window back, start Arkwell "
-                                            "again. To end Arkwell, choose Exit Arkwell in the File menu."),
+    libForms::MsgBox(Message{tr("Arkwell goes on running without a window and makes the Backup Jobs "
+                                "when they are due.\r\n\r\nTo get this window back, start Arkwell "
+                                "again. To end Arkwell, choose Exit Arkwell in the File menu."),
                              QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
 }
 
-void TrayAgent::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
+void TrayAgent::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (m_menuBusy || (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context))
         return;
     m_menuBusy = true;
-    m_popup->Arkwell->exec(QCursor::pos());
+    m_menu->menu()->exec(QCursor::pos());
     m_menuBusy = false;
 }
 
 // --- The end ----------------------------------------------------------------------------------
 
-void TrayAgent::ExitProgram()
+void TrayAgent::exitProgram()
 {
     if (m_exited)
         return;
@@ -216,8 +180,7 @@ void TrayAgent::finishExit()
     appSetup::SavePreferences();
     m_agent.Halt();
     libSysTrayApp::SystemTrayRemoveIcon();
-    m_schedule.KillForm(true);
-    m_schedule.close();
+    m_jobList.closeForGood();
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())
             window->close();

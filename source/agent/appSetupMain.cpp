@@ -5,7 +5,7 @@
 #include "agent/CInstanceGuard.h"
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
-#include "agent/libNotify.h"
+#include "agent/DesktopNotifications.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
 #include "cli/AgentLink.h"
@@ -164,7 +164,7 @@ void CatchEndSignals(QApplication& app)
 int Ended(int exitCode)
 {
     constexpr int BusGraceMs = 1000;
-    if (!libNotify::Finish(BusGraceMs)) {
+    if (!DesktopNotifications::finish(BusGraceMs)) {
         std::fflush(nullptr);
         std::_Exit(exitCode);
     }
@@ -175,7 +175,7 @@ int Ended(int exitCode)
 // asks whether it is alive). True when it answered.
 bool AgentAnswered(const CInstanceGuard& guard)
 {
-    const bool silent = TrayAgent::IsSilent(QCoreApplication::arguments());
+    const bool silent = TrayAgent::isSilent(QCoreApplication::arguments());
     return guard.Ask(silent ? CInstanceGuard::Request::Ping : CInstanceGuard::Request::ShowWindow, AgentAnswerMs);
 }
 
@@ -191,7 +191,7 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
     switch (outcome) {
     case CInstanceGuard::Outcome::Acquired: break;
     case CInstanceGuard::Outcome::HeldByAnother:
-        if (!TrayAgent::IsSilent(QCoreApplication::arguments()))
+        if (!TrayAgent::isSilent(QCoreApplication::arguments()))
             libForms::MsgBox(Message{QStringLiteral("An instance of Arkwell is already running."),
                                      QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
@@ -229,7 +229,7 @@ void LoadJobList(JobListWindow& schedule)
         libForms::MsgBox(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
                                  Icon::Exclamation, Answer::OK});
     }
-    const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
+    const auto [skipped, unscheduled] = schedule.jobs().Load(JobsFolder(), RunRecordsFolder());
     const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
         if (!names.isEmpty())
             QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {
@@ -252,7 +252,7 @@ int Main(QApplication& app)
         if (!headless)
             libForms::SetMessageBoxHandler(ShowMessageBox);
 
-        libErrorHandler::SetOwnFileListener(libNotify::OwnFilesNotWritten);
+        libErrorHandler::SetOwnFileListener(DesktopNotifications::ownFilesNotWritten);
         // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
         // write into is told now instead of at the first save.
         if (!CheckDataFolder())
@@ -274,8 +274,8 @@ int Main(QApplication& app)
         JobListWindow schedule(agent);
         TrayAgent main(agent, schedule, trayAvailable);
         QObject::connect(&main, &TrayAgent::ended, &app, [] { QCoreApplication::exit(0); });
-        endProgram = [&main] { main.ExitProgram(); };
-        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.Popup(), &TrayMenu::Schedule_Click);
+        endProgram = [&main] { main.exitProgram(); };
+        QObject::connect(&guard, &CInstanceGuard::showWindowRequested, &main.menu(), &TrayMenu::showJobList);
         ServeCommandLine(guard, agent);
 
         ApplyStartAtLoginDefault();
@@ -286,10 +286,10 @@ int Main(QApplication& app)
             endProgram = nullptr;
             return Ended(0);
         }
-        main.Form_Load(QCoreApplication::arguments(), headless);
+        main.start(QCoreApplication::arguments(), headless);
         if (trayAvailable)
             libSysTrayApp::SystemTrayAddIcon(main);
-        main.ShowTrayStatus();
+        main.showTrayStatus();
         const int exitCode = app.exec();
         endProgram = nullptr;
         return Ended(exitCode);

@@ -27,7 +27,7 @@ void SystemTrayAddIcon(TrayAgent& F)
     auto* icon = new QSystemTrayIcon(F.windowIcon(), &F);
     icon->setObjectName(QStringLiteral("trayIcon"));
     icon->setToolTip(F.windowTitle());
-    QObject::connect(icon, &QSystemTrayIcon::activated, &F, &TrayAgent::Form_MouseMove);
+    QObject::connect(icon, &QSystemTrayIcon::activated, &F, &TrayAgent::trayActivated);
     icon->show();
     trayIcon() = icon;
     F.hide();

@@ -243,7 +243,7 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
-    emit changed();
+    emit jobChanged(name);
     return std::nullopt;
 }
 
@@ -255,7 +255,7 @@ void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRec
     change(found->second.record);
     found->second.nextDue.reset();
     writeRecord(name, found->second);
-    emit changed();
+    emit jobChanged(name);
 }
 
 CBackupJob::History JobTable::RunStarted(const QString& name)
@@ -266,6 +266,7 @@ CBackupJob::History JobTable::RunStarted(const QString& name)
     found->second.record.started = Clock::Now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
+    emit jobChanged(name);
     CBackupJob::History history = found->second.record.history;
     history.otherJobsArchives.clear();
     for (const auto& [other, entry] : m_entries)
@@ -290,7 +291,7 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
     if (result == RunRecord::Result::Completed)
         record.lastCompleted = record.started;
     writeRecord(name, found->second);
-    emit changed();
+    emit jobChanged(name);
 }
 
 // A job file that can't be written (a read-only jobs folder, a full disk) is told; the table

@@ -1,6 +1,7 @@
 #include "shared/libPictures.h"
 
 #include <QPainter>
+#include <algorithm>
 
 // The resources live in a static library: naming their initialiser here links them in.
 static void initProgramResources()
@@ -88,7 +89,8 @@ QIcon TrayIcon(int state)
         return AppIcon();
     QPixmap picture = AppIcon().pixmap(32, 32);
     QPainter p(&picture);
-    p.drawPixmap(QRect(14, 14, 18, 18), Lamp(state == 1 ? QColor(0, 200, 0) : QColor(230, 0, 0)));
+    const QColor lamps[] = {QColor(0, 200, 0), QColor(230, 0, 0), QColor(240, 160, 0)};
+    p.drawPixmap(QRect(14, 14, 18, 18), Lamp(lamps[std::clamp(state, 1, 3) - 1]));
     return QIcon(picture);
 }
 

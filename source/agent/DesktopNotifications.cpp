@@ -1,7 +1,6 @@
-#include "agent/libNotify.h"
+#include "agent/DesktopNotifications.h"
 
 #include "lib/appSetup.h"
-#include "lib/Clock.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 
@@ -11,10 +10,12 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QHash>
+#include <QList>
 #include <QLocale>
 #include <QSet>
 #include <QThread>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
@@ -25,7 +26,7 @@
 #include <unistd.h>
 #include <utility>
 
-namespace libNotify {
+namespace DesktopNotifications {
 namespace {
 
 const QString Service = QStringLiteral("org.freedesktop.Notifications");
@@ -36,7 +37,7 @@ constexpr int ReplyTimeout = 5000;
 
 // The program's icon: its picture beside the executable when there is one, else the name
 // the installed desktop entry gives it.
-QString IconName()
+QString iconName()
 {
     const QString picture = appSetup::AppFile(QStringLiteral("icons/arkwell.svg"));
     return libFiles::FileExists(picture) ? picture : QStringLiteral("arkwell");
@@ -44,15 +45,20 @@ QString IconName()
 
 // Speaks to the session bus from a thread of its own: connecting to a bus, and some of Qt's
 // calls on it, wait for the bus's answer, and a bus that accepts and never answers must cost
-// the agent no run and no signal. Notifications are sent without waiting for their answer; a
-// click on one of the program's notifications becomes Events().clicked (delivered to the
-// listeners' own thread).
+// the agent no run and no signal. Calls are made without waiting for their answer (which is
+// given up on after ReplyTimeout); a click on one of the program's notifications becomes
+// events().clicked (delivered to the listeners' own thread). The number the service gives a
+// notification of failed runs is kept, so that it can be closed once its jobs have completed.
 class BusSender final : public QObject, public Sender {
     Q_OBJECT
 public:
     void send(const Notification& notification) override
     {
         QMetaObject::invokeMethod(this, [this, notification] { deliver(notification); }, Qt::QueuedConnection);
+    }
+    void withdraw(const QString& jobName) override
+    {
+        QMetaObject::invokeMethod(this, [this, jobName] { forget(jobName); }, Qt::QueuedConnection);
     }
 
 private slots:
@@ -62,7 +68,7 @@ private slots:
         if (actionKey != QLatin1String("default"))
             return;
         if (m_ours.contains(id))
-            emit Events().clicked();
+            emit events().clicked();
         else if (m_unanswered > 0)
             m_clickedBeforeReply.insert(id);
     }
@@ -79,28 +85,82 @@ private:
         QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
         const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))},
                                 {QStringLiteral("desktop-entry"), QStringLiteral("arkwell")}};
-        call << QStringLiteral("Arkwell") << uint(0) << IconName() << notification.summary << notification.body
+        call << QStringLiteral("Arkwell") << uint(0) << iconName() << notification.summary << notification.body
              << QStringList{QStringLiteral("default"), QStringLiteral("Show the backup jobs")} << hints << int(-1);
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeout), this);
         ++m_unanswered;
-        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answered) {
+        const quint64 sent = ++m_sent;
+        for (const QString& job : notification.failedJobs)
+            m_failures[job] << Failure{sent, 0};
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, sent](QDBusPendingCallWatcher* answered) {
             const QDBusPendingReply<uint> reply = *answered;
             answered->deleteLater();
             --m_unanswered;
-            if (reply.isValid() && m_clickedBeforeReply.remove(reply.value()))
-                emit Events().clicked();
-            else if (reply.isValid())
-                m_ours.insert(reply.value());
+            if (reply.isValid())
+                numbered(sent, reply.value());
             // With every answer in, the clicks still kept were on other programs' notifications.
             if (m_unanswered == 0)
                 m_clickedBeforeReply.clear();
         });
     }
 
+    // The service's number for the notification sent as `sent` has come.
+    void numbered(quint64 sent, uint id)
+    {
+        if (m_clickedBeforeReply.remove(id))
+            emit events().clicked();
+        else
+            m_ours.insert(id);
+        bool stillTold = false;
+        for (QList<Failure>& failures : m_failures)
+            for (Failure& failure : failures)
+                if (failure.sent == sent) {
+                    failure.id = id;
+                    stillTold = true;
+                }
+        if (m_withdrawnBeforeReply.remove(sent) && !stillTold)
+            close(id);
+    }
+
+    // The job completed: each notification of failures that named it is closed once no job it
+    // named is still failing.
+    void forget(const QString& jobName)
+    {
+        for (const Failure& failure : m_failures.take(jobName)) {
+            const bool stillTold = std::any_of(m_failures.cbegin(), m_failures.cend(), [&](const QList<Failure>& other) {
+                return std::any_of(other.cbegin(), other.cend(), [&](const Failure& f) { return f.sent == failure.sent; });
+            });
+            if (stillTold)
+                continue;
+            if (failure.id != 0)
+                close(failure.id);
+            else
+                m_withdrawnBeforeReply.insert(failure.sent);
+        }
+    }
+
+    void close(uint id)
+    {
+        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"));
+        call << id;
+        auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, ReplyTimeout), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, watcher, &QObject::deleteLater);
+        m_ours.remove(id);
+    }
+
+    // A notification of failed runs: which one it was, and the service's number once known.
+    struct Failure {
+        quint64 sent = 0;
+        uint id = 0;
+    };
+
     bool m_listening = false;
     QSet<uint> m_ours;
     QSet<uint> m_clickedBeforeReply;
     int m_unanswered = 0;  // notifications sent whose number has not come yet
+    quint64 m_sent = 0;    // notifications sent so far
+    QHash<QString, QList<Failure>> m_failures;  // by job: the notifications telling its failure
+    QSet<quint64> m_withdrawnBeforeReply;
 };
 
 // The bus thread and its sender, made at the first notification.
@@ -109,12 +169,11 @@ BusSender* busSender = nullptr;
 
 Sender* installedSender = nullptr;
 
-void Send(const Notification& notification)
+// The installed sender, else the session bus's, made at the first notification.
+Sender& sender()
 {
-    if (installedSender) {
-        installedSender->send(notification);
-        return;
-    }
+    if (installedSender)
+        return *installedSender;
     // Kept until the program ends, so that it hears the clicks on what it sent.
     if (!busThread) {
         busThread = new QThread;
@@ -124,55 +183,62 @@ void Send(const Notification& notification)
         QObject::connect(busThread, &QThread::finished, busSender, &QObject::deleteLater);
         busThread->start();
     }
-    busSender->send(notification);
+    return *busSender;
+}
+
+void tell(const Notification& notification)
+{
+    sender().send(notification);
 }
 
 }  // namespace
 
-void SetSender(Sender* sender)
+void setSender(Sender* sender)
 {
     installedSender = sender;
 }
 
-void ScheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason)
+void scheduledRunEnded(const QString& jobName, RunRecord::Result result, const QString& firstReason)
 {
     if (result != RunRecord::Result::Failed && result != RunRecord::Result::Incomplete)
         return;
-    Send({QStringLiteral("Backup Job '%1' %2").arg(jobName, result == RunRecord::Result::Failed
+    tell({QStringLiteral("Backup Job '%1' %2").arg(jobName, result == RunRecord::Result::Failed
                                                                 ? QStringLiteral("failed")
                                                                 : QStringLiteral("was incomplete")),
-          firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason});
+          firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason,
+          {jobName}});
 }
 
-void ScheduledRunsFailed(const QStringList& jobNames)
+void scheduledRunsFailed(const QStringList& jobNames)
 {
-    Send({QStringLiteral("%1 Backup Jobs failed or were incomplete").arg(jobNames.size()),
-          jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details.")});
+    tell({QStringLiteral("%1 Backup Jobs failed or were incomplete").arg(jobNames.size()),
+          jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details."), jobNames});
 }
 
-void OwnFilesNotWritten(const QString& details)
+void ownFilesNotWritten(const QString& details)
 {
-    Send({libErrorHandler::OwnFilesSummary, details});
+    tell({libErrorHandler::OwnFilesSummary, details, {}});
 }
 
-bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
+void runCompleted(const QString& jobName)
 {
-    static QHash<QString, QDate> toldOn;  // the day each job was last told overdue
-    const QDateTime now = Clock::Now();
-    if (toldOn.value(jobName) == now.date())
-        return false;
-    toldOn.insert(jobName, now.date());
-    Send({QStringLiteral("Backup Job '%1' is overdue").arg(jobName),
+    if (installedSender || busSender)  // nothing was told on a bus not spoken to yet
+        sender().withdraw(jobName);
+}
+
+void jobOverdue(const QString& jobName, const QDateTime& lastCompleted)
+{
+    tell({QStringLiteral("Backup Job '%1' is overdue").arg(jobName),
           lastCompleted.isValid() ? QStringLiteral("It has not completed a run since %1.")
                                         .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
-                                  : QStringLiteral("It has never completed a run.")});
-    return true;
+                                  : QStringLiteral("It has never completed a run."),
+          {}});
 }
 
-void JobWaiting(const QString& jobName, const QString& drive)
+void jobWaiting(const QString& jobName, const QString& drive)
 {
-    Send({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
-          QStringLiteral("It runs as soon as its target is back.")});
+    tell({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
+          QStringLiteral("It runs as soon as its target is back."), {}});
 }
 
 namespace {
@@ -182,7 +248,7 @@ struct UnixSocket {
     sockaddr_un address = {};
     socklen_t size = 0;
 };
-std::optional<UnixSocket> UnixSocketOf(const QByteArray& entry)
+std::optional<UnixSocket> unixSocketOf(const QByteArray& entry)
 {
     if (!entry.startsWith("unix:"))
         return std::nullopt;
@@ -205,10 +271,10 @@ std::optional<UnixSocket> UnixSocketOf(const QByteArray& entry)
 
 }  // namespace
 
-bool SessionBusAnswers(int timeoutMs)
+bool sessionBusAnswers(int timeoutMs)
 {
     for (const QByteArray& entry : qgetenv("DBUS_SESSION_BUS_ADDRESS").split(';')) {
-        const std::optional<UnixSocket> bus = UnixSocketOf(entry);
+        const std::optional<UnixSocket> bus = unixSocketOf(entry);
         if (!bus)
             continue;
         const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -228,14 +294,14 @@ bool SessionBusAnswers(int timeoutMs)
     return true;
 }
 
-void AvoidSessionBus()
+void avoidSessionBus()
 {
     std::fprintf(stderr, "Arkwell: the session bus at '%s' does not answer; desktop notifications are off.\n",
                  qgetenv("DBUS_SESSION_BUS_ADDRESS").constData());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/arkwell-avoids-a-bus-that-does-not-answer");
 }
 
-bool Finish(int waitMs)
+bool finish(int waitMs)
 {
     if (!busThread)
         return true;
@@ -248,12 +314,12 @@ bool Finish(int waitMs)
     return true;
 }
 
-Clicks& Events()
+Clicks& events()
 {
     static Clicks events;
     return events;
 }
 
-}  // namespace libNotify
+}  // namespace DesktopNotifications
 
-#include "libNotify.moc"
+#include "DesktopNotifications.moc"
