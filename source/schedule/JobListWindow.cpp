@@ -92,8 +92,8 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
         fitColumns();
     });
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &JobListWindow::showJobCount);
-    connect(&m_agent, &Agent::runStarted, this, [this] { showRunning(true); });
-    connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
+    connect(&m_agent, &Agent::runStarted, this, &JobListWindow::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::showProgress);
     // The failure's box is shown from the event loop, never inside the agent's own call.
     connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
     m_agent.SetHeldWhile([this] { return holdsRuns(); });
@@ -310,9 +310,14 @@ void JobListWindow::sortByColumn(int column)
 // --- Status bar, lamps, lifetime ---------------------------------------------------------
 
 // The run's status text and progress; outside a run both are cleared. The result column
-// grows to show the progress whole.
+// grows to show the progress whole. While runs are under way the lamps show red and the
+// commands that would start another run or change the jobs are shut off.
 void JobListWindow::showProgress()
 {
+    const bool busy = m_agent.Busy();
+    for (int index = 0; index < 4; ++index)
+        m_lamps.at(size_t(index))->setVisible((index == 1 || index == 2) == busy);
+    lockCommandsForRun(busy);
     const bool running = !runningJob().isEmpty();
     m_runStatus->setText(running ? m_agent.Runner().StatusText() : QString());
     m_runProgress->setText(m_model.progressText());
@@ -320,16 +325,6 @@ void JobListWindow::showProgress()
     if (running && wanted > m_view->columnWidth(JobListModel::LastResult))
         m_view->setColumnWidth(JobListModel::LastResult, wanted);
     emit statusChanged();
-}
-
-// While runs are under way the lamps show red and the commands that would start another run
-// or change the jobs are shut off.
-void JobListWindow::showRunning(bool running)
-{
-    for (int index = 0; index < 4; ++index)
-        m_lamps.at(size_t(index))->setVisible((index == 1 || index == 2) == running);
-    lockCommandsForRun(running);
-    showProgress();
 }
 
 void JobListWindow::closeForGood()

@@ -85,9 +85,8 @@ private:
     void selectFirstRowOnce();
     void sortByColumn(int column);
     void showJobCount();
-    // The run's status text and progress in the status bar.
+    // The lamps, the job commands and the run's status text and progress in the status bar.
     void showProgress();
-    void showRunning(bool running);
     void fitColumns();
     void restoreSize();
     void saveSize() const;

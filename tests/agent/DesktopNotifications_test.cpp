@@ -1,7 +1,8 @@
-// Desktop notifications: what is told for which run result, the once-a-day overdue notice,
-// and, on a session bus with a stand-in notification service, the notification of a failed run
-// as the service gets it and a click that reaches the program.
-#include "agent/libNotify.h"
+// Desktop notifications: what is told for which run result, the failures withdrawn once their
+// jobs complete, and, on a session bus with a stand-in notification service, the notification
+// of a failed run as the service gets it, a click that reaches the program and the
+// notification closed by the job's next completed run.
+#include "agent/DesktopNotifications.h"
 
 #include "support/TestSupport.h"
 
@@ -9,49 +10,45 @@
 #include <QSignalSpy>
 #include <QTest>
 
-using testing_support::TestClock;
-
 namespace {
 
-class NotificationRecorder : public libNotify::Sender {
+class NotificationRecorder : public DesktopNotifications::Sender {
 public:
-    NotificationRecorder() { libNotify::SetSender(this); }
-    ~NotificationRecorder() override { libNotify::SetSender(nullptr); }
-    void send(const libNotify::Notification& notification) override { sent.push_back(notification); }
-    std::vector<libNotify::Notification> sent;
+    NotificationRecorder() { DesktopNotifications::setSender(this); }
+    ~NotificationRecorder() override { DesktopNotifications::setSender(nullptr); }
+    void send(const DesktopNotifications::Notification& notification) override { sent.push_back(notification); }
+    void withdraw(const QString& jobName) override { withdrawn << jobName; }
+    std::vector<DesktopNotifications::Notification> sent;
+    QStringList withdrawn;
 };
 
-TEST(Notifications, FailedAndIncompleteRunsAreToldOverdueJobsOnceADayNothingElse)
+TEST(Notifications, FailedAndIncompleteRunsAreToldWithTheirJobsOverdueJobsAsToldNothingElse)
 {
     NotificationRecorder recorder;
     for (const RunRecord::Result quiet : {RunRecord::Result::Completed, RunRecord::Result::Stopped})
-        libNotify::ScheduledRunEnded("Nightly", quiet, "");
-    libNotify::ScheduledRunEnded("Nightly", RunRecord::Result::Failed, "Arkwell Error, disk full.");
-    libNotify::ScheduledRunEnded("Photos", RunRecord::Result::Incomplete, "");
-
-    TestClock clock(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
-    const QDateTime lastCompleted(QDate(2026, 12, 5), QTime(9, 0));
-    EXPECT_TRUE(libNotify::JobOverdue("Daily", lastCompleted));
-    EXPECT_FALSE(libNotify::JobOverdue("Daily", lastCompleted));  // once a day per job
-    EXPECT_TRUE(libNotify::JobOverdue("Other", lastCompleted));
-    clock.advanceSeconds(24 * 3600);
-    EXPECT_TRUE(libNotify::JobOverdue("Daily", lastCompleted));
+        DesktopNotifications::scheduledRunEnded("Nightly", quiet, "");
+    DesktopNotifications::scheduledRunEnded("Nightly", RunRecord::Result::Failed, "Arkwell Error, disk full.");
+    DesktopNotifications::scheduledRunEnded("Photos", RunRecord::Result::Incomplete, "");
+    DesktopNotifications::scheduledRunsFailed({"A", "B"});
+    DesktopNotifications::jobOverdue("Daily", QDateTime(QDate(2026, 12, 5), QTime(9, 0)));
+    DesktopNotifications::runCompleted("Nightly");
     QStringList told;
-    for (const libNotify::Notification& notification : recorder.sent)
-        told << notification.summary + " / " + notification.body.left(14);
-    const QString overdue = " is overdue / It has not com";
-    EXPECT_EQ(told, (QStringList{"Backup Job 'Nightly' failed / Arkwell Error,",
-                                 "Backup Job 'Photos' was incomplete / See the transa", "Backup Job 'Daily'" + overdue,
-                                 "Backup Job 'Other'" + overdue, "Backup Job 'Daily'" + overdue}));
+    for (const DesktopNotifications::Notification& notification : recorder.sent)
+        told << notification.summary + " / " + notification.body.left(14) + " / " + notification.failedJobs.join(',');
+    EXPECT_EQ(told, (QStringList{"Backup Job 'Nightly' failed / Arkwell Error, / Nightly",
+                                 "Backup Job 'Photos' was incomplete / See the transa / Photos",
+                                 "2 Backup Jobs failed or were incomplete / A, B. See the  / A,B",
+                                 "Backup Job 'Daily' is overdue / It has not com / "}));
+    EXPECT_EQ(recorder.withdrawn, QStringList{"Nightly"});
 }
 
 // Run inside dbus-run-session by its own test entry, which names the stand-in service.
-TEST(NotificationBus, AFailedRunIsToldOnTheBusAndAClickArrives)
+TEST(NotificationBus, AFailedRunIsToldOnTheBusAClickArrivesAndTheNextCompletedRunClosesIt)
 {
     const QString standIn = qEnvironmentVariable("ARKWELL_NOTIFY_STANDIN");
     if (standIn.isEmpty())
         GTEST_SKIP() << "needs a session bus of its own and the stand-in service";
-    QSignalSpy clicks(&libNotify::Events(), &libNotify::Clicks::clicked);
+    QSignalSpy clicks(&DesktopNotifications::events(), &DesktopNotifications::Clicks::clicked);
 
     QProcess service;
     service.start(standIn, {"--click"});
@@ -60,10 +57,12 @@ TEST(NotificationBus, AFailedRunIsToldOnTheBusAndAClickArrives)
         return QTest::qWaitFor([&] { return (heard += service.readAll()).contains(what); }, 20000);
     };
     ASSERT_TRUE(hear("ready\n"));
-    libNotify::ScheduledRunEnded("Nightly", RunRecord::Result::Failed, "file to backup does not exist");
+    DesktopNotifications::scheduledRunEnded("Nightly", RunRecord::Result::Failed, "file to backup does not exist");
     ASSERT_TRUE(hear("does not exist\n"));
     EXPECT_EQ(heard, "ready\nArkwell\tBackup Job 'Nightly' failed\tfile to backup does not exist\n");
     EXPECT_TRUE(QTest::qWaitFor([&] { return clicks.size() == 1; }, 20000)) << clicks.size();
+    DesktopNotifications::runCompleted("Nightly");
+    ASSERT_TRUE(hear("closed 1\n"));
 }
 
 }  // namespace

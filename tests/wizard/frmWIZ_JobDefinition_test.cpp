@@ -17,7 +17,7 @@
 #include <QPlainTextEdit>
 #include <QSignalSpy>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 using libForms::Answer;
@@ -48,8 +48,8 @@ protected:
     void open(const QString& jobName = {})
     {
         delete wizard.data();
-        wizard = new frmWIZ_JobDefinition(schedule.Jobs(), jobName);
-        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &JobListWindow::mnuHelpContents_Click);
+        wizard = new frmWIZ_JobDefinition(schedule.jobs(), jobName);
+        QObject::connect(wizard, &frmWIZ_JobDefinition::helpRequested, &schedule, &JobListWindow::showHelp);
         wizard->setAddJob(jobName.isEmpty());
         wizard->show();
     }
@@ -116,8 +116,7 @@ protected:
     QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
     QString rowFile(const QString& jobName) const
     {
-        const QTreeWidgetItem* row = schedule.FindItemByKey("_" + jobName);
-        return row ? row->text(JobListWindow::ColJobFile) : QString();
+        return schedule.indexOf(jobName, JobListModel::JobFile).data().toString();
     }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
@@ -138,7 +137,7 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFi
         fill();
         EXPECT_TRUE(QTest::qWaitFor([this] { return wizard.isNull(); }));
     };
-    through(&JobListWindow::cmdAddJob_Click, [this] {
+    through(&JobListWindow::addJob, [this] {
         EXPECT_EQ(wizard->windowTitle(), "Add New Backup Job");
         EXPECT_EQ(text("txtPassword")->echoMode(), QLineEdit::Password);
         fillLeast();
@@ -191,8 +190,8 @@ TEST_F(WizardTest, NewAndOpenOfTheJobListShowTheWizardWhichWritesOrMovesTheJobFi
 
     // Open on the selected row; a new name moves the job into a file of its own. An edit
     // finishes from any step.
-    schedule.lvwSchedule->setCurrentItem(schedule.FindItemByKey("_New Backup Job"));
-    through(&JobListWindow::cmdEditJob_Click, [this] {
+    schedule.view()->setCurrentIndex(schedule.indexOf("New Backup Job"));
+    through(&JobListWindow::editJob, [this] {
         EXPECT_EQ(wizard->windowTitle(), "Edit Backup Job");
         text("txtBackupJobName")->setText(QStringLiteral("Daily Papers"));
         ASSERT_EQ(wizard->CurrentStep(), 1);
