@@ -54,11 +54,13 @@ class BusSender final : public QObject, public Sender {
 public:
     void send(const Notification& notification) override
     {
-        QMetaObject::invokeMethod(this, [this, notification] { deliver(notification); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, notification] { deliver(notification); }, Qt::QueuedConnection);
     }
     void withdraw(const QString& jobName) override
     {
-        QMetaObject::invokeMethod(this, [this, jobName] { forget(jobName); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, jobName] { forget(jobName); }, Qt::QueuedConnection);
     }
 
 private slots:
@@ -80,11 +82,11 @@ private:
         if (!bus.isConnected())
             return;
         if (!std::exchange(m_listening, true))
-            bus.connect(Service, Path, Interface, QStringLiteral("ActionInvoked"), this,
-                        SLOT(actionInvoked(uint, QString)));
+            bus.connect(
+                Service, Path, Interface, QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
         QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("Notify"));
         const QVariantMap hints{{QStringLiteral("urgency"), QVariant::fromValue(uchar(2))},
-                                {QStringLiteral("desktop-entry"), QStringLiteral("arkwell")}};
+            {QStringLiteral("desktop-entry"), QStringLiteral("arkwell")}};
         call << QStringLiteral("Arkwell") << uint(0) << iconName() << notification.summary << notification.body
              << QStringList{QStringLiteral("default"), QStringLiteral("Show the backup jobs")} << hints << int(-1);
         auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, ReplyTimeout), this);
@@ -127,9 +129,11 @@ private:
     void forget(const QString& jobName)
     {
         for (const Failure& failure : m_failures.take(jobName)) {
-            const bool stillTold = std::any_of(m_failures.cbegin(), m_failures.cend(), [&](const QList<Failure>& other) {
-                return std::any_of(other.cbegin(), other.cend(), [&](const Failure& f) { return f.sent == failure.sent; });
-            });
+            const bool stillTold
+                = std::any_of(m_failures.cbegin(), m_failures.cend(), [&](const QList<Failure>& other) {
+                      return std::any_of(
+                          other.cbegin(), other.cend(), [&](const Failure& f) { return f.sent == failure.sent; });
+                  });
             if (stillTold)
                 continue;
             if (failure.id != 0)
@@ -141,7 +145,8 @@ private:
 
     void close(uint id)
     {
-        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"));
+        QDBusMessage call
+            = QDBusMessage::createMethodCall(Service, Path, Interface, QStringLiteral("CloseNotification"));
         call << id;
         auto* watcher = new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, ReplyTimeout), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, watcher, &QObject::deleteLater);
@@ -157,9 +162,9 @@ private:
     bool m_listening = false;
     QSet<uint> m_ours;
     QSet<uint> m_clickedBeforeReply;
-    int m_unanswered = 0;  // notifications sent whose number has not come yet
-    quint64 m_sent = 0;    // notifications sent so far
-    QHash<QString, QList<Failure>> m_failures;  // by job: the notifications telling its failure
+    int m_unanswered = 0; // notifications sent whose number has not come yet
+    quint64 m_sent = 0; // notifications sent so far
+    QHash<QString, QList<Failure>> m_failures; // by job: the notifications telling its failure
     QSet<quint64> m_withdrawnBeforeReply;
 };
 
@@ -191,7 +196,7 @@ void tell(const Notification& notification)
     sender().send(notification);
 }
 
-}  // namespace
+} // namespace
 
 void setSender(Sender* sender)
 {
@@ -202,17 +207,16 @@ void scheduledRunEnded(const QString& jobName, RunRecord::Result result, const Q
 {
     if (result != RunRecord::Result::Failed && result != RunRecord::Result::Incomplete)
         return;
-    tell({QStringLiteral("Backup Job '%1' %2").arg(jobName, result == RunRecord::Result::Failed
-                                                                ? QStringLiteral("failed")
-                                                                : QStringLiteral("was incomplete")),
-          firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason,
-          {jobName}});
+    tell({QStringLiteral("Backup Job '%1' %2")
+              .arg(jobName,
+                  result == RunRecord::Result::Failed ? QStringLiteral("failed") : QStringLiteral("was incomplete")),
+        firstReason.isEmpty() ? QStringLiteral("See the transaction log for details.") : firstReason, {jobName}});
 }
 
 void scheduledRunsFailed(const QStringList& jobNames)
 {
     tell({QStringLiteral("%1 Backup Jobs failed or were incomplete").arg(jobNames.size()),
-          jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details."), jobNames});
+        jobNames.join(QStringLiteral(", ")) + QStringLiteral(". See the transaction log for details."), jobNames});
 }
 
 void ownFilesNotWritten(const QString& details)
@@ -222,23 +226,23 @@ void ownFilesNotWritten(const QString& details)
 
 void runCompleted(const QString& jobName)
 {
-    if (installedSender || busSender)  // nothing was told on a bus not spoken to yet
+    if (installedSender || busSender) // nothing was told on a bus not spoken to yet
         sender().withdraw(jobName);
 }
 
 void jobOverdue(const QString& jobName, const QDateTime& lastCompleted)
 {
     tell({QStringLiteral("Backup Job '%1' is overdue").arg(jobName),
-          lastCompleted.isValid() ? QStringLiteral("It has not completed a run since %1.")
-                                        .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
-                                  : QStringLiteral("It has never completed a run."),
-          {}});
+        lastCompleted.isValid() ? QStringLiteral("It has not completed a run since %1.")
+                                      .arg(QLocale::system().toString(lastCompleted, QLocale::ShortFormat))
+                                : QStringLiteral("It has never completed a run."),
+        {}});
 }
 
 void jobWaiting(const QString& jobName, const QString& drive)
 {
     tell({QStringLiteral("Backup Job '%1' waits for '%2' to be connected").arg(jobName, drive),
-          QStringLiteral("It runs as soon as its target is back."), {}});
+        QStringLiteral("It runs as soon as its target is back."), {}});
 }
 
 namespace {
@@ -269,7 +273,7 @@ std::optional<UnixSocket> unixSocketOf(const QByteArray& entry)
     return std::nullopt;
 }
 
-}  // namespace
+} // namespace
 
 bool sessionBusAnswers(int timeoutMs)
 {
@@ -281,13 +285,14 @@ bool sessionBusAnswers(int timeoutMs)
         if (fd < 0 || ::connect(fd, reinterpret_cast<const sockaddr*>(&bus->address), bus->size) != 0) {
             if (fd >= 0)
                 ::close(fd);
-            continue;  // refused at once: the bus library will find the same, just as quickly
+            continue; // refused at once: the bus library will find the same, just as quickly
         }
         // The first words of the bus's own greeting: a byte, then a request to be known.
-        const QByteArray hello = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
+        const QByteArray hello
+            = QByteArray(1, '\0') + "AUTH EXTERNAL " + QByteArray::number(::getuid()).toHex() + "\r\n";
         pollfd answer = {fd, POLLIN, 0};
         const bool answered = ::send(fd, hello.constData(), size_t(hello.size()), MSG_NOSIGNAL) == hello.size()
-                              && ::poll(&answer, 1, timeoutMs) == 1;
+            && ::poll(&answer, 1, timeoutMs) == 1;
         ::close(fd);
         return answered;
     }
@@ -297,7 +302,7 @@ bool sessionBusAnswers(int timeoutMs)
 void avoidSessionBus()
 {
     std::fprintf(stderr, "Arkwell: the session bus at '%s' does not answer; desktop notifications are off.\n",
-                 qgetenv("DBUS_SESSION_BUS_ADDRESS").constData());
+        qgetenv("DBUS_SESSION_BUS_ADDRESS").constData());
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/arkwell-avoids-a-bus-that-does-not-answer");
 }
 
@@ -307,7 +312,7 @@ bool finish(int waitMs)
         return true;
     busThread->quit();
     if (!busThread->wait(waitMs))
-        return false;  // held by the bus: left as it is, the process ends without it
+        return false; // held by the bus: left as it is, the process ends without it
     delete busThread;
     busThread = nullptr;
     busSender = nullptr;
@@ -320,6 +325,6 @@ Clicks& events()
     return events;
 }
 
-}  // namespace DesktopNotifications
+} // namespace DesktopNotifications
 
 #include "DesktopNotifications.moc"

@@ -18,7 +18,7 @@ namespace DesktopNotifications {
 struct Notification {
     QString summary;
     QString body;
-    QStringList failedJobs;  // the jobs whose failure it tells: withdrawn once all completed since
+    QStringList failedJobs; // the jobs whose failure it tells: withdrawn once all completed since
 };
 
 // Where notifications go: the session bus unless a test installs one that records.
@@ -29,7 +29,7 @@ public:
     // The job completed a run: the failures told of it are no longer news.
     virtual void withdraw(const QString& jobName) = 0;
 };
-void setSender(Sender* sender);  // not owned; nullptr restores the session bus
+void setSender(Sender* sender); // not owned; nullptr restores the session bus
 
 // A scheduled run of the job has ended with `result`. A failed or incomplete one is told
 // with its first reason.
@@ -73,4 +73,4 @@ signals:
 };
 Clicks& events();
 
-}  // namespace DesktopNotifications
+} // namespace DesktopNotifications

@@ -1,13 +1,13 @@
 #include "agent/TrayAgent.h"
 
-#include "lib/appSetup.h"
-#include "agent/TrayMenu.h"
 #include "agent/DesktopNotifications.h"
-#include "shared/libPictures.h"
 #include "agent/libSysTrayApp.h"
+#include "agent/TrayMenu.h"
 #include "jobs/Agent.h"
+#include "lib/appSetup.h"
 #include "lib/libForms.h"
 #include "schedule/JobListWindow.h"
+#include "shared/libPictures.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -22,7 +22,9 @@ using libForms::Icon;
 using libForms::Message;
 
 TrayAgent::TrayAgent(Agent& agent, JobListWindow& jobList, bool trayAvailable)
-    : m_agent(agent), m_jobList(jobList), m_trayAvailable(trayAvailable)
+    : m_agent(agent)
+    , m_jobList(jobList)
+    , m_trayAvailable(trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
@@ -103,9 +105,11 @@ QString TrayAgent::trayToolTip() const
         lines << tr("Needs attention: ") + summary.attention.join(QStringLiteral(", "));
     if (!summary.waiting.isEmpty())
         lines << tr("Waiting: ") + summary.waiting.join(QStringLiteral(", "));
-    lines << tr("Next run: ") + (summary.nextJob.isEmpty() ? tr("none") : summary.nextJob + QLatin1Char(' ') + moment(summary.nextDue));
+    lines << tr("Next run: ")
+            + (summary.nextJob.isEmpty() ? tr("none") : summary.nextJob + QLatin1Char(' ') + moment(summary.nextDue));
     lines << tr("Last result: ")
-                 + (summary.lastResult.isEmpty() ? tr("none") : summary.lastResult + QLatin1Char(' ') + moment(summary.lastEnded));
+            + (summary.lastResult.isEmpty() ? tr("none")
+                                            : summary.lastResult + QLatin1Char(' ') + moment(summary.lastEnded));
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -135,7 +139,7 @@ void TrayAgent::tellHowToReopen()
     libForms::MsgBox(Message{tr("Arkwell goes on running without a window and makes the Backup Jobs "
                                 "when they are due.\r\n\r\nTo get this window back, start Arkwell "
                                 "again. To end Arkwell, choose Exit Arkwell in the File menu."),
-                             QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
+        QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
 }
 
 void TrayAgent::trayActivated(QSystemTrayIcon::ActivationReason reason)

@@ -8,13 +8,14 @@
 #include <QMenu>
 
 TrayMenu::TrayMenu(TrayAgent& tray)
-    : m_tray(tray), m_menu(std::make_unique<QMenu>(tr("Arkwell")))
+    : m_tray(tray)
+    , m_menu(std::make_unique<QMenu>(tr("Arkwell")))
 {
     setObjectName(QStringLiteral("TrayMenu"));
     m_menu->setObjectName(QStringLiteral("trayMenu"));
     m_showJobList = m_menu->addAction(tr("Schedule Backup Jobs"), this, &TrayMenu::showJobList);
     m_showJobList->setObjectName(QStringLiteral("showJobListAction"));
-    m_menu->addAction(m_tray.jobList().stopAction());  // the job list's Stop, usable while a job runs
+    m_menu->addAction(m_tray.jobList().stopAction()); // the job list's Stop, usable while a job runs
     m_restore = m_menu->addMenu(tr("Restore Files"));
     m_restore->setObjectName(QStringLiteral("restoreMenu"));
     connect(m_restore, &QMenu::aboutToShow, this, &TrayMenu::fillRestoreMenu);

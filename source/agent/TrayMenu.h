@@ -2,8 +2,8 @@
 // The tray icon's menu: show the job list window, stop the running job, restore files of a
 // job, or end the program.
 
-#include <QObject>
 #include <memory>
+#include <QObject>
 
 class QAction;
 class QMenu;
@@ -29,6 +29,6 @@ private:
     TrayAgent& m_tray;
     std::unique_ptr<QMenu> m_menu;
     QAction* m_showJobList = nullptr;
-    QMenu* m_restore = nullptr;  // one item per job, opening its Restore window
+    QMenu* m_restore = nullptr; // one item per job, opening its Restore window
     QAction* m_exit = nullptr;
 };

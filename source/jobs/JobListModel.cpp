@@ -23,10 +23,11 @@ QDateTime earlier(const QDateTime& one, const QDateTime& other)
     return other.isValid() && other < one ? other : one;
 }
 
-}  // namespace
+} // namespace
 
 JobListModel::JobListModel(Agent& agent, QObject* parent)
-    : QAbstractTableModel(parent), m_agent(agent)
+    : QAbstractTableModel(parent)
+    , m_agent(agent)
 {
     const JobTable& jobs = m_agent.Jobs();
     connect(&jobs, &JobTable::changed, this, &JobListModel::syncRows);
@@ -56,14 +57,22 @@ QVariant JobListModel::headerData(int section, Qt::Orientation orientation, int 
     if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
         return {};
     switch (section) {
-    case Name: return tr("Backup Job Name");
-    case LastRun: return tr("Last Run");
-    case NextRun: return tr("Next Run");
-    case StartTime: return tr("Start Time");
-    case Compressed: return tr("Compressed");
-    case JobFile: return tr("BackupFolder");
-    case LastResult: return tr("Last Result");
-    default: return {};
+    case Name:
+        return tr("Backup Job Name");
+    case LastRun:
+        return tr("Last Run");
+    case NextRun:
+        return tr("Next Run");
+    case StartTime:
+        return tr("Start Time");
+    case Compressed:
+        return tr("Compressed");
+    case JobFile:
+        return tr("BackupFolder");
+    case LastResult:
+        return tr("Last Result");
+    default:
+        return {};
     }
 }
 
@@ -75,30 +84,47 @@ QVariant JobListModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (index.column()) {
-        case Name: return row.name;
-        case LastRun: return row.lastRunText;
-        case NextRun: return row.nextRun ? libDates::FormatDate(*row.nextRun, QLocale::system()) : NoNextRunText;
-        case StartTime: return libDates::FormatShortTime(row.startTime);
-        case Compressed: return row.compressed ? QStringLiteral("True") : QStringLiteral("False");
-        case JobFile: return row.file;
-        case LastResult: return resultText(row);
-        default: return {};
+        case Name:
+            return row.name;
+        case LastRun:
+            return row.lastRunText;
+        case NextRun:
+            return row.nextRun ? libDates::FormatDate(*row.nextRun, QLocale::system()) : NoNextRunText;
+        case StartTime:
+            return libDates::FormatShortTime(row.startTime);
+        case Compressed:
+            return row.compressed ? QStringLiteral("True") : QStringLiteral("False");
+        case JobFile:
+            return row.file;
+        case LastResult:
+            return resultText(row);
+        default:
+            return {};
         }
-    case Qt::ToolTipRole: return row.toolTip;
-    case SortRole: return sortValue(row, index.column());
-    case StateRole: return int(stateOf(row));
-    case CompressedRole: return row.compressed;
-    default: return {};
+    case Qt::ToolTipRole:
+        return row.toolTip;
+    case SortRole:
+        return sortValue(row, index.column());
+    case StateRole:
+        return int(stateOf(row));
+    case CompressedRole:
+        return row.compressed;
+    default:
+        return {};
     }
 }
 
 QVariant JobListModel::sortValue(const Row& row, int column) const
 {
     switch (column) {
-    case LastRun: return row.lastRun.isValid() ? QVariant(row.lastRun) : QVariant();
-    case NextRun: return row.nextRun ? QVariant(*row.nextRun) : QVariant();
-    case StartTime: return row.startTime;
-    default: return data(index(rowOf(row.name), column), Qt::DisplayRole);
+    case LastRun:
+        return row.lastRun.isValid() ? QVariant(row.lastRun) : QVariant();
+    case NextRun:
+        return row.nextRun ? QVariant(*row.nextRun) : QVariant();
+    case StartTime:
+        return row.startTime;
+    default:
+        return data(index(rowOf(row.name), column), Qt::DisplayRole);
     }
 }
 
@@ -146,12 +172,13 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
     row.attention = JobStatus::NeedsAttention(job, record, now);
     row.waiting = record.waitingSince.isValid() || record.result == RunRecord::Result::Waiting;
     row.toolTip = (row.overdue ? tr("No completed run for more than twice the job's interval.\n") : QString())
-                  + record.logLines.join(QLatin1Char('\n'));
+        + record.logLines.join(QLatin1Char('\n'));
     // The clock alone changes the row a minute after its next due moment (missed, unless
     // the scheduler handled it) and when the job becomes overdue.
     row.recheckAt = row.nextDue.isValid() ? row.nextDue.addSecs(61) : QDateTime();
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
-    if (const std::optional<qint64> interval = JobStatus::Interval(job, now); since.isValid() && interval && !row.overdue)
+    if (const std::optional<qint64> interval = JobStatus::Interval(job, now);
+        since.isValid() && interval && !row.overdue)
         row.recheckAt = earlier(row.recheckAt, since.addSecs(2 * *interval + 1));
 }
 
@@ -222,14 +249,13 @@ void JobListModel::showProgress()
     const RunProgress progress = m_agent.Runner().Progress();
     const QLocale locale = QLocale::system();
     const QString files = progress.files > progress.filesDone
-                              ? tr("%1 of %2").arg(locale.toString(progress.filesDone), locale.toString(progress.files))
-                              : locale.toString(progress.filesDone);
-    m_progressText = progress.entries == 0 || runningJob().isEmpty()
-                         ? QString()
-                         : tr("entry %1 of %2, %3 files done: '%4'")
-                               .arg(progress.entriesDone + 1)
-                               .arg(progress.entries)
-                               .arg(files, progress.current);
+        ? tr("%1 of %2").arg(locale.toString(progress.filesDone), locale.toString(progress.files))
+        : locale.toString(progress.filesDone);
+    m_progressText = progress.entries == 0 || runningJob().isEmpty() ? QString()
+                                                                     : tr("entry %1 of %2, %3 files done: '%4'")
+                                                                           .arg(progress.entriesDone + 1)
+                                                                           .arg(progress.entries)
+                                                                           .arg(files, progress.current);
     if (const int row = rowOf(runningJob()); row >= 0)
         emit dataChanged(index(row, LastResult), index(row, LastResult));
     emit statusChanged();
@@ -255,10 +281,10 @@ JobListModel::Summary JobListModel::summary() const
             summary.lastResult = row.name + QLatin1Char(' ') + RunRecord::Word(row.result);
         }
     }
-    summary.state = m_agent.Busy()                  ? State::Running
-                    : !summary.attention.isEmpty() ? State::Attention
-                    : anyWaiting                   ? State::Waiting
-                                                   : State::Quiet;
+    summary.state = m_agent.Busy()     ? State::Running
+        : !summary.attention.isEmpty() ? State::Attention
+        : anyWaiting                   ? State::Waiting
+                                       : State::Quiet;
     return summary;
 }
 
@@ -274,7 +300,7 @@ bool JobListSortModel::lessThan(const QModelIndex& left, const QModelIndex& righ
     const QVariant theirs = right.data(sortRole());
     if (mine.typeId() == QMetaType::QString && theirs.typeId() == QMetaType::QString)
         return mine.toString().localeAwareCompare(theirs.toString()) < 0;
-    if (!mine.isValid() || !theirs.isValid())  // rows without a day come after those with one
+    if (!mine.isValid() || !theirs.isValid()) // rows without a day come after those with one
         return mine.isValid() && !theirs.isValid();
     return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
 }

@@ -8,13 +8,13 @@
 
 #include "jobs/RunRecord.h"
 
+#include <optional>
 #include <QAbstractTableModel>
 #include <QDateTime>
 #include <QHash>
 #include <QSortFilterProxyModel>
 #include <QStringList>
 #include <QTimer>
-#include <optional>
 #include <vector>
 
 class Agent;
@@ -26,9 +26,9 @@ public:
     // What a row asks of the user's eye; the tray icon shows the most pressing of all rows.
     enum class State { Quiet, Running, Attention, Waiting };
     enum Role {
-        SortRole = Qt::UserRole + 1,  // the day, time or text a column sorts by (no day: none)
-        StateRole,                    // the row's State, as an int
-        CompressedRole,               // whether the job makes a zip archive
+        SortRole = Qt::UserRole + 1, // the day, time or text a column sorts by (no day: none)
+        StateRole, // the row's State, as an int
+        CompressedRole, // whether the job makes a zip archive
     };
     // "Next Run" of a schedule that has no real next run.
     static inline const QString NoNextRunText = QStringLiteral("None");
@@ -53,12 +53,12 @@ public:
 
     // What the tray shows, from every row at once.
     struct Summary {
-        State state = State::Quiet;  // running, else any needing attention, else any waiting
-        QStringList attention;       // "Nightly overdue", "Photos failed"
-        QStringList waiting;         // "Offsite waiting for its target 'USB'"
-        QString nextJob;             // the job due next and when
+        State state = State::Quiet; // running, else any needing attention, else any waiting
+        QStringList attention; // "Nightly overdue", "Photos failed"
+        QStringList waiting; // "Offsite waiting for its target 'USB'"
+        QString nextJob; // the job due next and when
         QDateTime nextDue;
-        QString lastResult;          // the latest ended run: "Nightly completed" and when
+        QString lastResult; // the latest ended run: "Nightly completed" and when
         QDateTime lastEnded;
     };
     Summary summary() const;
@@ -78,13 +78,13 @@ private:
         QTime startTime;
         RunRecord::Result result = RunRecord::Result::None;
         QDateTime ended;
-        QString word;  // the last result's word, as JobStatus tells it
+        QString word; // the last result's word, as JobStatus tells it
         bool overdue = false;
         bool attention = false;
         bool waiting = false;
         QString toolTip;
         QDateTime nextDue;
-        QDateTime recheckAt;  // when the clock alone may change the row
+        QDateTime recheckAt; // when the clock alone may change the row
     };
     void fill(Row& row, const QDateTime& now) const;
     QString resultText(const Row& row) const;

@@ -1,15 +1,14 @@
 #include "schedule/JobListWindow.h"
 
-#include "lib/appSetup.h"
-#include "shared/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobStatus.h"
-#include "restore/RestoreWindow.h"
 #include "jobs/Targets.h"
+#include "lib/appSetup.h"
+#include "lib/ChildProcess.h"
 #include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libDates.h"
@@ -17,26 +16,27 @@
 #include "lib/libForms.h"
 #include "lib/libLog.h"
 #include "lib/libStrings.h"
-#include "lib/ChildProcess.h"
+#include "restore/RestoreWindow.h"
+#include "shared/libPictures.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
-#include <QLocale>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
-#include <QItemSelectionModel>
 #include <QStyle>
-#include <QToolButton>
-#include <QApplication>
 #include <QStyledItemDelegate>
+#include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -60,10 +60,12 @@ bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
     return !command.isEmpty() && ChildProcess::StartDetached(command.first(), command.mid(1));
 }
 
-}  // namespace
+} // namespace
 
 JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
-    : QMainWindow(parent), m_agent(agent), m_model(agent)
+    : QMainWindow(parent)
+    , m_agent(agent)
+    , m_model(agent)
 {
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(tr("Scheduled Backup Jobs"));
@@ -121,7 +123,7 @@ void JobListWindow::buildToolbar()
     row->setSpacing(1);
     int made = 0;
     const auto button = [this, row, &made](const char* name, const QString& caption, const QString& tip,
-                                           QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
+                            QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
         auto* button = new QToolButton(m_toolbar);
         button->setObjectName(QString::fromLatin1(name));
         button->setText(caption);
@@ -136,15 +138,14 @@ void JobListWindow::buildToolbar()
         m_buttons.at(size_t(made++)) = button;
     };
     button("newJobButton", tr("&New"), tr("New Backup Job"), QStyle::SP_FileIcon, &JobListWindow::addJob);
-    button("removeJobButton", tr("&Remove"), tr("Remove Backup Job"), QStyle::SP_TrashIcon,
-           &JobListWindow::removeJobs);
+    button("removeJobButton", tr("&Remove"), tr("Remove Backup Job"), QStyle::SP_TrashIcon, &JobListWindow::removeJobs);
     button("openJobButton", tr("&Open"), tr("Open Backup Job"), QStyle::SP_DialogOpenButton, &JobListWindow::editJob);
     button("runJobButton", tr("&Backup"), tr("Execute Backup Job Now"), QStyle::SP_MediaPlay,
-           &JobListWindow::runSelectedJobs);
+        &JobListWindow::runSelectedJobs);
     button("viewZipButton", tr("&View"), tr("View Backup Zip File"), QStyle::SP_FileDialogContentsView,
-           &JobListWindow::viewZip);
+        &JobListWindow::viewZip);
     button("restoreButton", tr("Res&tore"), tr("Restore Files From a Backup"), QStyle::SP_BrowserReload,
-           &JobListWindow::restoreFiles);
+        &JobListWindow::restoreFiles);
     row->addStretch(1);
 }
 
@@ -164,7 +165,7 @@ protected:
         if (index.column() == JobListModel::Name)
             icon = libPictures::JobIcon(index.data(JobListModel::CompressedRole).toBool());
         else if (index.column() == JobListModel::LastResult
-                 && JobListModel::State(index.data(JobListModel::StateRole).toInt()) == JobListModel::State::Attention)
+            && JobListModel::State(index.data(JobListModel::StateRole).toInt()) == JobListModel::State::Attention)
             icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         if (icon.isNull())
             return;
@@ -173,7 +174,7 @@ protected:
     }
 };
 
-}  // namespace
+} // namespace
 
 void JobListWindow::buildList()
 {
@@ -268,7 +269,7 @@ void JobListWindow::buildMenus()
     QAction* viewZip = item(m_actionMenu, "viewZipAction", tr("&View Zip File"), &JobListWindow::viewZip);
     QAction* restore = item(m_actionMenu, "restoreAction", tr("Res&tore Files..."), &JobListWindow::restoreFiles);
     m_jobCommands = {add, remove, open, run, viewZip, restore};
-    m_view->setContextMenuPolicy(Qt::ActionsContextMenu);  // the row menu
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu); // the row menu
     m_view->addActions({open, run, restore});
     m_actionMenu->addSeparator();
     item(m_actionMenu, "transactionLogAction", tr("View &Transaction Log File"), &JobListWindow::showTransactionLog);
@@ -279,7 +280,7 @@ void JobListWindow::buildMenus()
     help->addSeparator();
     item(help, "licenseAction", tr("License Agreement"), &JobListWindow::showLicense);
     help->addSeparator();
-    item(help, "homepageAction", tr("Arkwell Homepage"), &JobListWindow::showHelp);  // the local help
+    item(help, "homepageAction", tr("Arkwell Homepage"), &JobListWindow::showHelp); // the local help
     item(help, "aboutAction", tr("About"), &JobListWindow::showAbout);
 }
 
@@ -369,8 +370,8 @@ void JobListWindow::selectFirstRowOnce()
 {
     if (std::exchange(m_selectedFirstRow, true) || m_sorted.rowCount() == 0)
         return;
-    m_view->selectionModel()->setCurrentIndex(m_sorted.index(0, 0),
-                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_view->selectionModel()->setCurrentIndex(
+        m_sorted.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void JobListWindow::closeEvent(QCloseEvent* event)
@@ -403,14 +404,13 @@ bool JobListWindow::selectionChecksPass()
 {
     if (m_model.rowCount() == 0) {
         libForms::VerificationError(
-            QStringLiteral("You must first add and then select a backup job before clicking this button."),
-            Icon::Information);
+            tr("You must first add and then select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     const QModelIndex current = m_view->currentIndex();
     if (!current.isValid() || !m_view->selectionModel()->isRowSelected(current.row(), {})) {
         libForms::VerificationError(
-            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information);
+            tr("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     return true;
@@ -436,7 +436,7 @@ void JobListWindow::addJob()
 
 void JobListWindow::editJob()
 {
-    CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
+    CBackupJob job; // a job file gone or damaged since start-up is told, not fatal
     if (selectionChecksPass() && openJob(currentName(), job))
         showWizard(false);
 }
@@ -460,9 +460,8 @@ void JobListWindow::removeJobs()
     const QStringList names = selectedNames();
     if (!selectionChecksPass())
         return;
-    const Answer answer = libForms::MsgBox(Message{
-        QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
-        Buttons::YesNoCancel, Icon::None, Answer::No});
+    const Answer answer = libForms::MsgBox(Message{tr("Are you sure you want to delete this Backup Job?"),
+        tr("Remove Confirmation"), Buttons::YesNoCancel, Icon::None, Answer::No});
     if (answer != Answer::Yes)
         return;
     for (const QString& name : names)
@@ -506,14 +505,14 @@ void JobListWindow::stopRun()
 // is answered. Yes opens the transaction log and skips the jobs still to come.
 void JobListWindow::offerTransactionLog(const RunReport& report)
 {
-    if (!m_agent.WaitingForAnswer())  // stopped meanwhile
+    if (!m_agent.WaitingForAnswer()) // stopped meanwhile
         return;
     const QString logPath = appSetup::TransactionLogPath();
-    const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
-                         + QStringLiteral("See transaction log for details: '") + logPath + QStringLiteral("'\r\n\r\n")
-                         + tr("Open the transaction log now?");
-    const Answer answer = libForms::MsgBox(
-        Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
+    const QString text = tr("Backup Job '%1' has failed.\r\n\r\nSee transaction log for details: '%2'\r\n\r\n"
+                            "Open the transaction log now?")
+                             .arg(report.request.name, logPath);
+    const Answer answer
+        = libForms::MsgBox(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         frmLogView::OpenLog(logPath);
     m_agent.AnswerFailure(answer == Answer::Yes);
@@ -527,17 +526,16 @@ void JobListWindow::viewZip()
     if (!openJob(currentName(), job))
         return;
     if (!job.Compress()) {
-        Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
-                   + QStringLiteral("zip file to view."),
-               QStringLiteral("Information"), Icon::Information);
+        Inform(tr("This Backup Job does not use compression, thus there is no zip file to view."), tr("Information"),
+            Icon::Information);
         return;
     }
     if (const std::optional<QString> archive = existingArchive(job))
         openArchive(*archive);
     else
-        libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                        + libStrings::CleanedName(job.JobName())
-                                        + QStringLiteral("' does not exist."), Icon::Exclamation);
+        libForms::VerificationError(
+            tr("The file '%1' does not exist.").arg(job.TargetDirectory() + libStrings::CleanedName(job.JobName())),
+            Icon::Exclamation);
 }
 
 void JobListWindow::restoreFiles()
@@ -561,33 +559,27 @@ void JobListWindow::openArchive(const QString& archive)
 {
     const QString viewer = libFiles::FindExecutable(archive);
     if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
-        const QString question =
-            QStringLiteral("You do not have a recognizable zip program currently ")
-            + QStringLiteral("installed.  You can review the Help documentation for some possible ")
-            + QStringLiteral("zip management tools that you can install (e.g.: File Roller or Ark).")
-            + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
-            + QStringLiteral("Yes to override.");
-        if (libForms::MsgBox(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
-                                     Answer::No})
+        const QString question
+            = tr("You do not have a recognizable zip program currently installed.  You can review the Help "
+                 "documentation for some possible zip management tools that you can install (e.g.: File Roller or "
+                 "Ark).\r\n\r\nIf you are sure that a zip utility exists, click Yes to override.");
+        if (libForms::MsgBox(Message{question, tr("No Zip Program Installed"), Buttons::YesNo, Icon::None, Answer::No})
             != Answer::Yes)
             return;
         // The file manager, on the folder that holds the archive; without one the user is
         // told where the archive is.
         libAPIWrapper::OpenOnDesktop(libFiles::FilePathStripFileName(archive), [archive] {
-            Inform(QStringLiteral("No program could be started to show the backup zip. It is the file '") + archive
-                       + QStringLiteral("'."),
-                   QStringLiteral("Zip Program Failure"));
+            Inform(tr("No program could be started to show the backup zip. It is the file '%1'.").arg(archive),
+                tr("Zip Program Failure"));
         });
     } else if (!OpenWithDesktopEntry(viewer, archive)) {
-        Inform(QStringLiteral("The zip program on your system was unable to open the backup zip."),
-               QStringLiteral("Zip Program Failure"));
+        Inform(tr("The zip program on your system was unable to open the backup zip."), tr("Zip Program Failure"));
     }
 }
 
 // --- Menus -------------------------------------------------------------------------------
 
-template <typename Dialog>
-Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
+template <typename Dialog> Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
         open = new Dialog(this);
@@ -616,9 +608,8 @@ void JobListWindow::showHelp()
 {
     const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
     if (!libFiles::FileExists(helpPage)) {
-        libForms::VerificationError(QStringLiteral("The target file '") + helpPage
-                                        + QStringLiteral("' does not exist; operation has ")
-                                        + QStringLiteral("been cancelled."), Icon::Exclamation);
+        libForms::VerificationError(
+            tr("The target file '%1' does not exist; operation has been cancelled.").arg(helpPage), Icon::Exclamation);
         return;
     }
     const QString browser = libFiles::FindExecutable(helpPage);
@@ -628,14 +619,12 @@ void JobListWindow::showHelp()
 
 void JobListWindow::showLicense()
 {
-    Inform(QStringLiteral("\r\nArkwell is released under the MIT License: you may use, copy, change and share "
-                          "it freely, and it comes without any warranty. The full text is in the file LICENSE "
-                          "that comes with the program.\r\n"),
-           QStringLiteral("License Agreement"), Icon::None);
+    Inform(tr("\r\nArkwell is released under the MIT License: you may use, copy, change and share it freely, and it "
+              "comes without any warranty. The full text is in the file LICENSE that comes with the program.\r\n"),
+        tr("License Agreement"), Icon::None);
 }
 
 void JobListWindow::showAbout()
 {
-    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::showHelp,
-            Qt::UniqueConnection);
+    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::showHelp, Qt::UniqueConnection);
 }

@@ -7,10 +7,10 @@
 #include "jobs/Agent.h"
 #include "jobs/JobListModel.h"
 
-#include <QMainWindow>
-#include <QPointer>
 #include <array>
 #include <optional>
+#include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QFrame;
@@ -48,7 +48,7 @@ public:
 
     QMenu* fileMenu() const { return m_fileMenu; }
     QMenu* actionMenu() const { return m_actionMenu; }
-    QAction* stopAction() const { return m_stopAction; }  // usable only while a run is in progress
+    QAction* stopAction() const { return m_stopAction; } // usable only while a run is in progress
 
 signals:
     // A run's progress or a job's result changed: the tray follows it.
@@ -108,7 +108,7 @@ private:
     JobListSortModel m_sorted;
     QFrame* m_toolbar = nullptr;
     QTreeView* m_view = nullptr;
-    std::array<QToolButton*, 6> m_buttons{};  // New, Remove, Open, Backup, View, Restore
+    std::array<QToolButton*, 6> m_buttons{}; // New, Remove, Open, Backup, View, Restore
     QLabel* m_jobCount = nullptr;
     QLabel* m_runStatus = nullptr;
     QLabel* m_runProgress = nullptr;
@@ -116,7 +116,7 @@ private:
     QMenu* m_fileMenu = nullptr;
     QMenu* m_actionMenu = nullptr;
     QAction* m_stopAction = nullptr;
-    QList<QAction*> m_jobCommands;  // shut off during a run
+    QList<QAction*> m_jobCommands; // shut off during a run
     QPointer<frmPreferences> m_preferences;
     QPointer<frmAbout> m_about;
     QPointer<QWidget> m_wizard;

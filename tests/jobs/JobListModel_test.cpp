@@ -8,7 +8,6 @@
 
 #include <memory>
 
-
 namespace {
 
 class JobListModelTest : public testing_support::AgentTest {
@@ -28,7 +27,7 @@ protected:
 TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
 {
     addJob("Fresh");
-    addJob("Away", [](CBackupJob& job) { job.setDayOfWeek(0); });  // no next run
+    addJob("Away", [](CBackupJob& job) { job.setDayOfWeek(0); }); // no next run
     addJob("Broken", [this](CBackupJob& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
     addJob("Good");
     agent.Jobs().UpdateRecord("Away", [](RunRecord& record) {
@@ -38,15 +37,16 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     ASSERT_EQ(model.rowCount(), 4);
 
     auto watch = std::make_unique<QObject>();
-    int rowsMoved = 0;  // rows inserted or removed, or the model reset
+    int rowsMoved = 0; // rows inserted or removed, or the model reset
     for (const auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
         QObject::connect(&model, signal, watch.get(), [&rowsMoved] { ++rowsMoved; });
     QObject::connect(&model, &QAbstractItemModel::modelReset, watch.get(), [&rowsMoved] { ++rowsMoved; });
     QSet<int> rowsChanged;
-    QObject::connect(&model, &QAbstractItemModel::dataChanged, watch.get(), [&](const QModelIndex& first, const QModelIndex& last) {
-        EXPECT_EQ(first.row(), last.row());
-        rowsChanged << first.row();
-    });
+    QObject::connect(
+        &model, &QAbstractItemModel::dataChanged, watch.get(), [&](const QModelIndex& first, const QModelIndex& last) {
+            EXPECT_EQ(first.row(), last.row());
+            rowsChanged << first.row();
+        });
     QStringList whileRunning;
     QObject::connect(&model, &JobListModel::statusChanged, watch.get(), [&] {
         if (model.runningJob() == "Good" && !model.progressText().isEmpty())
@@ -61,12 +61,12 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     EXPECT_EQ(rowsChanged, (QSet<int>{model.rowOf("Good"), model.rowOf("Broken")}));
 
     const QString today = libDates::FormatDate(Clock::Today(), QLocale::system());
-    using Row = std::tuple<QString, QString, QString, QString, JobListModel::State>;  // name, last run, next run, result
+    using Row = std::tuple<QString, QString, QString, QString, JobListModel::State>; // name, last run, next run, result
     for (const auto& [name, lastRun, nextRun, result, rowState] :
-         {Row{"Fresh", "Never", "", "", JobListModel::State::Quiet},
-          Row{"Away", "Never", JobListModel::NoNextRunText, "waiting for its target", JobListModel::State::Waiting},
-          Row{"Broken", today, "", "failed ", JobListModel::State::Attention},
-          Row{"Good", today, "", "completed ", JobListModel::State::Quiet}}) {
+        {Row{"Fresh", "Never", "", "", JobListModel::State::Quiet},
+            Row{"Away", "Never", JobListModel::NoNextRunText, "waiting for its target", JobListModel::State::Waiting},
+            Row{"Broken", today, "", "failed ", JobListModel::State::Attention},
+            Row{"Good", today, "", "completed ", JobListModel::State::Quiet}}) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(text(name, JobListModel::LastRun), lastRun);
         const QString shown = text(name, JobListModel::LastResult);
@@ -77,7 +77,7 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     EXPECT_TRUE(model.index(model.rowOf("Good"), 0).data(Qt::ToolTipRole).toString().contains("Zipping Up   "));
 
     const JobListModel::Summary summary = model.summary();
-    EXPECT_EQ(summary.state, JobListModel::State::Attention);  // a failure outranks a wait
+    EXPECT_EQ(summary.state, JobListModel::State::Attention); // a failure outranks a wait
     EXPECT_EQ(summary.attention, QStringList{"Broken failed"});
     EXPECT_EQ(summary.waiting, QStringList{"Away waiting for its target"});
     agent.Jobs().Remove("Broken");
@@ -94,4 +94,4 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     EXPECT_EQ(sorted.index(0, JobListModel::Name).data().toString(), "Good");
 }
 
-}  // namespace
+} // namespace
