@@ -96,6 +96,7 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &JobListWindow::showJobCount);
     connect(&m_agent, &Agent::runStarted, this, &JobListWindow::showProgress);
     connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::fitColumns);  // the results are new
     // The failure's box is shown from the event loop, never inside the agent's own call.
     connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
     m_agent.SetHeldWhile([this] { return holdsRuns(); });
