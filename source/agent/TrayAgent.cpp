@@ -88,6 +88,21 @@ void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 
 // --- The tray icon --------------------------------------------------------------------------
 
+namespace {
+
+// At most this many jobs are named on one line of the tooltip; the rest are counted.
+constexpr qsizetype NamedJobsPerLine = 5;
+
+QString jobsLine(const QStringList& notes)
+{
+    QString line = notes.mid(0, NamedJobsPerLine).join(QStringLiteral(", "));
+    if (notes.size() > NamedJobsPerLine)
+        line += TrayAgent::tr(" and %1 more").arg(notes.size() - NamedJobsPerLine);
+    return line;
+}
+
+} // namespace
+
 TrayAgent::TrayState TrayAgent::trayState() const
 {
     return m_jobList.model().summary().state;
@@ -95,16 +110,20 @@ TrayAgent::TrayState TrayAgent::trayState() const
 
 QString TrayAgent::trayToolTip() const
 {
+    return toolTipOf(m_jobList.model().summary());
+}
+
+QString TrayAgent::toolTipOf(const JobListModel::Summary& summary) const
+{
     const JobListModel& model = m_jobList.model();
-    const JobListModel::Summary summary = model.summary();
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
     QStringList lines{QStringLiteral("Arkwell")};
     if (!model.runningJob().isEmpty())
         lines << tr("Running %1: %2").arg(model.runningJob(), model.progressText());
     if (!summary.attention.isEmpty())
-        lines << tr("Needs attention: ") + summary.attention.join(QStringLiteral(", "));
+        lines << tr("Needs attention: ") + jobsLine(summary.attention);
     if (!summary.waiting.isEmpty())
-        lines << tr("Waiting: ") + summary.waiting.join(QStringLiteral(", "));
+        lines << tr("Waiting: ") + jobsLine(summary.waiting);
     lines << tr("Next run: ")
             + (summary.nextJob.isEmpty() ? tr("none") : summary.nextJob + QLatin1Char(' ') + moment(summary.nextDue));
     lines << tr("Last result: ")
@@ -115,7 +134,8 @@ QString TrayAgent::trayToolTip() const
 
 void TrayAgent::showTrayStatus()
 {
-    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(trayState())), trayToolTip());
+    const JobListModel::Summary summary = m_jobList.model().summary();
+    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(summary.state)), toolTipOf(summary));
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.

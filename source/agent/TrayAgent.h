@@ -29,8 +29,8 @@ public:
     // or was incomplete or that is overdue, or a job waiting for its target's drive.
     using TrayState = JobListModel::State;
     TrayState trayState() const;
-    // The tray icon's tooltip: the run in progress, the jobs needing attention and waiting,
-    // the next run and the last result.
+    // The tray icon's tooltip: the run in progress, the jobs needing attention and waiting
+    // (the first few named, the others counted), the next run and the last result.
     QString trayToolTip() const;
     // Brings the tray icon's picture and tooltip up to date.
     void showTrayStatus();
@@ -57,6 +57,7 @@ public slots:
     void trayActivated(QSystemTrayIcon::ActivationReason reason);
 
 private:
+    QString toolTipOf(const JobListModel::Summary& summary) const;
     void tellFailedRuns(const QList<RunReport>& reports);
     void lookForTray();
     void tellHowToReopen();
