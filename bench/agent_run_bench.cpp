@@ -1,6 +1,6 @@
 // What one scheduled run costs the agent's own thread with many jobs listed: the tick that
 // finds it due, the run's bookkeeping (its record written at start and end, the log), and the
-// job list model and its sort proxy following it, as the window and the tray read them. The
+// job list model and its sort proxy following it, with the tray's summary read at each change. The
 // run itself (a tiny job of one file, on the runner's worker thread) is not counted. Also the
 // start-up (listing the jobs with the model attached) and a tick with nothing due (the worst of
 // five), each with and without the model.
@@ -97,6 +97,8 @@ Figures measure(int jobCount, bool withModel)
         model = std::make_unique<JobListModel>(agent);
         sorted.setSourceModel(model.get());
         sorted.sort(JobListModel::LastResult, Qt::AscendingOrder);  // a column a run changes
+        // The tray reads the summary at every change, as its icon and tooltip follow it.
+        QObject::connect(model.get(), &JobListModel::statusChanged, model.get(), [&model] { (void)model->summary(); });
     }
     agent.Jobs().Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
     figures.startUpMs = threadCpuMs() - before;
