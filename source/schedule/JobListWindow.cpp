@@ -200,7 +200,11 @@ void JobListWindow::buildList()
     header->setSortIndicatorShown(true);
     header->setSortIndicator(-1, m_sortOrder);
     connect(header, &QHeaderView::sectionClicked, this, &JobListWindow::sortByColumn);
-    connect(m_view, &QTreeView::doubleClicked, this, &JobListWindow::editJob);
+    // A double click opens the job, as Open does; not during a run, which shuts Open off.
+    connect(m_view, &QTreeView::doubleClicked, this, [this] {
+        if (!m_agent.Busy())
+            editJob();
+    });
 }
 
 void JobListWindow::buildStatusBar()

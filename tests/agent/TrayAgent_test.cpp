@@ -76,9 +76,13 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     std::set<std::pair<bool, bool>> listAndRunCommand;
     QObject watch;
     QObject::connect(&schedule, &JobListWindow::statusChanged, &watch, [&] {
-        if (!schedule.runningJob().isEmpty())
-            listAndRunCommand.insert({schedule.view()->isEnabled(), action("runJobAction")->isEnabled()});
+        if (schedule.runningJob().isEmpty())
+            return;
+        listAndRunCommand.insert({schedule.view()->isEnabled(), action("runJobAction")->isEnabled()});
+        emit schedule.view()->doubleClicked(schedule.indexOf("Late"));  // opens no wizard during the run
+        EXPECT_FALSE(schedule.holdsRuns());
     });
+    schedule.view()->setCurrentIndex(schedule.indexOf("Late"));
     EXPECT_TRUE(tickRuns("Late", late));
     EXPECT_EQ(listAndRunCommand, (std::set<std::pair<bool, bool>>{{true, false}}));
     EXPECT_TRUE(action("runJobAction")->isEnabled());
