@@ -100,6 +100,8 @@ private:
             --m_unanswered;
             if (reply.isValid())
                 numbered(sent, reply.value());
+            else
+                unanswered(sent);
             // With every answer in, the clicks still kept were on other programs' notifications.
             if (m_unanswered == 0)
                 m_clickedBeforeReply.clear();
@@ -122,6 +124,15 @@ private:
                 }
         if (m_withdrawnBeforeReply.remove(sent) && !stillTold)
             close(id);
+    }
+
+    // No number came (no service, or none in time): there is nothing to close later.
+    void unanswered(quint64 sent)
+    {
+        for (QList<Failure>& failures : m_failures)
+            failures.removeIf([sent](const Failure& failure) { return failure.sent == sent; });
+        m_failures.removeIf([](const auto& entry) { return entry.value().isEmpty(); });
+        m_withdrawnBeforeReply.remove(sent);
     }
 
     // The job completed: each notification of failures that named it is closed once no job it
