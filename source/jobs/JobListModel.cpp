@@ -168,8 +168,8 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
     row.result = record.result;
     row.ended = record.ended;
     row.word = JobStatus::ResultWord(job, record, now);
-    row.overdue = JobStatus::Overdue(job, record, now);
     row.attention = JobStatus::NeedsAttention(job, record, now);
+    row.overdue = row.attention && JobStatus::Overdue(job, record, now);  // an overdue job needs attention
     row.waiting = record.waitingSince.isValid() || record.result == RunRecord::Result::Waiting;
     row.toolTip = (row.overdue ? tr("No completed run for more than twice the job's interval.\n") : QString())
         + record.logLines.join(QLatin1Char('\n'));
@@ -177,8 +177,9 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
     // the scheduler handled it) and when the job becomes overdue.
     row.recheckAt = row.nextDue.isValid() ? row.nextDue.addSecs(61) : QDateTime();
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
-    if (const std::optional<qint64> interval = JobStatus::Interval(job, now);
-        since.isValid() && interval && !row.overdue)
+    if (!since.isValid() || row.overdue)
+        return;
+    if (const std::optional<qint64> interval = JobStatus::Interval(job, now))
         row.recheckAt = earlier(row.recheckAt, since.addSecs(2 * *interval + 1));
 }
 
