@@ -30,11 +30,13 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     addJob("Away", [](CBackupJob& job) { job.setDayOfWeek(0); }); // no next run
     addJob("Broken", [this](CBackupJob& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
     addJob("Good");
+    addJob("Late");
+    agent.Jobs().UpdateRecord("Late", [](RunRecord& record) { record.created = Clock::Now().addDays(-3); });
     agent.Jobs().UpdateRecord("Away", [](RunRecord& record) {
         record.result = RunRecord::Result::Waiting;
         record.waitingSince = Clock::Now();
     });
-    ASSERT_EQ(model.rowCount(), 4);
+    ASSERT_EQ(model.rowCount(), 5);
 
     auto watch = std::make_unique<QObject>();
     int rowsMoved = 0; // rows inserted or removed, or the model reset
@@ -65,7 +67,8 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     for (const auto& [name, lastRun, nextRun, result, rowState] :
         {Row{"Fresh", "Never", "", "", JobListModel::State::Quiet},
             Row{"Away", "Never", JobListModel::NoNextRunText, "waiting for its target", JobListModel::State::Waiting},
-            Row{"Broken", today, "", "failed ", JobListModel::State::Attention},
+            Row{"Late", "Never", "", "", JobListModel::State::Attention},  // never completed, made 3 days ago
+          Row{"Broken", today, "", "failed ", JobListModel::State::Attention},
             Row{"Good", today, "", "completed ", JobListModel::State::Quiet}}) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_EQ(text(name, JobListModel::LastRun), lastRun);
@@ -78,9 +81,11 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
 
     const JobListModel::Summary summary = model.summary();
     EXPECT_EQ(summary.state, JobListModel::State::Attention); // a failure outranks a wait
-    EXPECT_EQ(summary.attention, QStringList{"Broken failed"});
+    EXPECT_EQ(summary.attention, (QStringList{"Broken failed", "Late overdue"}));  // in the order listed
+    EXPECT_TRUE(model.index(model.rowOf("Late"), 0).data(Qt::ToolTipRole).toString().startsWith("No completed run"));
     EXPECT_EQ(summary.waiting, QStringList{"Away waiting for its target"});
-    agent.Jobs().Remove("Broken");
+    for (const char* name : {"Broken", "Late"})
+        agent.Jobs().Remove(name);
     EXPECT_EQ(model.summary().state, JobListModel::State::Waiting);
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.rowOf("Broken"), -1);
