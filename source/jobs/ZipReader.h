@@ -33,36 +33,36 @@ public:
 
     // The archive at `path`, read and (unless not `listEntries`) listed; nothing when it can't
     // be (`error` says why).
-    static std::unique_ptr<ZipReader> Open(const QString& path, QString* error, bool listEntries = true);
+    static std::unique_ptr<ZipReader> open(const QString& path, QString* error, bool listEntries = true);
     // Sets TZ to the system's zone file when it isn't set (see Open); called before archives
     // are opened on several threads at once.
-    static void NameTimeZoneFile();
+    static void nameTimeZoneFile();
 
-    const QString& Path() const { return m_path; }
-    const std::vector<ZipEntry>& Entries() const { return m_entries; }
+    const QString& path() const { return m_path; }
+    const std::vector<ZipEntry>& entries() const { return m_entries; }
     // The entry of that name (as stored; a folder's with its trailing "/"), listed or not.
-    std::optional<ZipEntry> Find(const QByteArray& name) const;
+    std::optional<ZipEntry> find(const QByteArray& name) const;
     // Whether any entry is encrypted, so a password is needed.
-    bool Encrypted() const;
+    bool encrypted() const;
 
     // Writes `entry` to `destination` (bytes of a path whose folder exists): a file through a
     // hidden name beside it, renamed over whatever is there only once it is whole and has its
     // mode and time; a link as a link; a folder created when missing. `stop` is looked at
     // once a chunk. The reason when it failed: a wrong or missing password, damaged data,
     // a refusal of the file system, stopped.
-    std::optional<QString> Extract(const ZipEntry& entry, const QByteArray& destination, const QByteArray& password,
+    std::optional<QString> extract(const ZipEntry& entry, const QByteArray& destination, const QByteArray& password,
                                    const std::atomic<bool>& stop) const;
 
     // Writes an item at `destination` the way Extract does, its data given by `fill`: into
     // the open file `fd`, or (fd -1) a link's target into `linkTarget`.
     using DataFill = std::function<std::optional<QString>(int fd, QByteArray* linkTarget)>;
-    static std::optional<QString> WriteItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill);
+    static std::optional<QString> writeItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill);
     // "what: the system's reason".
-    static QString SystemError(const char* what, int err);
+    static QString systemError(const char* what, int err);
 
     // Sets a folder's mode and time once its contents are written (writing into it changes
     // its time).
-    static void SetFolderAttributes(const ZipEntry& folder, const QByteArray& destination);
+    static void setFolderAttributes(const ZipEntry& folder, const QByteArray& destination);
 
 private:
     ZipReader(zip* archive, QString path);

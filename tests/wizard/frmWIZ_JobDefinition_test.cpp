@@ -396,7 +396,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     EXPECT_EQ(text("txtStartTime")->text(), "3:05 PM");
     text("txtStartTime")->setText("noon-ish");
     wizard->txtStartTime_LostFocus();
-    EXPECT_EQ(lastMessage().text, JobDefinition::StartTimeError("noon-ish"));
+    EXPECT_EQ(lastMessage().text, JobDefinition::startTimeError("noon-ish"));
     EXPECT_EQ(wizard->focusWidget(), text("txtStartTime"));
     EXPECT_EQ(text("txtStartTime")->text(), "NOON-ISH");
 

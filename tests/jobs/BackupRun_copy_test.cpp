@@ -14,7 +14,7 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     const QDateTime old(QDate(2021, 2, 3), QTime(4, 5, 6));
     setModified(path("src/Data/sub/deep.txt"), old);
     QFile::link(path("src/Data/top.txt"), path("src/Data/link"));
-    CBackupJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
+    TestJob tree = job({path("src/Data/*.*")}, {.compress = false, .subdirectories = true});
     EXPECT_FALSE(run(tree));
     EXPECT_EQ(listed("bk/Data"), (QStringList{"-lead \"q\" $x ünï", ".hidden", "link", "sub", "top.txt"}));
     EXPECT_EQ(readFile("bk/Data/sub/deep.txt"), "deep");
@@ -23,23 +23,23 @@ TEST_F(BackupRunTest, CopiesFoldersWithAndWithoutSubfoldersAndFilesInPlace)
     EXPECT_EQ(QFileInfo(path("bk/Data/top.txt")).permissions() & 0x0FFF, QFileInfo(path("src/Data/top.txt")).permissions() & 0x0FFF);
     EXPECT_TRUE(QFileInfo(path("bk/Data/link")).isSymLink());
     EXPECT_EQ(listed("bk"), QStringList{"Data"});
-    EXPECT_EQ((std::pair(tree.LastCounts().files, tree.LastCounts().bytes)), (std::pair<qint64, qint64>(5, 13)));  // a link holds no bytes
+    EXPECT_EQ((std::pair(tree.counts.files, tree.counts.bytes)), (std::pair<qint64, qint64>(5, 13)));  // a link holds no bytes
 
     writeFile("bk/Data/stale.txt", "gone after the next run");
-    CBackupJob& flat = tree;
+    TestJob& flat = tree;
     flat.setSubdirectories(false);
     EXPECT_FALSE(run(flat));
     EXPECT_FALSE(QFileInfo::exists(path("bk/Data/sub")) || QFileInfo::exists(path("bk/Data/stale.txt")));
     EXPECT_EQ(readFile("bk/Data/.hidden"), "dot");
-    EXPECT_EQ((std::pair(flat.LastCounts().files, flat.LastCounts().bytes)), (std::pair<qint64, qint64>(4, 9)));
+    EXPECT_EQ((std::pair(flat.counts.files, flat.counts.bytes)), (std::pair<qint64, qint64>(4, 9)));
 
     // A single file replaces its old copy; wildcard groups are skipped, and leave the run incomplete.
     writeFile("src/report", "old copy");
-    CBackupJob files = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
+    TestJob files = job({path("src/Data/*.txt"), path("src/Data/t?p.txt"), path("src/report")}, {.compress = false});
     EXPECT_TRUE(run(files));
     writeFile("src/report", "new");
     EXPECT_TRUE(run(files));
-    EXPECT_EQ(files.LastResult(), CBackupJob::RunResult::Incomplete);
+    EXPECT_EQ(files.outcome, BackupRun::Outcome::Incomplete);
     EXPECT_EQ(transactionLog().filter("Error, cannot perform wildcard backups with no compression.").size(), 4);
     EXPECT_EQ(readFile("bk/report"), "new");
     EXPECT_FALSE(QFile::exists(path("bk/top.txt")));
@@ -61,9 +61,9 @@ TEST_F(BackupRunTest, ACopyCopiesWhatItCanAndNamesTheRest)
         ::chmod(QFile::encodeName(path(closed)).constData(), 0);
     {
         AsNobody nobody(*this);
-        CBackupJob tree = job({path("src/Data/*.*"), path("src/locked.txt")}, {.compress = false, .subdirectories = true});
+        TestJob tree = job({path("src/Data/*.*"), path("src/locked.txt")}, {.compress = false, .subdirectories = true});
         EXPECT_TRUE(run(tree));
-        EXPECT_EQ(tree.LastResult(), CBackupJob::RunResult::Incomplete);
+        EXPECT_EQ(tree.outcome, BackupRun::Outcome::Incomplete);
     }
     EXPECT_EQ(readFile("bk/Data/a.txt"), "a");
     const QStringList log = transactionLog();
@@ -89,28 +89,28 @@ TEST_F(BackupRunTest, APlainCopyReplacesOnlyWhatTheJobMade)
     };
     const QStringList before = treeHashes(path("bk"));
     for (const auto& [entries, logged] : refusals) {
-        CBackupJob refused = job(entries, {.compress = false, .subdirectories = true});
+        TestJob refused = job(entries, {.compress = false, .subdirectories = true});
         EXPECT_TRUE(run(refused));
-        EXPECT_EQ(refused.LastResult(), CBackupJob::RunResult::Failed);
+        EXPECT_EQ(refused.outcome, BackupRun::Outcome::Failed);
         EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
         EXPECT_EQ(treeHashes(path("bk")), before);
     }
-    CBackupJob own = job({path("a/notes.txt"), path("a/docs/*.*")}, {.compress = false, .subdirectories = true});
+    TestJob own = job({path("a/notes.txt"), path("a/docs/*.*")}, {.compress = false, .subdirectories = true});
     QDir(path("bk/docs")).removeRecursively();
     for (int n = 0; n < 2; ++n)
         EXPECT_FALSE(run(own));
-    EXPECT_EQ(own.RunHistory().madeInTarget, (QStringList{path("bk/notes.txt"), path("bk/docs")}));
+    EXPECT_EQ(own.history.madeInTarget, (QStringList{path("bk/notes.txt"), path("bk/docs")}));
 
     // A plain copy whose record comes from before the made paths were kept goes on replacing
     // its own copies; a record of a zipped job gives no such right.
     writeFile("old.run", ("completed=2026-01-05T10:00:00.000Z\narchive=" + path("bk/") + "\n").toUtf8());
     writeFile("zip.run", ("completed=2026-01-05T10:00:00.000Z\narchive=" + path("bk/Old.zip") + "\n").toUtf8());
-    EXPECT_FALSE(RunRecord::Read(path("zip.run"))->history.copiesMadeUntracked);
-    CBackupJob upgraded = job({path("b/docs/*.*")}, {.compress = false, .subdirectories = true});
-    upgraded.setRunHistory(RunRecord::Read(path("old.run"))->history);
+    EXPECT_FALSE(RunRecord::read(path("zip.run"))->history.copiesMadeUntracked);
+    TestJob upgraded = job({path("b/docs/*.*")}, {.compress = false, .subdirectories = true});
+    upgraded.history = RunRecord::read(path("old.run"))->history;
     EXPECT_FALSE(run(upgraded));
     EXPECT_EQ(readFile("bk/docs/y"), "b/docs/y");
-    EXPECT_EQ(upgraded.RunHistory().madeInTarget, QStringList{path("bk/docs")});
+    EXPECT_EQ(upgraded.history.madeInTarget, QStringList{path("bk/docs")});
 }
 
 // The backup folder of a folder reached through a link gets the folder's mode, with or
@@ -120,7 +120,7 @@ TEST_F(BackupRunTest, ABackupFolderHasItsSourcesModeNeverALinks)
     writeFile("private/f.txt", "f");
     ::chmod(QFile::encodeName(path("private")).constData(), 0700);
     QFile::link(path("private"), path("linked"));
-    CBackupJob linked = job({path("linked/*.*")}, {.compress = false});
+    TestJob linked = job({path("linked/*.*")}, {.compress = false});
     for (bool subdirectories : {true, false}) {
         linked.setSubdirectories(subdirectories);
         EXPECT_FALSE(run(linked));
@@ -140,7 +140,7 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
         {path("bk/*.*"), "Arkwell Error, the backup folder '" + path("bk/bk") + "' would replace its own source: '" + path("bk/*.*") + "'."},
     };
     for (const auto& [entry, logged] : refusals) {
-        CBackupJob refused = job({entry}, {.compress = false});
+        TestJob refused = job({entry}, {.compress = false});
         EXPECT_TRUE(run(refused));
         EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
     }
@@ -150,7 +150,7 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
     // The target inside the source: copied without the target itself, run after run.
     writeFile("home/Data/mine.txt", "mine");
     QDir().mkpath(path("home/Data/backups"));
-    CBackupJob below = job({path("home/Data/*.*")}, {.compress = false, .subdirectories = true});
+    TestJob below = job({path("home/Data/*.*")}, {.compress = false, .subdirectories = true});
     below.setTargetDirectory(path("home/Data/backups"));
     for (int i = 0; i < 2; ++i)
         EXPECT_FALSE(run(below));
@@ -161,13 +161,13 @@ TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
 TEST_F(BackupRunTest, AStopEndsACopyAndKeepsThePreviousBackup)
 {
     writeFile("src/a.txt", "a");
-    CBackupJob copy = job({path("src/*.*")}, {.compress = false});
+    TestJob copy = job({path("src/*.*")}, {.compress = false});
     EXPECT_FALSE(run(copy));
     writeFile("src/a.txt", "changed");
     RecordingSink stopping;  // the stop comes as the entry is taken up, as from another thread
-    stopping.onProgress = [&copy] { copy.RequestStop(); };
+    stopping.onProgress = [&copy] { copy.requestStop(); };
     EXPECT_TRUE(run(copy, &stopping));
-    EXPECT_EQ(copy.LastResult(), CBackupJob::RunResult::Stopped);
+    EXPECT_EQ(copy.outcome, BackupRun::Outcome::Stopped);
     EXPECT_EQ(readFile("bk/src/a.txt"), "a");
     EXPECT_EQ(listed("bk"), QStringList{"src"});
     EXPECT_TRUE(transactionLog().contains("Backup Job 'My (Job)!' was stopped; what it had built is removed, the previous backups are kept."));
