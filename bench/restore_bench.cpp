@@ -76,10 +76,9 @@ int main(int argc, char** argv)
     for (int copy = 1; copy < 10; ++copy)
         QFile::copy(job.archivePath(0), job.archivePath(copy));
     const std::vector<KeptBackup> backups = KeptBackups::list(job, RunRecord{}, 99);
-    QString error;
     std::unique_ptr<BackupContents> contents;
     Report("list a 20,000-entry archive",
-           Seconds([&] { contents = BackupContents::open(job, backups.front(), &error); }), 0.3);
+           Seconds([&] { contents = BackupContents::open(job, backups.front()).value(); }), 0.3);
     std::printf("  (%zu entries)\n", contents ? contents->items().size() : size_t(0));
     const QByteArray one = QFile::encodeName(many) + "/folder123/file12345.txt";
     size_t versions = 0;
@@ -101,7 +100,7 @@ int main(int argc, char** argv)
               text ? noise.toBase64().left(noise.size()) : noise);
     }
     Zip(big, job.archivePath(0));
-    contents = BackupContents::open(job, KeptBackups::list(job, RunRecord{}, 99).front(), &error);
+    contents = BackupContents::open(job, KeptBackups::list(job, RunRecord{}, 99).front()).value();
     const QByteArray oneMegabyte = QFile::encodeName(big) + "/2/101.jpg";
     Report("restore one 1 MB file from the big archive",
            Seconds([&] { RestoreAll(*contents, oneMegabyte, work.filePath(QStringLiteral("one"))); }), 0.1);

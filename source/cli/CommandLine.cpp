@@ -138,11 +138,12 @@ std::unique_ptr<BackupContents> OpenBackup(const Jobs& jobs, const QString& name
     for (size_t at = 0; at < backups.size(); ++at) {
         if (backups[at].copy != copy)
             continue;
-        QString error;
-        std::unique_ptr<BackupContents> contents = BackupContents::openAsOf(*jobs.find(name), backups, at, &error);
-        if (!contents)
-            Fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, error));
-        return contents;
+        Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(*jobs.find(name), backups, at);
+        if (!contents) {
+            Fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, contents.reason()));
+            return nullptr;
+        }
+        return std::move(contents).value();
     }
     Fail(copy == 0 ? QStringLiteral("Backup Job '%1' has no backup").arg(name)
                    : QStringLiteral("Backup Job '%1' keeps no archive %2 (arkwell archives lists them)").arg(name).arg(copy));

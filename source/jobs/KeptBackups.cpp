@@ -29,31 +29,31 @@ ZipEntry entryOfFile(const QByteArray& path, const struct stat& info)
 }
 
 // Copies a plain copy's file into `fd`, or reads its link target.
-std::optional<QString> copyOut(const QByteArray& source, int fd, QByteArray* linkTarget, const std::atomic<bool>& stop)
+Result<> copyOut(const QByteArray& source, int fd, QByteArray* linkTarget, const std::atomic<bool>& stop)
 {
     if (fd < 0) {
         QByteArray target(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(source.constData(), target.data(), size_t(target.size()));
         if (length < 0)
-            return ZipReader::systemError("readlink", errno);
+            return Failure{ZipReader::systemError("readlink", errno)};
         *linkTarget = target.left(length);
-        return std::nullopt;
+        return {};
     }
     const int in = ::open(source.constData(), O_RDONLY | O_CLOEXEC);
     if (in < 0)
-        return ZipReader::systemError("open", errno);
+        return Failure{ZipReader::systemError("open", errno)};
     QByteArray buffer(256 * 1024, Qt::Uninitialized);
-    std::optional<QString> failure;
-    for (ssize_t read; !failure && (read = ::read(in, buffer.data(), size_t(buffer.size()))) != 0;) {
+    Result<> copied;
+    for (ssize_t read; copied && (read = ::read(in, buffer.data(), size_t(buffer.size()))) != 0;) {
         if (stop)
-            failure = QStringLiteral("stopped");
-        else if (read < 0)
-            failure = errno == EINTR ? std::nullopt : std::optional(ZipReader::systemError("read", errno));
-        else if (::write(fd, buffer.constData(), size_t(read)) != read)
-            failure = ZipReader::systemError("write", errno);
+            copied = Failure{QStringLiteral("stopped")};
+        else if (read < 0 && errno != EINTR)
+            copied = Failure{ZipReader::systemError("read", errno)};
+        else if (read > 0 && ::write(fd, buffer.constData(), size_t(read)) != read)
+            copied = Failure{ZipReader::systemError("write", errno)};
     }
     ::close(in);
-    return failure;
+    return copied;
 }
 
 // Whether the archive holds a full backup. A job that isn't incremental makes only full
@@ -69,37 +69,36 @@ bool fullBackup(const Job& job, const RunRecord& record, int copy, bool oldest)
 
 }  // namespace
 
-std::unique_ptr<BackupContents> BackupContents::open(const Job& job, const KeptBackup& backup, QString* error)
+Result<std::unique_ptr<BackupContents>> BackupContents::open(const Job& job, const KeptBackup& backup)
 {
-    return openAsOf(job, {backup}, 0, error);
+    return openAsOf(job, {backup}, 0);
 }
 
-std::unique_ptr<BackupContents> BackupContents::openAsOf(const Job& job, const std::vector<KeptBackup>& backups,
-                                                         size_t at, QString* error)
+Result<std::unique_ptr<BackupContents>> BackupContents::openAsOf(const Job& job, const std::vector<KeptBackup>& backups,
+                                                                 size_t at)
 {
     std::unique_ptr<BackupContents> contents(new BackupContents);
     if (!job.compress()) {
         try {
             contents->listFolderCopy(job);
         } catch (const libErrorHandler::AppError& failure) {
-            *error = QString::fromLocal8Bit(failure.what());
-            return nullptr;
+            return Failure{QString::fromLocal8Bit(failure.what())};
         }
         contents->sort();
-        return contents;
+        return std::move(contents);
     }
     size_t oldest = at;  // the chain's full archive, or the oldest kept
     while (job.incremental() && !backups[oldest].full && oldest + 1 < backups.size())
         ++oldest;
     for (size_t index = oldest + 1; index-- > at;) {
-        std::unique_ptr<ZipReader> archive = ZipReader::open(backups[index].path, error);
+        Result<std::unique_ptr<ZipReader>> archive = ZipReader::open(backups[index].path);
         if (!archive)
-            return nullptr;
-        contents->listArchive(*archive, int(contents->m_zips.size()));
-        contents->m_zips.push_back(std::move(archive));
+            return Failure{archive.reason()};
+        contents->listArchive(**archive, int(contents->m_zips.size()));
+        contents->m_zips.push_back(std::move(archive).value());
     }
     contents->sort();
-    return contents;
+    return std::move(contents);
 }
 
 // zip keeps absolute paths without their leading "/". Archives are listed oldest first; a
@@ -157,8 +156,8 @@ const BackedUpItem* BackupContents::find(const QByteArray& original) const
     return found != m_items.end() && found->original == original ? &*found : nullptr;
 }
 
-std::optional<QString> BackupContents::extract(const BackedUpItem& item, const QByteArray& destination,
-                                               const QByteArray& password, const std::atomic<bool>& stop) const
+Result<> BackupContents::extract(const BackedUpItem& item, const QByteArray& destination, const QByteArray& password,
+                                 const std::atomic<bool>& stop) const
 {
     if (!m_zips.empty())
         return m_zips[size_t(item.archive)]->extract(item.entry, destination, password, stop);
@@ -180,9 +179,8 @@ std::vector<KeptBackup> list(const Job& job, const RunRecord& record, int maxCop
         KeptBackup backup{copy, path, file.lastModified(), true, 0, 0};
         if (copy == 0 && record.history.archiveStarted.isValid())
             backup.begun = record.history.archiveStarted;
-        QString error;
-        if (const std::unique_ptr<BackupContents> contents = BackupContents::open(job, backup, &error)) {
-            for (const BackedUpItem& item : contents->items()) {
+        if (const Result<std::unique_ptr<BackupContents>> contents = BackupContents::open(job, backup)) {
+            for (const BackedUpItem& item : (*contents)->items()) {
                 backup.files += item.entry.kind == ZipEntry::Kind::Folder ? 0 : 1;
                 backup.bytes += item.entry.size;
             }
@@ -198,9 +196,11 @@ std::vector<KeptBackup> list(const Job& job, const RunRecord& record, int maxCop
 VersionFinder::VersionFinder(const Job& job, std::vector<KeptBackup> backups) : m_backups(std::move(backups))
 {
     for (const KeptBackup& backup : m_backups) {
-        QString error;
-        m_archives.push_back(job.compress() ? ZipReader::open(backup.path, &error, false) : nullptr);
-        m_copies.push_back(job.compress() ? nullptr : BackupContents::open(job, backup, &error));
+        // A backup that can't be opened has no versions to give.
+        Result<std::unique_ptr<ZipReader>> archive = job.compress() ? ZipReader::open(backup.path, false) : Failure{};
+        Result<std::unique_ptr<BackupContents>> copy = job.compress() ? Failure{} : BackupContents::open(job, backup);
+        m_archives.push_back(archive ? std::move(archive).value() : nullptr);
+        m_copies.push_back(copy ? std::move(copy).value() : nullptr);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include "jobs/ZipReader.h"
 
+#include "lib/Result.h"
+
 #include <QDateTime>
 #include <QString>
 #include <atomic>
@@ -33,14 +35,13 @@ struct BackedUpItem {
 
 class BackupContents {
 public:
-    // What `backup` of `job` holds, sorted by original path; nothing when it can't be read
-    // (`error` says why).
-    static std::unique_ptr<BackupContents> open(const Job& job, const KeptBackup& backup, QString* error);
+    // What `backup` of `job` holds, sorted by original path; fails with why it can't be read.
+    static Result<std::unique_ptr<BackupContents>> open(const Job& job, const KeptBackup& backup);
     // What the job's files were as of `backups[at]`: in an incremental chain each file from
     // the newest archive at or before it, back to the chain's full archive; otherwise that
     // backup alone. `backups` newest first.
-    static std::unique_ptr<BackupContents> openAsOf(const Job& job, const std::vector<KeptBackup>& backups,
-                                                    size_t at, QString* error);
+    static Result<std::unique_ptr<BackupContents>> openAsOf(const Job& job, const std::vector<KeptBackup>& backups,
+                                                            size_t at);
 
     const std::vector<BackedUpItem>& items() const { return m_items; }
     // The item backed up from `original`; nullptr when the backup doesn't hold it.
@@ -48,8 +49,8 @@ public:
     // Whether the items can only be read with a password.
     bool encrypted() const;
     // Writes the item at `destination` (see ZipReader::extract).
-    std::optional<QString> extract(const BackedUpItem& item, const QByteArray& destination,
-                                   const QByteArray& password, const std::atomic<bool>& stop) const;
+    Result<> extract(const BackedUpItem& item, const QByteArray& destination, const QByteArray& password,
+                     const std::atomic<bool>& stop) const;
 
 private:
     void listArchive(const ZipReader& archive, int index);

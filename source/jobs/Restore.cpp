@@ -26,13 +26,13 @@ bool below(const QByteArray& path, const QByteArray& folder)
 }
 
 // Creates the folders leading to `path` that are missing.
-std::optional<QString> makeParents(const QByteArray& path)
+Result<> makeParents(const QByteArray& path)
 {
     for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
         if (::mkdir(path.left(slash).constData(), 0777) != 0 && errno != EEXIST)
-            return ZipReader::systemError("mkdir", errno);
+            return Failure{ZipReader::systemError("mkdir", errno)};
     }
-    return std::nullopt;
+    return {};
 }
 
 QByteArray destination(const Request& request, const QByteArray& chosen, const QByteArray& original)
@@ -102,15 +102,15 @@ Report run(const BackupContents& contents, const Plan& plan, const Request& requ
         }
         if (step.exists && request.existing == Existing::KeepBoth)
             destination = keepBothName(destination, step.item->entry.modified);
-        std::optional<QString> failure = makeParents(destination);
-        if (!failure)
-            failure = contents.extract(*step.item, destination, request.password, stop);
-        if (failure && stop) {
+        Result<> restored = makeParents(destination);
+        if (restored)
+            restored = contents.extract(*step.item, destination, request.password, stop);
+        if (!restored && stop) {
             report.stopped = true;
             break;
         }
-        if (failure) {
-            report.failures << libFiles::ShownPath(destination) + QStringLiteral(": ") + *failure;
+        if (!restored) {
+            report.failures << libFiles::ShownPath(destination) + QStringLiteral(": ") + restored.reason();
             continue;
         }
         ++report.restored;

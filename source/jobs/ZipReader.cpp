@@ -91,7 +91,7 @@ void ZipReader::nameTimeZoneFile()
     Q_UNUSED(named);
 }
 
-std::unique_ptr<ZipReader> ZipReader::open(const QString& path, QString* error, bool listEntries)
+Result<std::unique_ptr<ZipReader>> ZipReader::open(const QString& path, bool listEntries)
 {
     nameTimeZoneFile();
     int code = 0;
@@ -99,14 +99,14 @@ std::unique_ptr<ZipReader> ZipReader::open(const QString& path, QString* error, 
     if (!archive) {
         zip_error_t reason;
         zip_error_init_with_code(&reason, code);
-        *error = libraryError(&reason);
+        const QString why = libraryError(&reason);
         zip_error_fini(&reason);
-        return nullptr;
+        return Failure{why};
     }
     std::unique_ptr<ZipReader> reader(new ZipReader(archive, path));
     if (listEntries)
         reader->list();
-    return reader;
+    return std::move(reader);
 }
 
 void ZipReader::list()
@@ -155,24 +155,24 @@ bool ZipReader::encrypted() const
 }
 
 // Reads the entry's data into `fd`, or into `content` when `fd` is negative.
-std::optional<QString> ZipReader::copyData(const ZipEntry& entry, int fd, const QByteArray& password,
-                                           const std::atomic<bool>& stop, QByteArray* content) const
+Result<> ZipReader::copyData(const ZipEntry& entry, int fd, const QByteArray& password,
+                             const std::atomic<bool>& stop, QByteArray* content) const
 {
     zip_file_t* file = entry.encrypted ? zip_fopen_index_encrypted(m_archive, entry.index, 0,
                                                                    password.isEmpty() ? nullptr : password.constData())
                                        : zip_fopen_index(m_archive, entry.index, 0);
     if (!file)
-        return entryError(zip_get_error(m_archive), entry.encrypted);
+        return Failure{entryError(zip_get_error(m_archive), entry.encrypted)};
     QByteArray buffer(ChunkBytes, Qt::Uninitialized);
-    std::optional<QString> failure;
+    Result<> copied;
     for (;;) {
         if (stop) {
-            failure = QStringLiteral("stopped");
+            copied = Failure{QStringLiteral("stopped")};
             break;
         }
         const zip_int64_t read = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
         if (read < 0) {
-            failure = entryError(zip_file_get_error(file), entry.encrypted);
+            copied = Failure{entryError(zip_file_get_error(file), entry.encrypted)};
             break;
         }
         if (read == 0)
@@ -181,62 +181,62 @@ std::optional<QString> ZipReader::copyData(const ZipEntry& entry, int fd, const 
             content->append(buffer.constData(), qsizetype(read));
             continue;
         }
-        for (zip_int64_t written = 0; written < read && !failure;) {
+        for (zip_int64_t written = 0; written < read && copied;) {
             const ssize_t now = ::write(fd, buffer.constData() + written, size_t(read - written));
             if (now < 0 && errno != EINTR)
-                failure = systemError("write", errno);
+                copied = Failure{systemError("write", errno)};
             written += std::max<ssize_t>(now, 0);
         }
-        if (failure)
+        if (!copied)
             break;
     }
     zip_fclose(file);
-    return failure;
+    return copied;
 }
 
-std::optional<QString> ZipReader::extract(const ZipEntry& entry, const QByteArray& destination,
-                                          const QByteArray& password, const std::atomic<bool>& stop) const
+Result<> ZipReader::extract(const ZipEntry& entry, const QByteArray& destination, const QByteArray& password,
+                            const std::atomic<bool>& stop) const
 {
     return writeItem(entry, destination, [&](int fd, QByteArray* linkTarget) {
         return copyData(entry, fd, password, stop, linkTarget);
     });
 }
 
-std::optional<QString> ZipReader::writeItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill)
+Result<> ZipReader::writeItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill)
 {
     if (item.kind == ZipEntry::Kind::Folder) {
         struct stat existing;
         if (::mkdir(destination.constData(), 0700) != 0
             && !(errno == EEXIST && ::lstat(destination.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)))
-            return systemError("mkdir", errno);
-        return std::nullopt;
+            return Failure{systemError("mkdir", errno)};
+        return {};
     }
     const QByteArray hidden = hiddenSibling(destination);
-    std::optional<QString> failure;
+    Result<> written;
     if (item.kind == ZipEntry::Kind::Link) {
         QByteArray target;
-        failure = fill(-1, &target);
-        if (!failure && ::symlink(target.constData(), hidden.constData()) != 0)
-            failure = systemError("symlink", errno);
-        if (!failure)
+        written = fill(-1, &target);
+        if (written && ::symlink(target.constData(), hidden.constData()) != 0)
+            written = Failure{systemError("symlink", errno)};
+        if (written)
             setTimes(hidden, item.modified, AT_SYMLINK_NOFOLLOW);
     } else {
         const int fd = ::open(hidden.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
-            return systemError("open", errno);
-        failure = fill(fd, nullptr);
-        if (!failure && ::fchmod(fd, item.mode ? item.mode : DefaultFileMode) != 0)
-            failure = systemError("chmod", errno);
-        if (::close(fd) != 0 && !failure)
-            failure = systemError("close", errno);
-        if (!failure)
+            return Failure{systemError("open", errno)};
+        written = fill(fd, nullptr);
+        if (written && ::fchmod(fd, item.mode ? item.mode : DefaultFileMode) != 0)
+            written = Failure{systemError("chmod", errno)};
+        if (::close(fd) != 0 && written)
+            written = Failure{systemError("close", errno)};
+        if (written)
             setTimes(hidden, item.modified, 0);
     }
-    if (!failure && ::rename(hidden.constData(), destination.constData()) != 0)
-        failure = systemError("rename", errno);
-    if (failure)
+    if (written && ::rename(hidden.constData(), destination.constData()) != 0)
+        written = Failure{systemError("rename", errno)};
+    if (!written)
         ::unlink(hidden.constData());
-    return failure;
+    return written;
 }
 
 void ZipReader::setFolderAttributes(const ZipEntry& folder, const QByteArray& destination)

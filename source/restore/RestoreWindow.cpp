@@ -213,9 +213,9 @@ void RestoreWindow::ShowBackup(int copy)
     for (int row = 0; row < m_backupList->topLevelItemCount(); ++row)
         if (m_backupList->topLevelItem(row)->data(0, CopyRole).toInt() == copy)
             m_backupList->setCurrentItem(m_backupList->topLevelItem(row));
-    QString error;
-    m_contents = BackupContents::openAsOf(m_job, m_backups, size_t(backup - m_backups.begin()), &error);
-    m_status->setText(m_contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, error));
+    Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(m_job, m_backups, size_t(backup - m_backups.begin()));
+    m_contents = contents ? std::move(contents).value() : nullptr;
+    m_status->setText(contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, contents.reason()));
     fillTree();
 }
 

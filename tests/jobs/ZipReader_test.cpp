@@ -65,10 +65,9 @@ protected:
     {
         Job job;
         job.setCompress(true);
-        QString error;
-        auto opened = BackupContents::open(job, KeptBackup{0, archive, {}, true, 0, 0}, &error);
-        EXPECT_TRUE(opened) << error.toStdString();
-        return opened;
+        auto opened = BackupContents::open(job, KeptBackup{0, archive, {}, true, 0, 0});
+        EXPECT_TRUE(opened) << opened.reason().toStdString();
+        return opened ? std::move(opened).value() : nullptr;
     }
     Restore::Report restore(const BackupContents& from, const QString& to, Restore::Existing existing,
                             const QByteArray& password = {})
@@ -158,10 +157,9 @@ TEST_F(ZipReaderTest, APlainCopyIsBrowsedAndRestoredByOriginalPaths)
     const std::vector<KeptBackup> backups = KeptBackups::list(job, RunRecord{}, 99);
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].files, 2);
-    QString error;
-    const auto copy = BackupContents::open(job, backups[0], &error);
-    ASSERT_TRUE(copy && copy->find(src + "/a.txt") && copy->find(QFile::encodeName(path("elsewhere/one.txt"))));
+    const auto copy = BackupContents::open(job, backups[0]);
+    ASSERT_TRUE(copy && (*copy)->find(src + "/a.txt") && (*copy)->find(QFile::encodeName(path("elsewhere/one.txt"))));
     EXPECT_EQ(KeptBackups::VersionFinder(job, backups).versions(src + "/a.txt").size(), 1u);
-    EXPECT_EQ(restore(*copy, path("out"), Restore::Existing::Skip).exitStatus(), 0);
+    EXPECT_EQ(restore(**copy, path("out"), Restore::Existing::Skip).exitStatus(), 0);
     EXPECT_EQ(readFile("out/src/a.txt"), "copied a");
 }
