@@ -1,5 +1,6 @@
 // Uncompressed backup runs: folders and files copied into the target directory.
 #include "BackupRunFixture.h"
+#include "jobs/JobLock.h"
 #include "jobs/RunRecord.h"
 
 #include <QFileInfo>
@@ -74,27 +75,11 @@ TEST_F(BackupRunTest, ACopyCopiesWhatItCanAndNamesTheRest)
 
 }
 
-// A name in the target that the job's runs didn't make, or two entries landing on one name,
-// fail the run before anything changes; what the job made it replaces, run after run.
+// What the job made in the target it replaces, run after run.
 TEST_F(BackupRunTest, APlainCopyReplacesOnlyWhatTheJobMade)
 {
-    for (const char* file : {"a/notes.txt", "b/notes.txt", "a/docs/x", "a/pics/x", "b/pics/y", "b/docs/y", "bk/docs/precious.txt"})
+    for (const char* file : {"a/notes.txt", "a/docs/x", "b/docs/y"})
         writeFile(file, file);
-    const QString landsTwice = "Arkwell Error, '%1' and '%2' would both be copied to '%3': nothing is copied.";
-    const struct { QStringList entries; QString logged; } refusals[] = {
-        {{path("a/notes.txt"), path("b/notes.txt")}, landsTwice.arg(path("a/notes.txt"), path("b/notes.txt"), path("bk/notes.txt"))},
-        {{path("a/pics/*.*"), path("b/pics/*.*")}, landsTwice.arg(path("a/pics/*.*"), path("b/pics/*.*"), path("bk/pics"))},
-        {{path("a/notes.txt"), path("b/docs/*.*")},
-         "Arkwell Error, '" + path("bk/docs") + "' in the target folder was not made by this job: it is kept as it is and nothing is copied."},
-    };
-    const QStringList before = treeHashes(path("bk"));
-    for (const auto& [entries, logged] : refusals) {
-        TestJob refused = job(entries, {.compress = false, .subdirectories = true});
-        EXPECT_TRUE(run(refused));
-        EXPECT_EQ(refused.outcome, BackupRun::Outcome::Failed);
-        EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
-        EXPECT_EQ(treeHashes(path("bk")), before);
-    }
     TestJob own = job({path("a/notes.txt"), path("a/docs/*.*")}, {.compress = false, .subdirectories = true});
     QDir(path("bk/docs")).removeRecursively();
     for (int n = 0; n < 2; ++n)
@@ -130,24 +115,9 @@ TEST_F(BackupRunTest, ABackupFolderHasItsSourcesModeNeverALinks)
     }
 }
 
-TEST_F(BackupRunTest, NeverRemovesTheRootTheTargetOrASource)
+// The target inside the source: copied without the target itself, run after run.
+TEST_F(BackupRunTest, ATargetInsideTheCopiedFolderIsLeftOut)
 {
-    writeFile("bk/Data/precious.txt", "source inside the target");
-    writeFile("bk/same.txt", "target is the source");
-    const struct { QString entry, logged; } refusals[] = {
-        {"/*.*", "Arkwell Error, the root folder can't be backed up without compression: '/*.*'."},
-        {path("bk/Data/*.*"), "Arkwell Error, the backup folder '" + path("bk/Data") + "' would replace its own source: '" + path("bk/Data/*.*") + "'."},
-        {path("bk/*.*"), "Arkwell Error, the backup folder '" + path("bk/bk") + "' would replace its own source: '" + path("bk/*.*") + "'."},
-    };
-    for (const auto& [entry, logged] : refusals) {
-        TestJob refused = job({entry}, {.compress = false});
-        EXPECT_TRUE(run(refused));
-        EXPECT_TRUE(transactionLog().contains(logged)) << logged.toStdString();
-    }
-    EXPECT_EQ(readFile("bk/Data/precious.txt"), "source inside the target");
-    EXPECT_EQ(readFile("bk/same.txt"), "target is the source");
-
-    // The target inside the source: copied without the target itself, run after run.
     writeFile("home/Data/mine.txt", "mine");
     QDir().mkpath(path("home/Data/backups"));
     TestJob below = job({path("home/Data/*.*")}, {.compress = false, .subdirectories = true});
@@ -171,4 +141,56 @@ TEST_F(BackupRunTest, AStopEndsACopyAndKeepsThePreviousBackup)
     EXPECT_EQ(readFile("bk/src/a.txt"), "a");
     EXPECT_EQ(listed("bk"), QStringList{"src"});
     EXPECT_TRUE(transactionLog().contains("Backup Job 'My (Job)!' was stopped; what it had built is removed, the previous backups are kept."));
+}
+
+// A run that can't be made fails before anything in the target changes, and logs why; the
+// program goes on.
+TEST_F(BackupRunTest, ARefusedRunLogsWhyAndChangesNothing)
+{
+    for (const char* file : {"a/notes.txt", "b/notes.txt", "a/pics/x", "b/pics/y", "b/docs/y", "bk/docs/precious.txt",
+                             "bk/Data/precious.txt", "src/a.txt", "src/b.txt"})
+        writeFile(file, file);
+    const QString landsTwice = "Arkwell Error, '%1' and '%2' would both be copied to '%3': nothing is copied.";
+    const QString ownSource = "Arkwell Error, the backup folder '%1' would replace its own source: '%2'.";
+    const std::function<void(TestJob&)> asIs = [](TestJob&) {};
+    std::unique_ptr<JobLock> restoring;
+    const struct { QStringList entries; bool compress; std::function<void(TestJob&)> meanwhile; QString logged; } refusals[] = {
+        {{path("a/notes.txt"), path("b/notes.txt")}, false, asIs, landsTwice.arg(path("a/notes.txt"), path("b/notes.txt"), path("bk/notes.txt"))},
+        {{path("a/pics/*.*"), path("b/pics/*.*")}, false, asIs, landsTwice.arg(path("a/pics/*.*"), path("b/pics/*.*"), path("bk/pics"))},
+        {{path("a/notes.txt"), path("b/docs/*.*")}, false, asIs,
+         "Arkwell Error, '" + path("bk/docs") + "' in the target folder was not made by this job: it is kept as it is and nothing is copied."},
+        {{"/*.*"}, false, asIs, "Arkwell Error, the root folder can't be backed up without compression: '/*.*'."},
+        {{path("bk/Data/*.*")}, false, asIs, ownSource.arg(path("bk/Data"), path("bk/Data/*.*"))},
+        {{path("bk/*.*")}, false, asIs, ownSource.arg(path("bk/bk"), path("bk/*.*"))},
+        // The entries after a missing one are not taken up.
+        {{path("src/a.txt"), path("src/gone.txt"), path("src/b.txt")}, true, asIs,
+         "Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/gone.txt") + "'."},
+        {{path("gone/*.txt")}, true, asIs,
+         "Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '" + path("gone/*.txt") + "'."},
+        {{path("src/a.txt")}, true, [&](TestJob&) { QFile::remove(path("zip")); },
+         "Arkwell Error, zip could not be started ('" + path("zip") + "' does not exist)."},
+        {{path("src/a.txt")}, true, [&](TestJob&) { standInZip("kill -KILL $$"); },
+         "Arkwell Error, the zip program '" + path("zip") + "' ended abnormally."},
+        {{path("src/a.txt")}, true, [](TestJob& job) { job.setName(QStringLiteral("../escape")); },  // a hand-edited name
+         "Arkwell Error, the job name '../escape' would name files outside the target folder."},
+        {{path("src/a.txt")}, true, [&](TestJob& job) { restoring = JobLock::tryTake(job.name()); },  // the run waits for no one
+         "Arkwell Error, the job 'My (Job)!' is being backed up or restored elsewhere right now."},
+    };
+    const QStringList before = treeHashes(path("bk"));
+    for (const auto& [entries, compress, meanwhile, logged] : refusals) {
+        SCOPED_TRACE(logged.toStdString());
+        TestJob refused = job(entries, {.compress = compress, .subdirectories = true});
+        meanwhile(refused);
+        const qsizetype logged0 = transactionLog().size();
+        EXPECT_TRUE(run(refused));
+        realZip();
+        restoring.reset();
+        EXPECT_EQ(refused.outcome, BackupRun::Outcome::Failed);
+        EXPECT_TRUE(transactionLog().mid(logged0).contains(logged));
+        EXPECT_TRUE(transactionLog().mid(logged0).filter(path("src/b.txt")).isEmpty());
+        EXPECT_EQ(treeHashes(path("bk")), before);
+        EXPECT_EQ(listed("bk"), (QStringList{"Data", "docs"}));
+    }
+    EXPECT_FALSE(QFile::exists(path("escape.zip")));
+    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }

@@ -1,21 +1,12 @@
 // Compressed backup runs against the real zip.
 #include "BackupRunFixture.h"
 
-#include "jobs/JobLock.h"
-#include "lib/libLog.h"
 
 #include <QDirIterator>
 #include <thread>
 #include <fstream>
 #include <optional>
 #include <unistd.h>
-
-TEST(GetFileList, KeepsEveryClosedNonBlankPieceUntrimmed)
-{
-    EXPECT_EQ(Job::entriesIn(QStringLiteral("A\r\n\r\n  \r\nB\r\nC")), (QStringList{"A", "B"}));
-    EXPECT_EQ(Job::entriesIn(QStringLiteral(" /x \r\n")), QStringList{" /x "});
-    EXPECT_TRUE(Job::entriesIn(QString()).isEmpty());
-}
 
 TEST_F(BackupRunTest, ZipsFilesFoldersAndWildcardGroupsExactly)
 {
@@ -257,53 +248,6 @@ TEST_F(BackupRunTest, RotationKeepsTheAskedNumberOfCopiesNewestFirstOrPutsEveryA
                                           + path("bk/MyJob") + ".zip. This is due most likely to the zip file being "
                                           "locked because you were just viewing the zip file. The fix is to close all "
                                           "open zip files you are viewing."));
-    EXPECT_FALSE(QFile::exists(path("arkwell.err")));
-}
-
-TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
-{
-    writeFile("src/a.txt", "a");
-    writeFile("src/c.txt", "c");
-    TestJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")}, {.copies = 1});
-    const libLog::Recorder runLog;
-    EXPECT_TRUE(run(missing));
-    // The reason comes after the progress lines of a.txt and b.txt, and is in the log.
-    EXPECT_EQ(BackupRun::firstReason(runLog.Lines()),
-              "Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/b.txt") + "'.");
-    EXPECT_EQ(runLog.Lines().size(), transactionLog().size());
-    EXPECT_FALSE(transactionLog().contains("Zipping Up   " + path("src/c.txt")));
-    EXPECT_FALSE(QFile::exists(archive()));  // nothing half-made is put in place
-
-    TestJob noFolder = job({path("gone/*.txt")});
-    EXPECT_TRUE(run(noFolder));
-    EXPECT_TRUE(transactionLog().contains(
-        "Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '" + path("gone/*.txt") + "'."));
-    qsizetype logged = transactionLog().size();
-    // Zip missing or crashing fails the run, not the program.
-    QFile::remove(path("zip"));
-    TestJob single = job({path("src/a.txt")});
-    EXPECT_TRUE(run(single));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Error, zip could not be started ('" + path("zip") + "' does not exist)."));
-    standInZip("kill -KILL $$");
-    logged = transactionLog().size();
-    EXPECT_TRUE(run(single));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the zip program '" + path("zip") + "' ended abnormally."));
-    EXPECT_TRUE(transactionLog().mid(logged).filter("could not be started").isEmpty());
-
-    realZip();
-    TestJob escape = job({path("src/a.txt")});  // a hand-edited name that would leave the target
-    escape.setName(QStringLiteral("../escape"));
-    EXPECT_TRUE(run(escape));
-    EXPECT_TRUE(transactionLog().contains("Arkwell Error, the job name '../escape' would name files outside the target folder."));
-    EXPECT_FALSE(QFile::exists(path("escape.zip")));
-    {  // a restore of the job holds it: the run waits for no one and fails
-        const std::unique_ptr<JobLock> restoring = JobLock::tryTake(single.name());
-        single.setTargetDirectory(path("bk"));
-        EXPECT_TRUE(run(single));
-        EXPECT_TRUE(transactionLog().contains("Arkwell Error, the job '" + single.name()
-                                              + "' is being backed up or restored elsewhere right now."));
-    }
-    EXPECT_FALSE(run(single));
     EXPECT_FALSE(QFile::exists(path("arkwell.err")));
 }
 
