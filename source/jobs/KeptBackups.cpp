@@ -85,7 +85,7 @@ Result<std::unique_ptr<BackupContents>> BackupContents::openAsOf(const Job& job,
             return Failure{QString::fromLocal8Bit(failure.what())};
         }
         contents->sort();
-        return std::move(contents);
+        return contents;
     }
     size_t oldest = at;  // the chain's full archive, or the oldest kept
     while (job.incremental() && !backups[oldest].full && oldest + 1 < backups.size())
@@ -98,7 +98,7 @@ Result<std::unique_ptr<BackupContents>> BackupContents::openAsOf(const Job& job,
         contents->m_zips.push_back(std::move(archive).value());
     }
     contents->sort();
-    return std::move(contents);
+    return contents;
 }
 
 // zip keeps absolute paths without their leading "/". Archives are listed oldest first; a

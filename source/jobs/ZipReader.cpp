@@ -106,7 +106,7 @@ Result<std::unique_ptr<ZipReader>> ZipReader::open(const QString& path, bool lis
     std::unique_ptr<ZipReader> reader(new ZipReader(archive, path));
     if (listEntries)
         reader->list();
-    return std::move(reader);
+    return reader;
 }
 
 void ZipReader::list()

@@ -68,7 +68,7 @@ protected:
     void run(const QString& name, const QDateTime& due, bool ended = true)
     {
         clock.set(due.addSecs(5));
-        table->markHandled(name, due);
+        EXPECT_TRUE(table->markHandled(name, due).ok());
         table->runStarted(name);
         clock.advanceSeconds(30);
         if (ended)

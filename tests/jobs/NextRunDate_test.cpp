@@ -26,7 +26,7 @@ void expectNextRuns(const Job& job, const std::vector<std::pair<QDateTime, std::
 
 }  // namespace
 
-TEST(DateNextRun, EachFrequencyTurnsAtItsStartTimeAndImpossibleSchedulesHaveNone)
+TEST(NextRunDate, EachFrequencyTurnsAtItsStartTimeAndImpossibleSchedulesHaveNone)
 {
     // Daily: 2026-01-06 is a Tuesday; exactly due is due the next day; the year's end is crossed.
     expectNextRuns(schedule(Job::Daily, Job::AllWeekdays, 0, QTime(23, 58)),
