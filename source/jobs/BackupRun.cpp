@@ -356,7 +356,7 @@ BackupRun::Outcome BackupRun::zipEntries(RunProgressSink& sink, const QStringLis
     return leftOut ? Outcome::Incomplete : Outcome::Completed;
 }
 
-// Zips one entry's files into the archive being built, telling the host of each file zip has
+// Zips one entry's files into the archive being built, telling the sink of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
 bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
                           const QString& archive, const QString& entry, const libFiles::EntrySelection& selection)
@@ -469,9 +469,9 @@ void BackupRun::testArchive(const QString& building) const
                 + QStringLiteral("): it replaces nothing."));
 }
 
-// Shifts the previous archives one place down (copy 1 the newest), keeping NumberCopies of
-// them, and puts the new archive in place. Whatever fails on the way puts every archive
-// back under its old name; a current archive that can't be moved is told in a box.
+// Shifts the previous archives one place down (copy 1 the newest), keeping as many as the job
+// asks, and puts the new archive in place. Whatever fails on the way puts every archive back
+// under its old name; a current archive that can't be moved fails the run, the likely cause logged.
 void BackupRun::putArchiveInPlace(const QString& building, int maxCopies) const
 {
     if (::chmod(QFile::encodeName(building).constData(), 0600) != 0)
@@ -585,7 +585,7 @@ void BackupRun::madeInTarget(const QString& path)
         m_history.madeInTarget << path;
 }
 
-// Copies the folder into the job's work folder, telling the host of each file copied, and
+// Copies the folder into the job's work folder, telling the sink of each file copied, and
 // only then swaps it with its old backup folder, so a failing copy leaves the previous backup
 // as it was. Files and folders it can't read are named in the log and left out (true).
 bool BackupRun::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry)
