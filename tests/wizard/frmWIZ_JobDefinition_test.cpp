@@ -248,6 +248,11 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     finish();
     EXPECT_EQ(readFile("BackupJobs/Plain.awj"), plain);
     EXPECT_EQ(messageBoxes.messages().size(), told);
+
+    // A job file damaged since it was listed: the edit shows the listed job; the program goes on.
+    writeFile("BackupJobs/Plain.awj", "damaged");
+    open("Plain");
+    EXPECT_EQ(text("txtBackupJobName")->text(), "Plain");
 }
 
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
