@@ -45,15 +45,15 @@ double threadCpuMs()
 
 // A job of one small file: "Tiny" runs each day at noon, the others only on Sundays at three,
 // so that the benchmark's weekdays hold exactly one due run each.
-CBackupJob benchJob(const QString& name, const QString& folder, bool tiny)
+Job benchJob(const QString& name, const QString& folder, bool tiny)
 {
-    CBackupJob job;
-    job.setJobName(name);
+    Job job;
+    job.setName(name);
     job.setCompress(true);
-    job.setFrequency(CBackupJob::Daily);
-    job.setDayOfWeek(tiny ? qint16(CBackupJob::AllWeekdays) : qint16(CBackupJob::Sunday));
+    job.setFrequency(Job::Daily);
+    job.setWeekdays(tiny ? qint16(Job::AllWeekdays) : qint16(Job::Sunday));
     job.setStartTime(tiny ? QTime(12, 0) : QTime(3, 0));
-    job.setDateLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+    job.setLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
     job.setTargetDirectory(folder + QStringLiteral("/target/"));
     job.setFilesToZip(folder + QStringLiteral("/source/a.txt\r\n"));
     return job;
@@ -82,9 +82,9 @@ Figures measure(int jobCount, bool withModel)
     clock.now = QDateTime(QDate(2026, 12, 7), QTime(11, 59, 0));  // a Monday, before noon
     {
         JobTable writer;  // the job files, written as the wizard does
-        writer.Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+        writer.load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
         for (int index = 0; index < jobCount; ++index)
-            (void)writer.Save(benchJob(index == 0 ? QStringLiteral("Tiny") : QStringLiteral("Job %1").arg(index),
+            (void)writer.save(benchJob(index == 0 ? QStringLiteral("Tiny") : QStringLiteral("Job %1").arg(index),
                                        folder, index == 0));
     }
 
@@ -100,7 +100,7 @@ Figures measure(int jobCount, bool withModel)
         // The tray reads the summary at every change, as its icon and tooltip follow it.
         QObject::connect(model.get(), &JobListModel::statusChanged, model.get(), [&model] { (void)model->summary(); });
     }
-    agent.Jobs().Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    agent.jobs().load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
     figures.startUpMs = threadCpuMs() - before;
 
     QEventLoop loop;
@@ -108,15 +108,15 @@ Figures measure(int jobCount, bool withModel)
     for (int day = 0; day < 5; ++day) {  // Monday to Friday, one run at noon each
         const QDate date = QDate(2026, 12, 7).addDays(day);
         clock.now = QDateTime(date, QTime(11, 30));
-        agent.Tick();  // nothing due; the day's first look for overdue jobs
+        agent.tick();  // nothing due; the day's first look for overdue jobs
         clock.now = clock.now.addSecs(Agent::TickInterval / 1000);
         before = threadCpuMs();
-        agent.Tick();  // nothing due, as most ticks
+        agent.tick();  // nothing due, as most ticks
         figures.idleTickMs = std::max(figures.idleTickMs, threadCpuMs() - before);
         clock.now = QDateTime(date, QTime(12, 0, 1));
         before = threadCpuMs();
-        agent.Tick();
-        if (!agent.Busy()) {
+        agent.tick();
+        if (!agent.busy()) {
             std::fprintf(stderr, "no run was due on %s\n", qPrintable(date.toString()));
             continue;
         }

@@ -4,7 +4,7 @@
 #include "lib/Clock.h"
 #include "agent/appSetupMain.h"
 #include "agent/TrayAgent.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "jobs/RunRecord.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
@@ -90,18 +90,18 @@ protected:
 // A job of a household: daily on `days` at `start`, last run `ranDaysAgo` days ago (never: -1).
 void saveHouseholdJob(JobTable& jobs, const QString& name, qint16 days, QTime start, bool compress, int ranDaysAgo)
 {
-    CBackupJob job;
-    job.setJobName(name);
+    Job job;
+    job.setName(name);
     job.setCompress(compress);
-    job.setFrequency(CBackupJob::Daily);
-    job.setDayOfWeek(days);
+    job.setFrequency(Job::Daily);
+    job.setWeekdays(days);
     job.setStartTime(start);
     job.setTargetDirectory(QStringLiteral("/media/ada/backup/"));
     job.setFilesToZip(QStringLiteral("/home/ada/Documents/*.*\r\n"));
-    (void)jobs.Save(job);
+    (void)jobs.save(job);
     if (ranDaysAgo < 0)
         return;
-    jobs.UpdateRecord(name, [&](RunRecord& record) {
+    jobs.updateRecord(name, [&](RunRecord& record) {
         record.started = QDateTime(Clock::Today().addDays(-ranDaysAgo), start);
         record.ended = record.started.addSecs(40);
         record.lastCompleted = record.started;
@@ -116,25 +116,25 @@ bool saveJobList(const QTemporaryDir& scratch, const QString& out)
     appSetup::SetApplicationPaths(scratch.filePath(QStringLiteral("household")), QStringLiteral("arkwell"));
     Agent agent;
     JobListWindow schedule(agent);
-    agent.Jobs().Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
-    saveHouseholdJob(agent.Jobs(), QStringLiteral("Weekly Documents"), CBackupJob::Friday, QTime(23, 58), true, 3);
-    saveHouseholdJob(agent.Jobs(), QStringLiteral("Daily Mail"), CBackupJob::AllWeekdays, QTime(21, 0), true, 1);
-    saveHouseholdJob(agent.Jobs(), QStringLiteral("Photos Copy"), CBackupJob::Sunday, QTime(3, 0), false, -1);
+    agent.jobs().load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Weekly Documents"), Job::Friday, QTime(23, 58), true, 3);
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Daily Mail"), Job::AllWeekdays, QTime(21, 0), true, 1);
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Photos Copy"), Job::Sunday, QTime(3, 0), false, -1);
     return save(&schedule, out + QStringLiteral("job-list.png"))
            && saveWithMenu(schedule, schedule.fileMenu(), out + QStringLiteral("job-list-file-menu.png"))
            && saveWithMenu(schedule, schedule.actionMenu(), out + QStringLiteral("job-list-action-menu.png"));
 }
 
 // A job of the status picture: a daily zip of `folder` into `target`.
-CBackupJob statusJob(const QString& name, const QString& folder, const QString& target)
+Job statusJob(const QString& name, const QString& folder, const QString& target)
 {
-    CBackupJob job;
-    job.setJobName(name);
+    Job job;
+    job.setName(name);
     job.setCompress(true);
-    job.setFrequency(CBackupJob::Daily);
-    job.SetDayOfWeek(true, true, true, true, true, true, true);
+    job.setFrequency(Job::Daily);
+    job.setWeekdays(true, true, true, true, true, true, true);
     job.setStartTime(QTime(21, 0));
-    job.setDateLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+    job.setLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
     job.setTargetDirectory(target + QLatin1Char('/'));
     job.setFilesToZip(folder + QStringLiteral("/*.*\r\n"));
     return job;
@@ -169,13 +169,13 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
         schedule.runJobs({name});
-        while (agent.Busy())
+        while (agent.busy())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     };
-    (void)schedule.jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
     schedule.resize(900, 300);
     schedule.show();
-    schedule.jobs().MarkHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
+    schedule.jobs().markHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
     runAndWait(QStringLiteral("Daily Mail"));
     QLabel lastResult(tray.trayToolTip());
     drawAsToolTip(lastResult);
@@ -185,8 +185,8 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
                                     completed.height() - lastResult.height() - 40, lastResult.grab());
     bool ok = savePicture(completed, out + QStringLiteral("job-list-completed.png"));
 
-    (void)schedule.jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
-    (void)schedule.jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
     runAndWait(QStringLiteral("Offsite Copy"));
     bool caught = false;
     QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
@@ -261,11 +261,11 @@ bool saveRestoreWindow(const QTemporaryDir& scratch, const QString& out)
         report.close();
         QProcess::execute(QStringLiteral("zip"), {QStringLiteral("-qry"), backups + QLatin1String(archive), documents});
     }
-    CBackupJob job;
-    job.setJobName(QStringLiteral("Documents"));
+    Job job;
+    job.setName(QStringLiteral("Documents"));
     job.setCompress(true);
     job.setTargetDirectory(backups);
-    auto* window = new RestoreWindow(job, KeptBackups::List(job, RunRecord{}, 5));
+    auto* window = new RestoreWindow(job, KeptBackups::list(job, RunRecord{}, 5));
     window->SelectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
     window->findChild<QRadioButton*>(QStringLiteral("optFolder"))->setChecked(true);
     window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QStringLiteral("/home/ada/restored"));

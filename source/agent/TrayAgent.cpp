@@ -66,7 +66,7 @@ void TrayAgent::start(const QStringList& arguments, bool headless)
 {
     if (!isSilent(arguments))
         m_jobList.show();
-    m_agent.Start();
+    m_agent.start();
     if (!m_trayAvailable && !headless)
         m_trayWait.start();
 }
@@ -177,11 +177,11 @@ void TrayAgent::exitProgram()
 {
     if (m_exited)
         return;
-    m_agent.Halt();
-    if (m_agent.Busy()) {
+    m_agent.halt();
+    if (m_agent.busy()) {
         // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_agent.Stop();
+        m_agent.stop();
         closeMessageBoxes();
         return;
     }
@@ -202,7 +202,7 @@ void TrayAgent::finishExit()
         return;
     m_exited = true;
     appSetup::SavePreferences();
-    m_agent.Halt();
+    m_agent.halt();
     libSysTrayApp::SystemTrayRemoveIcon();
     m_jobList.closeForGood();
     for (QWidget* window : QApplication::topLevelWidgets())

@@ -30,7 +30,7 @@ void TrayMenu::fillRestoreMenu()
 {
     m_restore->clear();
     JobTable& jobs = m_tray.jobList().jobs();
-    for (const QString& name : jobs.Names())
+    for (const QString& name : jobs.names())
         m_restore->addAction(name, this, [&jobs, name] { RestoreWindow::Show(jobs, name); });
 }
 

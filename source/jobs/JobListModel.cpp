@@ -29,7 +29,7 @@ JobListModel::JobListModel(Agent& agent, QObject* parent)
     : QAbstractTableModel(parent)
     , m_agent(agent)
 {
-    const JobTable& jobs = m_agent.Jobs();
+    const JobTable& jobs = m_agent.jobs();
     connect(&jobs, &JobTable::changed, this, &JobListModel::syncRows);
     connect(&jobs, &JobTable::jobChanged, this, &JobListModel::refreshJob);
     connect(&m_agent, &Agent::runStarted, this, [this](const RunRequest& request) { refreshJob(request.name); });
@@ -130,7 +130,7 @@ QVariant JobListModel::sortValue(const Row& row, int column) const
 
 QString JobListModel::runningJob() const
 {
-    return m_agent.Runner().RunningJob();
+    return m_agent.runner().runningJob();
 }
 
 // "completed 12/07/26 9:00 PM", "running: entry 1 of 2, ...", or empty for a job never run.
@@ -155,21 +155,21 @@ JobListModel::State JobListModel::stateOf(const Row& row) const
 // Everything a row shows, from the job and its run record as they are at `now`.
 void JobListModel::fill(Row& row, const QDateTime& now) const
 {
-    const JobTable& jobs = m_agent.Jobs();
-    const CBackupJob& job = *jobs.Job(row.name);
-    const RunRecord record = jobs.Record(row.name);
-    row.file = jobs.JobFile(row.name);
-    row.compressed = job.Compress();
+    const JobTable& jobs = m_agent.jobs();
+    const Job& job = *jobs.job(row.name);
+    const RunRecord record = jobs.record(row.name);
+    row.file = jobs.jobFile(row.name);
+    row.compressed = job.compress();
     row.lastRun = record.started.date();
-    row.lastRunText = JobStatus::LastRunText(record);
-    row.nextDue = DueMoments::NextAfter(job, now).value_or(QDateTime());
+    row.lastRunText = JobStatus::lastRunText(record);
+    row.nextDue = DueMoments::nextAfter(job, now).value_or(QDateTime());
     row.nextRun = row.nextDue.isValid() ? std::optional<QDate>(row.nextDue.date()) : std::nullopt;
-    row.startTime = job.StartTime();
+    row.startTime = job.startTime();
     row.result = record.result;
     row.ended = record.ended;
-    row.word = JobStatus::ResultWord(job, record, now);
-    row.attention = JobStatus::NeedsAttention(job, record, now);
-    row.overdue = row.attention && JobStatus::Overdue(job, record, now);  // an overdue job needs attention
+    row.word = JobStatus::resultWord(job, record, now);
+    row.attention = JobStatus::needsAttention(job, record, now);
+    row.overdue = row.attention && JobStatus::overdue(job, record, now);  // an overdue job needs attention
     row.waiting = record.waitingSince.isValid() || record.result == RunRecord::Result::Waiting;
     row.toolTip = (row.overdue ? tr("No completed run for more than twice the job's interval.\n") : QString())
         + record.logLines.join(QLatin1Char('\n'));
@@ -179,16 +179,16 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
     if (!since.isValid() || row.overdue)
         return;
-    if (const std::optional<qint64> interval = JobStatus::Interval(job, now))
+    if (const std::optional<qint64> interval = JobStatus::interval(job, now))
         row.recheckAt = earlier(row.recheckAt, since.addSecs(2 * *interval + 1));
 }
 
 // Rows of jobs gone are removed, the others refreshed in place, new jobs appended.
 void JobListModel::syncRows()
 {
-    const JobTable& jobs = m_agent.Jobs();
+    const JobTable& jobs = m_agent.jobs();
     for (int row = int(m_rows.size()) - 1; row >= 0; --row) {
-        if (jobs.Contains(m_rows[size_t(row)].name))
+        if (jobs.contains(m_rows[size_t(row)].name))
             continue;
         beginRemoveRows({}, row, row);
         m_rowOf.remove(m_rows[size_t(row)].name);
@@ -202,7 +202,7 @@ void JobListModel::syncRows()
     if (!m_rows.empty())
         emit dataChanged(index(0, 0), index(rowCount() - 1, ColumnCount - 1));
     QStringList added;
-    for (const QString& name : jobs.Names())
+    for (const QString& name : jobs.names())
         if (!m_rowOf.contains(name))
             added << name;
     if (!added.isEmpty()) {
@@ -225,7 +225,7 @@ void JobListModel::reindex(int from)
 
 void JobListModel::refreshJob(const QString& name)
 {
-    if (const int row = rowOf(name); row >= 0 && m_agent.Jobs().Contains(name))
+    if (const int row = rowOf(name); row >= 0 && m_agent.jobs().contains(name))
         refreshRow(row);
 }
 
@@ -247,7 +247,7 @@ void JobListModel::recheckClockStatuses()
 // The progress of the run in progress, in its row's result; cleared outside a run.
 void JobListModel::showProgress()
 {
-    const RunProgress progress = m_agent.Runner().Progress();
+    const RunProgress progress = m_agent.runner().progress();
     const QLocale locale = QLocale::system();
     const QString files = progress.files > progress.filesDone
         ? tr("%1 of %2").arg(locale.toString(progress.filesDone), locale.toString(progress.files))
@@ -269,7 +269,7 @@ JobListModel::Summary JobListModel::summary() const
     for (const Row& row : m_rows) {
         if (row.attention)
             summary.attention << (row.overdue ? tr("%1 overdue").arg(row.name)
-                                              : row.name + QLatin1Char(' ') + RunRecord::Word(row.result));
+                                              : row.name + QLatin1Char(' ') + RunRecord::word(row.result));
         if (row.waiting)
             summary.waiting << row.name + QLatin1Char(' ') + row.word;
         anyWaiting = anyWaiting || row.waiting;
@@ -279,10 +279,10 @@ JobListModel::Summary JobListModel::summary() const
         }
         if (row.ended.isValid() && row.result != RunRecord::Result::None && row.ended > summary.lastEnded) {
             summary.lastEnded = row.ended;
-            summary.lastResult = row.name + QLatin1Char(' ') + RunRecord::Word(row.result);
+            summary.lastResult = row.name + QLatin1Char(' ') + RunRecord::word(row.result);
         }
     }
-    summary.state = m_agent.Busy()     ? State::Running
+    summary.state = m_agent.busy()     ? State::Running
         : !summary.attention.isEmpty() ? State::Attention
         : anyWaiting                   ? State::Waiting
                                        : State::Quiet;

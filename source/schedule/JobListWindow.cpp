@@ -4,7 +4,8 @@
 #include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
+#include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
 #include "jobs/Targets.h"
 #include "lib/appSetup.h"
@@ -99,7 +100,7 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::fitColumns);  // the results are new
     // The failure's box is shown from the event loop, never inside the agent's own call.
     connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
-    m_agent.SetHeldWhile([this] { return holdsRuns(); });
+    m_agent.setHeldWhile([this] { return holdsRuns(); });
     showJobCount();
     fitColumns();
     restoreSize();
@@ -202,7 +203,7 @@ void JobListWindow::buildList()
     connect(header, &QHeaderView::sectionClicked, this, &JobListWindow::sortByColumn);
     // A double click opens the job, as Open does; not during a run, which shuts Open off.
     connect(m_view, &QTreeView::doubleClicked, this, [this] {
-        if (!m_agent.Busy())
+        if (!m_agent.busy())
             editJob();
     });
 }
@@ -320,12 +321,12 @@ void JobListWindow::sortByColumn(int column)
 // commands that would start another run or change the jobs are shut off.
 void JobListWindow::showProgress()
 {
-    const bool busy = m_agent.Busy();
+    const bool busy = m_agent.busy();
     for (int index = 0; index < 4; ++index)
         m_lamps.at(size_t(index))->setVisible((index == 1 || index == 2) == busy);
     lockCommandsForRun(busy);
     const bool running = !runningJob().isEmpty();
-    m_runStatus->setText(running ? m_agent.Runner().StatusText() : QString());
+    m_runStatus->setText(running ? m_agent.runner().statusText() : QString());
     m_runProgress->setText(m_model.progressText());
     const int wanted = m_view->sizeHintForIndex(indexOf(runningJob(), JobListModel::LastResult)).width();
     if (running && wanted > m_view->columnWidth(JobListModel::LastResult))
@@ -423,12 +424,14 @@ bool JobListWindow::selectionChecksPass()
 
 // Loads a listed job from its file. A job file that went missing or was damaged since it
 // was listed is told to the user and the transaction log; the program goes on.
-bool JobListWindow::openJob(const QString& name, CBackupJob& job)
+bool JobListWindow::openJob(const QString& name, Job& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(jobs().JobFile(name));
-    if (!why)
+    Result<Job> read = JobFile::read(jobs().jobFile(name));
+    if (read) {
+        job = std::move(read).value();
         return true;
-    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
+    }
+    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, read.reason());
     libLog::LogEvent(text);
     libForms::VerificationError(text, Icon::Exclamation);
     return false;
@@ -441,7 +444,7 @@ void JobListWindow::addJob()
 
 void JobListWindow::editJob()
 {
-    CBackupJob job; // a job file gone or damaged since start-up is told, not fatal
+    Job job; // a job file gone or damaged since start-up is told, not fatal
     if (selectionChecksPass() && openJob(currentName(), job))
         showWizard(false);
 }
@@ -470,18 +473,18 @@ void JobListWindow::removeJobs()
     if (answer != Answer::Yes)
         return;
     for (const QString& name : names)
-        jobs().Remove(name);
+        jobs().remove(name);
 }
 
 void JobListWindow::runSelectedJobs()
 {
-    if (!m_agent.Busy() && selectionChecksPass())
+    if (!m_agent.busy() && selectionChecksPass())
         runJobs(selectedNames());
 }
 
 void JobListWindow::runJobs(const QStringList& names)
 {
-    m_agent.RunNow(names);
+    m_agent.runNow(names);
 }
 
 // A run shuts off the commands that would start another run or change the jobs; the list
@@ -503,14 +506,14 @@ bool JobListWindow::holdsRuns() const
 
 void JobListWindow::stopRun()
 {
-    m_agent.Stop();
+    m_agent.stop();
 }
 
 // The failure message of a run with "Stop Auto Backups" on; the agent starts nothing until it
 // is answered. Yes opens the transaction log and skips the jobs still to come.
 void JobListWindow::offerTransactionLog(const RunReport& report)
 {
-    if (!m_agent.WaitingForAnswer()) // stopped meanwhile
+    if (!m_agent.waitingForAnswer()) // stopped meanwhile
         return;
     const QString logPath = appSetup::TransactionLogPath();
     const QString text = tr("Backup Job '%1' has failed.\r\n\r\nSee transaction log for details: '%2'\r\n\r\n"
@@ -520,17 +523,17 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
         = libForms::MsgBox(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         frmLogView::OpenLog(logPath);
-    m_agent.AnswerFailure(answer == Answer::Yes);
+    m_agent.answerFailure(answer == Answer::Yes);
 }
 
 void JobListWindow::viewZip()
 {
     if (!selectionChecksPass())
         return;
-    CBackupJob job;
+    Job job;
     if (!openJob(currentName(), job))
         return;
-    if (!job.Compress()) {
+    if (!job.compress()) {
         Inform(tr("This Backup Job does not use compression, thus there is no zip file to view."), tr("Information"),
             Icon::Information);
         return;
@@ -539,7 +542,7 @@ void JobListWindow::viewZip()
         openArchive(*archive);
     else
         libForms::VerificationError(
-            tr("The file '%1' does not exist.").arg(job.TargetDirectory() + libStrings::CleanedName(job.JobName())),
+            tr("The file '%1' does not exist.").arg(job.targetDirectory() + libStrings::CleanedName(job.name())),
             Icon::Exclamation);
 }
 
@@ -550,10 +553,10 @@ void JobListWindow::restoreFiles()
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
-std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) const
+std::optional<QString> JobListWindow::existingArchive(const Job& job) const
 {
     for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
-        const QString candidate = job.ArchivePath(copy);
+        const QString candidate = job.archivePath(copy);
         if (libFiles::FileExists(candidate))
             return candidate;
     }

@@ -18,7 +18,7 @@ class QLabel;
 class QMenu;
 class QToolButton;
 class QTreeView;
-class CBackupJob;
+class Job;
 class frmAbout;
 class frmPreferences;
 
@@ -29,7 +29,7 @@ public:
     ~JobListWindow() override;
 
     // The table of jobs the window shows, and the model its list, the tray and its tooltip read.
-    JobTable& jobs() { return m_agent.Jobs(); }
+    JobTable& jobs() { return m_agent.jobs(); }
     JobListModel& model() { return m_model; }
     QTreeView* view() const { return m_view; }
     // The row of the view that shows the job; invalid for a name not listed.
@@ -93,11 +93,11 @@ private:
     QStringList selectedNames() const;
     QString currentName() const;
     bool selectionChecksPass();
-    bool openJob(const QString& name, CBackupJob& job);
+    bool openJob(const QString& name, Job& job);
     void lockCommandsForRun(bool running);
     void offerTransactionLog(const RunReport& report);
     void showWizard(bool newJob);
-    std::optional<QString> existingArchive(const CBackupJob& job) const;
+    std::optional<QString> existingArchive(const Job& job) const;
     void openArchive(const QString& archive);
     // Shows the one box of its kind, made when none is open. The boxes are windows of their
     // own, so they stay usable while the wizard shuts this window off.

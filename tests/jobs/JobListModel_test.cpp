@@ -27,12 +27,12 @@ protected:
 TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
 {
     addJob("Fresh");
-    addJob("Away", [](CBackupJob& job) { job.setDayOfWeek(0); }); // no next run
-    addJob("Broken", [this](CBackupJob& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
+    addJob("Away", [](Job& job) { job.setWeekdays(0); }); // no next run
+    addJob("Broken", [this](Job& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
     addJob("Good");
     addJob("Late");
-    agent.Jobs().UpdateRecord("Late", [](RunRecord& record) { record.created = Clock::Now().addDays(-3); });
-    agent.Jobs().UpdateRecord("Away", [](RunRecord& record) {
+    agent.jobs().updateRecord("Late", [](RunRecord& record) { record.created = Clock::Now().addDays(-3); });
+    agent.jobs().updateRecord("Away", [](RunRecord& record) {
         record.result = RunRecord::Result::Waiting;
         record.waitingSince = Clock::Now();
     });
@@ -54,7 +54,7 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
         if (model.runningJob() == "Good" && !model.progressText().isEmpty())
             whileRunning << text("Good", JobListModel::LastResult) + " | " + QString::number(int(state("Good")));
     });
-    agent.RunNow({"Good", "Broken"});
+    agent.runNow({"Good", "Broken"});
     settle();
     EXPECT_TRUE(whileRunning.contains("running: entry 1 of 1, 1 files done: '" + path("src/a.txt") + "' | 1"))
         << whileRunning.join('\n').toStdString();
@@ -85,7 +85,7 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     EXPECT_TRUE(model.index(model.rowOf("Late"), 0).data(Qt::ToolTipRole).toString().startsWith("No completed run"));
     EXPECT_EQ(summary.waiting, QStringList{"Away waiting for its target"});
     for (const char* name : {"Broken", "Late"})
-        agent.Jobs().Remove(name);
+        agent.jobs().remove(name);
     EXPECT_EQ(model.summary().state, JobListModel::State::Waiting);
     EXPECT_EQ(model.rowCount(), 3);
     EXPECT_EQ(model.rowOf("Broken"), -1);

@@ -55,7 +55,7 @@ protected:
     }
     const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
     // Waits until the runs asked for have ended, their boxes answered.
-    void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.Busy(); }, 30000)); }
+    void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.busy(); }, 30000)); }
 };
 
 // Header clicks flip the order whichever column they are on, dates and times sort as such; the
@@ -64,12 +64,12 @@ protected:
 TEST_F(ScheduleTest, SortingStatusBarSelectionAndClosingThatOnlyHides)
 {
     EXPECT_EQ(label("jobCount"), "0 Backup Jobs");
-    addJob("beta", [](CBackupJob& job) { job.setStartTime(QTime(13, 0)); });
+    addJob("beta", [](Job& job) { job.setStartTime(QTime(13, 0)); });
     EXPECT_EQ(label("jobCount"), "1 Backup Jobs");  // no singular form
-    addJob("Alpha", [](CBackupJob& job) { job.setStartTime(QTime(9, 0)); job.setDayOfWeek(0); });
-    addJob("gamma", [](CBackupJob& job) { job.setStartTime(QTime(23, 0)); });
+    addJob("Alpha", [](Job& job) { job.setStartTime(QTime(9, 0)); job.setWeekdays(0); });
+    addJob("gamma", [](Job& job) { job.setStartTime(QTime(23, 0)); });
     for (const auto& [name, started] : {std::pair{"beta", QDate(2026, 4, 1)}, {"Alpha", QDate(2026, 1, 9)}})
-        agent.Jobs().UpdateRecord(name, [started](RunRecord& record) { record.started = QDateTime(started, QTime(1, 0)); });
+        agent.jobs().updateRecord(name, [started](RunRecord& record) { record.started = QDateTime(started, QTime(1, 0)); });
     schedule.show();
     EXPECT_EQ(list()->currentIndex().row(), 0);
     EXPECT_EQ(FindControl<QLabel>(&schedule, "lamp0")->toolTip(), "Ready: no backup job is running");
@@ -125,7 +125,7 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
 // jobs after it.
 TEST_F(ScheduleTest, RunsShowTheirProgressAndTrayStatusAndAFailureMayStopThem)
 {
-    addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
+    addJob("Broken", [this](Job& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
     addJob("Good");
     TrayAgent tray(agent, schedule, false);
     EXPECT_EQ(tray.trayState(), TrayAgent::TrayState::Quiet);
@@ -220,8 +220,8 @@ TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirs
     });
     qunsetenv("XDG_CURRENT_DESKTOP");
     LauncherRecorder launcher;
-    addJob("Zipped", [this](CBackupJob& job) { job.setTargetDirectory(path("bk")); });
-    addJob("Plain", [](CBackupJob& job) { job.setCompress(false); });
+    addJob("Zipped", [this](Job& job) { job.setTargetDirectory(path("bk")); });
+    addJob("Plain", [](Job& job) { job.setCompress(false); });
     select({"Zipped"});
     schedule.viewZip();
     EXPECT_EQ(lastMessage().text, "The file '" + path("bk") + "/Zipped' does not exist.");
@@ -270,8 +270,8 @@ TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
                           QFile::ReadOwner | QFile::ExeOwner);
     writeFile("bk/Slow.zip", "newest");
     writeFile("bk/Slow_1.zip", "older");
-    addJob("Slow", [this](CBackupJob& job) {
-        job.setNumberCopies(1);
+    addJob("Slow", [this](Job& job) {
+        job.setCopies(1);
         job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
     });
     for (const bool byExit : {false, true}) {
