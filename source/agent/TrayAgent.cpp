@@ -3,7 +3,7 @@
 #include "lib/appSetup.h"
 #include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
-#include "shared/libPictures.h"
+#include "shared/Pictures.h"
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
 #include "jobs/DueMoments.h"
@@ -29,7 +29,7 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowIcon(Pictures::appIcon());
     m_popup = new TrayMenu(*this);
     tmrWaitForTray = new QTimer(this);
     tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
@@ -147,7 +147,7 @@ QString TrayAgent::TrayToolTip() const
 
 void TrayAgent::ShowTrayStatus()
 {
-    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
+    libSysTrayApp::SystemTraySetStatus(Pictures::trayIcon(int(TrayStateNow())), TrayToolTip());
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.

@@ -1,164 +1,141 @@
-#include "dialogs/frmAbout.h"
+#include "dialogs/AboutBox.h"
 
+#include "dialogs/LogWindow.h"
 #include "lib/appSetup.h"
-#include "shared/libPictures.h"
 #include "lib/libAPIWrapper.h"
-#include "dialogs/frmLogView.h"
-#include "dialogs/libControls.h"
-#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
+#include "shared/Pictures.h"
 
+#include <QFormLayout>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-
-using libControls::NewControl;
+#include <QVBoxLayout>
 
 namespace {
 
-// A label that reads as a link; a click on it is its linkActivated signal.
-QLabel* makeLink(QWidget* parent, const char* name, const QRect& geometry, const QString& text)
+QFrame* separator()
 {
-    auto* link = NewControl<QLabel>(parent, name, geometry);
-    link->setText(QStringLiteral("<a href=\"#\">%1</a>").arg(text.toHtmlEscaped()));
-    link->setTextFormat(Qt::RichText);
-    link->setCursor(Qt::PointingHandCursor);
-    return link;
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+// A fact the user may want to copy (a folder), so it can be selected.
+QLabel* selectable(const QString& text)
+{
+    auto* label = new QLabel(text);
+    label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    return label;
 }
 
 }  // namespace
 
-frmAbout::frmAbout(QWidget* parent)
+AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About Arkwell"));
-    setFixedSize(libForms::Twips(0, 0, 6620, 4440).size());
-    createControls();
-    createButtons();
-    Form_Load();
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(tr("About Arkwell"));
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(buildHeading());
+    layout->addWidget(separator());
+    layout->addLayout(buildFacts());
+    layout->addWidget(separator());
+    layout->addLayout(buildButtons());
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-void frmAbout::createControls()
+QLayout* AboutBox::buildHeading()
 {
-    imgIcon = NewControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
-    imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
-    lblTitle = NewControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
-    lblTitle->setText(QStringLiteral("Arkwell"));
-    QFont titleFont = lblTitle->font();
+    auto* icon = new QLabel;
+    icon->setPixmap(Pictures::appIcon().pixmap(32, 32));
+    // The build's version, as the package and --version give it.
+    auto* title = new QLabel(tr("Arkwell %1").arg(QStringLiteral(ARKWELL_VERSION)));
+    title->setObjectName(QStringLiteral("title"));
+    QFont titleFont = title->font();
     titleFont.setBold(true);
-    lblTitle->setFont(titleFont);
-    lblFor = NewControl<QLabel>(this, "lblFor", libForms::Twips(960, 480, 5415, 240));
-    lblFor->setText(QStringLiteral("Zip Backup Job Scheduling Agent"));
-
-    for (std::size_t i = 0; i < linSeparator.size(); ++i) {
-        linSeparator[i] = NewControl<QFrame>(this, "linSeparator", libForms::Twips(120, i == 0 ? 1200 : 2400, 6380, 30));
-        linSeparator[i]->setProperty("Index", int(i));
-        linSeparator[i]->setFrameShape(QFrame::HLine);
-        linSeparator[i]->setFrameShadow(QFrame::Sunken);
-    }
-    const std::array<QString, 4> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
-                                             QStringLiteral("Client ID:"), QStringLiteral("Data Folder:")};
-    for (std::size_t i = 0; i < lblMisc.size(); ++i) {
-        lblMisc[i] = NewControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
-        lblMisc[i]->setProperty("Index", int(i));
-        lblMisc[i]->setText(captions[i]);
-    }
-    QFont arial(QStringLiteral("Arial"));
-    lblLicense = NewControl<QLabel>(this, "lblLicense", libForms::Twips(1320, 1440, 5205, 240));
-    lblLicense->setText(QStringLiteral("MIT License: free to use, change and pass on"));
-    lblAppPath = NewControl<QLabel>(this, "lblAppPath", libForms::Twips(1320, 1680, 5205, 240));
-    lblAppPath->setText(QStringLiteral("<AppPath>"));
-    lblAppPath->setFont(arial);
-    lblAppPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblClientID = NewControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
-    lblClientID->setText(QStringLiteral("<IDs>"));
-    lblClientID->setFont(arial);
-    lblDataPath = NewControl<QLabel>(this, "lblDataPath", libForms::Twips(1320, 2160, 5205, 240));
-    lblDataPath->setFont(arial);
-    lblDataPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
-    lblPenalty[0]->setProperty("Index", 0);
-    lblPenalty[0]->setText(QStringLiteral("  "));
-
-    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), QStringLiteral("Arkwell Help"));
-    connect(lblWebsite, &QLabel::linkActivated, this, &frmAbout::HelpContents);
+    title->setFont(titleFont);
+    auto* names = new QVBoxLayout;
+    names->addWidget(title);
+    names->addWidget(new QLabel(tr("Zip Backup Job Scheduling Agent")));
+    auto* heading = new QHBoxLayout;
+    heading->addWidget(icon, 0, Qt::AlignTop);
+    heading->addLayout(names, 1);
+    return heading;
 }
 
-void frmAbout::createButtons()
+QLayout* AboutBox::buildFacts()
 {
-    cmdClose = NewControl<QPushButton>(this, "cmdClose", libForms::Twips(4920, 2520, 1575, 325));
-    cmdClose->setText(QStringLiteral("OK"));
-    cmdClose->setDefault(true);
-    cmdErrorLog = NewControl<QPushButton>(this, "cmdErrorLog", libForms::Twips(4920, 3240, 1575, 325));
-    cmdErrorLog->setText(QStringLiteral("Error &Log"));
-    cmdErrorLog->setToolTip(QStringLiteral("Display Error Log File"));
-    cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
-    cmdThankYou->setText(QStringLiteral("Thank You"));
-    cmdThankYou->setToolTip(QStringLiteral("Thank You"));
-    for (QPushButton* button : {cmdErrorLog, cmdThankYou})
+    auto* facts = new QFormLayout;
+    facts->addRow(tr("License:"), new QLabel(tr("MIT License: free to use, change and pass on")));
+    facts->addRow(tr("App Path:"), selectable(appSetup::AppFolder()));
+    facts->addRow(tr("Client ID:"), new QLabel(libAPIWrapper::GetComputerNameA()));
+    facts->addRow(tr("Data Folder:"), selectable(appSetup::DataFolder()));  // the jobs, preferences and logs
+    return facts;
+}
+
+QLayout* AboutBox::buildButtons()
+{
+    auto* helpLink = new QLabel(QStringLiteral("<a href=\"#\">%1</a>").arg(tr("Arkwell Help").toHtmlEscaped()));
+    helpLink->setObjectName(QStringLiteral("helpLink"));
+    helpLink->setCursor(Qt::PointingHandCursor);
+    auto* ok = new QPushButton(tr("OK"));
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* errorLog = new QPushButton(tr("Error &Log"));
+    errorLog->setObjectName(QStringLiteral("errorLogButton"));
+    errorLog->setToolTip(tr("Display Error Log File"));
+    auto* thanks = new QPushButton(tr("Thank You"));
+    thanks->setObjectName(QStringLiteral("thankYouButton"));
+    thanks->setToolTip(tr("Thank You"));
+    for (QPushButton* button : {errorLog, thanks})
         button->setAutoDefault(false);
 
-    connect(cmdClose, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
-    connect(cmdErrorLog, &QPushButton::clicked, this, &frmAbout::cmdErrorLog_Click);
-    connect(cmdThankYou, &QPushButton::clicked, this, &frmAbout::cmdThankYou_Click);
+    connect(helpLink, &QLabel::linkActivated, this, &AboutBox::helpRequested);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(errorLog, &QPushButton::clicked, this, &AboutBox::openErrorLog);
+    connect(thanks, &QPushButton::clicked, this, &AboutBox::thankYou);
+
+    auto* buttons = new QGridLayout;
+    buttons->addWidget(ok, 0, 1);
+    buttons->addWidget(helpLink, 1, 0, Qt::AlignBottom);
+    buttons->addWidget(errorLog, 1, 1);
+    buttons->addWidget(thanks, 2, 1);
+    buttons->setColumnStretch(0, 1);
+    return buttons;
 }
 
-void frmAbout::Form_Load()
+void AboutBox::done(int result)
 {
-    libErrorHandler::Trap("frmAbout.frm", "Form_Load()", [&] {
-        // The build's version, as the package and --version give it.
-        lblTitle->setText(QStringLiteral("Arkwell " ARKWELL_VERSION));
-        lblAppPath->setText(appSetup::AppFolder());
-        lblDataPath->setText(appSetup::DataFolder());
-        lblClientID->setText(libAPIWrapper::GetComputerNameA());
-    });
+    QDialog::done(result);
+    deleteLater();
 }
 
-void frmAbout::keyReleaseEvent(QKeyEvent* event)
+void AboutBox::keyReleaseEvent(QKeyEvent* event)
 {
-    Form_KeyUp(event->key(), event->modifiers());
+    if (event->key() == Qt::Key_F1)
+        emit helpRequested();
     QDialog::keyReleaseEvent(event);
 }
 
-void frmAbout::Form_KeyUp(int KeyCode, Qt::KeyboardModifiers /*Shift*/)
+void AboutBox::openErrorLog()
 {
-    if (KeyCode == Qt::Key_F1)
-        emit HelpContents();
+    const QString errorLog = appSetup::ErrorLogPath();
+    // A viewer given a file that isn't there shows nothing at all: say so instead.
+    if (!libFiles::FileExists(errorLog)) {
+        libForms::MsgBox({tr("No error has been logged yet (%1).").arg(errorLog), tr("Error Log"), libForms::Buttons::OK,
+                          libForms::Icon::Information});
+        return;
+    }
+    LogWindow::openLog(errorLog);
 }
 
-void frmAbout::cmdClose_Click()
+void AboutBox::thankYou()
 {
-    libErrorHandler::Trap("frmAbout.frm", "cmdClose_Click()", [&] {
-        hide();
-        deleteLater();
-    });
-}
-
-void frmAbout::reject()
-{
-    cmdClose->click();
-}
-
-void frmAbout::cmdErrorLog_Click()
-{
-    libErrorHandler::Trap("frmAbout.frm", "cmdErrorLog_Click()", [&] {
-        const QString errorLog = appSetup::ErrorLogPath();
-        // A viewer given a file that isn't there shows nothing at all: say so instead.
-        if (!libFiles::FileExists(errorLog)) {
-            libForms::MsgBox({QStringLiteral("No error has been logged yet (") + errorLog + QStringLiteral(")."),
-                              QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Information});
-            return;
-        }
-        frmLogView::OpenLog(errorLog);
-    });
-}
-
-void frmAbout::cmdThankYou_Click()
-{
-    libForms::MsgBox({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
-                                     "whose zip program does all of the compression."),
-                      QStringLiteral("Thank You")});
+    libForms::MsgBox({tr("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
+                         "whose zip program does all of the compression."),
+                      tr("Thank You")});
 }

@@ -1,15 +1,13 @@
-#include "dialogs/frmPickFile.h"
+#include "dialogs/FilePicker.h"
 
-#include "dialogs/CBrowseDlg.h"
-#include "dialogs/libControls.h"
-#include "lib/libErrorHandler.h"
+#include "dialogs/FolderBrowser.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
 
 #include <QComboBox>
 #include <QDir>
-#include <QFrame>
+#include <QGridLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -17,10 +15,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
-#include <QTabBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
-
-using libControls::NewControl;
 
 namespace {
 
@@ -28,28 +24,29 @@ const QString RootFolder = QStringLiteral("/");
 const QString AllFilesPattern = QStringLiteral("*.*");
 const QString ExtensionPrefix = QStringLiteral("*.");
 
-QString& rememberedFolder()
+QString& remembered()
 {
     static QString folder;
     return folder;
 }
 
 // A folder the picker can work in: an existing folder named by its full path.
-bool isFolder(const QString& sPath)
+bool isFolder(const QString& path)
 {
-    return QDir::isAbsolutePath(sPath) && libFiles::FolderExists(sPath);
+    return QDir::isAbsolutePath(path) && libFiles::FolderExists(path);
+}
+
+void tellNoFolder()
+{
+    libForms::VerificationError(FilePicker::tr("The backup path selected does not exist; please correct it."));
 }
 
 // The folder chooser for a folder to back up, until the user picks one that exists or cancels
 // (an empty text).
 QString chooseFolder(QWidget* parent, const QString& startFolder)
 {
-    CBrowseDlg dlg;
-    dlg.setParentHWnd(parent);
-    dlg.setPrompt(QStringLiteral("Please select a directory to backup."));
-    dlg.setStartFolder(startFolder);
-    return dlg.ShowBrowseDlgForExistingFolder([] {
-        libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
+    return FolderBrowser(parent, FilePicker::tr("Please select a directory to backup."), startFolder).chooseExisting([] {
+        libForms::VerificationError(FilePicker::tr("The specified directory does not exist; please try again."),
                                     libForms::Icon::Exclamation);
     });
 }
@@ -60,357 +57,317 @@ bool isExtensionCharacter(QChar c)
            || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-}  // namespace
-
-frmPickFile::frmPickFile(QWidget* wizard)
-    : QDialog(wizard), m_wizard(wizard)
+template <typename Control>
+Control* named(Control* control, const char* name)
 {
-    setObjectName(QStringLiteral("frmPickFile"));
-    setWindowTitle(QStringLiteral("Select File(s) to Backup"));
-    setFixedSize(libForms::Twips(0, 0, 6570, 4110).size());
-    createControls();
-    Form_Load();
+    control->setObjectName(QLatin1String(name));
+    return control;
 }
 
-QString frmPickFile::RememberedFolder()
+QLabel* instruction(const QString& text)
 {
-    return rememberedFolder();
-}
-
-void frmPickFile::SetRememberedFolder(const QString& sFolder)
-{
-    rememberedFolder() = sFolder;
-}
-
-void frmPickFile::createControls()
-{
-    lblFolder = NewControl<QLabel>(this, "lblFolder", libForms::Twips(60, 180, 615, 195));
-    lblFolder->setText(QStringLiteral("Folder:"));
-    txtPath = NewControl<QLineEdit>(this, "txtPath", libForms::Twips(720, 120, 5355, 315));
-    txtPath->setText(QDir::homePath());
-    txtPath->installEventFilter(this);
-    cmdBrowsePath = NewControl<QPushButton>(this, "cmdBrowsePath", libForms::Twips(6180, 120, 315, 315));
-    cmdBrowsePath->setText(QStringLiteral("..."));
-    cmdBrowsePath->setAutoDefault(false);
-
-    // The tab strip: its tabs on top, the body below them holds the two pages in one place.
-    tabFilePick = NewControl<QTabBar>(this, "tabFilePick", libForms::Twips(60, 600, 6435, 380));
-    tabFilePick->addTab(QStringLiteral("Specific File(s)"));
-    tabFilePick->setTabData(0, QStringLiteral("SpecificFiles"));
-    tabFilePick->setTabToolTip(0, QStringLiteral("Choose specific file(s)"));
-    tabFilePick->addTab(QStringLiteral("Wildcard Groups"));
-    tabFilePick->setTabData(1, QStringLiteral("WildcardGroups"));
-    tabFilePick->setTabToolTip(1, QStringLiteral("Choose groups of files by wildcard"));
-    auto* tabBody = new QFrame(this);
-    tabBody->setFrameShape(QFrame::StyledPanel);
-    tabBody->setGeometry(libForms::Twips(60, 960, 6435, 2655));
-    tabBody->lower();
-    createSpecificFilesPage();
-    createWildcardsPage();
-
-    cmdAddFolder = NewControl<QPushButton>(this, "cmdAddFolder", libForms::Twips(60, 3720, 1700, 375));
-    cmdAddFolder->setText(QStringLiteral("Add &Folder..."));
-    cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
-    cmdAddFolder->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(1980, 3720, 1128, 375));
-    cmdCancel->setText(QStringLiteral("&Cancel"));
-    cmdCancel->setAutoDefault(false);
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(3300, 3720, 1128, 375));
-    cmdOk->setText(QStringLiteral("&Ok"));
-    cmdOk->setDefault(true);
-
-    connect(tabFilePick, &QTabBar::currentChanged, this, &frmPickFile::tabFilePick_Click);
-    connect(txtPath, &QLineEdit::textChanged, this, &frmPickFile::txtPath_Change);
-    connect(cmdBrowsePath, &QPushButton::clicked, this, &frmPickFile::cmdBrowsePath_Click);
-    connect(cmdOk, &QPushButton::clicked, this, &frmPickFile::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPickFile::cmdCancel_Click);
-    connect(cmdAddFolder, &QPushButton::clicked, this, &frmPickFile::cmdAddFolder_Click);
-}
-
-QLabel* frmPickFile::addInstruction(int index, QWidget* page, const QString& text)
-{
-    auto* label = new QLabel(text, page);
-    label->setObjectName(QStringLiteral("lblInstrux"));
-    label->setProperty("Index", index);
+    auto* label = new QLabel(text);
     label->setWordWrap(true);
-    lblInstrux[std::size_t(index)] = label;
     return label;
 }
 
-void frmPickFile::createSpecificFilesPage()
-{
-    fraSpecificFiles = NewControl<QFrame>(this, "fraSpecificFiles", libForms::Twips(120, 980, 6315, 2535));
-    filFileList = NewControl<QListWidget>(fraSpecificFiles, "filFileList", libForms::Twips(0, 0, 2895, 2430));
-    filFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+}  // namespace
 
-    auto* instructions = new QWidget(fraSpecificFiles);
-    instructions->setGeometry(libForms::Twips(3060, 0, 3195, 2535));
-    auto* column = new QVBoxLayout(instructions);
-    column->setContentsMargins(0, 0, 0, 0);
-    const QStringList texts = {
-        QStringLiteral("Highlight the file or files that you want to include in this backup set."),
-        QStringLiteral("To select multiple contingent files, click the first file, then while depressing the "
-                       "shift-key, click the last file.  This should select a range of files for backup."),
-        QStringLiteral("To add files, depress the ctrl-key and click the file."),
-        QStringLiteral("Drag and Drop from the file manager will not work here."),
-    };
-    for (int i = 0; i < texts.size(); ++i)
-        column->addWidget(addInstruction(i, instructions, texts[i]));
-    column->addStretch();
+FilePicker::FilePicker(QWidget* wizard)
+    : QDialog(wizard), m_wizard(wizard)
+{
+    setObjectName(QStringLiteral("FilePicker"));
+    setWindowTitle(tr("Select File(s) to Backup"));
+
+    m_folder = named(new QLineEdit(remembered().isEmpty() ? QDir::homePath() : remembered()), "folderEdit");
+    m_folder->installEventFilter(this);
+    auto* browse = named(new QPushButton(QStringLiteral("...")), "browseButton");
+    browse->setAutoDefault(false);
+    auto* folderRow = new QHBoxLayout;
+    folderRow->addWidget(new QLabel(tr("Folder:")));
+    folderRow->addWidget(m_folder, 1);
+    folderRow->addWidget(browse);
+
+    m_tabs = named(new QTabWidget, "tabs");
+    m_tabs->addTab(buildSpecificFilesPage(), tr("Specific File(s)"));
+    m_tabs->setTabToolTip(0, tr("Choose specific file(s)"));
+    m_tabs->addTab(buildWildcardsPage(), tr("Wildcard Groups"));
+    m_tabs->setTabToolTip(1, tr("Choose groups of files by wildcard"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(folderRow);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buildButtons());
+
+    connect(m_folder, &QLineEdit::textChanged, this, &FilePicker::showFolder);
+    connect(browse, &QPushButton::clicked, this, &FilePicker::browseForFolder);
+    showFolder();
+    resize(sizeHint().expandedTo(QSize(640, 420)));
 }
 
-void frmPickFile::createWildcardsPage()
+QWidget* FilePicker::buildSpecificFilesPage()
 {
-    fraWildcards = NewControl<QFrame>(this, "fraWildcards", libForms::Twips(120, 980, 6315, 2535));
-    optAllFiles = NewControl<QRadioButton>(fraWildcards, "optAllFiles", libForms::Twips(540, 60, 1875, 255));
-    optAllFiles->setText(QStringLiteral("All Files (*.*)"));
-    optOtherCommon = NewControl<QRadioButton>(fraWildcards, "optOtherCommon", libForms::Twips(540, 480, 2235, 255));
-    optOtherCommon->setText(QStringLiteral("Common Extension:"));
-    cmbCommonExt = NewControl<QComboBox>(fraWildcards, "cmbCommonExt", libForms::Twips(840, 720, 1095, 315));
-    optOtherWildcard = NewControl<QRadioButton>(fraWildcards, "optOtherWildcard", libForms::Twips(540, 1200, 2235, 255));
-    optOtherWildcard->setText(QStringLiteral("Other Extension:"));
-    txtOtherWildcard = NewControl<QLineEdit>(fraWildcards, "txtOtherWildcard", libForms::Twips(840, 1440, 1095, 315));
+    auto* page = new QWidget;
+    m_files = named(new QListWidget, "fileList");
+    m_files->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    auto* instructions = new QVBoxLayout;
+    for (const QString& text :
+         {tr("Highlight the file or files that you want to include in this backup set."),
+          tr("To select multiple contingent files, click the first file, then while depressing the "
+             "shift-key, click the last file.  This should select a range of files for backup."),
+          tr("To add files, depress the ctrl-key and click the file."),
+          tr("Drag and Drop from the file manager will not work here.")})
+        instructions->addWidget(instruction(text));
+    instructions->addStretch(1);
+    auto* layout = new QHBoxLayout(page);
+    layout->addWidget(m_files, 1);
+    layout->addLayout(instructions, 1);
+    return page;
+}
+
+QWidget* FilePicker::buildWildcardsPage()
+{
+    m_wildcardsPage = new QWidget;
+    m_allFiles = named(new QRadioButton(tr("All Files (*.*)")), "allFilesOption");
+    m_commonExtension = named(new QRadioButton(tr("Common Extension:")), "commonExtensionOption");
+    m_commonExtensions = named(new QComboBox, "commonExtensionList");
+    m_commonExtensions->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
+                                  "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
+    m_commonExtensions->model()->sort(0);  // a sorted list, whatever the order of adding
+    m_commonExtensions->setCurrentIndex(-1);
+    m_otherExtension = named(new QRadioButton(tr("Other Extension:")), "otherExtensionOption");
+    m_otherExtensionText = named(new QLineEdit, "otherExtensionEdit");
     // Typed keys are judged one by one (with a message); this keeps pasted text to the same
     // characters, so the pattern never holds a separator, a blank or another wildcard.
-    txtOtherWildcard->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("(\\*\\.)?[A-Za-z0-9]*")), txtOtherWildcard));
-    txtOtherWildcard->installEventFilter(this);
+    m_otherExtensionText->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("(\\*\\.)?[A-Za-z0-9]*")), m_otherExtensionText));
+    m_otherExtensionText->installEventFilter(this);
 
-    const int left = 3060;
-    addInstruction(4, fraWildcards, QStringLiteral("This option will backup all files, regardless of type."))
-        ->setGeometry(libForms::Twips(left, 0, 3195, 420));
-    addInstruction(5, fraWildcards,
-                   QStringLiteral("Select specific extensions by which to filter backup files in directory."))
-        ->setGeometry(libForms::Twips(left, 420, 3195, 420));
-    const QStringList examples = {
-        QStringLiteral("Here are some examples:"),
-        QStringLiteral("doc  -  Word documents only"),
-        QStringLiteral("c      -  All source code files"),
-        QStringLiteral("html  -  All html files"),
-    };
-    for (int i = 0; i < examples.size(); ++i)
-        addInstruction(6 + i, fraWildcards, examples[i])->setGeometry(libForms::Twips(left, 900 + i * 240, 3195, 240));
-    addInstruction(10, fraWildcards, QStringLiteral("Note that this option only works with compression backup jobs."))
-        ->setGeometry(libForms::Twips(840, 1860, 5415, 420));
+    auto* examples = new QVBoxLayout;
+    for (const QString& text : {tr("Here are some examples:"), tr("doc  -  Word documents only"),
+                                tr("c      -  All source code files"), tr("html  -  All html files")})
+        examples->addWidget(new QLabel(text));
+    auto* layout = new QGridLayout(m_wildcardsPage);
+    layout->addWidget(m_allFiles, 0, 0, 1, 2);
+    layout->addWidget(instruction(tr("This option will backup all files, regardless of type.")), 0, 2);
+    layout->addWidget(m_commonExtension, 1, 0, 1, 2);
+    layout->addWidget(instruction(tr("Select specific extensions by which to filter backup files in directory.")), 1, 2);
+    layout->addWidget(m_commonExtensions, 2, 1);
+    layout->addLayout(examples, 2, 2, 3, 1);
+    layout->addWidget(m_otherExtension, 3, 0, 1, 2);
+    layout->addWidget(m_otherExtensionText, 4, 1);
+    layout->addWidget(instruction(tr("Note that this option only works with compression backup jobs.")), 5, 1, 1, 2);
+    layout->setColumnMinimumWidth(0, 16);
+    layout->setColumnStretch(2, 1);
+    layout->setRowStretch(6, 1);
 
-    connect(optAllFiles, &QRadioButton::toggled, this, [this](bool on) { if (on) optAllFiles_Click(); });
-    connect(optOtherCommon, &QRadioButton::toggled, this, [this](bool on) { if (on) optOtherCommon_Click(); });
-    connect(optOtherWildcard, &QRadioButton::toggled, this, [this](bool on) { if (on) optOtherWildcard_Click(); });
+    for (QRadioButton* option : {m_allFiles, m_commonExtension, m_otherExtension})
+        connect(option, &QRadioButton::toggled, this, [this](bool on) {
+            if (on)
+                enableExtensionBoxes();
+        });
+    m_allFiles->setChecked(true);
+    return m_wildcardsPage;
 }
 
-void frmPickFile::Form_Load()
+QLayout* FilePicker::buildButtons()
 {
-    if (!rememberedFolder().isEmpty())
-        txtPath->setText(rememberedFolder());
-    tabFilePick_Click();
-    txtPath_Change();
-    cmbCommonExt->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
-                            "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
-    cmbCommonExt->model()->sort(0);  // a sorted list, whatever the order of adding
-    cmbCommonExt->setCurrentIndex(-1);
-    optAllFiles->setChecked(true);
+    auto* addFolder = named(new QPushButton(tr("Add &Folder...")), "addFolderButton");
+    addFolder->setToolTip(tr("Add a whole folder"));
+    auto* cancel = named(new QPushButton(tr("&Cancel")), "cancelButton");
+    auto* ok = named(new QPushButton(tr("&Ok")), "okButton");
+    for (QPushButton* button : {addFolder, cancel})
+        button->setAutoDefault(false);
+    ok->setDefault(true);
+    connect(addFolder, &QPushButton::clicked, this, &FilePicker::addWholeFolder);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(addFolder);
+    buttons->addStretch(1);
+    buttons->addWidget(cancel);
+    buttons->addWidget(ok);
+    return buttons;
 }
 
-void frmPickFile::tabFilePick_Click()
+QString FilePicker::rememberedFolder()
 {
-    const bool specificFiles = tabFilePick->tabText(tabFilePick->currentIndex()) == QStringLiteral("Specific File(s)");
-    fraSpecificFiles->setVisible(specificFiles);
-    fraWildcards->setVisible(!specificFiles);
+    return remembered();
 }
 
-void frmPickFile::optAllFiles_Click()
+void FilePicker::setRememberedFolder(const QString& folder)
 {
-    txtOtherWildcard->clear();
-    txtOtherWildcard->setEnabled(false);
-    cmbCommonExt->setEnabled(false);
+    remembered() = folder;
 }
 
-void frmPickFile::optOtherCommon_Click()
+// Each wildcard option enables its own box alone; leaving the typed extension clears it.
+void FilePicker::enableExtensionBoxes()
 {
-    txtOtherWildcard->setEnabled(false);
-    cmbCommonExt->setEnabled(true);
-    cmbCommonExt->setFocus();
+    m_commonExtensions->setEnabled(m_commonExtension->isChecked());
+    m_otherExtensionText->setEnabled(m_otherExtension->isChecked());
+    if (m_allFiles->isChecked())
+        m_otherExtensionText->clear();
+    else
+        (m_commonExtension->isChecked() ? static_cast<QWidget*>(m_commonExtensions) : m_otherExtensionText)->setFocus();
 }
 
-void frmPickFile::optOtherWildcard_Click()
+bool FilePicker::acceptsExtensionCharacter(QChar typed) const
 {
-    cmbCommonExt->setEnabled(false);
-    txtOtherWildcard->setEnabled(true);
-    txtOtherWildcard->setFocus();
-}
-
-bool frmPickFile::txtOtherWildcard_KeyPress(QChar KeyAscii)
-{
-    if (isExtensionCharacter(KeyAscii) || KeyAscii == QChar(8) || KeyAscii == QChar(13))
+    if (isExtensionCharacter(typed))
         return true;
-    libForms::VerificationError(QStringLiteral("You cannot press the '") + KeyAscii
-                                + QStringLiteral("' key when defining a wildcard extension."));
+    libForms::VerificationError(tr("You cannot press the '%1' key when defining a wildcard extension.").arg(typed));
     return false;
 }
 
-bool frmPickFile::eventFilter(QObject* watched, QEvent* event)
+bool FilePicker::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == txtPath && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter) {  // not Ok: Enter here means "go there"
-            txtPath_Enter();
-            return true;
-        }
+    if (event->type() != QEvent::KeyPress)
+        return QDialog::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_folder && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+        goToTypedFolder();  // not Ok: Enter here means "go there"
+        return true;
     }
-    if (watched == txtOtherWildcard && event->type() == QEvent::KeyPress) {
-        const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched == m_otherExtensionText) {
         const QString typed = key->text();
         // Only characters are judged: shortcuts (paste and the like), Tab and the editing
         // keys keep their usual meaning.
         const bool character = typed.size() == 1 && typed[0].isPrint()
                                && !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
-        if (character && !txtOtherWildcard_KeyPress(typed[0]))
+        if (character && !acceptsExtensionCharacter(typed[0]))
             return true;
     }
     return QDialog::eventFilter(watched, event);
 }
 
-bool frmPickFile::pointFileList(const QString& sFolder)
+bool FilePicker::listFiles(const QString& folder)
 {
-    if (!isFolder(sFolder) || !QFileInfo(sFolder).isReadable())
+    if (!isFolder(folder) || !QFileInfo(folder).isReadable())
         return false;
-    filFileList->clear();
+    m_files->clear();
     // A job keeps one entry a line: a name holding a line break can't be one.
-    QStringList names = QDir(sFolder).entryList(QDir::Files, QDir::Name);
+    QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
     names.removeIf(libStrings::HoldsLineBreak);
-    filFileList->addItems(names);
-    m_fileListFolder = sFolder;
+    m_files->addItems(names);
+    m_listedFolder = folder;
     return true;
 }
 
-void frmPickFile::txtPath_Change()
+// The list shows the typed folder's files; while the text names no folder it keeps the last
+// folder's files, disabled.
+void FilePicker::showFolder()
 {
-    pointFileList(txtPath->text());
-    filFileList->setEnabled(m_fileListFolder == txtPath->text());
+    listFiles(m_folder->text());
+    m_files->setEnabled(m_listedFolder == m_folder->text());
 }
 
-void frmPickFile::cmdBrowsePath_Click()
+void FilePicker::goToTypedFolder()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdAddDirectory_Click()", [&] {
-        const QString sPath = chooseFolder(this, txtPath->text());
-        activateWindow();
-        if (!sPath.isEmpty())
-            txtPath->setText(sPath);
-    });
+    if (isFolder(m_folder->text()))
+        m_files->setFocus(Qt::OtherFocusReason);
+    else
+        tellNoFolder();
 }
 
-bool frmPickFile::wildcardTabSelected() const
+void FilePicker::browseForFolder()
 {
-    return tabFilePick->currentIndex() == 1;
+    const QString folder = chooseFolder(this, m_folder->text());
+    activateWindow();
+    if (!folder.isEmpty())
+        m_folder->setText(folder);
 }
 
-std::optional<QString> frmPickFile::settledPattern() const
+bool FilePicker::wildcardsShown() const
 {
-    if (optAllFiles->isChecked())
+    return m_tabs->currentWidget() == m_wildcardsPage;
+}
+
+// The selected files of the list, when it shows the typed folder (an unreadable folder leaves
+// the names of the one before).
+QStringList FilePicker::selectedFiles() const
+{
+    QStringList files;
+    if (m_listedFolder == m_folder->text())
+        for (int row = 0; row < m_files->count(); ++row)
+            if (m_files->item(row)->isSelected())
+                files << m_files->item(row)->text();
+    return files;
+}
+
+std::optional<QString> FilePicker::chosenPattern() const
+{
+    if (m_allFiles->isChecked())
         return AllFilesPattern;
     // zip would take the whole file system for a wildcard group of the root folder.
-    if (QFileInfo(txtPath->text()).canonicalFilePath() == RootFolder) {
-        libForms::VerificationError(QStringLiteral(
-            "You cannot select any wildcard other than '*.*' for use "
-            "with a full drive path.  Either go to a subdirectory to "
-            "use the *.extension notation, or select *.* to backup "
-            "the entire drive or disk.  This is a weakness of the "
-            "zip.exe engine that Arkwell calls.  Fix will have to wait "
-            "until we replace with dll."));
+    if (QFileInfo(m_folder->text()).canonicalFilePath() == RootFolder) {
+        libForms::VerificationError(tr("You cannot select any wildcard other than '*.*' for use "
+                                       "with a full drive path.  Either go to a subdirectory to "
+                                       "use the *.extension notation, or select *.* to backup "
+                                       "the entire drive or disk.  This is a weakness of the "
+                                       "zip.exe engine that Arkwell calls.  Fix will have to wait "
+                                       "until we replace with dll."));
         return std::nullopt;
     }
-    if (optOtherCommon->isChecked())
-        return cmbCommonExt->currentIndex() < 0 ? AllFilesPattern : ExtensionPrefix + cmbCommonExt->currentText();
-    QString extension = txtOtherWildcard->text();
+    if (m_commonExtension->isChecked())
+        return m_commonExtensions->currentIndex() < 0 ? AllFilesPattern
+                                                      : ExtensionPrefix + m_commonExtensions->currentText();
+    QString extension = m_otherExtensionText->text();
     if (extension.startsWith(ExtensionPrefix))
         extension.remove(0, ExtensionPrefix.size());
     return extension.isEmpty() ? AllFilesPattern : ExtensionPrefix + extension;
 }
 
-void frmPickFile::cmdOk_Click()
+void FilePicker::accept()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdOK_Click()", [&] {
-        QString sFolder = txtPath->text();
-        libFiles::FormatPath(sFolder, true);
-        QStringList files;
-        // Only a list that shows the typed folder is picked from (an unreadable folder leaves
-        // the names of the one before).
-        if (!wildcardTabSelected() && m_fileListFolder == txtPath->text())
-            for (int row = 0; row < filFileList->count(); ++row)
-                if (filFileList->item(row)->isSelected())
-                    files << filFileList->item(row)->text();
-        if (!isFolder(txtPath->text())) {
-            libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+    if (!isFolder(m_folder->text()))
+        return tellNoFolder();
+    QString folder = m_folder->text();
+    libFiles::FormatPath(folder, true);
+    QStringList entries;
+    if (wildcardsShown()) {
+        const std::optional<QString> pattern = chosenPattern();
+        if (!pattern)
             return;
-        }
-        if (!wildcardTabSelected() && files.isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You must select files to backup from the file list box "
-                                                       "before clicking Ok, or leave the Wildcards tab visible.  "
-                                                       "Please do so now."));
-            return;
-        }
-        QStringList entries;
-        if (wildcardTabSelected()) {
-            const std::optional<QString> pattern = settledPattern();
-            if (!pattern)
-                return;
-            entries << sFolder + *pattern;
-        } else {
-            for (const QString& file : files)
-                entries << sFolder + file;
-        }
-        rememberedFolder() = txtPath->text();
-        handOver(entries);
-    });
+        entries << folder + *pattern;
+    } else {
+        for (const QString& file : selectedFiles())
+            entries << folder + file;
+        if (entries.isEmpty())
+            return libForms::VerificationError(tr("You must select files to backup from the file list box "
+                                                  "before clicking Ok, or leave the Wildcards tab visible.  "
+                                                  "Please do so now."));
+    }
+    remembered() = m_folder->text();
+    handOver(entries);
 }
 
-void frmPickFile::txtPath_Enter()
+QString FilePicker::chooseWholeFolder(QWidget* parent)
 {
-    if (isFolder(txtPath->text()))
-        filFileList->setFocus(Qt::OtherFocusReason);
-    else
-        libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
-}
-
-QString frmPickFile::ChooseWholeFolder(QWidget* parent)
-{
-    QString folder = chooseFolder(parent, rememberedFolder());
+    QString folder = chooseFolder(parent, remembered());
     if (folder.isEmpty())
         return folder;
-    rememberedFolder() = folder;
+    remembered() = folder;
     libFiles::FormatPath(folder, true);
     return folder + AllFilesPattern;
 }
 
-void frmPickFile::cmdAddFolder_Click()
+void FilePicker::addWholeFolder()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdAddFolder_Click()", [&] {
-        const QString entry = ChooseWholeFolder(this);
-        if (!entry.isEmpty())
-            handOver({entry});
-    });
+    const QString entry = chooseWholeFolder(this);
+    if (!entry.isEmpty())
+        handOver({entry});
 }
 
-void frmPickFile::handOver(const QStringList& entries)
+void FilePicker::handOver(const QStringList& entries)
 {
-    emit EntriesChosen(entries);
-    unload();
+    emit entriesChosen(entries);
+    QDialog::accept();
 }
 
-void frmPickFile::cmdCancel_Click()
-{
-    unload();
-}
-
-void frmPickFile::reject()
-{
-    cmdCancel_Click();
-}
-
-void frmPickFile::unload()
+void FilePicker::done(int result)
 {
     if (m_wizard)
         m_wizard->activateWindow();
-    hide();
+    QDialog::done(result);
     deleteLater();
 }

@@ -1,4 +1,4 @@
-#include "dialogs/CBrowseDlg.h"
+#include "dialogs/FolderBrowser.h"
 
 #include "lib/libFiles.h"
 
@@ -7,41 +7,44 @@
 
 namespace {
 
-CBrowseDlg::FolderChooser& installedChooser()
+FolderBrowser::Chooser& installedChooser()
 {
-    static CBrowseDlg::FolderChooser chooser;
+    static FolderBrowser::Chooser chooser;
     return chooser;
 }
 
 // The desktop's folder dialog, folders of the file system only.
-QString chooseWithDialog(QWidget* parent, const QString& prompt, const QString& startFolder)
+QString chooseWithDialog(QWidget* owner, const QString& prompt, const QString& startFolder)
 {
-    return QFileDialog::getExistingDirectory(parent, prompt, startFolder, QFileDialog::ShowDirsOnly);
+    return QFileDialog::getExistingDirectory(owner, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }
 
 }  // namespace
 
-void CBrowseDlg::ShowBrowseDlg(QString& sReturnPath) const
+FolderBrowser::FolderBrowser(QWidget* owner, QString prompt, QString startFolder)
+    : m_owner(owner), m_prompt(std::move(prompt)), m_startFolder(std::move(startFolder))
 {
-    const FolderChooser& chooser = installedChooser();
-    const QString start = libFiles::FolderExists(m_startFolder) ? m_startFolder : QDir::homePath();
-    const QString chosen = chooser ? chooser(m_parent, m_prompt, start) : chooseWithDialog(m_parent, m_prompt, start);
-    if (!chosen.isEmpty())
-        sReturnPath = chosen;
 }
 
-QString CBrowseDlg::ShowBrowseDlgForExistingFolder(const std::function<void()>& tellMissing) const
+QString FolderBrowser::choose() const
+{
+    const Chooser& chooser = installedChooser();
+    const QString start = libFiles::FolderExists(m_startFolder) ? m_startFolder : QDir::homePath();
+    const QString chosen = chooser ? chooser(m_owner, m_prompt, start) : chooseWithDialog(m_owner, m_prompt, start);
+    return libFiles::WithoutTrailingSlash(chosen);
+}
+
+QString FolderBrowser::chooseExisting(const std::function<void()>& tellMissing) const
 {
     for (;;) {
-        QString path;
-        ShowBrowseDlg(path);
+        const QString path = choose();
         if (path.isEmpty() || libFiles::FolderExists(path))
-            return libFiles::WithoutTrailingSlash(path);
+            return path;
         tellMissing();
     }
 }
 
-void CBrowseDlg::SetFolderChooser(FolderChooser chooser)
+void FolderBrowser::setChooser(Chooser chooser)
 {
     installedChooser() = std::move(chooser);
 }

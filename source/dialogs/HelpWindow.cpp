@@ -1,36 +1,36 @@
-#include "dialogs/frmHelpView.h"
+#include "dialogs/HelpWindow.h"
 
-#include "shared/libPictures.h"
-#include "dialogs/libControls.h"
+#include "dialogs/FitOnScreen.h"
+#include "shared/Pictures.h"
 
 #include <QPointer>
 #include <QTextBrowser>
 #include <QUrl>
 #include <QVBoxLayout>
 
-frmHelpView* frmHelpView::ShowHelp(const QString& page)
+HelpWindow* HelpWindow::showHelp(const QString& page)
 {
-    static QPointer<frmHelpView> window;
+    static QPointer<HelpWindow> window;
     if (!window)
-        window = new frmHelpView(page);
-    window->txtHelp->setSource(QUrl::fromLocalFile(page));
+        window = new HelpWindow(page);
+    window->m_page->setSource(QUrl::fromLocalFile(page));
     window->show();
     window->raise();
     window->activateWindow();
     return window;
 }
 
-frmHelpView::frmHelpView(const QString& page)
+HelpWindow::HelpWindow(const QString& page)
 {
-    setObjectName(QStringLiteral("frmHelpView"));
+    setObjectName(QStringLiteral("HelpWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Arkwell Help"));
-    setWindowIcon(libPictures::AppIcon());
-    txtHelp = new QTextBrowser(this);
-    txtHelp->setObjectName(QStringLiteral("txtHelp"));
-    txtHelp->setOpenExternalLinks(true);  // web and mail links go to the desktop; the help's own pages open here
-    txtHelp->setSource(QUrl::fromLocalFile(page));
+    setWindowTitle(tr("Arkwell Help"));
+    setWindowIcon(Pictures::appIcon());
+    m_page = new QTextBrowser(this);
+    m_page->setObjectName(QStringLiteral("helpPage"));
+    m_page->setOpenExternalLinks(true);  // web and mail links go to the desktop; the help's own pages open here
+    m_page->setSource(QUrl::fromLocalFile(page));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(txtHelp);
-    libControls::FitOnScreen(this, QSize(760, 560));
+    layout->addWidget(m_page);
+    fitOnScreen(this, QSize(760, 560));
 }

@@ -1,18 +1,16 @@
-#include "dialogs/frmPreferences.h"
+#include "dialogs/PreferencesDialog.h"
 
 #include "lib/appSetup.h"
-#include "dialogs/libControls.h"
 #include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <algorithm>
+#include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-
-using libControls::NewControl;
+#include <algorithm>
 
 namespace {
 
@@ -21,94 +19,98 @@ constexpr int MaxBackupCopiesLimit = 99;
 constexpr int YesItem = 0;
 constexpr int NoItem = 1;
 
+template <typename Control>
+Control* named(Control* control, const char* name)
+{
+    control->setObjectName(QLatin1String(name));
+    return control;
+}
+
 }  // namespace
 
-frmPreferences::frmPreferences(QWidget* parent)
+PreferencesDialog::PreferencesDialog(QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName(QStringLiteral("frmPreferences"));
-    setWindowTitle(QStringLiteral("Arkwell Preferences"));
-    setFixedSize(libForms::Twips(0, 0, 5505, 3045).size());
-    createControls();
-    Form_Load();
+    setObjectName(QStringLiteral("PreferencesDialog"));
+    setWindowTitle(tr("Arkwell Preferences"));
+    buildControls();
+    showPreferences();
 }
 
-void frmPreferences::createControls()
+void PreferencesDialog::buildControls()
 {
-    cmbMaxBackupCopies = NewControl<QComboBox>(this, "cmbMaxBackupCopies", libForms::Twips(60, 240, 735, 315));
-    cmbStopOnError = NewControl<QComboBox>(this, "cmbStopOnError", libForms::Twips(60, 900, 735, 315));
+    m_maxCopies = named(new QComboBox, "maxCopiesList");
+    m_stopOnError = named(new QComboBox, "stopOnErrorList");
+    m_runMissed = named(new QCheckBox(tr("Run backups missed while Arkwell was not running")), "runMissedBox");
+    m_startAtLogin = named(new QCheckBox(tr("Start Arkwell at log-in")), "startAtLoginBox");
+    auto* ok = named(new QPushButton(tr("&Ok")), "okButton");
+    auto* cancel = named(new QPushButton(tr("&Cancel")), "cancelButton");
+    for (QPushButton* button : {ok, cancel})
+        button->setAutoDefault(false);
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
-    const std::array<QString, 2> captions = {
-        QStringLiteral("Maximum number of Backup Copies in drop-down box at Job Definition Wizard?"),
-        QStringLiteral("Stop Auto Backups and popup message box if error encountered during backup?"),
+    auto* layout = new QGridLayout(this);
+    const auto addChoice = [layout](int row, QComboBox* list, const QString& question) {
+        auto* label = new QLabel(question);
+        label->setWordWrap(true);
+        label->setBuddy(list);
+        layout->addWidget(list, row, 0, Qt::AlignTop);
+        layout->addWidget(label, row, 1);
     };
-    for (std::size_t i = 0; i < lblItem.size(); ++i) {
-        lblItem[i] = new QLabel(captions[i], this);
-        lblItem[i]->setObjectName(QStringLiteral("lblItem"));
-        lblItem[i]->setProperty("Index", int(i));
-        lblItem[i]->setWordWrap(true);
-        lblItem[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        lblItem[i]->setGeometry(libForms::Twips(900, i == 0 ? 240 : 900, 4515, 435));
+    addChoice(0, m_maxCopies, tr("Maximum number of Backup Copies in drop-down box at Job Definition Wizard?"));
+    addChoice(1, m_stopOnError, tr("Stop Auto Backups and popup message box if error encountered during backup?"));
+    layout->addWidget(m_runMissed, 2, 0, 1, 2);
+    layout->addWidget(m_startAtLogin, 3, 0, 1, 2);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    buttons->addStretch(1);
+    layout->addLayout(buttons, 4, 0, 1, 2);
+    layout->setColumnStretch(1, 1);
+    // The questions wrap at a readable width rather than stretching the dialog across the screen.
+    layout->setColumnMinimumWidth(1, fontMetrics().averageCharWidth() * 45);
+}
+
+void PreferencesDialog::showPreferences()
+{
+    for (int copies = MinBackupCopies; copies <= MaxBackupCopiesLimit; ++copies)
+        m_maxCopies->addItem(QString::number(copies));
+    m_stopOnError->addItems({tr("Yes"), tr("No")});
+    m_stopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
+    m_runMissed->setChecked(appSetup::RunMissedBackups);
+    // A preferences file edited by hand may hold a count the box lacks: show the nearest
+    // one rather than fail.
+    const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
+    m_maxCopies->setCurrentIndex(copies - 1);
+    m_startAtLogin->setChecked(libAutostart::StartsAtLogin());
+}
+
+void PreferencesDialog::accept()
+{
+    if (m_maxCopies->currentIndex() < 0) {
+        libForms::VerificationError(tr("You must select a value between 1 and 99 \r\n"
+                                       "for the 'Maximum Number of Backup Copies' \r\n"
+                                       "drop-down box."));
+        return;
     }
-    lblItem[0]->setBuddy(cmbMaxBackupCopies);
-    lblItem[1]->setBuddy(cmbStopOnError);
-    chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", libForms::Twips(60, 1560, 5355, 315));
-    chkRunMissedBackups->setText(QStringLiteral("Run backups missed while Arkwell was not running"));
-    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", libForms::Twips(60, 1920, 5355, 315));
-    chkStartAtLogin->setText(QStringLiteral("Start Arkwell at log-in"));
-
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2460, 1095, 375));
-    cmdOk->setText(QStringLiteral("&Ok"));
-    cmdOk->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 2460, 1095, 375));
-    cmdCancel->setText(QStringLiteral("&Cancel"));
-    cmdCancel->setAutoDefault(false);
-    connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmPreferences::cmdCancel_Click);
+    if (m_stopOnError->currentIndex() < 0) {
+        libForms::VerificationError(tr("You must select either Yes or No from \r\n"
+                                       "the 'Stop on Error' drop-down box. "));
+        return;
+    }
+    appSetup::MaxBackupCopies = qint16(m_maxCopies->currentIndex() + 1);
+    appSetup::StopOnError = m_stopOnError->currentIndex() == YesItem;
+    appSetup::RunMissedBackups = m_runMissed->isChecked();
+    appSetup::SavePreferences();
+    if (applyStartAtLogin())
+        QDialog::accept();
 }
 
-void frmPreferences::Form_Load()
+bool PreferencesDialog::applyStartAtLogin()
 {
-    libErrorHandler::Trap("frmPreferences", "Form_Load()", [&] {
-        for (int copies = MinBackupCopies; copies <= MaxBackupCopiesLimit; ++copies)
-            cmbMaxBackupCopies->addItem(QString::number(copies));
-        cmbStopOnError->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
-        cmbStopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
-        chkRunMissedBackups->setChecked(appSetup::RunMissedBackups);
-        // A preferences file edited by hand may hold a count the box lacks: show the nearest
-        // one rather than fail.
-        const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
-        cmbMaxBackupCopies->setCurrentIndex(copies - 1);
-        chkStartAtLogin->setChecked(libAutostart::StartsAtLogin());
-    });
-}
-
-void frmPreferences::cmdOk_Click()
-{
-    libErrorHandler::Trap("frmPreferences", "cmdOK_Click()", [&] {
-        if (cmbMaxBackupCopies->currentIndex() < 0) {
-            libForms::VerificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
-                                                       "for the 'Maximum Number of Backup Copies' \r\n"
-                                                       "drop-down box."));
-            return;
-        }
-        if (cmbStopOnError->currentIndex() < 0) {
-            libForms::VerificationError(QStringLiteral("You must select either Yes or No from \r\n"
-                                                       "the 'Stop on Error' drop-down box. "));
-            return;
-        }
-        appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
-        appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
-        appSetup::RunMissedBackups = chkRunMissedBackups->isChecked();
-        appSetup::SavePreferences();
-        if (applyStartAtLogin())
-            unload();
-    });
-}
-
-bool frmPreferences::applyStartAtLogin()
-{
-    const bool start = chkStartAtLogin->isChecked();
+    const bool start = m_startAtLogin->isChecked();
     if (start == libAutostart::StartsAtLogin())
         return true;
     try {
@@ -116,25 +118,15 @@ bool frmPreferences::applyStartAtLogin()
         return true;
     } catch (const libErrorHandler::AppError& error) {
         // Told, and the dialog stays open: the setting shown is not the one in effect.
-        libForms::MsgBox({QStringLiteral("Arkwell could not change its log-in entry '") + libAutostart::EntryPath()
-                              + QStringLiteral("': ") + error.info().Description,
-                          QStringLiteral("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        libForms::MsgBox({tr("Arkwell could not change its log-in entry '%1': %2")
+                              .arg(libAutostart::EntryPath(), error.info().Description),
+                          tr("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
         return false;
     }
 }
 
-void frmPreferences::cmdCancel_Click()
+void PreferencesDialog::done(int result)
 {
-    unload();
-}
-
-void frmPreferences::reject()
-{
-    cmdCancel_Click();
-}
-
-void frmPreferences::unload()
-{
-    hide();
+    QDialog::done(result);
     deleteLater();
 }

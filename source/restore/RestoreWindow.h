@@ -28,15 +28,15 @@ class RestoreWindow : public QWidget {
     Q_OBJECT
 public:
     // The window of the listed job `name`, shown (deleted when closed).
-    static RestoreWindow* Show(const JobTable& jobs, const QString& name, QWidget* parent = nullptr);
+    static RestoreWindow* showFor(const JobTable& jobs, const QString& name, QWidget* parent = nullptr);
 
     RestoreWindow(CBackupJob job, std::vector<KeptBackup> backups, QWidget* parent = nullptr);
     ~RestoreWindow() override;
 
     // Selects the backup copy (0 the current) and shows what it holds.
-    void ShowBackup(int copy);
+    void showBackup(int copy);
     // Selects the item backed up from `original` in the tree; false when the backup lacks it.
-    bool SelectPath(const QByteArray& original);
+    bool selectPath(const QByteArray& original);
 
 signals:
     // A restore has ended; `report` says what it did.

@@ -9,9 +9,6 @@
 
 namespace {
 
-const QString PreviewText = QStringLiteral("Preview");
-const QString CancelText = QStringLiteral("Cancel Preview");
-
 template <typename Widget>
 Widget* named(Widget* widget, const char* name)
 {
@@ -24,14 +21,14 @@ Widget* named(Widget* widget, const char* name)
 ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* parent)
     : QWidget(parent),
       m_sources(std::move(sources)),
-      m_patterns(named(new QPlainTextEdit, "txtExclusions")),
-      m_caches(named(new QCheckBox(QStringLiteral("Leave out folders tagged as caches (CACHEDIR.TAG)")), "chkCacheDirTag")),
-      m_preview(named(new QPushButton(PreviewText), "cmdPreview")),
-      m_result(named(new QLabel, "lblPreview"))
+      m_patterns(named(new QPlainTextEdit, "exclusionPatterns")),
+      m_caches(named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox")),
+      m_preview(named(new QPushButton(tr("Preview")), "previewButton")),
+      m_result(named(new QLabel, "previewResult"))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Leave out (one pattern a line: *.tmp, node_modules, Photos/Raw, build/):")));
+    layout->addWidget(new QLabel(tr("Leave out (one pattern a line: *.tmp, node_modules, Photos/Raw, build/):")));
     m_patterns->setMaximumHeight(m_patterns->fontMetrics().lineSpacing() * 4 + 12);
     layout->addWidget(m_patterns);
     layout->addWidget(m_caches);
@@ -41,7 +38,7 @@ ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* pare
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     preview->addWidget(m_result, 1);
     layout->addLayout(preview);
-    connect(m_preview, &QPushButton::clicked, this, &ExclusionsPanel::PreviewClicked);
+    connect(m_preview, &QPushButton::clicked, this, &ExclusionsPanel::togglePreview);
 }
 
 ExclusionsPanel::~ExclusionsPanel()
@@ -52,7 +49,7 @@ ExclusionsPanel::~ExclusionsPanel()
     }
 }
 
-QStringList ExclusionsPanel::Patterns() const
+QStringList ExclusionsPanel::patterns() const
 {
     QStringList patterns;
     for (const QString& line : m_patterns->toPlainText().split(QLatin1Char('\n')))
@@ -61,7 +58,7 @@ QStringList ExclusionsPanel::Patterns() const
     return patterns;
 }
 
-bool ExclusionsPanel::LeavesOutCaches() const
+bool ExclusionsPanel::leavesOutCaches() const
 {
     return m_caches->isChecked();
 }
@@ -72,7 +69,7 @@ void ExclusionsPanel::setExclusions(const QStringList& patterns, bool leaveOutCa
     m_caches->setChecked(leaveOutCaches);
 }
 
-void ExclusionsPanel::PreviewClicked()
+void ExclusionsPanel::togglePreview()
 {
     if (m_worker)
         m_work->cancel = true;
@@ -84,7 +81,7 @@ void ExclusionsPanel::startPreview()
 {
     const Sources sources = m_sources();
     auto work = std::make_shared<Work>();
-    const Exclusions exclusions(Patterns(), LeavesOutCaches());
+    const Exclusions exclusions(patterns(), leavesOutCaches());
     m_work = work;
     m_worker = QThread::create([work, sources, exclusions] {
         try {
@@ -95,8 +92,8 @@ void ExclusionsPanel::startPreview()
         }
     });
     connect(m_worker, &QThread::finished, this, &ExclusionsPanel::showResult);
-    m_preview->setText(CancelText);
-    m_result->setText(QStringLiteral("Working out what the job takes..."));
+    m_preview->setText(tr("Cancel Preview"));
+    m_result->setText(tr("Working out what the job takes..."));
     m_worker->start();
 }
 
@@ -104,7 +101,7 @@ void ExclusionsPanel::showResult()
 {
     m_worker->deleteLater();
     m_worker = nullptr;
-    m_preview->setText(PreviewText);
-    m_result->setText(m_work->cancelled ? QStringLiteral("Preview cancelled.") : JobPreview::Summary(m_work->counts));
+    m_preview->setText(tr("Preview"));
+    m_result->setText(m_work->cancelled ? tr("Preview cancelled.") : JobPreview::Summary(m_work->counts));
     emit previewEnded();
 }

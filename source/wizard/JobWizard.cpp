@@ -1,20 +1,16 @@
-#include "wizard/frmWIZ_JobDefinition.h"
+#include "wizard/JobWizard.h"
 
-#include "wizard/ExclusionsPanel.h"
-
-#include "lib/appSetup.h"
-#include "shared/libPictures.h"
-#include "dialogs/CBrowseDlg.h"
-#include "dialogs/frmPickFile.h"
+#include "dialogs/FilePicker.h"
+#include "dialogs/FolderBrowser.h"
 #include "jobs/CBackupJob.h"
-#include "jobs/JobDefinition.h"
 #include "jobs/JobTable.h"
 #include "lib/Clock.h"
+#include "lib/appSetup.h"
 #include "lib/libAPIWrapper.h"
-#include "lib/libErrorHandler.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
-#include "lib/libStrings.h"
+#include "shared/Pictures.h"
+#include "wizard/ExclusionsPanel.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -38,13 +34,13 @@
 
 namespace {
 
-constexpr const char* ModuleTag = "frmWIZ_JobDefinition.frm";
-constexpr int StepCount = 6;
 const QString EveryFileSuffix = QStringLiteral("/*.*");
+constexpr int DefaultWidth = 446;  // pixels; the height follows from the texts at this width
+constexpr int DefaultHeight = 333;
 
 bool askYes(const QString& text)
 {
-    return libForms::MsgBox({text, QStringLiteral("Warning"), libForms::Buttons::YesNoCancel, libForms::Icon::None,
+    return libForms::MsgBox({text, JobWizard::tr("Warning"), libForms::Buttons::YesNoCancel, libForms::Icon::None,
                              libForms::Answer::Yes}) == libForms::Answer::Yes;
 }
 
@@ -53,147 +49,129 @@ bool askYes(const QString& text)
 void openFileManager(const QString& folder)
 {
     libAPIWrapper::OpenOnDesktop(folder, [folder] {
-        libForms::MsgBox({QStringLiteral("No file manager could be started to show the folder '") + folder
-                              + QStringLiteral("'."),
-                          QStringLiteral("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+        libForms::MsgBox({JobWizard::tr("No file manager could be started to show the folder '%1'.").arg(folder),
+                          JobWizard::tr("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
     });
+}
+
+void tellFailure(const JobDefinition::Failure& failure)
+{
+    libForms::VerificationError(failure.message, failure.icon);
 }
 
 }  // namespace
 
-frmWIZ_JobDefinition::frmWIZ_JobDefinition(JobTable& jobs, const QString& editedJob, QWidget* parent)
+JobWizard::JobWizard(JobTable& jobs, const QString& editedJob, QWidget* parent)
     : QDialog(parent), m_jobs(jobs), m_editedJob(editedJob)
 {
-    setObjectName(QStringLiteral("frmWIZ_JobDefinition"));
+    setObjectName(QStringLiteral("JobWizard"));
     // Above its window (centred on it, never hidden behind it), which waits meanwhile.
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Backup Job Definition Wizard"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowTitle(tr("Backup Job Definition Wizard"));
+    setWindowIcon(Pictures::appIcon());
     buildControls(this, windowIcon());
-    connectHandlers();
+    connectControls();
 }
 
-void frmWIZ_JobDefinition::setAddJob(bool bAddJob)
+void JobWizard::connectControls()
 {
-    m_addJob = bAddJob;
-}
-
-void frmWIZ_JobDefinition::connectHandlers()
-{
-    connect(cmdNext, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdNext_Click);
-    connect(cmdBack, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdBack_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdCancel_Click);
-    connect(cmdFinish, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdFinish_Click);
-    connect(cmbFrequency, &QComboBox::currentIndexChanged, this, &frmWIZ_JobDefinition::cmbFrequency_Click);
-    connect(cmdAddFile, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdAddFile_Click);
-    connect(cmdAddFolder, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdAddFolder_Click);
-    connect(cmdRemove, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdRemove_Click);
-    connect(lstFilesToBackup, &QListWidget::itemDoubleClicked, this, &frmWIZ_JobDefinition::lstFilesToBackup_DblClick);
-    connect(lstFilesToBackup->model(), &QAbstractItemModel::rowsInserted, this, &frmWIZ_JobDefinition::sortFileList);
-    connect(cmdExplorer1, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdExplorer1_Click);
-    connect(cmdTitle, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdTitle_Click);
-    connect(cmdBrowseTargDir, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdBrowseTargDir_Click);
-    connect(cmdExplorer2, &QPushButton::clicked, this, &frmWIZ_JobDefinition::cmdExplorer2_Click);
-    for (int index = 0; index < 2; ++index) {
-        connect(optCompression[index], &QRadioButton::toggled, this, [this, index](bool checked) {
+    connect(nextButton, &QPushButton::clicked, this, &JobWizard::next);
+    connect(backButton, &QPushButton::clicked, this, &JobWizard::back);
+    connect(cancelButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(finishButton, &QPushButton::clicked, this, &JobWizard::finish);
+    connect(frequencyList, &QComboBox::currentIndexChanged, this, &JobWizard::frequencyChosen);
+    connect(addFileButton, &QPushButton::clicked, this, &JobWizard::addFiles);
+    connect(addFolderButton, &QPushButton::clicked, this, &JobWizard::addFolder);
+    connect(removeButton, &QPushButton::clicked, this, &JobWizard::removeSelectedSources);
+    connect(sourceList, &QListWidget::itemDoubleClicked, this, &JobWizard::removeSelectedSources);
+    connect(sourceList->model(), &QAbstractItemModel::rowsInserted, this, &JobWizard::sortSources);
+    connect(sourceFileManagerButton, &QPushButton::clicked, this, [] { openFileManager(QDir::homePath()); });
+    connect(sourcesHeading, &QPushButton::clicked, this, [this] { sourceList->setFocus(Qt::OtherFocusReason); });
+    connect(browseTargetButton, &QPushButton::clicked, this, &JobWizard::browseForTarget);
+    connect(targetFileManagerButton, &QPushButton::clicked, this, &JobWizard::openTargetInFileManager);
+    for (QRadioButton* option : {noCompressionOption, zipCompressionOption})
+        connect(option, &QRadioButton::toggled, this, [this](bool checked) {
             if (checked)
-                optCompression_Click(index);
+                compressionChosen();
         });
-    }
-    connect(optIncremental, &QRadioButton::toggled, this, [this](bool checked) {
+    connect(incrementalOption, &QRadioButton::toggled, this, [this](bool checked) {
         if (checked)
-            optIncremental_Click();
+            incrementalChosen();
     });
-    connect(chkPasswordProtect, &QCheckBox::toggled, this, &frmWIZ_JobDefinition::chkPasswordProtect_Click);
-    for (QObject* watched : {static_cast<QObject*>(txtBackupJobName), static_cast<QObject*>(txtStartTime),
-                             static_cast<QObject*>(lstFilesToBackup), static_cast<QObject*>(lstFilesToBackup->viewport())})
+    connect(passwordBox, &QCheckBox::toggled, this, &JobWizard::passwordProtectionChosen);
+    for (QObject* watched : std::initializer_list<QObject*>{nameEdit, startTimeEdit, sourceList, sourceList->viewport()})
         watched->installEventFilter(this);
 }
 
-
-void frmWIZ_JobDefinition::showEvent(QShowEvent* event)
+void JobWizard::showEvent(QShowEvent* event)
 {
     if (!m_loaded) {
         m_loaded = true;
-        Form_Load();
+        load();
     }
     QDialog::showEvent(event);
 }
 
-void frmWIZ_JobDefinition::Form_Load()
+void JobWizard::load()
 {
-    libErrorHandler::Trap(ModuleTag, "Form_Load()", [&] {
-        SetupForm();
-        resize(libForms::TwipsToPixels(6700), libForms::TwipsToPixels(5000));
-        // Wrapped texts need more height the narrower the window: the smallest window allowed
-        // still shows every step's text whole.
-        setMinimumSize(width(), layout()->heightForWidth(width()));
-        resize(size().expandedTo(minimumSize()));
-        ShowCurrentStep();
-    });
+    fillLists();
+    if (!m_editedJob.isEmpty() && m_jobs.Contains(m_editedJob)) {
+        showEditedJob();
+    } else {
+        m_editedJob.clear();
+        showNewJob();
+    }
+    resize(DefaultWidth, DefaultHeight);
+    // Wrapped texts need more height the narrower the window: the smallest window allowed
+    // still shows every step's text whole.
+    setMinimumSize(width(), layout()->heightForWidth(width()));
+    resize(size().expandedTo(minimumSize()));
+    showCurrentStep();
 }
 
-void frmWIZ_JobDefinition::ShowCurrentStep()
+void JobWizard::showCurrentStep()
 {
-    if (m_paintGuard)
-        return;
-    m_paintGuard = true;
-    const auto clearGuard = qScopeGuard([this] { m_paintGuard = false; });
-    libErrorHandler::Trap(ModuleTag, "Form_Paint()", [&] {
-        lblStepNbr->setText(QStringLiteral("Step %1 of %2").arg(m_currentStep).arg(StepCount));
-        showStepPage(m_currentStep);
-        updateButtons();
-        // A step without inputs (step 5) leaves the focus where it was.
-        if (QWidget* input = firstInputOnCurrentPage())
-            input->setFocus(Qt::OtherFocusReason);
-    });
+    stepCounter->setText(tr("Step %1 of %2").arg(m_currentStep).arg(StepCount));
+    showStepPage(m_currentStep);
+    updateButtons();
+    // A step without inputs (step 5) leaves the focus where it was.
+    if (QWidget* input = firstInputOnCurrentPage())
+        input->setFocus(Qt::OtherFocusReason);
 }
 
 // Back and Next move between the steps; Finish works on the last step, and on any step once
 // the definition is complete (an edited job, or a new one whose last step was reached). Enter
 // presses Next, or Finish on the last step.
-void frmWIZ_JobDefinition::updateButtons()
+void JobWizard::updateButtons()
 {
     const bool last = m_currentStep == StepCount;
     m_lastStepReached = m_lastStepReached || last;
-    cmdBack->setEnabled(m_currentStep > 1);
-    cmdNext->setEnabled(!last);
-    cmdFinish->setEnabled(last || !m_addJob || m_lastStepReached);
-    (last ? cmdFinish : cmdNext)->setDefault(true);
+    backButton->setEnabled(m_currentStep > 1);
+    nextButton->setEnabled(!last);
+    finishButton->setEnabled(last || !addsJob() || m_lastStepReached);
+    (last ? finishButton : nextButton)->setDefault(true);
 }
 
-// Leaving a step forward checks it: a failure is told and the step stays.
-void frmWIZ_JobDefinition::cmdNext_Click()
+void JobWizard::next()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdNext_Click()", [&] {
-        if (m_currentStep >= StepCount)
-            return;
-        if (const auto failure = Definition().StepFailure(m_currentStep, Neighbours())) {
-            libForms::VerificationError(failure->message, failure->icon);
-            return;
-        }
-        ++m_currentStep;
-        ShowCurrentStep();
-    });
+    if (m_currentStep >= StepCount)
+        return;
+    if (const auto failure = definition().StepFailure(m_currentStep, neighbours()))
+        return tellFailure(*failure);
+    ++m_currentStep;
+    showCurrentStep();
 }
 
-void frmWIZ_JobDefinition::cmdBack_Click()
+void JobWizard::back()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdBack_Click()", [&] {
-        if (m_currentStep > 1) {
-            --m_currentStep;
-            ShowCurrentStep();
-        }
-    });
+    if (m_currentStep > 1) {
+        --m_currentStep;
+        showCurrentStep();
+    }
 }
 
-void frmWIZ_JobDefinition::cmdCancel_Click()
-{
-    libErrorHandler::Trap(ModuleTag, "cmdCancel_Click()", [&] { close(); });
-}
-
-void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
+void JobWizard::keyPressEvent(QKeyEvent* event)
 {
     // F1 on any step opens the help. The press is taken: the inputs pass F1 on to the window
     // when it goes down, but some keep it to themselves when it comes up.
@@ -204,388 +182,309 @@ void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-bool frmWIZ_JobDefinition::eventFilter(QObject* watched, QEvent* event)
+bool JobWizard::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == lstFilesToBackup->viewport()) {
+    if (watched == sourceList->viewport()) {
         if (event->type() == QEvent::DragEnter || event->type() == QEvent::DragMove) {
             static_cast<QDragMoveEvent*>(event)->acceptProposedAction();
             return true;
         }
         if (event->type() == QEvent::Drop) {
             auto* drop = static_cast<QDropEvent*>(event);
-            lstFilesToBackup_OLEDragDrop(drop->mimeData());
+            dropSources(drop->mimeData());
             drop->acceptProposedAction();
             return true;
         }
-    } else if (watched == lstFilesToBackup && event->type() == QEvent::KeyRelease) {
+    } else if (watched == sourceList && event->type() == QEvent::KeyRelease) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Delete || key == Qt::Key_Backspace)
-            cmdRemove_Click();
-    } else if ((watched == txtBackupJobName || watched == txtStartTime) && event->type() == QEvent::FocusIn) {
+            removeSelectedSources();
+    } else if ((watched == nameEdit || watched == startTimeEdit) && event->type() == QEvent::FocusIn) {
         // Entering the name or the start time box selects its text, so typing replaces it.
         static_cast<QLineEdit*>(watched)->selectAll();
-    } else if (watched == txtStartTime && event->type() == QEvent::FocusOut) {
+    } else if (watched == startTimeEdit && event->type() == QEvent::FocusOut) {
         // Leaving the box for another control of the wizard checks it; switching to another
         // window (or to the check's own message box) does not.
         const Qt::FocusReason reason = static_cast<QFocusEvent*>(event)->reason();
-        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !m_validatingStartTime)
-            txtStartTime_LostFocus();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            checkStartTime();
     }
     return QDialog::eventFilter(watched, event);
 }
 
 // ---- Set-up ---------------------------------------------------------------------------
 
-void frmWIZ_JobDefinition::SetupForm()
+void JobWizard::fillLists()
 {
-    libErrorHandler::Trap(ModuleTag, "SetupForm()", [&] {
-        m_currentStep = 1;
-        cmbFrequency->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly")});
-        for (int day = 1; day <= 28; ++day)
-            cmbDayOfMonth->addItem(QString::number(day));
-        for (int copies = 0; copies <= appSetup::MaxBackupCopies; ++copies)
-            cmbNumberZipFilesToKeep->addItem(QString::number(copies));
-        // The lists start without a selection, as the job's values are chosen below.
-        for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
-            list->setCurrentIndex(-1);
-
-        if (!m_addJob && m_jobs.Contains(m_editedJob)) {
-            SetupExistingJob();
-        } else {
-            m_addJob = true;
-            SetupNewJob();
-        }
-    });
+    frequencyList->addItems({tr("Daily"), tr("Weekly"), tr("Monthly")});
+    for (int day = 1; day <= 28; ++day)
+        dayOfMonthList->addItem(QString::number(day));
+    for (int copies = 0; copies <= appSetup::MaxBackupCopies; ++copies)
+        copiesList->addItem(QString::number(copies));
+    // The lists start without a selection, as the job's values are chosen next.
+    for (QComboBox* list : {frequencyList, dayOfMonthList, copiesList})
+        list->setCurrentIndex(-1);
 }
 
-void frmWIZ_JobDefinition::SetupNewJob()
+void JobWizard::showNewJob()
 {
-    setWindowTitle(QStringLiteral("Add New Backup Job"));
-    txtBackupJobName->setText(DefaultJobName());
-    txtStartTime->setText(QStringLiteral("3:00 AM"));
-    cmbFrequency->setCurrentIndex(0);
-    optFullBackup->setChecked(true);
-    optCompression[1]->setChecked(true);
+    setWindowTitle(tr("Add New Backup Job"));
+    nameEdit->setText(JobDefinition::DefaultName(m_jobs.Names()));
+    startTimeEdit->setText(QStringLiteral("3:00 AM"));
+    frequencyList->setCurrentIndex(0);
+    fullBackupOption->setChecked(true);
+    zipCompressionOption->setChecked(true);
     selectCopies(3);
-    chkPasswordProtect->setChecked(false);
-    chkPasswordProtect_Click();
+    passwordBox->setChecked(false);
+    passwordProtectionChosen();
     exclusions->setExclusions({}, true);
 }
 
-QString frmWIZ_JobDefinition::DefaultJobName() const
+void JobWizard::showEditedJob()
 {
-    return JobDefinition::DefaultName(m_jobs.Names());
-}
-
-void frmWIZ_JobDefinition::SetupExistingJob()
-{
-    setWindowTitle(QStringLiteral("Edit Backup Job"));
+    setWindowTitle(tr("Edit Backup Job"));
     CBackupJob job;
     job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
 
-    txtBackupJobName->setText(job.JobName());
-    txtStartTime->setText(JobDefinition::StartTimeText(job.StartTime()));
+    nameEdit->setText(job.JobName());
+    startTimeEdit->setText(JobDefinition::StartTimeText(job.StartTime()));
     // A frequency the wizard doesn't offer shows as the first one.
-    cmbFrequency->setCurrentIndex(job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly
-                        ? job.Frequency() - 1
-                        : 0);
-    const std::array<qint16, 7> bits{CBackupJob::Monday,   CBackupJob::Tuesday,  CBackupJob::Wednesday,
-                                     CBackupJob::Thursday, CBackupJob::Friday,   CBackupJob::Saturday,
-                                     CBackupJob::Sunday};
-    const std::array<QCheckBox*, 7> boxes = dayBoxes();
-    for (int i = 0; i < 7; ++i)
-        boxes[i]->setChecked((job.DayOfWeek() & bits[i]) != 0);
+    frequencyList->setCurrentIndex(
+        job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly ? job.Frequency() - 1 : 0);
+    const std::array<qint16, 7> bits{CBackupJob::Monday, CBackupJob::Tuesday,  CBackupJob::Wednesday, CBackupJob::Thursday,
+                                     CBackupJob::Friday, CBackupJob::Saturday, CBackupJob::Sunday};
+    for (std::size_t i = 0; i < bits.size(); ++i)
+        dayBoxes[i]->setChecked((job.DayOfWeek() & bits[i]) != 0);
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
-    cmbDayOfMonth->setCurrentIndex(std::min<int>(job.DayOfMonth(), cmbDayOfMonth->count()) - 1);
-    txtTargDir->setText(job.TargetDirectory());
-    for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")))
-        lstFilesToBackup->addItem(entry);
-    chkSubdirectories->setChecked(job.Subdirectories());
+    dayOfMonthList->setCurrentIndex(std::min<int>(job.DayOfMonth(), dayOfMonthList->count()) - 1);
+    targetEdit->setText(job.TargetDirectory());
+    sourceList->addItems(CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")));
+    subfoldersBox->setChecked(job.Subdirectories());
     exclusions->setExclusions(job.ExcludePatterns(), job.LeavesOutCaches());
     m_optionLines = job.OptionLines();
-    (job.Incremental() ? optIncremental : optFullBackup)->setChecked(true);
-
-    optCompression[job.Compress() ? 1 : 0]->setChecked(true);
-    cmbNumberZipFilesToKeep->setEnabled(job.Compress());
-    chkPasswordProtect->setEnabled(job.Compress());
-    if (!job.Compress())
-        chkPasswordProtect->setChecked(false);
+    (job.Incremental() ? incrementalOption : fullBackupOption)->setChecked(true);
+    (job.Compress() ? zipCompressionOption : noCompressionOption)->setChecked(true);
     selectCopies(job.NumberCopies());
-
-    chkPasswordProtect->setChecked(!job.Password().isEmpty());
-    if (!job.Password().isEmpty()) {
-        txtPassword->setText(job.Password());
-        txtPasswordConfirm->setText(job.Password());
-    }
-    chkPasswordProtect_Click();
+    passwordBox->setChecked(!job.Password().isEmpty());
+    passwordEdit->setText(job.Password());
+    passwordConfirmEdit->setText(job.Password());
+    passwordProtectionChosen();
 }
 
-void frmWIZ_JobDefinition::selectCopies(qint16 copies)
+void JobWizard::selectCopies(qint16 copies)
 {
     // A count above the preference's limit is offered too, so editing a job never lowers the
     // number of archives it keeps behind the user's back.
     const QString text = QString::number(std::max<qint16>(copies, 0));
-    int index = cmbNumberZipFilesToKeep->findText(text);
-    if (index < 0) {
-        cmbNumberZipFilesToKeep->addItem(text);
-        index = cmbNumberZipFilesToKeep->count() - 1;
-    }
-    cmbNumberZipFilesToKeep->setCurrentIndex(index);
+    if (copiesList->findText(text) < 0)
+        copiesList->addItem(text);
+    copiesList->setCurrentIndex(copiesList->findText(text));
 }
 
 // ---- Scheduling step ------------------------------------------------------------------
 
-void frmWIZ_JobDefinition::cmbFrequency_Click()
+// Daily checks every day, Weekly Sunday alone; Monthly shows the day of the month instead.
+void JobWizard::frequencyChosen()
 {
-    libErrorHandler::Trap(ModuleTag, "cmbFrequency_Click()", [&] {
-        const QString frequency = cmbFrequency->currentText();
-        const std::array<QCheckBox*, 7> boxes = dayBoxes();
-        if (frequency == QLatin1String("Daily") || frequency == QLatin1String("Weekly")) {
-            const bool daily = frequency == QLatin1String("Daily");
-            for (QCheckBox* box : boxes)
-                box->setChecked(daily || box == chkSunday);
-            lblSelectDayOf->setText(QStringLiteral("Select the day(s) of the week:"));
-            cmbDayOfMonth->setVisible(false);
-            for (QCheckBox* box : boxes)
-                box->setVisible(true);
-        } else if (frequency == QLatin1String("Monthly")) {
-            cmbDayOfMonth->setCurrentIndex(0);
-            lblSelectDayOf->setText(QStringLiteral("Select the day of the month:"));
-            cmbDayOfMonth->setVisible(true);
-            for (QCheckBox* box : boxes)
-                box->setVisible(false);
-        }
-    });
+    const int frequency = frequencyList->currentIndex() + 1;
+    if (frequency < CBackupJob::Daily || frequency > CBackupJob::Monthly)
+        return;
+    const bool monthly = frequency == CBackupJob::Monthly;
+    if (monthly)
+        dayOfMonthList->setCurrentIndex(0);
+    else
+        for (QCheckBox* box : dayBoxes)
+            box->setChecked(frequency == CBackupJob::Daily || box == dayBoxes.back());
+    dayPrompt->setText(monthly ? tr("Select the day of the month:") : tr("Select the day(s) of the week:"));
+    dayOfMonthList->setVisible(monthly);
+    for (QCheckBox* box : dayBoxes)
+        box->setVisible(!monthly);
 }
 
-void frmWIZ_JobDefinition::txtStartTime_LostFocus()
+void JobWizard::checkStartTime()
 {
-    m_validatingStartTime = true;
-    const auto clearFlag = qScopeGuard([this] { m_validatingStartTime = false; });
-    libErrorHandler::Trap(ModuleTag, "txtStartTime_LostFocus()", [&] {
-        txtStartTime->setText(txtStartTime->text().toUpper());
-        const QString error = JobDefinition::StartTimeError(txtStartTime->text());
-        if (!error.isEmpty()) {
-            libForms::VerificationError(error);
-            txtStartTime->setFocus(Qt::OtherFocusReason);
-            return;
-        }
-        txtStartTime->setText(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(txtStartTime->text())));
-    });
+    if (m_checkingStartTime)
+        return;
+    m_checkingStartTime = true;
+    const auto clearFlag = qScopeGuard([this] { m_checkingStartTime = false; });
+    startTimeEdit->setText(startTimeEdit->text().toUpper());
+    const QString error = JobDefinition::StartTimeError(startTimeEdit->text());
+    if (!error.isEmpty()) {
+        libForms::VerificationError(error);
+        startTimeEdit->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    startTimeEdit->setText(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(startTimeEdit->text())));
 }
 
-// ---- Source file selection step -------------------------------------------------------
+// ---- Source step ----------------------------------------------------------------------
 
-void frmWIZ_JobDefinition::sortFileList()
+void JobWizard::sortSources()
 {
     // The list keeps its entries in ascending order of their text, letter case ignored,
     // whoever added them (the picker writes into it directly).
-    if (m_sortingFileList)
+    if (m_sortingSources)
         return;
-    m_sortingFileList = true;
-    const auto clearFlag = qScopeGuard([this] { m_sortingFileList = false; });
+    m_sortingSources = true;
+    const auto clearFlag = qScopeGuard([this] { m_sortingSources = false; });
     std::vector<std::pair<QListWidgetItem*, bool>> items;
-    while (lstFilesToBackup->count() > 0) {
-        QListWidgetItem* item = lstFilesToBackup->item(0);
-        const bool selected = item->isSelected();
-        items.emplace_back(lstFilesToBackup->takeItem(0), selected);
+    while (sourceList->count() > 0) {
+        const bool selected = sourceList->item(0)->isSelected();
+        items.emplace_back(sourceList->takeItem(0), selected);
     }
     std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
         return a.first->text().compare(b.first->text(), Qt::CaseInsensitive) < 0;
     });
     for (const auto& [item, selected] : items) {
-        lstFilesToBackup->addItem(item);
+        sourceList->addItem(item);
         item->setSelected(selected);
     }
 }
 
-void frmWIZ_JobDefinition::cmdAddFile_Click()
+void JobWizard::addFiles()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdAddFile_Click()", [&] {
-        auto* picker = new frmPickFile(this);
-        connect(picker, &frmPickFile::EntriesChosen, lstFilesToBackup,
-                [this](const QStringList& entries) { lstFilesToBackup->addItems(entries); });
-        picker->show();
-    });
+    auto* picker = new FilePicker(this);
+    connect(picker, &FilePicker::entriesChosen, sourceList,
+            [this](const QStringList& entries) { sourceList->addItems(entries); });
+    picker->show();
 }
 
-void frmWIZ_JobDefinition::cmdAddFolder_Click()
+void JobWizard::addFolder()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdAddFolder_Click()", [&] {
-        const QString entry = frmPickFile::ChooseWholeFolder(this);
-        if (!entry.isEmpty())
-            lstFilesToBackup->addItem(entry);
-    });
+    const QString entry = FilePicker::chooseWholeFolder(this);
+    if (!entry.isEmpty())
+        sourceList->addItem(entry);
 }
 
-void frmWIZ_JobDefinition::cmdRemove_Click()
+void JobWizard::removeSelectedSources()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdRemove_Click()", [&] {
-        if (lstFilesToBackup->selectedItems().isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You must first select a file or folder to remove."));
-            return;
-        }
-        for (int position = 0; position < lstFilesToBackup->count();) {
-            if (lstFilesToBackup->item(position)->isSelected())
-                delete lstFilesToBackup->takeItem(position);
-            else
-                ++position;
-        }
-    });
+    if (sourceList->selectedItems().isEmpty())
+        return libForms::VerificationError(tr("You must first select a file or folder to remove."));
+    qDeleteAll(sourceList->selectedItems());
 }
 
-void frmWIZ_JobDefinition::lstFilesToBackup_DblClick()
-{
-    cmdRemove_Click();
-}
-
-void frmWIZ_JobDefinition::lstFilesToBackup_OLEDragDrop(const QMimeData* data)
+void JobWizard::dropSources(const QMimeData* data)
 {
     QStringList paths;
     if (data) {
-        for (const QUrl& url : data->urls()) {
+        for (const QUrl& url : data->urls())
             if (url.isLocalFile())
                 paths << url.toLocalFile();
-        }
     }
-    if (paths.isEmpty()) {
-        libForms::VerificationError(QStringLiteral("No files were selected to drop here."),
-                                    libForms::Icon::Information);
-        return;
-    }
+    if (paths.isEmpty())
+        return libForms::VerificationError(tr("No files were selected to drop here."), libForms::Icon::Information);
     // The file system tells folders from files: a folder stands for every file in it.
     for (QString path : paths) {
         if (QFileInfo(path).isDir()) {
             libFiles::FormatPath(path, false);
-            lstFilesToBackup->addItem(path + EveryFileSuffix);
-        } else {
-            lstFilesToBackup->addItem(path);
+            path += EveryFileSuffix;
         }
+        sourceList->addItem(path);
     }
-}
-
-void frmWIZ_JobDefinition::cmdExplorer1_Click()
-{
-    openFileManager(QDir::homePath());
-}
-
-void frmWIZ_JobDefinition::cmdTitle_Click()
-{
-    lstFilesToBackup->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- Target and options steps ---------------------------------------------------------
 
-void frmWIZ_JobDefinition::cmdBrowseTargDir_Click()
+void JobWizard::browseForTarget()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdBrowseTargDir_Click()", [&] {
-        CBrowseDlg browser;
-        browser.setParentHWnd(this);
-        browser.setPrompt(QStringLiteral("Please select a directory into which backup will be placed."));
-        const QString path = browser.ShowBrowseDlgForExistingFolder([] {
-            libForms::MsgBox({QStringLiteral("The specified directory does not exist; please try again."),
-                              QStringLiteral("Arkwell")});
-        });
-        if (!path.isEmpty())
-            txtTargDir->setText(path);
+    const FolderBrowser browser(this, tr("Please select a directory into which backup will be placed."));
+    const QString path = browser.chooseExisting([] {
+        libForms::MsgBox({tr("The specified directory does not exist; please try again."), tr("Arkwell")});
     });
+    if (!path.isEmpty())
+        targetEdit->setText(path);
 }
 
-void frmWIZ_JobDefinition::cmdExplorer2_Click()
+void JobWizard::openTargetInFileManager()
 {
-    const QString target = txtTargDir->text();
+    const QString target = targetEdit->text();
     openFileManager(!target.isEmpty() && libFiles::FolderExists(target) ? target : appSetup::AppFolder());
 }
 
-void frmWIZ_JobDefinition::optCompression_Click(int)
+// Without compression there are no archives to keep, no password and no incremental backup:
+// an incremental job asks before it becomes a full one.
+void JobWizard::compressionChosen()
 {
-    libErrorHandler::Trap(ModuleTag, "optCompression_Click()", [&] {
-        if (optCompression[1]->isChecked()) {
-            cmbNumberZipFilesToKeep->setEnabled(true);
-            lblNbrCopies->setEnabled(true);
-            if (onCurrentPage(cmbNumberZipFilesToKeep))
-                cmbNumberZipFilesToKeep->setFocus(Qt::OtherFocusReason);
-            chkPasswordProtect->setEnabled(true);
-            return;
-        }
-        if (optIncremental->isChecked() &&
-            !askYes(QStringLiteral("Removing Compression will also reset this to a Full Backup\r\n"
-                                   "job and cancel the Incremental Backup setting on the \r\n"
-                                   "previous page.\r\n\r\n"
-                                   "Are you sure you want to do this?"))) {
-            optCompression[1]->setChecked(true);
-            return;
-        }
-        cmbNumberZipFilesToKeep->setEnabled(false);
-        lblNbrCopies->setEnabled(false);
-        chkPasswordProtect->setEnabled(false);
-        chkPasswordProtect->setChecked(false);
-        optFullBackup->setChecked(true);
-    });
+    const bool compress = zipCompressionOption->isChecked();
+    if (!compress && incrementalOption->isChecked()
+        && !askYes(tr("Removing Compression will also reset this to a Full Backup\r\n"
+                      "job and cancel the Incremental Backup setting on the \r\n"
+                      "previous page.\r\n\r\n"
+                      "Are you sure you want to do this?"))) {
+        zipCompressionOption->setChecked(true);
+        return;
+    }
+    copiesList->setEnabled(compress);
+    copiesLabel->setEnabled(compress);
+    passwordBox->setEnabled(compress);
+    if (compress) {
+        if (onCurrentPage(copiesList))
+            copiesList->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    passwordBox->setChecked(false);
+    fullBackupOption->setChecked(true);
 }
 
-void frmWIZ_JobDefinition::optIncremental_Click()
+void JobWizard::incrementalChosen()
 {
     // Only the user's choice on the backup type step asks; set-up filling the controls doesn't.
-    if (!onCurrentPage(optIncremental) || optCompression[1]->isChecked())
+    if (!onCurrentPage(incrementalOption) || zipCompressionOption->isChecked())
         return;
-    if (askYes(QStringLiteral("Incremental Backups must use compression.\r\n"
-                              "If you select 'Yes' below, then compression\r\n"
-                              "will be set to checked on the 'Advanced Options'\r\n"
-                              "step of this wizard.\r\n\r\n"
-                              "Are you sure you want to do this?")))
-        optCompression[1]->setChecked(true);
+    if (askYes(tr("Incremental Backups must use compression.\r\n"
+                  "If you select 'Yes' below, then compression\r\n"
+                  "will be set to checked on the 'Advanced Options'\r\n"
+                  "step of this wizard.\r\n\r\n"
+                  "Are you sure you want to do this?")))
+        zipCompressionOption->setChecked(true);
     else
-        optFullBackup->setChecked(true);
+        fullBackupOption->setChecked(true);
 }
 
-void frmWIZ_JobDefinition::chkPasswordProtect_Click()
+void JobWizard::passwordProtectionChosen()
 {
-    libErrorHandler::Trap(ModuleTag, "chkPasswordProtect_Click()", [&] {
-        const bool protect = chkPasswordProtect->isChecked();
-        for (QLineEdit* box : {txtPassword, txtPasswordConfirm}) {
-            box->setEnabled(protect);
-            if (!protect)
-                box->clear();
-        }
-        if (protect && onCurrentPage(txtPassword))
-            txtPassword->setFocus(Qt::OtherFocusReason);
-    });
+    const bool protect = passwordBox->isChecked();
+    for (QLineEdit* edit : {passwordEdit, passwordConfirmEdit}) {
+        edit->setEnabled(protect);
+        if (!protect)
+            edit->clear();
+    }
+    if (protect && onCurrentPage(passwordEdit))
+        passwordEdit->setFocus(Qt::OtherFocusReason);
 }
 
 // ---- Finish ---------------------------------------------------------------------------
 
-JobDefinition frmWIZ_JobDefinition::Definition() const
+JobDefinition JobWizard::definition() const
 {
     JobDefinition job;
-    job.name = txtBackupJobName->text();
-    job.startTime = txtStartTime->text();
-    job.frequency = cmbFrequency->currentIndex() + 1;
-    const std::array<QCheckBox*, 7> boxes = dayBoxes();
-    std::transform(boxes.begin(), boxes.end(), job.days.begin(), [](const QCheckBox* box) { return box->isChecked(); });
-    job.dayOfMonth = cmbDayOfMonth->currentIndex() < 0 ? 0 : qint16(cmbDayOfMonth->currentText().toShort());
-    for (int i = 0; i < lstFilesToBackup->count(); ++i)
-        job.entries << lstFilesToBackup->item(i)->text();
-    job.subdirectories = chkSubdirectories->isChecked();
-    job.targetDirectory = txtTargDir->text();
-    job.incremental = optIncremental->isChecked();
-    job.compress = optCompression[1]->isChecked();
-    job.numberCopies = cmbNumberZipFilesToKeep->currentText().toShort();
-    job.passwordProtect = chkPasswordProtect->isChecked();
-    job.password = txtPassword->text();
-    job.passwordConfirmation = txtPasswordConfirm->text();
-    job.excludePatterns = exclusions->Patterns();
-    job.leaveOutCaches = exclusions->LeavesOutCaches();
+    job.name = nameEdit->text();
+    job.startTime = startTimeEdit->text();
+    job.frequency = frequencyList->currentIndex() + 1;
+    std::transform(dayBoxes.begin(), dayBoxes.end(), job.days.begin(), [](const QCheckBox* box) { return box->isChecked(); });
+    job.dayOfMonth = dayOfMonthList->currentIndex() < 0 ? 0 : qint16(dayOfMonthList->currentText().toShort());
+    for (int row = 0; row < sourceList->count(); ++row)
+        job.entries << sourceList->item(row)->text();
+    job.subdirectories = subfoldersBox->isChecked();
+    job.targetDirectory = targetEdit->text();
+    job.incremental = incrementalOption->isChecked();
+    job.compress = zipCompressionOption->isChecked();
+    job.numberCopies = copiesList->currentText().toShort();
+    job.passwordProtect = passwordBox->isChecked();
+    job.password = passwordEdit->text();
+    job.passwordConfirmation = passwordConfirmEdit->text();
+    job.excludePatterns = exclusions->patterns();
+    job.leaveOutCaches = exclusions->leavesOutCaches();
     job.optionLines = m_optionLines;
     return job;
 }
 
-JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
+JobDefinition::Neighbours JobWizard::neighbours() const
 {
     JobDefinition::Neighbours neighbours;
-    neighbours.jobFilePath = JobFilePath();
+    neighbours.jobFilePath = m_jobs.JobFilePath(nameEdit->text());
     for (const QString& name : m_jobs.Names()) {
-        if (!m_addJob && name == m_editedJob) {
+        if (name == m_editedJob) {
             neighbours.ownJobFile = m_jobs.JobFile(name);
         } else {
             neighbours.jobNames << name;
@@ -595,32 +494,23 @@ JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
     return neighbours;
 }
 
-QString frmWIZ_JobDefinition::JobFilePath() const
+void JobWizard::finish()
 {
-    return m_jobs.JobFilePath(txtBackupJobName->text());
-}
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
-void frmWIZ_JobDefinition::cmdFinish_Click()
-{
-    libErrorHandler::Trap(ModuleTag, "cmdFinish_Click()", [&] {
-        QApplication::setOverrideCursor(Qt::WaitCursor);
-        const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-
-        const JobDefinition definition = Definition();
-        if (const std::optional<JobDefinition::Failure> failure = definition.FirstFailure(Neighbours())) {
-            libForms::VerificationError(failure->message, failure->icon);
-            if (failure->step) {
-                m_currentStep = *failure->step;
-                ShowCurrentStep();
-            }
-            return;
+    const JobDefinition job = definition();
+    if (const std::optional<JobDefinition::Failure> failure = job.FirstFailure(neighbours())) {
+        tellFailure(*failure);
+        if (failure->step) {
+            m_currentStep = *failure->step;
+            showCurrentStep();
         }
-
-        if (const std::optional<QString> why =
-                m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob)) {
-            libForms::VerificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, libForms::Icon::Exclamation);
-            return;
-        }
-        close();
-    });
+        return;
+    }
+    if (const std::optional<QString> why = m_jobs.Save(job.Record(Clock::Today()), m_editedJob)) {
+        libForms::VerificationError(tr("The Backup Job can't be saved: %1").arg(*why), libForms::Icon::Exclamation);
+        return;
+    }
+    close();
 }

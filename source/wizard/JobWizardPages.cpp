@@ -1,4 +1,4 @@
-#include "wizard/CJobWizardControls.h"
+#include "wizard/JobWizardPages.h"
 
 #include "wizard/ExclusionsPanel.h"
 
@@ -14,22 +14,16 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
 namespace {
 
 template <typename Widget>
-Widget* named(Widget* widget, const QString& name)
+Widget* named(Widget* widget, const char* name)
 {
-    widget->setObjectName(name);
+    widget->setObjectName(QLatin1String(name));
     return widget;
-}
-
-QString elementName(const char* arrayName, int element)
-{
-    return QStringLiteral("%1_%2").arg(QLatin1String(arrayName)).arg(element);
 }
 
 QLabel* wrappedLabel(const QString& text)
@@ -39,341 +33,310 @@ QLabel* wrappedLabel(const QString& text)
     return label;
 }
 
-QPushButton* footerButton(const QString& name, const QString& caption)
+QPushButton* button(const char* name, const QString& caption)
 {
     auto* button = named(new QPushButton(caption), name);
     button->setAutoDefault(false);
     return button;
 }
 
+QFrame* divider()
+{
+    auto* line = new QFrame;
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Sunken);
+    return line;
+}
+
+QVBoxLayout* pageLayout(QWidget* page)
+{
+    return static_cast<QVBoxLayout*>(page->layout());
+}
+
 }  // namespace
 
-void CJobWizardControls::buildControls(QDialog* wizard, const QIcon& icon)
+void JobWizardPages::buildControls(QDialog* wizard, const QIcon& icon)
 {
     auto* layout = new QVBoxLayout(wizard);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     layout->addWidget(buildHeader(icon));
-    layout->addWidget(named(new QFrame, elementName("linDiv", 0)));
+    layout->addWidget(divider());
     layout->addWidget(buildSteps(), 1);
-    layout->addWidget(named(new QFrame, elementName("linDiv", 1)));
+    layout->addWidget(divider());
     layout->addWidget(buildFooter());
-    for (auto* divider : wizard->findChildren<QFrame*>(QRegularExpression(QStringLiteral("^linDiv_")))) {
-        divider->setFrameShape(QFrame::HLine);
-        divider->setFrameShadow(QFrame::Sunken);
-    }
     setTabOrder();
 }
 
-// The tab order follows the controls' tab indexes; the inputs among them are the focus
-// rule's candidates.
-void CJobWizardControls::setTabOrder()
+void JobWizardPages::setTabOrder()
 {
-    const QList<QWidget*> tabOrder{txtBackupJobName, txtStartTime,     cmbFrequency, cmbDayOfMonth, chkMonday,
-                                   chkTuesday,       chkWednesday,     chkThursday,  chkFriday,     chkSaturday,
-                                   chkSunday,        lstFilesToBackup, cmdAddFile,   cmdAddFolder, cmdRemove,     cmdExplorer1,
-                                   chkSubdirectories, txtTargDir,      cmdBrowseTargDir, cmdExplorer2,
-                                   cmbNumberZipFilesToKeep, chkPasswordProtect, txtPassword, txtPasswordConfirm, cmdCancel, cmdBack,
-                                   cmdNext, cmdFinish, cmdTitle, optFullBackup, optIncremental, optCompression[0],
-                                   optCompression[1]};
-    for (int i = 0; i < int(tabOrder.size()); ++i) {
+    const std::array<QWidget*, 33> tabOrder{
+        nameEdit,           startTimeEdit,   frequencyList,   dayOfMonthList,      dayBoxes[0],
+        dayBoxes[1],        dayBoxes[2],     dayBoxes[3],     dayBoxes[4],         dayBoxes[5],
+        dayBoxes[6],        sourceList,      addFileButton,   addFolderButton,     removeButton,
+        sourceFileManagerButton, subfoldersBox, targetEdit,   browseTargetButton,  targetFileManagerButton,
+        copiesList,         passwordBox,     passwordEdit,    passwordConfirmEdit, cancelButton,
+        backButton,         nextButton,      finishButton,    sourcesHeading,      fullBackupOption,
+        incrementalOption,  noCompressionOption, zipCompressionOption};
+    for (std::size_t i = 0; i < tabOrder.size(); ++i) {
         if (i > 0)
             QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
         if (qobject_cast<QLineEdit*>(tabOrder[i]) || qobject_cast<QComboBox*>(tabOrder[i])
             || qobject_cast<QCheckBox*>(tabOrder[i]))
-            m_focusCandidates.push_back({tabOrder[i], i});
+            m_inputs.push_back(tabOrder[i]);
     }
 }
 
-QFrame* CJobWizardControls::buildHeader(const QIcon& icon)
+QFrame* JobWizardPages::buildHeader(const QIcon& icon)
 {
-    picHeader = named(new QFrame, QStringLiteral("picHeader"));
-    picHeader->setAutoFillBackground(true);
-    picHeader->setBackgroundRole(QPalette::Base);
-    imgIcon = named(new QLabel, QStringLiteral("imgIcon"));
-    imgIcon->setPixmap(icon.pixmap(32, 32));
-    lblWizTitle = named(new QLabel(QStringLiteral("Backup Job Definition Wizard")), QStringLiteral("lblWizTitle"));
-    QFont titleFont = lblWizTitle->font();
+    auto* header = new QFrame;
+    header->setAutoFillBackground(true);
+    header->setBackgroundRole(QPalette::Base);
+    auto* picture = new QLabel;
+    picture->setPixmap(icon.pixmap(32, 32));
+    auto* title = new QLabel(tr("Backup Job Definition Wizard"));
+    QFont titleFont = title->font();
     titleFont.setBold(true);
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.3);
-    lblWizTitle->setFont(titleFont);
-    auto* layout = new QHBoxLayout(picHeader);
-    layout->addWidget(imgIcon);
-    layout->addWidget(lblWizTitle, 1);
-    return picHeader;
+    title->setFont(titleFont);
+    auto* layout = new QHBoxLayout(header);
+    layout->addWidget(picture);
+    layout->addWidget(title, 1);
+    return header;
 }
 
-QFrame* CJobWizardControls::buildFooter()
+QFrame* JobWizardPages::buildFooter()
 {
-    picFooter = named(new QFrame, QStringLiteral("picFooter"));
-    lblStepNbr = named(new QLabel(QStringLiteral("Step 1 of 3")), QStringLiteral("lblStepNbr"));
-    cmdCancel = footerButton(QStringLiteral("cmdCancel"), QStringLiteral("&Cancel"));
-    cmdBack = footerButton(QStringLiteral("cmdBack"), QStringLiteral("< &Back"));
-    cmdNext = footerButton(QStringLiteral("cmdNext"), QStringLiteral("&Next >"));
-    cmdFinish = footerButton(QStringLiteral("cmdFinish"), QStringLiteral("&Finish"));
-    cmdBack->setEnabled(false);
-    cmdFinish->setEnabled(false);
-    cmdNext->setDefault(true);
-    auto* layout = new QHBoxLayout(picFooter);
-    layout->addWidget(lblStepNbr);
+    auto* footer = new QFrame;
+    stepCounter = named(new QLabel, "stepCounter");
+    cancelButton = button("cancelButton", tr("&Cancel"));
+    backButton = button("backButton", tr("< &Back"));
+    nextButton = button("nextButton", tr("&Next >"));
+    finishButton = button("finishButton", tr("&Finish"));
+    auto* layout = new QHBoxLayout(footer);
+    layout->addWidget(stepCounter);
     layout->addStretch(1);
-    for (QPushButton* button : {cmdCancel, cmdBack, cmdNext, cmdFinish})
-        layout->addWidget(button);
-    return picFooter;
+    for (QPushButton* footerButton : {cancelButton, backButton, nextButton, finishButton})
+        layout->addWidget(footerButton);
+    return footer;
 }
 
-QStackedWidget* CJobWizardControls::buildSteps()
+QStackedWidget* JobWizardPages::buildSteps()
 {
     m_pages = new QStackedWidget;
-    const std::array<QWidget* (CJobWizardControls::*)(), 6> builders{
-        &CJobWizardControls::buildNameStep,       &CJobWizardControls::buildSchedulingStep,
-        &CJobWizardControls::buildSourceStep,     &CJobWizardControls::buildTargetStep,
-        &CJobWizardControls::buildBackupTypeStep, &CJobWizardControls::buildOptionsStep};
-    for (const auto builder : builders)
-        m_pages->addWidget((this->*builder)());
+    for (QWidget* page : {buildNameStep(), buildSchedulingStep(), buildSourceStep(), buildTargetStep(),
+                          buildBackupTypeStep(), buildOptionsStep()})
+        m_pages->addWidget(page);
     return m_pages;
 }
 
-QFrame* CJobWizardControls::newStepPage(int element, const QString& title)
+QFrame* JobWizardPages::newStepPage(int step, const QString& title)
 {
-    QFrame* page = fraWizSteps[element] = named(new QFrame, elementName("fraWizSteps", element));
-    lblFrameTitle[element] = named(new QLabel(title), elementName("lblFrameTitle", element));
-    QFont titleFont(QStringLiteral("Arial"));
-    titleFont.setBold(true);
-    lblFrameTitle[element]->setFont(titleFont);
+    QFrame* page = stepPages[std::size_t(step - 1)] = new QFrame;
+    auto* heading = new QLabel(title);
+    QFont headingFont(QStringLiteral("Arial"));
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
     auto* layout = new QVBoxLayout(page);
-    layout->addWidget(lblFrameTitle[element]);
+    layout->addWidget(heading);
     return page;
 }
 
-QWidget* CJobWizardControls::buildNameStep()
+QWidget* JobWizardPages::buildNameStep()
 {
-    QFrame* page = newStepPage(0, QStringLiteral("BACKUP JOB NAME"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral("Enter a name that uniquely identifies this backup job:")),
-                            elementName("lblInstrux", 0)));
-    txtBackupJobName = named(new QLineEdit, QStringLiteral("txtBackupJobName"));
-    layout->addWidget(txtBackupJobName);
-    layout->addStretch(1);
+    QFrame* page = newStepPage(1, tr("BACKUP JOB NAME"));
+    nameEdit = named(new QLineEdit, "nameEdit");
+    pageLayout(page)->addWidget(wrappedLabel(tr("Enter a name that uniquely identifies this backup job:")));
+    pageLayout(page)->addWidget(nameEdit);
+    pageLayout(page)->addStretch(1);
     return page;
 }
 
-QWidget* CJobWizardControls::buildSchedulingStep()
+QWidget* JobWizardPages::buildSchedulingStep()
 {
-    QFrame* page = newStepPage(1, QStringLiteral("SCHEDULING"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select the time, frequency, and day you want this backup job to start.")),
-                            elementName("lblStep", 2)));
+    QFrame* page = newStepPage(2, tr("SCHEDULING"));
+    QVBoxLayout* layout = pageLayout(page);
+    layout->addWidget(wrappedLabel(tr("Select the time, frequency, and day you want this backup job to start.")));
 
-    txtStartTime = named(new QLineEdit, QStringLiteral("txtStartTime"));
-    cmbFrequency = named(new QComboBox, QStringLiteral("cmbFrequency"));
+    startTimeEdit = named(new QLineEdit, "startTimeEdit");
+    frequencyList = named(new QComboBox, "frequencyList");
     auto* fields = new QGridLayout;
-    fields->addWidget(new QLabel(QStringLiteral("Start time:")), 0, 0);
-    fields->addWidget(txtStartTime, 0, 1);
-    fields->addWidget(new QLabel(QStringLiteral("Frequency:")), 1, 0);
-    fields->addWidget(cmbFrequency, 1, 1);
+    fields->addWidget(new QLabel(tr("Start time:")), 0, 0);
+    fields->addWidget(startTimeEdit, 0, 1);
+    fields->addWidget(new QLabel(tr("Frequency:")), 1, 0);
+    fields->addWidget(frequencyList, 1, 1);
     fields->setColumnStretch(2, 1);
     layout->addLayout(fields);
 
-    lblSelectDayOf = named(new QLabel(QStringLiteral("Select the day(s) of the week or day of month below:")),
-                           QStringLiteral("lblSelectDayOf"));
-    layout->addWidget(lblSelectDayOf);
+    dayPrompt = new QLabel(tr("Select the day(s) of the week or day of month below:"));
+    layout->addWidget(dayPrompt);
 
     // The day of month list and the Monday box share one place: one group shows at a time.
-    cmbDayOfMonth = named(new QComboBox, QStringLiteral("cmbDayOfMonth"));
-    chkMonday = named(new QCheckBox(QStringLiteral("Monday")), QStringLiteral("chkMonday"));
-    chkTuesday = named(new QCheckBox(QStringLiteral("Tuesday")), QStringLiteral("chkTuesday"));
-    chkWednesday = named(new QCheckBox(QStringLiteral("Wednesday")), QStringLiteral("chkWednesday"));
-    chkThursday = named(new QCheckBox(QStringLiteral("Thursday")), QStringLiteral("chkThursday"));
-    chkFriday = named(new QCheckBox(QStringLiteral("Friday")), QStringLiteral("chkFriday"));
-    chkSaturday = named(new QCheckBox(QStringLiteral("Saturday")), QStringLiteral("chkSaturday"));
-    chkSunday = named(new QCheckBox(QStringLiteral("Sunday")), QStringLiteral("chkSunday"));
-    auto* days = new QGridLayout;
-    days->addWidget(cmbDayOfMonth, 0, 0, Qt::AlignLeft);
-    const std::array<QCheckBox*, 7> boxes = dayBoxes();
-    for (int i = 0; i < 7; ++i)
-        days->addWidget(boxes[i], i % 5, i / 5);
-    days->setColumnStretch(2, 1);
-    layout->addLayout(days);
+    dayOfMonthList = named(new QComboBox, "dayOfMonthList");
+    const std::array<std::pair<const char*, QString>, 7> days{
+        {{"mondayBox", tr("Monday")},
+         {"tuesdayBox", tr("Tuesday")},
+         {"wednesdayBox", tr("Wednesday")},
+         {"thursdayBox", tr("Thursday")},
+         {"fridayBox", tr("Friday")},
+         {"saturdayBox", tr("Saturday")},
+         {"sundayBox", tr("Sunday")}}};
+    auto* grid = new QGridLayout;
+    grid->addWidget(dayOfMonthList, 0, 0, Qt::AlignLeft);
+    for (int i = 0; i < 7; ++i) {
+        dayBoxes[std::size_t(i)] = named(new QCheckBox(days[std::size_t(i)].second), days[std::size_t(i)].first);
+        grid->addWidget(dayBoxes[std::size_t(i)], i % 5, i / 5);
+    }
+    grid->setColumnStretch(2, 1);
+    layout->addLayout(grid);
     layout->addStretch(1);
     return page;
 }
 
-QWidget* CJobWizardControls::buildSourceStep()
+QWidget* JobWizardPages::buildSourceStep()
 {
-    QFrame* page = newStepPage(2, QStringLiteral("SOURCE FILE SELECTION"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select files to backup (or use the file manager to drag and drop):")),
-                            elementName("lblStep", 0)));
+    QFrame* page = newStepPage(3, tr("SOURCE FILE SELECTION"));
+    QVBoxLayout* layout = pageLayout(page);
+    layout->addWidget(wrappedLabel(tr("Select files to backup (or use the file manager to drag and drop):")));
 
-    cmdTitle = named(new QPushButton(QStringLiteral("File Specifications")), QStringLiteral("cmdTitle"));
-    cmdTitle->setAutoDefault(false);
-    lstFilesToBackup = named(new QListWidget, QStringLiteral("lstFilesToBackup"));
-    lstFilesToBackup->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lstFilesToBackup->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-    lstFilesToBackup->viewport()->setAcceptDrops(true);
-    cmdAddFile = footerButton(QStringLiteral("cmdAddFile"), QStringLiteral("Add ..."));
-    cmdAddFile->setToolTip(QStringLiteral("Add Single File"));
-    cmdAddFolder = footerButton(QStringLiteral("cmdAddFolder"), QStringLiteral("Add &Folder..."));
-    cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
-    cmdRemove = footerButton(QStringLiteral("cmdRemove"), QStringLiteral("&Remove"));
-    cmdRemove->setToolTip(QStringLiteral("Remove Files or Folders"));
-    cmdExplorer1 = footerButton(QStringLiteral("cmdExplorer1"), QStringLiteral("&Drag-n-Drop..."));
-    cmdExplorer1->setToolTip(QStringLiteral("Drag-n-Drop Files or Folders from the File Manager"));
+    sourcesHeading = button("sourcesHeading", tr("File Specifications"));
+    sourceList = named(new QListWidget, "sourceList");
+    sourceList->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    sourceList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    sourceList->viewport()->setAcceptDrops(true);
+    addFileButton = button("addFileButton", tr("Add ..."));
+    addFileButton->setToolTip(tr("Add Single File"));
+    addFolderButton = button("addFolderButton", tr("Add &Folder..."));
+    addFolderButton->setToolTip(tr("Add a whole folder"));
+    removeButton = button("removeButton", tr("&Remove"));
+    removeButton->setToolTip(tr("Remove Files or Folders"));
+    sourceFileManagerButton = button("sourceFileManagerButton", tr("&Drag-n-Drop..."));
+    sourceFileManagerButton->setToolTip(tr("Drag-n-Drop Files or Folders from the File Manager"));
 
     auto* list = new QVBoxLayout;
     list->setSpacing(0);
-    list->addWidget(cmdTitle);
-    list->addWidget(lstFilesToBackup, 1);
+    list->addWidget(sourcesHeading);
+    list->addWidget(sourceList, 1);
     auto* buttons = new QVBoxLayout;
-    for (QPushButton* button : {cmdAddFile, cmdAddFolder, cmdRemove, cmdExplorer1})
-        buttons->addWidget(button);
+    for (QPushButton* sourceButton : {addFileButton, addFolderButton, removeButton, sourceFileManagerButton})
+        buttons->addWidget(sourceButton);
     buttons->addStretch(1);
     auto* row = new QHBoxLayout;
     row->addLayout(list, 1);
     row->addLayout(buttons);
     layout->addLayout(row, 1);
 
-    chkSubdirectories = named(new QCheckBox(QStringLiteral("Include subdirectories for all wildcard references?")),
-                              QStringLiteral("chkSubdirectories"));
-    layout->addWidget(chkSubdirectories);
+    subfoldersBox = named(new QCheckBox(tr("Include subdirectories for all wildcard references?")), "subfoldersBox");
+    layout->addWidget(subfoldersBox);
     exclusions = new ExclusionsPanel([this] {
-        ExclusionsPanel::Sources sources{{}, chkSubdirectories->isChecked()};
-        for (int row = 0; row < lstFilesToBackup->count(); ++row)
-            sources.entries << lstFilesToBackup->item(row)->text();
+        ExclusionsPanel::Sources sources{{}, subfoldersBox->isChecked()};
+        for (int row = 0; row < sourceList->count(); ++row)
+            sources.entries << sourceList->item(row)->text();
         return sources;
     });
     layout->addWidget(exclusions);
     return page;
 }
 
-QWidget* CJobWizardControls::buildTargetStep()
+QWidget* JobWizardPages::buildTargetStep()
 {
-    QFrame* page = newStepPage(3, QStringLiteral("TARGET DIRECTORY SELECTION"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Select a target directory into which the backup will be placed:")),
-                            elementName("lblStep", 1)));
-    txtTargDir = named(new QLineEdit, QStringLiteral("txtTargDir"));
-    cmdBrowseTargDir = footerButton(QStringLiteral("cmdBrowseTargDir"), QStringLiteral("&Browse..."));
+    QFrame* page = newStepPage(4, tr("TARGET DIRECTORY SELECTION"));
+    QVBoxLayout* layout = pageLayout(page);
+    layout->addWidget(wrappedLabel(tr("Select a target directory into which the backup will be placed:")));
+    targetEdit = named(new QLineEdit, "targetEdit");
+    browseTargetButton = button("browseTargetButton", tr("&Browse..."));
     auto* target = new QHBoxLayout;
-    target->addWidget(txtTargDir, 1);
-    target->addWidget(cmdBrowseTargDir);
+    target->addWidget(targetEdit, 1);
+    target->addWidget(browseTargetButton);
     layout->addLayout(target);
 
-    cmdExplorer2 = footerButton(QStringLiteral("cmdExplorer2"), QStringLiteral("&File Manager..."));
-    auto* explorer = new QHBoxLayout;
-    explorer->addWidget(named(wrappedLabel(QStringLiteral(
-                                  "Use the file manager to create new directories, look for existing files, etc.  "
-                                  "Click the button on the right to open the file manager:")),
-                              elementName("lblStep", 6)),
-                        1);
-    explorer->addWidget(cmdExplorer2, 0, Qt::AlignTop);
-    layout->addLayout(explorer);
+    targetFileManagerButton = button("targetFileManagerButton", tr("&File Manager..."));
+    auto* fileManager = new QHBoxLayout;
+    fileManager->addWidget(wrappedLabel(tr("Use the file manager to create new directories, look for existing files, "
+                                           "etc.  Click the button on the right to open the file manager:")),
+                           1);
+    fileManager->addWidget(targetFileManagerButton, 0, Qt::AlignTop);
+    layout->addLayout(fileManager);
     layout->addStretch(1);
     return page;
 }
 
-QWidget* CJobWizardControls::buildBackupTypeStep()
+QWidget* JobWizardPages::buildBackupTypeStep()
 {
-    QFrame* page = newStepPage(4, QStringLiteral("BACKUP TYPE"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    optFullBackup = named(new QRadioButton(QStringLiteral("Full Backup")), QStringLiteral("optFullBackup"));
-    optFullBackup->setChecked(true);
-    layout->addWidget(optFullBackup);
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Full backup will copy all files, every time.  This is the default backup method.  "
-                                "It works with compression On or Off (see Advanced Options tab).")),
-                            elementName("lblStep", 7)));
-    optIncremental = named(new QRadioButton(QStringLiteral("Incremental Backup")), QStringLiteral("optIncremental"));
-    layout->addWidget(optIncremental);
-    layout->addWidget(named(
-        wrappedLabel(QStringLiteral(
-            "Incremental Backup will only copy files whose date modified has occurred on or after the last backup "
-            "occurred.  To properly use an Incremental backup, you must also create a matching full backup job.  "
-            "We recommend making your Full backup job run Weekly, with a second incremental backup job that runs "
-            "daily except on the day that the full backup runs.")),
-        elementName("lblIncremental", 0)));
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "Also note that you should schedule Incremental Backups to run just before midnight "
-                                "(11:58pm) to ensure you get the entire day's changes.")),
-                            elementName("lblIncremental", 1)));
+    QFrame* page = newStepPage(5, tr("BACKUP TYPE"));
+    QVBoxLayout* layout = pageLayout(page);
+    fullBackupOption = named(new QRadioButton(tr("Full Backup")), "fullBackupOption");
+    fullBackupOption->setChecked(true);
+    incrementalOption = named(new QRadioButton(tr("Incremental Backup")), "incrementalOption");
+    layout->addWidget(fullBackupOption);
+    layout->addWidget(wrappedLabel(tr("Full backup will copy all files, every time.  This is the default backup "
+                                      "method.  It works with compression On or Off (see Advanced Options tab).")));
+    layout->addWidget(incrementalOption);
+    layout->addWidget(wrappedLabel(
+        tr("Incremental Backup will only copy files whose date modified has occurred on or after the last backup "
+           "occurred.  To properly use an Incremental backup, you must also create a matching full backup job.  "
+           "We recommend making your Full backup job run Weekly, with a second incremental backup job that runs "
+           "daily except on the day that the full backup runs.")));
+    layout->addWidget(wrappedLabel(tr("Also note that you should schedule Incremental Backups to run just before "
+                                      "midnight (11:58pm) to ensure you get the entire day's changes.")));
     layout->addStretch(1);
     return page;
 }
 
-QWidget* CJobWizardControls::buildOptionsStep()
+QWidget* JobWizardPages::buildOptionsStep()
 {
-    QFrame* page = newStepPage(5, QStringLiteral("ADVANCED OPTIONS"));
-    auto* layout = static_cast<QVBoxLayout*>(page->layout());
-    optCompression[0] = named(new QRadioButton(QStringLiteral("No Compression")), elementName("optCompression", 0));
-    layout->addWidget(optCompression[0]);
-    layout->addWidget(wrappedLabel(QStringLiteral(
-        "Copy files using no compression; just straight file copy from source to destination directory.")));
-    optCompression[1] = named(new QRadioButton(QStringLiteral("Zip Compression")), elementName("optCompression", 1));
-    optCompression[1]->setChecked(true);
-    layout->addWidget(optCompression[1]);
-    layout->addWidget(wrappedLabel(QStringLiteral("Copy files using zip compression (opens with any zip program)")));
+    QFrame* page = newStepPage(6, tr("ADVANCED OPTIONS"));
+    QVBoxLayout* layout = pageLayout(page);
+    noCompressionOption = named(new QRadioButton(tr("No Compression")), "noCompressionOption");
+    zipCompressionOption = named(new QRadioButton(tr("Zip Compression")), "zipCompressionOption");
+    zipCompressionOption->setChecked(true);
+    layout->addWidget(noCompressionOption);
+    layout->addWidget(wrappedLabel(
+        tr("Copy files using no compression; just straight file copy from source to destination directory.")));
+    layout->addWidget(zipCompressionOption);
+    layout->addWidget(wrappedLabel(tr("Copy files using zip compression (opens with any zip program)")));
 
-    cmbNumberZipFilesToKeep = named(new QComboBox, QStringLiteral("cmbNumberZipFilesToKeep"));
-    lblNbrCopies = named(new QLabel(QStringLiteral("Number previous zip backup copies to keep")),
-                         QStringLiteral("lblNbrCopies"));
+    copiesList = named(new QComboBox, "copiesList");
+    copiesLabel = new QLabel(tr("Number previous zip backup copies to keep"));
     auto* copies = new QHBoxLayout;
-    copies->addWidget(cmbNumberZipFilesToKeep);
-    copies->addWidget(lblNbrCopies, 1);
+    copies->addWidget(copiesList);
+    copies->addWidget(copiesLabel, 1);
     layout->addLayout(copies);
 
-    chkPasswordProtect = named(new QCheckBox(QStringLiteral("Protect using the following password:")),
-                               QStringLiteral("chkPasswordProtect"));
-    txtPassword = named(new QLineEdit, QStringLiteral("txtPassword"));
-    txtPassword->setEchoMode(QLineEdit::Password);
-    txtPassword->setEnabled(false);
-    txtPasswordConfirm = named(new QLineEdit, QStringLiteral("txtPasswordConfirm"));
-    txtPasswordConfirm->setEchoMode(QLineEdit::Password);
-    txtPasswordConfirm->setEnabled(false);
+    passwordBox = named(new QCheckBox(tr("Protect using the following password:")), "passwordBox");
+    passwordEdit = named(new QLineEdit, "passwordEdit");
+    passwordConfirmEdit = named(new QLineEdit, "passwordConfirmEdit");
+    for (QLineEdit* edit : {passwordEdit, passwordConfirmEdit}) {
+        edit->setEchoMode(QLineEdit::Password);
+        edit->setEnabled(false);
+    }
     auto* password = new QGridLayout;
-    password->addWidget(chkPasswordProtect, 0, 0);
-    password->addWidget(txtPassword, 0, 1);
-    password->addWidget(named(new QLabel(QStringLiteral("Type the password again:")), QStringLiteral("lblPasswordConfirm")),
-                        1, 0, Qt::AlignRight);
-    password->addWidget(txtPasswordConfirm, 1, 1);
+    password->addWidget(passwordBox, 0, 0);
+    password->addWidget(passwordEdit, 0, 1);
+    password->addWidget(new QLabel(tr("Type the password again:")), 1, 0, Qt::AlignRight);
+    password->addWidget(passwordConfirmEdit, 1, 1);
     password->setColumnStretch(1, 1);
     layout->addLayout(password);
-    layout->addWidget(named(wrappedLabel(QStringLiteral(
-                                "The password uses zip's own old scheme: it keeps out a casual look, not a "
-                                "determined one.  Anyone who has one file that is in the archive (a standard "
-                                ".bashrc, say) can break it in about a minute.")),
-                            QStringLiteral("lblPasswordStrength")));
+    layout->addWidget(wrappedLabel(tr("The password uses zip's own old scheme: it keeps out a casual look, not a "
+                                      "determined one.  Anyone who has one file that is in the archive (a standard "
+                                      ".bashrc, say) can break it in about a minute.")));
     layout->addStretch(1);
     return page;
 }
 
-void CJobWizardControls::showStepPage(int step)
+void JobWizardPages::showStepPage(int step)
 {
     m_pages->setCurrentIndex(step - 1);
 }
 
-bool CJobWizardControls::onCurrentPage(const QWidget* control) const
+bool JobWizardPages::onCurrentPage(const QWidget* control) const
 {
     return m_pages->currentWidget()->isAncestorOf(control) && control->isVisibleTo(m_pages->currentWidget());
 }
 
-QWidget* CJobWizardControls::firstInputOnCurrentPage() const
+QWidget* JobWizardPages::firstInputOnCurrentPage() const
 {
-    QWidget* found = nullptr;
-    int lowest = 1000;
-    for (const FocusCandidate& candidate : m_focusCandidates) {
-        if (onCurrentPage(candidate.control) && candidate.control->isEnabled() && candidate.tabIndex <= lowest) {
-            lowest = candidate.tabIndex;
-            found = candidate.control;
-        }
-    }
-    return found;
-}
-
-std::array<QCheckBox*, 7> CJobWizardControls::dayBoxes() const
-{
-    return {chkMonday, chkTuesday, chkWednesday, chkThursday, chkFriday, chkSaturday, chkSunday};
+    const auto found = std::find_if(m_inputs.begin(), m_inputs.end(),
+                                    [this](QWidget* input) { return onCurrentPage(input) && input->isEnabled(); });
+    return found == m_inputs.end() ? nullptr : *found;
 }

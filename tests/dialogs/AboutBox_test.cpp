@@ -1,8 +1,8 @@
 // The about box: what it shows, what its buttons and links start, and how it closes; and a log
 // on a desktop without a viewer for it, which the program's own window shows and follows.
-#include "dialogs/frmAbout.h"
+#include "dialogs/AboutBox.h"
 
-#include "dialogs/frmLogView.h"
+#include "dialogs/LogWindow.h"
 #include "lib/appSetup.h"
 #include "lib/libLog.h"
 #include "support/TestSupport.h"
@@ -32,32 +32,32 @@ protected:
     }
     void open()
     {
-        about = new frmAbout;
+        about = new AboutBox;
         about->show();
     }
     QString text(const char* name) const { return FindControl<QLabel>(about, name)->text(); }
     void click(const char* name) const { FindControl<QAbstractButton>(about, name)->click(); }
-    QString logText(const QWidget* view) const { return FindControl<QPlainTextEdit>(view, "txtLog")->toPlainText(); }
+    QString logText(const QWidget* view) const { return FindControl<QPlainTextEdit>(view, "logText")->toPlainText(); }
 
     const QString folder = path("my programs/Arkwell 1");
-    QPointer<frmAbout> about;
+    QPointer<AboutBox> about;
     testing_support::LauncherRecorder launcher;
 };
 
 TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
 {
     open();
-    EXPECT_EQ(text("lblTitle"), "Arkwell " ARKWELL_VERSION);
+    EXPECT_EQ(text("title"), "Arkwell " ARKWELL_VERSION);
 
-    click("cmdErrorLog");  // nothing logged yet: said so, nothing started
+    click("errorLogButton");  // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");
     writeFile("my programs/Arkwell 1/arkwell.err", "an error\r\n");
-    click("cmdErrorLog");
-    QSignalSpy help(about.data(), &frmAbout::HelpContents);
-    emit FindControl<QLabel>(about, "lblWebsite")->linkActivated("#");  // the local help, no web address
+    click("errorLogButton");
+    QSignalSpy help(about.data(), &AboutBox::helpRequested);
+    emit FindControl<QLabel>(about, "helpLink")->linkActivated("#");  // the local help, no web address
     EXPECT_EQ(help.size(), 1);
     EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", folder + "/arkwell.err"}));
-    click("cmdThankYou");
+    click("thankYouButton");
     EXPECT_EQ(messageBoxes.messages().at(1).title, "Thank You");
     EXPECT_TRUE(about->isVisible());
 
@@ -73,16 +73,16 @@ TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
 TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
 {
     const QString log = appSetup::TransactionLogPath();
-    frmLogView::OpenLog(log);  // a viewer started: nothing of ours shows
+    LogWindow::openLog(log);  // a viewer started: nothing of ours shows
     EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", log}));
-    EXPECT_EQ(OpenWindow("frmLogView"), nullptr);
+    EXPECT_EQ(OpenWindow("LogWindow"), nullptr);
     EXPECT_TRUE(QFile::exists(log)) << "created empty, so a viewer has a file to show";
 
     writeFile("my programs/Arkwell 1/arkwell.log", "01/02/2026 10:00:00  first\r\n");
     launcher.detachedSucceeds = false;
-    frmLogView::OpenLog(log);
-    QWidget* view = frmLogView::ShowLog(log);
-    ASSERT_EQ(OpenWindow("frmLogView"), view);  // the same window again, not a second one
+    LogWindow::openLog(log);
+    QWidget* view = LogWindow::showLog(log);
+    ASSERT_EQ(OpenWindow("LogWindow"), view);  // the same window again, not a second one
     EXPECT_EQ(logText(view), "01/02/2026 10:00:00  first\n");
     libLog::LogEvent("second");
     EXPECT_TRUE(QTest::qWaitFor([&] { return logText(view).endsWith("  second\n"); }, 10000));

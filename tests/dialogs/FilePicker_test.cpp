@@ -1,12 +1,12 @@
 // The file picker: specific files, wildcard groups, the folder field and browser, and where
 // the next opening starts.
-#include "dialogs/frmPickFile.h"
+#include "dialogs/FilePicker.h"
 
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
-#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 using testing_support::FolderChooserStub;
@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        frmPickFile::SetRememberedFolder(QString());
+        FilePicker::setRememberedFolder(QString());
         for (const char* name : {"c.txt", "a.txt", "b.doc", ".hidden", "Makefile", "two\nlines", "odd\rname"})
             writeFile(QStringLiteral("data/") + QLatin1String(name), "x");
         QDir().mkpath(path("data/sub.folder"));
@@ -28,8 +28,8 @@ protected:
     void open(const QString& folder = QString())
     {
         delete picker.data();
-        picker = new frmPickFile(&wizard);
-        QObject::connect(picker, &frmPickFile::EntriesChosen, [this](const QStringList& entries) { chosen << entries; });
+        picker = new FilePicker(&wizard);
+        QObject::connect(picker, &FilePicker::entriesChosen, [this](const QStringList& entries) { chosen << entries; });
         picker->show();
         if (!folder.isNull())
             folderField()->setText(folder);
@@ -39,20 +39,20 @@ protected:
     {
         return testing_support::FindControl<Control>(picker, name);
     }
-    QLineEdit* folderField() const { return control<QLineEdit>("txtPath"); }
-    QListWidget* files() const { return control<QListWidget>("filFileList"); }
+    QLineEdit* folderField() const { return control<QLineEdit>("folderEdit"); }
+    QListWidget* files() const { return control<QListWidget>("fileList"); }
     void click(const char* name) const { control<QAbstractButton>(name)->click(); }
     void select(const QStringList& names) const
     {
         for (const QString& name : names)
             files()->findItems(name, Qt::MatchExactly).front()->setSelected(true);
     }
-    void showWildcards() const { control<QTabBar>("tabFilePick")->setCurrentIndex(1); }
+    void showWildcards() const { control<QTabWidget>("tabs")->setCurrentIndex(1); }
     bool closed() const { return testing_support::Unloaded(picker); }
     QString lastMessage() const { return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text; }
 
     QWidget wizard;  // the picker's owner, which takes the last one with it
-    QPointer<frmPickFile> picker;
+    QPointer<FilePicker> picker;
     QStringList chosen;  // the entries the picker gave, in their order
     const QString data = path("data");
 };
@@ -61,8 +61,8 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
 {
     open();
     showWildcards();
-    auto* other = control<QLineEdit>("txtOtherWildcard");
-    click("optOtherWildcard");
+    auto* other = control<QLineEdit>("otherExtensionEdit");
+    click("otherExtensionOption");
     // The extension takes letters and digits only; a pasted text is held to them without a message.
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
@@ -75,7 +75,7 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
     other->insert("a b");
     EXPECT_EQ(other->text(), "Mp");
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
-    click("optAllFiles");  // leaving the typed extension clears and disables it
+    click("allFilesOption");  // leaving the typed extension clears and disables it
     EXPECT_TRUE(other->text().isEmpty());
     EXPECT_FALSE(other->isEnabled());
 
@@ -84,12 +84,12 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
     // wildcard on the root folder).
     using Case = std::tuple<QString, const char*, const char*, QString>;
     const Case cases[] = {
-        {data, "optAllFiles", nullptr, data + "/*.*"},       {data, "optOtherCommon", "pdf", data + "/*.pdf"},
-        {data, "optOtherCommon", nullptr, data + "/*.*"},    {data, "optOtherWildcard", "txt", data + "/*.txt"},
-        {data, "optOtherWildcard", nullptr, data + "/*.*"},  {data, "optOtherWildcard", "*.cpp", data + "/*.cpp"},
-        {"/", "optAllFiles", nullptr, "/*.*"},               {"/", "optOtherCommon", "doc", {}},
-        {data + "/../../../../../../../..", "optOtherCommon", "doc", {}},
-        {path("rootlink"), "optOtherWildcard", "doc", {}},
+        {data, "allFilesOption", nullptr, data + "/*.*"},       {data, "commonExtensionOption", "pdf", data + "/*.pdf"},
+        {data, "commonExtensionOption", nullptr, data + "/*.*"},    {data, "otherExtensionOption", "txt", data + "/*.txt"},
+        {data, "otherExtensionOption", nullptr, data + "/*.*"},  {data, "otherExtensionOption", "*.cpp", data + "/*.cpp"},
+        {"/", "allFilesOption", nullptr, "/*.*"},               {"/", "commonExtensionOption", "doc", {}},
+        {data + "/../../../../../../../..", "commonExtensionOption", "doc", {}},
+        {path("rootlink"), "otherExtensionOption", "doc", {}},
     };
     for (const auto& [folder, option, extension, entry] : cases) {
         SCOPED_TRACE(folder.toStdString() + " " + option);
@@ -99,14 +99,14 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
             select({"a.txt"});  // ignored: the wildcard tab is showing
         showWildcards();
         click(option);  // each option enables its own box alone
-        const bool common = option == std::string_view("optOtherCommon");
-        EXPECT_EQ(control<QComboBox>("cmbCommonExt")->isEnabled(), common);
-        EXPECT_EQ(control<QLineEdit>("txtOtherWildcard")->isEnabled(), option == std::string_view("optOtherWildcard"));
+        const bool common = option == std::string_view("commonExtensionOption");
+        EXPECT_EQ(control<QComboBox>("commonExtensionList")->isEnabled(), common);
+        EXPECT_EQ(control<QLineEdit>("otherExtensionEdit")->isEnabled(), option == std::string_view("otherExtensionOption"));
         if (extension && common)
-            control<QComboBox>("cmbCommonExt")->setCurrentText(extension);
+            control<QComboBox>("commonExtensionList")->setCurrentText(extension);
         else if (extension)
-            control<QLineEdit>("txtOtherWildcard")->setText(extension);
-        click("cmdOk");
+            control<QLineEdit>("otherExtensionEdit")->setText(extension);
+        click("okButton");
         EXPECT_EQ(chosen, entry.isEmpty() ? QStringList() : QStringList{entry});
         EXPECT_EQ(closed(), !entry.isEmpty());
         EXPECT_TRUE(!entry.isEmpty() ||
@@ -136,19 +136,19 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
         EXPECT_FALSE(files()->isEnabled()) << bad.toStdString();
         EXPECT_EQ(files()->count(), 4);
         showWildcards();
-        click("cmdOk");
+        click("okButton");
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
     }
 
     // Nothing selected: told, nothing appended, still open.
-    control<QTabBar>("tabFilePick")->setCurrentIndex(0);
+    control<QTabWidget>("tabs")->setCurrentIndex(0);
     folderField()->setText(data + "/");  // typed with its final separator
-    click("cmdOk");
+    click("okButton");
     EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
     EXPECT_TRUE(chosen.isEmpty());
     EXPECT_FALSE(closed());
     select({"c.txt", "Makefile", "a.txt"});
-    click("cmdOk");
+    click("okButton");
     EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
     EXPECT_TRUE(closed());
 
@@ -156,29 +156,29 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
     EXPECT_EQ(files()->count(), 4);
     select({"a.txt"});
-    click("cmdOk");  // the same file again: the picker looks for no duplicates
+    click("okButton");  // the same file again: the picker looks for no duplicates
     open(data + "/sub.folder");
-    click("cmdCancel");
+    click("cancelButton");
     EXPECT_TRUE(closed());
     open();  // closing the window is a cancel too
     EXPECT_EQ(folderField()->text(), data + "/");
     picker->close();
     EXPECT_TRUE(closed());
     EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
-    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
+    EXPECT_EQ(FilePicker::rememberedFolder(), data + "/");
 
     // A folder gone meanwhile is told and the browser opens again; the root stays the root;
     // a cancel changes nothing.
     open();
     FolderChooserStub chooser({data + "/gone", data + "/sub.folder/", "/", ""});
-    click("cmdBrowsePath");
+    click("browseButton");
     EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
     EXPECT_EQ(folderField()->text(), data + "/sub.folder");
     EXPECT_TRUE(files()->isEnabled());
     EXPECT_EQ(files()->count(), 0);
-    click("cmdBrowsePath");
+    click("browseButton");
     EXPECT_EQ(folderField()->text(), "/");
-    click("cmdBrowsePath");
+    click("browseButton");
     EXPECT_EQ(folderField()->text(), "/");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
@@ -186,7 +186,7 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
 
     // Add Folder hands over a whole folder, starting in the folder remembered, and remembers it.
     chooser.answerNext(data + "/sub.folder");
-    click("cmdAddFolder");
+    click("addFolderButton");
     EXPECT_EQ(chosen.last(), data + "/sub.folder/*.*");
     EXPECT_EQ(chooser.starts.last(), data + "/");
     EXPECT_TRUE(closed());

@@ -1,5 +1,5 @@
 // The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
-#include "dialogs/frmPreferences.h"
+#include "dialogs/PreferencesDialog.h"
 
 #include "lib/appSetup.h"
 #include "support/TestSupport.h"
@@ -25,16 +25,16 @@ protected:
         appSetup::MaxBackupCopies = copies;
         appSetup::StopOnError = stop;
         appSetup::RunMissedBackups = missed;
-        dialog = new frmPreferences;
+        dialog = new PreferencesDialog;
         dialog->show();
     }
-    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
-    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
-    QAbstractButton* missed() const { return FindControl<QAbstractButton>(dialog, "chkRunMissedBackups"); }
-    QAbstractButton* atLogin() const { return FindControl<QAbstractButton>(dialog, "chkStartAtLogin"); }
-    void ok() const { FindControl<QAbstractButton>(dialog, "cmdOk")->click(); }
+    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "maxCopiesList"); }
+    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "stopOnErrorList"); }
+    QAbstractButton* missed() const { return FindControl<QAbstractButton>(dialog, "runMissedBox"); }
+    QAbstractButton* atLogin() const { return FindControl<QAbstractButton>(dialog, "startAtLoginBox"); }
+    void ok() const { FindControl<QAbstractButton>(dialog, "okButton")->click(); }
 
-    QPointer<frmPreferences> dialog;
+    QPointer<PreferencesDialog> dialog;
 };
 
 TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAndLeavingChangesNothing)
@@ -51,7 +51,7 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAn
     const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     writeFile("Arkwell.txt", "12\r\n0\r\n");
     const std::vector<std::function<void()>> leave = {
-        [this] { FindControl<QAbstractButton>(dialog, "cmdCancel")->click(); },
+        [this] { FindControl<QAbstractButton>(dialog, "cancelButton")->click(); },
         [this] { QTest::keyClick(dialog, Qt::Key_Escape); },
     };
     for (const auto& way : leave) {
