@@ -16,6 +16,7 @@
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
 #include <QTabWidget>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 namespace {
@@ -81,8 +82,8 @@ FilePicker::FilePicker(QWidget* wizard)
 
     m_folder = named(new QLineEdit(remembered().isEmpty() ? QDir::homePath() : remembered()), "folderEdit");
     m_folder->installEventFilter(this);
-    auto* browse = named(new QPushButton(QStringLiteral("...")), "browseButton");
-    browse->setAutoDefault(false);
+    auto* browse = named(new QToolButton, "browseButton");
+    browse->setText(QStringLiteral("..."));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(tr("Folder:")));
     folderRow->addWidget(m_folder, 1);
@@ -100,9 +101,9 @@ FilePicker::FilePicker(QWidget* wizard)
     layout->addLayout(buildButtons());
 
     connect(m_folder, &QLineEdit::textChanged, this, &FilePicker::showFolder);
-    connect(browse, &QPushButton::clicked, this, &FilePicker::browseForFolder);
+    connect(browse, &QToolButton::clicked, this, &FilePicker::browseForFolder);
     showFolder();
-    resize(sizeHint().expandedTo(QSize(640, 420)));
+    resize(sizeHint().expandedTo(QSize(560, 380)));
 }
 
 QWidget* FilePicker::buildSpecificFilesPage()

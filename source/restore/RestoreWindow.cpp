@@ -312,9 +312,9 @@ void RestoreWindow::stepVersion(int step)
 
 Restore::Existing RestoreWindow::askExisting(int existing) const
 {
-    const QString text = QStringLiteral("%1 of the files to restore already exist where they go.\r\n\r\n"
-                                        "Keep both (the restored copy gets its date in its name), replace "
-                                        "them, or skip them?")
+    const QString text = tr("%1 of the files to restore already exist where they go.\r\n\r\n"
+                            "Keep both (the restored copy gets its date in its name), replace "
+                            "them, or skip them?")
                              .arg(existing);
     switch (libForms::MsgBox(Message{text, tr("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
                                      {tr("&Keep both"), tr("&Replace"), tr("&Skip")}})) {
@@ -337,8 +337,8 @@ void RestoreWindow::startRestore()
         return libForms::VerificationError(tr("Choose the folder to restore into."), Icon::Information);
     std::shared_ptr<JobLock> lock = JobLock::TryTake(m_job.JobName());
     if (!lock)
-        return libForms::VerificationError(QStringLiteral("Backup Job '%1' is being backed up right now. Restore "
-                                                          "when the backup has ended.")
+        return libForms::VerificationError(tr("Backup Job '%1' is being backed up right now. Restore "
+                                              "when the backup has ended.")
                                                .arg(m_job.JobName()),
                                            Icon::Exclamation);
     request.toFolder = m_toFolder->isChecked() ? m_folder->text().trimmed() : QString();
