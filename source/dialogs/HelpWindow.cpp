@@ -1,6 +1,6 @@
 #include "dialogs/HelpWindow.h"
 
-#include "dialogs/FitOnScreen.h"
+#include "shared/FitOnScreen.h"
 #include "shared/Pictures.h"
 
 #include <QPointer>

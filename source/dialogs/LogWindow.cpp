@@ -1,6 +1,6 @@
 #include "dialogs/LogWindow.h"
 
-#include "dialogs/FitOnScreen.h"
+#include "shared/FitOnScreen.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libFiles.h"
 #include "shared/Pictures.h"

@@ -6,6 +6,7 @@
 #include "lib/appSetup.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
+#include "shared/FitOnScreen.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -168,7 +169,7 @@ void RestoreWindow::build()
     layout->addLayout(target);
     layout->addLayout(actions);
     layout->addWidget(m_status);
-    resize(900, 640);
+    fitOnScreen(this, QSize(900, 640));
 
     connect(m_backupList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && item->data(0, CopyRole).toInt() != m_copy)
