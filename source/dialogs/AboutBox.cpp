@@ -32,7 +32,7 @@ QLabel* selectable(const QString& text)
     return label;
 }
 
-}  // namespace
+} // namespace
 
 AboutBox::AboutBox(QWidget* parent)
     : QDialog(parent)
@@ -73,7 +73,7 @@ QLayout* AboutBox::buildFacts()
     facts->addRow(tr("License:"), new QLabel(tr("MIT License: free to use, change and pass on")));
     facts->addRow(tr("App Path:"), selectable(appSetup::AppFolder()));
     facts->addRow(tr("Client ID:"), new QLabel(libAPIWrapper::GetComputerNameA()));
-    facts->addRow(tr("Data Folder:"), selectable(appSetup::DataFolder()));  // the jobs, preferences and logs
+    facts->addRow(tr("Data Folder:"), selectable(appSetup::DataFolder())); // the jobs, preferences and logs
     return facts;
 }
 
@@ -126,8 +126,8 @@ void AboutBox::openErrorLog()
     const QString errorLog = appSetup::ErrorLogPath();
     // A viewer given a file that isn't there shows nothing at all: say so instead.
     if (!libFiles::FileExists(errorLog)) {
-        libForms::MsgBox({tr("No error has been logged yet (%1).").arg(errorLog), tr("Error Log"), libForms::Buttons::OK,
-                          libForms::Icon::Information});
+        libForms::MsgBox({tr("No error has been logged yet (%1).").arg(errorLog), tr("Error Log"),
+            libForms::Buttons::OK, libForms::Icon::Information});
         return;
     }
     LogWindow::openLog(errorLog);
@@ -137,5 +137,5 @@ void AboutBox::thankYou()
 {
     libForms::MsgBox({tr("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
                          "whose zip program does all of the compression."),
-                      tr("Thank You")});
+        tr("Thank You")});
 }

@@ -46,20 +46,20 @@ void tellNoFolder()
 // (an empty text).
 QString chooseFolder(QWidget* parent, const QString& startFolder)
 {
-    return FolderBrowser(parent, FilePicker::tr("Please select a directory to backup."), startFolder).chooseExisting([] {
-        libForms::VerificationError(FilePicker::tr("The specified directory does not exist; please try again."),
-                                    libForms::Icon::Exclamation);
-    });
+    return FolderBrowser(parent, FilePicker::tr("Please select a directory to backup."), startFolder)
+        .chooseExisting([] {
+            libForms::VerificationError(FilePicker::tr("The specified directory does not exist; please try again."),
+                libForms::Icon::Exclamation);
+        });
 }
 
 bool isExtensionCharacter(QChar c)
 {
     return (c >= QLatin1Char('a') && c <= QLatin1Char('z')) || (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
-           || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
+        || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-template <typename Control>
-Control* named(Control* control, const char* name)
+template <typename Control> Control* named(Control* control, const char* name)
 {
     control->setObjectName(QLatin1String(name));
     return control;
@@ -72,10 +72,11 @@ QLabel* instruction(const QString& text)
     return label;
 }
 
-}  // namespace
+} // namespace
 
 FilePicker::FilePicker(QWidget* wizard)
-    : QDialog(wizard), m_wizard(wizard)
+    : QDialog(wizard)
+    , m_wizard(wizard)
 {
     setObjectName(QStringLiteral("FilePicker"));
     setWindowTitle(tr("Select File(s) to Backup"));
@@ -112,12 +113,11 @@ QWidget* FilePicker::buildSpecificFilesPage()
     m_files = named(new QListWidget, "fileList");
     m_files->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto* instructions = new QVBoxLayout;
-    for (const QString& text :
-         {tr("Highlight the file or files that you want to include in this backup set."),
-          tr("To select multiple contingent files, click the first file, then while depressing the "
-             "shift-key, click the last file.  This should select a range of files for backup."),
-          tr("To add files, depress the ctrl-key and click the file."),
-          tr("Drag and Drop from the file manager will not work here.")})
+    for (const QString& text : {tr("Highlight the file or files that you want to include in this backup set."),
+             tr("To select multiple contingent files, click the first file, then while depressing the "
+                "shift-key, click the last file.  This should select a range of files for backup."),
+             tr("To add files, depress the ctrl-key and click the file."),
+             tr("Drag and Drop from the file manager will not work here.")})
         instructions->addWidget(instruction(text));
     instructions->addStretch(1);
     auto* layout = new QHBoxLayout(page);
@@ -133,8 +133,8 @@ QWidget* FilePicker::buildWildcardsPage()
     m_commonExtension = named(new QRadioButton(tr("Common Extension:")), "commonExtensionOption");
     m_commonExtensions = named(new QComboBox, "commonExtensionList");
     m_commonExtensions->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
-                                  "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
-    m_commonExtensions->model()->sort(0);  // a sorted list, whatever the order of adding
+        "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
+    m_commonExtensions->model()->sort(0); // a sorted list, whatever the order of adding
     m_commonExtensions->setCurrentIndex(-1);
     m_otherExtension = named(new QRadioButton(tr("Other Extension:")), "otherExtensionOption");
     m_otherExtensionText = named(new QLineEdit, "otherExtensionEdit");
@@ -146,13 +146,14 @@ QWidget* FilePicker::buildWildcardsPage()
 
     auto* examples = new QVBoxLayout;
     for (const QString& text : {tr("Here are some examples:"), tr("doc  -  Word documents only"),
-                                tr("c      -  All source code files"), tr("html  -  All html files")})
+             tr("c      -  All source code files"), tr("html  -  All html files")})
         examples->addWidget(new QLabel(text));
     auto* layout = new QGridLayout(m_wildcardsPage);
     layout->addWidget(m_allFiles, 0, 0, 1, 2);
     layout->addWidget(instruction(tr("This option will backup all files, regardless of type.")), 0, 2);
     layout->addWidget(m_commonExtension, 1, 0, 1, 2);
-    layout->addWidget(instruction(tr("Select specific extensions by which to filter backup files in directory.")), 1, 2);
+    layout->addWidget(
+        instruction(tr("Select specific extensions by which to filter backup files in directory.")), 1, 2);
     layout->addWidget(m_commonExtensions, 2, 1);
     layout->addLayout(examples, 2, 2, 3, 1);
     layout->addWidget(m_otherExtension, 3, 0, 1, 2);
@@ -226,15 +227,15 @@ bool FilePicker::eventFilter(QObject* watched, QEvent* event)
         return QDialog::eventFilter(watched, event);
     const auto* key = static_cast<QKeyEvent*>(event);
     if (watched == m_folder && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
-        goToTypedFolder();  // not Ok: Enter here means "go there"
+        goToTypedFolder(); // not Ok: Enter here means "go there"
         return true;
     }
     if (watched == m_otherExtensionText) {
         const QString typed = key->text();
         // Only characters are judged: shortcuts (paste and the like), Tab and the editing
         // keys keep their usual meaning.
-        const bool character = typed.size() == 1 && typed[0].isPrint()
-                               && !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
+        const bool character
+            = typed.size() == 1 && typed[0].isPrint() && !(key->modifiers() & (Qt::ControlModifier | Qt::MetaModifier));
         if (character && !acceptsExtensionCharacter(typed[0]))
             return true;
     }

@@ -11,10 +11,10 @@
 // gives the focus back to the wizard and deletes itself. On Cancel it deletes itself and hands
 // over nothing. Closing the wizard closes the picker with it.
 
+#include <optional>
 #include <QDialog>
 #include <QPointer>
 #include <QStringList>
-#include <optional>
 
 class QComboBox;
 class QLineEdit;
@@ -76,5 +76,5 @@ private:
     QComboBox* m_commonExtensions = nullptr;
     QRadioButton* m_otherExtension = nullptr;
     QLineEdit* m_otherExtensionText = nullptr;
-    QString m_listedFolder;  // the folder m_files shows
+    QString m_listedFolder; // the folder m_files shows
 };

@@ -19,10 +19,12 @@ QString chooseWithDialog(QWidget* owner, const QString& prompt, const QString& s
     return QFileDialog::getExistingDirectory(owner, prompt, startFolder, QFileDialog::ShowDirsOnly);
 }
 
-}  // namespace
+} // namespace
 
 FolderBrowser::FolderBrowser(QWidget* owner, QString prompt, QString startFolder)
-    : m_owner(owner), m_prompt(std::move(prompt)), m_startFolder(std::move(startFolder))
+    : m_owner(owner)
+    , m_prompt(std::move(prompt))
+    , m_startFolder(std::move(startFolder))
 {
 }
 

@@ -8,10 +8,10 @@
 // Tests replace the dialog with setChooser (see tests/support/FolderChooserStub.h), so no
 // real folder dialog opens under test.
 
+#include <functional>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
-#include <functional>
 
 class FolderBrowser {
 public:

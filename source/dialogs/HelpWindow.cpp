@@ -28,7 +28,7 @@ HelpWindow::HelpWindow(const QString& page)
     setWindowIcon(Pictures::appIcon());
     m_page = new QTextBrowser(this);
     m_page->setObjectName(QStringLiteral("helpPage"));
-    m_page->setOpenExternalLinks(true);  // web and mail links go to the desktop; the help's own pages open here
+    m_page->setOpenExternalLinks(true); // web and mail links go to the desktop; the help's own pages open here
     m_page->setSource(QUrl::fromLocalFile(page));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_page);

@@ -1,8 +1,8 @@
 #include "dialogs/LogWindow.h"
 
-#include "shared/FitOnScreen.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libFiles.h"
+#include "shared/FitOnScreen.h"
 #include "shared/Pictures.h"
 
 #include <QFile>
@@ -24,7 +24,7 @@ QHash<QString, QPointer<LogWindow>>& openWindows()
     return windows;
 }
 
-}  // namespace
+} // namespace
 
 void LogWindow::openLog(const QString& path)
 {
@@ -80,7 +80,7 @@ void LogWindow::skipToLastPart()
 // there. A file that shrank (replaced by a new one) is shown again from its start.
 void LogWindow::readNewText()
 {
-    if (!m_watcher.files().contains(m_path))  // a file replaced under the same name is watched anew
+    if (!m_watcher.files().contains(m_path)) // a file replaced under the same name is watched anew
         m_watcher.addPath(m_path);
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {

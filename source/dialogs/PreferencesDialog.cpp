@@ -5,12 +5,12 @@
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
 
+#include <algorithm>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <algorithm>
 
 namespace {
 
@@ -19,14 +19,13 @@ constexpr int MaxBackupCopiesLimit = 99;
 constexpr int YesItem = 0;
 constexpr int NoItem = 1;
 
-template <typename Control>
-Control* named(Control* control, const char* name)
+template <typename Control> Control* named(Control* control, const char* name)
 {
     control->setObjectName(QLatin1String(name));
     return control;
 }
 
-}  // namespace
+} // namespace
 
 PreferencesDialog::PreferencesDialog(QWidget* parent)
     : QDialog(parent)
@@ -120,7 +119,7 @@ bool PreferencesDialog::applyStartAtLogin()
         // Told, and the dialog stays open: the setting shown is not the one in effect.
         libForms::MsgBox({tr("Arkwell could not change its log-in entry '%1': %2")
                               .arg(libAutostart::EntryPath(), error.info().Description),
-                          tr("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+            tr("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
         return false;
     }
 }

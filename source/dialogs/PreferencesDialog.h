@@ -29,5 +29,5 @@ private:
     QComboBox* m_maxCopies = nullptr;
     QComboBox* m_stopOnError = nullptr;
     QCheckBox* m_runMissed = nullptr;
-    QCheckBox* m_startAtLogin = nullptr;  // writes or removes the user's autostart entry
+    QCheckBox* m_startAtLogin = nullptr; // writes or removes the user's autostart entry
 };

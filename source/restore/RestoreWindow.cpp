@@ -35,9 +35,9 @@ using libForms::Message;
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;      // the tree item's original path (bytes)
-constexpr int CopyRole = Qt::UserRole;      // the backup row's copy number
-constexpr int FileRole = Qt::UserRole + 1;  // whether the tree item is a file or link (has versions)
+constexpr int PathRole = Qt::UserRole; // the tree item's original path (bytes)
+constexpr int CopyRole = Qt::UserRole; // the backup row's copy number
+constexpr int FileRole = Qt::UserRole + 1; // whether the tree item is a file or link (has versions)
 constexpr int ProgressSteps = 1000;
 
 QString when(const QDateTime& moment)
@@ -72,21 +72,25 @@ QPushButton* newButton(QWidget* parent, const char* name, const QString& caption
     return button;
 }
 
-}  // namespace
+} // namespace
 
 RestoreWindow* RestoreWindow::showFor(const JobTable& jobs, const QString& name, QWidget* parent)
 {
     const CBackupJob* job = jobs.Job(name);
     if (!job)
         return nullptr;
-    auto* window = new RestoreWindow(*job, KeptBackups::List(*job, jobs.Record(name), appSetup::MaxBackupCopies), parent);
+    auto* window
+        = new RestoreWindow(*job, KeptBackups::List(*job, jobs.Record(name), appSetup::MaxBackupCopies), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
 }
 
 RestoreWindow::RestoreWindow(CBackupJob job, std::vector<KeptBackup> backups, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_job(std::move(job)), m_backups(std::move(backups)), m_finder(m_job, m_backups)
+    : QWidget(parent, Qt::Window)
+    , m_job(std::move(job))
+    , m_backups(std::move(backups))
+    , m_finder(m_job, m_backups)
 {
     setObjectName(QStringLiteral("RestoreWindow"));
     setWindowTitle(tr("Restore: %1").arg(m_job.JobName()));
@@ -180,7 +184,8 @@ void RestoreWindow::build()
     connect(m_previous, &QPushButton::clicked, this, [this] { stepVersion(1); });
     connect(m_next, &QPushButton::clicked, this, [this] { stepVersion(-1); });
     connect(m_browse, &QPushButton::clicked, this, [this] {
-        const QString folder = FolderBrowser(this, tr("Please select the folder to restore into."), m_folder->text()).choose();
+        const QString folder
+            = FolderBrowser(this, tr("Please select the folder to restore into."), m_folder->text()).choose();
         if (!folder.isEmpty()) {
             m_folder->setText(folder);
             m_toFolder->setChecked(true);
@@ -193,9 +198,9 @@ void RestoreWindow::build()
 void RestoreWindow::fillBackups()
 {
     for (const KeptBackup& backup : m_backups) {
-        auto* row = new QTreeWidgetItem(m_backupList, {backupName(backup), when(backup.begun),
-                                                      backup.full ? tr("full") : tr("incremental"),
-                                                      QString::number(backup.files), byteCount(backup.bytes)});
+        auto* row = new QTreeWidgetItem(m_backupList,
+            {backupName(backup), when(backup.begun), backup.full ? tr("full") : tr("incremental"),
+                QString::number(backup.files), byteCount(backup.bytes)});
         row->setData(0, CopyRole, backup.copy);
     }
     m_backupList->header()->resizeSections(QHeaderView::ResizeToContents);
@@ -203,8 +208,8 @@ void RestoreWindow::fillBackups()
 
 void RestoreWindow::showBackup(int copy)
 {
-    const auto backup = std::find_if(m_backups.begin(), m_backups.end(),
-                                     [copy](const KeptBackup& kept) { return kept.copy == copy; });
+    const auto backup = std::find_if(
+        m_backups.begin(), m_backups.end(), [copy](const KeptBackup& kept) { return kept.copy == copy; });
     if (backup == m_backups.end())
         return;
     m_copy = copy;
@@ -289,8 +294,8 @@ void RestoreWindow::showVersions(QTreeWidgetItem* item)
     if (item && item->data(0, FileRole).toBool())
         m_versions = m_finder.Versions(item->data(0, PathRole).toByteArray());
     for (const KeptBackups::Version& version : m_versions) {
-        auto* row = new QTreeWidgetItem(m_versionList, {backupName(version.backup), when(version.entry.modified),
-                                                       byteCount(version.entry.size)});
+        auto* row = new QTreeWidgetItem(
+            m_versionList, {backupName(version.backup), when(version.entry.modified), byteCount(version.entry.size)});
         if (version.backup.copy == m_copy)
             m_versionList->setCurrentItem(row);
     }
@@ -318,11 +323,14 @@ Restore::Existing RestoreWindow::askExisting(int existing) const
                             "them, or skip them?")
                              .arg(existing);
     switch (libForms::MsgBox(Message{text, tr("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
-                                     {tr("&Keep both"), tr("&Replace"), tr("&Skip")}})) {
-    case Answer::Yes: return Restore::Existing::KeepBoth;
-    case Answer::No: return Restore::Existing::Replace;
+        {tr("&Keep both"), tr("&Replace"), tr("&Skip")}})) {
+    case Answer::Yes:
+        return Restore::Existing::KeepBoth;
+    case Answer::No:
+        return Restore::Existing::Replace;
     case Answer::Cancel:
-    case Answer::OK: break;
+    case Answer::OK:
+        break;
     }
     return Restore::Existing::Skip;
 }
@@ -341,7 +349,7 @@ void RestoreWindow::startRestore()
         return libForms::VerificationError(tr("Backup Job '%1' is being backed up right now. Restore "
                                               "when the backup has ended.")
                                                .arg(m_job.JobName()),
-                                           Icon::Exclamation);
+            Icon::Exclamation);
     request.toFolder = m_toFolder->isChecked() ? m_folder->text().trimmed() : QString();
     request.withOriginalFolders = m_withFolders->isChecked();
     request.password = m_job.Password().toUtf8();
@@ -351,10 +359,11 @@ void RestoreWindow::startRestore()
     setBusy(true);
     m_stop = false;
     m_worker = QThread::create([this, plan, request, lock] {
-        const Restore::Report report = Restore::Run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
-            const int value = total > 0 ? int(done * ProgressSteps / total) : ProgressSteps;
-            QMetaObject::invokeMethod(m_progress, [progress = m_progress, value] { progress->setValue(value); });
-        });
+        const Restore::Report report
+            = Restore::Run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
+                  const int value = total > 0 ? int(done * ProgressSteps / total) : ProgressSteps;
+                  QMetaObject::invokeMethod(m_progress, [progress = m_progress, value] { progress->setValue(value); });
+              });
         QMetaObject::invokeMethod(this, [this, report] { endRestore(report); });
     });
     connect(m_worker, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -373,16 +382,16 @@ void RestoreWindow::endRestore(const Restore::Report& report)
         text += tr(" %1 could not be restored.").arg(report.failures.size());
     m_status->setText(text);
     if (!report.failures.isEmpty())
-        libForms::MsgBox(Message{tr("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
-                                 tr("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
+        libForms::MsgBox(Message{
+            tr("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
+            tr("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
     emit restoreEnded(report);
 }
 
 void RestoreWindow::setBusy(bool busy)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{m_backupList, m_filter, m_tree, m_versionList, m_previous,
-                                                            m_next, m_toOriginal, m_toFolder, m_folder, m_browse,
-                                                            m_withFolders, m_restore})
+             m_next, m_toOriginal, m_toFolder, m_folder, m_browse, m_withFolders, m_restore})
         control->setEnabled(!busy);
     m_stopButton->setEnabled(busy);
     if (!busy)

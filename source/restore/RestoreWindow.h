@@ -8,10 +8,10 @@
 #include "jobs/KeptBackups.h"
 #include "jobs/Restore.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <atomic>
 #include <memory>
+#include <QPointer>
+#include <QWidget>
 
 class JobTable;
 class QCheckBox;
@@ -60,7 +60,7 @@ private:
 
     CBackupJob m_job;
     std::vector<KeptBackup> m_backups;
-    KeptBackups::VersionFinder m_finder;  // every backup opened once
+    KeptBackups::VersionFinder m_finder; // every backup opened once
     int m_copy = -1;
     std::unique_ptr<BackupContents> m_contents;
     std::vector<KeptBackups::Version> m_versions;

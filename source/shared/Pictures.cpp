@@ -14,7 +14,8 @@ namespace {
 // A transparent square canvas of `size` pixels, antialiased.
 class Canvas {
 public:
-    explicit Canvas(int size) : m_pixmap(size, size)
+    explicit Canvas(int size)
+        : m_pixmap(size, size)
     {
         m_pixmap.fill(Qt::transparent);
         m_painter.begin(&m_pixmap);
@@ -61,7 +62,7 @@ QPixmap copyPicture()
     return canvas.finish();
 }
 
-}  // namespace
+} // namespace
 
 QIcon appIcon()
 {
@@ -107,4 +108,4 @@ QPixmap lamp(const QColor& colour)
     return pixmap;
 }
 
-}  // namespace Pictures
+} // namespace Pictures

@@ -19,4 +19,4 @@ QIcon jobIcon(bool compressed);
 // One lamp of the activity indicator: a 12 by 13 circle with transparent corners.
 QPixmap lamp(const QColor& colour);
 
-}  // namespace Pictures
+} // namespace Pictures

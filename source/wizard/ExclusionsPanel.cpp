@@ -9,22 +9,21 @@
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
+template <typename Widget> Widget* named(Widget* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
 }
 
-}  // namespace
+} // namespace
 
 ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* parent)
-    : QWidget(parent),
-      m_sources(std::move(sources)),
-      m_patterns(named(new QPlainTextEdit, "exclusionPatterns")),
-      m_caches(named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox")),
-      m_preview(named(new QPushButton(tr("Preview")), "previewButton")),
-      m_result(named(new QLabel, "previewResult"))
+    : QWidget(parent)
+    , m_sources(std::move(sources))
+    , m_patterns(named(new QPlainTextEdit, "exclusionPatterns"))
+    , m_caches(named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox"))
+    , m_preview(named(new QPushButton(tr("Preview")), "previewButton"))
+    , m_result(named(new QLabel, "previewResult"))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -43,7 +42,7 @@ ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* pare
 
 ExclusionsPanel::~ExclusionsPanel()
 {
-    if (m_worker) {  // the listing asks for the cancel at every item: it ends at once
+    if (m_worker) { // the listing asks for the cancel at every item: it ends at once
         m_work->cancel = true;
         m_worker->wait();
     }
@@ -85,8 +84,8 @@ void ExclusionsPanel::startPreview()
     m_work = work;
     m_worker = QThread::create([work, sources, exclusions] {
         try {
-            work->counts = JobPreview::Measure(sources.entries, sources.subdirectories, exclusions,
-                                               [&work] { return work->cancel.load(); });
+            work->counts = JobPreview::Measure(
+                sources.entries, sources.subdirectories, exclusions, [&work] { return work->cancel.load(); });
         } catch (const JobPreview::Cancelled&) {
             work->cancelled = true;
         }

@@ -5,10 +5,10 @@
 
 #include "jobs/JobPreview.h"
 
-#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <QWidget>
 
 class QCheckBox;
 class QLabel;

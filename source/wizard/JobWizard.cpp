@@ -4,8 +4,8 @@
 #include "dialogs/FolderBrowser.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/JobTable.h"
-#include "lib/Clock.h"
 #include "lib/appSetup.h"
+#include "lib/Clock.h"
 #include "lib/libAPIWrapper.h"
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
@@ -35,13 +35,14 @@
 namespace {
 
 const QString EveryFileSuffix = QStringLiteral("/*.*");
-constexpr int DefaultWidth = 446;  // pixels; the height follows from the texts at this width
+constexpr int DefaultWidth = 446; // pixels; the height follows from the texts at this width
 constexpr int DefaultHeight = 333;
 
 bool askYes(const QString& text)
 {
     return libForms::MsgBox({text, JobWizard::tr("Warning"), libForms::Buttons::YesNoCancel, libForms::Icon::None,
-                             libForms::Answer::Yes}) == libForms::Answer::Yes;
+               libForms::Answer::Yes})
+        == libForms::Answer::Yes;
 }
 
 // Opens the desktop's file manager on a folder, without waiting for it; a desktop without
@@ -50,7 +51,7 @@ void openFileManager(const QString& folder)
 {
     libAPIWrapper::OpenOnDesktop(folder, [folder] {
         libForms::MsgBox({JobWizard::tr("No file manager could be started to show the folder '%1'.").arg(folder),
-                          JobWizard::tr("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+            JobWizard::tr("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
     });
 }
 
@@ -59,10 +60,12 @@ void tellFailure(const JobDefinition::Failure& failure)
     libForms::VerificationError(failure.message, failure.icon);
 }
 
-}  // namespace
+} // namespace
 
 JobWizard::JobWizard(JobTable& jobs, const QString& editedJob, QWidget* parent)
-    : QDialog(parent), m_jobs(jobs), m_editedJob(editedJob)
+    : QDialog(parent)
+    , m_jobs(jobs)
+    , m_editedJob(editedJob)
 {
     setObjectName(QStringLiteral("JobWizard"));
     // Above its window (centred on it, never hidden behind it), which waits meanwhile.
@@ -100,7 +103,8 @@ void JobWizard::connectControls()
             incrementalChosen();
     });
     connect(passwordBox, &QCheckBox::toggled, this, &JobWizard::passwordProtectionChosen);
-    for (QObject* watched : std::initializer_list<QObject*>{nameEdit, startTimeEdit, sourceList, sourceList->viewport()})
+    for (QObject* watched :
+        std::initializer_list<QObject*>{nameEdit, startTimeEdit, sourceList, sourceList->viewport()})
         watched->installEventFilter(this);
 }
 
@@ -251,8 +255,8 @@ void JobWizard::showEditedJob()
     // A frequency the wizard doesn't offer shows as the first one.
     frequencyList->setCurrentIndex(
         job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly ? job.Frequency() - 1 : 0);
-    const std::array<qint16, 7> bits{CBackupJob::Monday, CBackupJob::Tuesday,  CBackupJob::Wednesday, CBackupJob::Thursday,
-                                     CBackupJob::Friday, CBackupJob::Saturday, CBackupJob::Sunday};
+    const std::array<qint16, 7> bits{CBackupJob::Monday, CBackupJob::Tuesday, CBackupJob::Wednesday,
+        CBackupJob::Thursday, CBackupJob::Friday, CBackupJob::Saturday, CBackupJob::Sunday};
     for (std::size_t i = 0; i < bits.size(); ++i)
         dayBoxes[i]->setChecked((job.DayOfWeek() & bits[i]) != 0);
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
@@ -332,9 +336,8 @@ void JobWizard::sortSources()
         const bool selected = sourceList->item(0)->isSelected();
         items.emplace_back(sourceList->takeItem(0), selected);
     }
-    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
-        return a.first->text().compare(b.first->text(), Qt::CaseInsensitive) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(),
+        [](const auto& a, const auto& b) { return a.first->text().compare(b.first->text(), Qt::CaseInsensitive) < 0; });
     for (const auto& [item, selected] : items) {
         sourceList->addItem(item);
         item->setSelected(selected);
@@ -345,7 +348,7 @@ void JobWizard::addFiles()
 {
     auto* picker = new FilePicker(this);
     connect(picker, &FilePicker::entriesChosen, sourceList,
-            [this](const QStringList& entries) { sourceList->addItems(entries); });
+        [this](const QStringList& entries) { sourceList->addItems(entries); });
     picker->show();
 }
 
@@ -461,7 +464,8 @@ JobDefinition JobWizard::definition() const
     job.name = nameEdit->text();
     job.startTime = startTimeEdit->text();
     job.frequency = frequencyList->currentIndex() + 1;
-    std::transform(dayBoxes.begin(), dayBoxes.end(), job.days.begin(), [](const QCheckBox* box) { return box->isChecked(); });
+    std::transform(
+        dayBoxes.begin(), dayBoxes.end(), job.days.begin(), [](const QCheckBox* box) { return box->isChecked(); });
     job.dayOfMonth = dayOfMonthList->currentIndex() < 0 ? 0 : qint16(dayOfMonthList->currentText().toShort());
     for (int row = 0; row < sourceList->count(); ++row)
         job.entries << sourceList->item(row)->text();

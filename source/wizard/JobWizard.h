@@ -74,6 +74,6 @@ private:
     bool m_checkingStartTime = false;
     bool m_sortingSources = false;
     int m_currentStep = 1;
-    QString m_editedJob;  // the name of the job being edited; empty for a new job
-    QStringList m_optionLines;  // the edited job's option lines, written back with the job
+    QString m_editedJob; // the name of the job being edited; empty for a new job
+    QStringList m_optionLines; // the edited job's option lines, written back with the job
 };

@@ -19,8 +19,7 @@
 
 namespace {
 
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
+template <typename Widget> Widget* named(Widget* widget, const char* name)
 {
     widget->setObjectName(QLatin1String(name));
     return widget;
@@ -53,7 +52,7 @@ QVBoxLayout* pageLayout(QWidget* page)
     return static_cast<QVBoxLayout*>(page->layout());
 }
 
-}  // namespace
+} // namespace
 
 void JobWizardPages::buildControls(QDialog* wizard, const QIcon& icon)
 {
@@ -70,14 +69,12 @@ void JobWizardPages::buildControls(QDialog* wizard, const QIcon& icon)
 
 void JobWizardPages::setTabOrder()
 {
-    const std::array<QWidget*, 33> tabOrder{
-        nameEdit,           startTimeEdit,   frequencyList,   dayOfMonthList,      dayBoxes[0],
-        dayBoxes[1],        dayBoxes[2],     dayBoxes[3],     dayBoxes[4],         dayBoxes[5],
-        dayBoxes[6],        sourceList,      addFileButton,   addFolderButton,     removeButton,
-        sourceFileManagerButton, subfoldersBox, targetEdit,   browseTargetButton,  targetFileManagerButton,
-        copiesList,         passwordBox,     passwordEdit,    passwordConfirmEdit, cancelButton,
-        backButton,         nextButton,      finishButton,    sourcesHeading,      fullBackupOption,
-        incrementalOption,  noCompressionOption, zipCompressionOption};
+    const std::array<QWidget*, 33> tabOrder{nameEdit, startTimeEdit, frequencyList, dayOfMonthList, dayBoxes[0],
+        dayBoxes[1], dayBoxes[2], dayBoxes[3], dayBoxes[4], dayBoxes[5], dayBoxes[6], sourceList, addFileButton,
+        addFolderButton, removeButton, sourceFileManagerButton, subfoldersBox, targetEdit, browseTargetButton,
+        targetFileManagerButton, copiesList, passwordBox, passwordEdit, passwordConfirmEdit, cancelButton, backButton,
+        nextButton, finishButton, sourcesHeading, fullBackupOption, incrementalOption, noCompressionOption,
+        zipCompressionOption};
     for (std::size_t i = 0; i < tabOrder.size(); ++i) {
         if (i > 0)
             QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
@@ -125,7 +122,7 @@ QStackedWidget* JobWizardPages::buildSteps()
 {
     m_pages = new QStackedWidget;
     for (QWidget* page : {buildNameStep(), buildSchedulingStep(), buildSourceStep(), buildTargetStep(),
-                          buildBackupTypeStep(), buildOptionsStep()})
+             buildBackupTypeStep(), buildOptionsStep()})
         m_pages->addWidget(page);
     return m_pages;
 }
@@ -173,14 +170,9 @@ QWidget* JobWizardPages::buildSchedulingStep()
 
     // The day of month list and the Monday box share one place: one group shows at a time.
     dayOfMonthList = named(new QComboBox, "dayOfMonthList");
-    const std::array<std::pair<const char*, QString>, 7> days{
-        {{"mondayBox", tr("Monday")},
-         {"tuesdayBox", tr("Tuesday")},
-         {"wednesdayBox", tr("Wednesday")},
-         {"thursdayBox", tr("Thursday")},
-         {"fridayBox", tr("Friday")},
-         {"saturdayBox", tr("Saturday")},
-         {"sundayBox", tr("Sunday")}}};
+    const std::array<std::pair<const char*, QString>, 7> days{{{"mondayBox", tr("Monday")},
+        {"tuesdayBox", tr("Tuesday")}, {"wednesdayBox", tr("Wednesday")}, {"thursdayBox", tr("Thursday")},
+        {"fridayBox", tr("Friday")}, {"saturdayBox", tr("Saturday")}, {"sundayBox", tr("Sunday")}}};
     auto* grid = new QGridLayout;
     grid->addWidget(dayOfMonthList, 0, 0, Qt::AlignLeft);
     for (int i = 0; i < 7; ++i) {
@@ -254,7 +246,7 @@ QWidget* JobWizardPages::buildTargetStep()
     auto* fileManager = new QHBoxLayout;
     fileManager->addWidget(wrappedLabel(tr("Use the file manager to create new directories, look for existing files, "
                                            "etc.  Click the button on the right to open the file manager:")),
-                           1);
+        1);
     fileManager->addWidget(targetFileManagerButton, 0, Qt::AlignTop);
     layout->addLayout(fileManager);
     layout->addStretch(1);
@@ -337,6 +329,6 @@ bool JobWizardPages::onCurrentPage(const QWidget* control) const
 QWidget* JobWizardPages::firstInputOnCurrentPage() const
 {
     const auto found = std::find_if(m_inputs.begin(), m_inputs.end(),
-                                    [this](QWidget* input) { return onCurrentPage(input) && input->isEnabled(); });
+        [this](QWidget* input) { return onCurrentPage(input) && input->isEnabled(); });
     return found == m_inputs.end() ? nullptr : *found;
 }

@@ -3,9 +3,9 @@
 // at a time, and a footer with the step counter and the four buttons. Each control's object
 // name is its member's name; the day boxes are "mondayBox" to "sundayBox".
 
+#include <array>
 #include <QCoreApplication>
 #include <QString>
-#include <array>
 #include <vector>
 
 class QCheckBox;
@@ -53,7 +53,7 @@ public:
     QPushButton* removeButton = nullptr;
     QPushButton* sourceFileManagerButton = nullptr;
     QCheckBox* subfoldersBox = nullptr;
-    ExclusionsPanel* exclusions = nullptr;  // patterns, cache folders and the preview
+    ExclusionsPanel* exclusions = nullptr; // patterns, cache folders and the preview
     // Step 4: target folder.
     QLineEdit* targetEdit = nullptr;
     QPushButton* browseTargetButton = nullptr;
@@ -94,5 +94,5 @@ private:
     QWidget* buildOptionsStep();
 
     QStackedWidget* m_pages = nullptr;
-    std::vector<QWidget*> m_inputs;  // the controls that may take the focus when a step shows, in tab order
+    std::vector<QWidget*> m_inputs; // the controls that may take the focus when a step shows, in tab order
 };

@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        QDir().mkpath(folder);  // a folder with blanks is passed whole
+        QDir().mkpath(folder); // a folder with blanks is passed whole
         appSetup::SetApplicationPaths(folder, "arkwell");
     }
     QPointer<AboutBox> open()
@@ -41,13 +41,13 @@ TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
     QPointer<AboutBox> about = open();
     EXPECT_EQ(FindControl<QLabel>(about, "title")->text(), "Arkwell " ARKWELL_VERSION);
     const auto click = [&about](const char* name) { FindControl<QAbstractButton>(about, name)->click(); };
-    click("errorLogButton");  // nothing logged yet: said so, nothing started
+    click("errorLogButton"); // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");
     writeFile("my programs/Arkwell 1/arkwell.err", "an error\r\n");
     click("errorLogButton");
     EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", folder + "/arkwell.err"}));
     QSignalSpy help(about.data(), &AboutBox::helpRequested);
-    emit FindControl<QLabel>(about, "helpLink")->linkActivated("#");  // the local help, no web address
+    emit FindControl<QLabel>(about, "helpLink")->linkActivated("#"); // the local help, no web address
     EXPECT_EQ(help.size(), 1);
     click("thankYouButton");
     EXPECT_EQ(messageBoxes.messages().size(), 2u);
@@ -65,7 +65,7 @@ TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
 {
     const QString log = appSetup::TransactionLogPath();
     const auto shown = [](const QWidget* view) { return FindControl<QPlainTextEdit>(view, "logText")->toPlainText(); };
-    LogWindow::openLog(log);  // a viewer started: nothing of ours shows
+    LogWindow::openLog(log); // a viewer started: nothing of ours shows
     EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", log}));
     EXPECT_EQ(OpenWindow("LogWindow"), nullptr);
     EXPECT_TRUE(QFile::exists(log)) << "created empty, so a viewer has a file to show";
@@ -74,7 +74,7 @@ TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
     launcher.detachedSucceeds = false;
     LogWindow::openLog(log);
     QWidget* view = LogWindow::showLog(log);
-    ASSERT_EQ(OpenWindow("LogWindow"), view);  // the same window again, not a second one
+    ASSERT_EQ(OpenWindow("LogWindow"), view); // the same window again, not a second one
     EXPECT_EQ(shown(view), "01/02/2026 10:00:00  first\n");
     libLog::LogEvent("second");
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(view).endsWith("  second\n"); }, 10000));
@@ -84,4 +84,4 @@ TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
     delete view;
 }
 
-}  // namespace
+} // namespace

@@ -34,8 +34,7 @@ protected:
         if (!folder.isNull())
             folderField()->setText(folder);
     }
-    template <typename Control = QAbstractButton>
-    Control* control(const char* name) const
+    template <typename Control = QAbstractButton> Control* control(const char* name) const
     {
         return testing_support::FindControl<Control>(picker, name);
     }
@@ -49,11 +48,14 @@ protected:
     }
     void showTab(int tab) const { control<QTabWidget>("tabs")->setCurrentIndex(tab); }
     bool closed() const { return testing_support::Unloaded(picker); }
-    QString lastMessage() const { return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text; }
+    QString lastMessage() const
+    {
+        return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text;
+    }
 
-    QWidget wizard;  // the picker's owner, which takes the last one with it
+    QWidget wizard; // the picker's owner, which takes the last one with it
     QPointer<FilePicker> picker;
-    QStringList chosen;  // the entries the picker gave, in their order
+    QStringList chosen; // the entries the picker gave, in their order
     const QString data = path("data");
 };
 
@@ -67,15 +69,16 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
         QTest::keyClicks(other, key);
-        EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
-                                     .arg(QLatin1String(key)));
+        EXPECT_EQ(lastMessage(),
+            QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
+                .arg(QLatin1String(key)));
     }
     QTest::keyClick(other, Qt::Key_Backspace);
     other->insert("x/y");
     other->insert("a b");
     EXPECT_EQ(other->text(), "Mp");
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
-    click("allFilesOption");  // leaving the typed extension clears and disables it
+    click("allFilesOption"); // leaving the typed extension clears and disables it
     EXPECT_TRUE(other->text().isEmpty() && !other->isEnabled());
 
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
@@ -83,10 +86,14 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
     // wildcard on the root folder).
     using Case = std::tuple<QString, const char*, const char*, QString>;
     const Case cases[] = {
-        {data, "allFilesOption", nullptr, data + "/*.*"},       {data, "commonExtensionOption", "pdf", data + "/*.pdf"},
-        {data, "commonExtensionOption", nullptr, data + "/*.*"}, {data, "otherExtensionOption", "txt", data + "/*.txt"},
-        {data, "otherExtensionOption", nullptr, data + "/*.*"},  {data, "otherExtensionOption", "*.cpp", data + "/*.cpp"},
-        {"/", "allFilesOption", nullptr, "/*.*"},                {"/", "commonExtensionOption", "doc", {}},
+        {data, "allFilesOption", nullptr, data + "/*.*"},
+        {data, "commonExtensionOption", "pdf", data + "/*.pdf"},
+        {data, "commonExtensionOption", nullptr, data + "/*.*"},
+        {data, "otherExtensionOption", "txt", data + "/*.txt"},
+        {data, "otherExtensionOption", nullptr, data + "/*.*"},
+        {data, "otherExtensionOption", "*.cpp", data + "/*.cpp"},
+        {"/", "allFilesOption", nullptr, "/*.*"},
+        {"/", "commonExtensionOption", "doc", {}},
         {data + "/../../../../../../../..", "commonExtensionOption", "doc", {}},
         {path("rootlink"), "otherExtensionOption", "doc", {}},
     };
@@ -95,12 +102,13 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
         chosen.clear();
         open(folder);
         if (folder == data)
-            select({"a.txt"});  // ignored: the wildcard tab is showing
+            select({"a.txt"}); // ignored: the wildcard tab is showing
         showTab(1);
-        click(option);  // each option enables its own box alone
+        click(option); // each option enables its own box alone
         const bool common = option == std::string_view("commonExtensionOption");
         EXPECT_EQ(control<QComboBox>("commonExtensionList")->isEnabled(), common);
-        EXPECT_EQ(control<QLineEdit>("otherExtensionEdit")->isEnabled(), option == std::string_view("otherExtensionOption"));
+        EXPECT_EQ(
+            control<QLineEdit>("otherExtensionEdit")->isEnabled(), option == std::string_view("otherExtensionOption"));
         if (extension && common)
             control<QComboBox>("commonExtensionList")->setCurrentText(extension);
         else if (extension)
@@ -108,8 +116,9 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
         click("okButton");
         EXPECT_EQ(chosen, entry.isEmpty() ? QStringList() : QStringList{entry});
         EXPECT_EQ(closed(), !entry.isEmpty());
-        EXPECT_TRUE(!entry.isEmpty() ||
-                    lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full drive path."));
+        EXPECT_TRUE(!entry.isEmpty()
+            || lastMessage().startsWith(
+                "You cannot select any wildcard other than '*.*' for use with a full drive path."));
     }
     EXPECT_EQ(messageBoxes.messages().size(), 4u + 3u);
 }
@@ -117,7 +126,7 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
 TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
     open();
-    EXPECT_EQ(folderField()->text(), QDir::homePath());  // the first opening
+    EXPECT_EQ(folderField()->text(), QDir::homePath()); // the first opening
     // Enter in the folder box goes there, or tells it is no folder; it is never Ok.
     for (const QString& typed : {data + "/nothing", data}) {
         folderField()->setText(typed);
@@ -133,13 +142,13 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
         folderField()->setText(bad);
         EXPECT_FALSE(files()->isEnabled()) << bad.toStdString();
         EXPECT_EQ(files()->count(), 4);
-        showTab(bad.isEmpty() ? 0 : 1);  // refused on either tab; the last leaves the files shown
+        showTab(bad.isEmpty() ? 0 : 1); // refused on either tab; the last leaves the files shown
         click("okButton");
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
     }
 
     // Nothing selected: told, nothing appended, still open.
-    folderField()->setText(data + "/");  // typed with its final separator
+    folderField()->setText(data + "/"); // typed with its final separator
     click("okButton");
     EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
     EXPECT_FALSE(closed());
@@ -148,9 +157,9 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_TRUE(closed());
 
     open();
-    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
+    EXPECT_EQ(folderField()->text(), data + "/"); // as typed at the last Ok
     select({"a.txt"});
-    click("okButton");  // the same file again: the picker looks for no duplicates
+    click("okButton"); // the same file again: the picker looks for no duplicates
     // Cancel and closing the window hand over nothing.
     open(data + "/sub.folder");
     click("cancelButton");
@@ -172,7 +181,7 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
-    EXPECT_EQ(chooser.starts.front(), data + "/");  // the browser starts in the folder shown
+    EXPECT_EQ(chooser.starts.front(), data + "/"); // the browser starts in the folder shown
 
     // Add Folder hands over a whole folder, starting in the folder remembered, and remembers it.
     chooser.answerNext(data + "/sub.folder");
@@ -184,4 +193,4 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(folderField()->text(), data + "/sub.folder");
 }
 
-}  // namespace
+} // namespace

@@ -75,17 +75,17 @@ TEST_F(PreferencesTest, OkWritesThePreferencesAndTheLogInEntryOrTellsWhyItCant)
 {
     // The log-in setting is the user's autostart entry: Ok writes it, and removes it again.
     for (const auto& [copiesText, stopText, runMissed, file] :
-         {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
+        {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
         open(7, stopText == QLatin1String("No"), !runMissed);
         EXPECT_EQ(button("runMissedBox")->isChecked(), !runMissed);
-        EXPECT_EQ(button("startAtLoginBox")->isChecked(), runMissed);  // as the row before left it
+        EXPECT_EQ(button("startAtLoginBox")->isChecked(), runMissed); // as the row before left it
         copies()->setCurrentText(copiesText);
         stop()->setCurrentText(stopText);
         button("runMissedBox")->setChecked(runMissed);
         button("startAtLoginBox")->setChecked(!runMissed);
         button("okButton")->click();
         EXPECT_EQ(QFile::exists(autostart), !runMissed);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));  // written from the values Ok stored
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file)); // written from the values Ok stored
         EXPECT_TRUE(Unloaded(dialog));
     }
     EXPECT_TRUE(messageBoxes.messages().empty());
@@ -100,4 +100,4 @@ TEST_F(PreferencesTest, OkWritesThePreferencesAndTheLogInEntryOrTellsWhyItCant)
     EXPECT_FALSE(Unloaded(dialog));
 }
 
-}  // namespace
+} // namespace

@@ -1,8 +1,8 @@
 // The Restore window over three archives of the real zip: the backups listed newest first,
 // the versions of a file stepped through with Previous and Next, the name filter, and a
 // restore into a chosen folder that asks once what to do with the files already there.
-#include "restore/RestoreWindow.h"
 #include "jobs/RunRecord.h"
+#include "restore/RestoreWindow.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -27,7 +27,7 @@ protected:
         job.setTargetDirectory(path("bk"));
         writeFile("src/sub/kept.txt", "the same in every run");
         QDir().mkpath(path("bk"));
-        for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) {  // oldest first
+        for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) { // oldest first
             writeFile("src/diary.txt", archive.toUtf8());
             QProcess zip;
             zip.start("zip", {"-q", "-r", path(archive), path("src")});
@@ -37,7 +37,10 @@ protected:
         window->show();
     }
     QTreeWidget* list(const char* name) { return FindControl<QTreeWidget>(window.get(), name); }
-    QString current(const char* name) { return list(name)->currentItem() ? list(name)->currentItem()->text(0) : QString(); }
+    QString current(const char* name)
+    {
+        return list(name)->currentItem() ? list(name)->currentItem()->text(0) : QString();
+    }
     void click(const char* name) { FindControl<QAbstractButton>(window.get(), name)->click(); }
     bool enabled(const char* name) { return FindControl<QWidget>(window.get(), name)->isEnabled(); }
     QByteArray original(const QString& relative) { return QFile::encodeName(path(relative)); }
@@ -46,7 +49,7 @@ protected:
     std::unique_ptr<RestoreWindow> window;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(RestoreWindowTest, BackupsAreListedAndAFilesVersionsSteppedThrough)
 {
@@ -61,7 +64,7 @@ TEST_F(RestoreWindowTest, BackupsAreListedAndAFilesVersionsSteppedThrough)
         const char* backup;
         bool previous, next;
     } steps[] = {{"previousButton", "Job_1.zip", true, true}, {"previousButton", "Job_2.zip", false, true},
-                 {"nextButton", "Job_1.zip", true, true}, {"nextButton", "Job.zip", true, false}};
+        {"nextButton", "Job_1.zip", true, true}, {"nextButton", "Job.zip", true, false}};
     for (const auto& step : steps) {
         click(step.button);
         EXPECT_EQ(current("backupList"), step.backup);
@@ -82,10 +85,10 @@ TEST_F(RestoreWindowTest, ARestoreIntoAChosenFolderAsksOnceAboutExistingFiles)
     writeFile("out/sub/kept.txt", "mine too");
     window->showBackup(1);
     window->selectPath(original("src/diary.txt"));
-    list("fileTree")->currentItem()->parent()->child(1)->setSelected(true);  // and the folder "sub"
+    list("fileTree")->currentItem()->parent()->child(1)->setSelected(true); // and the folder "sub"
     FindControl<QRadioButton>(window.get(), "toFolderOption")->setChecked(true);
     FindControl<QLineEdit>(window.get(), "folderEdit")->setText(path("out"));
-    messageBoxes.answerNext(Answer::Yes);  // keep both
+    messageBoxes.answerNext(Answer::Yes); // keep both
     QSignalSpy ended(window.get(), &RestoreWindow::restoreEnded);
     click("restoreButton");
     ASSERT_TRUE(ended.wait(10000));

@@ -1,8 +1,8 @@
 // The job wizard driven through its controls: new and edited jobs end to end, a refused
 // Finish, navigation and focus, the option rules, the source list, the boxes of the start
 // time and the target, and the preview.
-#include "wizard/JobWizard.h"
 #include "wizard/ExclusionsPanel.h"
+#include "wizard/JobWizard.h"
 
 #include "agent/appSetupMain.h"
 #include "dialogs/FilePicker.h"
@@ -53,9 +53,9 @@ protected:
     // unchanged edit writes these bytes again.
     QByteArray weeklyJob(const QString& name) const
     {
-        return (name + "\r\nDec-07-2026\r\n11:58:00 PM\r\n2\r\n68\r\n0\r\nTrue\r\n5\r\ns3cret word\r\nTrue\r\nTrue\r\n" +
-                path("target") + "/\r\n" + path("data") + "/*.*\r\n" + path("data/b.txt") + "\r\n" + path("data/sub") +
-                "/*.doc\r\n\r\n")
+        return (name + "\r\nDec-07-2026\r\n11:58:00 PM\r\n2\r\n68\r\n0\r\nTrue\r\n5\r\ns3cret word\r\nTrue\r\nTrue\r\n"
+            + path("target") + "/\r\n" + path("data") + "/*.*\r\n" + path("data/b.txt") + "\r\n" + path("data/sub")
+            + "/*.doc\r\n\r\n")
             .toUtf8();
     }
     // Writes a job file into the jobs folder and lists the jobs as start-up does.
@@ -65,8 +65,7 @@ protected:
         appSetup::LoadJobList(schedule);
     }
 
-    template <typename Control = QAbstractButton>
-    Control* control(const char* name) const
+    template <typename Control = QAbstractButton> Control* control(const char* name) const
     {
         return testing_support::FindControl<Control>(wizard, name);
     }
@@ -128,8 +127,10 @@ TEST_F(WizardTest, NewJobsAreWrittenAtFinishAndAnEditFinishesFromAnyStepIntoTheF
     fillLeast();
     finish();
     const QByteArray stored = readFile("BackupJobs/NewBackupJob.awj");
-    EXPECT_EQ(QString::fromUtf8(stored), "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
-                                         "False\r\nFalse\r\n" + path("target") + "/\r\n" + path("data/b.txt") + "\r\n#cachedir-tag=1\r\n\r\n");
+    EXPECT_EQ(QString::fromUtf8(stored),
+        "New Backup Job\r\nDec-07-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nTrue\r\n3\r\n\r\n"
+        "False\r\nFalse\r\n"
+            + path("target") + "/\r\n" + path("data/b.txt") + "\r\n#cachedir-tag=1\r\n\r\n");
 
     for (const char* file : {"data/photos.2024/a.jpg", "data/Makefile", "data/notes.txt"})
         writeFile(file, "x");
@@ -158,16 +159,18 @@ TEST_F(WizardTest, NewJobsAreWrittenAtFinishAndAnEditFinishesFromAnyStepIntoTheF
     // Weekly on Wednesday and Sunday (16 + 2), 7 copies; the sources sorted.
     const QString data = path("data");
     EXPECT_EQ(QString::fromUtf8(readFile("BackupJobs/PhotosNoteshome.awj")),
-              "Photos & Notes (home)\r\nDec-07-2026\r\n09:05:00 PM\r\n2\r\n18\r\n0\r\nTrue\r\n7\r\nzwei Wörter $x\r\n"
-              "True\r\nTrue\r\n" + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data +
-                  "/photos.2024/*.*\r\n#exclude= *.tmp\r\n#exclude=build/\r\n\r\n");
+        "Photos & Notes (home)\r\nDec-07-2026\r\n09:05:00 PM\r\n2\r\n18\r\n0\r\nTrue\r\n7\r\nzwei Wörter $x\r\n"
+        "True\r\nTrue\r\n"
+            + path("target") + "/\r\n" + data + "/Makefile\r\n" + data + "/notes.txt\r\n" + data
+            + "/photos.2024/*.*\r\n#exclude= *.tmp\r\n#exclude=build/\r\n\r\n");
 
     // Leaving step 1 checks the name; a clash names the job it clashes with.
     open();
     edit("nameEdit")->setText(QStringLiteral("Photos Notes home"));
     control("nextButton")->click();
-    EXPECT_EQ(lastMessage().text, "A derivative of this name has already been used by the Backup Job "
-                                  "'Photos & Notes (home)'; please enter a different name.");
+    EXPECT_EQ(lastMessage().text,
+        "A derivative of this name has already been used by the Backup Job "
+        "'Photos & Notes (home)'; please enter a different name.");
     EXPECT_EQ(wizard->currentStep(), 1);
 
     // An edit finishes from step 1; a new name moves the job into a file of its own.
@@ -194,7 +197,7 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     EXPECT_EQ(wizard->currentStep(), 1);
     EXPECT_TRUE(control("nextButton")->isEnabled() && control("finishButton")->isEnabled());
     const size_t refused = messageBoxes.messages().size();
-    control("nextButton")->click();  // leaving step 1 checks it too
+    control("nextButton")->click(); // leaving step 1 checks it too
     EXPECT_EQ(messageBoxes.messages().size(), refused + 1);
     EXPECT_EQ(wizard->currentStep(), 1);
 
@@ -214,8 +217,9 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     EXPECT_EQ(readFile("BackupJobs/Work.awj"), weeklyJob("Work"));
 
     // A monthly plain copy keeping more archives than the preference allows: kept, not lowered.
-    const QByteArray plain = "Plain\r\nDec-07-2026\r\n11:58:00 PM\r\n3\r\n68\r\n28\r\nFalse\r\n120\r\n\r\nTrue\r\nFalse\r\n" +
-                             (path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n").toUtf8();
+    const QByteArray plain
+        = "Plain\r\nDec-07-2026\r\n11:58:00 PM\r\n3\r\n68\r\n28\r\nFalse\r\n120\r\n\r\nTrue\r\nFalse\r\n"
+        + (path("target") + "/\r\n" + path("data/b.txt") + "\r\n\r\n").toUtf8();
     listJobFile("Plain", plain);
     open("Plain");
     EXPECT_TRUE(control<QComboBox>("dayOfMonthList")->isVisibleTo(wizard->stepPages[1]));
@@ -251,11 +255,11 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
         for (const QLabel* label : wizard->stepPages[step - 1]->findChildren<QLabel*>())
             EXPECT_GE(label->height(), label->wordWrap() ? label->heightForWidth(label->width()) : 0)
                 << label->text().toStdString();
-        QTest::mouseClick(control("nextButton"), Qt::LeftButton);  // disabled on step 6: nothing happens
+        QTest::mouseClick(control("nextButton"), Qt::LeftButton); // disabled on step 6: nothing happens
     }
     EXPECT_EQ(wizard->currentStep(), 6);
     EXPECT_TRUE(messageBoxes.messages().empty());
-    control("backButton")->click();  // the last step was reached: Finish stays offered
+    control("backButton")->click(); // the last step was reached: Finish stays offered
     EXPECT_TRUE(control("finishButton")->isEnabled());
     control("nextButton")->click();
 
@@ -285,24 +289,25 @@ TEST_F(WizardTest, CompressionIncrementalAndPasswordKeepEachOtherConsistent)
 {
     open();
     fillLeast();
-    goToStep(5);  // the backup type step, where the incremental option asks; compression asks anywhere
-    control("incrementalOption")->setChecked(true);  // compression is on: nothing asked
+    goToStep(5); // the backup type step, where the incremental option asks; compression asks anywhere
+    control("incrementalOption")->setChecked(true); // compression is on: nothing asked
     EXPECT_TRUE(messageBoxes.messages().empty());
 
     // The option clicked, its question, the options checked after No and after Yes, and whether
     // the copies and the password can then be set.
     using Ask = std::tuple<const char*, const char*, QStringList, QStringList, bool>;
     for (const auto& [option, question, afterNo, afterYes, zipped] :
-         {Ask{"noCompressionOption", "Removing Compression will also reset this to a Full Backup",
-              {"zipCompressionOption", "incrementalOption"}, {"noCompressionOption", "fullBackupOption"}, false},
-          Ask{"incrementalOption", "Incremental Backups must use compression.", {"fullBackupOption", "noCompressionOption"},
-              {"incrementalOption", "zipCompressionOption"}, true}})
+        {Ask{"noCompressionOption", "Removing Compression will also reset this to a Full Backup",
+             {"zipCompressionOption", "incrementalOption"}, {"noCompressionOption", "fullBackupOption"}, false},
+            Ask{"incrementalOption", "Incremental Backups must use compression.",
+                {"fullBackupOption", "noCompressionOption"}, {"incrementalOption", "zipCompressionOption"}, true}})
         for (const Answer answer : {Answer::No, Answer::Yes}) {
             messageBoxes.answerNext(answer);
             control(option)->setChecked(true);
             EXPECT_TRUE(lastMessage().text.startsWith(question));
             for (const QString& checked : answer == Answer::Yes ? afterYes : afterNo)
-                EXPECT_TRUE(control(checked.toLatin1().constData())->isChecked()) << option << " " << checked.toStdString();
+                EXPECT_TRUE(control(checked.toLatin1().constData())->isChecked())
+                    << option << " " << checked.toStdString();
             const bool compressed = (answer == Answer::Yes) == zipped;
             EXPECT_EQ(control<QComboBox>("copiesList")->isEnabled(), compressed);
             EXPECT_EQ(control("passwordBox")->isEnabled(), compressed);
@@ -327,12 +332,12 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     drop({});
     EXPECT_EQ(lastMessage().text, "No files were selected to drop here.");
     drop({path("data/sub")});
-    drop({path("data/sub")});  // kept twice: the list looks for no duplicates
+    drop({path("data/sub")}); // kept twice: the list looks for no duplicates
     sources()->addItems({"/a/Zeta.txt", "/a/alpha.txt", "/a/b.txt"});
     const QString sub = path("data/sub") + "/*.*";
     EXPECT_EQ(ItemTexts(sources()), (QStringList{"/a/alpha.txt", "/a/b.txt", "/a/Zeta.txt", sub, sub}));
 
-    control("removeButton")->click();  // nothing selected: told, nothing removed
+    control("removeButton")->click(); // nothing selected: told, nothing removed
     EXPECT_EQ(lastMessage().text, "You must first select a file or folder to remove.");
     sources()->item(0)->setSelected(true);
     sources()->item(2)->setSelected(true);
@@ -351,7 +356,9 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     ASSERT_NE(picker, nullptr);
     EXPECT_FALSE(picker->isModal());
     testing_support::FindControl<QLineEdit>(picker, "folderEdit")->setText(path("data"));
-    testing_support::FindControl<QListWidget>(picker, "fileList")->findItems("Makefile", Qt::MatchExactly)[0]->setSelected(true);
+    testing_support::FindControl<QListWidget>(picker, "fileList")
+        ->findItems("Makefile", Qt::MatchExactly)[0]
+        ->setSelected(true);
     testing_support::FindControl<QAbstractButton>(picker, "okButton")->click();
     EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub}));
 
@@ -370,7 +377,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     testing_support::FolderChooserStub chooser({path("gone"), path("target"), "", "/"});
     goToStep(4);
     for (const QString& shown : {path("target"), path("target"), QStringLiteral("/")}) {
-        control("browseTargetButton")->click();  // the second is cancelled: unchanged
+        control("browseTargetButton")->click(); // the second is cancelled: unchanged
         EXPECT_EQ(edit("targetEdit")->text(), shown);
     }
     EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again.");
@@ -385,8 +392,9 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     control("targetFileManagerButton")->click();
     goToStep(3);
     control("sourceFileManagerButton")->click();
-    EXPECT_EQ(launcher.detached, (std::vector<QStringList>{{"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()},
-                                                           {"xdg-open", QDir::homePath()}}));
+    EXPECT_EQ(launcher.detached,
+        (std::vector<QStringList>{
+            {"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()}, {"xdg-open", QDir::homePath()}}));
     EXPECT_EQ(messageBoxes.messages().size(), told);
     launcher.detachedSucceeds = false;
     control("sourceFileManagerButton")->click();
@@ -404,8 +412,11 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
 // answers while it runs, and it can be cancelled.
 TEST_F(WizardTest, ThePreviewCountsWhatTheJobTakesAndLeavesOut)
 {
-    for (const char* file : {"src/a.txt", "src/b.tmp", "src/cache/CACHEDIR.TAG", "src/cache/big.bin", "src/node_modules/x/y.js"})
-        writeFile(file, file == QByteArray("src/cache/CACHEDIR.TAG") ? "Signature: 8a477f597d28d172789f06886806bc55" : QByteArray(1000, 'x'));
+    for (const char* file :
+        {"src/a.txt", "src/b.tmp", "src/cache/CACHEDIR.TAG", "src/cache/big.bin", "src/node_modules/x/y.js"})
+        writeFile(file,
+            file == QByteArray("src/cache/CACHEDIR.TAG") ? "Signature: 8a477f597d28d172789f06886806bc55"
+                                                         : QByteArray(1000, 'x'));
     open();
     sources()->addItem(path("src/*.*"));
     control("subfoldersBox")->setChecked(true);
@@ -431,4 +442,4 @@ TEST_F(WizardTest, ThePreviewCountsWhatTheJobTakesAndLeavesOut)
     EXPECT_EQ(control("previewButton")->text(), "Preview");
 }
 
-}  // namespace
+} // namespace
