@@ -4,6 +4,7 @@
 #include "lib/libFiles.h"
 #include "lib/libForms.h"
 #include "lib/libStrings.h"
+#include "shared/Controls.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -59,19 +60,6 @@ bool isExtensionCharacter(QChar c)
         || (c >= QLatin1Char('0') && c <= QLatin1Char('9'));
 }
 
-template <typename Control> Control* named(Control* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
-QLabel* instruction(const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    return label;
-}
-
 } // namespace
 
 FilePicker::FilePicker(QWidget* wizard)
@@ -81,16 +69,16 @@ FilePicker::FilePicker(QWidget* wizard)
     setObjectName(QStringLiteral("FilePicker"));
     setWindowTitle(tr("Select File(s) to Backup"));
 
-    m_folder = named(new QLineEdit(remembered().isEmpty() ? QDir::homePath() : remembered()), "folderEdit");
+    m_folder = Controls::named(new QLineEdit(remembered().isEmpty() ? QDir::homePath() : remembered()), "folderEdit");
     m_folder->installEventFilter(this);
-    auto* browse = named(new QToolButton, "browseButton");
+    auto* browse = Controls::named(new QToolButton, "browseButton");
     browse->setText(QStringLiteral("..."));
     auto* folderRow = new QHBoxLayout;
     folderRow->addWidget(new QLabel(tr("Folder:")));
     folderRow->addWidget(m_folder, 1);
     folderRow->addWidget(browse);
 
-    m_tabs = named(new QTabWidget, "tabs");
+    m_tabs = Controls::named(new QTabWidget, "tabs");
     m_tabs->addTab(buildSpecificFilesPage(), tr("Specific File(s)"));
     m_tabs->setTabToolTip(0, tr("Choose specific file(s)"));
     m_tabs->addTab(buildWildcardsPage(), tr("Wildcard Groups"));
@@ -110,7 +98,7 @@ FilePicker::FilePicker(QWidget* wizard)
 QWidget* FilePicker::buildSpecificFilesPage()
 {
     auto* page = new QWidget;
-    m_files = named(new QListWidget, "fileList");
+    m_files = Controls::named(new QListWidget, "fileList");
     m_files->setSelectionMode(QAbstractItemView::ExtendedSelection);
     auto* instructions = new QVBoxLayout;
     for (const QString& text : {tr("Highlight the file or files that you want to include in this backup set."),
@@ -118,7 +106,7 @@ QWidget* FilePicker::buildSpecificFilesPage()
                 "shift-key, click the last file.  This should select a range of files for backup."),
              tr("To add files, depress the ctrl-key and click the file."),
              tr("Drag and Drop from the file manager will not work here.")})
-        instructions->addWidget(instruction(text));
+        instructions->addWidget(Controls::wrappedLabel(text));
     instructions->addStretch(1);
     auto* layout = new QHBoxLayout(page);
     layout->addWidget(m_files, 1);
@@ -129,15 +117,15 @@ QWidget* FilePicker::buildSpecificFilesPage()
 QWidget* FilePicker::buildWildcardsPage()
 {
     m_wildcardsPage = new QWidget;
-    m_allFiles = named(new QRadioButton(tr("All Files (*.*)")), "allFilesOption");
-    m_commonExtension = named(new QRadioButton(tr("Common Extension:")), "commonExtensionOption");
-    m_commonExtensions = named(new QComboBox, "commonExtensionList");
+    m_allFiles = Controls::named(new QRadioButton(tr("All Files (*.*)")), "allFilesOption");
+    m_commonExtension = Controls::named(new QRadioButton(tr("Common Extension:")), "commonExtensionOption");
+    m_commonExtensions = Controls::named(new QComboBox, "commonExtensionList");
     m_commonExtensions->addItems({"pdf", "odt", "ods", "odp", "docx", "xlsx", "pptx", "doc", "xls", "txt", "md", "csv",
         "jpg", "jpeg", "png", "heic", "mp3", "mp4"});
     m_commonExtensions->model()->sort(0); // a sorted list, whatever the order of adding
     m_commonExtensions->setCurrentIndex(-1);
-    m_otherExtension = named(new QRadioButton(tr("Other Extension:")), "otherExtensionOption");
-    m_otherExtensionText = named(new QLineEdit, "otherExtensionEdit");
+    m_otherExtension = Controls::named(new QRadioButton(tr("Other Extension:")), "otherExtensionOption");
+    m_otherExtensionText = Controls::named(new QLineEdit, "otherExtensionEdit");
     // Typed keys are judged one by one (with a message); this keeps pasted text to the same
     // characters, so the pattern never holds a separator, a blank or another wildcard.
     m_otherExtensionText->setValidator(new QRegularExpressionValidator(
@@ -150,15 +138,16 @@ QWidget* FilePicker::buildWildcardsPage()
         examples->addWidget(new QLabel(text));
     auto* layout = new QGridLayout(m_wildcardsPage);
     layout->addWidget(m_allFiles, 0, 0, 1, 2);
-    layout->addWidget(instruction(tr("This option will backup all files, regardless of type.")), 0, 2);
+    layout->addWidget(Controls::wrappedLabel(tr("This option will backup all files, regardless of type.")), 0, 2);
     layout->addWidget(m_commonExtension, 1, 0, 1, 2);
     layout->addWidget(
-        instruction(tr("Select specific extensions by which to filter backup files in directory.")), 1, 2);
+        Controls::wrappedLabel(tr("Select specific extensions by which to filter backup files in directory.")), 1, 2);
     layout->addWidget(m_commonExtensions, 2, 1);
     layout->addLayout(examples, 2, 2, 3, 1);
     layout->addWidget(m_otherExtension, 3, 0, 1, 2);
     layout->addWidget(m_otherExtensionText, 4, 1);
-    layout->addWidget(instruction(tr("Note that this option only works with compression backup jobs.")), 5, 1, 1, 2);
+    layout->addWidget(
+        Controls::wrappedLabel(tr("Note that this option only works with compression backup jobs.")), 5, 1, 1, 2);
     layout->setColumnMinimumWidth(0, 16);
     layout->setColumnStretch(2, 1);
     layout->setRowStretch(6, 1);
@@ -174,10 +163,10 @@ QWidget* FilePicker::buildWildcardsPage()
 
 QLayout* FilePicker::buildButtons()
 {
-    auto* addFolder = named(new QPushButton(tr("Add &Folder...")), "addFolderButton");
+    auto* addFolder = Controls::named(new QPushButton(tr("Add &Folder...")), "addFolderButton");
     addFolder->setToolTip(tr("Add a whole folder"));
-    auto* cancel = named(new QPushButton(tr("&Cancel")), "cancelButton");
-    auto* ok = named(new QPushButton(tr("&Ok")), "okButton");
+    auto* cancel = Controls::named(new QPushButton(tr("&Cancel")), "cancelButton");
+    auto* ok = Controls::named(new QPushButton(tr("&Ok")), "okButton");
     for (QPushButton* button : {addFolder, cancel})
         button->setAutoDefault(false);
     ok->setDefault(true);

@@ -4,6 +4,7 @@
 #include "lib/libAutostart.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
+#include "shared/Controls.h"
 
 #include <algorithm>
 #include <QCheckBox>
@@ -19,12 +20,6 @@ constexpr int MaxBackupCopiesLimit = 99;
 constexpr int YesItem = 0;
 constexpr int NoItem = 1;
 
-template <typename Control> Control* named(Control* control, const char* name)
-{
-    control->setObjectName(QLatin1String(name));
-    return control;
-}
-
 } // namespace
 
 PreferencesDialog::PreferencesDialog(QWidget* parent)
@@ -38,12 +33,13 @@ PreferencesDialog::PreferencesDialog(QWidget* parent)
 
 void PreferencesDialog::buildControls()
 {
-    m_maxCopies = named(new QComboBox, "maxCopiesList");
-    m_stopOnError = named(new QComboBox, "stopOnErrorList");
-    m_runMissed = named(new QCheckBox(tr("Run backups missed while Arkwell was not running")), "runMissedBox");
-    m_startAtLogin = named(new QCheckBox(tr("Start Arkwell at log-in")), "startAtLoginBox");
-    auto* ok = named(new QPushButton(tr("&Ok")), "okButton");
-    auto* cancel = named(new QPushButton(tr("&Cancel")), "cancelButton");
+    m_maxCopies = Controls::named(new QComboBox, "maxCopiesList");
+    m_stopOnError = Controls::named(new QComboBox, "stopOnErrorList");
+    m_runMissed
+        = Controls::named(new QCheckBox(tr("Run backups missed while Arkwell was not running")), "runMissedBox");
+    m_startAtLogin = Controls::named(new QCheckBox(tr("Start Arkwell at log-in")), "startAtLoginBox");
+    auto* ok = Controls::named(new QPushButton(tr("&Ok")), "okButton");
+    auto* cancel = Controls::named(new QPushButton(tr("&Cancel")), "cancelButton");
     for (QPushButton* button : {ok, cancel})
         button->setAutoDefault(false);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

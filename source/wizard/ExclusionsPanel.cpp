@@ -1,5 +1,7 @@
 #include "wizard/ExclusionsPanel.h"
 
+#include "shared/Controls.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,23 +9,14 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-namespace {
-
-template <typename Widget> Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-} // namespace
-
 ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* parent)
     : QWidget(parent)
     , m_sources(std::move(sources))
-    , m_patterns(named(new QPlainTextEdit, "exclusionPatterns"))
-    , m_caches(named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox"))
-    , m_preview(named(new QPushButton(tr("Preview")), "previewButton"))
-    , m_result(named(new QLabel, "previewResult"))
+    , m_patterns(Controls::named(new QPlainTextEdit, "exclusionPatterns"))
+    , m_caches(
+          Controls::named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox"))
+    , m_preview(Controls::named(new QPushButton(tr("Preview")), "previewButton"))
+    , m_result(Controls::named(new QLabel, "previewResult"))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

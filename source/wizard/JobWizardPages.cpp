@@ -1,5 +1,6 @@
 #include "wizard/JobWizardPages.h"
 
+#include "shared/Controls.h"
 #include "wizard/ExclusionsPanel.h"
 
 #include <QCheckBox>
@@ -19,22 +20,9 @@
 
 namespace {
 
-template <typename Widget> Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-QLabel* wrappedLabel(const QString& text)
-{
-    auto* label = new QLabel(text);
-    label->setWordWrap(true);
-    return label;
-}
-
 QPushButton* button(const char* name, const QString& caption)
 {
-    auto* button = named(new QPushButton(caption), name);
+    auto* button = Controls::named(new QPushButton(caption), name);
     button->setAutoDefault(false);
     return button;
 }
@@ -105,7 +93,7 @@ QFrame* JobWizardPages::buildHeader(const QIcon& icon)
 QFrame* JobWizardPages::buildFooter()
 {
     auto* footer = new QFrame;
-    stepCounter = named(new QLabel, "stepCounter");
+    stepCounter = Controls::named(new QLabel, "stepCounter");
     cancelButton = button("cancelButton", tr("&Cancel"));
     backButton = button("backButton", tr("< &Back"));
     nextButton = button("nextButton", tr("&Next >"));
@@ -142,8 +130,8 @@ QFrame* JobWizardPages::newStepPage(int step, const QString& title)
 QWidget* JobWizardPages::buildNameStep()
 {
     QFrame* page = newStepPage(1, tr("BACKUP JOB NAME"));
-    nameEdit = named(new QLineEdit, "nameEdit");
-    pageLayout(page)->addWidget(wrappedLabel(tr("Enter a name that uniquely identifies this backup job:")));
+    nameEdit = Controls::named(new QLineEdit, "nameEdit");
+    pageLayout(page)->addWidget(Controls::wrappedLabel(tr("Enter a name that uniquely identifies this backup job:")));
     pageLayout(page)->addWidget(nameEdit);
     pageLayout(page)->addStretch(1);
     return page;
@@ -153,10 +141,11 @@ QWidget* JobWizardPages::buildSchedulingStep()
 {
     QFrame* page = newStepPage(2, tr("SCHEDULING"));
     QVBoxLayout* layout = pageLayout(page);
-    layout->addWidget(wrappedLabel(tr("Select the time, frequency, and day you want this backup job to start.")));
+    layout->addWidget(
+        Controls::wrappedLabel(tr("Select the time, frequency, and day you want this backup job to start.")));
 
-    startTimeEdit = named(new QLineEdit, "startTimeEdit");
-    frequencyList = named(new QComboBox, "frequencyList");
+    startTimeEdit = Controls::named(new QLineEdit, "startTimeEdit");
+    frequencyList = Controls::named(new QComboBox, "frequencyList");
     auto* fields = new QGridLayout;
     fields->addWidget(new QLabel(tr("Start time:")), 0, 0);
     fields->addWidget(startTimeEdit, 0, 1);
@@ -169,14 +158,15 @@ QWidget* JobWizardPages::buildSchedulingStep()
     layout->addWidget(dayPrompt);
 
     // The day of month list and the Monday box share one place: one group shows at a time.
-    dayOfMonthList = named(new QComboBox, "dayOfMonthList");
+    dayOfMonthList = Controls::named(new QComboBox, "dayOfMonthList");
     const std::array<std::pair<const char*, QString>, 7> days{{{"mondayBox", tr("Monday")},
         {"tuesdayBox", tr("Tuesday")}, {"wednesdayBox", tr("Wednesday")}, {"thursdayBox", tr("Thursday")},
         {"fridayBox", tr("Friday")}, {"saturdayBox", tr("Saturday")}, {"sundayBox", tr("Sunday")}}};
     auto* grid = new QGridLayout;
     grid->addWidget(dayOfMonthList, 0, 0, Qt::AlignLeft);
     for (int i = 0; i < 7; ++i) {
-        dayBoxes[std::size_t(i)] = named(new QCheckBox(days[std::size_t(i)].second), days[std::size_t(i)].first);
+        dayBoxes[std::size_t(i)]
+            = Controls::named(new QCheckBox(days[std::size_t(i)].second), days[std::size_t(i)].first);
         grid->addWidget(dayBoxes[std::size_t(i)], i % 5, i / 5);
     }
     grid->setColumnStretch(2, 1);
@@ -189,10 +179,10 @@ QWidget* JobWizardPages::buildSourceStep()
 {
     QFrame* page = newStepPage(3, tr("SOURCE FILE SELECTION"));
     QVBoxLayout* layout = pageLayout(page);
-    layout->addWidget(wrappedLabel(tr("Select files to backup (or use the file manager to drag and drop):")));
+    layout->addWidget(Controls::wrappedLabel(tr("Select files to backup (or use the file manager to drag and drop):")));
 
     sourcesHeading = button("sourcesHeading", tr("File Specifications"));
-    sourceList = named(new QListWidget, "sourceList");
+    sourceList = Controls::named(new QListWidget, "sourceList");
     sourceList->setSelectionMode(QAbstractItemView::ExtendedSelection);
     sourceList->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     sourceList->viewport()->setAcceptDrops(true);
@@ -218,7 +208,8 @@ QWidget* JobWizardPages::buildSourceStep()
     row->addLayout(buttons);
     layout->addLayout(row, 1);
 
-    subfoldersBox = named(new QCheckBox(tr("Include subdirectories for all wildcard references?")), "subfoldersBox");
+    subfoldersBox
+        = Controls::named(new QCheckBox(tr("Include subdirectories for all wildcard references?")), "subfoldersBox");
     layout->addWidget(subfoldersBox);
     exclusions = new ExclusionsPanel([this] {
         ExclusionsPanel::Sources sources{{}, subfoldersBox->isChecked()};
@@ -234,8 +225,8 @@ QWidget* JobWizardPages::buildTargetStep()
 {
     QFrame* page = newStepPage(4, tr("TARGET DIRECTORY SELECTION"));
     QVBoxLayout* layout = pageLayout(page);
-    layout->addWidget(wrappedLabel(tr("Select a target directory into which the backup will be placed:")));
-    targetEdit = named(new QLineEdit, "targetEdit");
+    layout->addWidget(Controls::wrappedLabel(tr("Select a target directory into which the backup will be placed:")));
+    targetEdit = Controls::named(new QLineEdit, "targetEdit");
     browseTargetButton = button("browseTargetButton", tr("&Browse..."));
     auto* target = new QHBoxLayout;
     target->addWidget(targetEdit, 1);
@@ -244,8 +235,9 @@ QWidget* JobWizardPages::buildTargetStep()
 
     targetFileManagerButton = button("targetFileManagerButton", tr("&File Manager..."));
     auto* fileManager = new QHBoxLayout;
-    fileManager->addWidget(wrappedLabel(tr("Use the file manager to create new directories, look for existing files, "
-                                           "etc.  Click the button on the right to open the file manager:")),
+    fileManager->addWidget(
+        Controls::wrappedLabel(tr("Use the file manager to create new directories, look for existing files, "
+                                  "etc.  Click the button on the right to open the file manager:")),
         1);
     fileManager->addWidget(targetFileManagerButton, 0, Qt::AlignTop);
     layout->addLayout(fileManager);
@@ -257,20 +249,22 @@ QWidget* JobWizardPages::buildBackupTypeStep()
 {
     QFrame* page = newStepPage(5, tr("BACKUP TYPE"));
     QVBoxLayout* layout = pageLayout(page);
-    fullBackupOption = named(new QRadioButton(tr("Full Backup")), "fullBackupOption");
+    fullBackupOption = Controls::named(new QRadioButton(tr("Full Backup")), "fullBackupOption");
     fullBackupOption->setChecked(true);
-    incrementalOption = named(new QRadioButton(tr("Incremental Backup")), "incrementalOption");
+    incrementalOption = Controls::named(new QRadioButton(tr("Incremental Backup")), "incrementalOption");
     layout->addWidget(fullBackupOption);
-    layout->addWidget(wrappedLabel(tr("Full backup will copy all files, every time.  This is the default backup "
-                                      "method.  It works with compression On or Off (see Advanced Options tab).")));
+    layout->addWidget(
+        Controls::wrappedLabel(tr("Full backup will copy all files, every time.  This is the default backup "
+                                  "method.  It works with compression On or Off (see Advanced Options tab).")));
     layout->addWidget(incrementalOption);
-    layout->addWidget(wrappedLabel(
+    layout->addWidget(Controls::wrappedLabel(
         tr("Incremental Backup will only copy files whose date modified has occurred on or after the last backup "
            "occurred.  To properly use an Incremental backup, you must also create a matching full backup job.  "
            "We recommend making your Full backup job run Weekly, with a second incremental backup job that runs "
            "daily except on the day that the full backup runs.")));
-    layout->addWidget(wrappedLabel(tr("Also note that you should schedule Incremental Backups to run just before "
-                                      "midnight (11:58pm) to ensure you get the entire day's changes.")));
+    layout->addWidget(
+        Controls::wrappedLabel(tr("Also note that you should schedule Incremental Backups to run just before "
+                                  "midnight (11:58pm) to ensure you get the entire day's changes.")));
     layout->addStretch(1);
     return page;
 }
@@ -279,25 +273,25 @@ QWidget* JobWizardPages::buildOptionsStep()
 {
     QFrame* page = newStepPage(6, tr("ADVANCED OPTIONS"));
     QVBoxLayout* layout = pageLayout(page);
-    noCompressionOption = named(new QRadioButton(tr("No Compression")), "noCompressionOption");
-    zipCompressionOption = named(new QRadioButton(tr("Zip Compression")), "zipCompressionOption");
+    noCompressionOption = Controls::named(new QRadioButton(tr("No Compression")), "noCompressionOption");
+    zipCompressionOption = Controls::named(new QRadioButton(tr("Zip Compression")), "zipCompressionOption");
     zipCompressionOption->setChecked(true);
     layout->addWidget(noCompressionOption);
-    layout->addWidget(wrappedLabel(
+    layout->addWidget(Controls::wrappedLabel(
         tr("Copy files using no compression; just straight file copy from source to destination directory.")));
     layout->addWidget(zipCompressionOption);
-    layout->addWidget(wrappedLabel(tr("Copy files using zip compression (opens with any zip program)")));
+    layout->addWidget(Controls::wrappedLabel(tr("Copy files using zip compression (opens with any zip program)")));
 
-    copiesList = named(new QComboBox, "copiesList");
+    copiesList = Controls::named(new QComboBox, "copiesList");
     copiesLabel = new QLabel(tr("Number previous zip backup copies to keep"));
     auto* copies = new QHBoxLayout;
     copies->addWidget(copiesList);
     copies->addWidget(copiesLabel, 1);
     layout->addLayout(copies);
 
-    passwordBox = named(new QCheckBox(tr("Protect using the following password:")), "passwordBox");
-    passwordEdit = named(new QLineEdit, "passwordEdit");
-    passwordConfirmEdit = named(new QLineEdit, "passwordConfirmEdit");
+    passwordBox = Controls::named(new QCheckBox(tr("Protect using the following password:")), "passwordBox");
+    passwordEdit = Controls::named(new QLineEdit, "passwordEdit");
+    passwordConfirmEdit = Controls::named(new QLineEdit, "passwordConfirmEdit");
     for (QLineEdit* edit : {passwordEdit, passwordConfirmEdit}) {
         edit->setEchoMode(QLineEdit::Password);
         edit->setEnabled(false);
@@ -309,9 +303,10 @@ QWidget* JobWizardPages::buildOptionsStep()
     password->addWidget(passwordConfirmEdit, 1, 1);
     password->setColumnStretch(1, 1);
     layout->addLayout(password);
-    layout->addWidget(wrappedLabel(tr("The password uses zip's own old scheme: it keeps out a casual look, not a "
-                                      "determined one.  Anyone who has one file that is in the archive (a standard "
-                                      ".bashrc, say) can break it in about a minute.")));
+    layout->addWidget(
+        Controls::wrappedLabel(tr("The password uses zip's own old scheme: it keeps out a casual look, not a "
+                                  "determined one.  Anyone who has one file that is in the archive (a standard "
+                                  ".bashrc, say) can break it in about a minute.")));
     layout->addStretch(1);
     return page;
 }
