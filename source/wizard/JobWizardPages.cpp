@@ -164,10 +164,9 @@ QWidget* JobWizardPages::buildSchedulingStep()
         {"fridayBox", tr("Friday")}, {"saturdayBox", tr("Saturday")}, {"sundayBox", tr("Sunday")}}};
     auto* grid = new QGridLayout;
     grid->addWidget(dayOfMonthList, 0, 0, Qt::AlignLeft);
-    for (int i = 0; i < 7; ++i) {
-        dayBoxes[std::size_t(i)]
-            = Controls::named(new QCheckBox(days[std::size_t(i)].second), days[std::size_t(i)].first);
-        grid->addWidget(dayBoxes[std::size_t(i)], i % 5, i / 5);
+    for (std::size_t i = 0; i < days.size(); ++i) {
+        dayBoxes[i] = Controls::named(new QCheckBox(days[i].second), days[i].first);
+        grid->addWidget(dayBoxes[i], int(i % 5), int(i / 5));
     }
     grid->setColumnStretch(2, 1);
     layout->addLayout(grid);
