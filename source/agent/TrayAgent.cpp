@@ -64,7 +64,7 @@ void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
 {
     if (!IsSilent(arguments))
         m_schedule.show();
-    m_agent.Start();
+    m_agent.start();
     if (!m_trayAvailable && !headless)
         tmrWaitForTray->start();
 }
@@ -88,7 +88,7 @@ void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 
 TrayAgent::TrayState TrayAgent::TrayStateNow() const
 {
-    if (m_agent.Busy())
+    if (m_agent.busy())
         return TrayState::Running;
     return attentionNotes(Clock::Now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
 }
@@ -98,12 +98,12 @@ QStringList TrayAgent::attentionNotes(const QDateTime& now) const
 {
     const JobTable& jobs = m_schedule.Jobs();
     QStringList notes;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
-        if (JobStatus::NeedsAttention(job, record, now))
-            notes << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
-                                                           : name + QLatin1Char(' ') + RunRecord::Word(record.result));
+    for (const QString& name : jobs.names()) {
+        const Job& job = *jobs.job(name);
+        const RunRecord record = jobs.record(name);
+        if (JobStatus::needsAttention(job, record, now))
+            notes << (JobStatus::overdue(job, record, now) ? name + QStringLiteral(" overdue")
+                                                           : name + QLatin1Char(' ') + RunRecord::word(record.result));
     }
     return notes;
 }
@@ -117,19 +117,19 @@ QString TrayAgent::TrayToolTip() const
     QString last;
     QDateTime lastEnded;
     QStringList waiting;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
+    for (const QString& name : jobs.names()) {
+        const Job& job = *jobs.job(name);
+        const RunRecord record = jobs.record(name);
         if (record.waitingSince.isValid())
-            waiting << name + QLatin1Char(' ') + JobStatus::ResultWord(job, record, now);
-        const std::optional<QDateTime> due = DueMoments::NextAfter(job, now);
+            waiting << name + QLatin1Char(' ') + JobStatus::resultWord(job, record, now);
+        const std::optional<QDateTime> due = DueMoments::nextAfter(job, now);
         if (due && (!nextDue.isValid() || *due < nextDue)) {
             nextDue = *due;
             next = name;
         }
         if (record.ended.isValid() && record.result != RunRecord::Result::None && record.ended > lastEnded) {
             lastEnded = record.ended;
-            last = QStringLiteral("%1 %2").arg(name, RunRecord::Word(record.result));
+            last = QStringLiteral("%1 %2").arg(name, RunRecord::word(record.result));
         }
     }
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
@@ -189,11 +189,11 @@ void TrayAgent::ExitProgram()
 {
     if (m_exited)
         return;
-    m_agent.Halt();
-    if (m_agent.Busy()) {
+    m_agent.halt();
+    if (m_agent.busy()) {
         // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_agent.Stop();
+        m_agent.stop();
         closeMessageBoxes();
         return;
     }
@@ -214,7 +214,7 @@ void TrayAgent::finishExit()
         return;
     m_exited = true;
     appSetup::SavePreferences();
-    m_agent.Halt();
+    m_agent.halt();
     libSysTrayApp::SystemTrayRemoveIcon();
     m_schedule.KillForm(true);
     m_schedule.close();

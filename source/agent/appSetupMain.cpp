@@ -9,7 +9,7 @@
 #include "agent/libSysTrayApp.h"
 #include "jobs/Agent.h"
 #include "cli/AgentLink.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "lib/appSetup.h"
 #include "lib/libErrorHandler.h"
 #include "lib/libForms.h"
@@ -209,8 +209,8 @@ std::optional<int> EndUnlessAgent(CInstanceGuard& guard, const QString& lockPath
 // Runs asked for by the command line wait for the run in progress, then run as Run now does.
 void ServeCommandLine(CInstanceGuard& guard, Agent& agent)
 {
-    auto* commands = new AgentCommands({[&agent](const QString& name) { return agent.Jobs().Contains(name); },
-                                        [&agent](const QString& name) { return agent.RunNow({name}); }},
+    auto* commands = new AgentCommands({[&agent](const QString& name) { return agent.jobs().contains(name); },
+                                        [&agent](const QString& name) { return agent.runNow({name}); }},
                                        &agent);
     QObject::connect(&guard, &CInstanceGuard::requestReceived, commands, &AgentCommands::Serve);
     QObject::connect(&agent, &Agent::runEnded, commands,
@@ -229,7 +229,7 @@ void LoadJobList(JobListWindow& schedule)
         libForms::MsgBox(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
                                  Icon::Exclamation, Answer::OK});
     }
-    const auto [skipped, unscheduled] = schedule.Jobs().Load(JobsFolder(), RunRecordsFolder());
+    const auto [skipped, unscheduled] = schedule.Jobs().load(JobsFolder(), RunRecordsFolder());
     const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
         if (!names.isEmpty())
             QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {

@@ -2,6 +2,7 @@
 
 #include "agent/CInstanceGuard.h"
 #include "cli/AgentLink.h"
+#include "jobs/JobFile.h"
 #include "jobs/RunProgress.h"
 #include "jobs/Targets.h"
 #include "jobs/JobLock.h"
@@ -109,20 +110,20 @@ public:
     Jobs()
     {
         appSetup::LoadPreferences();
-        m_table.Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+        m_table.load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
     }
     JobTable& table() { return m_table; }
     // The job named, or nullptr after saying that there is none.
-    const CBackupJob* find(const QString& name) const
+    const Job* find(const QString& name) const
     {
-        const CBackupJob* job = m_table.Job(name);
+        const Job* job = m_table.job(name);
         if (!job)
             Fail(QStringLiteral("there is no Backup Job named '%1' (arkwell list names them)").arg(name));
         return job;
     }
     std::vector<KeptBackup> backups(const QString& name) const
     {
-        return KeptBackups::List(*m_table.Job(name), m_table.Record(name), appSetup::MaxBackupCopies);
+        return KeptBackups::list(*m_table.job(name), m_table.record(name), appSetup::MaxBackupCopies);
     }
 
 private:
@@ -137,11 +138,12 @@ std::unique_ptr<BackupContents> OpenBackup(const Jobs& jobs, const QString& name
     for (size_t at = 0; at < backups.size(); ++at) {
         if (backups[at].copy != copy)
             continue;
-        QString error;
-        std::unique_ptr<BackupContents> contents = BackupContents::OpenAsOf(*jobs.find(name), backups, at, &error);
-        if (!contents)
-            Fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, error));
-        return contents;
+        Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(*jobs.find(name), backups, at);
+        if (!contents) {
+            Fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, contents.reason()));
+            return nullptr;
+        }
+        return std::move(contents).value();
     }
     Fail(copy == 0 ? QStringLiteral("Backup Job '%1' has no backup").arg(name)
                    : QStringLiteral("Backup Job '%1' keeps no archive %2 (arkwell archives lists them)").arg(name).arg(copy));
@@ -157,12 +159,12 @@ QByteArray OriginalPath(const QString& given)
 int List(Jobs& jobs, const Arguments&)
 {
     const QDateTime now = Clock::Now();
-    for (const QString& name : jobs.table().Names()) {
-        const CBackupJob& job = *jobs.table().Job(name);
-        const std::optional<QDate> next = job.DateNextRun();
-        const QString result = JobStatus::ResultWord(job, jobs.table().Record(name), now);
+    for (const QString& name : jobs.table().names()) {
+        const Job& job = *jobs.table().job(name);
+        const std::optional<QDate> next = job.nextRunDate();
+        const QString result = JobStatus::resultWord(job, jobs.table().record(name), now);
         Say(name + QLatin1Char('\t')
-            + (next ? QDateTime(*next, job.StartTime()).toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QStringLiteral("none"))
+            + (next ? QDateTime(*next, job.startTime()).toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QStringLiteral("none"))
             + QLatin1Char('\t') + (result.isEmpty() ? QStringLiteral("never run") : result));
     }
     return 0;
@@ -177,21 +179,21 @@ class SilentProgress : public RunProgressSink {
 // Runs the job in this process, logged and recorded as the agent's runs are.
 int RunHere(JobTable& table, const QString& name)
 {
-    CBackupJob job;
-    if (const std::optional<QString> why = job.TryOpenBackupJob(table.JobFile(name)))
-        return Fail(QStringLiteral("the job file of Backup Job '%1' can't be read: %2").arg(name, *why));
-    libLog::LogEvent(JobStatus::StartLine(name));
+    const Result<Job> job = JobFile::read(table.jobFile(name));
+    if (!job)
+        return Fail(QStringLiteral("the job file of Backup Job '%1' can't be read: %2").arg(name, job.reason()));
+    libLog::LogEvent(JobStatus::startLine(name));
     const libLog::Recorder runLog;
     QElapsedTimer duration;
     duration.start();
-    job.setRunHistory(table.RunStarted(name));
+    BackupRun run(*job, table.runStarted(name));
     SilentProgress progress;
-    job.ExecuteBackupNow(progress, appSetup::MaxBackupCopies);
-    const RunRecord::Result result = RunRecord::ResultOf(job.LastResult());
-    table.RunEnded(name, result, runLog.Lines(), job.RunHistory());
-    Targets::RunEnded(table, name, result);
-    const QString line = JobStatus::ResultLine(name, result, job.LastCounts(), duration.elapsed() / 1000,
-                                               CBackupJob::FirstReason(runLog.Lines()));
+    (void)run.run(progress, appSetup::MaxBackupCopies);  // its reason is read from the whole log below
+    const RunRecord::Result result = RunRecord::resultOf(run.outcome());
+    table.runEnded(name, result, runLog.Lines(), run.history());
+    Targets::runEnded(table, name, result);
+    const QString line = JobStatus::resultLine(name, result, run.counts(), duration.elapsed() / 1000,
+                                               BackupRun::firstReason(runLog.Lines()));
     libLog::LogEvent(line);
     Print(result == RunRecord::Result::Completed ? stdout : stderr, line.toUtf8());
     return AgentLink::ExitStatus(result);
@@ -237,7 +239,7 @@ int Files(Jobs& jobs, const Arguments& arguments)
         jobs.find(arguments.words.first()) ? OpenBackup(jobs, arguments.words.first(), arguments.archive) : nullptr;
     if (!contents)
         return 1;
-    for (const BackedUpItem& item : contents->Items())
+    for (const BackedUpItem& item : contents->items())
         Print(stdout, item.original + (item.entry.kind == ZipEntry::Kind::Folder ? "/" : ""));
     return 0;
 }
@@ -251,7 +253,7 @@ int Versions(Jobs& jobs, const Arguments& arguments)
         return 1;
     const QByteArray original = OriginalPath(arguments.words[1]);
     const std::vector<KeptBackups::Version> versions =
-        KeptBackups::VersionFinder(*jobs.find(name), jobs.backups(name)).Versions(original);
+        KeptBackups::VersionFinder(*jobs.find(name), jobs.backups(name)).versions(original);
     if (versions.empty())
         return Fail(QStringLiteral("no backup of Backup Job '%1' holds '%2'").arg(name, libFiles::ShownPath(original)));
     for (const KeptBackups::Version& version : versions)
@@ -275,7 +277,7 @@ int RestoreFiles(Jobs& jobs, const Arguments& arguments)
     request.existing = arguments.replace    ? Restore::Existing::Replace
                        : arguments.keepBoth ? Restore::Existing::KeepBoth
                                             : Restore::Existing::Skip;
-    request.password = jobs.find(name)->Password().toUtf8();
+    request.password = jobs.find(name)->password().toUtf8();
     if (!arguments.passwordFile.isEmpty()) {
         QFile file(arguments.passwordFile);
         if (!file.open(QIODevice::ReadOnly))
@@ -284,17 +286,17 @@ int RestoreFiles(Jobs& jobs, const Arguments& arguments)
         while (request.password.endsWith('\n') || request.password.endsWith('\r'))
             request.password.chop(1);
     }
-    const std::unique_ptr<JobLock> lock = JobLock::TryTake(name);
+    const std::unique_ptr<JobLock> lock = JobLock::tryTake(name);
     if (!lock)
         return Fail(QStringLiteral("Backup Job '%1' is being backed up or restored right now; try again when it has ended").arg(name));
     const Restore::Report report =
-        Restore::Run(*contents, Restore::MakePlan(*contents, request), request, std::atomic<bool>(false));
+        Restore::run(*contents, Restore::makePlan(*contents, request), request, std::atomic<bool>(false));
     for (const QString& path : report.leftAlone)
         Warn(QStringLiteral("left alone, it exists (--replace or --keep-both restore it): ") + path);
     for (const QString& failure : report.failures)
         Warn(QStringLiteral("not restored: ") + failure);
     Say(QStringLiteral("%1 restored.").arg(report.restored));
-    return report.ExitStatus();
+    return report.exitStatus();
 }
 
 struct Command {

@@ -2,7 +2,7 @@
 
 #include "dialogs/FilePicker.h"
 #include "dialogs/FolderBrowser.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/JobFile.h"
 #include "jobs/JobTable.h"
 #include "lib/appSetup.h"
 #include "lib/Clock.h"
@@ -120,7 +120,7 @@ void JobWizard::showEvent(QShowEvent* event)
 void JobWizard::load()
 {
     fillLists();
-    if (!m_editedJob.isEmpty() && m_jobs.Contains(m_editedJob)) {
+    if (!m_editedJob.isEmpty() && m_jobs.contains(m_editedJob)) {
         showEditedJob();
     } else {
         m_editedJob.clear();
@@ -161,7 +161,7 @@ void JobWizard::next()
 {
     if (m_currentStep >= StepCount)
         return;
-    if (const auto failure = definition().StepFailure(m_currentStep, neighbours()))
+    if (const auto failure = definition().stepFailure(m_currentStep, neighbours()))
         return tellFailure(*failure);
     ++m_currentStep;
     showCurrentStep();
@@ -233,7 +233,7 @@ void JobWizard::fillLists()
 void JobWizard::showNewJob()
 {
     setWindowTitle(tr("Add New Backup Job"));
-    nameEdit->setText(JobDefinition::DefaultName(m_jobs.Names()));
+    nameEdit->setText(JobDefinition::defaultName(m_jobs.names()));
     startTimeEdit->setText(QStringLiteral("3:00 AM"));
     frequencyList->setCurrentIndex(0);
     fullBackupOption->setChecked(true);
@@ -247,31 +247,33 @@ void JobWizard::showNewJob()
 void JobWizard::showEditedJob()
 {
     setWindowTitle(tr("Edit Backup Job"));
-    CBackupJob job;
-    job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
+    // The job as its file holds it now; the listed one should the file have become unreadable
+    // since the list read it.
+    const Result<Job> read = JobFile::read(m_jobs.jobFile(m_editedJob));
+    const Job job = read ? *read : *m_jobs.job(m_editedJob);
 
-    nameEdit->setText(job.JobName());
-    startTimeEdit->setText(JobDefinition::StartTimeText(job.StartTime()));
+    nameEdit->setText(job.name());
+    startTimeEdit->setText(JobDefinition::startTimeText(job.startTime()));
     // A frequency the wizard doesn't offer shows as the first one.
     frequencyList->setCurrentIndex(
-        job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly ? job.Frequency() - 1 : 0);
-    const std::array<qint16, 7> bits{CBackupJob::Monday, CBackupJob::Tuesday, CBackupJob::Wednesday,
-        CBackupJob::Thursday, CBackupJob::Friday, CBackupJob::Saturday, CBackupJob::Sunday};
+        job.frequency() >= Job::Daily && job.frequency() <= Job::Monthly ? job.frequency() - 1 : 0);
+    const std::array<qint16, 7> bits{Job::Monday, Job::Tuesday, Job::Wednesday,
+        Job::Thursday, Job::Friday, Job::Saturday, Job::Sunday};
     for (std::size_t i = 0; i < bits.size(); ++i)
-        dayBoxes[i]->setChecked((job.DayOfWeek() & bits[i]) != 0);
+        dayBoxes[i]->setChecked((job.weekdays() & bits[i]) != 0);
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
-    dayOfMonthList->setCurrentIndex(std::min<int>(job.DayOfMonth(), dayOfMonthList->count()) - 1);
-    targetEdit->setText(job.TargetDirectory());
-    sourceList->addItems(CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")));
-    subfoldersBox->setChecked(job.Subdirectories());
-    exclusions->setExclusions(job.ExcludePatterns(), job.LeavesOutCaches());
-    m_optionLines = job.OptionLines();
-    (job.Incremental() ? incrementalOption : fullBackupOption)->setChecked(true);
-    (job.Compress() ? zipCompressionOption : noCompressionOption)->setChecked(true);
-    selectCopies(job.NumberCopies());
-    passwordBox->setChecked(!job.Password().isEmpty());
-    passwordEdit->setText(job.Password());
-    passwordConfirmEdit->setText(job.Password());
+    dayOfMonthList->setCurrentIndex(std::min<int>(job.dayOfMonth(), dayOfMonthList->count()) - 1);
+    targetEdit->setText(job.targetDirectory());
+    sourceList->addItems(Job::entriesIn(job.filesToZip() + QStringLiteral("\r\n")));
+    subfoldersBox->setChecked(job.subdirectories());
+    exclusions->setExclusions(job.excludePatterns(), job.leavesOutCaches());
+    m_optionLines = job.optionLines();
+    (job.incremental() ? incrementalOption : fullBackupOption)->setChecked(true);
+    (job.compress() ? zipCompressionOption : noCompressionOption)->setChecked(true);
+    selectCopies(job.copies());
+    passwordBox->setChecked(!job.password().isEmpty());
+    passwordEdit->setText(job.password());
+    passwordConfirmEdit->setText(job.password());
     passwordProtectionChosen();
 }
 
@@ -291,14 +293,14 @@ void JobWizard::selectCopies(qint16 copies)
 void JobWizard::frequencyChosen()
 {
     const int frequency = frequencyList->currentIndex() + 1;
-    if (frequency < CBackupJob::Daily || frequency > CBackupJob::Monthly)
+    if (frequency < Job::Daily || frequency > Job::Monthly)
         return;
-    const bool monthly = frequency == CBackupJob::Monthly;
+    const bool monthly = frequency == Job::Monthly;
     if (monthly)
         dayOfMonthList->setCurrentIndex(0);
     else
         for (QCheckBox* box : dayBoxes)
-            box->setChecked(frequency == CBackupJob::Daily || box == dayBoxes.back());
+            box->setChecked(frequency == Job::Daily || box == dayBoxes.back());
     dayPrompt->setText(monthly ? tr("Select the day of the month:") : tr("Select the day(s) of the week:"));
     dayOfMonthList->setVisible(monthly);
     for (QCheckBox* box : dayBoxes)
@@ -312,13 +314,13 @@ void JobWizard::checkStartTime()
     m_checkingStartTime = true;
     const auto clearFlag = qScopeGuard([this] { m_checkingStartTime = false; });
     startTimeEdit->setText(startTimeEdit->text().toUpper());
-    const QString error = JobDefinition::StartTimeError(startTimeEdit->text());
+    const QString error = JobDefinition::startTimeError(startTimeEdit->text());
     if (!error.isEmpty()) {
         libForms::VerificationError(error);
         startTimeEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
-    startTimeEdit->setText(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(startTimeEdit->text())));
+    startTimeEdit->setText(JobDefinition::startTimeText(*JobDefinition::readStartTime(startTimeEdit->text())));
 }
 
 // ---- Source step ----------------------------------------------------------------------
@@ -486,13 +488,13 @@ JobDefinition JobWizard::definition() const
 JobDefinition::Neighbours JobWizard::neighbours() const
 {
     JobDefinition::Neighbours neighbours;
-    neighbours.jobFilePath = m_jobs.JobFilePath(nameEdit->text());
-    for (const QString& name : m_jobs.Names()) {
+    neighbours.jobFilePath = m_jobs.jobFilePath(nameEdit->text());
+    for (const QString& name : m_jobs.names()) {
         if (name == m_editedJob) {
-            neighbours.ownJobFile = m_jobs.JobFile(name);
+            neighbours.ownJobFile = m_jobs.jobFile(name);
         } else {
             neighbours.jobNames << name;
-            neighbours.jobFiles << m_jobs.JobFile(name);
+            neighbours.jobFiles << m_jobs.jobFile(name);
         }
     }
     return neighbours;
@@ -504,7 +506,7 @@ void JobWizard::finish()
     const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
     const JobDefinition job = definition();
-    if (const std::optional<JobDefinition::Failure> failure = job.FirstFailure(neighbours())) {
+    if (const std::optional<JobDefinition::Failure> failure = job.firstFailure(neighbours())) {
         tellFailure(*failure);
         if (failure->step) {
             m_currentStep = *failure->step;
@@ -512,8 +514,8 @@ void JobWizard::finish()
         }
         return;
     }
-    if (const std::optional<QString> why = m_jobs.Save(job.Record(Clock::Today()), m_editedJob)) {
-        libForms::VerificationError(tr("The Backup Job can't be saved: %1").arg(*why), libForms::Icon::Exclamation);
+    if (const Result<> saved = m_jobs.save(job.toJob(Clock::Today()), m_editedJob); !saved) {
+        libForms::VerificationError(tr("The Backup Job can't be saved: %1").arg(saved.reason()), libForms::Icon::Exclamation);
         return;
     }
     close();

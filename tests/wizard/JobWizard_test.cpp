@@ -46,7 +46,7 @@ protected:
     void open(const QString& jobName = {})
     {
         delete wizard.data();
-        wizard = new JobWizard(agent.Jobs(), jobName);
+        wizard = new JobWizard(agent.jobs(), jobName);
         wizard->show();
     }
     // A weekly job saved today, on Monday and Friday, its sources in the list's order: an
@@ -180,7 +180,7 @@ TEST_F(WizardTest, NewJobsAreWrittenAtFinishAndAnEditFinishesFromAnyStepIntoTheF
     finish();
     EXPECT_FALSE(QFile::exists(jobFile("NewBackupJob")));
     EXPECT_EQ(readFile("BackupJobs/DailyPapers.awj"), QByteArray(stored).replace("New Backup Job", "Daily Papers"));
-    EXPECT_EQ(agent.Jobs().JobFile("Daily Papers"), jobFile("DailyPapers"));
+    EXPECT_EQ(agent.jobs().jobFile("Daily Papers"), jobFile("DailyPapers"));
 }
 
 TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShowsItsStep)
@@ -213,7 +213,7 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     open("Home");
     edit("nameEdit")->setText(QStringLiteral("Work"));
     finish();
-    EXPECT_EQ(agent.Jobs().JobFile("Work"), jobFile("Work"));
+    EXPECT_EQ(agent.jobs().jobFile("Work"), jobFile("Work"));
     EXPECT_EQ(readFile("BackupJobs/Work.awj"), weeklyJob("Work"));
 
     // A monthly plain copy keeping more archives than the preference allows: kept, not lowered.
@@ -229,6 +229,11 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     finish();
     EXPECT_EQ(readFile("BackupJobs/Plain.awj"), plain);
     EXPECT_EQ(messageBoxes.messages().size(), told);
+
+    // A job file damaged since it was listed: the edit shows the listed job; the program goes on.
+    writeFile("BackupJobs/Plain.awj", "damaged");
+    open("Plain");
+    EXPECT_EQ(edit("nameEdit")->text(), "Plain");
 }
 
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
@@ -350,15 +355,17 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     QTest::keyClick(sources(), Qt::Key_Backspace);
     EXPECT_EQ(ItemTexts(sources()), QStringList{sub});
 
-    // The picker (not modal) and Add Folder add to the list, which keeps its order.
-    testing_support::FolderChooserStub chooser({path("data/sub"), path("gone"), path("target"), "", "/"});
+    // The picker's entries join the list, which keeps its order.
     control("addFileButton")->click();
     FilePicker* picker = wizard->findChild<FilePicker*>();
-    ASSERT_TRUE(picker && !picker->isModal());
-    emit picker->entriesChosen({path("data/Makefile")});
-    control("addFolderButton")->click();
-    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub, sub}));
-    EXPECT_EQ(chooser.parents.back(), wizard);
+    ASSERT_NE(picker, nullptr);
+    EXPECT_FALSE(picker->isModal());
+    testing_support::FindControl<QLineEdit>(picker, "folderEdit")->setText(path("data"));
+    testing_support::FindControl<QListWidget>(picker, "fileList")
+        ->findItems("Makefile", Qt::MatchExactly)[0]
+        ->setSelected(true);
+    testing_support::FindControl<QAbstractButton>(picker, "okButton")->click();
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub}));
 
     // The start time is written in its usual form; a wrong one is told and keeps the focus.
     goToStep(2);
@@ -367,33 +374,43 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
         wizard->checkStartTime();
         EXPECT_EQ(edit("startTimeEdit")->text(), shown);
     }
-    EXPECT_EQ(lastMessage().text, JobDefinition::StartTimeError("noon-ish"));
+    EXPECT_EQ(lastMessage().text, JobDefinition::startTimeError("noon-ish"));
     EXPECT_EQ(wizard->focusWidget(), edit("startTimeEdit"));
 
     // A folder gone meanwhile is told and the browser opens again; the root keeps its separator.
     edit("startTimeEdit")->setText("3:00 AM");
+    testing_support::FolderChooserStub chooser({path("gone"), path("target"), "", "/"});
     goToStep(4);
     for (const QString& shown : {path("target"), path("target"), QStringLiteral("/")}) {
         control("browseTargetButton")->click(); // the second is cancelled: unchanged
         EXPECT_EQ(edit("targetEdit")->text(), shown);
     }
     EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again.");
-    EXPECT_EQ(chooser.prompts.mid(1), QStringList(4, "Please select a directory into which backup will be placed."));
+    EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory into which backup will be placed."));
 
-    // The file manager opens the target, the program's folder for a target gone, and from the
+    // The file manager opens the target, or the program's folder for a target gone, and from the
     // source step the home folder; a desktop without one is told so.
     LauncherRecorder launcher;
-    for (const auto& [target, button, opened] : {std::tuple{path("target"), "targetFileManagerButton", path("target")},
-             {path("gone"), "targetFileManagerButton", appSetup::AppFolder()},
-             {QString(), "sourceFileManagerButton", QDir::homePath()}}) {
-        edit("targetEdit")->setText(target);
-        control(button)->click();
-        EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", opened}));
-    }
-    EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again."); // nothing told since
+    const size_t told = messageBoxes.messages().size();
+    control("targetFileManagerButton")->click();
+    edit("targetEdit")->setText(path("gone"));
+    control("targetFileManagerButton")->click();
+    goToStep(3);
+    control("sourceFileManagerButton")->click();
+    EXPECT_EQ(launcher.detached,
+        (std::vector<QStringList>{
+            {"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()}, {"xdg-open", QDir::homePath()}}));
+    EXPECT_EQ(messageBoxes.messages().size(), told);
     launcher.detachedSucceeds = false;
     control("sourceFileManagerButton")->click();
     EXPECT_EQ(lastMessage().text, "No file manager could be started to show the folder '" + QDir::homePath() + "'.");
+
+    // Add Folder adds a whole folder; the chooser starts where the picker's Ok left.
+    chooser.answerNext(path("data/sub"));
+    control("addFolderButton")->click();
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub, sub}));
+    EXPECT_EQ(chooser.starts.last(), path("data"));
+    EXPECT_EQ(chooser.parents.back(), wizard);
 }
 
 // The preview counts what the job takes and leaves out on a worker thread; the wizard
