@@ -7,8 +7,7 @@
 
 namespace Controls {
 
-template <typename Control>
-Control* named(Control* control, const char* name)
+template <typename Control> Control* named(Control* control, const char* name)
 {
     control->setObjectName(QLatin1String(name));
     return control;
@@ -21,4 +20,4 @@ inline QLabel* wrappedLabel(const QString& text)
     return label;
 }
 
-}  // namespace Controls
+} // namespace Controls

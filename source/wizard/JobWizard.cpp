@@ -257,14 +257,14 @@ void JobWizard::showEditedJob()
     // A frequency the wizard doesn't offer shows as the first one.
     frequencyList->setCurrentIndex(
         job.frequency() >= Job::Daily && job.frequency() <= Job::Monthly ? job.frequency() - 1 : 0);
-    const std::array<qint16, 7> bits{Job::Monday, Job::Tuesday, Job::Wednesday,
-        Job::Thursday, Job::Friday, Job::Saturday, Job::Sunday};
+    const std::array<qint16, 7> bits{
+        Job::Monday, Job::Tuesday, Job::Wednesday, Job::Thursday, Job::Friday, Job::Saturday, Job::Sunday};
     for (std::size_t i = 0; i < bits.size(); ++i)
         dayBoxes[i]->setChecked((job.weekdays() & bits[i]) != 0);
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
     dayOfMonthList->setCurrentIndex(std::min<int>(job.dayOfMonth(), dayOfMonthList->count()) - 1);
     targetEdit->setText(job.targetDirectory());
-    sourceList->addItems(Job::entriesIn(job.filesToZip() + QStringLiteral("\r\n")));
+    sourceList->addItems(job.entries());
     subfoldersBox->setChecked(job.subdirectories());
     exclusions->setExclusions(job.excludePatterns(), job.leavesOutCaches());
     m_optionLines = job.optionLines();
@@ -515,7 +515,8 @@ void JobWizard::finish()
         return;
     }
     if (const Result<> saved = m_jobs.save(job.toJob(Clock::Today()), m_editedJob); !saved) {
-        libForms::VerificationError(tr("The Backup Job can't be saved: %1").arg(saved.reason()), libForms::Icon::Exclamation);
+        libForms::VerificationError(
+            tr("The Backup Job can't be saved: %1").arg(saved.reason()), libForms::Icon::Exclamation);
         return;
     }
     close();
