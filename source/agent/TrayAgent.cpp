@@ -7,7 +7,7 @@
 #include "lib/appSetup.h"
 #include "lib/libForms.h"
 #include "schedule/JobListWindow.h"
-#include "shared/libPictures.h"
+#include "shared/Pictures.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -28,7 +28,7 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& jobList, bool trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowIcon(Pictures::appIcon());
     m_menu = new TrayMenu(*this);
     m_trayWait.setObjectName(QStringLiteral("trayWait"));
     m_trayWait.setInterval(Agent::TickInterval);
@@ -135,7 +135,7 @@ QString TrayAgent::toolTipOf(const JobListModel::Summary& summary) const
 void TrayAgent::showTrayStatus()
 {
     const JobListModel::Summary summary = m_jobList.model().summary();
-    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(summary.state)), toolTipOf(summary));
+    libSysTrayApp::SystemTraySetStatus(Pictures::trayIcon(int(summary.state)), toolTipOf(summary));
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.

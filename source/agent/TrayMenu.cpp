@@ -31,7 +31,7 @@ void TrayMenu::fillRestoreMenu()
     m_restore->clear();
     JobTable& jobs = m_tray.jobList().jobs();
     for (const QString& name : jobs.names())
-        m_restore->addAction(name, this, [&jobs, name] { RestoreWindow::Show(jobs, name); });
+        m_restore->addAction(name, this, [&jobs, name] { RestoreWindow::showFor(jobs, name); });
 }
 
 void TrayMenu::showJobList()

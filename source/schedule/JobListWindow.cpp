@@ -1,9 +1,9 @@
 #include "schedule/JobListWindow.h"
 
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmHelpView.h"
-#include "dialogs/frmLogView.h"
-#include "dialogs/frmPreferences.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/HelpWindow.h"
+#include "dialogs/LogWindow.h"
+#include "dialogs/PreferencesDialog.h"
 #include "jobs/Job.h"
 #include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
@@ -18,8 +18,8 @@
 #include "lib/libLog.h"
 #include "lib/libStrings.h"
 #include "restore/RestoreWindow.h"
-#include "shared/libPictures.h"
-#include "wizard/frmWIZ_JobDefinition.h"
+#include "shared/Pictures.h"
+#include "wizard/JobWizard.h"
 
 #include <QAction>
 #include <QApplication>
@@ -70,7 +70,7 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
 {
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(tr("Scheduled Backup Jobs"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowIcon(Pictures::appIcon());
     setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
     resize(TwipsToPixels(6360) + 200, TwipsToPixels(3945) + 120);
 
@@ -165,7 +165,7 @@ protected:
         QStyledItemDelegate::initStyleOption(option, index);
         QIcon icon;
         if (index.column() == JobListModel::Name)
-            icon = libPictures::JobIcon(index.data(JobListModel::CompressedRole).toBool());
+            icon = Pictures::jobIcon(index.data(JobListModel::CompressedRole).toBool());
         else if (index.column() == JobListModel::LastResult
             && JobListModel::State(index.data(JobListModel::StateRole).toInt()) == JobListModel::State::Attention)
             icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
@@ -235,7 +235,7 @@ void JobListWindow::buildStatusBar()
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(lamps);
         lamp->setObjectName(QStringLiteral("lamp%1").arg(index));
-        lamp->setPixmap(libPictures::Lamp(colours[index]));
+        lamp->setPixmap(Pictures::lamp(colours[index]));
         lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180), TwipsToPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         lamp->setToolTip(tips[index]);
@@ -452,9 +452,8 @@ void JobListWindow::editJob()
 // The wizard is modal to this window; the scheduler holds while it is open.
 void JobListWindow::showWizard(bool newJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(jobs(), newJob ? QString() : currentName(), this);
-    wizard->setAddJob(newJob);
-    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &JobListWindow::showHelp);
+    auto* wizard = new JobWizard(jobs(), newJob ? QString() : currentName(), this);
+    connect(wizard, &JobWizard::helpRequested, this, &JobListWindow::showHelp);
     connect(wizard, &QObject::destroyed, this, [this] {
         activateWindow();
         setFocus();
@@ -522,7 +521,7 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
     const Answer answer
         = libForms::MsgBox(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
-        frmLogView::OpenLog(logPath);
+        LogWindow::openLog(logPath);
     m_agent.answerFailure(answer == Answer::Yes);
 }
 
@@ -549,7 +548,7 @@ void JobListWindow::viewZip()
 void JobListWindow::restoreFiles()
 {
     if (selectionChecksPass())
-        RestoreWindow::Show(jobs(), currentName(), this);
+        RestoreWindow::showFor(jobs(), currentName(), this);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
@@ -604,12 +603,12 @@ void JobListWindow::showPreferences()
 
 void JobListWindow::showTransactionLog()
 {
-    frmLogView::OpenLog(appSetup::TransactionLogPath());
+    LogWindow::openLog(appSetup::TransactionLogPath());
 }
 
 void JobListWindow::showErrorLog()
 {
-    frmLogView::OpenLog(appSetup::ErrorLogPath());
+    LogWindow::openLog(appSetup::ErrorLogPath());
 }
 
 void JobListWindow::showHelp()
@@ -622,7 +621,7 @@ void JobListWindow::showHelp()
     }
     const QString browser = libFiles::FindExecutable(helpPage);
     if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
-        frmHelpView::ShowHelp(helpPage);
+        HelpWindow::showHelp(helpPage);
 }
 
 void JobListWindow::showLicense()
@@ -634,5 +633,5 @@ void JobListWindow::showLicense()
 
 void JobListWindow::showAbout()
 {
-    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::showHelp, Qt::UniqueConnection);
+    connect(showSingleDialog(m_about), &AboutBox::helpRequested, this, &JobListWindow::showHelp, Qt::UniqueConnection);
 }

@@ -19,8 +19,8 @@ class QMenu;
 class QToolButton;
 class QTreeView;
 class Job;
-class frmAbout;
-class frmPreferences;
+class AboutBox;
+class PreferencesDialog;
 
 class JobListWindow : public QMainWindow {
     Q_OBJECT
@@ -117,8 +117,8 @@ private:
     QMenu* m_actionMenu = nullptr;
     QAction* m_stopAction = nullptr;
     QList<QAction*> m_jobCommands; // shut off during a run
-    QPointer<frmPreferences> m_preferences;
-    QPointer<frmAbout> m_about;
+    QPointer<PreferencesDialog> m_preferences;
+    QPointer<AboutBox> m_about;
     QPointer<QWidget> m_wizard;
     bool m_closingForGood = false;
     bool m_selectedFirstRow = false;

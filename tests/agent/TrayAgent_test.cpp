@@ -66,12 +66,12 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     const QDateTime late(Today, QTime(23, 0, 1));
     schedule.addJob();
     EXPECT_FALSE(tickRuns("Late", late));
-    QPointer<QWidget> wizard = OpenWindow("frmWIZ_JobDefinition");
+    QPointer<QWidget> wizard = OpenWindow("JobWizard");
     wizard->close();
     EXPECT_TRUE(QTest::qWaitFor([&wizard] { return wizard.isNull(); }));
     schedule.showPreferences();
     EXPECT_FALSE(tickRuns("Late", late));
-    OpenWindow("frmPreferences")->close();
+    OpenWindow("PreferencesDialog")->close();
     // During the run the list stays usable; only the job commands are shut off.
     std::set<std::pair<bool, bool>> listAndRunCommand;
     QObject watch;
