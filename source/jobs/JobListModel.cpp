@@ -157,7 +157,7 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
 {
     const JobTable& jobs = m_agent.jobs();
     const Job& job = *jobs.job(row.name);
-    const RunRecord record = jobs.record(row.name);
+    const RunRecord& record = jobs.record(row.name);
     row.file = jobs.jobFile(row.name);
     row.compressed = job.compress();
     row.lastRun = record.started.date();

@@ -47,8 +47,14 @@ bool overdue(const Job& job, const RunRecord& record, const QDateTime& now)
 {
     // A job that never completed a run is judged from when its run record was made.
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
+    // No schedule comes more often than daily, and no daily gap is shorter than 22 hours (a
+    // clock change takes one or two): a job that completed within twice that is not overdue,
+    // and its schedule need not be walked (with thousands of jobs, that walk is the cost).
+    constexpr qint64 ShortestIntervalSeconds = 22 * 3600;
+    if (!since.isValid() || since.secsTo(now) <= 2 * ShortestIntervalSeconds)
+        return false;
     const std::optional<qint64> every = interval(job, now);
-    return since.isValid() && every && since.secsTo(now) > 2 * *every;
+    return every && since.secsTo(now) > 2 * *every;
 }
 
 bool missed(const Job& job, const RunRecord& record, const QDateTime& now)

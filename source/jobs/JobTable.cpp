@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace {
 
@@ -103,10 +104,11 @@ QString JobTable::jobFilePath(const QString& name) const
     return m_jobsFolder + libStrings::CleanedName(name) + QStringLiteral(".awj");
 }
 
-RunRecord JobTable::record(const QString& name) const
+const RunRecord& JobTable::record(const QString& name) const
 {
+    static const RunRecord none;
     const auto found = m_entries.find(name);
-    return found == m_entries.end() ? RunRecord{} : found->second.record;
+    return found == m_entries.end() ? none : found->second.record;
 }
 
 QString JobTable::recordPath(const QString& jobFile) const
@@ -158,15 +160,21 @@ void JobTable::remove(const QString& name)
 std::vector<JobTable::DueRun> JobTable::dueNow() const
 {
     const QDateTime now = Clock::Now();
+    const qint64 nowMs = now.toMSecsSinceEpoch();
     std::vector<std::pair<int, DueRun>> due;
     for (const auto& [name, entry] : m_entries) {
-        const QDateTime& handled = entry.record.handledDue;
-        const QDateTime notBefore = handled.isValid() && handled > entry.listedAt ? handled : entry.listedAt;
-        if (!entry.nextDue)
-            entry.nextDue = DueMoments::nextAfter(entry.job, notBefore).value_or(QDateTime());
-        if (!entry.nextDue->isValid() || now < *entry.nextDue)
+        const auto notBefore = [&entry] {
+            const QDateTime& handled = entry.record.handledDue;
+            return handled.isValid() && handled > entry.listedAt ? handled : entry.listedAt;
+        };
+        // Kept as a number: comparing local times converts each through the time zone rules.
+        if (!entry.nextDueMs) {
+            const std::optional<QDateTime> next = DueMoments::nextAfter(entry.job, notBefore());
+            entry.nextDueMs = next ? next->toMSecsSinceEpoch() : std::numeric_limits<qint64>::max();
+        }
+        if (nowMs < *entry.nextDueMs)
             continue;
-        if (const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(entry.job, now); latest && *latest > notBefore)
+        if (const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(entry.job, now); latest && *latest > notBefore())
             due.push_back({entry.order, {name, *latest}});
     }
     std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -220,7 +228,7 @@ QStringList JobTable::mendFutureMoments()
         if (!handledInFuture && !anyInFuture && !future(entry.listedAt))
             continue;
         entry.listedAt = std::min(entry.listedAt, m_loadedAt);
-        entry.nextDue.reset();
+        entry.nextDueMs.reset();
         for (QDateTime* moment : moments)
             if (future(*moment))
                 *moment = now;
@@ -238,7 +246,7 @@ Result<> JobTable::markHandled(const QString& name, const QDateTime& due)
 {
     Entry& entry = m_entries.at(name);
     entry.record.handledDue = due;  // a job file that can't be read is not tried again for it
-    entry.nextDue.reset();
+    entry.nextDueMs.reset();
     Result<Job> read = JobFile::read(entry.file);
     if (!read)
         return Failure{read.reason()};
@@ -257,7 +265,7 @@ void JobTable::updateRecord(const QString& name, const std::function<void(RunRec
     if (found == m_entries.end())
         return;
     change(found->second.record);
-    found->second.nextDue.reset();
+    found->second.nextDueMs.reset();
     writeRecord(name, found->second);
     emit jobChanged(name);
 }

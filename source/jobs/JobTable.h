@@ -46,7 +46,7 @@ public:
     // The file a job of that name is saved to.
     QString jobFilePath(const QString& name) const;
     // The job's run record; an empty one when it has none.
-    RunRecord record(const QString& name) const;
+    const RunRecord& record(const QString& name) const;
 
     // Writes the job's file and lists the job. `previousName` names the listed job it
     // replaces (an edit): its file is removed unless it is the one written, and its run
@@ -100,9 +100,10 @@ private:
         bool hasRecord = false;
         QDateTime listedAt;  // due moments up to this one are no business of the scheduler
         int order = 0;
-        // The first due moment after those handled or before the listing, worked out once;
-        // invalid for a schedule without one. Forgotten whenever the record's moments change.
-        mutable std::optional<QDateTime> nextDue;
+        // The first due moment after those handled or before the listing, worked out once, in
+        // milliseconds since the epoch (the largest number for a schedule without one).
+        // Forgotten whenever the record's moments change.
+        mutable std::optional<qint64> nextDueMs;
     };
     QString recordPath(const QString& jobFile) const;
     bool writeJobFile(const Job& job, const QString& file) const;  // false: told, not written

@@ -72,7 +72,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
     const QDateTime now = Clock::Now();
     std::vector<RunRequest> runs;
     for (const QString& name : m_jobs.names()) {
-        const RunRecord record = m_jobs.record(name);
+        const RunRecord& record = m_jobs.record(name);
         const bool failed = record.result == RunRecord::Result::Failed && !record.cutOff()
                             && record.handledDue.isValid() && record.retriedDue != record.handledDue;
         if (!failed || record.waitingSince.isValid() || DueMoments::latestAtOrBefore(*m_jobs.job(name), now) != record.handledDue)
@@ -95,7 +95,7 @@ std::vector<Scheduler::OverdueJob> Scheduler::overdueNotices()
         return overdue;
     m_overdueLookedAt = now;
     for (const QString& name : m_jobs.names()) {
-        const RunRecord record = m_jobs.record(name);
+        const RunRecord& record = m_jobs.record(name);
         if (!toldBefore(record.overdueNoticeDay, now.date()) || !JobStatus::overdue(*m_jobs.job(name), record, now))
             continue;
         m_jobs.updateRecord(name, [&now](RunRecord& changed) { changed.overdueNoticeDay = now.date(); });

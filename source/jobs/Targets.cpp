@@ -61,7 +61,7 @@ Verdict checkJob(const JobTable& jobs, const QString& name)
 // The wait is over: logged with the moments it covered.
 void endWait(JobTable& jobs, const QString& name, const QDateTime& last)
 {
-    const RunRecord record = jobs.record(name);
+    const RunRecord& record = jobs.record(name);
     libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now that its target is back, for %2.")
                          .arg(name, waitedMoments(*jobs.job(name), record.waitingSince, last)));
     jobs.updateRecord(name, [](RunRecord& changed) { changed.waitingSince = QDateTime(); });
@@ -121,7 +121,7 @@ std::vector<JobTable::DueRun> returned(JobTable& jobs)
 {
     std::vector<JobTable::DueRun> runs;
     for (const QString& name : jobs.names()) {
-        const RunRecord record = jobs.record(name);
+        const RunRecord& record = jobs.record(name);
         if (!record.waitingSince.isValid() || !checkJob(jobs, name).ready)
             continue;
         const QDateTime last = std::max(record.waitingSince, record.handledDue);
@@ -148,7 +148,7 @@ std::vector<Notice> notices(JobTable& jobs, const QDate& today)
 {
     std::vector<Notice> notices;
     for (const QString& name : jobs.names()) {
-        const RunRecord record = jobs.record(name);
+        const RunRecord& record = jobs.record(name);
         if (!record.waitingSince.isValid() || record.waitNoticeDay == today)
             continue;
         jobs.updateRecord(name, [&today](RunRecord& changed) { changed.waitNoticeDay = today; });
