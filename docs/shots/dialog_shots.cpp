@@ -1,10 +1,11 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
-#include "lib/appSetup.h"
-#include "agent/appSetupMain.h"
+#include "lib/AppPaths.h"
+#include "agent/AgentStart.h"
 #include "agent/TrayAgent.h"
 #include "jobs/CBackupJob.h"
 #include "jobs/RunRecord.h"
+#include "lib/Preferences.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPickFile.h"
@@ -128,13 +129,13 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     const QString app = scratch.filePath(QStringLiteral("app"));
     QDir().mkpath(app);
     QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
-    appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
-    appSetup::StopOnError = false;
-    QDir().mkpath(appSetup::JobsFolder());
+    AppPaths::setApplicationPaths(app, QStringLiteral("arkwell"));
+    Preferences::stopOnError = false;
+    QDir().mkpath(AppPaths::jobsFolder());
     QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
     Agent agent;
     JobListWindow schedule(agent);
-    appSetup::LoadJobList(schedule);
+    AgentStart::loadJobList(schedule);
     TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
         schedule.RunJobs({name});
@@ -252,10 +253,10 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     QTemporaryDir scratch;
-    appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
-    appSetup::MaxBackupCopies = 5;
-    appSetup::StopOnError = true;
-    appSetup::RunMissedBackups = true;
+    AppPaths::setApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
+    Preferences::maxBackupCopies = 5;
+    Preferences::stopOnError = true;
+    Preferences::runMissedBackups = true;
 
     bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
     ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;

@@ -1,15 +1,16 @@
 #include "agent/TrayAgent.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
 #include "shared/libPictures.h"
-#include "agent/libSysTrayApp.h"
+#include "agent/SystemTray.h"
 #include "jobs/Agent.h"
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
-#include "lib/libForms.h"
+#include "lib/Messages.h"
+#include "lib/Preferences.h"
 #include "schedule/JobListWindow.h"
 
 #include <QApplication>
@@ -19,10 +20,10 @@
 #include <QMessageBox>
 #include <QTimer>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
     : m_agent(agent), m_schedule(schedule), m_trayAvailable(trayAvailable)
@@ -90,7 +91,7 @@ TrayAgent::TrayState TrayAgent::TrayStateNow() const
 {
     if (m_agent.Busy())
         return TrayState::Running;
-    return attentionNotes(Clock::Now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
+    return attentionNotes(Clock::now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
 }
 
 // The jobs that need the user's attention, each with why: "Nightly overdue", "Photos failed".
@@ -111,7 +112,7 @@ QStringList TrayAgent::attentionNotes(const QDateTime& now) const
 QString TrayAgent::TrayToolTip() const
 {
     const JobTable& jobs = m_schedule.Jobs();
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     QString next;
     QDateTime nextDue;
     QString last;
@@ -147,17 +148,17 @@ QString TrayAgent::TrayToolTip() const
 
 void TrayAgent::ShowTrayStatus()
 {
-    libSysTrayApp::SystemTraySetStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
+    SystemTray::setStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
 void TrayAgent::lookForTray()
 {
-    if (!libSysTrayApp::SystemTrayAvailable())
+    if (!SystemTray::available())
         return;
     tmrWaitForTray->stop();
     m_trayAvailable = true;
-    libSysTrayApp::SystemTrayAddIcon(*this);
+    SystemTray::addIcon(*this);
     ShowTrayStatus();
 }
 
@@ -168,7 +169,7 @@ void TrayAgent::tellHowToReopen()
     if (m_trayAvailable || m_toldHowToReopen)
         return;
     m_toldHowToReopen = true;
-    libForms::MsgBox(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
+    Messages::show(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
                                             "when they are due.\r\n\r\nTo get this window back, start Arkwell "
                                             "again. To end Arkwell, choose Exit Arkwell in the File menu."),
                              QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
@@ -213,9 +214,9 @@ void TrayAgent::finishExit()
     if (m_exited)
         return;
     m_exited = true;
-    appSetup::SavePreferences();
+    Preferences::save();
     m_agent.Halt();
-    libSysTrayApp::SystemTrayRemoveIcon();
+    SystemTray::removeIcon();
     m_schedule.KillForm(true);
     m_schedule.close();
     for (QWidget* window : QApplication::topLevelWidgets())

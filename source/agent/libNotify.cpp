@@ -1,9 +1,9 @@
 #include "agent/libNotify.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "lib/Clock.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -38,8 +38,8 @@ constexpr int ReplyTimeout = 5000;
 // the installed desktop entry gives it.
 QString IconName()
 {
-    const QString picture = appSetup::AppFile(QStringLiteral("icons/arkwell.svg"));
-    return libFiles::FileExists(picture) ? picture : QStringLiteral("arkwell");
+    const QString picture = AppPaths::appFile(QStringLiteral("icons/arkwell.svg"));
+    return Files::fileExists(picture) ? picture : QStringLiteral("arkwell");
 }
 
 // Speaks to the session bus from a thread of its own: connecting to a bus, and some of Qt's
@@ -152,13 +152,13 @@ void ScheduledRunsFailed(const QStringList& jobNames)
 
 void OwnFilesNotWritten(const QString& details)
 {
-    Send({libErrorHandler::OwnFilesSummary, details});
+    Send({Errors::OwnFilesSummary, details});
 }
 
 bool JobOverdue(const QString& jobName, const QDateTime& lastCompleted)
 {
     static QHash<QString, QDate> toldOn;  // the day each job was last told overdue
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     if (toldOn.value(jobName) == now.date())
         return false;
     toldOn.insert(jobName, now.date());

@@ -1,6 +1,6 @@
 #include "dialogs/CBrowseDlg.h"
 
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -24,7 +24,7 @@ QString chooseWithDialog(QWidget* parent, const QString& prompt, const QString& 
 void CBrowseDlg::ShowBrowseDlg(QString& sReturnPath) const
 {
     const FolderChooser& chooser = installedChooser();
-    const QString start = libFiles::FolderExists(m_startFolder) ? m_startFolder : QDir::homePath();
+    const QString start = Files::folderExists(m_startFolder) ? m_startFolder : QDir::homePath();
     const QString chosen = chooser ? chooser(m_parent, m_prompt, start) : chooseWithDialog(m_parent, m_prompt, start);
     if (!chosen.isEmpty())
         sReturnPath = chosen;
@@ -35,8 +35,8 @@ QString CBrowseDlg::ShowBrowseDlgForExistingFolder(const std::function<void()>& 
     for (;;) {
         QString path;
         ShowBrowseDlg(path);
-        if (path.isEmpty() || libFiles::FolderExists(path))
-            return libFiles::WithoutTrailingSlash(path);
+        if (path.isEmpty() || Files::folderExists(path))
+            return Files::withoutTrailingSlash(path);
         tellMissing();
     }
 }

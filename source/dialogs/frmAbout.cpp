@@ -1,13 +1,14 @@
 #include "dialogs/frmAbout.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "shared/libPictures.h"
-#include "lib/libAPIWrapper.h"
+#include "lib/Desktop.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/libControls.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/Twips.h"
 
 #include <QFrame>
 #include <QKeyEvent>
@@ -35,7 +36,7 @@ frmAbout::frmAbout(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmAbout"));
     setWindowTitle(QStringLiteral("About Arkwell"));
-    setFixedSize(libForms::Twips(0, 0, 6620, 4440).size());
+    setFixedSize(Twips::rect(0, 0, 6620, 4440).size());
     createControls();
     createButtons();
     Form_Load();
@@ -43,18 +44,18 @@ frmAbout::frmAbout(QWidget* parent)
 
 void frmAbout::createControls()
 {
-    imgIcon = NewControl<QLabel>(this, "imgIcon", libForms::Twips(240, 240, 480, 480));
+    imgIcon = NewControl<QLabel>(this, "imgIcon", Twips::rect(240, 240, 480, 480));
     imgIcon->setPixmap(libPictures::AppIcon().pixmap(imgIcon->size()));
-    lblTitle = NewControl<QLabel>(this, "lblTitle", libForms::Twips(960, 240, 5415, 240));
+    lblTitle = NewControl<QLabel>(this, "lblTitle", Twips::rect(960, 240, 5415, 240));
     lblTitle->setText(QStringLiteral("Arkwell"));
     QFont titleFont = lblTitle->font();
     titleFont.setBold(true);
     lblTitle->setFont(titleFont);
-    lblFor = NewControl<QLabel>(this, "lblFor", libForms::Twips(960, 480, 5415, 240));
+    lblFor = NewControl<QLabel>(this, "lblFor", Twips::rect(960, 480, 5415, 240));
     lblFor->setText(QStringLiteral("Zip Backup Job Scheduling Agent"));
 
     for (std::size_t i = 0; i < linSeparator.size(); ++i) {
-        linSeparator[i] = NewControl<QFrame>(this, "linSeparator", libForms::Twips(120, i == 0 ? 1200 : 2400, 6380, 30));
+        linSeparator[i] = NewControl<QFrame>(this, "linSeparator", Twips::rect(120, i == 0 ? 1200 : 2400, 6380, 30));
         linSeparator[i]->setProperty("Index", int(i));
         linSeparator[i]->setFrameShape(QFrame::HLine);
         linSeparator[i]->setFrameShadow(QFrame::Sunken);
@@ -62,40 +63,40 @@ void frmAbout::createControls()
     const std::array<QString, 4> captions = {QStringLiteral("License:"), QStringLiteral("App Path:"),
                                              QStringLiteral("Client ID:"), QStringLiteral("Data Folder:")};
     for (std::size_t i = 0; i < lblMisc.size(); ++i) {
-        lblMisc[i] = NewControl<QLabel>(this, "lblMisc", libForms::Twips(120, 1440 + int(i) * 240, 1200, 240));
+        lblMisc[i] = NewControl<QLabel>(this, "lblMisc", Twips::rect(120, 1440 + int(i) * 240, 1200, 240));
         lblMisc[i]->setProperty("Index", int(i));
         lblMisc[i]->setText(captions[i]);
     }
     QFont arial(QStringLiteral("Arial"));
-    lblLicense = NewControl<QLabel>(this, "lblLicense", libForms::Twips(1320, 1440, 5205, 240));
+    lblLicense = NewControl<QLabel>(this, "lblLicense", Twips::rect(1320, 1440, 5205, 240));
     lblLicense->setText(QStringLiteral("MIT License: free to use, change and pass on"));
-    lblAppPath = NewControl<QLabel>(this, "lblAppPath", libForms::Twips(1320, 1680, 5205, 240));
+    lblAppPath = NewControl<QLabel>(this, "lblAppPath", Twips::rect(1320, 1680, 5205, 240));
     lblAppPath->setText(QStringLiteral("<AppPath>"));
     lblAppPath->setFont(arial);
     lblAppPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblClientID = NewControl<QLabel>(this, "lblClientID", libForms::Twips(1320, 1920, 5205, 240));
+    lblClientID = NewControl<QLabel>(this, "lblClientID", Twips::rect(1320, 1920, 5205, 240));
     lblClientID->setText(QStringLiteral("<IDs>"));
     lblClientID->setFont(arial);
-    lblDataPath = NewControl<QLabel>(this, "lblDataPath", libForms::Twips(1320, 2160, 5205, 240));
+    lblDataPath = NewControl<QLabel>(this, "lblDataPath", Twips::rect(1320, 2160, 5205, 240));
     lblDataPath->setFont(arial);
     lblDataPath->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", libForms::Twips(120, 2520, 4635, 240));
+    lblPenalty[0] = NewControl<QLabel>(this, "lblPenalty", Twips::rect(120, 2520, 4635, 240));
     lblPenalty[0]->setProperty("Index", 0);
     lblPenalty[0]->setText(QStringLiteral("  "));
 
-    lblWebsite = makeLink(this, "lblWebsite", libForms::Twips(120, 3540, 4635, 255), QStringLiteral("Arkwell Help"));
+    lblWebsite = makeLink(this, "lblWebsite", Twips::rect(120, 3540, 4635, 255), QStringLiteral("Arkwell Help"));
     connect(lblWebsite, &QLabel::linkActivated, this, &frmAbout::HelpContents);
 }
 
 void frmAbout::createButtons()
 {
-    cmdClose = NewControl<QPushButton>(this, "cmdClose", libForms::Twips(4920, 2520, 1575, 325));
+    cmdClose = NewControl<QPushButton>(this, "cmdClose", Twips::rect(4920, 2520, 1575, 325));
     cmdClose->setText(QStringLiteral("OK"));
     cmdClose->setDefault(true);
-    cmdErrorLog = NewControl<QPushButton>(this, "cmdErrorLog", libForms::Twips(4920, 3240, 1575, 325));
+    cmdErrorLog = NewControl<QPushButton>(this, "cmdErrorLog", Twips::rect(4920, 3240, 1575, 325));
     cmdErrorLog->setText(QStringLiteral("Error &Log"));
     cmdErrorLog->setToolTip(QStringLiteral("Display Error Log File"));
-    cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", libForms::Twips(4920, 3600, 1575, 325));
+    cmdThankYou = NewControl<QPushButton>(this, "cmdThankYou", Twips::rect(4920, 3600, 1575, 325));
     cmdThankYou->setText(QStringLiteral("Thank You"));
     cmdThankYou->setToolTip(QStringLiteral("Thank You"));
     for (QPushButton* button : {cmdErrorLog, cmdThankYou})
@@ -108,12 +109,12 @@ void frmAbout::createButtons()
 
 void frmAbout::Form_Load()
 {
-    libErrorHandler::Trap("frmAbout.frm", "Form_Load()", [&] {
+    Errors::trap("frmAbout.frm", "Form_Load()", [&] {
         // The build's version, as the package and --version give it.
         lblTitle->setText(QStringLiteral("Arkwell " ARKWELL_VERSION));
-        lblAppPath->setText(appSetup::AppFolder());
-        lblDataPath->setText(appSetup::DataFolder());
-        lblClientID->setText(libAPIWrapper::GetComputerNameA());
+        lblAppPath->setText(AppPaths::appFolder());
+        lblDataPath->setText(AppPaths::dataFolder());
+        lblClientID->setText(Desktop::hostName());
     });
 }
 
@@ -131,7 +132,7 @@ void frmAbout::Form_KeyUp(int KeyCode, Qt::KeyboardModifiers /*Shift*/)
 
 void frmAbout::cmdClose_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "cmdClose_Click()", [&] {
+    Errors::trap("frmAbout.frm", "cmdClose_Click()", [&] {
         hide();
         deleteLater();
     });
@@ -144,12 +145,12 @@ void frmAbout::reject()
 
 void frmAbout::cmdErrorLog_Click()
 {
-    libErrorHandler::Trap("frmAbout.frm", "cmdErrorLog_Click()", [&] {
-        const QString errorLog = appSetup::ErrorLogPath();
+    Errors::trap("frmAbout.frm", "cmdErrorLog_Click()", [&] {
+        const QString errorLog = AppPaths::errorLogPath();
         // A viewer given a file that isn't there shows nothing at all: say so instead.
-        if (!libFiles::FileExists(errorLog)) {
-            libForms::MsgBox({QStringLiteral("No error has been logged yet (") + errorLog + QStringLiteral(")."),
-                              QStringLiteral("Error Log"), libForms::Buttons::OK, libForms::Icon::Information});
+        if (!Files::fileExists(errorLog)) {
+            Messages::show({QStringLiteral("No error has been logged yet (") + errorLog + QStringLiteral(")."),
+                              QStringLiteral("Error Log"), Messages::Buttons::OK, Messages::Icon::Information});
             return;
         }
         frmLogView::OpenLog(errorLog);
@@ -158,7 +159,7 @@ void frmAbout::cmdErrorLog_Click()
 
 void frmAbout::cmdThankYou_Click()
 {
-    libForms::MsgBox({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
+    Messages::show({QStringLiteral("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
                                      "whose zip program does all of the compression."),
                       QStringLiteral("Thank You")});
 }

@@ -2,8 +2,8 @@
 
 #include "shared/libPictures.h"
 #include "dialogs/libControls.h"
-#include "lib/libFiles.h"
-#include "lib/libAPIWrapper.h"
+#include "lib/Files.h"
+#include "lib/Desktop.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,9 +28,9 @@ QHash<QString, QPointer<frmLogView>>& openWindows()
 
 void frmLogView::OpenLog(const QString& path)
 {
-    if (!libFiles::FileExists(path))
+    if (!Files::fileExists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    libAPIWrapper::OpenOnDesktop(path, [path] { ShowLog(path); });
+    Desktop::open(path, [path] { ShowLog(path); });
 }
 
 frmLogView* frmLogView::ShowLog(const QString& path)

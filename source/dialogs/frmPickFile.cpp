@@ -2,10 +2,11 @@
 
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/libControls.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
-#include "lib/libStrings.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/Text.h"
+#include "lib/Twips.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -37,7 +38,7 @@ QString& rememberedFolder()
 // A folder the picker can work in: an existing folder named by its full path.
 bool isFolder(const QString& sPath)
 {
-    return QDir::isAbsolutePath(sPath) && libFiles::FolderExists(sPath);
+    return QDir::isAbsolutePath(sPath) && Files::folderExists(sPath);
 }
 
 // The folder chooser for a folder to back up, until the user picks one that exists or cancels
@@ -49,8 +50,8 @@ QString chooseFolder(QWidget* parent, const QString& startFolder)
     dlg.setPrompt(QStringLiteral("Please select a directory to backup."));
     dlg.setStartFolder(startFolder);
     return dlg.ShowBrowseDlgForExistingFolder([] {
-        libForms::VerificationError(QStringLiteral("The specified directory does not exist; please try again."),
-                                    libForms::Icon::Exclamation);
+        Messages::verificationError(QStringLiteral("The specified directory does not exist; please try again."),
+                                    Messages::Icon::Exclamation);
     });
 }
 
@@ -67,7 +68,7 @@ frmPickFile::frmPickFile(QWidget* wizard)
 {
     setObjectName(QStringLiteral("frmPickFile"));
     setWindowTitle(QStringLiteral("Select File(s) to Backup"));
-    setFixedSize(libForms::Twips(0, 0, 6570, 4110).size());
+    setFixedSize(Twips::rect(0, 0, 6570, 4110).size());
     createControls();
     Form_Load();
 }
@@ -84,17 +85,17 @@ void frmPickFile::SetRememberedFolder(const QString& sFolder)
 
 void frmPickFile::createControls()
 {
-    lblFolder = NewControl<QLabel>(this, "lblFolder", libForms::Twips(60, 180, 615, 195));
+    lblFolder = NewControl<QLabel>(this, "lblFolder", Twips::rect(60, 180, 615, 195));
     lblFolder->setText(QStringLiteral("Folder:"));
-    txtPath = NewControl<QLineEdit>(this, "txtPath", libForms::Twips(720, 120, 5355, 315));
+    txtPath = NewControl<QLineEdit>(this, "txtPath", Twips::rect(720, 120, 5355, 315));
     txtPath->setText(QDir::homePath());
     txtPath->installEventFilter(this);
-    cmdBrowsePath = NewControl<QPushButton>(this, "cmdBrowsePath", libForms::Twips(6180, 120, 315, 315));
+    cmdBrowsePath = NewControl<QPushButton>(this, "cmdBrowsePath", Twips::rect(6180, 120, 315, 315));
     cmdBrowsePath->setText(QStringLiteral("..."));
     cmdBrowsePath->setAutoDefault(false);
 
     // The tab strip: its tabs on top, the body below them holds the two pages in one place.
-    tabFilePick = NewControl<QTabBar>(this, "tabFilePick", libForms::Twips(60, 600, 6435, 380));
+    tabFilePick = NewControl<QTabBar>(this, "tabFilePick", Twips::rect(60, 600, 6435, 380));
     tabFilePick->addTab(QStringLiteral("Specific File(s)"));
     tabFilePick->setTabData(0, QStringLiteral("SpecificFiles"));
     tabFilePick->setTabToolTip(0, QStringLiteral("Choose specific file(s)"));
@@ -103,19 +104,19 @@ void frmPickFile::createControls()
     tabFilePick->setTabToolTip(1, QStringLiteral("Choose groups of files by wildcard"));
     auto* tabBody = new QFrame(this);
     tabBody->setFrameShape(QFrame::StyledPanel);
-    tabBody->setGeometry(libForms::Twips(60, 960, 6435, 2655));
+    tabBody->setGeometry(Twips::rect(60, 960, 6435, 2655));
     tabBody->lower();
     createSpecificFilesPage();
     createWildcardsPage();
 
-    cmdAddFolder = NewControl<QPushButton>(this, "cmdAddFolder", libForms::Twips(60, 3720, 1700, 375));
+    cmdAddFolder = NewControl<QPushButton>(this, "cmdAddFolder", Twips::rect(60, 3720, 1700, 375));
     cmdAddFolder->setText(QStringLiteral("Add &Folder..."));
     cmdAddFolder->setToolTip(QStringLiteral("Add a whole folder"));
     cmdAddFolder->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(1980, 3720, 1128, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", Twips::rect(1980, 3720, 1128, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(3300, 3720, 1128, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", Twips::rect(3300, 3720, 1128, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setDefault(true);
 
@@ -139,12 +140,12 @@ QLabel* frmPickFile::addInstruction(int index, QWidget* page, const QString& tex
 
 void frmPickFile::createSpecificFilesPage()
 {
-    fraSpecificFiles = NewControl<QFrame>(this, "fraSpecificFiles", libForms::Twips(120, 980, 6315, 2535));
-    filFileList = NewControl<QListWidget>(fraSpecificFiles, "filFileList", libForms::Twips(0, 0, 2895, 2430));
+    fraSpecificFiles = NewControl<QFrame>(this, "fraSpecificFiles", Twips::rect(120, 980, 6315, 2535));
+    filFileList = NewControl<QListWidget>(fraSpecificFiles, "filFileList", Twips::rect(0, 0, 2895, 2430));
     filFileList->setSelectionMode(QAbstractItemView::ExtendedSelection);
 
     auto* instructions = new QWidget(fraSpecificFiles);
-    instructions->setGeometry(libForms::Twips(3060, 0, 3195, 2535));
+    instructions->setGeometry(Twips::rect(3060, 0, 3195, 2535));
     auto* column = new QVBoxLayout(instructions);
     column->setContentsMargins(0, 0, 0, 0);
     const QStringList texts = {
@@ -161,15 +162,15 @@ void frmPickFile::createSpecificFilesPage()
 
 void frmPickFile::createWildcardsPage()
 {
-    fraWildcards = NewControl<QFrame>(this, "fraWildcards", libForms::Twips(120, 980, 6315, 2535));
-    optAllFiles = NewControl<QRadioButton>(fraWildcards, "optAllFiles", libForms::Twips(540, 60, 1875, 255));
+    fraWildcards = NewControl<QFrame>(this, "fraWildcards", Twips::rect(120, 980, 6315, 2535));
+    optAllFiles = NewControl<QRadioButton>(fraWildcards, "optAllFiles", Twips::rect(540, 60, 1875, 255));
     optAllFiles->setText(QStringLiteral("All Files (*.*)"));
-    optOtherCommon = NewControl<QRadioButton>(fraWildcards, "optOtherCommon", libForms::Twips(540, 480, 2235, 255));
+    optOtherCommon = NewControl<QRadioButton>(fraWildcards, "optOtherCommon", Twips::rect(540, 480, 2235, 255));
     optOtherCommon->setText(QStringLiteral("Common Extension:"));
-    cmbCommonExt = NewControl<QComboBox>(fraWildcards, "cmbCommonExt", libForms::Twips(840, 720, 1095, 315));
-    optOtherWildcard = NewControl<QRadioButton>(fraWildcards, "optOtherWildcard", libForms::Twips(540, 1200, 2235, 255));
+    cmbCommonExt = NewControl<QComboBox>(fraWildcards, "cmbCommonExt", Twips::rect(840, 720, 1095, 315));
+    optOtherWildcard = NewControl<QRadioButton>(fraWildcards, "optOtherWildcard", Twips::rect(540, 1200, 2235, 255));
     optOtherWildcard->setText(QStringLiteral("Other Extension:"));
-    txtOtherWildcard = NewControl<QLineEdit>(fraWildcards, "txtOtherWildcard", libForms::Twips(840, 1440, 1095, 315));
+    txtOtherWildcard = NewControl<QLineEdit>(fraWildcards, "txtOtherWildcard", Twips::rect(840, 1440, 1095, 315));
     // Typed keys are judged one by one (with a message); this keeps pasted text to the same
     // characters, so the pattern never holds a separator, a blank or another wildcard.
     txtOtherWildcard->setValidator(new QRegularExpressionValidator(
@@ -178,10 +179,10 @@ void frmPickFile::createWildcardsPage()
 
     const int left = 3060;
     addInstruction(4, fraWildcards, QStringLiteral("This option will backup all files, regardless of type."))
-        ->setGeometry(libForms::Twips(left, 0, 3195, 420));
+        ->setGeometry(Twips::rect(left, 0, 3195, 420));
     addInstruction(5, fraWildcards,
                    QStringLiteral("Select specific extensions by which to filter backup files in directory."))
-        ->setGeometry(libForms::Twips(left, 420, 3195, 420));
+        ->setGeometry(Twips::rect(left, 420, 3195, 420));
     const QStringList examples = {
         QStringLiteral("Here are some examples:"),
         QStringLiteral("doc  -  Word documents only"),
@@ -189,9 +190,9 @@ void frmPickFile::createWildcardsPage()
         QStringLiteral("html  -  All html files"),
     };
     for (int i = 0; i < examples.size(); ++i)
-        addInstruction(6 + i, fraWildcards, examples[i])->setGeometry(libForms::Twips(left, 900 + i * 240, 3195, 240));
+        addInstruction(6 + i, fraWildcards, examples[i])->setGeometry(Twips::rect(left, 900 + i * 240, 3195, 240));
     addInstruction(10, fraWildcards, QStringLiteral("Note that this option only works with compression backup jobs."))
-        ->setGeometry(libForms::Twips(840, 1860, 5415, 420));
+        ->setGeometry(Twips::rect(840, 1860, 5415, 420));
 
     connect(optAllFiles, &QRadioButton::toggled, this, [this](bool on) { if (on) optAllFiles_Click(); });
     connect(optOtherCommon, &QRadioButton::toggled, this, [this](bool on) { if (on) optOtherCommon_Click(); });
@@ -243,7 +244,7 @@ bool frmPickFile::txtOtherWildcard_KeyPress(QChar KeyAscii)
 {
     if (isExtensionCharacter(KeyAscii) || KeyAscii == QChar(8) || KeyAscii == QChar(13))
         return true;
-    libForms::VerificationError(QStringLiteral("You cannot press the '") + KeyAscii
+    Messages::verificationError(QStringLiteral("You cannot press the '") + KeyAscii
                                 + QStringLiteral("' key when defining a wildcard extension."));
     return false;
 }
@@ -277,7 +278,7 @@ bool frmPickFile::pointFileList(const QString& sFolder)
     filFileList->clear();
     // A job keeps one entry a line: a name holding a line break can't be one.
     QStringList names = QDir(sFolder).entryList(QDir::Files, QDir::Name);
-    names.removeIf(libStrings::HoldsLineBreak);
+    names.removeIf(Text::holdsLineBreak);
     filFileList->addItems(names);
     m_fileListFolder = sFolder;
     return true;
@@ -291,7 +292,7 @@ void frmPickFile::txtPath_Change()
 
 void frmPickFile::cmdBrowsePath_Click()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdAddDirectory_Click()", [&] {
+    Errors::trap("frmPickFile", "cmdAddDirectory_Click()", [&] {
         const QString sPath = chooseFolder(this, txtPath->text());
         activateWindow();
         if (!sPath.isEmpty())
@@ -310,7 +311,7 @@ std::optional<QString> frmPickFile::settledPattern() const
         return AllFilesPattern;
     // zip would take the whole file system for a wildcard group of the root folder.
     if (QFileInfo(txtPath->text()).canonicalFilePath() == RootFolder) {
-        libForms::VerificationError(QStringLiteral(
+        Messages::verificationError(QStringLiteral(
             "You cannot select any wildcard other than '*.*' for use "
             "with a full drive path.  Either go to a subdirectory to "
             "use the *.extension notation, or select *.* to backup "
@@ -329,9 +330,9 @@ std::optional<QString> frmPickFile::settledPattern() const
 
 void frmPickFile::cmdOk_Click()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdOK_Click()", [&] {
+    Errors::trap("frmPickFile", "cmdOK_Click()", [&] {
         QString sFolder = txtPath->text();
-        libFiles::FormatPath(sFolder, true);
+        Files::setTrailingSlash(sFolder, true);
         QStringList files;
         // Only a list that shows the typed folder is picked from (an unreadable folder leaves
         // the names of the one before).
@@ -340,11 +341,11 @@ void frmPickFile::cmdOk_Click()
                 if (filFileList->item(row)->isSelected())
                     files << filFileList->item(row)->text();
         if (!isFolder(txtPath->text())) {
-            libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+            Messages::verificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
             return;
         }
         if (!wildcardTabSelected() && files.isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You must select files to backup from the file list box "
+            Messages::verificationError(QStringLiteral("You must select files to backup from the file list box "
                                                        "before clicking Ok, or leave the Wildcards tab visible.  "
                                                        "Please do so now."));
             return;
@@ -369,7 +370,7 @@ void frmPickFile::txtPath_Enter()
     if (isFolder(txtPath->text()))
         filFileList->setFocus(Qt::OtherFocusReason);
     else
-        libForms::VerificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
+        Messages::verificationError(QStringLiteral("The backup path selected does not exist; please correct it."));
 }
 
 QString frmPickFile::ChooseWholeFolder(QWidget* parent)
@@ -378,13 +379,13 @@ QString frmPickFile::ChooseWholeFolder(QWidget* parent)
     if (folder.isEmpty())
         return folder;
     rememberedFolder() = folder;
-    libFiles::FormatPath(folder, true);
+    Files::setTrailingSlash(folder, true);
     return folder + AllFilesPattern;
 }
 
 void frmPickFile::cmdAddFolder_Click()
 {
-    libErrorHandler::Trap("frmPickFile", "cmdAddFolder_Click()", [&] {
+    Errors::trap("frmPickFile", "cmdAddFolder_Click()", [&] {
         const QString entry = ChooseWholeFolder(this);
         if (!entry.isEmpty())
             handOver({entry});

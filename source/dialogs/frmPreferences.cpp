@@ -1,10 +1,12 @@
 #include "dialogs/frmPreferences.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "dialogs/libControls.h"
-#include "lib/libAutostart.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libForms.h"
+#include "lib/Autostart.h"
+#include "lib/Errors.h"
+#include "lib/Messages.h"
+#include "lib/Preferences.h"
+#include "lib/Twips.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,15 +30,15 @@ frmPreferences::frmPreferences(QWidget* parent)
 {
     setObjectName(QStringLiteral("frmPreferences"));
     setWindowTitle(QStringLiteral("Arkwell Preferences"));
-    setFixedSize(libForms::Twips(0, 0, 5505, 3045).size());
+    setFixedSize(Twips::rect(0, 0, 5505, 3045).size());
     createControls();
     Form_Load();
 }
 
 void frmPreferences::createControls()
 {
-    cmbMaxBackupCopies = NewControl<QComboBox>(this, "cmbMaxBackupCopies", libForms::Twips(60, 240, 735, 315));
-    cmbStopOnError = NewControl<QComboBox>(this, "cmbStopOnError", libForms::Twips(60, 900, 735, 315));
+    cmbMaxBackupCopies = NewControl<QComboBox>(this, "cmbMaxBackupCopies", Twips::rect(60, 240, 735, 315));
+    cmbStopOnError = NewControl<QComboBox>(this, "cmbStopOnError", Twips::rect(60, 900, 735, 315));
 
     const std::array<QString, 2> captions = {
         QStringLiteral("Maximum number of Backup Copies in drop-down box at Job Definition Wizard?"),
@@ -48,19 +50,19 @@ void frmPreferences::createControls()
         lblItem[i]->setProperty("Index", int(i));
         lblItem[i]->setWordWrap(true);
         lblItem[i]->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        lblItem[i]->setGeometry(libForms::Twips(900, i == 0 ? 240 : 900, 4515, 435));
+        lblItem[i]->setGeometry(Twips::rect(900, i == 0 ? 240 : 900, 4515, 435));
     }
     lblItem[0]->setBuddy(cmbMaxBackupCopies);
     lblItem[1]->setBuddy(cmbStopOnError);
-    chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", libForms::Twips(60, 1560, 5355, 315));
+    chkRunMissedBackups = NewControl<QCheckBox>(this, "chkRunMissedBackups", Twips::rect(60, 1560, 5355, 315));
     chkRunMissedBackups->setText(QStringLiteral("Run backups missed while Arkwell was not running"));
-    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", libForms::Twips(60, 1920, 5355, 315));
+    chkStartAtLogin = NewControl<QCheckBox>(this, "chkStartAtLogin", Twips::rect(60, 1920, 5355, 315));
     chkStartAtLogin->setText(QStringLiteral("Start Arkwell at log-in"));
 
-    cmdOk = NewControl<QPushButton>(this, "cmdOk", libForms::Twips(1545, 2460, 1095, 375));
+    cmdOk = NewControl<QPushButton>(this, "cmdOk", Twips::rect(1545, 2460, 1095, 375));
     cmdOk->setText(QStringLiteral("&Ok"));
     cmdOk->setAutoDefault(false);
-    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", libForms::Twips(2865, 2460, 1095, 375));
+    cmdCancel = NewControl<QPushButton>(this, "cmdCancel", Twips::rect(2865, 2460, 1095, 375));
     cmdCancel->setText(QStringLiteral("&Cancel"));
     cmdCancel->setAutoDefault(false);
     connect(cmdOk, &QPushButton::clicked, this, &frmPreferences::cmdOk_Click);
@@ -69,38 +71,38 @@ void frmPreferences::createControls()
 
 void frmPreferences::Form_Load()
 {
-    libErrorHandler::Trap("frmPreferences", "Form_Load()", [&] {
+    Errors::trap("frmPreferences", "Form_Load()", [&] {
         for (int copies = MinBackupCopies; copies <= MaxBackupCopiesLimit; ++copies)
             cmbMaxBackupCopies->addItem(QString::number(copies));
         cmbStopOnError->addItems({QStringLiteral("Yes"), QStringLiteral("No")});
-        cmbStopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
-        chkRunMissedBackups->setChecked(appSetup::RunMissedBackups);
+        cmbStopOnError->setCurrentIndex(Preferences::stopOnError ? YesItem : NoItem);
+        chkRunMissedBackups->setChecked(Preferences::runMissedBackups);
         // A preferences file edited by hand may hold a count the box lacks: show the nearest
         // one rather than fail.
-        const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
+        const int copies = std::clamp<int>(Preferences::maxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
         cmbMaxBackupCopies->setCurrentIndex(copies - 1);
-        chkStartAtLogin->setChecked(libAutostart::StartsAtLogin());
+        chkStartAtLogin->setChecked(Autostart::startsAtLogin());
     });
 }
 
 void frmPreferences::cmdOk_Click()
 {
-    libErrorHandler::Trap("frmPreferences", "cmdOK_Click()", [&] {
+    Errors::trap("frmPreferences", "cmdOK_Click()", [&] {
         if (cmbMaxBackupCopies->currentIndex() < 0) {
-            libForms::VerificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
+            Messages::verificationError(QStringLiteral("You must select a value between 1 and 99 \r\n"
                                                        "for the 'Maximum Number of Backup Copies' \r\n"
                                                        "drop-down box."));
             return;
         }
         if (cmbStopOnError->currentIndex() < 0) {
-            libForms::VerificationError(QStringLiteral("You must select either Yes or No from \r\n"
+            Messages::verificationError(QStringLiteral("You must select either Yes or No from \r\n"
                                                        "the 'Stop on Error' drop-down box. "));
             return;
         }
-        appSetup::MaxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
-        appSetup::StopOnError = cmbStopOnError->currentIndex() == YesItem;
-        appSetup::RunMissedBackups = chkRunMissedBackups->isChecked();
-        appSetup::SavePreferences();
+        Preferences::maxBackupCopies = qint16(cmbMaxBackupCopies->currentIndex() + 1);
+        Preferences::stopOnError = cmbStopOnError->currentIndex() == YesItem;
+        Preferences::runMissedBackups = chkRunMissedBackups->isChecked();
+        Preferences::save();
         if (applyStartAtLogin())
             unload();
     });
@@ -109,18 +111,14 @@ void frmPreferences::cmdOk_Click()
 bool frmPreferences::applyStartAtLogin()
 {
     const bool start = chkStartAtLogin->isChecked();
-    if (start == libAutostart::StartsAtLogin())
+    if (start == Autostart::startsAtLogin())
         return true;
-    try {
-        libAutostart::SetStartAtLogin(start, appSetup::ProgramPath());
-        return true;
-    } catch (const libErrorHandler::AppError& error) {
-        // Told, and the dialog stays open: the setting shown is not the one in effect.
-        libForms::MsgBox({QStringLiteral("Arkwell could not change its log-in entry '") + libAutostart::EntryPath()
-                              + QStringLiteral("': ") + error.info().Description,
-                          QStringLiteral("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
-        return false;
-    }
+    const Result<> changed = Autostart::setStartAtLogin(start, AppPaths::programPath());
+    if (!changed)  // told, and the dialog stays open: the setting shown is not the one in effect
+        Messages::show({QStringLiteral("Arkwell could not change its log-in entry '") + Autostart::entryPath()
+                            + QStringLiteral("': ") + changed.reason(),
+                        QStringLiteral("Arkwell Preferences"), Messages::Buttons::OK, Messages::Icon::Exclamation});
+    return changed.ok();
 }
 
 void frmPreferences::cmdCancel_Click()

@@ -3,7 +3,8 @@
 #include "jobs/Targets.h"
 #include "lib/Clock.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
+#include "lib/Preferences.h"
 
 Agent::Agent(QObject* parent)
     : QObject(parent)
@@ -32,7 +33,7 @@ void Agent::Halt()
 
 void Agent::MakeUpsDue()
 {
-    m_makeUpsDue = appSetup::RunMissedBackups;
+    m_makeUpsDue = Preferences::runMissedBackups;
 }
 
 void Agent::Tick()
@@ -41,7 +42,7 @@ void Agent::Tick()
         return;
     for (const Scheduler::OverdueJob& overdue : m_scheduler.OverdueNotices())
         emit jobOverdue(overdue.name, overdue.lastCompleted);
-    for (const Targets::Notice& waiting : Targets::Notices(m_jobs, Clock::Today()))
+    for (const Targets::Notice& waiting : Targets::Notices(m_jobs, Clock::today()))
         emit jobWaiting(waiting.name, waiting.drive);
     enqueue(m_scheduler.DueRuns(std::exchange(m_makeUpsDue, false)));
 }
@@ -72,7 +73,7 @@ void Agent::runNext()
         if (!m_jobs.Contains(request.name))
             continue;
         request.history = m_jobs.RunStarted(request.name);
-        m_runner.Start(request, appSetup::MaxBackupCopies);
+        m_runner.Start(request, Preferences::maxBackupCopies);
         m_runsUnderWay = true;
     }
     if (Busy() || !std::exchange(m_runsUnderWay, false))
@@ -99,7 +100,7 @@ void Agent::runEndedHere(const RunReport& report)
     if (report.request.scheduled && failed)
         m_batchFailures << report;
     emit runEnded(report);
-    if (failed && appSetup::StopOnError) {
+    if (failed && Preferences::stopOnError) {
         m_waitingForAnswer = true;
         emit failureToAnswer(report);
         return;

@@ -7,15 +7,15 @@
 #include "jobs/JobLock.h"
 #include "jobs/Targets.h"
 #include "jobs/ZipCommand.h"
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "lib/ChildProcess.h"
-#include "lib/libLog.h"
+#include "lib/TransactionLog.h"
 
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libStrings.h"
+#include "lib/DateFormats.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,7 +28,7 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-using libErrorHandler::Raise;
+using Errors::throwError;
 
 namespace {
 
@@ -50,7 +50,7 @@ public:
     QString next()
     {
         if (m_next >= m_lines.size())
-            Raise(libErrorHandler::ErrInputPastEnd,
+            throwError(Errors::ErrInputPastEnd,
                   QStringLiteral("'%1' ends after %2 lines").arg(m_fileName).arg(m_lines.size()));
         return m_lines[m_next++];
     }
@@ -59,7 +59,7 @@ public:
     // The line just read is not what its field needs.
     [[noreturn]] void raiseBadLine(const QString& field, const QString& needed) const
     {
-        Raise(libErrorHandler::ErrTypeMismatch, QStringLiteral("'%1' line %2 (%3) is not %4: '%5'")
+        throwError(Errors::ErrTypeMismatch, QStringLiteral("'%1' line %2 (%3) is not %4: '%5'")
                                                     .arg(m_fileName).arg(m_next).arg(field, needed, m_lines[m_next - 1]));
     }
 
@@ -116,14 +116,14 @@ bool CBackupJob::PasswordFitsZip(const QString& password)
     // has no line break in a field.
     const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
     return password.toUtf8().size() <= LongestPassword && !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
-           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !libStrings::HoldsLineBreak(password)
+           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !Text::holdsLineBreak(password)
            && !password.contains(QChar(0));
 }
 
 void CBackupJob::setTargetDirectory(const QString& value)
 {
     m_targetDirectory = value;
-    libFiles::FormatPath(m_targetDirectory, true);
+    Files::setTrailingSlash(m_targetDirectory, true);
 }
 
 QStringList CBackupJob::ExcludePatterns() const
@@ -168,13 +168,13 @@ void CBackupJob::SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool b
 
 std::optional<QDate> CBackupJob::DateNextRun() const
 {
-    const std::optional<QDateTime> next = DueMoments::NextAfter(*this, Clock::Now());
+    const std::optional<QDateTime> next = DueMoments::NextAfter(*this, Clock::now());
     return next ? std::optional<QDate>(next->date()) : std::nullopt;
 }
 
 void CBackupJob::LogNoNextRun() const
 {
-    libLog::LogEvent(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
+    TransactionLog::append(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
                                     "not run until its schedule is mended.")
                          .arg(m_jobName));
 }
@@ -183,8 +183,8 @@ QByteArray CBackupJob::JobFileText() const
 {
     const QStringList fixedLines = {
         m_jobName,
-        libDates::FormatDate(m_dateLastRun.date()),
-        libDates::FormatTime(m_startTime),
+        DateFormats::formatDate(m_dateLastRun.date()),
+        DateFormats::formatTime(m_startTime),
         QString::number(m_frequency),
         QString::number(m_dayOfWeek),
         QString::number(m_dayOfMonth),
@@ -204,22 +204,22 @@ QByteArray CBackupJob::JobFileText() const
 std::optional<QString> CBackupJob::SaveBackupJob(const QString& sFileName) const
 {
     try {
-        libFiles::WriteFileWhole(sFileName, JobFileText());
+        Files::writeWhole(sFileName, JobFileText());
         return std::nullopt;
-    } catch (const libErrorHandler::AppError& error) {
-        return error.info().Description;
+    } catch (const Errors::AppError& error) {
+        return error.info().description;
     }
 }
 
 void CBackupJob::readJobFile(const QString& sFileName)
 {
-    JobFileLines lines(sFileName, libStrings::SplitLines(QString::fromUtf8(libFiles::ReadOwnFile(sFileName))));
+    JobFileLines lines(sFileName, Text::splitLines(QString::fromUtf8(Files::readOwnFile(sFileName))));
 
     CBackupJob read = *this;
     read.m_jobName = lines.next();
     if (!NameStaysInFolder(read.m_jobName))
         lines.raiseBadLine(QStringLiteral("job name"), QStringLiteral("a name whose files stay in their folders"));
-    read.m_dateLastRun = QDateTime(libDates::ParseDate(lines.next()).value_or(Clock::Today()), QTime(0, 0));
+    read.m_dateLastRun = QDateTime(DateFormats::parseDate(lines.next()).value_or(Clock::today()), QTime(0, 0));
     const std::optional<QTime> startTime = JobDefinition::ReadStartTime(lines.next());
     if (!startTime)
         lines.raiseBadLine(QStringLiteral("start time"), QStringLiteral("a time"));
@@ -262,19 +262,19 @@ std::optional<QString> CBackupJob::TryOpenBackupJob(const QString& sFileName)
     try {
         readJobFile(sFileName);
         return std::nullopt;
-    } catch (const libErrorHandler::AppError& error) {
-        return error.info().Description;
+    } catch (const Errors::AppError& error) {
+        return error.info().description;
     }
 }
 
 void CBackupJob::OpenBackupJob(const QString& sFileName)
 {
-    libErrorHandler::Trap("CBackupJob.cls", "OpenBackupJob()", [&] { readJobFile(sFileName); });
+    Errors::trap("CBackupJob.cls", "OpenBackupJob()", [&] { readJobFile(sFileName); });
 }
 
 QStringList CBackupJob::GetFileList(const QString& sFilesToZip)
 {
-    return libErrorHandler::Trap("CBackupJob.cls", "GetFileList()", [&] {
+    return Errors::trap("CBackupJob.cls", "GetFileList()", [&] {
         QStringList entries;
         const QStringList pieces = sFilesToZip.split(CRLF);
         for (qsizetype i = 0; i + 1 < pieces.size(); ++i)  // the last piece has no CR LF
@@ -296,7 +296,7 @@ struct RunStopped {};
 
 [[noreturn]] void failRun(const QString& logLine)
 {
-    libLog::LogEvent(logLine);
+    TransactionLog::append(logLine);
     throw RunFailed{};
 }
 
@@ -318,17 +318,17 @@ QString shownEntry(const QString& entry)
 void showEntryStatus(RunProgressSink& sink, const QString& prefix, const QString& entry)
 {
     sink.setStatusText(prefix + shownEntry(entry));
-    libLog::LogEvent(prefix + entry);
+    TransactionLog::append(prefix + entry);
 }
 
 // Fails the run when the entry's file, or a wildcard entry's folder, is not there.
 void checkEntryExists(const QString& entry)
 {
-    if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::File) {
-        if (!libFiles::FileExists(entry))
+    if (Files::kindOfEntry(entry) == Files::EntryKind::File) {
+        if (!Files::fileExists(entry))
             failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
                     + QStringLiteral("'."));
-    } else if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry))) {
+    } else if (!Files::folderExists(Files::folderPart(entry))) {
         failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
                 + entry + QStringLiteral("'."));
     }
@@ -353,7 +353,7 @@ public:
     void move(const QString& from, const QString& to)
     {
         if (!tryMove(from, to))
-            libErrorHandler::RaiseErrno(errno, from);
+            Errors::throwErrno(errno, from);
     }
     void undo()
     {
@@ -376,7 +376,7 @@ private:
 
 void logNotCopied(const QString& path, const QString& reason)
 {
-    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + path + QStringLiteral("' is not in the backup: ") + reason
+    TransactionLog::append(QStringLiteral("Arkwell Error, '") + path + QStringLiteral("' is not in the backup: ") + reason
                      + QLatin1Char('.'));
 }
 
@@ -420,7 +420,7 @@ QString whyNotStarted(const QString& program)
 
 void logLeftOut(const QByteArray& path, const QString& reason)
 {
-    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(path) + QStringLiteral("' is not in the archive: ")
+    TransactionLog::append(QStringLiteral("Arkwell Error, '") + Files::shownPath(path) + QStringLiteral("' is not in the archive: ")
                      + reason + QLatin1Char('.'));
 }
 
@@ -438,7 +438,7 @@ QString CBackupJob::FirstReason(const QStringList& runLogLines)
 
 bool CBackupJob::NameStaysInFolder(const QString& jobName)
 {
-    const QString cleaned = libStrings::CleanedName(jobName);
+    const QString cleaned = Text::cleanedName(jobName);
     const bool control = std::any_of(cleaned.begin(), cleaned.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
     return !cleaned.isEmpty() && cleaned != QLatin1String(".") && cleaned != QLatin1String("..")
            && !cleaned.contains(QLatin1Char('/')) && !control;
@@ -446,7 +446,7 @@ bool CBackupJob::NameStaysInFolder(const QString& jobName)
 
 QString CBackupJob::CopyTarget(const QString& targetDirectory, const QString& entry)
 {
-    const QString source = libFiles::KindOfEntry(entry) == libFiles::EntryKind::WholeFolder
+    const QString source = Files::kindOfEntry(entry) == Files::EntryKind::WholeFolder
                                ? QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))))
                                : entry;
     return QDir::cleanPath(targetDirectory) + QLatin1Char('/') + QFileInfo(source).fileName();
@@ -454,7 +454,7 @@ QString CBackupJob::CopyTarget(const QString& targetDirectory, const QString& en
 
 QString CBackupJob::ArchivePath(int copy) const
 {
-    const QString base = m_targetDirectory + libStrings::CleanedName(m_jobName);
+    const QString base = m_targetDirectory + Text::cleanedName(m_jobName);
     return copy == 0 ? base + QStringLiteral(".zip")
                      : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
 }
@@ -463,14 +463,14 @@ QString CBackupJob::ArchivePath(int copy) const
 // (and zip keeps its temporary files) until they are complete.
 QString CBackupJob::workFolder() const
 {
-    return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_jobName) + QStringLiteral(".arkwell");
+    return m_targetDirectory + QLatin1Char('.') + Text::cleanedName(m_jobName) + QStringLiteral(".arkwell");
 }
 
 // What no entry takes: the job's own work folder and archives and the other jobs' archives,
 // known by their identity on disk whatever spelling reaches them, and any job's work folder,
 // so a target inside a source never archives itself, another job's backups or a run in
 // progress.
-libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
+Files::LeaveOut CBackupJob::ownFiles(int maxCopies) const
 {
     std::set<std::pair<dev_t, ino_t>> own;
     const auto add = [&own](const QString& path) {
@@ -483,14 +483,14 @@ libFiles::LeaveOut CBackupJob::ownFiles(int maxCopies) const
         add(ArchivePath(copy));
     for (const QString& archive : m_history.otherJobsArchives)
         add(archive);
-    return [own](const libFiles::ListedItem& item) {
+    return [own](const Files::ListedItem& item) {
         const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
         return own.count({item.info.st_dev, item.info.st_ino}) > 0
                || (S_ISDIR(item.info.st_mode) && name.startsWith('.') && name.endsWith(".arkwell"));
     };
 }
 
-void CBackupJob::countExcluded(const libFiles::ListedItem& item)
+void CBackupJob::countExcluded(const Files::ListedItem& item)
 {
     ++(S_ISDIR(item.info.st_mode) ? m_lastCounts.excludedFolders : m_lastCounts.excludedFiles);
 }
@@ -527,11 +527,11 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         // A target that is away is waited for: nothing is written there, not even the work folder.
         const Targets::Verdict verdict = Targets::Check(m_targetDirectory, m_history);
         if (QDir::isAbsolutePath(m_targetDirectory) && !verdict.ready) {
-            libLog::LogEvent(Targets::WaitLine(m_jobName, verdict));
+            TransactionLog::append(Targets::WaitLine(m_jobName, verdict));
             return RunResult::Waiting;
         }
-        if (!QDir::isAbsolutePath(m_targetDirectory) || !libFiles::FolderExists(m_targetDirectory))
-            failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+        if (!QDir::isAbsolutePath(m_targetDirectory) || !Files::folderExists(m_targetDirectory))
+            failRun(QStringLiteral("Arkwell Error, the target folder '") + Files::withoutTrailingSlash(m_targetDirectory)
                     + QStringLiteral("' does not exist."));
         const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
         if (!lock)
@@ -540,9 +540,9 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
-            libFiles::uRmDirChecked(work);
+            Files::removeFolder(work);
             if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0)
-                libErrorHandler::RaiseErrno(errno, work);
+                Errors::throwErrno(errno, work);
         });
         result = m_compress ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
         if (result != RunResult::Failed) {
@@ -553,24 +553,24 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
         result = RunResult::Failed;
     } catch (const RunStopped&) {
         stopped = true;
-    } catch (const libFiles::CopyStopped&) {
+    } catch (const Files::CopyStopped&) {
         stopped = true;
     }
     if (stopped) {
-        libLog::LogEvent(QStringLiteral("Backup Job '") + m_jobName
+        TransactionLog::append(QStringLiteral("Backup Job '") + m_jobName
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
         result = RunResult::Stopped;
     }
     if (result == RunResult::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
-        libLog::LogEvent(TargetRemovedPrefix + QStringLiteral(": '") + libFiles::WithoutTrailingSlash(m_targetDirectory)
+        TransactionLog::append(TargetRemovedPrefix + QStringLiteral(": '") + Files::withoutTrailingSlash(m_targetDirectory)
                          + QStringLiteral("' is gone; the job waits for it to be connected again."));
         return result;
     }
     try {
         if (NameStaysInFolder(m_jobName))
-            libFiles::uRmDirChecked(work);
-    } catch (const libErrorHandler::AppError& error) {  // the next run of the job tries again
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while cleaning up '")
+            Files::removeFolder(work);
+    } catch (const Errors::AppError& error) {  // the next run of the job tries again
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while cleaning up '")
                          + work + QStringLiteral("'."));
     }
     return result;
@@ -584,8 +584,8 @@ void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
 {
     try {
         step();
-    } catch (const libErrorHandler::AppError& error) {
-        failRun(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+    } catch (const Errors::AppError& error) {
+        failRun(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while backing up '")
                 + entry + QStringLiteral("'."));
     }
 }
@@ -620,17 +620,17 @@ CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStrin
         const qint64 ms = m_history.archiveStarted.toMSecsSinceEpoch();
         changedSince = timespec{ms / 1000, (ms % 1000) * 1000000};
     }
-    const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
+    const Files::LeaveOut leaveOut = ownFiles(maxCopies);
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
             const RunProgress progress = beginEntry(sink, ZippingUpPrefix, entries, done++);
             leftOut |= zipEntry(sink, progress, options, building, entry, {leaveOut, JobExclusions(), changedSince});
         }
-        if (!libFiles::FileExists(building)) {  // no entry had a file, or none changed
+        if (!Files::fileExists(building)) {  // no entry had a file, or none changed
             if (leftOut)
                 return RunResult::Incomplete;
-            libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
+            TransactionLog::append(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
                              + QStringLiteral("' was made: it stays as it is."));
             return RunResult::Completed;
         }
@@ -638,7 +638,7 @@ CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStrin
         refusalFailsRun(ArchivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
         recordArchivePlaced(full, kept, started);
     } catch (const RunFailed&) {
-        libLog::LogEvent(QStringLiteral("The previous archives of the job '") + m_jobName
+        TransactionLog::append(QStringLiteral("The previous archives of the job '") + m_jobName
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
         throw;
     }
@@ -649,12 +649,12 @@ CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStrin
 // Zips one entry's files into the archive being built, telling the host of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
 bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                          const QString& archive, const QString& entry, const libFiles::EntrySelection& selection)
+                          const QString& archive, const QString& entry, const Files::EntrySelection& selection)
 {
-    libFiles::EntryFiles files;
-    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_subdirectories, selection); });
-    std::for_each(files.skipped.begin(), files.skipped.end(), libFiles::LogSkipped);
-    for (const libFiles::ListedItem& item : files.excluded)
+    Files::EntryFiles files;
+    refusalFailsRun(entry, [&] { files = Files::listEntry(entry, m_subdirectories, selection); });
+    std::for_each(files.skipped.begin(), files.skipped.end(), Files::logSkipped);
+    for (const Files::ListedItem& item : files.excluded)
         countExcluded(item);
     bool leftOut = !files.unreadable.empty();
     for (const auto& [path, error] : files.unreadable)
@@ -668,15 +668,15 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
     m_lastCounts.files += files.files;
     m_lastCounts.bytes += files.bytes;
     if (files.names.empty() && files.unchanged == 0) {  // the other entries are backed up all the same
-        libLog::LogEvent(*ZipCommand::ExitCodeMessage(12, entry, false));
+        TransactionLog::append(*ZipCommand::ExitCodeMessage(12, entry, false));
         return true;
     }
     if (files.names.empty())  // nothing changed since the previous archive
         return leftOut;
 
     QByteArray output;
-    ChildProcess::ProgramRun run = ZipCommand::EntryRun(appSetup::ZipProgramPath(), options, archive, files.names,
-                                                   libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
+    ChildProcess::ProgramRun run = ZipCommand::EntryRun(AppPaths::zipProgramPath(), options, archive, files.names,
+                                                   Files::kindOfEntry(entry) != Files::EntryKind::File);
     run.output = &output;
     run.stop = &m_stopRequested.raised;
     RunProgress progress = atStart;
@@ -684,32 +684,32 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
     run.newOutputLines = [&sink, &progress](const QByteArray& lines) {
         for (const QByteArray& file : ZipCommand::AddedFiles(lines)) {
             progress.filesDone = std::min(progress.filesDone + 1, progress.files);
-            progress.current = libFiles::ShownPath(file);
+            progress.current = Files::shownPath(file);
             sink.setProgress(progress);
         }
     };
-    libLog::LogEvent(ZipCommand::CommandLineText(run));
-    const qint32 exitCode = ChildProcess::RunAndWait(run);
+    TransactionLog::append(ZipCommand::CommandLineText(run));
+    const qint32 exitCode = ChildProcess::runAndWait(run);
     if (m_stopRequested.raised)
         throw RunStopped{};
     for (const ZipCommand::Warning& warning : ZipCommand::Warnings(output)) {
         if (warning.leftOut)
             logLeftOut(warning.file, QStringLiteral("zip could not read it"));
         else if (!warning.file.isEmpty())
-            libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(warning.file)
+            TransactionLog::append(QStringLiteral("Arkwell Error, '") + Files::shownPath(warning.file)
                              + QStringLiteral("' may be damaged in the archive: zip warned '") + warning.text + QStringLiteral("'."));
         else
-            libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
+            TransactionLog::append(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
         leftOut = true;
     }
     if (exitCode == ChildProcess::NotStarted)
         failRun(QStringLiteral("Arkwell Error, zip could not be started (") + whyNotStarted(run.program) + QStringLiteral(")."));
     if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
-        libLog::LogEvent(*message);
+        TransactionLog::append(*message);
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
         if (exitCode == ChildProcess::EndedAbnormally)
-            libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
+            TransactionLog::append(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
     return leftOut;
@@ -721,10 +721,10 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
 bool CBackupJob::fullRun(int kept) const
 {
     const QDateTime& since = m_history.archiveStarted;
-    if (!m_incremental || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !libFiles::FileExists(ArchivePath(0)))
+    if (!m_incremental || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !Files::fileExists(ArchivePath(0)))
         return true;
     return std::none_of(m_history.fullArchives.begin(), m_history.fullArchives.end(),
-                        [&](int copy) { return copy < kept && libFiles::FileExists(ArchivePath(copy)); });
+                        [&](int copy) { return copy < kept && Files::fileExists(ArchivePath(copy)); });
 }
 
 // The new archive is in place: the full archives have moved one copy down.
@@ -747,9 +747,9 @@ void CBackupJob::testArchive(const QString& building) const
     const ArchiveCheck::Result check = ArchiveCheck::Check(building, m_stopRequested.raised);
     QString failure = check.reason;
     if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested.raised) {
-        ChildProcess::ProgramRun run = ZipCommand::TestRun(appSetup::ZipProgramPath(), m_password, building);
+        ChildProcess::ProgramRun run = ZipCommand::TestRun(AppPaths::zipProgramPath(), m_password, building);
         run.stop = &m_stopRequested.raised;
-        if (const qint32 exitCode = ChildProcess::RunAndWait(run); exitCode != 0)
+        if (const qint32 exitCode = ChildProcess::runAndWait(run); exitCode != 0)
             failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
     }
     if (m_stopRequested.raised)
@@ -765,24 +765,24 @@ void CBackupJob::testArchive(const QString& building) const
 void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
 {
     if (::chmod(QFile::encodeName(building).constData(), 0600) != 0)
-        libErrorHandler::RaiseErrno(errno, building);
+        Errors::throwErrno(errno, building);
     const QString aside = workFolder() + QStringLiteral("/previous_");
     const int kept = std::min<int>(m_numberCopies, maxCopies);
     Renames renames;
     try {
         for (int k = maxCopies; k >= std::max(kept, 1); --k)  // the copies that go, the oldest kept one too
-            if (libFiles::FileExists(ArchivePath(k)))
+            if (Files::fileExists(ArchivePath(k)))
                 renames.move(ArchivePath(k), aside + QString::number(k));
         for (int k = kept; k >= 2; --k)
-            if (libFiles::FileExists(ArchivePath(k - 1)))
+            if (Files::fileExists(ArchivePath(k - 1)))
                 renames.move(ArchivePath(k - 1), ArchivePath(k));
         const QString current = ArchivePath(0);
-        if (libFiles::FileExists(current) && !renames.tryMove(current, kept >= 1 ? ArchivePath(1) : aside + QLatin1Char('0'))) {
+        if (Files::fileExists(current) && !renames.tryMove(current, kept >= 1 ? ArchivePath(1) : aside + QLatin1Char('0'))) {
             renames.undo();
             failArchiveLocked(current.chopped(4));
         }
         renames.move(building, current);
-    } catch (const libErrorHandler::AppError&) {
+    } catch (const Errors::AppError&) {
         renames.undo();
         throw;
     }
@@ -794,19 +794,19 @@ CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStri
     bool leftOut = false;
     for (qsizetype done = 0; const QString& entry : entries) {
         const RunProgress progress = beginEntry(sink, BackingUpPrefix, entries, done++);
-        switch (libFiles::KindOfEntry(entry)) {
-        case libFiles::EntryKind::WholeFolder:
+        switch (Files::kindOfEntry(entry)) {
+        case Files::EntryKind::WholeFolder:
             leftOut |= copyWholeFolder(sink, progress, entry);
             break;
-        case libFiles::EntryKind::WildcardGroup:
-            libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
+        case Files::EntryKind::WildcardGroup:
+            TransactionLog::append(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
             leftOut = true;
             break;
-        case libFiles::EntryKind::File:
+        case Files::EntryKind::File:
             try {
-                libFiles::CopyFileWhole(entry, CopyTarget(m_targetDirectory, entry));
-            } catch (const libErrorHandler::AppError& error) {  // the other entries are copied all the same
-                logNotCopied(entry, error.info().Description);
+                Files::copyFileWhole(entry, CopyTarget(m_targetDirectory, entry));
+            } catch (const Errors::AppError& error) {  // the other entries are copied all the same
+                logNotCopied(entry, error.info().description);
                 leftOut = true;
                 break;
             }
@@ -826,11 +826,11 @@ CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStri
 // plain copies (`placed` empty) every file of the target's filesystem.
 void CBackupJob::flushToDevice(const QString& placed) const
 {
-    const Filesystems::System& system = Filesystems::Current();
-    const QString folder = libFiles::WithoutTrailingSlash(m_targetDirectory);
-    std::optional<QString> why = placed.isEmpty() ? system.FlushFilesystem(folder) : system.Flush(placed);
+    const Filesystems::System& system = Filesystems::current();
+    const QString folder = Files::withoutTrailingSlash(m_targetDirectory);
+    std::optional<QString> why = placed.isEmpty() ? system.flushFilesystem(folder) : system.flush(placed);
     if (!why)
-        why = system.Flush(folder);
+        why = system.flush(folder);
     if (why)
         failRun(QStringLiteral("Arkwell Error, the backup in '") + folder
                 + QStringLiteral("' could not be written through to its drive (") + *why + QStringLiteral(")."));
@@ -840,10 +840,10 @@ void CBackupJob::flushToDevice(const QString& placed) const
 // when the run began.
 bool CBackupJob::targetRemoved(const Filesystems::Filesystem& atStart) const
 {
-    if (!atStart.Known())
+    if (!atStart.isKnown())
         return false;
-    return !libFiles::FolderExists(m_targetDirectory)
-           || !Filesystems::Current().Holding(libFiles::WithoutTrailingSlash(m_targetDirectory)).Same(atStart);
+    return !Files::folderExists(m_targetDirectory)
+           || !Filesystems::current().holding(Files::withoutTrailingSlash(m_targetDirectory)).isSame(atStart);
 }
 
 // Fails the run before anything changes when two entries would land on one name in the
@@ -852,11 +852,11 @@ void CBackupJob::checkCopyTargets(const QStringList& entries) const
 {
     std::map<QString, QString> landing;  // the name in the target, the entry copied to it
     for (const QString& entry : entries) {
-        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
-        if (kind == libFiles::EntryKind::WildcardGroup)
+        const Files::EntryKind kind = Files::kindOfEntry(entry);
+        if (kind == Files::EntryKind::WildcardGroup)
             continue;
         const QString target = CopyTarget(m_targetDirectory, entry);
-        if (kind == libFiles::EntryKind::WholeFolder)
+        if (kind == Files::EntryKind::WholeFolder)
             checkNotOwnSource(entry, target);
         if (const auto [other, added] = landing.emplace(target, entry); !added)
             failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
@@ -889,24 +889,24 @@ bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atSta
     RunCounts counts;  // of the files and links copied
     bool leftOut = false;
     try {
-        libFiles::uMkDirChecked(fresh);
+        Files::makeFolder(fresh);
         RunProgress progress = atStart;
-        const auto copied = [&sink, &progress, &atStart, &counts](const libFiles::ListedItem& file, qint64 done, qint64 total) {
+        const auto copied = [&sink, &progress, &atStart, &counts](const Files::ListedItem& file, qint64 done, qint64 total) {
             counts.bytes += S_ISREG(file.info.st_mode) ? file.info.st_size : 0;
             counts.files = done;
             progress.filesDone = atStart.filesDone + done;
             progress.files = atStart.filesDone + total;
-            progress.current = libFiles::ShownPath(file.path);
+            progress.current = Files::shownPath(file.path);
             sink.setProgress(progress);
         };
-        const auto unreadable = [&leftOut](const libFiles::Unreadable& item) {
-            logNotCopied(libFiles::ShownPath(item.first), qt_error_string(item.second));
+        const auto unreadable = [&leftOut](const Files::Unreadable& item) {
+            logNotCopied(Files::shownPath(item.first), qt_error_string(item.second));
             leftOut = true;
         };
-        const auto excluded = [this](const libFiles::ListedItem& item) { countExcluded(item); };
-        libFiles::uCopyDirChecked(source, staging, m_subdirectories,
+        const auto excluded = [this](const Files::ListedItem& item) { countExcluded(item); };
+        Files::copyFolder(source, staging, m_subdirectories,
                                   {copied, [this] { return m_stopRequested.raised.load(); }, unreadable, JobExclusions(), excluded});
-        libFiles::CopyFolderMode(source, fresh);  // followed through a link, with or without subfolders
+        Files::copyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
         Renames renames;
@@ -914,18 +914,18 @@ bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atSta
             renames.move(backupFolder, previous);
         try {
             renames.move(fresh, backupFolder);
-        } catch (const libErrorHandler::AppError&) {
+        } catch (const Errors::AppError&) {
             renames.undo();
             throw;
         }
-    } catch (const libErrorHandler::AppError& error) {
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+    } catch (const Errors::AppError& error) {
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while backing up '")
                          + entry + QStringLiteral("'."));
         failRun(QStringLiteral("The previous backup folder '") + backupFolder
                 + QStringLiteral("' is kept as it was: the new copy was not completed."));
     }
     madeInTarget(backupFolder);
-    refusalFailsRun(entry, [&] { libFiles::uRmDirChecked(previous); });  // the old backup folder, moved aside
+    refusalFailsRun(entry, [&] { Files::removeFolder(previous); });  // the old backup folder, moved aside
     m_lastCounts.files += counts.files;
     m_lastCounts.bytes += counts.bytes;
     return leftOut;

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "lib/Filesystems.h"
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 class RunProgressSink;
 struct RunProgress;
@@ -180,13 +180,13 @@ private:
     template <typename Step>
     static void refusalFailsRun(const QString& entry, Step&& step);
     QString workFolder() const;
-    libFiles::LeaveOut ownFiles(int maxCopies) const;
+    Files::LeaveOut ownFiles(int maxCopies) const;
     RunResult runEntries(RunProgressSink& sink, int maxCopies);
     RunProgress beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries, qsizetype done) const;
     RunResult zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies);
     bool zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                  const QString& archive, const QString& entry, const libFiles::EntrySelection& selection);
-    void countExcluded(const libFiles::ListedItem& item);
+                  const QString& archive, const QString& entry, const Files::EntrySelection& selection);
+    void countExcluded(const Files::ListedItem& item);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     bool fullRun(int kept) const;

@@ -1,8 +1,8 @@
 #include "jobs/JobRunner.h"
 
 #include "jobs/JobStatus.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libLog.h"
+#include "lib/Errors.h"
+#include "lib/TransactionLog.h"
 
 #include <QElapsedTimer>
 #include <QMutexLocker>
@@ -48,8 +48,8 @@ void JobRunner::Stop()
 void JobRunner::run(qint16 maxBackupCopies)
 {
     const QString& name = m_running.name;
-    libLog::LogEvent(JobStatus::StartLine(name));
-    const libLog::Recorder runLog;
+    TransactionLog::append(JobStatus::StartLine(name));
+    const TransactionLog::Recorder runLog;
     QElapsedTimer duration;
     duration.start();
     RunReport report;
@@ -57,7 +57,7 @@ void JobRunner::run(qint16 maxBackupCopies)
     report.history = m_running.history;
     CBackupJob job;
     if (const std::optional<QString> why = job.TryOpenBackupJob(m_running.jobFile)) {
-        libLog::LogEvent(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why));
+        TransactionLog::append(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why));
     } else {
         job.setRunHistory(m_running.history);
         {
@@ -69,10 +69,10 @@ void JobRunner::run(qint16 maxBackupCopies)
         try {
             job.ExecuteBackupNow(*this, maxBackupCopies);
             report.result = RunRecord::ResultOf(job.LastResult());
-        } catch (const libErrorHandler::AppError& error) {
-            libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QLatin1Char('.'));
+        } catch (const Errors::AppError& error) {
+            TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QLatin1Char('.'));
         } catch (const std::exception& error) {
-            libLog::LogEvent(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
+            TransactionLog::append(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
         }
         report.history = job.RunHistory();
         const QMutexLocker lock(&m_mutex);
@@ -82,7 +82,7 @@ void JobRunner::run(qint16 maxBackupCopies)
     report.logLines = runLog.Lines();
     report.reason = CBackupJob::FirstReason(report.logLines);
     report.seconds = duration.elapsed() / 1000;
-    libLog::LogEvent(JobStatus::ResultLine(name, report.result, report.counts, report.seconds, report.reason));
+    TransactionLog::append(JobStatus::ResultLine(name, report.result, report.counts, report.seconds, report.reason));
     m_report = report;
 }
 

@@ -2,10 +2,10 @@
 
 #include "jobs/DueMoments.h"
 #include "lib/Clock.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -41,7 +41,7 @@ JobTable::LoadReport JobTable::Load(const QString& jobsFolder, const QString& re
     m_jobsFolder = jobsFolder;
     m_recordsFolder = recordsFolder;
     m_entries.clear();
-    m_loadedAt = Clock::Now();
+    m_loadedAt = Clock::now();
     const QDir folder(m_jobsFolder);
     for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
         Entry entry;
@@ -97,7 +97,7 @@ QString JobTable::JobFile(const QString& name) const
 
 QString JobTable::JobFilePath(const QString& name) const
 {
-    return m_jobsFolder + libStrings::CleanedName(name) + QStringLiteral(".awj");
+    return m_jobsFolder + Text::cleanedName(name) + QStringLiteral(".awj");
 }
 
 RunRecord JobTable::Record(const QString& name) const
@@ -117,7 +117,7 @@ std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& prev
     entry.job = job;
     entry.file = JobFilePath(job.JobName());
     entry.order = m_nextOrder++;
-    entry.listedAt = Clock::Now();
+    entry.listedAt = Clock::now();
     if (!writeJobFile(job, entry.file))
         return QStringLiteral("the job file '%1' can't be written").arg(entry.file);
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
@@ -128,8 +128,8 @@ std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& prev
         if (sameSchedule(job, previous->second.job))
             entry.listedAt = previous->second.listedAt;
         const QString oldFile = previous->second.file;
-        if (!libFiles::SameFile(oldFile, entry.file)) {
-            libFiles::uKillFile(oldFile);
+        if (!Files::sameFile(oldFile, entry.file)) {
+            Errors::writeOwnFile(oldFile, [&] { Files::removeFile(oldFile); });
             QFile::rename(recordPath(oldFile), recordPath(entry.file));
         }
         m_entries.erase(previous);
@@ -144,7 +144,7 @@ void JobTable::Remove(const QString& name)
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
         return;
-    libFiles::uKillFile(found->second.file);
+    Errors::writeOwnFile(found->second.file, [&] { Files::removeFile(found->second.file); });
     QFile::remove(recordPath(found->second.file));
     m_entries.erase(found);
     emit changed();
@@ -154,7 +154,7 @@ void JobTable::Remove(const QString& name)
 // so thousands of jobs cost next to nothing while none is due.
 std::vector<JobTable::DueRun> JobTable::DueNow() const
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<std::pair<int, DueRun>> due;
     for (const auto& [name, entry] : m_entries) {
         const QDateTime& handled = entry.record.handledDue;
@@ -188,7 +188,7 @@ bool JobTable::missed(const Entry& entry, const QDateTime& due) const
 
 std::vector<JobTable::DueRun> JobTable::MissedRuns() const
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<DueRun> runs;
     for (const QString& name : Names()) {
         const Entry& entry = m_entries.at(name);
@@ -204,7 +204,7 @@ std::vector<JobTable::DueRun> JobTable::MissedRuns() const
 
 QStringList JobTable::MendFutureMoments()
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     const auto future = [aDayAhead = now.addDays(1)](const QDateTime& moment) { return moment > aDayAhead; };
     if (future(m_loadedAt))
         m_loadedAt = now;
@@ -239,7 +239,7 @@ std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTim
     CBackupJob job;
     if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
         return why;
-    job.setDateLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
+    job.setDateLastRun(QDateTime(Clock::today(), QTime(0, 0)));
     writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
@@ -263,7 +263,7 @@ CBackupJob::History JobTable::RunStarted(const QString& name)
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
         return {};
-    found->second.record.started = Clock::Now();
+    found->second.record.started = Clock::now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
     CBackupJob::History history = found->second.record.history;
@@ -281,7 +281,7 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
     if (found == m_entries.end())
         return;
     RunRecord& record = found->second.record;
-    record.ended = Clock::Now();
+    record.ended = Clock::now();
     record.result = result;
     record.logLines = logLines;
     record.history = history;
@@ -297,9 +297,9 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
 // keeps the job in memory and it runs as listed.
 bool JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
 {
-    return libErrorHandler::WriteOwnFile(file, [&] {
-        libFiles::uMkDirChecked(m_jobsFolder);
-        libFiles::WriteFileWhole(file, job.JobFileText());
+    return Errors::writeOwnFile(file, [&] {
+        Files::makeFolder(m_jobsFolder);
+        Files::writeWhole(file, job.JobFileText());
     });
 }
 
@@ -309,14 +309,14 @@ void JobTable::writeRecord(const QString& name, Entry& entry)
 {
     entry.hasRecord = true;
     if (!entry.record.created.isValid())
-        entry.record.created = Clock::Now();
+        entry.record.created = Clock::now();
     const QString path = recordPath(entry.file);
-    const bool written = libErrorHandler::WriteOwnFile(path, [&] {
+    const bool written = Errors::writeOwnFile(path, [&] {
         if (!QDir().mkpath(m_recordsFolder))
-            libErrorHandler::RaiseErrno(errno, m_recordsFolder);
+            Errors::throwErrno(errno, m_recordsFolder);
         QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         entry.record.Write(path);
     });
     if (!written)
-        libLog::LogEvent(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));
+        TransactionLog::append(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));
 }

@@ -5,8 +5,8 @@
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libLog.h"
+#include "lib/DateFormats.h"
+#include "lib/TransactionLog.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ namespace {
 QString momentText(const QDateTime& moment)
 {
     const QTime time = moment.time();
-    return libDates::FormatDate(moment.date()) + QLatin1Char(' ')
-           + (time.second() != 0 ? libDates::FormatTime(time) : libDates::FormatShortTime(time));
+    return DateFormats::formatDate(moment.date()) + QLatin1Char(' ')
+           + (time.second() != 0 ? DateFormats::formatTime(time) : DateFormats::formatShortTime(time));
 }
 
 // Whether the overdue notice of `day` leaves today to be told: a later day, or a notice day
@@ -33,7 +33,7 @@ std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
     std::vector<RunRequest> runs;
     if (makeUps)
         for (const JobTable::DueRun& missed : m_jobs.MissedRuns()) {
-            libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
+            TransactionLog::append(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
                                             "Arkwell was not running.")
                                  .arg(missed.name, momentText(missed.due)));
             handle(runs, missed.name, missed.due);
@@ -52,7 +52,7 @@ std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
 void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due)
 {
     if (const std::optional<QString> why = m_jobs.MarkHandled(name, due))
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
+        TransactionLog::append(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
     else if (!Targets::HoldRun(m_jobs, name, due))
         runs.push_back({name, m_jobs.JobFile(name), true, due});
 }
@@ -60,7 +60,7 @@ void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const
 void Scheduler::mendWrongClock()
 {
     for (const QString& name : m_jobs.MendFutureMoments())
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
+        TransactionLog::append(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
                                         "schedule is worked out from now, and it runs at its next due moment.")
                              .arg(name));
 }
@@ -69,7 +69,7 @@ void Scheduler::mendWrongClock()
 // ended, or at the make-up pass of a new start, never once a later moment has come.
 std::vector<RunRequest> Scheduler::retries(bool makeUps)
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<RunRequest> runs;
     for (const QString& name : m_jobs.Names()) {
         const RunRecord record = m_jobs.Record(name);
@@ -80,7 +80,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
         if (!makeUps && record.ended.secsTo(now) < RetryAfterSeconds)
             continue;
         m_jobs.UpdateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
+        TransactionLog::append(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
                              .arg(name, momentText(record.handledDue)));
         runs.push_back({name, m_jobs.JobFile(name), true, record.handledDue});
     }
@@ -89,7 +89,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
 
 std::vector<Scheduler::OverdueJob> Scheduler::OverdueNotices()
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<OverdueJob> overdue;
     if (m_overdueLookedAt.isValid() && qAbs(m_overdueLookedAt.secsTo(now)) < OverdueLookSeconds)
         return overdue;

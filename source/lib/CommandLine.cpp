@@ -48,7 +48,7 @@ const std::vector<Option>& Options()
 
 }  // namespace
 
-std::optional<int> AnswerAlone(const QStringList& arguments, QTextStream& out, QTextStream& err)
+std::optional<int> answerAlone(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     for (const QString& argument : arguments) {
         for (const Option& option : Options())
@@ -62,14 +62,14 @@ std::optional<int> AnswerAlone(const QStringList& arguments, QTextStream& out, Q
     return std::nullopt;
 }
 
-std::optional<int> AnswerAlone(int argc, char** argv)
+std::optional<int> answerAlone(int argc, char** argv)
 {
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return AnswerAlone(arguments, out, err);
+    return answerAlone(arguments, out, err);
 }
 
 }  // namespace CommandLine

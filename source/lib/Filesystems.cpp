@@ -97,14 +97,14 @@ QString linkTo(const QString& folder, const QString& deviceNode)
 
 }  // namespace
 
-bool Filesystem::Same(const Filesystem& other) const
+bool Filesystem::isSame(const Filesystem& other) const
 {
     if (!uuid.isEmpty() && !other.uuid.isEmpty())
         return uuid == other.uuid;
     return source == other.source && mountPoint == other.mountPoint;
 }
 
-Filesystem System::Holding(const QString& path) const
+Filesystem System::holding(const QString& path) const
 {
     QString existing = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
     struct stat info {};
@@ -122,7 +122,7 @@ Filesystem System::Holding(const QString& path) const
             QString::fromUtf8(unescaped(labelLink, "\\x", 2, 16))};
 }
 
-QStringList System::MountAreas() const
+QStringList System::mountAreas() const
 {
     return {QStringLiteral("/media"), QStringLiteral("/run/media"), QStringLiteral("/mnt")};
 }
@@ -141,22 +141,22 @@ static std::optional<QString> flushed(const QString& path, int (*flush)(int))
     return std::nullopt;
 }
 
-std::optional<QString> System::Flush(const QString& path) const
+std::optional<QString> System::flush(const QString& path) const
 {
     return flushed(path, ::fsync);
 }
 
-std::optional<QString> System::FlushFilesystem(const QString& path) const
+std::optional<QString> System::flushFilesystem(const QString& path) const
 {
     return flushed(path, ::syncfs);
 }
 
-const System& Current()
+const System& current()
 {
     return installed ? *installed : realSystem;
 }
 
-void Install(const System* system)
+void install(const System* system)
 {
     installed = system;
 }

@@ -3,9 +3,10 @@
 #include "dialogs/CBrowseDlg.h"
 #include "jobs/JobLock.h"
 #include "jobs/JobTable.h"
-#include "lib/appSetup.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
+#include "lib/AppPaths.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/Preferences.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -27,10 +28,10 @@
 
 #include <map>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 namespace {
 
@@ -78,7 +79,7 @@ RestoreWindow* RestoreWindow::Show(const JobTable& jobs, const QString& name, QW
     const CBackupJob* job = jobs.Job(name);
     if (!job)
         return nullptr;
-    auto* window = new RestoreWindow(*job, KeptBackups::List(*job, jobs.Record(name), appSetup::MaxBackupCopies), parent);
+    auto* window = new RestoreWindow(*job, KeptBackups::List(*job, jobs.Record(name), Preferences::maxBackupCopies), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
@@ -319,7 +320,7 @@ Restore::Existing RestoreWindow::askExisting(int existing) const
                                         "Keep both (the restored copy gets its date in its name), replace "
                                         "them, or skip them?")
                              .arg(existing);
-    switch (libForms::MsgBox(Message{text, QStringLiteral("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
+    switch (Messages::show(Message{text, QStringLiteral("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
                                      {QStringLiteral("&Keep both"), QStringLiteral("&Replace"), QStringLiteral("&Skip")}})) {
     case Answer::Yes: return Restore::Existing::KeepBoth;
     case Answer::No: return Restore::Existing::Replace;
@@ -335,12 +336,12 @@ void RestoreWindow::startRestore()
     for (const QTreeWidgetItem* item : m_tree->selectedItems())
         request.paths.push_back(item->data(0, PathRole).toByteArray());
     if (!m_contents || request.paths.empty())
-        return libForms::VerificationError(QStringLiteral("Choose the files or folders to restore."), Icon::Information);
+        return Messages::verificationError(QStringLiteral("Choose the files or folders to restore."), Icon::Information);
     if (m_toFolder->isChecked() && m_folder->text().trimmed().isEmpty())
-        return libForms::VerificationError(QStringLiteral("Choose the folder to restore into."), Icon::Information);
+        return Messages::verificationError(QStringLiteral("Choose the folder to restore into."), Icon::Information);
     std::shared_ptr<JobLock> lock = JobLock::TryTake(m_job.JobName());
     if (!lock)
-        return libForms::VerificationError(QStringLiteral("Backup Job '%1' is being backed up right now. Restore "
+        return Messages::verificationError(QStringLiteral("Backup Job '%1' is being backed up right now. Restore "
                                                           "when the backup has ended.")
                                                .arg(m_job.JobName()),
                                            Icon::Exclamation);
@@ -375,7 +376,7 @@ void RestoreWindow::endRestore(const Restore::Report& report)
         text += QStringLiteral(" %1 could not be restored.").arg(report.failures.size());
     m_status->setText(text);
     if (!report.failures.isEmpty())
-        libForms::MsgBox(Message{QStringLiteral("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
+        Messages::show(Message{QStringLiteral("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
                                  QStringLiteral("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
     emit restoreEnded(report);
 }

@@ -1,6 +1,6 @@
 #include "schedule/JobListWindow.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "shared/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmHelpView.h"
@@ -11,13 +11,15 @@
 #include "restore/RestoreWindow.h"
 #include "jobs/Targets.h"
 #include "lib/Clock.h"
-#include "lib/libAPIWrapper.h"
-#include "lib/libDates.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Desktop.h"
+#include "lib/DateFormats.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 #include "lib/ChildProcess.h"
+#include "lib/Preferences.h"
+#include "lib/Twips.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
@@ -37,17 +39,16 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
-using libForms::TwipsToPixels;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 namespace {
 
 QString DateText(const QDate& date)
 {
-    return libDates::FormatDate(date, QLocale::system());
+    return DateFormats::formatDate(date, QLocale::system());
 }
 
 // A row of the job list. Date and time columns sort by the day or time they show (a day
@@ -70,14 +71,14 @@ public:
 
 void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
 {
-    libForms::MsgBox(Message{text, title, Buttons::OK, icon, Answer::OK});
+    Messages::show(Message{text, title, Buttons::OK, icon, Answer::OK});
 }
 
 // Hands a file to the program of a desktop entry. False when it can't be started.
 bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 {
-    const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
-    return !command.isEmpty() && ChildProcess::StartDetached(command.first(), command.mid(1));
+    const QStringList command = Files::desktopEntryCommand(desktopEntry, document);
+    return !command.isEmpty() && ChildProcess::startDetached(command.first(), command.mid(1));
 }
 
 }  // namespace
@@ -88,8 +89,8 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
     setWindowIcon(libPictures::AppIcon());
-    setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
-    resize(TwipsToPixels(6360) + 200, TwipsToPixels(3945) + 120);
+    setMinimumSize(Twips::toPixels(6000), Twips::toPixels(4000));
+    resize(Twips::toPixels(6360) + 200, Twips::toPixels(3945) + 120);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -130,7 +131,7 @@ void JobListWindow::buildToolbar()
     fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
     fraToolbar->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(fraToolbar);
-    const int margin = TwipsToPixels(60);
+    const int margin = Twips::toPixels(60);
     row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
@@ -142,7 +143,7 @@ void JobListWindow::buildToolbar()
         member->setIcon(style()->standardIcon(picture));
         member->setIconSize(QSize(24, 24));
         member->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        member->setFixedSize(TwipsToPixels(855), TwipsToPixels(855));
+        member->setFixedSize(Twips::toPixels(855), Twips::toPixels(855));
         member->setAutoRaise(true);
         connect(member, &QToolButton::clicked, this, handler);
         row->addWidget(member);
@@ -193,7 +194,7 @@ void JobListWindow::buildStatusBar()
     sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
     pnlNbrBackupJobs = new QLabel(QStringLiteral("X Backup Jobs"), sbarSchedule);
     pnlNbrBackupJobs->setObjectName(QStringLiteral("NbrBackupJobs"));
-    pnlNbrBackupJobs->setMinimumWidth(TwipsToPixels(1440));
+    pnlNbrBackupJobs->setMinimumWidth(Twips::toPixels(1440));
     pnlStatusBar = new QLabel(sbarSchedule);
     pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
     pnlProgress = new QLabel(sbarSchedule);
@@ -206,7 +207,7 @@ void JobListWindow::buildStatusBar()
     // dark at rest.
     picLight = new QWidget(sbarSchedule);
     picLight->setObjectName(QStringLiteral("picLight"));
-    picLight->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
+    picLight->setFixedSize(Twips::toPixels(410), Twips::toPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
     const QString idle = QStringLiteral("Ready: no backup job is running");
     const QString busy = QStringLiteral("A backup job is running");
@@ -215,8 +216,8 @@ void JobListWindow::buildStatusBar()
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
         lamp->setPixmap(libPictures::Lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180),
-                          TwipsToPixels(195));
+        lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180),
+                          Twips::toPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         lamp->setToolTip(tips[index]);
         imgLight[index] = lamp;
@@ -301,7 +302,7 @@ void JobListWindow::SetItemListView(QTreeWidgetItem* item, const QString& sBacku
     item->setData(ColLastRun, ValueRole, dDateLastRun.date());
     item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
     item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
-    item->setText(ColStartTime, libDates::FormatShortTime(dStartTime));
+    item->setText(ColStartTime, DateFormats::formatShortTime(dStartTime));
     item->setData(ColStartTime, ValueRole, dStartTime);
     item->setText(ColCompressed, bCompressed ? QStringLiteral("True") : QStringLiteral("False"));
     item->setText(ColJobFile, sBackupFilename);
@@ -349,7 +350,7 @@ void JobListWindow::showJobs()
 void JobListWindow::showResult(QTreeWidgetItem* row, const QString& name)
 {
     const RunRecord record = Jobs().Record(name);
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     const CBackupJob& job = *Jobs().Job(name);
     QString text = JobStatus::ResultWord(job, record, now);
     if (name == RunningJob())
@@ -437,7 +438,7 @@ void JobListWindow::StatusBarCount(int vNewValue)
 // The window's size is kept in a small file in the data folder, written whole.
 static QSettings windowSettings()
 {
-    return QSettings(appSetup::DataFile(QStringLiteral("window.ini")), QSettings::IniFormat);
+    return QSettings(AppPaths::dataFile(QStringLiteral("window.ini")), QSettings::IniFormat);
 }
 static const QString SizeKey = QStringLiteral("JobList/size");
 
@@ -498,14 +499,14 @@ QString JobListWindow::currentName() const
 bool JobListWindow::selectionChecksPass()
 {
     if (lvwSchedule->topLevelItemCount() == 0) {
-        libForms::VerificationError(
+        Messages::verificationError(
             QStringLiteral("You must first add and then select a backup job before clicking this button."),
             Icon::Information);
         return false;
     }
     const QTreeWidgetItem* current = lvwSchedule->currentItem();
     if (!current || !current->isSelected()) {
-        libForms::VerificationError(
+        Messages::verificationError(
             QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
@@ -520,8 +521,8 @@ bool JobListWindow::openJob(const QString& name, CBackupJob& job)
     if (!why)
         return true;
     const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
-    libLog::LogEvent(text);
-    libForms::VerificationError(text, Icon::Exclamation);
+    TransactionLog::append(text);
+    Messages::verificationError(text, Icon::Exclamation);
     return false;
 }
 
@@ -557,7 +558,7 @@ void JobListWindow::cmdDelJob_Click()
     const QStringList names = selectedNames();
     if (!selectionChecksPass())
         return;
-    const Answer answer = libForms::MsgBox(Message{
+    const Answer answer = Messages::show(Message{
         QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
         Buttons::YesNoCancel, Icon::None, Answer::No});
     if (answer != Answer::Yes)
@@ -605,11 +606,11 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
 {
     if (!m_agent.WaitingForAnswer())  // stopped meanwhile
         return;
-    const QString logPath = appSetup::TransactionLogPath();
+    const QString logPath = AppPaths::transactionLogPath();
     const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
                          + QStringLiteral("See transaction log for details: '") + logPath + QStringLiteral("'\r\n\r\n")
                          + tr("Open the transaction log now?");
-    const Answer answer = libForms::MsgBox(
+    const Answer answer = Messages::show(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         frmLogView::OpenLog(logPath);
@@ -632,8 +633,8 @@ void JobListWindow::cmdView_Click()
     if (const std::optional<QString> archive = existingArchive(job))
         openArchive(*archive);
     else
-        libForms::VerificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                        + libStrings::CleanedName(job.JobName())
+        Messages::verificationError(QStringLiteral("The file '") + job.TargetDirectory()
+                                        + Text::cleanedName(job.JobName())
                                         + QStringLiteral("' does not exist."), Icon::Exclamation);
 }
 
@@ -646,9 +647,9 @@ void JobListWindow::cmdRestore_Click()
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
 std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) const
 {
-    for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
+    for (int copy = 0; copy <= Preferences::maxBackupCopies; ++copy) {
         const QString candidate = job.ArchivePath(copy);
-        if (libFiles::FileExists(candidate))
+        if (Files::fileExists(candidate))
             return candidate;
     }
     return std::nullopt;
@@ -656,21 +657,21 @@ std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) con
 
 void JobListWindow::openArchive(const QString& archive)
 {
-    const QString viewer = libFiles::FindExecutable(archive);
-    if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
+    const QString viewer = Files::openerOf(archive);
+    if (viewer.isEmpty() || !Files::fileExists(viewer)) {
         const QString question =
             QStringLiteral("You do not have a recognizable zip program currently ")
             + QStringLiteral("installed.  You can review the Help documentation for some possible ")
             + QStringLiteral("zip management tools that you can install (e.g.: File Roller or Ark).")
             + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
             + QStringLiteral("Yes to override.");
-        if (libForms::MsgBox(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
+        if (Messages::show(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
                                      Answer::No})
             != Answer::Yes)
             return;
         // The file manager, on the folder that holds the archive; without one the user is
         // told where the archive is.
-        libAPIWrapper::OpenOnDesktop(libFiles::FilePathStripFileName(archive), [archive] {
+        Desktop::open(Files::folderPart(archive), [archive] {
             Inform(QStringLiteral("No program could be started to show the backup zip. It is the file '") + archive
                        + QStringLiteral("'."),
                    QStringLiteral("Zip Program Failure"));
@@ -711,24 +712,24 @@ void JobListWindow::mnuFileExit_Click()
 
 void JobListWindow::mnuActionViewTransactionLog_Click()
 {
-    frmLogView::OpenLog(appSetup::TransactionLogPath());
+    frmLogView::OpenLog(AppPaths::transactionLogPath());
 }
 
 void JobListWindow::mnuActionViewErrorLog_Click()
 {
-    frmLogView::OpenLog(appSetup::ErrorLogPath());
+    frmLogView::OpenLog(AppPaths::errorLogPath());
 }
 
 void JobListWindow::mnuHelpContents_Click()
 {
-    const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
-    if (!libFiles::FileExists(helpPage)) {
-        libForms::VerificationError(QStringLiteral("The target file '") + helpPage
+    const QString helpPage = AppPaths::appFile(QStringLiteral("Arkwell_Help.htm"));
+    if (!Files::fileExists(helpPage)) {
+        Messages::verificationError(QStringLiteral("The target file '") + helpPage
                                         + QStringLiteral("' does not exist; operation has ")
                                         + QStringLiteral("been cancelled."), Icon::Exclamation);
         return;
     }
-    const QString browser = libFiles::FindExecutable(helpPage);
+    const QString browser = Files::openerOf(helpPage);
     if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
         frmHelpView::ShowHelp(helpPage);
 }

@@ -2,7 +2,7 @@
 
 #include "wizard/ExclusionsPanel.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "shared/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
@@ -10,11 +10,13 @@
 #include "jobs/JobDefinition.h"
 #include "jobs/JobTable.h"
 #include "lib/Clock.h"
-#include "lib/libAPIWrapper.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
-#include "lib/libStrings.h"
+#include "lib/Desktop.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/Text.h"
+#include "lib/Preferences.h"
+#include "lib/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -44,18 +46,18 @@ const QString EveryFileSuffix = QStringLiteral("/*.*");
 
 bool askYes(const QString& text)
 {
-    return libForms::MsgBox({text, QStringLiteral("Warning"), libForms::Buttons::YesNoCancel, libForms::Icon::None,
-                             libForms::Answer::Yes}) == libForms::Answer::Yes;
+    return Messages::show({text, QStringLiteral("Warning"), Messages::Buttons::YesNoCancel, Messages::Icon::None,
+                             Messages::Answer::Yes}) == Messages::Answer::Yes;
 }
 
 // Opens the desktop's file manager on a folder, without waiting for it; a desktop without
 // one is told.
 void openFileManager(const QString& folder)
 {
-    libAPIWrapper::OpenOnDesktop(folder, [folder] {
-        libForms::MsgBox({QStringLiteral("No file manager could be started to show the folder '") + folder
+    Desktop::open(folder, [folder] {
+        Messages::show({QStringLiteral("No file manager could be started to show the folder '") + folder
                               + QStringLiteral("'."),
-                          QStringLiteral("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+                          QStringLiteral("File Manager"), Messages::Buttons::OK, Messages::Icon::Exclamation});
     });
 }
 
@@ -123,9 +125,9 @@ void frmWIZ_JobDefinition::showEvent(QShowEvent* event)
 
 void frmWIZ_JobDefinition::Form_Load()
 {
-    libErrorHandler::Trap(ModuleTag, "Form_Load()", [&] {
+    Errors::trap(ModuleTag, "Form_Load()", [&] {
         SetupForm();
-        resize(libForms::TwipsToPixels(6700), libForms::TwipsToPixels(5000));
+        resize(Twips::toPixels(6700), Twips::toPixels(5000));
         // Wrapped texts need more height the narrower the window: the smallest window allowed
         // still shows every step's text whole.
         setMinimumSize(width(), layout()->heightForWidth(width()));
@@ -140,7 +142,7 @@ void frmWIZ_JobDefinition::ShowCurrentStep()
         return;
     m_paintGuard = true;
     const auto clearGuard = qScopeGuard([this] { m_paintGuard = false; });
-    libErrorHandler::Trap(ModuleTag, "Form_Paint()", [&] {
+    Errors::trap(ModuleTag, "Form_Paint()", [&] {
         lblStepNbr->setText(QStringLiteral("Step %1 of %2").arg(m_currentStep).arg(StepCount));
         showStepPage(m_currentStep);
         updateButtons();
@@ -166,11 +168,11 @@ void frmWIZ_JobDefinition::updateButtons()
 // Leaving a step forward checks it: a failure is told and the step stays.
 void frmWIZ_JobDefinition::cmdNext_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdNext_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdNext_Click()", [&] {
         if (m_currentStep >= StepCount)
             return;
         if (const auto failure = Definition().StepFailure(m_currentStep, Neighbours())) {
-            libForms::VerificationError(failure->message, failure->icon);
+            Messages::verificationError(failure->message, failure->icon);
             return;
         }
         ++m_currentStep;
@@ -180,7 +182,7 @@ void frmWIZ_JobDefinition::cmdNext_Click()
 
 void frmWIZ_JobDefinition::cmdBack_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdBack_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdBack_Click()", [&] {
         if (m_currentStep > 1) {
             --m_currentStep;
             ShowCurrentStep();
@@ -190,7 +192,7 @@ void frmWIZ_JobDefinition::cmdBack_Click()
 
 void frmWIZ_JobDefinition::cmdCancel_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdCancel_Click()", [&] { close(); });
+    Errors::trap(ModuleTag, "cmdCancel_Click()", [&] { close(); });
 }
 
 void frmWIZ_JobDefinition::keyPressEvent(QKeyEvent* event)
@@ -238,12 +240,12 @@ bool frmWIZ_JobDefinition::eventFilter(QObject* watched, QEvent* event)
 
 void frmWIZ_JobDefinition::SetupForm()
 {
-    libErrorHandler::Trap(ModuleTag, "SetupForm()", [&] {
+    Errors::trap(ModuleTag, "SetupForm()", [&] {
         m_currentStep = 1;
         cmbFrequency->addItems({QStringLiteral("Daily"), QStringLiteral("Weekly"), QStringLiteral("Monthly")});
         for (int day = 1; day <= 28; ++day)
             cmbDayOfMonth->addItem(QString::number(day));
-        for (int copies = 0; copies <= appSetup::MaxBackupCopies; ++copies)
+        for (int copies = 0; copies <= Preferences::maxBackupCopies; ++copies)
             cmbNumberZipFilesToKeep->addItem(QString::number(copies));
         // The lists start without a selection, as the job's values are chosen below.
         for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
@@ -337,7 +339,7 @@ void frmWIZ_JobDefinition::selectCopies(qint16 copies)
 
 void frmWIZ_JobDefinition::cmbFrequency_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmbFrequency_Click()", [&] {
+    Errors::trap(ModuleTag, "cmbFrequency_Click()", [&] {
         const QString frequency = cmbFrequency->currentText();
         const std::array<QCheckBox*, 7> boxes = dayBoxes();
         if (frequency == QLatin1String("Daily") || frequency == QLatin1String("Weekly")) {
@@ -362,11 +364,11 @@ void frmWIZ_JobDefinition::txtStartTime_LostFocus()
 {
     m_validatingStartTime = true;
     const auto clearFlag = qScopeGuard([this] { m_validatingStartTime = false; });
-    libErrorHandler::Trap(ModuleTag, "txtStartTime_LostFocus()", [&] {
+    Errors::trap(ModuleTag, "txtStartTime_LostFocus()", [&] {
         txtStartTime->setText(txtStartTime->text().toUpper());
         const QString error = JobDefinition::StartTimeError(txtStartTime->text());
         if (!error.isEmpty()) {
-            libForms::VerificationError(error);
+            Messages::verificationError(error);
             txtStartTime->setFocus(Qt::OtherFocusReason);
             return;
         }
@@ -401,7 +403,7 @@ void frmWIZ_JobDefinition::sortFileList()
 
 void frmWIZ_JobDefinition::cmdAddFile_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdAddFile_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdAddFile_Click()", [&] {
         auto* picker = new frmPickFile(this);
         connect(picker, &frmPickFile::EntriesChosen, lstFilesToBackup,
                 [this](const QStringList& entries) { lstFilesToBackup->addItems(entries); });
@@ -411,7 +413,7 @@ void frmWIZ_JobDefinition::cmdAddFile_Click()
 
 void frmWIZ_JobDefinition::cmdAddFolder_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdAddFolder_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdAddFolder_Click()", [&] {
         const QString entry = frmPickFile::ChooseWholeFolder(this);
         if (!entry.isEmpty())
             lstFilesToBackup->addItem(entry);
@@ -420,9 +422,9 @@ void frmWIZ_JobDefinition::cmdAddFolder_Click()
 
 void frmWIZ_JobDefinition::cmdRemove_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdRemove_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdRemove_Click()", [&] {
         if (lstFilesToBackup->selectedItems().isEmpty()) {
-            libForms::VerificationError(QStringLiteral("You must first select a file or folder to remove."));
+            Messages::verificationError(QStringLiteral("You must first select a file or folder to remove."));
             return;
         }
         for (int position = 0; position < lstFilesToBackup->count();) {
@@ -449,14 +451,14 @@ void frmWIZ_JobDefinition::lstFilesToBackup_OLEDragDrop(const QMimeData* data)
         }
     }
     if (paths.isEmpty()) {
-        libForms::VerificationError(QStringLiteral("No files were selected to drop here."),
-                                    libForms::Icon::Information);
+        Messages::verificationError(QStringLiteral("No files were selected to drop here."),
+                                    Messages::Icon::Information);
         return;
     }
     // The file system tells folders from files: a folder stands for every file in it.
     for (QString path : paths) {
         if (QFileInfo(path).isDir()) {
-            libFiles::FormatPath(path, false);
+            Files::setTrailingSlash(path, false);
             lstFilesToBackup->addItem(path + EveryFileSuffix);
         } else {
             lstFilesToBackup->addItem(path);
@@ -478,12 +480,12 @@ void frmWIZ_JobDefinition::cmdTitle_Click()
 
 void frmWIZ_JobDefinition::cmdBrowseTargDir_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdBrowseTargDir_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdBrowseTargDir_Click()", [&] {
         CBrowseDlg browser;
         browser.setParentHWnd(this);
         browser.setPrompt(QStringLiteral("Please select a directory into which backup will be placed."));
         const QString path = browser.ShowBrowseDlgForExistingFolder([] {
-            libForms::MsgBox({QStringLiteral("The specified directory does not exist; please try again."),
+            Messages::show({QStringLiteral("The specified directory does not exist; please try again."),
                               QStringLiteral("Arkwell")});
         });
         if (!path.isEmpty())
@@ -494,12 +496,12 @@ void frmWIZ_JobDefinition::cmdBrowseTargDir_Click()
 void frmWIZ_JobDefinition::cmdExplorer2_Click()
 {
     const QString target = txtTargDir->text();
-    openFileManager(!target.isEmpty() && libFiles::FolderExists(target) ? target : appSetup::AppFolder());
+    openFileManager(!target.isEmpty() && Files::folderExists(target) ? target : AppPaths::appFolder());
 }
 
 void frmWIZ_JobDefinition::optCompression_Click(int)
 {
-    libErrorHandler::Trap(ModuleTag, "optCompression_Click()", [&] {
+    Errors::trap(ModuleTag, "optCompression_Click()", [&] {
         if (optCompression[1]->isChecked()) {
             cmbNumberZipFilesToKeep->setEnabled(true);
             lblNbrCopies->setEnabled(true);
@@ -541,7 +543,7 @@ void frmWIZ_JobDefinition::optIncremental_Click()
 
 void frmWIZ_JobDefinition::chkPasswordProtect_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "chkPasswordProtect_Click()", [&] {
+    Errors::trap(ModuleTag, "chkPasswordProtect_Click()", [&] {
         const bool protect = chkPasswordProtect->isChecked();
         for (QLineEdit* box : {txtPassword, txtPasswordConfirm}) {
             box->setEnabled(protect);
@@ -602,13 +604,13 @@ QString frmWIZ_JobDefinition::JobFilePath() const
 
 void frmWIZ_JobDefinition::cmdFinish_Click()
 {
-    libErrorHandler::Trap(ModuleTag, "cmdFinish_Click()", [&] {
+    Errors::trap(ModuleTag, "cmdFinish_Click()", [&] {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
         const JobDefinition definition = Definition();
         if (const std::optional<JobDefinition::Failure> failure = definition.FirstFailure(Neighbours())) {
-            libForms::VerificationError(failure->message, failure->icon);
+            Messages::verificationError(failure->message, failure->icon);
             if (failure->step) {
                 m_currentStep = *failure->step;
                 ShowCurrentStep();
@@ -617,8 +619,8 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
         }
 
         if (const std::optional<QString> why =
-                m_jobs.Save(definition.Record(Clock::Today()), m_addJob ? QString() : m_editedJob)) {
-            libForms::VerificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, libForms::Icon::Exclamation);
+                m_jobs.Save(definition.Record(Clock::today()), m_addJob ? QString() : m_editedJob)) {
+            Messages::verificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, Messages::Icon::Exclamation);
             return;
         }
         close();

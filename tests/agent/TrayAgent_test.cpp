@@ -4,7 +4,7 @@
 #include "agent/TrayAgent.h"
 
 #include "agent/TrayMenu.h"
-#include "agent/libSysTrayApp.h"
+#include "agent/SystemTray.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 #include <set>
+#include "lib/Preferences.h"
 
 using testing_support::OpenWindow;
 
@@ -25,8 +26,8 @@ class SchedulerTest : public testing_support::JobListTest {
 protected:
     void TearDown() override
     {
-        libSysTrayApp::SystemTrayRemoveIcon();
-        libSysTrayApp::SetTrayProbe({});
+        SystemTray::removeIcon();
+        SystemTray::setTrayProbe({});
         JobListTest::TearDown();
     }
     QString archive(const QString& name) const { return path("bk/" + name + ".zip"); }
@@ -85,7 +86,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 // a tray does, its menu shows the job list, and only Exit Arkwell ends, with the preferences saved.
 TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
-    libSysTrayApp::SetTrayProbe([this] { return trayUp; });
+    SystemTray::setTrayProbe([this] { return trayUp; });
     QSignalSpy ended(&main, &TrayAgent::ended);
     main.Form_Load({"arkwell", "/SILENT"}, false);
     EXPECT_FALSE(schedule.isVisible());
@@ -99,14 +100,14 @@ TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesTh
 
     trayUp = true;
     main.tmrWaitForTray->setInterval(0);
-    EXPECT_TRUE(QTest::qWaitFor([] { return libSysTrayApp::SystemTrayIconShown(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return SystemTray::iconShown(); }));
     EXPECT_FALSE(main.tmrWaitForTray->isActive());
-    EXPECT_EQ(libSysTrayApp::SystemTrayToolTip(), main.TrayToolTip());  // the late icon shows the status at once
+    EXPECT_EQ(SystemTray::toolTip(), main.TrayToolTip());  // the late icon shows the status at once
     main.Popup().Schedule->trigger();
     EXPECT_TRUE(schedule.isVisible());
     EXPECT_EQ(ended.count(), 0);
 
-    appSetup::MaxBackupCopies = 12;
+    Preferences::maxBackupCopies = 12;
     schedule.mnuFileExit->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());

@@ -1,7 +1,8 @@
 // The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
 #include "dialogs/frmPreferences.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
+#include "lib/Preferences.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -15,16 +16,16 @@ protected:
     void TearDown() override
     {
         delete dialog.data();
-        appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
-        appSetup::StopOnError = appSetup::DefaultStopOnError;
-        appSetup::RunMissedBackups = appSetup::DefaultRunMissedBackups;
+        Preferences::maxBackupCopies = Preferences::DefaultMaxBackupCopies;
+        Preferences::stopOnError = Preferences::DefaultStopOnError;
+        Preferences::runMissedBackups = Preferences::DefaultRunMissedBackups;
         AppFolderTest::TearDown();
     }
     void open(qint16 copies, bool stop, bool missed = true)
     {
-        appSetup::MaxBackupCopies = copies;
-        appSetup::StopOnError = stop;
-        appSetup::RunMissedBackups = missed;
+        Preferences::maxBackupCopies = copies;
+        Preferences::stopOnError = stop;
+        Preferences::runMissedBackups = missed;
         dialog = new frmPreferences;
         dialog->show();
     }
@@ -67,8 +68,8 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAn
         way();
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_FALSE(QFile::exists(autostart));
-        EXPECT_EQ(appSetup::MaxBackupCopies, 12);
-        EXPECT_FALSE(appSetup::StopOnError);
+        EXPECT_EQ(Preferences::maxBackupCopies, 12);
+        EXPECT_FALSE(Preferences::stopOnError);
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray("12\r\n0\r\n"));
     }
     ASSERT_EQ(messageBoxes.messages().size(), 4u);

@@ -2,7 +2,7 @@
 #include "BackupRunFixture.h"
 
 #include "jobs/JobLock.h"
-#include "lib/libLog.h"
+#include "lib/TransactionLog.h"
 
 #include <QDirIterator>
 #include <thread>
@@ -265,7 +265,7 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
     writeFile("src/a.txt", "a");
     writeFile("src/c.txt", "c");
     CBackupJob missing = job({path("src/a.txt"), path("src/b.txt"), path("src/c.txt")}, {.copies = 1});
-    const libLog::Recorder runLog;
+    const TransactionLog::Recorder runLog;
     EXPECT_TRUE(run(missing));
     // The reason comes after the progress lines of a.txt and b.txt, and is in the log.
     EXPECT_EQ(CBackupJob::FirstReason(runLog.Lines()),

@@ -6,7 +6,7 @@
 #include "jobs/JobStatus.h"
 #include "jobs/JobTable.h"
 #include "jobs/Targets.h"
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "support/ScheduledJob.h"
 
 using Filesystems::Filesystem;
@@ -19,18 +19,18 @@ class TestDrives : public Filesystems::System {
 public:
     TestDrives(QString area, QString plugged) : area(std::move(area)), plugged(std::move(plugged))
     {
-        Filesystems::Install(this);
+        Filesystems::install(this);
     }
-    ~TestDrives() override { Filesystems::Install(nullptr); }
+    ~TestDrives() override { Filesystems::install(nullptr); }
 
-    Filesystem Holding(const QString& path) const override
+    Filesystem holding(const QString& path) const override
     {
         const bool onDrive = path == usb.mountPoint || path.startsWith(usb.mountPoint + QLatin1Char('/'));
         return onDrive && QFile::exists(plugged) ? usb : disk;
     }
-    QStringList MountAreas() const override { return {area}; }
-    std::optional<QString> Flush(const QString& path) const override { return flush("fsync ", path); }
-    std::optional<QString> FlushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
+    QStringList mountAreas() const override { return {area}; }
+    std::optional<QString> flush(const QString& path) const override { return flush("fsync ", path); }
+    std::optional<QString> flushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
 
     std::optional<QString> flush(const char* call, const QString& path) const
     {
@@ -171,7 +171,7 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
 {
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 1), QTime(9, 0))};
     JobTable jobs;
-    jobs.Load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    jobs.Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     CBackupJob job = testing_support::ScheduledJob(CBackupJob::Daily, CBackupJob::AllWeekdays, 1, QTime(10, 0));
     job.setJobName(QStringLiteral("Nightly"));
     job.setTargetDirectory(path("media/USB"));
@@ -188,11 +188,11 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
             jobs.MarkHandled(due.name, due.due);
             EXPECT_TRUE(Targets::HoldRun(jobs, due.name, due.due));
         }
-        told.push_back(Targets::Notices(jobs, clock.Today()).size() + Targets::Notices(jobs, clock.Today()).size());
+        told.push_back(Targets::Notices(jobs, clock.today()).size() + Targets::Notices(jobs, clock.today()).size());
         EXPECT_TRUE(Targets::Returned(jobs).empty());
     }
     EXPECT_EQ(told, (std::vector<size_t>{1, 1, 1}));
-    EXPECT_EQ(JobStatus::ResultWord(*jobs.Job("Nightly"), jobs.Record("Nightly"), clock.Now()), "waiting for its target 'USBstick'");
+    EXPECT_EQ(JobStatus::ResultWord(*jobs.Job("Nightly"), jobs.Record("Nightly"), clock.now()), "waiting for its target 'USBstick'");
     EXPECT_EQ(transactionLog().filter("Backup Job 'Nightly' waits for its target").size(), 1);
     plug(true);
     const std::vector<JobTable::DueRun> back = Targets::Returned(jobs);

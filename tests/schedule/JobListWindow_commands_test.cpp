@@ -3,7 +3,8 @@
 // status, Stop and Exit of a hanging run, and View zip with and without a registered zip program.
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
-#include "lib/libDates.h"
+#include "lib/DateFormats.h"
+#include "lib/Preferences.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -18,7 +19,7 @@
 #include <QTimer>
 #include <QTreeWidget>
 
-using libForms::Answer;
+using Messages::Answer;
 using testing_support::FindControl;
 using testing_support::LauncherRecorder;
 using testing_support::OpenWindow;
@@ -42,7 +43,7 @@ protected:
              QTime start = {1, 0}, bool compressed = true)
     {
         schedule.AddItemListView(name, QDateTime(lastRun, QTime(0, 0)), nextRun, start, compressed,
-                                 appSetup::JobsFolder() + name + ".awj");
+                                 AppPaths::jobsFolder() + name + ".awj");
     }
     void clickHeader(int column)
     {
@@ -56,7 +57,7 @@ protected:
         for (const QString& name : names)
             list()->setCurrentItem(schedule.FindItemByKey("_" + name), 0, QItemSelectionModel::Select);
     }
-    const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
+    const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
     // Waits until the runs asked for have ended, their boxes answered.
     void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.Busy(); }, 30000)); }
 };
@@ -191,7 +192,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
         EXPECT_TRUE(row->text(JobListWindow::ColLastResult).startsWith(word)) << name.toStdString();
         EXPECT_EQ(!row->icon(JobListWindow::ColLastResult).isNull(), marked) << name.toStdString();
         EXPECT_TRUE(row->toolTip(JobListWindow::ColName).contains(logged)) << name.toStdString();
-        EXPECT_EQ(row->text(JobListWindow::ColLastRun), libDates::FormatDate(Clock::Today(), QLocale::system()));
+        EXPECT_EQ(row->text(JobListWindow::ColLastRun), DateFormats::formatDate(Clock::today(), QLocale::system()));
         EXPECT_TRUE(transactionLog().contains("Backup Job '" + name + "' started."));
         EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Backup Job '" + name + "' " + result)).isEmpty());
     }
@@ -199,13 +200,13 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
     EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Broken failed .+$")
                     .match(tray.TrayToolTip()).hasMatch()) << tray.TrayToolTip().toStdString();
 
-    appSetup::StopOnError = true;
+    Preferences::stopOnError = true;
     std::vector<bool> enabledWhileAsked;
-    libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
+    Messages::setHandler([&](const Messages::Message& message) {
         enabledWhileAsked.push_back(schedule.lvwSchedule->isEnabled());
         EXPECT_EQ(message.title, "Backup Error");
         EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '"
-                                    + appSetup::TransactionLogPath() + "'\r\n\r\nOpen the transaction log now?");
+                                    + AppPaths::transactionLogPath() + "'\r\n\r\nOpen the transaction log now?");
         return enabledWhileAsked.size() == 1 ? Answer::Yes : Answer::No;
     });
     LauncherRecorder launcher;
@@ -216,7 +217,7 @@ TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopT
         waitForRuns();
         EXPECT_EQ(enabledWhileAsked, std::vector<bool>(goesOn ? 2 : 1, false));
         EXPECT_TRUE(schedule.lvwSchedule->isEnabled());
-        EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+        EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", AppPaths::transactionLogPath()}));
         EXPECT_EQ(QFile::exists(path("bk/Good.zip")), goesOn);  // the job after the failed one ran, or not
     }
 }
@@ -231,9 +232,9 @@ TEST_F(ScheduleTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
     EXPECT_EQ(schedule.findChild<QWidget*>("frmWIZ_JobDefinition"), nullptr);
 
     LauncherRecorder launcher;
-    QDir().mkpath(appSetup::TransactionLogPath());  // something in the log's place that can't be written
+    QDir().mkpath(AppPaths::transactionLogPath());  // something in the log's place that can't be written
     schedule.mnuActionViewTransactionLog_Click();
-    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", AppPaths::transactionLogPath()}));
 }
 
 TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)

@@ -4,9 +4,10 @@
 #include "wizard/frmWIZ_JobDefinition.h"
 #include "wizard/ExclusionsPanel.h"
 
-#include "agent/appSetupMain.h"
+#include "agent/AgentStart.h"
 #include "dialogs/frmPickFile.h"
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
+#include "lib/Preferences.h"
 #include "schedule/JobListWindow.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
@@ -20,7 +21,7 @@
 #include <QTreeWidget>
 #include <QUrl>
 
-using libForms::Answer;
+using Messages::Answer;
 using testing_support::ItemTexts;
 using testing_support::LauncherRecorder;
 using testing_support::Unloaded;
@@ -32,8 +33,8 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        appSetup::MaxBackupCopies = 99;
-        appSetup::LoadJobList(schedule);
+        Preferences::maxBackupCopies = 99;
+        AgentStart::loadJobList(schedule);
         frmPickFile::SetRememberedFolder(QString());
         QDir().mkpath(path("data/sub"));
         QDir().mkpath(path("target"));
@@ -66,7 +67,7 @@ protected:
     void listJobFile(const QString& cleanedName, const QByteArray& content)
     {
         writeFile("BackupJobs/" + cleanedName + ".awj", content);
-        appSetup::LoadJobList(schedule);
+        AgentStart::loadJobList(schedule);
     }
 
     template <typename Control>
@@ -112,8 +113,8 @@ protected:
         button("cmdFinish")->click();
         EXPECT_EQ(Unloaded(wizard), closes);
     }
-    const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
-    QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
+    const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
+    QString jobFile(const QString& cleanedName) const { return AppPaths::jobsFolder() + cleanedName + ".awj"; }
     QString rowFile(const QString& jobName) const
     {
         const QTreeWidgetItem* row = schedule.FindItemByKey("_" + jobName);
@@ -272,7 +273,7 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
         QTest::mouseClick(button("cmdNext"), Qt::LeftButton);  // disabled on step 6: nothing happens
     }
     EXPECT_EQ(wizard->CurrentStep(), 6);
-    EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + appSetup::AppFolder()));
+    EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + AppPaths::appFolder()));
     button("cmdBack")->click();  // the last step was reached: Finish stays offered
     EXPECT_TRUE(button("cmdFinish")->isEnabled());
     button("cmdNext")->click();
@@ -290,7 +291,7 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     open();
     button("cmdCancel")->click();
     EXPECT_TRUE(Unloaded(wizard));
-    EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists());
+    EXPECT_FALSE(QDir(AppPaths::jobsFolder()).exists());
     // Enter on the last step finishes.
     open();
     fillLeast();
@@ -423,7 +424,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     button("cmdExplorer2")->click();
     goToStep(3);
     button("cmdExplorer1")->click();
-    EXPECT_EQ(launcher.detached, (std::vector<QStringList>{{"xdg-open", "/"}, {"xdg-open", appSetup::AppFolder()},
+    EXPECT_EQ(launcher.detached, (std::vector<QStringList>{{"xdg-open", "/"}, {"xdg-open", AppPaths::appFolder()},
                                                            {"xdg-open", QDir::homePath()}}));
     EXPECT_EQ(messageBoxes.messages().size(), told);
     launcher.detachedSucceeds = false;
