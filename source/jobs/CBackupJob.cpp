@@ -828,12 +828,12 @@ void CBackupJob::flushToDevice(const QString& placed) const
 {
     const Filesystems::System& system = Filesystems::current();
     const QString folder = Files::withoutTrailingSlash(m_targetDirectory);
-    std::optional<QString> why = placed.isEmpty() ? system.flushFilesystem(folder) : system.flush(placed);
-    if (!why)
-        why = system.flush(folder);
-    if (why)
+    Result<> flushed = placed.isEmpty() ? system.flushFilesystem(folder) : system.flush(placed);
+    if (flushed)
+        flushed = system.flush(folder);
+    if (!flushed)
         failRun(QStringLiteral("Arkwell Error, the backup in '") + folder
-                + QStringLiteral("' could not be written through to its drive (") + *why + QStringLiteral(")."));
+                + QStringLiteral("' could not be written through to its drive (") + flushed.reason() + QStringLiteral(")."));
 }
 
 // Whether the target went away during the run: gone, or held by another filesystem than

@@ -193,7 +193,7 @@ std::optional<Failure> sameNameInCopy(const JobDefinition& job)
 
 }  // namespace
 
-std::optional<Failure> JobDefinition::StepFailure(int step, const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::StepFailure(int step, const Neighbours& neighbours) const
 {
     switch (step) {
     case 1:
@@ -215,7 +215,7 @@ std::optional<Failure> JobDefinition::StepFailure(int step, const Neighbours& ne
     }
 }
 
-std::optional<Failure> JobDefinition::FirstFailure(const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::FirstFailure(const Neighbours& neighbours) const
 {
     for (int step = 1; step <= 6; ++step)
         if (auto failure = StepFailure(step, neighbours))

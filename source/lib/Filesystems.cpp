@@ -128,25 +128,25 @@ QStringList System::mountAreas() const
 }
 
 // Opens `path` and hands its descriptor to `flush` (fsync, syncfs); the error's text when either fails.
-static std::optional<QString> flushed(const QString& path, int (*flush)(int))
+static Result<> flushed(const QString& path, int (*flush)(int))
 {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0 || flush(descriptor) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         if (descriptor >= 0)
             ::close(descriptor);
-        return why;
+        return Failure{why};
     }
     ::close(descriptor);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<QString> System::flush(const QString& path) const
+Result<> System::flush(const QString& path) const
 {
     return flushed(path, ::fsync);
 }
 
-std::optional<QString> System::flushFilesystem(const QString& path) const
+Result<> System::flushFilesystem(const QString& path) const
 {
     return flushed(path, ::syncfs);
 }

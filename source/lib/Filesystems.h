@@ -3,9 +3,10 @@
 // file's data through to its device. The platform's calls live here, behind one replaceable
 // object with the real system as default, so tests decide what is mounted and see the flushes.
 
+#include "lib/Result.h"
+
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace Filesystems {
 
@@ -31,10 +32,10 @@ public:
     // The folders under which drives and shares are mounted, each mount point one or two
     // levels below (/media/<user>/<drive>, /mnt/<drive>).
     virtual QStringList mountAreas() const;
-    // Writes the data of a file or folder (its names) through to its device. Returns why it can't.
-    virtual std::optional<QString> flush(const QString& path) const;
+    // Writes the data of a file or folder (its names) through to its device, or says why it can't.
+    virtual Result<> flush(const QString& path) const;
     // Writes every file's data of the filesystem holding `path` through to its device.
-    virtual std::optional<QString> flushFilesystem(const QString& path) const;
+    virtual Result<> flushFilesystem(const QString& path) const;
 };
 
 // The system in use: the real one unless a test installed its own.

@@ -29,13 +29,13 @@ public:
         return onDrive && QFile::exists(plugged) ? usb : disk;
     }
     QStringList mountAreas() const override { return {area}; }
-    std::optional<QString> flush(const QString& path) const override { return flush("fsync ", path); }
-    std::optional<QString> flushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
+    Result<> flush(const QString& path) const override { return flush("fsync ", path); }
+    Result<> flushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
 
-    std::optional<QString> flush(const char* call, const QString& path) const
+    Result<> flush(const char* call, const QString& path) const
     {
         flushes << call + path + (QFileInfo::exists(path) ? QString() : QStringLiteral(" (missing)"));
-        return failing ? std::optional<QString>(QStringLiteral("Input/output error")) : std::nullopt;
+        return failing ? Result<>(Failure{QStringLiteral("Input/output error")}) : Result<>();
     }
 
     const QString area;
