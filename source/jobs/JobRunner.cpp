@@ -79,7 +79,7 @@ void JobRunner::run(qint16 maxBackupCopies)
         m_job = nullptr;
     }
     report.counts = job.LastCounts();
-    report.logLines = runLog.Lines();
+    report.logLines = runLog.lines();
     report.reason = CBackupJob::FirstReason(report.logLines);
     report.seconds = duration.elapsed() / 1000;
     TransactionLog::append(JobStatus::ResultLine(name, report.result, report.counts, report.seconds, report.reason));

@@ -18,7 +18,7 @@ public:
     ~Recorder();
     Recorder(const Recorder&) = delete;
     Recorder& operator=(const Recorder&) = delete;
-    const QStringList& Lines() const { return m_lines; }
+    const QStringList& lines() const { return m_lines; }
 
 private:
     friend void append(const QString& eventText);

@@ -268,9 +268,9 @@ TEST_F(BackupRunTest, MissingEntryOrZipOrTargetFailsTheRunNotTheProgram)
     const TransactionLog::Recorder runLog;
     EXPECT_TRUE(run(missing));
     // The reason comes after the progress lines of a.txt and b.txt, and is in the log.
-    EXPECT_EQ(CBackupJob::FirstReason(runLog.Lines()),
+    EXPECT_EQ(CBackupJob::FirstReason(runLog.lines()),
               "Arkwell Pre-Emptive Error, file to backup does not exist: '" + path("src/b.txt") + "'.");
-    EXPECT_EQ(runLog.Lines().size(), transactionLog().size());
+    EXPECT_EQ(runLog.lines().size(), transactionLog().size());
     EXPECT_FALSE(transactionLog().contains("Zipping Up   " + path("src/c.txt")));
     EXPECT_FALSE(QFile::exists(archive()));  // nothing half-made is put in place
 
