@@ -16,7 +16,7 @@ TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithout
 {
     report(false, {.number = -5, .description = "it's \"odd\"; really", .osError = -2}, "JobListWindow.frm",
                 "Let MessageText()");
-    report(false, {.number = 7, .description = "second"}, "libLog.bas", "LogEvent()");
+    report(false, {.number = 7, .description = "second"}, "TransactionLog", "append()");
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
     EXPECT_TRUE(log.contains("Description: ERR#-5 @ Arkwell - it~s ~odd~~ really\r\n"));
     EXPECT_TRUE(log.contains("Last DLL:    -2 \r\n"));
@@ -30,13 +30,13 @@ TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithout
 
     QFile::remove(path("arkwell.err"));
     TestClock clock(QDateTime(QDate(2026, 2, 3), QTime(4, 5, 6)));
-    EXPECT_THROW(report(true, {.number = 53, .description = "File not found"}, "libFiles.bas", "uKill()"), FatalEnd);
+    EXPECT_THROW(report(true, {.number = 53, .description = "File not found"}, "Files", "removeMatching()"), FatalEnd);
     // Two empty lines close the report.
     EXPECT_EQ(QString::fromUtf8(readFile("arkwell.err")),
               QString(80, '-') + "\r\nDate:        2026-02-03 04:05:06\r\nComputer:    " + QSysInfo::machineHostName()
                   + "\r\nSeverity:    Fatal\r\nDescription: ERR#53 @ Arkwell - File not found\r\nLast DLL:     0 \r\n"
                     "Details:     ERR#53 @ Arkwell - File not found\r\n" + QString(40, '-')
-                  + "\r\nModule/Function: libFiles.bas/uKill().\r\n\r\n\r\n");
+                  + "\r\nModule/Function: Files/removeMatching().\r\n\r\n\r\n");
     ASSERT_EQ(messageBoxes.messages().size(), 3u);
     EXPECT_EQ(messageBoxes.messages()[2].title, "Fatal Application Error");
     EXPECT_EQ(messageBoxes.messages()[2].text, "ERR#53 @ Arkwell - File not found\r\n\r\nApplication will now terminate.");
@@ -44,23 +44,22 @@ TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithout
     // An error log that can't be written still shows the box and ends.
     QFile::remove(path("arkwell.err"));
     QDir().mkpath(path("arkwell.err"));  // a folder where the log should be: it can't be opened
-    EXPECT_THROW(report(true, {.number = 75, .description = "x"}, "appSetup.bas", "Main()"), FatalEnd);
+    EXPECT_THROW(report(true, {.number = 75, .description = "x"}, "AgentStart", "run()"), FatalEnd);
     EXPECT_EQ(messageBoxes.messages().at(3).title, "Fatal Application Error");
 }
 
 TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefaultAndErrnoMapsToTheProgramsNumber)
 {
     Errors::setFatalEndHandler([] {});  // a fatal end that lets the trap return
-    const int result = Errors::trap("libFiles.bas", "FormatPath()", []() -> int {
+    const int result = Errors::trap("Files", "makeFolder()", []() -> int {
         Errors::throwErrno(EACCES, "/root/secret");
     });
     EXPECT_EQ(result, 0);
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
     EXPECT_TRUE(log.contains("ERR#70 @ Arkwell - Permission denied: `/root/secret` (")) << log.toStdString();
     EXPECT_TRUE(log.contains("Last DLL:     13 "));
-
-    // A missing file ("File not found", 53) and folder ("Path not found", 76) are met reading a job
-    // file and making a folder.
+    // Outside a run the same refusal is a result with its reason.
+    EXPECT_TRUE(Errors::attempt([] { Errors::throwErrno(ENOENT, "/nowhere"); }).reason().startsWith("File not found: '/nowhere'"));
 }
 
 TEST_F(AppFolderTest, LogEventWritesStampedLines)
