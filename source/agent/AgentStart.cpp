@@ -185,25 +185,25 @@ bool agentAnswered(const InstanceGuard& guard)
 // agent runs (asked for its window, or named when it doesn't answer), or no lock can be had.
 std::optional<int> endUnlessAgent(InstanceGuard& guard, const QString& lockPath)
 {
-    InstanceGuard::Outcome outcome = guard.tryAcquire();
-    if (outcome == InstanceGuard::Outcome::HeldByAnother && agentAnswered(guard))
+    Result<InstanceGuard::Outcome> outcome = guard.tryAcquire();
+    const auto heldByAnother = [&outcome] { return outcome && *outcome == InstanceGuard::Outcome::HeldByAnother; };
+    if (heldByAnother() && agentAnswered(guard))
         return 0;
-    if (outcome == InstanceGuard::Outcome::HeldByAnother)  // an agent that was ending has let go
+    if (heldByAnother())  // an agent that was ending has let go
         outcome = guard.tryAcquire();
-    switch (outcome) {
-    case InstanceGuard::Outcome::Acquired: break;
-    case InstanceGuard::Outcome::HeldByAnother:
+    if (!outcome) {
+        Messages::show(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
+                                   + QStringLiteral("' (") + outcome.reason()
+                                   + QStringLiteral("), which keeps a second copy of it from running the "
+                                                    "same Backup Jobs."),
+                               QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
+        return 1;
+    }
+    if (heldByAnother()) {
         if (!TrayAgent::IsSilent(QCoreApplication::arguments()))
             Messages::show(Message{QStringLiteral("An instance of Arkwell is already running."),
-                                     QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
+                                   QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
-    case InstanceGuard::Outcome::Failed:
-        Messages::show(Message{QStringLiteral("Arkwell cannot lock its lock file '") + lockPath
-                                     + QStringLiteral("' (") + guard.errorText()
-                                     + QStringLiteral("), which keeps a second copy of it from running the "
-                                                      "same Backup Jobs."),
-                                 QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical, Answer::OK});
-        return 1;
     }
     return std::nullopt;
 }

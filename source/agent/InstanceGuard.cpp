@@ -79,12 +79,12 @@ QString InstanceGuard::socketName(const QString& lockPath)
     return QStringLiteral("/arkwell-%1-%2").arg(::getuid()).arg(QString::fromLatin1(hash));
 }
 
-InstanceGuard::Outcome InstanceGuard::tryAcquire()
+Result<InstanceGuard::Outcome> InstanceGuard::tryAcquire()
 {
     const QByteArray path = QFile::encodeName(m_lockPath);
     int fd = OpenLockFile(path);
     if (fd < 0) {
-        const std::optional<Outcome> repaired = replaceUnusable(path, fd);
+        const std::optional<Result<Outcome>> repaired = replaceUnusable(path, fd);
         if (repaired)
             return *repaired;
     }
@@ -93,8 +93,7 @@ InstanceGuard::Outcome InstanceGuard::tryAcquire()
         ::close(fd);
         if (err == EWOULDBLOCK)
             return Outcome::HeldByAnother;
-        m_errorText = QString::fromLocal8Bit(std::strerror(err));
-        return Outcome::Failed;
+        return Failure{QString::fromLocal8Bit(std::strerror(err))};
     }
     m_lockFd = fd;
     // The process number, for a person who looks; the program never reads it back.
@@ -111,13 +110,12 @@ InstanceGuard::Outcome InstanceGuard::tryAcquire()
 // on the folder; one that finds the folder locked meets a start that is replacing the file or
 // an agent holding the folder itself, since a folder that can take no new lock file (read-only)
 // is locked instead, for as long as the agent lives. Nothing when `fd` is ready to be locked.
-std::optional<InstanceGuard::Outcome> InstanceGuard::replaceUnusable(const QByteArray& path, int& fd)
+std::optional<Result<InstanceGuard::Outcome>> InstanceGuard::replaceUnusable(const QByteArray& path, int& fd)
 {
     const QByteArray folder = QFile::encodeName(QFileInfo(m_lockPath).absolutePath());
     const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd < 0) {
-        m_errorText = QString::fromLocal8Bit(std::strerror(errno));
-        return Outcome::Failed;
+        return Failure{QString::fromLocal8Bit(std::strerror(errno))};
     }
     if (::flock(folderFd, LOCK_EX | LOCK_NB) != 0) {
         ::close(folderFd);

@@ -6,6 +6,8 @@
 // A lock file that can't serve at all (a folder, a link, a file the user can't open) is set
 // aside and replaced: only a living agent blocks a start.
 
+#include "lib/Result.h"
+
 #include <QLocalSocket>
 #include <QObject>
 #include <QString>
@@ -17,7 +19,7 @@ class QLocalServer;
 class InstanceGuard : public QObject {
     Q_OBJECT
 public:
-    enum class Outcome { Acquired, HeldByAnother, Failed };
+    enum class Outcome { Acquired, HeldByAnother };
     // What a later start asks of the agent: to show its window, or only whether it is alive.
     enum class Request { ShowWindow, Ping };
 
@@ -25,10 +27,9 @@ public:
     ~InstanceGuard() override;
 
     // Takes the lock and, with it, starts listening for later starts. A lock file that can't
-    // be opened or is no plain file is set aside and replaced. Failed: not even the lock
-    // file's folder can be opened (errorText says why).
-    Outcome tryAcquire();
-    QString errorText() const { return m_errorText; }
+    // be opened or is no plain file is set aside and replaced. Fails when not even the lock
+    // file's folder can be opened.
+    Result<Outcome> tryAcquire();
 
     // A later start: asks the agent that holds the lock, another process, and blocks until it
     // has answered. False when no answer came within `timeoutMs`.
@@ -47,11 +48,10 @@ signals:
 private:
     void listen();
     void answerRequests();
-    std::optional<Outcome> replaceUnusable(const QByteArray& path, int& fd);
+    std::optional<Result<Outcome>> replaceUnusable(const QByteArray& path, int& fd);
 
     QString m_lockPath;
     int m_lockFd = -1;
     int m_folderFd = -1;  // the folder's own lock, where it can take no lock file
-    QString m_errorText;
     QLocalServer* m_server = nullptr;
 };

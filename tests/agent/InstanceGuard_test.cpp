@@ -28,7 +28,7 @@ TEST_F(InstanceGuardTest, OnlyALivingHolderBlocksAStartAndItAnswersALaterOne)
     ASSERT_TRUE(holder.waitForReadyRead(10000));
     ASSERT_EQ(holder.readLine(), "held\n");
     InstanceGuard later(lock);
-    EXPECT_EQ(later.tryAcquire(), Outcome::HeldByAnother);
+    EXPECT_EQ(later.tryAcquire().value(), Outcome::HeldByAnother);
     EXPECT_TRUE(later.ask(InstanceGuard::Request::Ping, 10000));
     EXPECT_TRUE(later.ask(InstanceGuard::Request::ShowWindow, 10000));
     holder.closeWriteChannel();
@@ -36,13 +36,12 @@ TEST_F(InstanceGuardTest, OnlyALivingHolderBlocksAStartAndItAnswersALaterOne)
     EXPECT_EQ(holder.readAll(), "show\n");  // the ping showed nothing
     // The holder is gone: its lock went with it.
     InstanceGuard next(lock);
-    EXPECT_EQ(next.tryAcquire(), Outcome::Acquired);
+    EXPECT_EQ(next.tryAcquire().value(), Outcome::Acquired);
 
     InstanceGuard nobodyListens(path("other.lock"));
     EXPECT_FALSE(nobodyListens.ask(InstanceGuard::Request::Ping, 100));
     InstanceGuard nowhere(path("missing/arkwell.lock"));
-    EXPECT_EQ(nowhere.tryAcquire(), Outcome::Failed);
-    EXPECT_FALSE(nowhere.errorText().isEmpty());
+    EXPECT_FALSE(nowhere.tryAcquire().reason().isEmpty());
 }
 
 // A lock file that can't serve is set aside and replaced; in a folder that takes no new file the
@@ -71,12 +70,12 @@ TEST_F(InstanceGuardTest, ALockFileThatCantServeIsSetAsideAndOnlyItsReplacements
                 continue;
             {
                 InstanceGuard agent(lock);
-                ASSERT_EQ(agent.tryAcquire(), Outcome::Acquired);
+                ASSERT_EQ(agent.tryAcquire().value(), Outcome::Acquired);
                 EXPECT_TRUE(readOnlyFolder || (QFileInfo(lock).isFile() && !QFileInfo(lock).isSymLink()));
                 EXPECT_EQ(QDir(folder).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size(),
                           readOnlyFolder ? 1 : 2);  // what was there is kept beside the new file
                 InstanceGuard later(lock);
-                EXPECT_EQ(later.tryAcquire(), Outcome::HeldByAnother);
+                EXPECT_EQ(later.tryAcquire().value(), Outcome::HeldByAnother);
             }
             QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         }

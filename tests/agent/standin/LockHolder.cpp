@@ -15,7 +15,7 @@ int main(int argc, char** argv)
     if (argc != 2)
         return 64;
     InstanceGuard guard(QString::fromLocal8Bit(argv[1]));
-    if (guard.tryAcquire() != InstanceGuard::Outcome::Acquired)
+    if (const auto outcome = guard.tryAcquire(); !outcome || *outcome != InstanceGuard::Outcome::Acquired)
         return 1;
     const auto say = [](const char* line) {
         std::puts(line);
