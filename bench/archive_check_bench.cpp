@@ -21,7 +21,7 @@ namespace {
 
 bool OwnSound(const QString& archive)
 {
-    return ArchiveCheck::Check(archive, std::atomic<bool>(false)).verdict == ArchiveCheck::Verdict::Sound;
+    return ArchiveCheck::check(archive, std::atomic<bool>(false)).verdict == ArchiveCheck::Verdict::Sound;
 }
 
 bool LibzipSound(const QString& archive)

@@ -6,10 +6,10 @@
 //       check's (its worker thread does the test an unzip child did before)
 //   (e) a compressed job of a media tree             against  zip -r -n .zip (deflating it all)
 // Usage: backup_bench [files=20000] [megabytes=300] [media megabytes=300]
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "jobs/RunProgress.h"
-#include "jobs/CBackupJob.h"
-#include "lib/Preferences.h"
+#include "jobs/BackupRun.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -99,10 +99,10 @@ double cpuSeconds(int who)
     return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-CBackupJob benchJob(const QString& target, const QStringList& entries, bool compress)
+Job benchJob(const QString& target, const QStringList& entries, bool compress)
 {
-    CBackupJob job;
-    job.setJobName(QStringLiteral("Bench"));
+    Job job;
+    job.setName(QStringLiteral("Bench"));
     job.setTargetDirectory(target);
     job.setCompress(compress);
     job.setSubdirectories(true);
@@ -142,10 +142,10 @@ int main(int argc, char** argv)
     // (a) and (d): best of two runs each, alternating, so both see the same page cache.
     double oursZip = 1e9, theirsZip = 1e9, ownCpu = 0, zipCpu = 0, checkCpu = 0;
     for (int round = 0; round < 2; ++round) {
-        CBackupJob job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, true);
+        Job job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, true);
         const double selfBefore = cpuSeconds(RUSAGE_SELF), threadBefore = cpuSeconds(RUSAGE_THREAD),
                      childrenBefore = cpuSeconds(RUSAGE_CHILDREN);
-        oursZip = std::min(oursZip, seconds([&] { job.ExecuteBackupNow(host, 99); }));
+        oursZip = std::min(oursZip, seconds([&] { (void)BackupRun(job, {}).run(host, 99); }));
         ownCpu = cpuSeconds(RUSAGE_THREAD) - threadBefore;
         checkCpu = cpuSeconds(RUSAGE_SELF) - selfBefore - ownCpu;
         zipCpu = cpuSeconds(RUSAGE_CHILDREN) - childrenBefore + checkCpu;
@@ -159,8 +159,8 @@ int main(int argc, char** argv)
     // (e): media is stored, not deflated again.
     double oursMedia = 1e9, theirsMedia = 1e9;
     for (int round = 0; round < 2; ++round) {
-        CBackupJob job = benchJob(w + "/ours", {w + "/src/Media/*.*"}, true);
-        oursMedia = std::min(oursMedia, seconds([&] { job.ExecuteBackupNow(host, 99); }));
+        Job job = benchJob(w + "/ours", {w + "/src/Media/*.*"}, true);
+        oursMedia = std::min(oursMedia, seconds([&] { (void)BackupRun(job, {}).run(host, 99); }));
         QFile::remove(w + "/theirs/Media.zip");
         theirsMedia = std::min(theirsMedia, seconds([&] {
             runQuietly(w + "/app/zip", {"-r", "-n", ".zip", w + "/theirs/Media.zip", w + "/src/Media"});
@@ -171,8 +171,8 @@ int main(int argc, char** argv)
     // (b)
     double oursCopy = 1e9, theirsCopy = 1e9;
     for (int round = 0; round < 2; ++round) {
-        CBackupJob job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, false);
-        oursCopy = std::min(oursCopy, seconds([&] { job.ExecuteBackupNow(host, 99); }));
+        Job job = benchJob(w + "/ours", {w + "/src/Tree/*.*"}, false);
+        oursCopy = std::min(oursCopy, seconds([&] { (void)BackupRun(job, {}).run(host, 99); }));
         QDir(w + "/theirs/Tree").removeRecursively();
         theirsCopy = std::min(theirsCopy, seconds([&] { runQuietly("cp", {"-a", w + "/src/Tree", w + "/theirs/"}); }));
     }
@@ -183,8 +183,8 @@ int main(int argc, char** argv)
     for (int i = 0; i < 1000 && i < files; ++i)
         singles << w + QStringLiteral("/src/Tree/d%1/s%2/f%3").arg(i % 40).arg(i % 7).arg(i)
                        + (i % 10 <= 5 ? ".txt" : i % 10 <= 8 ? ".bin" : ".zip");
-    CBackupJob manyEntries = benchJob(w + "/ours", singles, true);
-    const double oursSingles = seconds([&] { manyEntries.ExecuteBackupNow(host, 99); });
+    Job manyEntries = benchJob(w + "/ours", singles, true);
+    const double oursSingles = seconds([&] { (void)BackupRun(manyEntries, {}).run(host, 99); });
     QFile::remove(w + "/theirs/Singles.zip");
     const double theirsSingles = seconds([&] {
         for (const QString& file : singles)

@@ -2,7 +2,7 @@
 // of a file across 10 archives (under 0.5 s), one 1 MB file out of a 300 MB archive (under
 // 0.1 s), and a whole 300 MB archive (within 1.1 times unzip -o of the same archive).
 // Usage: restore_bench [megabytes]
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "jobs/KeptBackups.h"
 #include "jobs/Restore.h"
 #include "jobs/RunRecord.h"
@@ -52,7 +52,7 @@ void Report(const char* what, double seconds, double limit)
 Restore::Report RestoreAll(const BackupContents& contents, const QByteArray& chosen, const QString& to)
 {
     Restore::Request request{{chosen}, to, false, Restore::Existing::Replace, {}};
-    return Restore::Run(contents, Restore::MakePlan(contents, request), request, std::atomic<bool>(false));
+    return Restore::run(contents, Restore::makePlan(contents, request), request, std::atomic<bool>(false));
 }
 
 }  // namespace
@@ -62,36 +62,35 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 300;
     QTemporaryDir work;
-    CBackupJob job;
-    job.setJobName(QStringLiteral("Job"));
+    Job job;
+    job.setName(QStringLiteral("Job"));
     job.setCompress(true);
     job.setTargetDirectory(work.filePath(QStringLiteral("bk")));
-    QDir().mkpath(job.TargetDirectory());
+    QDir().mkpath(job.targetDirectory());
 
     // 20,000 small files in 200 folders; the archive copied to ten kept archives.
     const QString many = work.filePath(QStringLiteral("many"));
     for (int file = 0; file < 20000; ++file)
         Write(QStringLiteral("%1/folder%2/file%3.txt").arg(many).arg(file / 100).arg(file), QByteArray::number(file));
-    Zip(many, job.ArchivePath(0));
+    Zip(many, job.archivePath(0));
     for (int copy = 1; copy < 10; ++copy)
-        QFile::copy(job.ArchivePath(0), job.ArchivePath(copy));
-    const std::vector<KeptBackup> backups = KeptBackups::List(job, RunRecord{}, 99);
-    QString error;
+        QFile::copy(job.archivePath(0), job.archivePath(copy));
+    const std::vector<KeptBackup> backups = KeptBackups::list(job, RunRecord{}, 99);
     std::unique_ptr<BackupContents> contents;
     Report("list a 20,000-entry archive",
-           Seconds([&] { contents = BackupContents::Open(job, backups.front(), &error); }), 0.3);
-    std::printf("  (%zu entries)\n", contents ? contents->Items().size() : size_t(0));
+           Seconds([&] { contents = BackupContents::open(job, backups.front()).value(); }), 0.3);
+    std::printf("  (%zu entries)\n", contents ? contents->items().size() : size_t(0));
     const QByteArray one = QFile::encodeName(many) + "/folder123/file12345.txt";
     size_t versions = 0;
     double best = 1e9;
     for (int round = 0; round < 3; ++round)
-        best = std::min(best, Seconds([&] { versions = KeptBackups::VersionFinder(job, backups).Versions(one).size(); }));
+        best = std::min(best, Seconds([&] { versions = KeptBackups::VersionFinder(job, backups).versions(one).size(); }));
     Report("versions of a file across 10 such archives (best of 3)", best, 0.5);
     std::printf("  (%zu versions)\n", versions);
 
     // A big archive: stored noise and deflated text, 1 MB a file.
     for (int copy = 0; copy < 10; ++copy)
-        QFile::remove(job.ArchivePath(copy));
+        QFile::remove(job.archivePath(copy));
     const QString big = work.filePath(QStringLiteral("big"));
     QByteArray noise(1 << 20, Qt::Uninitialized);
     for (int megabyte = 0; megabyte < megabytes; ++megabyte) {
@@ -100,8 +99,8 @@ int main(int argc, char** argv)
         Write(QStringLiteral("%1/%2/%3.%4").arg(big).arg(megabyte / 50).arg(megabyte).arg(text ? "txt" : "jpg"),
               text ? noise.toBase64().left(noise.size()) : noise);
     }
-    Zip(big, job.ArchivePath(0));
-    contents = BackupContents::Open(job, KeptBackups::List(job, RunRecord{}, 99).front(), &error);
+    Zip(big, job.archivePath(0));
+    contents = BackupContents::open(job, KeptBackups::list(job, RunRecord{}, 99).front()).value();
     const QByteArray oneMegabyte = QFile::encodeName(big) + "/2/101.jpg";
     Report("restore one 1 MB file from the big archive",
            Seconds([&] { RestoreAll(*contents, oneMegabyte, work.filePath(QStringLiteral("one"))); }), 0.1);
@@ -116,7 +115,7 @@ int main(int argc, char** argv)
         QProcess::execute(QStringLiteral("sync"), {});
         unzip = std::min(unzip, Seconds([&] {
             QProcess process;
-            process.start(QStringLiteral("unzip"), {QStringLiteral("-oqq"), job.ArchivePath(0), QStringLiteral("-d"),
+            process.start(QStringLiteral("unzip"), {QStringLiteral("-oqq"), job.archivePath(0), QStringLiteral("-d"),
                                                     work.filePath(QStringLiteral("unzipped"))});
             process.waitForFinished(-1);
         }));

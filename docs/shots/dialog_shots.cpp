@@ -3,7 +3,7 @@
 #include "lib/AppPaths.h"
 #include "agent/AgentStart.h"
 #include "agent/TrayAgent.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "jobs/RunRecord.h"
 #include "lib/Preferences.h"
 #include "dialogs/frmAbout.h"
@@ -96,15 +96,15 @@ bool saveJobList(const QString& out)
 }
 
 // A job of the status picture: a daily zip of `folder` into `target`.
-CBackupJob statusJob(const QString& name, const QString& folder, const QString& target)
+Job statusJob(const QString& name, const QString& folder, const QString& target)
 {
-    CBackupJob job;
-    job.setJobName(name);
+    Job job;
+    job.setName(name);
     job.setCompress(true);
-    job.setFrequency(CBackupJob::Daily);
-    job.SetDayOfWeek(true, true, true, true, true, true, true);
+    job.setFrequency(Job::Daily);
+    job.setWeekdays(true, true, true, true, true, true, true);
     job.setStartTime(QTime(21, 0));
-    job.setDateLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
+    job.setLastRun(QDateTime(QDate(2026, 12, 6), QTime(0, 0)));
     job.setTargetDirectory(target + QLatin1Char('/'));
     job.setFilesToZip(folder + QStringLiteral("/*.*\r\n"));
     return job;
@@ -139,13 +139,13 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
         schedule.RunJobs({name});
-        while (agent.Busy())
+        while (agent.busy())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     };
-    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.Jobs().save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
     schedule.resize(900, 300);
     schedule.show();
-    schedule.Jobs().MarkHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
+    (void)schedule.Jobs().markHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
     runAndWait(QStringLiteral("Daily Mail"));
     QLabel lastResult(tray.TrayToolTip());
     drawAsToolTip(lastResult);
@@ -155,8 +155,8 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
                                     completed.height() - lastResult.height() - 40, lastResult.grab());
     bool ok = savePicture(completed, out + QStringLiteral("job-list-completed.png"));
 
-    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
-    (void)schedule.Jobs().Save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.Jobs().save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
+    (void)schedule.Jobs().save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
     runAndWait(QStringLiteral("Offsite Copy"));
     bool caught = false;
     QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
@@ -231,11 +231,11 @@ bool saveRestoreWindow(const QTemporaryDir& scratch, const QString& out)
         report.close();
         QProcess::execute(QStringLiteral("zip"), {QStringLiteral("-qry"), backups + QLatin1String(archive), documents});
     }
-    CBackupJob job;
-    job.setJobName(QStringLiteral("Documents"));
+    Job job;
+    job.setName(QStringLiteral("Documents"));
     job.setCompress(true);
     job.setTargetDirectory(backups);
-    auto* window = new RestoreWindow(job, KeptBackups::List(job, RunRecord{}, 5));
+    auto* window = new RestoreWindow(job, KeptBackups::list(job, RunRecord{}, 5));
     window->SelectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
     window->findChild<QRadioButton*>(QStringLiteral("optFolder"))->setChecked(true);
     window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QStringLiteral("/home/ada/restored"));

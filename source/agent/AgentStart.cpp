@@ -10,7 +10,7 @@
 #include "agent/SystemTray.h"
 #include "jobs/Agent.h"
 #include "cli/AgentLink.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "lib/AppPaths.h"
 #include "lib/Errors.h"
 #include "lib/Messages.h"
@@ -211,8 +211,8 @@ std::optional<int> endUnlessAgent(InstanceGuard& guard, const QString& lockPath)
 // Runs asked for by the command line wait for the run in progress, then run as Run now does.
 void serveCommandLine(InstanceGuard& guard, Agent& agent)
 {
-    auto* commands = new AgentCommands({[&agent](const QString& name) { return agent.Jobs().Contains(name); },
-                                        [&agent](const QString& name) { return agent.RunNow({name}); }},
+    auto* commands = new AgentCommands({[&agent](const QString& name) { return agent.jobs().contains(name); },
+                                        [&agent](const QString& name) { return agent.runNow({name}); }},
                                        &agent);
     QObject::connect(&guard, &InstanceGuard::requestReceived, commands, &AgentCommands::serve);
     QObject::connect(&agent, &Agent::runEnded, commands,
@@ -231,7 +231,7 @@ void loadJobList(JobListWindow& schedule)
         Messages::show(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
                                  Icon::Exclamation, Answer::OK});
     }
-    const auto [skipped, unscheduled] = schedule.Jobs().Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+    const auto [skipped, unscheduled] = schedule.Jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
         if (!names.isEmpty())
             QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {

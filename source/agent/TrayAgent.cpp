@@ -1,5 +1,6 @@
 #include "agent/TrayAgent.h"
 
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
@@ -10,7 +11,6 @@
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
 #include "lib/Messages.h"
-#include "lib/Preferences.h"
 #include "schedule/JobListWindow.h"
 
 #include <QApplication>
@@ -65,7 +65,7 @@ void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
 {
     if (!IsSilent(arguments))
         m_schedule.show();
-    m_agent.Start();
+    m_agent.start();
     if (!m_trayAvailable && !headless)
         tmrWaitForTray->start();
 }
@@ -89,7 +89,7 @@ void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 
 TrayAgent::TrayState TrayAgent::TrayStateNow() const
 {
-    if (m_agent.Busy())
+    if (m_agent.busy())
         return TrayState::Running;
     return attentionNotes(Clock::now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
 }
@@ -99,12 +99,12 @@ QStringList TrayAgent::attentionNotes(const QDateTime& now) const
 {
     const JobTable& jobs = m_schedule.Jobs();
     QStringList notes;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
-        if (JobStatus::NeedsAttention(job, record, now))
-            notes << (JobStatus::Overdue(job, record, now) ? name + QStringLiteral(" overdue")
-                                                           : name + QLatin1Char(' ') + RunRecord::Word(record.result));
+    for (const QString& name : jobs.names()) {
+        const Job& job = *jobs.job(name);
+        const RunRecord record = jobs.record(name);
+        if (JobStatus::needsAttention(job, record, now))
+            notes << (JobStatus::overdue(job, record, now) ? name + QStringLiteral(" overdue")
+                                                           : name + QLatin1Char(' ') + RunRecord::word(record.result));
     }
     return notes;
 }
@@ -118,19 +118,19 @@ QString TrayAgent::TrayToolTip() const
     QString last;
     QDateTime lastEnded;
     QStringList waiting;
-    for (const QString& name : jobs.Names()) {
-        const CBackupJob& job = *jobs.Job(name);
-        const RunRecord record = jobs.Record(name);
+    for (const QString& name : jobs.names()) {
+        const Job& job = *jobs.job(name);
+        const RunRecord record = jobs.record(name);
         if (record.waitingSince.isValid())
-            waiting << name + QLatin1Char(' ') + JobStatus::ResultWord(job, record, now);
-        const std::optional<QDateTime> due = DueMoments::NextAfter(job, now);
+            waiting << name + QLatin1Char(' ') + JobStatus::resultWord(job, record, now);
+        const std::optional<QDateTime> due = DueMoments::nextAfter(job, now);
         if (due && (!nextDue.isValid() || *due < nextDue)) {
             nextDue = *due;
             next = name;
         }
         if (record.ended.isValid() && record.result != RunRecord::Result::None && record.ended > lastEnded) {
             lastEnded = record.ended;
-            last = QStringLiteral("%1 %2").arg(name, RunRecord::Word(record.result));
+            last = QStringLiteral("%1 %2").arg(name, RunRecord::word(record.result));
         }
     }
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
@@ -190,11 +190,11 @@ void TrayAgent::ExitProgram()
 {
     if (m_exited)
         return;
-    m_agent.Halt();
-    if (m_agent.Busy()) {
+    m_agent.halt();
+    if (m_agent.busy()) {
         // A backup is running: stop it, start nothing after it, and end once it has stopped.
         m_exitPending = true;
-        m_agent.Stop();
+        m_agent.stop();
         closeMessageBoxes();
         return;
     }
@@ -215,7 +215,7 @@ void TrayAgent::finishExit()
         return;
     m_exited = true;
     Preferences::save();
-    m_agent.Halt();
+    m_agent.halt();
     SystemTray::removeIcon();
     m_schedule.KillForm(true);
     m_schedule.close();

@@ -22,7 +22,7 @@ TrayMenu::TrayMenu(TrayAgent& main)
     Restore->setObjectName(QStringLiteral("Restore"));
     connect(Restore, &QMenu::aboutToShow, this, [this] {
         Restore->clear();
-        for (const QString& name : m_main.Schedule().Jobs().Names())
+        for (const QString& name : m_main.Schedule().Jobs().names())
             Restore->addAction(name, this, [this, name] { RestoreWindow::Show(m_main.Schedule().Jobs(), name); });
     });
     Slash2 = Arkwell->addSeparator();

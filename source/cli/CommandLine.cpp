@@ -107,21 +107,21 @@ public:
     Jobs()
     {
         Preferences::load();
-        m_agent.Jobs().Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+        m_agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     }
     Agent& agent() { return m_agent; }
-    const JobTable& table() const { return m_agent.Jobs(); }
+    const JobTable& table() const { return m_agent.jobs(); }
     // The job named, or nullptr after saying that there is none.
-    const CBackupJob* find(const QString& name) const
+    const Job* find(const QString& name) const
     {
-        const CBackupJob* job = table().Job(name);
+        const Job* job = table().job(name);
         if (!job)
             fail(QStringLiteral("there is no Backup Job named '%1' (arkwell list names them)").arg(name));
         return job;
     }
     std::vector<KeptBackup> backups(const QString& name) const
     {
-        return KeptBackups::List(*table().Job(name), table().Record(name), Preferences::maxBackupCopies);
+        return KeptBackups::list(*table().job(name), table().record(name), Preferences::maxBackupCopies);
     }
 
 private:
@@ -135,11 +135,12 @@ std::unique_ptr<BackupContents> openBackup(const Jobs& jobs, const QString& name
     for (size_t at = 0; at < backups.size(); ++at) {
         if (backups[at].copy != copy)
             continue;
-        QString error;
-        std::unique_ptr<BackupContents> contents = BackupContents::OpenAsOf(*jobs.find(name), backups, at, &error);
-        if (!contents)
-            fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, error));
-        return contents;
+        Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(*jobs.find(name), backups, at);
+        if (!contents) {
+            fail(QStringLiteral("'%1' can't be read: %2").arg(backups[at].path, contents.reason()));
+            return nullptr;
+        }
+        return std::move(contents).value();
     }
     fail(copy == 0 ? QStringLiteral("Backup Job '%1' has no backup").arg(name)
                    : QStringLiteral("Backup Job '%1' keeps no archive %2 (arkwell archives lists them)").arg(name).arg(copy));
@@ -155,12 +156,12 @@ QByteArray originalPath(const QString& given)
 int listJobs(Jobs& jobs, const Arguments&)
 {
     const QDateTime now = Clock::now();
-    for (const QString& name : jobs.table().Names()) {
-        const CBackupJob& job = *jobs.table().Job(name);
-        const std::optional<QDate> next = job.DateNextRun();
-        const QString result = JobStatus::ResultWord(job, jobs.table().Record(name), now);
+    for (const QString& name : jobs.table().names()) {
+        const Job& job = *jobs.table().job(name);
+        const std::optional<QDate> next = job.nextRunDate();
+        const QString result = JobStatus::resultWord(job, jobs.table().record(name), now);
         say(name + QLatin1Char('\t')
-            + (next ? QDateTime(*next, job.StartTime()).toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QStringLiteral("none"))
+            + (next ? QDateTime(*next, job.startTime()).toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QStringLiteral("none"))
             + QLatin1Char('\t') + (result.isEmpty() ? QStringLiteral("never run") : result));
     }
     return 0;
@@ -172,12 +173,12 @@ int listJobs(Jobs& jobs, const Arguments&)
 int runHere(Agent& agent, const QString& name)
 {
     QObject::connect(&agent, &Agent::runEnded, &agent, [](const RunReport& report) {
-        const QString line = JobStatus::ResultLine(report.request.name, report.result, report.counts, report.seconds,
+        const QString line = JobStatus::resultLine(report.request.name, report.result, report.counts, report.seconds,
                                                    report.reason);
         print(report.result == RunRecord::Result::Completed ? stdout : stderr, line.toUtf8());
         QCoreApplication::exit(AgentLink::exitStatus(report.result));
     });
-    if (!agent.RunNow({name}))
+    if (!agent.runNow({name}))
         return fail(QStringLiteral("Backup Job '%1' can't be run").arg(name));
     return QCoreApplication::exec();
 }
@@ -220,7 +221,7 @@ int listFiles(Jobs& jobs, const Arguments& arguments)
         jobs.find(arguments.words.first()) ? openBackup(jobs, arguments.words.first(), arguments.archive) : nullptr;
     if (!contents)
         return 1;
-    for (const BackedUpItem& item : contents->Items())
+    for (const BackedUpItem& item : contents->items())
         print(stdout, item.original + (item.entry.kind == ZipEntry::Kind::Folder ? "/" : ""));
     return 0;
 }
@@ -234,7 +235,7 @@ int listVersions(Jobs& jobs, const Arguments& arguments)
         return 1;
     const QByteArray original = originalPath(arguments.words[1]);
     const std::vector<KeptBackups::Version> versions =
-        KeptBackups::VersionFinder(*jobs.find(name), jobs.backups(name)).Versions(original);
+        KeptBackups::VersionFinder(*jobs.find(name), jobs.backups(name)).versions(original);
     if (versions.empty())
         return fail(QStringLiteral("no backup of Backup Job '%1' holds '%2'").arg(name, Files::shownPath(original)));
     for (const KeptBackups::Version& version : versions)
@@ -258,7 +259,7 @@ int restoreFiles(Jobs& jobs, const Arguments& arguments)
     request.existing = arguments.replace    ? Restore::Existing::Replace
                        : arguments.keepBoth ? Restore::Existing::KeepBoth
                                             : Restore::Existing::Skip;
-    request.password = jobs.find(name)->Password().toUtf8();
+    request.password = jobs.find(name)->password().toUtf8();
     if (!arguments.passwordFile.isEmpty()) {
         QFile file(arguments.passwordFile);
         if (!file.open(QIODevice::ReadOnly))
@@ -267,17 +268,17 @@ int restoreFiles(Jobs& jobs, const Arguments& arguments)
         while (request.password.endsWith('\n') || request.password.endsWith('\r'))
             request.password.chop(1);
     }
-    const std::unique_ptr<JobLock> lock = JobLock::TryTake(name);
+    const std::unique_ptr<JobLock> lock = JobLock::tryTake(name);
     if (!lock)
         return fail(QStringLiteral("Backup Job '%1' is being backed up or restored right now; try again when it has ended").arg(name));
     const Restore::Report report =
-        Restore::Run(*contents, Restore::MakePlan(*contents, request), request, std::atomic<bool>(false));
+        Restore::run(*contents, Restore::makePlan(*contents, request), request, std::atomic<bool>(false));
     for (const QString& path : report.leftAlone)
         warn(QStringLiteral("left alone, it exists (--replace or --keep-both restore it): ") + path);
     for (const QString& failure : report.failures)
         warn(QStringLiteral("not restored: ") + failure);
     say(QStringLiteral("%1 restored.").arg(report.restored));
-    return report.ExitStatus();
+    return report.exitStatus();
 }
 
 struct Command {

@@ -23,37 +23,37 @@ public:
 
     explicit Agent(QObject* parent = nullptr);
 
-    JobTable& Jobs() { return m_jobs; }
-    const JobTable& Jobs() const { return m_jobs; }
-    const JobRunner& Runner() const { return m_runner; }
+    JobTable& jobs() { return m_jobs; }
+    const JobTable& jobs() const { return m_jobs; }
+    const JobRunner& runner() const { return m_runner; }
 
     // Starts the ticks, and the timer after which a tick makes up the missed runs.
-    void Start();
+    void start();
     // Ends the ticks; a run in progress goes on until it ends or is stopped.
-    void Halt();
-    QTimer& TickTimer() { return m_tickTimer; }
-    QTimer& MakeUpTimer() { return m_makeUpTimer; }
+    void halt();
+    QTimer& tickTimer() { return m_tickTimer; }
+    QTimer& makeUpTimer() { return m_makeUpTimer; }
 
     // One look at the schedule: unless held or busy, tells the overdue jobs and starts the
     // runs due now, one after another.
-    void Tick();
+    void tick();
     // The next tick makes up the runs missed while the program was not running, when the
     // preference asks for it.
-    void MakeUpsDue();
+    void makeUpsDue();
     // Nothing is started by a tick while `held` answers true (a wizard or a dialog is open).
-    void SetHeldWhile(std::function<bool()> held) { m_held = std::move(held); }
+    void setHeldWhile(std::function<bool()> held) { m_held = std::move(held); }
 
     // The user's Run now: the named jobs one after another. False while runs are under way.
-    bool RunNow(const QStringList& names);
+    bool runNow(const QStringList& names);
     // Stops the run in progress; the runs still queued are not started.
-    void Stop();
+    void stop();
     // A run in progress or queued, or a failure waiting for the user's answer.
-    bool Busy() const { return m_runner.Busy() || !m_queue.empty() || m_waitingForAnswer; }
+    bool busy() const { return m_runner.busy() || !m_queue.empty() || m_waitingForAnswer; }
 
     // A failed run with "Stop Auto Backups" on holds every further run until the user has
     // answered: `skipRest` drops the runs still queued.
-    void AnswerFailure(bool skipRest);
-    bool WaitingForAnswer() const { return m_waitingForAnswer; }
+    void answerFailure(bool skipRest);
+    bool waitingForAnswer() const { return m_waitingForAnswer; }
 
 signals:
     void runStarted(const RunRequest& request);

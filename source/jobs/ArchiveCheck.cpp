@@ -316,7 +316,7 @@ private:
 
 }  // namespace
 
-Result Check(const QString& archive, const std::atomic<bool>& stop)
+Result check(const QString& archive, const std::atomic<bool>& stop)
 {
     try {
         Checker(archive, stop).run();

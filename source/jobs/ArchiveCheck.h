@@ -22,6 +22,6 @@ struct Result {
 };
 
 // Checks `archive`; `stop` is looked at once a chunk, and a stopped check is Damaged.
-Result Check(const QString& archive, const std::atomic<bool>& stop);
+Result check(const QString& archive, const std::atomic<bool>& stop);
 
 }  // namespace ArchiveCheck

@@ -1,6 +1,6 @@
 #include "jobs/DueMoments.h"
 
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 
 #include <QTimeZone>
 
@@ -17,32 +17,32 @@ int weekdayNumber(const QDate& date)
     return date.dayOfWeek() % 7 + 1;
 }
 
-bool scheduledOn(const CBackupJob& job, const QDate& day)
+bool scheduledOn(const Job& job, const QDate& day)
 {
-    switch (job.Frequency()) {
-    case CBackupJob::Daily:
-    case CBackupJob::Weekly: return job.DayOfWeek() & (1 << weekdayNumber(day));
-    case CBackupJob::Monthly: return day.day() == job.DayOfMonth();
+    switch (job.frequency()) {
+    case Job::Daily:
+    case Job::Weekly: return job.weekdays() & (1 << weekdayNumber(day));
+    case Job::Monthly: return day.day() == job.dayOfMonth();
     default: return false;
     }
 }
 
 // Whether the schedule names any day at all, so a search can end.
-bool namesAnyDay(const CBackupJob& job)
+bool namesAnyDay(const Job& job)
 {
-    switch (job.Frequency()) {
-    case CBackupJob::Daily:
-    case CBackupJob::Weekly: return (job.DayOfWeek() & CBackupJob::AllWeekdays) != 0;
-    case CBackupJob::Monthly: return job.DayOfMonth() >= 1 && job.DayOfMonth() <= 31;
+    switch (job.frequency()) {
+    case Job::Daily:
+    case Job::Weekly: return (job.weekdays() & Job::AllWeekdays) != 0;
+    case Job::Monthly: return job.dayOfMonth() >= 1 && job.dayOfMonth() <= 31;
     default: return false;
     }
 }
 
 // The job's moment on `day` in `zone`: its start time, or the end of the jump when the day
 // skips that time.
-QDateTime momentOn(const CBackupJob& job, const QDate& day, const QTimeZone& zone)
+QDateTime momentOn(const Job& job, const QDate& day, const QTimeZone& zone)
 {
-    const QDateTime moment(day, job.StartTime(), zone);
+    const QDateTime moment(day, job.startTime(), zone);
     if (moment.isValid())
         return moment;
     // Searched from the day before's noon, which no jump takes away (midnight may be one).
@@ -61,7 +61,7 @@ QTimeZone zoneOf(const QDateTime& moment)
 // The first of the job's moments met walking day by day from the day of `from`, forward
 // (`step` 1) or back (`step` -1), that `wanted` takes.
 template <typename Wanted>
-std::optional<QDateTime> firstMoment(const CBackupJob& job, const QDateTime& from, int step, Wanted&& wanted)
+std::optional<QDateTime> firstMoment(const Job& job, const QDateTime& from, int step, Wanted&& wanted)
 {
     if (!namesAnyDay(job))
         return std::nullopt;
@@ -78,12 +78,12 @@ std::optional<QDateTime> firstMoment(const CBackupJob& job, const QDateTime& fro
 
 }  // namespace
 
-std::optional<QDateTime> NextAfter(const CBackupJob& job, const QDateTime& after)
+std::optional<QDateTime> nextAfter(const Job& job, const QDateTime& after)
 {
     return firstMoment(job, after, 1, [&after](const QDateTime& moment) { return moment > after; });
 }
 
-std::optional<QDateTime> LatestAtOrBefore(const CBackupJob& job, const QDateTime& moment)
+std::optional<QDateTime> latestAtOrBefore(const Job& job, const QDateTime& moment)
 {
     return firstMoment(job, moment, -1, [&moment](const QDateTime& due) { return due <= moment; });
 }

@@ -7,13 +7,13 @@
 #include <QDateTime>
 #include <optional>
 
-class CBackupJob;
+class Job;
 
 namespace DueMoments {
 
 // The first due moment later than `after`; nothing when the schedule names no day at all.
-std::optional<QDateTime> NextAfter(const CBackupJob& job, const QDateTime& after);
+std::optional<QDateTime> nextAfter(const Job& job, const QDateTime& after);
 // The last due moment at or before `moment`; nothing when none lies within a year before it.
-std::optional<QDateTime> LatestAtOrBefore(const CBackupJob& job, const QDateTime& moment);
+std::optional<QDateTime> latestAtOrBefore(const Job& job, const QDateTime& moment);
 
 }  // namespace DueMoments

@@ -1,6 +1,6 @@
 #include "jobs/JobDefinition.h"
 
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "lib/DateFormats.h"
 #include "lib/Files.h"
 #include "lib/Text.h"
@@ -80,7 +80,7 @@ std::optional<Failure> unusableName(const QString& name, const JobDefinition::Ne
     if (cleaned.startsWith(QLatin1Char('.')))
         return refuse(
             QStringLiteral("The Backup Job Name must not begin with a full stop.  Please enter a different name."));
-    if (!CBackupJob::NameStaysInFolder(name))  // a control character would make a stray file name
+    if (!Job::nameStaysInFolder(name))  // a control character would make a stray file name
         return refuse(QStringLiteral("The Backup Job Name must not contain control characters such as a line "
                                      "break or a tab.  Please enter a different name."));
     if (QFile::encodeName(cleaned).size() > LongestCleanedName)
@@ -94,18 +94,18 @@ std::optional<Failure> unusableName(const QString& name, const JobDefinition::Ne
 
 std::optional<Failure> scheduleProblem(const JobDefinition& job)
 {
-    const bool byWeekday = job.frequency == CBackupJob::Daily || job.frequency == CBackupJob::Weekly;
+    const bool byWeekday = job.frequency == Job::Daily || job.frequency == Job::Weekly;
     if (byWeekday && std::none_of(job.days.begin(), job.days.end(), [](bool day) { return day; }))
         return Failure{QStringLiteral("For a Frequency set to Daily or Weekly, you must select at least one day "
                                       "of the week from the checkboxes provided.  Please make a selection now."),
                        2};
-    if (job.frequency == CBackupJob::Monthly && job.dayOfMonth == 0)
+    if (job.frequency == Job::Monthly && job.dayOfMonth == 0)
         return Failure{QStringLiteral("For a Frequency set to Monthly, you must select a day of the month from "
                                       "the drop down box provided.  Please make a selection now."),
                        2};
     // The start time is checked when its box loses the focus; a text typed just before
     // Finish is checked here, so the job never keeps a time other than the one shown.
-    const QString timeError = JobDefinition::StartTimeError(job.startTime);
+    const QString timeError = JobDefinition::startTimeError(job.startTime);
     if (!timeError.isEmpty())
         return Failure{timeError, 2, Messages::Icon::None};
     return std::nullopt;
@@ -152,7 +152,7 @@ std::optional<Failure> passwordProblem(const JobDefinition& job)
                        6};
     if (job.passwordProtect && job.password != job.passwordConfirmation)
         return Failure{QStringLiteral("The two passwords differ.  Please type the same password in both boxes."), 6};
-    if (!CBackupJob::PasswordFitsZip(job.password))
+    if (!Job::passwordFitsZip(job.password))
         return Failure{QStringLiteral("A password may not be longer than 80 characters, start with a hyphen or a double "
                                       "quotation mark, nor hold both blanks and double quotation marks.  Please enter a "
                                       "different password now."),
@@ -183,7 +183,7 @@ std::optional<Failure> sameNameInCopy(const JobDefinition& job)
         return std::nullopt;
     std::map<QString, QString> landing;
     for (const QString& entry : job.entries)
-        if (const auto [other, added] = landing.emplace(CBackupJob::CopyTarget(QStringLiteral("/"), entry), entry); !added)
+        if (const auto [other, added] = landing.emplace(Job::copyTarget(QStringLiteral("/"), entry), entry); !added)
             return Failure{QStringLiteral("'") + other->second + QStringLiteral("' and '") + entry
                                + QStringLiteral("' would both be copied to one name in the target folder.  Please "
                                                 "remove one of them from the list, or set this backup job to use compression."),
@@ -193,7 +193,7 @@ std::optional<Failure> sameNameInCopy(const JobDefinition& job)
 
 }  // namespace
 
-std::optional<JobDefinition::Failure> JobDefinition::StepFailure(int step, const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::stepFailure(int step, const Neighbours& neighbours) const
 {
     switch (step) {
     case 1:
@@ -215,29 +215,29 @@ std::optional<JobDefinition::Failure> JobDefinition::StepFailure(int step, const
     }
 }
 
-std::optional<JobDefinition::Failure> JobDefinition::FirstFailure(const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::firstFailure(const Neighbours& neighbours) const
 {
     for (int step = 1; step <= 6; ++step)
-        if (auto failure = StepFailure(step, neighbours))
+        if (auto failure = stepFailure(step, neighbours))
             return failure;
     return wildcardInCopy(*this);
 }
 
-CBackupJob JobDefinition::Record(const QDate& today) const
+Job JobDefinition::toJob(const QDate& today) const
 {
-    CBackupJob job;
-    job.setJobName(name);
-    job.setStartTime(ReadStartTime(startTime).value_or(QTime(0, 0)));
+    Job job;
+    job.setName(name);
+    job.setStartTime(readStartTime(startTime).value_or(QTime(0, 0)));
     job.setFrequency(frequency);
     job.setDayOfMonth(dayOfMonth);
     job.setCompress(compress);
-    job.setNumberCopies(numberCopies);
+    job.setCopies(numberCopies);
     job.setPassword(password);
     job.setSubdirectories(subdirectories);
     job.setIncremental(incremental);
     job.setTargetDirectory(targetDirectory);
-    job.setDateLastRun(QDateTime(today, QTime(0, 0)));
-    job.SetDayOfWeek(days[0], days[1], days[2], days[3], days[4], days[5], days[6]);
+    job.setLastRun(QDateTime(today, QTime(0, 0)));
+    job.setWeekdays(days[0], days[1], days[2], days[3], days[4], days[5], days[6]);
     QString files;
     for (const QString& entry : entries)
         files += entry + QStringLiteral("\r\n");
@@ -247,7 +247,7 @@ CBackupJob JobDefinition::Record(const QDate& today) const
     return job;
 }
 
-QString JobDefinition::DefaultName(const QStringList& jobNames)
+QString JobDefinition::defaultName(const QStringList& jobNames)
 {
     int highest = -1;
     for (const QString& name : jobNames) {
@@ -263,7 +263,7 @@ QString JobDefinition::DefaultName(const QStringList& jobNames)
     return QStringLiteral("%1 %2").arg(DefaultNameStem).arg(std::max(highest, 1) + 1);
 }
 
-std::optional<QTime> JobDefinition::ReadStartTime(const QString& text)
+std::optional<QTime> JobDefinition::readStartTime(const QString& text)
 {
     if (const std::optional<QTime> time = DateFormats::parseTime(text))
         return time;
@@ -272,19 +272,19 @@ std::optional<QTime> JobDefinition::ReadStartTime(const QString& text)
     return std::nullopt;
 }
 
-QString JobDefinition::StartTimeError(const QString& text)
+QString JobDefinition::startTimeError(const QString& text)
 {
     QString error;
     if (text.isEmpty())
         error = QStringLiteral("The Start Time field cannot be left blank.");
-    else if (!ReadStartTime(text))
+    else if (!readStartTime(text))
         error = QStringLiteral("The time you entered is not valid.");
     else
         return {};
     return error + QStringLiteral("  Please correct the value now using the format 'hh:mm AM/PM'");
 }
 
-QString JobDefinition::StartTimeText(const QTime& time)
+QString JobDefinition::startTimeText(const QTime& time)
 {
     return QLocale::c().toString(time, QStringLiteral("h:mm AP"));
 }

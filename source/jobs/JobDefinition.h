@@ -11,12 +11,12 @@
 #include <array>
 #include <optional>
 
-class CBackupJob;
+class Job;
 
 struct JobDefinition {
     QString name;
     QString startTime;  // as typed
-    qint32 frequency = 0;  // CBackupJob::Daily, Weekly or Monthly; 0 when none is chosen
+    qint32 frequency = 0;  // Job::Daily, Weekly or Monthly; 0 when none is chosen
     std::array<bool, 7> days{};  // Monday first
     qint16 dayOfMonth = 0;  // 0 when none is chosen
     QStringList entries;
@@ -50,21 +50,21 @@ struct JobDefinition {
 
     // The first check of the step (1 to 6) that fails, made when the user leaves the step; none
     // when they pass.
-    std::optional<Failure> StepFailure(int step, const Neighbours& neighbours) const;
+    std::optional<Failure> stepFailure(int step, const Neighbours& neighbours) const;
     // The first check that fails, step by step, then the checks across steps; none when the
     // job can be saved.
-    std::optional<Failure> FirstFailure(const Neighbours& neighbours) const;
+    std::optional<Failure> firstFailure(const Neighbours& neighbours) const;
     // The record this definition gives, last run on `today`.
-    CBackupJob Record(const QDate& today) const;
+    Job toJob(const QDate& today) const;
 
     // The name proposed for a new job: "New Backup Job", numbered on from the highest
     // "New Backup Job n" among `jobNames`.
-    static QString DefaultName(const QStringList& jobNames);
+    static QString defaultName(const QStringList& jobNames);
     // The time of day a start time text gives (a plain date gives midnight); none when it
     // reads as no time.
-    static std::optional<QTime> ReadStartTime(const QString& text);
+    static std::optional<QTime> readStartTime(const QString& text);
     // The start time's message with its correction hint; empty when the text reads as a time.
-    static QString StartTimeError(const QString& text);
+    static QString startTimeError(const QString& text);
     // The form the start time box shows: "3:00 AM", "11:58 PM".
-    static QString StartTimeText(const QTime& time);
+    static QString startTimeText(const QTime& time);
 };

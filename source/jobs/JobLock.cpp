@@ -19,7 +19,7 @@ JobLock::~JobLock()
 // The lock files live in a folder of their own in the data folder; their content is never read.
 // One that can't be opened at all (the data folder refuses) locks nothing rather than block
 // every backup.
-std::unique_ptr<JobLock> JobLock::TryTake(const QString& jobName)
+std::unique_ptr<JobLock> JobLock::tryTake(const QString& jobName)
 {
     const QString folder = AppPaths::dataFile(QStringLiteral("JobLocks"));
     QDir().mkpath(folder);

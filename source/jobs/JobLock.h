@@ -13,7 +13,7 @@ public:
     JobLock& operator=(const JobLock&) = delete;
 
     // The job's lock, when no other run or restore of it holds it; nothing otherwise.
-    static std::unique_ptr<JobLock> TryTake(const QString& jobName);
+    static std::unique_ptr<JobLock> tryTake(const QString& jobName);
 
 private:
     explicit JobLock(int fd) : m_fd(fd) {}

@@ -54,7 +54,7 @@ void measureEntry(Counts& counts, const QString& entry, bool subdirectories, con
 
 }  // namespace
 
-Counts Measure(const QStringList& entries, bool subdirectories, const Exclusions& exclusions,
+Counts measure(const QStringList& entries, bool subdirectories, const Exclusions& exclusions,
                const std::function<bool()>& cancelled)
 {
     Counts counts;
@@ -74,7 +74,7 @@ Counts Measure(const QStringList& entries, bool subdirectories, const Exclusions
     return counts;
 }
 
-QString Summary(const Counts& counts)
+QString summary(const Counts& counts)
 {
     const QLocale locale;
     const auto amount = [&locale](qint64 files, qint64 bytes) {

@@ -31,11 +31,11 @@ constexpr std::size_t LargestShown = 5;
 // Thrown out of Measure when `cancelled` answers true (it is asked at every item listed).
 struct Cancelled {};
 
-Counts Measure(const QStringList& entries, bool subdirectories, const Exclusions& exclusions,
+Counts measure(const QStringList& entries, bool subdirectories, const Exclusions& exclusions,
                const std::function<bool()>& cancelled);
 
 // The preview as the wizard shows it: "Takes 1,234 files, 56.7 MB; leaves out 310 files,
 // 1.2 GB", then one line for each of the largest folders left out.
-QString Summary(const Counts& counts);
+QString summary(const Counts& counts);
 
 }  // namespace JobPreview

@@ -1,7 +1,7 @@
 #include "jobs/JobRunner.h"
 
 #include "jobs/JobStatus.h"
-#include "lib/Errors.h"
+#include "jobs/JobFile.h"
 #include "lib/TransactionLog.h"
 
 #include <QElapsedTimer>
@@ -9,12 +9,12 @@
 
 JobRunner::~JobRunner()
 {
-    Stop();
+    stop();
     if (m_worker)
         m_worker->wait();
 }
 
-bool JobRunner::Start(const RunRequest& request, qint16 maxBackupCopies)
+bool JobRunner::start(const RunRequest& request, qint16 maxBackupCopies)
 {
     if (m_worker)
         return false;
@@ -32,14 +32,14 @@ bool JobRunner::Start(const RunRequest& request, qint16 maxBackupCopies)
     return true;
 }
 
-void JobRunner::Stop()
+void JobRunner::stop()
 {
     const QMutexLocker lock(&m_mutex);
     if (!m_worker)
         return;
     m_stopRequested = true;
-    if (m_job)
-        m_job->RequestStop();
+    if (m_run)
+        m_run->requestStop();
 }
 
 // One job's run, between a log line naming the job and one telling its result. A job file
@@ -48,41 +48,36 @@ void JobRunner::Stop()
 void JobRunner::run(qint16 maxBackupCopies)
 {
     const QString& name = m_running.name;
-    TransactionLog::append(JobStatus::StartLine(name));
+    TransactionLog::append(JobStatus::startLine(name));
     const TransactionLog::Recorder runLog;
     QElapsedTimer duration;
     duration.start();
     RunReport report;
     report.request = m_running;
     report.history = m_running.history;
-    CBackupJob job;
-    if (const std::optional<QString> why = job.TryOpenBackupJob(m_running.jobFile)) {
-        TransactionLog::append(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why));
+    if (const Result<Job> job = JobFile::read(m_running.jobFile); !job) {
+        TransactionLog::append(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, job.reason()));
     } else {
-        job.setRunHistory(m_running.history);
+        BackupRun run(*job, m_running.history);
         {
             const QMutexLocker lock(&m_mutex);
-            m_job = &job;
+            m_run = &run;
             if (m_stopRequested)
-                job.RequestStop();
+                run.requestStop();
         }
-        try {
-            job.ExecuteBackupNow(*this, maxBackupCopies);
-            report.result = RunRecord::ResultOf(job.LastResult());
-        } catch (const Errors::AppError& error) {
-            TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QLatin1Char('.'));
-        } catch (const std::exception& error) {
-            TransactionLog::append(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
+        (void)run.run(*this, maxBackupCopies);  // its reason is read from the whole log below
+        {
+            const QMutexLocker lock(&m_mutex);
+            m_run = nullptr;
         }
-        report.history = job.RunHistory();
-        const QMutexLocker lock(&m_mutex);
-        m_job = nullptr;
+        report.result = RunRecord::resultOf(run.outcome());
+        report.counts = run.counts();
+        report.history = run.history();
     }
-    report.counts = job.LastCounts();
     report.logLines = runLog.lines();
-    report.reason = CBackupJob::FirstReason(report.logLines);
+    report.reason = BackupRun::firstReason(report.logLines);
     report.seconds = duration.elapsed() / 1000;
-    TransactionLog::append(JobStatus::ResultLine(name, report.result, report.counts, report.seconds, report.reason));
+    TransactionLog::append(JobStatus::resultLine(name, report.result, report.counts, report.seconds, report.reason));
     m_report = report;
 }
 
@@ -94,13 +89,13 @@ void JobRunner::finish()
     emit ended(m_report);
 }
 
-RunProgress JobRunner::Progress() const
+RunProgress JobRunner::progress() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_progress;
 }
 
-QString JobRunner::StatusText() const
+QString JobRunner::statusText() const
 {
     const QMutexLocker lock(&m_mutex);
     return m_statusText;

@@ -3,7 +3,7 @@
 // zip and check its archive there while the program's event loop goes on. Start, progress and
 // end are told through signals in the runner's own thread; a stop reaches the run at once.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
 #include "jobs/RunProgress.h"
 #include "jobs/RunRecord.h"
 
@@ -20,18 +20,18 @@ struct RunRequest {
     QString jobFile;
     bool scheduled = false;
     QDateTime due;
-    CBackupJob::History history;
+    BackupRun::History history;
 };
 
 // How a run ended.
 struct RunReport {
     RunRequest request;
     RunRecord::Result result = RunRecord::Result::Failed;
-    CBackupJob::RunCounts counts;
+    BackupRun::Counts counts;
     QString reason;        // why it failed or was incomplete: the first line it logged that says so
     QStringList logLines;  // every event text the run logged
     qint64 seconds = 0;
-    CBackupJob::History history;  // what the run leaves for the job's next run
+    BackupRun::History history;  // what the run leaves for the job's next run
 };
 
 class JobRunner : public QObject, private RunProgressSink {
@@ -43,16 +43,16 @@ public:
 
     // Starts the run on a worker thread, keeping at most `maxBackupCopies` previous archives.
     // False while another run is in progress.
-    bool Start(const RunRequest& request, qint16 maxBackupCopies);
+    bool start(const RunRequest& request, qint16 maxBackupCopies);
     // Asks the run in progress to stop (zip ended, its work removed, the archives kept); the
     // end is told by `ended` as for any run. Nothing outside a run.
-    void Stop();
-    bool Busy() const { return m_worker != nullptr; }
+    void stop();
+    bool busy() const { return m_worker != nullptr; }
     // The job at work; empty outside a run.
-    QString RunningJob() const { return m_running.name; }
+    QString runningJob() const { return m_running.name; }
     // The latest progress and status text of the run in progress.
-    RunProgress Progress() const;
-    QString StatusText() const;
+    RunProgress progress() const;
+    QString statusText() const;
 
 signals:
     void started(const RunRequest& request);
@@ -72,7 +72,7 @@ private:
     RunReport m_report;  // written by the worker, read once it has finished
 
     mutable QMutex m_mutex;  // guards what follows, shared with the worker
-    CBackupJob* m_job = nullptr;
+    BackupRun* m_run = nullptr;
     bool m_stopRequested = false;
     RunProgress m_progress;
     QString m_statusText;

@@ -20,7 +20,7 @@ const QLocale& logLocale()
 
 // "; 310 files left out by the job's exclusions", folders left out named apart since their
 // content is never looked at; empty when nothing was left out.
-QString excludedText(const CBackupJob::RunCounts& counts)
+QString excludedText(const BackupRun::Counts& counts)
 {
     QStringList parts;
     if (counts.excludedFiles > 0)
@@ -32,68 +32,68 @@ QString excludedText(const CBackupJob::RunCounts& counts)
 
 }  // namespace
 
-std::optional<qint64> Interval(const CBackupJob& job, const QDateTime& now)
+std::optional<qint64> interval(const Job& job, const QDateTime& now)
 {
-    const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(job, now);
+    const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(job, now);
     if (!latest)
         return std::nullopt;
-    const std::optional<QDateTime> next = DueMoments::NextAfter(job, *latest);
+    const std::optional<QDateTime> next = DueMoments::nextAfter(job, *latest);
     if (!next)
         return std::nullopt;
     return latest->secsTo(*next);
 }
 
-bool Overdue(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+bool overdue(const Job& job, const RunRecord& record, const QDateTime& now)
 {
     // A job that never completed a run is judged from when its run record was made.
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
-    const std::optional<qint64> interval = Interval(job, now);
-    return since.isValid() && interval && since.secsTo(now) > 2 * *interval;
+    const std::optional<qint64> every = interval(job, now);
+    return since.isValid() && every && since.secsTo(now) > 2 * *every;
 }
 
-bool Missed(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+bool missed(const Job& job, const RunRecord& record, const QDateTime& now)
 {
-    const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(job, now);
+    const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(job, now);
     return latest && record.handledDue.isValid() && *latest > record.handledDue
            && latest->secsTo(now) > MissedAfterSeconds;
 }
 
-QString ResultWord(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+QString resultWord(const Job& job, const RunRecord& record, const QDateTime& now)
 {
     if (record.waitingSince.isValid() || record.result == RunRecord::Result::Waiting) {
         const QString& label = record.history.targetFilesystem.label;
-        const bool named = !label.isEmpty() && record.history.targetPath == job.TargetDirectory();
+        const bool named = !label.isEmpty() && record.history.targetPath == job.targetDirectory();
         return named ? QStringLiteral("waiting for its target '%1'").arg(label) : QStringLiteral("waiting for its target");
     }
-    if (Missed(job, record, now))
+    if (missed(job, record, now))
         return QStringLiteral("missed");
-    return record.result == RunRecord::Result::None ? QString() : RunRecord::Word(record.result);
+    return record.result == RunRecord::Result::None ? QString() : RunRecord::word(record.result);
 }
 
-QString LastRunText(const RunRecord& record)
+QString lastRunText(const RunRecord& record)
 {
     return record.started.isValid() ? DateFormats::formatDate(record.started.date(), QLocale::system())
                                     : QStringLiteral("Never");
 }
 
-bool NeedsAttention(const CBackupJob& job, const RunRecord& record, const QDateTime& now)
+bool needsAttention(const Job& job, const RunRecord& record, const QDateTime& now)
 {
     return record.result == RunRecord::Result::Failed || record.result == RunRecord::Result::Incomplete
            || record.result == RunRecord::Result::CutOff
-           || Overdue(job, record, now);
+           || overdue(job, record, now);
 }
 
-QString StartLine(const QString& jobName)
+QString startLine(const QString& jobName)
 {
     return QStringLiteral("Backup Job '%1' started.").arg(jobName);
 }
 
-QString ResultLine(const QString& jobName, RunRecord::Result result, const CBackupJob::RunCounts& counts,
+QString resultLine(const QString& jobName, RunRecord::Result result, const BackupRun::Counts& counts,
                    qint64 seconds, const QString& reason)
 {
     if (result == RunRecord::Result::Waiting)
         return QStringLiteral("Backup Job '%1' is waiting for its target.").arg(jobName);
-    const QString word = RunRecord::Word(result);
+    const QString word = RunRecord::word(result);
     const bool plainWord = result == RunRecord::Result::Completed || result == RunRecord::Result::Failed;
     const QString head = QStringLiteral("Backup Job '%1' %2").arg(jobName, plainWord ? word : QStringLiteral("was ") + word);
     if (result == RunRecord::Result::Completed)

@@ -1,6 +1,7 @@
 #include "jobs/JobTable.h"
 
 #include "jobs/DueMoments.h"
+#include "jobs/JobFile.h"
 #include "lib/Clock.h"
 #include "lib/Errors.h"
 #include "lib/Files.h"
@@ -21,21 +22,21 @@ QString quoted(const QString& text)
 }
 
 // Whether two records name the same due moments.
-bool sameSchedule(const CBackupJob& job, const CBackupJob& other)
+bool sameSchedule(const Job& job, const Job& other)
 {
-    return job.Frequency() == other.Frequency() && job.DayOfWeek() == other.DayOfWeek()
-           && job.DayOfMonth() == other.DayOfMonth() && job.StartTime() == other.StartTime();
+    return job.frequency() == other.frequency() && job.weekdays() == other.weekdays()
+           && job.dayOfMonth() == other.dayOfMonth() && job.startTime() == other.startTime();
 }
 
 // What a run of the job writes: its archive, or for an uncompressed job its target folder.
-QString writtenBy(const CBackupJob& job)
+QString writtenBy(const Job& job)
 {
-    return job.Compress() ? job.ArchivePath() : job.TargetDirectory();
+    return job.compress() ? job.archivePath() : job.targetDirectory();
 }
 
 }  // namespace
 
-JobTable::LoadReport JobTable::Load(const QString& jobsFolder, const QString& recordsFolder)
+JobTable::LoadReport JobTable::load(const QString& jobsFolder, const QString& recordsFolder)
 {
     LoadReport report;
     m_jobsFolder = jobsFolder;
@@ -46,21 +47,23 @@ JobTable::LoadReport JobTable::Load(const QString& jobsFolder, const QString& re
     for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
         Entry entry;
         entry.file = m_jobsFolder + fileName;
-        if (const std::optional<QString> why = entry.job.TryOpenBackupJob(entry.file)) {
-            report.skipped << quoted(entry.file) + QStringLiteral(": ") + *why;
+        Result<Job> read = JobFile::read(entry.file);
+        if (!read) {
+            report.skipped << quoted(entry.file) + QStringLiteral(": ") + read.reason();
             continue;
         }
-        const QString name = entry.job.JobName();
-        if (Contains(name)) {
+        entry.job = std::move(read).value();
+        const QString name = entry.job.name();
+        if (contains(name)) {
             report.skipped << quoted(entry.file) + QStringLiteral(": the Backup Job name ") + quoted(name)
-                                  + QStringLiteral(" is already used by ") + quoted(JobFile(name));
+                                  + QStringLiteral(" is already used by ") + quoted(jobFile(name));
             continue;
         }
-        if (!entry.job.DateNextRun()) {
+        if (!entry.job.nextRunDate()) {
             report.unscheduled << quoted(name);
-            entry.job.LogNoNextRun();
+            entry.job.logNoNextRun();
         }
-        const std::optional<RunRecord> record = RunRecord::Read(recordPath(entry.file));
+        const std::optional<RunRecord> record = RunRecord::read(recordPath(entry.file));
         entry.hasRecord = record.has_value();
         entry.record = record.value_or(RunRecord{});
         entry.listedAt = m_loadedAt;
@@ -71,7 +74,7 @@ JobTable::LoadReport JobTable::Load(const QString& jobsFolder, const QString& re
     return report;
 }
 
-QStringList JobTable::Names() const
+QStringList JobTable::names() const
 {
     std::vector<std::pair<int, QString>> ordered;
     for (const auto& [name, entry] : m_entries)
@@ -83,24 +86,24 @@ QStringList JobTable::Names() const
     return names;
 }
 
-const CBackupJob* JobTable::Job(const QString& name) const
+const Job* JobTable::job(const QString& name) const
 {
     const auto found = m_entries.find(name);
     return found == m_entries.end() ? nullptr : &found->second.job;
 }
 
-QString JobTable::JobFile(const QString& name) const
+QString JobTable::jobFile(const QString& name) const
 {
     const auto found = m_entries.find(name);
     return found == m_entries.end() ? QString() : found->second.file;
 }
 
-QString JobTable::JobFilePath(const QString& name) const
+QString JobTable::jobFilePath(const QString& name) const
 {
     return m_jobsFolder + Text::cleanedName(name) + QStringLiteral(".awj");
 }
 
-RunRecord JobTable::Record(const QString& name) const
+RunRecord JobTable::record(const QString& name) const
 {
     const auto found = m_entries.find(name);
     return found == m_entries.end() ? RunRecord{} : found->second.record;
@@ -111,15 +114,15 @@ QString JobTable::recordPath(const QString& jobFile) const
     return m_recordsFolder + QFileInfo(jobFile).completeBaseName() + QStringLiteral(".run");
 }
 
-std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& previousName)
+Result<> JobTable::save(const Job& job, const QString& previousName)
 {
     Entry entry;
     entry.job = job;
-    entry.file = JobFilePath(job.JobName());
+    entry.file = jobFilePath(job.name());
     entry.order = m_nextOrder++;
     entry.listedAt = Clock::now();
     if (!writeJobFile(job, entry.file))
-        return QStringLiteral("the job file '%1' can't be written").arg(entry.file);
+        return Failure{QStringLiteral("the job file '%1' can't be written").arg(entry.file)};
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
         entry.order = previous->second.order;
         entry.record = previous->second.record;
@@ -134,12 +137,12 @@ std::optional<QString> JobTable::Save(const CBackupJob& job, const QString& prev
         }
         m_entries.erase(previous);
     }
-    m_entries.insert_or_assign(job.JobName(), std::move(entry));
+    m_entries.insert_or_assign(job.name(), std::move(entry));
     emit changed();
-    return std::nullopt;
+    return {};
 }
 
-void JobTable::Remove(const QString& name)
+void JobTable::remove(const QString& name)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -152,7 +155,7 @@ void JobTable::Remove(const QString& name)
 
 // A tick looks at each job's first moment after those it need not run for, worked out once,
 // so thousands of jobs cost next to nothing while none is due.
-std::vector<JobTable::DueRun> JobTable::DueNow() const
+std::vector<JobTable::DueRun> JobTable::dueNow() const
 {
     const QDateTime now = Clock::now();
     std::vector<std::pair<int, DueRun>> due;
@@ -160,10 +163,10 @@ std::vector<JobTable::DueRun> JobTable::DueNow() const
         const QDateTime& handled = entry.record.handledDue;
         const QDateTime notBefore = handled.isValid() && handled > entry.listedAt ? handled : entry.listedAt;
         if (!entry.nextDue)
-            entry.nextDue = DueMoments::NextAfter(entry.job, notBefore).value_or(QDateTime());
+            entry.nextDue = DueMoments::nextAfter(entry.job, notBefore).value_or(QDateTime());
         if (!entry.nextDue->isValid() || now < *entry.nextDue)
             continue;
-        if (const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, now); latest && *latest > notBefore)
+        if (const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(entry.job, now); latest && *latest > notBefore)
             due.push_back({entry.order, {name, *latest}});
     }
     std::sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
@@ -178,31 +181,31 @@ std::vector<JobTable::DueRun> JobTable::DueNow() const
 bool JobTable::missed(const Entry& entry, const QDateTime& due) const
 {
     if (!entry.hasRecord)
-        return due.date() > entry.job.DateLastRun().date();
+        return due.date() > entry.job.lastRun().date();
     const RunRecord& record = entry.record;
     if (record.lastCompleted.isValid() && record.lastCompleted >= due)
         return false;
     const bool handled = record.handledDue.isValid() && record.handledDue >= due;
-    return !handled || record.CutOff() || record.result == RunRecord::Result::Stopped;
+    return !handled || record.cutOff() || record.result == RunRecord::Result::Stopped;
 }
 
-std::vector<JobTable::DueRun> JobTable::MissedRuns() const
+std::vector<JobTable::DueRun> JobTable::missedRuns() const
 {
     const QDateTime now = Clock::now();
     std::vector<DueRun> runs;
-    for (const QString& name : Names()) {
+    for (const QString& name : names()) {
         const Entry& entry = m_entries.at(name);
         if (entry.listedAt != m_loadedAt)
             continue;  // saved since: its schedule is new
-        const std::optional<QDateTime> latest = DueMoments::LatestAtOrBefore(entry.job, m_loadedAt);
-        const std::optional<QDateTime> latestNow = DueMoments::LatestAtOrBefore(entry.job, now);
+        const std::optional<QDateTime> latest = DueMoments::latestAtOrBefore(entry.job, m_loadedAt);
+        const std::optional<QDateTime> latestNow = DueMoments::latestAtOrBefore(entry.job, now);
         if (latest && missed(entry, *latest) && !(latestNow && *latestNow > m_loadedAt))
             runs.push_back({name, *latest});
     }
     return runs;
 }
 
-QStringList JobTable::MendFutureMoments()
+QStringList JobTable::mendFutureMoments()
 {
     const QDateTime now = Clock::now();
     const auto future = [aDayAhead = now.addDays(1)](const QDateTime& moment) { return moment > aDayAhead; };
@@ -211,7 +214,7 @@ QStringList JobTable::MendFutureMoments()
     QStringList mended;
     for (auto& [name, entry] : m_entries) {
         RunRecord& record = entry.record;
-        const bool handledInFuture = entry.hasRecord ? future(record.handledDue) : future(entry.job.DateLastRun());
+        const bool handledInFuture = entry.hasRecord ? future(record.handledDue) : future(entry.job.lastRun());
         std::array<QDateTime*, 4> moments{&record.created, &record.started, &record.ended, &record.lastCompleted};
         const bool anyInFuture = std::any_of(moments.begin(), moments.end(), [&](QDateTime* m) { return future(*m); });
         if (!handledInFuture && !anyInFuture && !future(entry.listedAt))
@@ -222,7 +225,7 @@ QStringList JobTable::MendFutureMoments()
             if (future(*moment))
                 *moment = now;
         if (handledInFuture)
-            record.handledDue = record.retriedDue = DueMoments::LatestAtOrBefore(entry.job, now).value_or(now);
+            record.handledDue = record.retriedDue = DueMoments::latestAtOrBefore(entry.job, now).value_or(now);
         writeRecord(name, entry);
         mended << name;
     }
@@ -231,23 +234,24 @@ QStringList JobTable::MendFutureMoments()
     return mended;
 }
 
-std::optional<QString> JobTable::MarkHandled(const QString& name, const QDateTime& due)
+Result<> JobTable::markHandled(const QString& name, const QDateTime& due)
 {
     Entry& entry = m_entries.at(name);
     entry.record.handledDue = due;  // a job file that can't be read is not tried again for it
     entry.nextDue.reset();
-    CBackupJob job;
-    if (const std::optional<QString> why = job.TryOpenBackupJob(entry.file))
-        return why;
-    job.setDateLastRun(QDateTime(Clock::today(), QTime(0, 0)));
+    Result<Job> read = JobFile::read(entry.file);
+    if (!read)
+        return Failure{read.reason()};
+    Job job = std::move(read).value();
+    job.setLastRun(QDateTime(Clock::today(), QTime(0, 0)));
     writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
     emit changed();
-    return std::nullopt;
+    return {};
 }
 
-void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
+void JobTable::updateRecord(const QString& name, const std::function<void(RunRecord&)>& change)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -258,7 +262,7 @@ void JobTable::UpdateRecord(const QString& name, const std::function<void(RunRec
     emit changed();
 }
 
-CBackupJob::History JobTable::RunStarted(const QString& name)
+BackupRun::History JobTable::runStarted(const QString& name)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -266,16 +270,16 @@ CBackupJob::History JobTable::RunStarted(const QString& name)
     found->second.record.started = Clock::now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
-    CBackupJob::History history = found->second.record.history;
+    BackupRun::History history = found->second.record.history;
     history.otherJobsArchives.clear();
     for (const auto& [other, entry] : m_entries)
-        for (int copy = 0; other != name && entry.job.Compress() && copy <= entry.job.NumberCopies(); ++copy)
-            history.otherJobsArchives << entry.job.ArchivePath(copy);
+        for (int copy = 0; other != name && entry.job.compress() && copy <= entry.job.copies(); ++copy)
+            history.otherJobsArchives << entry.job.archivePath(copy);
     return history;
 }
 
-void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
-                        const CBackupJob::History& history)
+void JobTable::runEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
+                        const BackupRun::History& history)
 {
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
@@ -295,11 +299,11 @@ void JobTable::RunEnded(const QString& name, RunRecord::Result result, const QSt
 
 // A job file that can't be written (a read-only jobs folder, a full disk) is told; the table
 // keeps the job in memory and it runs as listed.
-bool JobTable::writeJobFile(const CBackupJob& job, const QString& file) const
+bool JobTable::writeJobFile(const Job& job, const QString& file) const
 {
     return Errors::writeOwnFile(file, [&] {
         Files::makeFolder(m_jobsFolder);
-        Files::writeWhole(file, job.JobFileText());
+        Files::writeWhole(file, JobFile::text(job));
     });
 }
 
@@ -315,7 +319,7 @@ void JobTable::writeRecord(const QString& name, Entry& entry)
         if (!QDir().mkpath(m_recordsFolder))
             Errors::throwErrno(errno, m_recordsFolder);
         QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        entry.record.Write(path);
+        entry.record.write(path);
     });
     if (!written)
         TransactionLog::append(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));

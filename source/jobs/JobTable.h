@@ -4,7 +4,9 @@
 // beside the jobs folder). The job list window shows it; the scheduler, start-up and the
 // wizard ask it.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
+#include "jobs/Job.h"
+#include "lib/Result.h"
 #include "jobs/RunRecord.h"
 
 #include <QDateTime>
@@ -33,56 +35,56 @@ public:
     // Lists every job file of `jobsFolder`, in file-name order, in place of what was listed,
     // with the run records of `recordsFolder`. A file that is not a readable job file, or names a job already listed, is
     // skipped and left untouched. A job without a next run is written to the transaction log.
-    LoadReport Load(const QString& jobsFolder, const QString& recordsFolder);
+    LoadReport load(const QString& jobsFolder, const QString& recordsFolder);
 
-    QStringList Names() const;  // in the order listed
-    bool Contains(const QString& name) const { return m_entries.count(name) != 0; }
+    QStringList names() const;  // in the order listed
+    bool contains(const QString& name) const { return m_entries.count(name) != 0; }
     // The listed record of a job; nullptr for a name not listed.
-    const CBackupJob* Job(const QString& name) const;
+    const Job* job(const QString& name) const;
     // The file a listed job was read from or saved to; empty for a name not listed.
-    QString JobFile(const QString& name) const;
+    QString jobFile(const QString& name) const;
     // The file a job of that name is saved to.
-    QString JobFilePath(const QString& name) const;
+    QString jobFilePath(const QString& name) const;
     // The job's run record; an empty one when it has none.
-    RunRecord Record(const QString& name) const;
+    RunRecord record(const QString& name) const;
 
     // Writes the job's file and lists the job. `previousName` names the listed job it
     // replaces (an edit): its file is removed unless it is the one written, and its run
     // record follows the new name. A due moment before the save is not run for, unless the
     // edit keeps the schedule (the moment came while the job was being edited). Returns why
     // the job file can't be written, in which case nothing is changed.
-    [[nodiscard]] std::optional<QString> Save(const CBackupJob& job, const QString& previousName = {});
+    Result<> save(const Job& job, const QString& previousName = {});
     // Removes a job with its file and run record.
-    void Remove(const QString& name);
+    void remove(const QString& name);
 
     // The jobs whose latest due moment has come since they were listed or last run, each
     // with that moment, in the order listed. A moment already handled never comes again,
     // even when the clock is set back.
-    std::vector<DueRun> DueNow() const;
+    std::vector<DueRun> dueNow() const;
     // The jobs whose latest due moment before they were listed lies after their last
     // completed run (or, without a run record, whose latest due day lies after the last-run
     // day of their job file): runs missed while the program was not running, cut off or
     // stopped. Decided now: a moment run for since (a failed run too), or a job with a later
     // moment come since, is not made up.
-    std::vector<DueRun> MissedRuns() const;
+    std::vector<DueRun> missedRuns() const;
     // Records that a job is run for `due`: the job file's last-run day becomes today and the
     // run record holds the moment, so it is never run for again. Returns why the job file
     // can't be read, in which case nothing is changed. A job file that can't be written is
     // told to the transaction log; the moment is handled all the same.
-    std::optional<QString> MarkHandled(const QString& name, const QDateTime& due);
+    Result<> markHandled(const QString& name, const QDateTime& due);
     // A clock that was more than a day ahead left moments in the future (a run record's
     // handled moment, the last-run day of a job file, when the jobs were listed): they are
     // taken back to now, so each job runs at its next due moment. Returns the jobs mended.
-    QStringList MendFutureMoments();
+    QStringList mendFutureMoments();
     // Changes a job's run record and writes it.
-    void UpdateRecord(const QString& name, const std::function<void(RunRecord&)>& change);
+    void updateRecord(const QString& name, const std::function<void(RunRecord&)>& change);
 
     // The run record's start and end of a run of a listed job: the start gives what the run
     // must know of the job's past and the other jobs' archives; `logLines` are what the run logged, `history` what it
     // leaves for the next.
-    CBackupJob::History RunStarted(const QString& name);
-    void RunEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
-                  const CBackupJob::History& history);
+    BackupRun::History runStarted(const QString& name);
+    void runEnded(const QString& name, RunRecord::Result result, const QStringList& logLines,
+                  const BackupRun::History& history);
 
 signals:
     // A job was listed, changed or removed.
@@ -90,7 +92,7 @@ signals:
 
 private:
     struct Entry {
-        CBackupJob job;
+        Job job;
         QString file;
         RunRecord record;
         bool hasRecord = false;
@@ -101,7 +103,7 @@ private:
         mutable std::optional<QDateTime> nextDue;
     };
     QString recordPath(const QString& jobFile) const;
-    bool writeJobFile(const CBackupJob& job, const QString& file) const;  // false: told, not written
+    bool writeJobFile(const Job& job, const QString& file) const;  // false: told, not written
     void writeRecord(const QString& name, Entry& entry);
     bool missed(const Entry& entry, const QDateTime& due) const;
 

@@ -5,6 +5,8 @@
 
 #include "jobs/ZipReader.h"
 
+#include "lib/Result.h"
+
 #include <QDateTime>
 #include <QString>
 #include <atomic>
@@ -12,7 +14,7 @@
 #include <optional>
 #include <vector>
 
-class CBackupJob;
+class Job;
 struct RunRecord;
 
 struct KeptBackup {
@@ -33,27 +35,26 @@ struct BackedUpItem {
 
 class BackupContents {
 public:
-    // What `backup` of `job` holds, sorted by original path; nothing when it can't be read
-    // (`error` says why).
-    static std::unique_ptr<BackupContents> Open(const CBackupJob& job, const KeptBackup& backup, QString* error);
+    // What `backup` of `job` holds, sorted by original path; fails with why it can't be read.
+    static Result<std::unique_ptr<BackupContents>> open(const Job& job, const KeptBackup& backup);
     // What the job's files were as of `backups[at]`: in an incremental chain each file from
     // the newest archive at or before it, back to the chain's full archive; otherwise that
     // backup alone. `backups` newest first.
-    static std::unique_ptr<BackupContents> OpenAsOf(const CBackupJob& job, const std::vector<KeptBackup>& backups,
-                                                    size_t at, QString* error);
+    static Result<std::unique_ptr<BackupContents>> openAsOf(const Job& job, const std::vector<KeptBackup>& backups,
+                                                            size_t at);
 
-    const std::vector<BackedUpItem>& Items() const { return m_items; }
+    const std::vector<BackedUpItem>& items() const { return m_items; }
     // The item backed up from `original`; nullptr when the backup doesn't hold it.
-    const BackedUpItem* Find(const QByteArray& original) const;
+    const BackedUpItem* find(const QByteArray& original) const;
     // Whether the items can only be read with a password.
-    bool Encrypted() const;
-    // Writes the item at `destination` (see ZipReader::Extract).
-    std::optional<QString> Extract(const BackedUpItem& item, const QByteArray& destination,
-                                   const QByteArray& password, const std::atomic<bool>& stop) const;
+    bool encrypted() const;
+    // Writes the item at `destination` (see ZipReader::extract).
+    Result<> extract(const BackedUpItem& item, const QByteArray& destination, const QByteArray& password,
+                     const std::atomic<bool>& stop) const;
 
 private:
     void listArchive(const ZipReader& archive, int index);
-    void listFolderCopy(const CBackupJob& job);
+    void listFolderCopy(const Job& job);
     void sort();
 
     std::vector<std::unique_ptr<ZipReader>> m_zips;  // none for a plain copy
@@ -64,7 +65,7 @@ namespace KeptBackups {
 
 // The job's backups that exist, newest first; copies are looked for up to `maxCopies`.
 // `record` tells when the last run began and which archives are full.
-std::vector<KeptBackup> List(const CBackupJob& job, const RunRecord& record, int maxCopies);
+std::vector<KeptBackup> list(const Job& job, const RunRecord& record, int maxCopies);
 
 struct Version {
     KeptBackup backup;
@@ -75,9 +76,9 @@ struct Version {
 // (opening an archive is most of the work). Backups that can't be read are passed over.
 class VersionFinder {
 public:
-    VersionFinder(const CBackupJob& job, std::vector<KeptBackup> backups);
+    VersionFinder(const Job& job, std::vector<KeptBackup> backups);
     // Every backup holding the file `original`, in the backups' order.
-    std::vector<Version> Versions(const QByteArray& original) const;
+    std::vector<Version> versions(const QByteArray& original) const;
 
 private:
     std::vector<KeptBackup> m_backups;

@@ -8,34 +8,34 @@
 namespace Restore {
 namespace {
 
-bool Exists(const QByteArray& path, struct stat* info)
+bool exists(const QByteArray& path, struct stat* info)
 {
     return ::lstat(path.constData(), info) == 0;
 }
 
 // A name that would climb out of the folder it is restored into, or that names nothing.
-bool UnsafeName(const QByteArray& original)
+bool unsafeName(const QByteArray& original)
 {
     return !original.startsWith('/') || original.contains("//") || original.contains("/../")
            || original.endsWith("/..") || original.contains("/./") || original.endsWith("/.");
 }
 
-bool Below(const QByteArray& path, const QByteArray& folder)
+bool below(const QByteArray& path, const QByteArray& folder)
 {
     return path == folder || path.startsWith(folder.endsWith('/') ? folder : folder + '/');
 }
 
 // Creates the folders leading to `path` that are missing.
-std::optional<QString> MakeParents(const QByteArray& path)
+Result<> makeParents(const QByteArray& path)
 {
     for (qsizetype slash = path.indexOf('/', 1); slash > 0; slash = path.indexOf('/', slash + 1)) {
         if (::mkdir(path.left(slash).constData(), 0777) != 0 && errno != EEXIST)
-            return ZipReader::SystemError("mkdir", errno);
+            return Failure{ZipReader::systemError("mkdir", errno)};
     }
-    return std::nullopt;
+    return {};
 }
 
-QByteArray Destination(const Request& request, const QByteArray& chosen, const QByteArray& original)
+QByteArray destination(const Request& request, const QByteArray& chosen, const QByteArray& original)
 {
     if (request.toFolder.isEmpty())
         return original;
@@ -47,31 +47,31 @@ QByteArray Destination(const Request& request, const QByteArray& chosen, const Q
 
 }  // namespace
 
-Plan MakePlan(const BackupContents& contents, const Request& request)
+Plan makePlan(const BackupContents& contents, const Request& request)
 {
     Plan plan;
     std::vector<QByteArray> links;
-    for (const BackedUpItem& item : contents.Items())
+    for (const BackedUpItem& item : contents.items())
         if (item.entry.kind == ZipEntry::Kind::Link)
             links.push_back(item.original);
     for (QByteArray chosen : request.paths) {
         while (chosen.size() > 1 && chosen.endsWith('/'))
             chosen.chop(1);
         bool found = false;
-        for (const BackedUpItem& item : contents.Items()) {
-            if (!Below(item.original, chosen))
+        for (const BackedUpItem& item : contents.items()) {
+            if (!below(item.original, chosen))
                 continue;
             found = true;
             const bool underLink = std::any_of(links.begin(), links.end(), [&item](const QByteArray& link) {
-                return item.original != link && Below(item.original, link);
+                return item.original != link && below(item.original, link);
             });
-            if (UnsafeName(item.original) || underLink) {
+            if (unsafeName(item.original) || underLink) {
                 plan.refused << Files::shownPath(item.original) + QStringLiteral(": its name leaves its folder");
                 continue;
             }
-            Step step{&item, Destination(request, chosen, item.original), false};
+            Step step{&item, destination(request, chosen, item.original), false};
             struct stat info;
-            step.exists = Exists(step.destination, &info)
+            step.exists = exists(step.destination, &info)
                           && !(item.entry.kind == ZipEntry::Kind::Folder && S_ISDIR(info.st_mode));
             plan.existing += step.exists ? 1 : 0;
             plan.bytes += item.entry.kind == ZipEntry::Kind::File ? item.entry.size : 0;
@@ -83,7 +83,7 @@ Plan MakePlan(const BackupContents& contents, const Request& request)
     return plan;
 }
 
-Report Run(const BackupContents& contents, const Plan& plan, const Request& request, const std::atomic<bool>& stop,
+Report run(const BackupContents& contents, const Plan& plan, const Request& request, const std::atomic<bool>& stop,
            const Progress& progress)
 {
     Report report;
@@ -101,16 +101,16 @@ Report Run(const BackupContents& contents, const Plan& plan, const Request& requ
             continue;
         }
         if (step.exists && request.existing == Existing::KeepBoth)
-            destination = KeepBothName(destination, step.item->entry.modified);
-        std::optional<QString> failure = MakeParents(destination);
-        if (!failure)
-            failure = contents.Extract(*step.item, destination, request.password, stop);
-        if (failure && stop) {
+            destination = keepBothName(destination, step.item->entry.modified);
+        Result<> restored = makeParents(destination);
+        if (restored)
+            restored = contents.extract(*step.item, destination, request.password, stop);
+        if (!restored && stop) {
             report.stopped = true;
             break;
         }
-        if (failure) {
-            report.failures << Files::shownPath(destination) + QStringLiteral(": ") + *failure;
+        if (!restored) {
+            report.failures << Files::shownPath(destination) + QStringLiteral(": ") + restored.reason();
             continue;
         }
         ++report.restored;
@@ -122,11 +122,11 @@ Report Run(const BackupContents& contents, const Plan& plan, const Request& requ
     }
     // Writing into a folder changes its time, and a read-only one takes nothing: last, deepest first.
     for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-        ZipReader::SetFolderAttributes((*folder)->item->entry, (*folder)->destination);
+        ZipReader::setFolderAttributes((*folder)->item->entry, (*folder)->destination);
     return report;
 }
 
-int Report::ExitStatus() const
+int Report::exitStatus() const
 {
     if (stopped)
         return 3;
@@ -135,7 +135,7 @@ int Report::ExitStatus() const
     return leftAlone.isEmpty() ? 0 : 2;
 }
 
-QByteArray KeepBothName(const QByteArray& destination, const QDateTime& modified)
+QByteArray keepBothName(const QByteArray& destination, const QDateTime& modified)
 {
     const qsizetype slash = destination.lastIndexOf('/');
     const qsizetype dot = destination.lastIndexOf('.');
@@ -143,7 +143,7 @@ QByteArray KeepBothName(const QByteArray& destination, const QDateTime& modified
     const QByteArray stem = destination.left(split) + " (" + modified.toLocalTime().toString(QStringLiteral("yyyy-MM-dd hh.mm")).toLatin1();
     struct stat info;
     QByteArray name = stem + ')' + destination.mid(split);
-    for (int number = 2; Exists(name, &info); ++number)
+    for (int number = 2; exists(name, &info); ++number)
         name = stem + ' ' + QByteArray::number(number) + ')' + destination.mid(split);
     return name;
 }

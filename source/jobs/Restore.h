@@ -42,7 +42,7 @@ struct Plan {
     int existing = 0;         // steps that meet an existing file
 };
 // What restoring `request` from `contents` would write where.
-Plan MakePlan(const BackupContents& contents, const Request& request);
+Plan makePlan(const BackupContents& contents, const Request& request);
 
 struct Report {
     qint64 restored = 0;     // files, links and folders written
@@ -50,15 +50,15 @@ struct Report {
     QStringList failures;    // "path: why"
     bool stopped = false;
     // 0 all restored, 1 failed, 2 something left alone, 3 stopped.
-    int ExitStatus() const;
+    int exitStatus() const;
 };
 // Progress: bytes written so far and in all.
 using Progress = std::function<void(qint64 done, qint64 total)>;
 // Carries out the plan, returning what it did; `stop` ends it within a chunk.
-Report Run(const BackupContents& contents, const Plan& plan, const Request& request, const std::atomic<bool>& stop,
+Report run(const BackupContents& contents, const Plan& plan, const Request& request, const std::atomic<bool>& stop,
            const Progress& progress = {});
 
 // "report (2026-03-01 14.05).txt": the name a kept-both copy gets, numbered on when taken.
-QByteArray KeepBothName(const QByteArray& destination, const QDateTime& modified);
+QByteArray keepBothName(const QByteArray& destination, const QDateTime& modified);
 
 }  // namespace Restore

@@ -32,7 +32,7 @@ QDateTime momentOf(const QString& text)
 
 }  // namespace
 
-std::optional<RunRecord> RunRecord::Read(const QString& path)
+std::optional<RunRecord> RunRecord::read(const QString& path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return std::nullopt;
@@ -91,7 +91,7 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
                 if (value == word)
                     record.result = result;
     }
-    if (record.CutOff())
+    if (record.cutOff())
         record.result = Result::CutOff;
     // A record from before the made paths were kept, of a plain copy (it names the target
     // folder, not an archive) that completed: its copies in the target are its own.
@@ -101,10 +101,10 @@ std::optional<RunRecord> RunRecord::Read(const QString& path)
     return record;
 }
 
-void RunRecord::Write(const QString& path) const
+void RunRecord::write(const QString& path) const
 {
     QString text = QStringLiteral("due=%1\nstarted=%2\nended=%3\nresult=%4\narchive=%5\ncompleted=%6\n")
-                       .arg(momentText(handledDue), momentText(started), momentText(ended), Word(result), archive,
+                       .arg(momentText(handledDue), momentText(started), momentText(ended), word(result), archive,
                             momentText(lastCompleted));
     text += QStringLiteral("created=%1\nretried=%2\nnotice=%3\n")
                 .arg(momentText(created), momentText(retriedDue), overdueNoticeDay.toString(Qt::ISODate));
@@ -127,7 +127,7 @@ void RunRecord::Write(const QString& path) const
     Files::writeWhole(path, text.toUtf8());
 }
 
-QString RunRecord::Word(Result result)
+QString RunRecord::word(Result result)
 {
     for (const auto& [each, word] : ResultWords)
         if (each == result)
@@ -135,18 +135,18 @@ QString RunRecord::Word(Result result)
     return {};
 }
 
-RunRecord::Result RunRecord::ResultOf(CBackupJob::RunResult run)
+RunRecord::Result RunRecord::resultOf(BackupRun::Outcome run)
 {
     switch (run) {
-    case CBackupJob::RunResult::Completed:
+    case BackupRun::Outcome::Completed:
         return Result::Completed;
-    case CBackupJob::RunResult::Incomplete:
+    case BackupRun::Outcome::Incomplete:
         return Result::Incomplete;
-    case CBackupJob::RunResult::Stopped:
+    case BackupRun::Outcome::Stopped:
         return Result::Stopped;
-    case CBackupJob::RunResult::Waiting:
+    case BackupRun::Outcome::Waiting:
         return Result::Waiting;
-    case CBackupJob::RunResult::Failed:
+    case BackupRun::Outcome::Failed:
         break;
     }
     return Result::Failed;

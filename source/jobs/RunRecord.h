@@ -6,7 +6,7 @@
 // logged (a "line=" each, last; a record without them reads as a run that logged nothing).
 // The file is written whole and readable by its owner only.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
 
 #include <QDateTime>
 #include <QString>
@@ -18,9 +18,9 @@ struct RunRecord {
     // Waiting: not run, its target missing or its drive not mounted.
     enum class Result { None, Completed, Failed, Incomplete, Stopped, CutOff, Waiting };
     // The record's word for how a run of the job ended.
-    static Result ResultOf(CBackupJob::RunResult run);
+    static Result resultOf(BackupRun::Outcome run);
     // The result's word in the record file and the program's texts ("completed", "failed", ...).
-    static QString Word(Result result);
+    static QString word(Result result);
 
     QDateTime handledDue;     // the due moment last run (or skipped) for
     QDateTime started;        // the last run's start
@@ -31,18 +31,18 @@ struct RunRecord {
     QDateTime created;        // when the record was first written: a job never completed is judged from it
     QDateTime retriedDue;     // the due moment whose failed run has been run again
     QDate overdueNoticeDay;   // the day the job was last told overdue
-    CBackupJob::History history;
+    BackupRun::History history;
     QDateTime waitingSince;   // while the job waits for its target: the first moment it waited for
     QDate waitNoticeDay;      // the day the job was last told waiting on the desktop
     QStringList logLines;     // what the last run logged, one line each
 
     // Whether the last run started and never ended (the program was killed or crashed).
-    bool CutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }
+    bool cutOff() const { return started.isValid() && !(ended.isValid() && ended >= started); }
 
     // The record in `path`; nothing when there is none or it can't be read (a damaged one, too
     // large to be a record, is logged and left as it is). A run that was cut off reads as
     // such, whatever result the run before it had.
-    static std::optional<RunRecord> Read(const QString& path);
+    static std::optional<RunRecord> read(const QString& path);
     // Writes the record whole (never half a file). Throws the file error on failure.
-    void Write(const QString& path) const;
+    void write(const QString& path) const;
 };

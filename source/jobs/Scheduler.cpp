@@ -27,22 +27,22 @@ bool toldBefore(const QDate& noticeDay, const QDate& today)
 
 }  // namespace
 
-std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
+std::vector<RunRequest> Scheduler::dueRuns(bool makeUps)
 {
     mendWrongClock();
     std::vector<RunRequest> runs;
     if (makeUps)
-        for (const JobTable::DueRun& missed : m_jobs.MissedRuns()) {
+        for (const JobTable::DueRun& missed : m_jobs.missedRuns()) {
             TransactionLog::append(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
                                             "Arkwell was not running.")
                                  .arg(missed.name, momentText(missed.due)));
             handle(runs, missed.name, missed.due);
         }
-    for (const JobTable::DueRun& back : Targets::Returned(m_jobs))
-        runs.push_back({back.name, m_jobs.JobFile(back.name), true, back.due});
+    for (const JobTable::DueRun& back : Targets::returned(m_jobs))
+        runs.push_back({back.name, m_jobs.jobFile(back.name), true, back.due});
     for (RunRequest& retry : retries(makeUps))
         runs.push_back(retry);
-    for (const JobTable::DueRun& due : m_jobs.DueNow())
+    for (const JobTable::DueRun& due : m_jobs.dueNow())
         handle(runs, due.name, due.due);
     return runs;
 }
@@ -51,15 +51,15 @@ std::vector<RunRequest> Scheduler::DueRuns(bool makeUps)
 // that can't be read is logged instead.
 void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due)
 {
-    if (const std::optional<QString> why = m_jobs.MarkHandled(name, due))
-        TransactionLog::append(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, *why));
-    else if (!Targets::HoldRun(m_jobs, name, due))
-        runs.push_back({name, m_jobs.JobFile(name), true, due});
+    if (const Result<> handled = m_jobs.markHandled(name, due); !handled)
+        TransactionLog::append(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, handled.reason()));
+    else if (!Targets::holdRun(m_jobs, name, due))
+        runs.push_back({name, m_jobs.jobFile(name), true, due});
 }
 
 void Scheduler::mendWrongClock()
 {
-    for (const QString& name : m_jobs.MendFutureMoments())
+    for (const QString& name : m_jobs.mendFutureMoments())
         TransactionLog::append(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
                                         "schedule is worked out from now, and it runs at its next due moment.")
                              .arg(name));
@@ -71,34 +71,34 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
 {
     const QDateTime now = Clock::now();
     std::vector<RunRequest> runs;
-    for (const QString& name : m_jobs.Names()) {
-        const RunRecord record = m_jobs.Record(name);
-        const bool failed = record.result == RunRecord::Result::Failed && !record.CutOff()
+    for (const QString& name : m_jobs.names()) {
+        const RunRecord record = m_jobs.record(name);
+        const bool failed = record.result == RunRecord::Result::Failed && !record.cutOff()
                             && record.handledDue.isValid() && record.retriedDue != record.handledDue;
-        if (!failed || record.waitingSince.isValid() || DueMoments::LatestAtOrBefore(*m_jobs.Job(name), now) != record.handledDue)
+        if (!failed || record.waitingSince.isValid() || DueMoments::latestAtOrBefore(*m_jobs.job(name), now) != record.handledDue)
             continue;
         if (!makeUps && record.ended.secsTo(now) < RetryAfterSeconds)
             continue;
-        m_jobs.UpdateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
+        m_jobs.updateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
         TransactionLog::append(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
                              .arg(name, momentText(record.handledDue)));
-        runs.push_back({name, m_jobs.JobFile(name), true, record.handledDue});
+        runs.push_back({name, m_jobs.jobFile(name), true, record.handledDue});
     }
     return runs;
 }
 
-std::vector<Scheduler::OverdueJob> Scheduler::OverdueNotices()
+std::vector<Scheduler::OverdueJob> Scheduler::overdueNotices()
 {
     const QDateTime now = Clock::now();
     std::vector<OverdueJob> overdue;
     if (m_overdueLookedAt.isValid() && qAbs(m_overdueLookedAt.secsTo(now)) < OverdueLookSeconds)
         return overdue;
     m_overdueLookedAt = now;
-    for (const QString& name : m_jobs.Names()) {
-        const RunRecord record = m_jobs.Record(name);
-        if (!toldBefore(record.overdueNoticeDay, now.date()) || !JobStatus::Overdue(*m_jobs.Job(name), record, now))
+    for (const QString& name : m_jobs.names()) {
+        const RunRecord record = m_jobs.record(name);
+        if (!toldBefore(record.overdueNoticeDay, now.date()) || !JobStatus::overdue(*m_jobs.job(name), record, now))
             continue;
-        m_jobs.UpdateRecord(name, [&now](RunRecord& changed) { changed.overdueNoticeDay = now.date(); });
+        m_jobs.updateRecord(name, [&now](RunRecord& changed) { changed.overdueNoticeDay = now.date(); });
         overdue.push_back({name, record.lastCompleted});
     }
     return overdue;

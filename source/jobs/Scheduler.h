@@ -25,7 +25,7 @@ public:
     // `makeUps`, the runs missed while the program was not running; then the failed runs due
     // to be run again; then each job's latest due moment not handled yet. Moments of a clock
     // that was more than a day ahead are mended first, and logged once.
-    std::vector<RunRequest> DueRuns(bool makeUps);
+    std::vector<RunRequest> dueRuns(bool makeUps);
 
     struct OverdueJob {
         QString name;
@@ -34,7 +34,7 @@ public:
     // The jobs to tell overdue now: each at most once a calendar day, across restarts and
     // clock changes (the day is kept in its run record). Nothing within OverdueLookSeconds
     // of the last look.
-    std::vector<OverdueJob> OverdueNotices();
+    std::vector<OverdueJob> overdueNotices();
 
 private:
     void mendWrongClock();

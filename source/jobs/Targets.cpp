@@ -36,11 +36,11 @@ bool inEmptyMountPoint(const QString& folder, const Filesystems::Filesystem& hol
 }
 
 // The due moments from the first one waited for to `last`, as the log names them.
-QString waitedMoments(const CBackupJob& job, const QDateTime& first, const QDateTime& last)
+QString waitedMoments(const Job& job, const QDateTime& first, const QDateTime& last)
 {
     QList<QDateTime> moments{first};
-    for (std::optional<QDateTime> next = DueMoments::NextAfter(job, first); next && *next <= last;
-         next = DueMoments::NextAfter(job, *next))
+    for (std::optional<QDateTime> next = DueMoments::nextAfter(job, first); next && *next <= last;
+         next = DueMoments::nextAfter(job, *next))
         moments << *next;
     if (moments.size() > MomentsNamed)
         return QStringLiteral("its %1 runs due from %2 to %3")
@@ -55,21 +55,21 @@ QString waitedMoments(const CBackupJob& job, const QDateTime& first, const QDate
 
 Verdict checkJob(const JobTable& jobs, const QString& name)
 {
-    return Check(jobs.Job(name)->TargetDirectory(), jobs.Record(name).history);
+    return check(jobs.job(name)->targetDirectory(), jobs.record(name).history);
 }
 
 // The wait is over: logged with the moments it covered.
 void endWait(JobTable& jobs, const QString& name, const QDateTime& last)
 {
-    const RunRecord record = jobs.Record(name);
+    const RunRecord record = jobs.record(name);
     TransactionLog::append(QStringLiteral("Backup Job '%1' runs now that its target is back, for %2.")
-                         .arg(name, waitedMoments(*jobs.Job(name), record.waitingSince, last)));
-    jobs.UpdateRecord(name, [](RunRecord& changed) { changed.waitingSince = QDateTime(); });
+                         .arg(name, waitedMoments(*jobs.job(name), record.waitingSince, last)));
+    jobs.updateRecord(name, [](RunRecord& changed) { changed.waitingSince = QDateTime(); });
 }
 
 }  // namespace
 
-Verdict Check(const QString& target, const CBackupJob::History& history)
+Verdict check(const QString& target, const BackupRun::History& history)
 {
     const QString folder = Files::withoutTrailingSlash(target);
     const Filesystems::Filesystem& remembered = history.targetFilesystem;
@@ -91,24 +91,24 @@ Verdict Check(const QString& target, const CBackupJob::History& history)
     return verdict;
 }
 
-QString WaitLine(const QString& jobName, const Verdict& verdict)
+QString waitLine(const QString& jobName, const Verdict& verdict)
 {
     return QStringLiteral("Backup Job '%1' waits for its target: %2. Nothing is written there; the job runs once it is connected.")
         .arg(jobName, verdict.why);
 }
 
-bool HoldRun(JobTable& jobs, const QString& name, const QDateTime& due)
+bool holdRun(JobTable& jobs, const QString& name, const QDateTime& due)
 {
     const Verdict verdict = checkJob(jobs, name);
-    const bool waiting = jobs.Record(name).waitingSince.isValid();
+    const bool waiting = jobs.record(name).waitingSince.isValid();
     if (verdict.ready) {
         if (waiting)
             endWait(jobs, name, due);
         return false;
     }
     if (!waiting) {
-        TransactionLog::append(WaitLine(name, verdict));
-        jobs.UpdateRecord(name, [&due](RunRecord& changed) {
+        TransactionLog::append(waitLine(name, verdict));
+        jobs.updateRecord(name, [&due](RunRecord& changed) {
             changed.waitingSince = due;
             changed.result = RunRecord::Result::Waiting;
             changed.ended = Clock::now();
@@ -117,11 +117,11 @@ bool HoldRun(JobTable& jobs, const QString& name, const QDateTime& due)
     return true;
 }
 
-std::vector<JobTable::DueRun> Returned(JobTable& jobs)
+std::vector<JobTable::DueRun> returned(JobTable& jobs)
 {
     std::vector<JobTable::DueRun> runs;
-    for (const QString& name : jobs.Names()) {
-        const RunRecord record = jobs.Record(name);
+    for (const QString& name : jobs.names()) {
+        const RunRecord record = jobs.record(name);
         if (!record.waitingSince.isValid() || !checkJob(jobs, name).ready)
             continue;
         const QDateTime last = std::max(record.waitingSince, record.handledDue);
@@ -131,27 +131,27 @@ std::vector<JobTable::DueRun> Returned(JobTable& jobs)
     return runs;
 }
 
-void RunEnded(JobTable& jobs, const QString& name, RunRecord::Result result)
+void runEnded(JobTable& jobs, const QString& name, RunRecord::Result result)
 {
     const bool waits = result == RunRecord::Result::Waiting
                        || (result == RunRecord::Result::Failed && !checkJob(jobs, name).ready);
-    if (waits == jobs.Record(name).waitingSince.isValid())
+    if (waits == jobs.record(name).waitingSince.isValid())
         return;
-    jobs.UpdateRecord(name, [waits](RunRecord& changed) {
+    jobs.updateRecord(name, [waits](RunRecord& changed) {
         changed.waitingSince = !waits                         ? QDateTime()
                                : changed.handledDue.isValid() ? changed.handledDue
                                                               : Clock::now();
     });
 }
 
-std::vector<Notice> Notices(JobTable& jobs, const QDate& today)
+std::vector<Notice> notices(JobTable& jobs, const QDate& today)
 {
     std::vector<Notice> notices;
-    for (const QString& name : jobs.Names()) {
-        const RunRecord record = jobs.Record(name);
+    for (const QString& name : jobs.names()) {
+        const RunRecord record = jobs.record(name);
         if (!record.waitingSince.isValid() || record.waitNoticeDay == today)
             continue;
-        jobs.UpdateRecord(name, [&today](RunRecord& changed) { changed.waitNoticeDay = today; });
+        jobs.updateRecord(name, [&today](RunRecord& changed) { changed.waitNoticeDay = today; });
         notices.push_back({name, checkJob(jobs, name).drive});
     }
     return notices;

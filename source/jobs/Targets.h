@@ -5,7 +5,7 @@
 // the filesystem of those folders themselves. Otherwise the job waits: it is neither run nor
 // failed, nothing is written there, and it runs once its target is back.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
 #include "jobs/JobTable.h"
 #include "jobs/RunRecord.h"
 
@@ -24,10 +24,10 @@ struct Verdict {
 };
 // `history` holds the target and its filesystem at the job's last backup; a target the
 // user changed since (or a first backup) is taken as it is, unless it is an empty mount point.
-Verdict Check(const QString& target, const CBackupJob::History& history);
+Verdict check(const QString& target, const BackupRun::History& history);
 
 // The log line of a job that waits for its target.
-QString WaitLine(const QString& jobName, const Verdict& verdict);
+QString waitLine(const QString& jobName, const Verdict& verdict);
 
 // The scheduler's side. A waiting job keeps, in its run record, the first due moment it
 // waited for; each later moment is handled without a run.
@@ -35,14 +35,14 @@ QString WaitLine(const QString& jobName, const Verdict& verdict);
 // Asked before a scheduled run for `due` starts: true when the run is held, since the job
 // waits for its target (the wait's start is logged once). A waiting job whose target is back
 // is not held: the log names the moments it waited through and the run covers them all.
-bool HoldRun(JobTable& jobs, const QString& name, const QDateTime& due);
+bool holdRun(JobTable& jobs, const QString& name, const QDateTime& due);
 // The waiting jobs whose targets are back, in the order listed, each with the latest moment
 // it waited for; each is logged with the moments it waited through and waits no longer.
-std::vector<JobTable::DueRun> Returned(JobTable& jobs);
+std::vector<JobTable::DueRun> returned(JobTable& jobs);
 // After a run: one that waited, or one that failed while its target went away (the drive was
 // pulled), leaves the job waiting for its target; any other ends a wait (a Run now that found
 // the target back).
-void RunEnded(JobTable& jobs, const QString& name, RunRecord::Result result);
+void runEnded(JobTable& jobs, const QString& name, RunRecord::Result result);
 
 // A waiting job to tell on the desktop, with the drive it waits for.
 struct Notice {
@@ -50,6 +50,6 @@ struct Notice {
     QString drive;
 };
 // The waiting jobs not told yet on `today`: each is told once a day at most.
-std::vector<Notice> Notices(JobTable& jobs, const QDate& today);
+std::vector<Notice> notices(JobTable& jobs, const QDate& today);
 
 }  // namespace Targets

@@ -71,12 +71,12 @@ bool holdsLineEnd(const QByteArray& name)
 
 }  // namespace
 
-bool NameZipCantTake(const QByteArray& name)
+bool nameZipCantTake(const QByteArray& name)
 {
     return holdsLineEnd(name) && QString::fromUtf8(name).toUtf8() != name;
 }
 
-ChildProcess::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
+ChildProcess::ProgramRun entryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks)
 {
     ChildProcess::ProgramRun run;
@@ -98,7 +98,7 @@ ChildProcess::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& o
     return run;
 }
 
-ChildProcess::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive)
+ChildProcess::ProgramRun testRun(const QString& zipProgram, const QString& password, const QString& archive)
 {
     // unzip beside the zip program's own file, else the system's.
     const QString beside = QFileInfo(QFileInfo(zipProgram).canonicalFilePath()).absolutePath() + QStringLiteral("/unzip");
@@ -109,7 +109,7 @@ ChildProcess::ProgramRun TestRun(const QString& zipProgram, const QString& passw
     return run;
 }
 
-QString CommandLineText(const ChildProcess::ProgramRun& run)
+QString commandLineText(const ChildProcess::ProgramRun& run)
 {
     QStringList words{quotedForLog(run.program)};
     for (const QString& argument : run.arguments)
@@ -122,7 +122,7 @@ QString CommandLineText(const ChildProcess::ProgramRun& run)
     return CommandLinePrefix + words.join(QLatin1Char(' '));
 }
 
-std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bool incremental)
+std::optional<QString> exitCodeMessage(qint32 exitCode, const QString& entry, bool incremental)
 {
     const QString suffix = itemSuffix(entry);
     switch (exitCode) {
@@ -172,7 +172,7 @@ std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bo
     }
 }
 
-std::vector<Warning> Warnings(const QByteArray& output)
+std::vector<Warning> warnings(const QByteArray& output)
 {
     static const QByteArray prefix = "zip warning: ";
     // Warnings that end with a file, named as zip was given it (absolute, some without the leading "/").
@@ -199,7 +199,7 @@ std::vector<Warning> Warnings(const QByteArray& output)
     return warnings;
 }
 
-std::vector<QByteArray> AddedFiles(const QByteArray& lines)
+std::vector<QByteArray> addedFiles(const QByteArray& lines)
 {
     // "  adding: name\t(in=...) ..." (the verbose form), "updating: " for a name already in it.
     static const QByteArray added[] = {"  adding: ", "updating: "};

@@ -23,24 +23,24 @@ struct ZipOptions {
 // the work folder, so nothing is ever read from another, and takes no name for a wildcard.
 // Symbolic links are stored as links (`keepLinks`), except that a file entry's own link is
 // followed. Files whose content is already compressed are stored as they are.
-ChildProcess::ProgramRun EntryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
+ChildProcess::ProgramRun entryRun(const QString& zipProgram, const ZipOptions& options, const QString& archive,
                              const std::vector<QByteArray>& names, bool keepLinks);
 
 // Whether zip can't be given the name at all: one holding a line end goes as an argument,
 // which must be text.
-bool NameZipCantTake(const QByteArray& name);
+bool nameZipCantTake(const QByteArray& name);
 
 // The unzip start that checks every entry of `archive` against its check sum.
-ChildProcess::ProgramRun TestRun(const QString& zipProgram, const QString& password, const QString& archive);
+ChildProcess::ProgramRun testRun(const QString& zipProgram, const QString& password, const QString& archive);
 
 // The start as one readable line for the transaction log; the password is not in it.
-QString CommandLineText(const ChildProcess::ProgramRun& run);
+QString commandLineText(const ChildProcess::ProgramRun& run);
 // How every CommandLineText begins.
 inline const QString CommandLinePrefix = QStringLiteral("Running ");
 
 // The transaction-log line for zip's exit code on `entry`; nothing when the run goes on
 // (0, and 12 "nothing to do" on an incremental job).
-std::optional<QString> ExitCodeMessage(qint32 exitCode, const QString& entry, bool incremental);
+std::optional<QString> exitCodeMessage(qint32 exitCode, const QString& entry, bool incremental);
 
 // A warning zip wrote: the file it names (empty when it names none) and what it says. A
 // file zip could not read or find is not in the archive (`leftOut`); one that changed while
@@ -51,9 +51,9 @@ struct Warning {
     bool leftOut = false;
 };
 // Every warning in zip's output but its closing "Not all files were readable".
-std::vector<Warning> Warnings(const QByteArray& output);
+std::vector<Warning> warnings(const QByteArray& output);
 
 // The files (not folders) zip's output lines say it has added, each as the path it was given.
-std::vector<QByteArray> AddedFiles(const QByteArray& lines);
+std::vector<QByteArray> addedFiles(const QByteArray& lines);
 
 }  // namespace ZipCommand

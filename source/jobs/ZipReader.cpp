@@ -16,14 +16,14 @@ constexpr zip_uint16_t ExtendedTimestampId = 0x5455;  // "UT": the modification 
 constexpr qsizetype ChunkBytes = 256 * 1024;
 constexpr quint32 DefaultFileMode = 0644;
 
-QString LibraryError(zip_error_t* error)
+QString libraryError(zip_error_t* error)
 {
     return QString::fromUtf8(zip_error_strerror(error));
 }
 
 }  // namespace
 
-QString ZipReader::SystemError(const char* what, int err)
+QString ZipReader::systemError(const char* what, int err)
 {
     return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(err)));
 }
@@ -31,7 +31,7 @@ QString ZipReader::SystemError(const char* what, int err)
 namespace {
 
 // What a failed open or read of an entry means to the user.
-QString EntryError(zip_error_t* error, bool encrypted)
+QString entryError(zip_error_t* error, bool encrypted)
 {
     switch (zip_error_code_zip(error)) {
     case ZIP_ER_NOPASSWD: return QStringLiteral("a password is needed");
@@ -41,14 +41,14 @@ QString EntryError(zip_error_t* error, bool encrypted)
         // The old scheme's one check byte lets about one wrong password in 256 through; the
         // data then fails its check sum.
         return encrypted ? QStringLiteral("the password is wrong (or the entry is damaged)")
-                         : QStringLiteral("the entry is damaged: ") + LibraryError(error);
-    default: return LibraryError(error);
+                         : QStringLiteral("the entry is damaged: ") + libraryError(error);
+    default: return libraryError(error);
     }
 }
 
 // The entry's modification time: zip's UTC time field where there is one, otherwise its
 // local date and time.
-QDateTime ModifiedTime(zip_t* archive, zip_uint64_t index, time_t dosTime)
+QDateTime modifiedTime(zip_t* archive, zip_uint64_t index, time_t dosTime)
 {
     zip_uint16_t length = 0;
     const zip_uint8_t* field =
@@ -58,14 +58,14 @@ QDateTime ModifiedTime(zip_t* archive, zip_uint64_t index, time_t dosTime)
     return QDateTime::fromSecsSinceEpoch(dosTime, Qt::UTC);
 }
 
-void SetTimes(const QByteArray& path, const QDateTime& modified, int flags)
+void setTimes(const QByteArray& path, const QDateTime& modified, int flags)
 {
     const timespec times[2] = {{0, UTIME_OMIT}, {time_t(modified.toSecsSinceEpoch()), 0}};
     ::utimensat(AT_FDCWD, path.constData(), times, flags);
 }
 
 // A hidden name beside `destination`, free at the moment of asking.
-QByteArray HiddenSibling(const QByteArray& destination)
+QByteArray hiddenSibling(const QByteArray& destination)
 {
     const qsizetype slash = destination.lastIndexOf('/');
     static std::atomic<quint64> taken{0};
@@ -85,23 +85,23 @@ ZipReader::~ZipReader()
 // libzip turns every entry's local date and time into a moment with mktime, which looks at
 // the time zone file again on each call when TZ is not set: twenty times slower on a big
 // archive. Naming the same file once spares that.
-void ZipReader::NameTimeZoneFile()
+void ZipReader::nameTimeZoneFile()
 {
     static const bool named = qEnvironmentVariableIsSet("TZ") || qputenv("TZ", ":/etc/localtime");
     Q_UNUSED(named);
 }
 
-std::unique_ptr<ZipReader> ZipReader::Open(const QString& path, QString* error, bool listEntries)
+Result<std::unique_ptr<ZipReader>> ZipReader::open(const QString& path, bool listEntries)
 {
-    NameTimeZoneFile();
+    nameTimeZoneFile();
     int code = 0;
     zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_RDONLY, &code);
     if (!archive) {
         zip_error_t reason;
         zip_error_init_with_code(&reason, code);
-        *error = LibraryError(&reason);
+        const QString why = libraryError(&reason);
         zip_error_fini(&reason);
-        return nullptr;
+        return Failure{why};
     }
     std::unique_ptr<ZipReader> reader(new ZipReader(archive, path));
     if (listEntries)
@@ -128,7 +128,7 @@ std::optional<ZipEntry> ZipReader::entryAt(quint64 index) const
     entry.name = QByteArray(stat.name);
     entry.size = qint64(stat.size);
     entry.encrypted = stat.encryption_method != ZIP_EM_NONE;
-    entry.modified = ModifiedTime(m_archive, entry.index, stat.mtime);
+    entry.modified = modifiedTime(m_archive, entry.index, stat.mtime);
     zip_uint8_t system = 0;
     zip_uint32_t attributes = 0;
     zip_file_get_external_attributes(m_archive, entry.index, 0, &system, &attributes);
@@ -143,36 +143,36 @@ std::optional<ZipEntry> ZipReader::entryAt(quint64 index) const
     return entry;
 }
 
-std::optional<ZipEntry> ZipReader::Find(const QByteArray& name) const
+std::optional<ZipEntry> ZipReader::find(const QByteArray& name) const
 {
     const zip_int64_t index = zip_name_locate(m_archive, name.constData(), ZIP_FL_ENC_RAW);
     return index < 0 ? std::nullopt : entryAt(zip_uint64_t(index));
 }
 
-bool ZipReader::Encrypted() const
+bool ZipReader::encrypted() const
 {
     return std::any_of(m_entries.begin(), m_entries.end(), [](const ZipEntry& entry) { return entry.encrypted; });
 }
 
 // Reads the entry's data into `fd`, or into `content` when `fd` is negative.
-std::optional<QString> ZipReader::copyData(const ZipEntry& entry, int fd, const QByteArray& password,
-                                           const std::atomic<bool>& stop, QByteArray* content) const
+Result<> ZipReader::copyData(const ZipEntry& entry, int fd, const QByteArray& password,
+                             const std::atomic<bool>& stop, QByteArray* content) const
 {
     zip_file_t* file = entry.encrypted ? zip_fopen_index_encrypted(m_archive, entry.index, 0,
                                                                    password.isEmpty() ? nullptr : password.constData())
                                        : zip_fopen_index(m_archive, entry.index, 0);
     if (!file)
-        return EntryError(zip_get_error(m_archive), entry.encrypted);
+        return Failure{entryError(zip_get_error(m_archive), entry.encrypted)};
     QByteArray buffer(ChunkBytes, Qt::Uninitialized);
-    std::optional<QString> failure;
+    Result<> copied;
     for (;;) {
         if (stop) {
-            failure = QStringLiteral("stopped");
+            copied = Failure{QStringLiteral("stopped")};
             break;
         }
         const zip_int64_t read = zip_fread(file, buffer.data(), zip_uint64_t(buffer.size()));
         if (read < 0) {
-            failure = EntryError(zip_file_get_error(file), entry.encrypted);
+            copied = Failure{entryError(zip_file_get_error(file), entry.encrypted)};
             break;
         }
         if (read == 0)
@@ -181,67 +181,67 @@ std::optional<QString> ZipReader::copyData(const ZipEntry& entry, int fd, const 
             content->append(buffer.constData(), qsizetype(read));
             continue;
         }
-        for (zip_int64_t written = 0; written < read && !failure;) {
+        for (zip_int64_t written = 0; written < read && copied;) {
             const ssize_t now = ::write(fd, buffer.constData() + written, size_t(read - written));
             if (now < 0 && errno != EINTR)
-                failure = SystemError("write", errno);
+                copied = Failure{systemError("write", errno)};
             written += std::max<ssize_t>(now, 0);
         }
-        if (failure)
+        if (!copied)
             break;
     }
     zip_fclose(file);
-    return failure;
+    return copied;
 }
 
-std::optional<QString> ZipReader::Extract(const ZipEntry& entry, const QByteArray& destination,
-                                          const QByteArray& password, const std::atomic<bool>& stop) const
+Result<> ZipReader::extract(const ZipEntry& entry, const QByteArray& destination, const QByteArray& password,
+                            const std::atomic<bool>& stop) const
 {
-    return WriteItem(entry, destination, [&](int fd, QByteArray* linkTarget) {
+    return writeItem(entry, destination, [&](int fd, QByteArray* linkTarget) {
         return copyData(entry, fd, password, stop, linkTarget);
     });
 }
 
-std::optional<QString> ZipReader::WriteItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill)
+Result<> ZipReader::writeItem(const ZipEntry& item, const QByteArray& destination, const DataFill& fill)
 {
     if (item.kind == ZipEntry::Kind::Folder) {
         struct stat existing;
         if (::mkdir(destination.constData(), 0700) != 0
             && !(errno == EEXIST && ::lstat(destination.constData(), &existing) == 0 && S_ISDIR(existing.st_mode)))
-            return SystemError("mkdir", errno);
-        return std::nullopt;
+            return Failure{systemError("mkdir", errno)};
+        return {};
     }
-    const QByteArray hidden = HiddenSibling(destination);
-    std::optional<QString> failure;
+    const QByteArray hidden = hiddenSibling(destination);
+    Result<> written;
     if (item.kind == ZipEntry::Kind::Link) {
         QByteArray target;
-        failure = fill(-1, &target);
-        if (!failure && ::symlink(target.constData(), hidden.constData()) != 0)
-            failure = SystemError("symlink", errno);
-        if (!failure)
-            SetTimes(hidden, item.modified, AT_SYMLINK_NOFOLLOW);
+        written = fill(-1, &target);
+        if (written && ::symlink(target.constData(), hidden.constData()) != 0)
+            written = Failure{systemError("symlink", errno)};
+        if (written)
+            setTimes(hidden, item.modified, AT_SYMLINK_NOFOLLOW);
     } else {
         const int fd = ::open(hidden.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd < 0)
-            return SystemError("open", errno);
-        failure = fill(fd, nullptr);
-        if (!failure && ::fchmod(fd, item.mode ? item.mode : DefaultFileMode) != 0)
-            failure = SystemError("chmod", errno);
-        if (::close(fd) != 0 && !failure)
-            failure = SystemError("close", errno);
-        if (!failure)
-            SetTimes(hidden, item.modified, 0);
+            return Failure{systemError("open", errno)};
+        written = fill(fd, nullptr);
+        if (written && ::fchmod(fd, item.mode ? item.mode : DefaultFileMode) != 0)
+            written = Failure{systemError("chmod", errno)};
+        if (::close(fd) != 0 && written)
+            written = Failure{systemError("close", errno)};
+        if (written)
+            setTimes(hidden, item.modified, 0);
     }
-    if (!failure && ::rename(hidden.constData(), destination.constData()) != 0)
-        failure = SystemError("rename", errno);
-    if (failure)
+    if (written && ::rename(hidden.constData(), destination.constData()) != 0)
+        written = Failure{systemError("rename", errno)};
+    if (!written)
         ::unlink(hidden.constData());
-    return failure;
+    return written;
 }
 
-void ZipReader::SetFolderAttributes(const ZipEntry& folder, const QByteArray& destination)
+void ZipReader::setFolderAttributes(const ZipEntry& folder, const QByteArray& destination)
 {
     if (folder.mode)
         ::chmod(destination.constData(), folder.mode);
-    SetTimes(destination, folder.modified, 0);
+    setTimes(destination, folder.modified, 0);
 }

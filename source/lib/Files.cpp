@@ -691,13 +691,10 @@ QString desktopEntryExecLine(const QString& desktopEntry)
 
 QString openerOf(const QString& fileName)
 {
-    return Errors::trap("libFiles.bas", "openerOf()", [&] {
-        const QString type = QMimeDatabase().mimeTypeForFile(fileName).name();
-        const QString entryName = QString::fromUtf8(
-            queryOutput(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type}))
-                                      .trimmed();
-        return entryName.isEmpty() ? QString() : desktopEntryPath(entryName);
-    });
+    const QString type = QMimeDatabase().mimeTypeForFile(fileName).name();
+    const QString entryName = QString::fromUtf8(
+        queryOutput(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"), type})).trimmed();
+    return entryName.isEmpty() ? QString() : desktopEntryPath(entryName);
 }
 
 QStringList desktopEntryCommand(const QString& desktopEntry, const QString& document)

@@ -3,10 +3,10 @@
 #include "dialogs/CBrowseDlg.h"
 #include "jobs/JobLock.h"
 #include "jobs/JobTable.h"
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "lib/Files.h"
 #include "lib/Messages.h"
-#include "lib/Preferences.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -76,24 +76,24 @@ QPushButton* Button(QWidget* parent, const char* name, const QString& caption)
 
 RestoreWindow* RestoreWindow::Show(const JobTable& jobs, const QString& name, QWidget* parent)
 {
-    const CBackupJob* job = jobs.Job(name);
+    const Job* job = jobs.job(name);
     if (!job)
         return nullptr;
-    auto* window = new RestoreWindow(*job, KeptBackups::List(*job, jobs.Record(name), Preferences::maxBackupCopies), parent);
+    auto* window = new RestoreWindow(*job, KeptBackups::list(*job, jobs.record(name), Preferences::maxBackupCopies), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
 }
 
-RestoreWindow::RestoreWindow(CBackupJob job, std::vector<KeptBackup> backups, QWidget* parent)
+RestoreWindow::RestoreWindow(Job job, std::vector<KeptBackup> backups, QWidget* parent)
     : QWidget(parent, Qt::Window), m_job(std::move(job)), m_backups(std::move(backups)), m_finder(m_job, m_backups)
 {
     setObjectName(QStringLiteral("RestoreWindow"));
-    setWindowTitle(QStringLiteral("Restore: %1").arg(m_job.JobName()));
+    setWindowTitle(QStringLiteral("Restore: %1").arg(m_job.name()));
     build();
     fillBackups();
     if (m_backups.empty())
-        m_status->setText(QStringLiteral("Backup Job '%1' has no backup yet.").arg(m_job.JobName()));
+        m_status->setText(QStringLiteral("Backup Job '%1' has no backup yet.").arg(m_job.name()));
     else
         ShowBackup(m_backups.front().copy);
 }
@@ -214,9 +214,9 @@ void RestoreWindow::ShowBackup(int copy)
     for (int row = 0; row < m_backupList->topLevelItemCount(); ++row)
         if (m_backupList->topLevelItem(row)->data(0, CopyRole).toInt() == copy)
             m_backupList->setCurrentItem(m_backupList->topLevelItem(row));
-    QString error;
-    m_contents = BackupContents::OpenAsOf(m_job, m_backups, size_t(backup - m_backups.begin()), &error);
-    m_status->setText(m_contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, error));
+    Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(m_job, m_backups, size_t(backup - m_backups.begin()));
+    m_contents = contents ? std::move(contents).value() : nullptr;
+    m_status->setText(contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, contents.reason()));
     fillTree();
 }
 
@@ -239,7 +239,7 @@ void RestoreWindow::fillTree()
         item->setData(0, PathRole, path);
         return nodes[path] = item;
     };
-    for (const BackedUpItem& backedUp : m_contents->Items()) {
+    for (const BackedUpItem& backedUp : m_contents->items()) {
         QTreeWidgetItem* item = node(backedUp.original);
         const bool file = backedUp.entry.kind != ZipEntry::Kind::Folder;
         item->setData(0, FileRole, file);
@@ -290,7 +290,7 @@ void RestoreWindow::showVersions(QTreeWidgetItem* item)
     m_versionList->clear();
     m_versions.clear();
     if (item && item->data(0, FileRole).toBool())
-        m_versions = m_finder.Versions(item->data(0, PathRole).toByteArray());
+        m_versions = m_finder.versions(item->data(0, PathRole).toByteArray());
     for (const KeptBackups::Version& version : m_versions) {
         auto* row = new QTreeWidgetItem(m_versionList, {BackupName(version.backup), When(version.entry.modified),
                                                        Bytes(version.entry.size)});
@@ -339,22 +339,22 @@ void RestoreWindow::startRestore()
         return Messages::verificationError(QStringLiteral("Choose the files or folders to restore."), Icon::Information);
     if (m_toFolder->isChecked() && m_folder->text().trimmed().isEmpty())
         return Messages::verificationError(QStringLiteral("Choose the folder to restore into."), Icon::Information);
-    std::shared_ptr<JobLock> lock = JobLock::TryTake(m_job.JobName());
+    std::shared_ptr<JobLock> lock = JobLock::tryTake(m_job.name());
     if (!lock)
         return Messages::verificationError(QStringLiteral("Backup Job '%1' is being backed up right now. Restore "
                                                           "when the backup has ended.")
-                                               .arg(m_job.JobName()),
+                                               .arg(m_job.name()),
                                            Icon::Exclamation);
     request.toFolder = m_toFolder->isChecked() ? m_folder->text().trimmed() : QString();
     request.withOriginalFolders = m_withFolders->isChecked();
-    request.password = m_job.Password().toUtf8();
-    auto plan = std::make_shared<Restore::Plan>(Restore::MakePlan(*m_contents, request));
+    request.password = m_job.password().toUtf8();
+    auto plan = std::make_shared<Restore::Plan>(Restore::makePlan(*m_contents, request));
     if (plan->existing > 0)
         request.existing = askExisting(plan->existing);
     setBusy(true);
     m_stop = false;
     m_worker = QThread::create([this, plan, request, lock] {
-        const Restore::Report report = Restore::Run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
+        const Restore::Report report = Restore::run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
             const int value = total > 0 ? int(done * ProgressSteps / total) : ProgressSteps;
             QMetaObject::invokeMethod(m_progress, [progress = m_progress, value] { progress->setValue(value); });
         });

@@ -4,7 +4,7 @@
 // version of the chosen file with Previous and Next, and the restore of the chosen files and
 // folders to their original places or into a chosen folder, with its progress and Stop.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "jobs/KeptBackups.h"
 #include "jobs/Restore.h"
 
@@ -30,7 +30,7 @@ public:
     // The window of the listed job `name`, shown (deleted when closed).
     static RestoreWindow* Show(const JobTable& jobs, const QString& name, QWidget* parent = nullptr);
 
-    RestoreWindow(CBackupJob job, std::vector<KeptBackup> backups, QWidget* parent = nullptr);
+    RestoreWindow(Job job, std::vector<KeptBackup> backups, QWidget* parent = nullptr);
     ~RestoreWindow() override;
 
     // Selects the backup copy (0 the current) and shows what it holds.
@@ -58,7 +58,7 @@ private:
     // Asked once for the whole restore: Keep both, Replace or Skip (also a box closed unanswered).
     Restore::Existing askExisting(int existing) const;
 
-    CBackupJob m_job;
+    Job m_job;
     std::vector<KeptBackup> m_backups;
     KeptBackups::VersionFinder m_finder;  // every backup opened once
     int m_copy = -1;

@@ -1,12 +1,14 @@
 #include "schedule/JobListWindow.h"
 
+#include "lib/Twips.h"
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "shared/libPictures.h"
 #include "dialogs/frmAbout.h"
 #include "dialogs/frmHelpView.h"
 #include "dialogs/frmLogView.h"
 #include "dialogs/frmPreferences.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
 #include "restore/RestoreWindow.h"
 #include "jobs/Targets.h"
@@ -18,8 +20,6 @@
 #include "lib/TransactionLog.h"
 #include "lib/Text.h"
 #include "lib/ChildProcess.h"
-#include "lib/Preferences.h"
-#include "lib/Twips.h"
 #include "wizard/frmWIZ_JobDefinition.h"
 
 #include <QAction>
@@ -113,7 +113,7 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
     // The failure's box is shown from the event loop, never inside the agent's own call.
     connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
-    m_agent.SetHeldWhile([this] { return HoldsRuns(); });
+    m_agent.setHeldWhile([this] { return HoldsRuns(); });
     restoreSize();
 }
 
@@ -328,16 +328,16 @@ QTreeWidgetItem* JobListWindow::FindItemByKey(const QString& sKey) const
 void JobListWindow::showJobs()
 {
     for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
-        if (!Jobs().Contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
+        if (!Jobs().contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
             DeleteItemListView(index);
-    for (const QString& name : Jobs().Names()) {
-        const CBackupJob& job = *Jobs().Job(name);
+    for (const QString& name : Jobs().names()) {
+        const Job& job = *Jobs().job(name);
         if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
-            SetItemListView(row, name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            Jobs().JobFile(name));
+            SetItemListView(row, name, job.lastRun(), job.nextRunDate(), job.startTime(), job.compress(),
+                            Jobs().jobFile(name));
         else
-            AddItemListView(name, job.DateLastRun(), job.DateNextRun(), job.StartTime(), job.Compress(),
-                            Jobs().JobFile(name));
+            AddItemListView(name, job.lastRun(), job.nextRunDate(), job.startTime(), job.compress(),
+                            Jobs().jobFile(name));
         showResult(FindItemByKey(QLatin1Char('_') + name), name);
     }
     StatusBarCount(lvwSchedule->topLevelItemCount());
@@ -349,21 +349,21 @@ void JobListWindow::showJobs()
 // incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
 void JobListWindow::showResult(QTreeWidgetItem* row, const QString& name)
 {
-    const RunRecord record = Jobs().Record(name);
+    const RunRecord record = Jobs().record(name);
     const QDateTime now = Clock::now();
-    const CBackupJob& job = *Jobs().Job(name);
-    QString text = JobStatus::ResultWord(job, record, now);
+    const Job& job = *Jobs().job(name);
+    QString text = JobStatus::resultWord(job, record, now);
     if (name == RunningJob())
         text = QStringLiteral("running: ") + m_progressText;
     else if (!text.isEmpty() && record.ended.isValid())
         text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
     row->setText(ColLastResult, text);
-    row->setText(ColLastRun, JobStatus::LastRunText(record));
+    row->setText(ColLastRun, JobStatus::lastRunText(record));
     row->setData(ColLastRun, ValueRole, record.started.date());
-    row->setIcon(ColLastResult, name != RunningJob() && JobStatus::NeedsAttention(job, record, now)
+    row->setIcon(ColLastResult, name != RunningJob() && JobStatus::needsAttention(job, record, now)
                                     ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
                                     : QIcon());
-    const QString overdue = JobStatus::Overdue(job, record, now)
+    const QString overdue = JobStatus::overdue(job, record, now)
                                 ? QStringLiteral("No completed run for more than twice the job's interval.\n")
                                 : QString();
     const QString lines = record.logLines.join(QLatin1Char('\n'));
@@ -396,7 +396,7 @@ void JobListWindow::lvwSchedule_DblClick()
 // The run's status text and progress; outside a run both are cleared.
 void JobListWindow::showProgress()
 {
-    const RunProgress progress = m_agent.Runner().Progress();
+    const RunProgress progress = m_agent.runner().progress();
     const QLocale locale = QLocale::system();
     const QString files = progress.files > progress.filesDone
                               ? locale.toString(progress.filesDone) + QStringLiteral(" of ") + locale.toString(progress.files)
@@ -407,7 +407,7 @@ void JobListWindow::showProgress()
                                .arg(progress.entriesDone + 1)
                                .arg(progress.entries)
                                .arg(files, progress.current);
-    pnlStatusBar->setText(RunningJob().isEmpty() ? QString() : m_agent.Runner().StatusText());
+    pnlStatusBar->setText(RunningJob().isEmpty() ? QString() : m_agent.runner().statusText());
     pnlProgress->setText(m_progressText);
     if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + RunningJob()))
         showResult(row, RunningJob());
@@ -515,12 +515,14 @@ bool JobListWindow::selectionChecksPass()
 
 // Loads a listed job from its file. A job file that went missing or was damaged since it
 // was listed is told to the user and the transaction log; the program goes on.
-bool JobListWindow::openJob(const QString& name, CBackupJob& job)
+bool JobListWindow::openJob(const QString& name, Job& job)
 {
-    const std::optional<QString> why = job.TryOpenBackupJob(Jobs().JobFile(name));
-    if (!why)
+    Result<Job> read = JobFile::read(Jobs().jobFile(name));
+    if (read) {
+        job = std::move(read).value();
         return true;
-    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, *why);
+    }
+    const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, read.reason());
     TransactionLog::append(text);
     Messages::verificationError(text, Icon::Exclamation);
     return false;
@@ -534,7 +536,7 @@ void JobListWindow::cmdAddJob_Click()
 
 void JobListWindow::cmdEditJob_Click()
 {
-    CBackupJob job;  // a job file gone or damaged since start-up is told, not fatal
+    Job job;  // a job file gone or damaged since start-up is told, not fatal
     if (selectionChecksPass() && openJob(currentName(), job))
         showWizard(false);
 }
@@ -564,19 +566,19 @@ void JobListWindow::cmdDelJob_Click()
     if (answer != Answer::Yes)
         return;
     for (const QString& name : names)
-        Jobs().Remove(name);
+        Jobs().remove(name);
     repaint();
 }
 
 void JobListWindow::cmdBackup_Click()
 {
-    if (!m_agent.Busy() && selectionChecksPass())
+    if (!m_agent.busy() && selectionChecksPass())
         RunJobs(selectedNames());
 }
 
 void JobListWindow::RunJobs(const QStringList& names)
 {
-    m_agent.RunNow(names);
+    m_agent.runNow(names);
 }
 
 // A run shuts off the commands that would start another run or change the jobs; Stop, Exit
@@ -597,14 +599,14 @@ bool JobListWindow::HoldsRuns() const
 
 void JobListWindow::mnuActionStop_Click()
 {
-    m_agent.Stop();
+    m_agent.stop();
 }
 
 // The failure message of a run with "Stop Auto Backups" on; the agent starts nothing until it
 // is answered. Yes opens the transaction log and skips the jobs still to come.
 void JobListWindow::offerTransactionLog(const RunReport& report)
 {
-    if (!m_agent.WaitingForAnswer())  // stopped meanwhile
+    if (!m_agent.waitingForAnswer())  // stopped meanwhile
         return;
     const QString logPath = AppPaths::transactionLogPath();
     const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
@@ -614,17 +616,17 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         frmLogView::OpenLog(logPath);
-    m_agent.AnswerFailure(answer == Answer::Yes);
+    m_agent.answerFailure(answer == Answer::Yes);
 }
 
 void JobListWindow::cmdView_Click()
 {
     if (!selectionChecksPass())
         return;
-    CBackupJob job;
+    Job job;
     if (!openJob(currentName(), job))
         return;
-    if (!job.Compress()) {
+    if (!job.compress()) {
         Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
                    + QStringLiteral("zip file to view."),
                QStringLiteral("Information"), Icon::Information);
@@ -633,8 +635,8 @@ void JobListWindow::cmdView_Click()
     if (const std::optional<QString> archive = existingArchive(job))
         openArchive(*archive);
     else
-        Messages::verificationError(QStringLiteral("The file '") + job.TargetDirectory()
-                                        + Text::cleanedName(job.JobName())
+        Messages::verificationError(QStringLiteral("The file '") + job.targetDirectory()
+                                        + Text::cleanedName(job.name())
                                         + QStringLiteral("' does not exist."), Icon::Exclamation);
 }
 
@@ -645,10 +647,10 @@ void JobListWindow::cmdRestore_Click()
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
-std::optional<QString> JobListWindow::existingArchive(const CBackupJob& job) const
+std::optional<QString> JobListWindow::existingArchive(const Job& job) const
 {
     for (int copy = 0; copy <= Preferences::maxBackupCopies; ++copy) {
-        const QString candidate = job.ArchivePath(copy);
+        const QString candidate = job.archivePath(copy);
         if (Files::fileExists(candidate))
             return candidate;
     }

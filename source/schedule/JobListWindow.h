@@ -22,7 +22,7 @@ class QStatusBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class QToolButton;
-class CBackupJob;
+class Job;
 class frmAbout;
 class frmPreferences;
 
@@ -47,7 +47,7 @@ public:
     ~JobListWindow() override;
 
     // The table of jobs the window shows; its rows follow every change of it.
-    JobTable& Jobs() { return m_agent.Jobs(); }
+    JobTable& Jobs() { return m_agent.jobs(); }
 
     // Appends one row. A next run of nothing (a schedule without a real next run) is shown
     // as such.
@@ -67,7 +67,7 @@ public:
     // empty outside a run.
     QString ProgressText() const { return m_progressText; }
     // The job whose run is in progress; empty outside a run.
-    QString RunningJob() const { return m_agent.Runner().RunningJob(); }
+    QString RunningJob() const { return m_agent.runner().runningJob(); }
 
     void KillForm(bool vVar);
     // Sets the first status panel to the number followed by " Backup Jobs".
@@ -165,11 +165,11 @@ private:
     QStringList selectedNames() const;
     QString currentName() const;
     bool selectionChecksPass();
-    bool openJob(const QString& name, CBackupJob& job);
+    bool openJob(const QString& name, Job& job);
     void lockCommandsForRun(bool running);
     void offerTransactionLog(const RunReport& report);
     void showWizard(bool bAddJob);
-    std::optional<QString> existingArchive(const CBackupJob& job) const;
+    std::optional<QString> existingArchive(const Job& job) const;
     void openArchive(const QString& archive);
     // Shows the one box of its kind, made when none is open. The boxes are windows of their
     // own, so they stay usable while this window is disabled by a run or the wizard.

@@ -88,7 +88,7 @@ void ExclusionsPanel::startPreview()
     m_work = work;
     m_worker = QThread::create([work, sources, exclusions] {
         try {
-            work->counts = JobPreview::Measure(sources.entries, sources.subdirectories, exclusions,
+            work->counts = JobPreview::measure(sources.entries, sources.subdirectories, exclusions,
                                                [&work] { return work->cancel.load(); });
         } catch (const JobPreview::Cancelled&) {
             work->cancelled = true;
@@ -105,6 +105,6 @@ void ExclusionsPanel::showResult()
     m_worker->deleteLater();
     m_worker = nullptr;
     m_preview->setText(PreviewText);
-    m_result->setText(m_work->cancelled ? QStringLiteral("Preview cancelled.") : JobPreview::Summary(m_work->counts));
+    m_result->setText(m_work->cancelled ? QStringLiteral("Preview cancelled.") : JobPreview::summary(m_work->counts));
     emit previewEnded();
 }

@@ -2,11 +2,13 @@
 
 #include "wizard/ExclusionsPanel.h"
 
+#include "lib/Twips.h"
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "shared/libPictures.h"
 #include "dialogs/CBrowseDlg.h"
 #include "dialogs/frmPickFile.h"
-#include "jobs/CBackupJob.h"
+#include "jobs/JobFile.h"
 #include "jobs/JobDefinition.h"
 #include "jobs/JobTable.h"
 #include "lib/Clock.h"
@@ -15,8 +17,6 @@
 #include "lib/Files.h"
 #include "lib/Messages.h"
 #include "lib/Text.h"
-#include "lib/Preferences.h"
-#include "lib/Twips.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -171,7 +171,7 @@ void frmWIZ_JobDefinition::cmdNext_Click()
     Errors::trap(ModuleTag, "cmdNext_Click()", [&] {
         if (m_currentStep >= StepCount)
             return;
-        if (const auto failure = Definition().StepFailure(m_currentStep, Neighbours())) {
+        if (const auto failure = Definition().stepFailure(m_currentStep, Neighbours())) {
             Messages::verificationError(failure->message, failure->icon);
             return;
         }
@@ -251,7 +251,7 @@ void frmWIZ_JobDefinition::SetupForm()
         for (QComboBox* list : {cmbFrequency, cmbDayOfMonth, cmbNumberZipFilesToKeep})
             list->setCurrentIndex(-1);
 
-        if (!m_addJob && m_jobs.Contains(m_editedJob)) {
+        if (!m_addJob && m_jobs.contains(m_editedJob)) {
             SetupExistingJob();
         } else {
             m_addJob = true;
@@ -276,48 +276,50 @@ void frmWIZ_JobDefinition::SetupNewJob()
 
 QString frmWIZ_JobDefinition::DefaultJobName() const
 {
-    return JobDefinition::DefaultName(m_jobs.Names());
+    return JobDefinition::defaultName(m_jobs.names());
 }
 
 void frmWIZ_JobDefinition::SetupExistingJob()
 {
     setWindowTitle(QStringLiteral("Edit Backup Job"));
-    CBackupJob job;
-    job.OpenBackupJob(m_jobs.JobFile(m_editedJob));
+    // The job as its file holds it now; the listed one should the file have become unreadable
+    // since the list checked it.
+    const Result<Job> read = JobFile::read(m_jobs.jobFile(m_editedJob));
+    const Job job = read ? *read : *m_jobs.job(m_editedJob);
 
-    txtBackupJobName->setText(job.JobName());
-    txtStartTime->setText(JobDefinition::StartTimeText(job.StartTime()));
+    txtBackupJobName->setText(job.name());
+    txtStartTime->setText(JobDefinition::startTimeText(job.startTime()));
     // A frequency the wizard doesn't offer shows as the first one.
-    cmbFrequency->setCurrentIndex(job.Frequency() >= CBackupJob::Daily && job.Frequency() <= CBackupJob::Monthly
-                        ? job.Frequency() - 1
+    cmbFrequency->setCurrentIndex(job.frequency() >= Job::Daily && job.frequency() <= Job::Monthly
+                        ? job.frequency() - 1
                         : 0);
-    const std::array<qint16, 7> bits{CBackupJob::Monday,   CBackupJob::Tuesday,  CBackupJob::Wednesday,
-                                     CBackupJob::Thursday, CBackupJob::Friday,   CBackupJob::Saturday,
-                                     CBackupJob::Sunday};
+    const std::array<qint16, 7> bits{Job::Monday,   Job::Tuesday,  Job::Wednesday,
+                                     Job::Thursday, Job::Friday,   Job::Saturday,
+                                     Job::Sunday};
     const std::array<QCheckBox*, 7> boxes = dayBoxes();
     for (int i = 0; i < 7; ++i)
-        boxes[i]->setChecked((job.DayOfWeek() & bits[i]) != 0);
+        boxes[i]->setChecked((job.weekdays() & bits[i]) != 0);
     // A day beyond the list's 28 shows as the last day offered; 0 selects none.
-    cmbDayOfMonth->setCurrentIndex(std::min<int>(job.DayOfMonth(), cmbDayOfMonth->count()) - 1);
-    txtTargDir->setText(job.TargetDirectory());
-    for (const QString& entry : CBackupJob::GetFileList(job.FilesToZip() + QStringLiteral("\r\n")))
+    cmbDayOfMonth->setCurrentIndex(std::min<int>(job.dayOfMonth(), cmbDayOfMonth->count()) - 1);
+    txtTargDir->setText(job.targetDirectory());
+    for (const QString& entry : Job::entriesIn(job.filesToZip() + QStringLiteral("\r\n")))
         lstFilesToBackup->addItem(entry);
-    chkSubdirectories->setChecked(job.Subdirectories());
-    exclusions->setExclusions(job.ExcludePatterns(), job.LeavesOutCaches());
-    m_optionLines = job.OptionLines();
-    (job.Incremental() ? optIncremental : optFullBackup)->setChecked(true);
+    chkSubdirectories->setChecked(job.subdirectories());
+    exclusions->setExclusions(job.excludePatterns(), job.leavesOutCaches());
+    m_optionLines = job.optionLines();
+    (job.incremental() ? optIncremental : optFullBackup)->setChecked(true);
 
-    optCompression[job.Compress() ? 1 : 0]->setChecked(true);
-    cmbNumberZipFilesToKeep->setEnabled(job.Compress());
-    chkPasswordProtect->setEnabled(job.Compress());
-    if (!job.Compress())
+    optCompression[job.compress() ? 1 : 0]->setChecked(true);
+    cmbNumberZipFilesToKeep->setEnabled(job.compress());
+    chkPasswordProtect->setEnabled(job.compress());
+    if (!job.compress())
         chkPasswordProtect->setChecked(false);
-    selectCopies(job.NumberCopies());
+    selectCopies(job.copies());
 
-    chkPasswordProtect->setChecked(!job.Password().isEmpty());
-    if (!job.Password().isEmpty()) {
-        txtPassword->setText(job.Password());
-        txtPasswordConfirm->setText(job.Password());
+    chkPasswordProtect->setChecked(!job.password().isEmpty());
+    if (!job.password().isEmpty()) {
+        txtPassword->setText(job.password());
+        txtPasswordConfirm->setText(job.password());
     }
     chkPasswordProtect_Click();
 }
@@ -366,13 +368,13 @@ void frmWIZ_JobDefinition::txtStartTime_LostFocus()
     const auto clearFlag = qScopeGuard([this] { m_validatingStartTime = false; });
     Errors::trap(ModuleTag, "txtStartTime_LostFocus()", [&] {
         txtStartTime->setText(txtStartTime->text().toUpper());
-        const QString error = JobDefinition::StartTimeError(txtStartTime->text());
+        const QString error = JobDefinition::startTimeError(txtStartTime->text());
         if (!error.isEmpty()) {
             Messages::verificationError(error);
             txtStartTime->setFocus(Qt::OtherFocusReason);
             return;
         }
-        txtStartTime->setText(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(txtStartTime->text())));
+        txtStartTime->setText(JobDefinition::startTimeText(*JobDefinition::readStartTime(txtStartTime->text())));
     });
 }
 
@@ -586,12 +588,12 @@ JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
 {
     JobDefinition::Neighbours neighbours;
     neighbours.jobFilePath = JobFilePath();
-    for (const QString& name : m_jobs.Names()) {
+    for (const QString& name : m_jobs.names()) {
         if (!m_addJob && name == m_editedJob) {
-            neighbours.ownJobFile = m_jobs.JobFile(name);
+            neighbours.ownJobFile = m_jobs.jobFile(name);
         } else {
             neighbours.jobNames << name;
-            neighbours.jobFiles << m_jobs.JobFile(name);
+            neighbours.jobFiles << m_jobs.jobFile(name);
         }
     }
     return neighbours;
@@ -599,7 +601,7 @@ JobDefinition::Neighbours frmWIZ_JobDefinition::Neighbours() const
 
 QString frmWIZ_JobDefinition::JobFilePath() const
 {
-    return m_jobs.JobFilePath(txtBackupJobName->text());
+    return m_jobs.jobFilePath(txtBackupJobName->text());
 }
 
 void frmWIZ_JobDefinition::cmdFinish_Click()
@@ -609,7 +611,7 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
         const auto restoreCursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
 
         const JobDefinition definition = Definition();
-        if (const std::optional<JobDefinition::Failure> failure = definition.FirstFailure(Neighbours())) {
+        if (const std::optional<JobDefinition::Failure> failure = definition.firstFailure(Neighbours())) {
             Messages::verificationError(failure->message, failure->icon);
             if (failure->step) {
                 m_currentStep = *failure->step;
@@ -618,9 +620,8 @@ void frmWIZ_JobDefinition::cmdFinish_Click()
             return;
         }
 
-        if (const std::optional<QString> why =
-                m_jobs.Save(definition.Record(Clock::today()), m_addJob ? QString() : m_editedJob)) {
-            Messages::verificationError(QStringLiteral("The Backup Job can't be saved: ") + *why, Messages::Icon::Exclamation);
+        if (const Result<> saved = m_jobs.save(definition.toJob(Clock::today()), m_addJob ? QString() : m_editedJob); !saved) {
+            Messages::verificationError(QStringLiteral("The Backup Job can't be saved: ") + saved.reason(), Messages::Icon::Exclamation);
             return;
         }
         close();

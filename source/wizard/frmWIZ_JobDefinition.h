@@ -9,7 +9,7 @@
 #include <QDialog>
 #include <QString>
 
-class CBackupJob;
+class Job;
 class QMimeData;
 class JobTable;
 

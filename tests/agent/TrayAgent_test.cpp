@@ -36,7 +36,7 @@ protected:
     {
         QFile::remove(archive(name));
         clock.set(now);
-        agent.Tick();
+        agent.tick();
         settle();
         return QFile::exists(archive(name));
     }
@@ -49,15 +49,15 @@ protected:
 
 TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 {
-    addJob("Early", [](CBackupJob& job) { job.setStartTime(QTime(3, 0)); });
-    addJob("Late", [](CBackupJob& job) { job.setStartTime(QTime(23, 0)); });
+    addJob("Early", [](Job& job) { job.setStartTime(QTime(3, 0)); });
+    addJob("Late", [](Job& job) { job.setStartTime(QTime(23, 0)); });
     main.Form_Load({"arkwell", "/SILENT"}, true);
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(2, 59, 59))));
     EXPECT_TRUE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 1))));
     EXPECT_FALSE(QFile::exists(archive("Late")));
     EXPECT_EQ(schedule.FindItemByKey("_Early")->text(JobListWindow::ColNextRun), "Dec-08-2026");
-    EXPECT_EQ(schedule.Jobs().Record("Early").result, RunRecord::Result::Completed);
+    EXPECT_EQ(schedule.Jobs().record("Early").result, RunRecord::Result::Completed);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 6))));  // run once
 
     // Shown, the window holds nothing back while it is idle; the wizard or a dialog does.
@@ -111,7 +111,7 @@ TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesTh
     schedule.mnuFileExit->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());
-    EXPECT_FALSE(agent.TickTimer().isActive());
+    EXPECT_FALSE(agent.tickTimer().isActive());
     EXPECT_EQ(readFile("Arkwell.txt"), " 12 \r\n 0 \r\n-1 \r\n");
 }
 

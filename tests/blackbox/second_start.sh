@@ -2,7 +2,7 @@
 # The real program on a virtual display without a tray: no lock file that isn't held keeps it
 # from starting, a second silent start ends quietly with status 0, and a second start
 # without /SILENT ends with status 0 after the running agent has shown its job list window, and
-# SIGTERM ends an agent whose start-up box is open.
+# an agent whose start-up box is open runs its due jobs and ends on SIGTERM.
 if [ -z "${DISPLAY:-}" ]; then
   exec xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$@"
 fi
@@ -38,13 +38,19 @@ await window_shown || fail "the agent did not show its window"
 kill -0 "$agent" || fail "the agent ended"
 finish TERM
 
-# SIGTERM while the start-up box about a damaged job file is open ends the agent within five
-# seconds, and the user's preferences stay as they were.
+# The start-up box about a damaged job file holds no run: a job due while it is open runs.
+# SIGTERM while it is open ends the agent within five seconds, and the user's preferences stay
+# as they were.
 printf 'Damaged\r\n' > "$app/BackupJobs/Damaged.awj"
+mkdir "$work/held"
+sed -e 's/^Nightly\r$/Held\r/' -e "s|$work/target/|$work/held/|" "$job" > "$app/BackupJobs/Held.awj"
 printf ' 7 \r\n 0 \r\n 0 \r\n' > "$app/Arkwell.txt"
 preferences=$(sha256sum < "$app/Arkwell.txt")
+box_open() { xwininfo -name "Backup Job Files Skipped" > /dev/null 2>&1; }
 launch boxed
-await xwininfo -name "Backup Job Files Skipped" > /dev/null 2>&1 || fail "no box about the damaged job file"
+await box_open || fail "no box about the damaged job file"
+await test -s "$work/held/Held.zip" || fail "the job due behind the open box did not run: $(cat "$work/boxed.err")"
+box_open || fail "the box closed by itself"
 signalled=$(date +%s%N)
 finish TERM
 took=$(( ($(date +%s%N) - signalled) / 1000000 ))

@@ -33,8 +33,8 @@ protected:
         reports.clear();
         clock.set(now);
         if (makeUps)
-            agent.MakeUpsDue();
-        agent.Tick();
+            agent.makeUpsDue();
+        agent.tick();
         settle();
         QStringList names;
         for (const RunReport& report : reports)
@@ -49,7 +49,7 @@ protected:
     }
     void addFailingJob(const QString& name)
     {
-        addJob(name, [this](CBackupJob& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
+        addJob(name, [this](Job& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
     }
 
     TestClock clock{at(23, 59, 55, -1)};  // the jobs are listed just before the day begins
@@ -60,7 +60,7 @@ protected:
 
 TEST_F(AgentRunTest, AScheduledJobRunsThroughTheRunnerWithNoWindow)
 {
-    addJob("Early", [](CBackupJob& job) { job.setStartTime(QTime(3, 0)); });
+    addJob("Early", [](Job& job) { job.setStartTime(QTime(3, 0)); });
     EXPECT_EQ(tick(at(2, 59, 59)), QStringList());
     EXPECT_EQ(tick(at(3, 0, 1)), QStringList{"Early"});
     const RunReport& report = reports.front();
@@ -71,7 +71,7 @@ TEST_F(AgentRunTest, AScheduledJobRunsThroughTheRunnerWithNoWindow)
     EXPECT_EQ(report.counts.bytes, 1);
     EXPECT_TRUE(report.reason.isEmpty());
     EXPECT_EQ(report.logLines.first(), "Zipping Up   " + path("src/a.txt"));
-    EXPECT_EQ(agent.Jobs().Record("Early").logLines, report.logLines);
+    EXPECT_EQ(agent.jobs().record("Early").logLines, report.logLines);
     EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Early.zip")}), 0);
     EXPECT_EQ(tick(at(3, 0, 6)), QStringList());  // once
 }
@@ -102,7 +102,7 @@ TEST_F(AgentRunTest, AFailedRunIsRunAgainOnceByItsOwnRule)
 
 TEST_F(AgentRunTest, AClockAYearAheadForAMinuteCostsOneRunAndTheScheduleGoesOn)
 {
-    addJob("Daily", [](CBackupJob& job) { job.setStartTime(QTime(3, 0)); });
+    addJob("Daily", [](Job& job) { job.setStartTime(QTime(3, 0)); });
     EXPECT_EQ(tick(at(10, 0, 0, 365)), QStringList{"Daily"});
     EXPECT_EQ(tick(at(10, 1)), QStringList());
     EXPECT_EQ(tick(at(10, 2)), QStringList());
@@ -147,7 +147,7 @@ TEST_F(AgentRunTest, AFailureHoldsTheRunsUntilItIsAnswered)
     EXPECT_EQ(tick(at(0, 0, 1)), QStringList{"First"});
     EXPECT_EQ(asked, QStringList{"First"});
     EXPECT_EQ(tick(at(0, 0, 6)), QStringList());
-    agent.AnswerFailure(false);
+    agent.answerFailure(false);
     settle();
     EXPECT_EQ(reports.size(), 1);
     EXPECT_EQ(reports.front().request.name, "Second");

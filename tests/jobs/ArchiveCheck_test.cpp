@@ -34,7 +34,7 @@ protected:
         std::remove(notUtf8.constData());  // the temporary folder can't remove it by its name
         return path(name);
     }
-    static ArchiveCheck::Result check(const QString& archive, bool stop = false) { return ArchiveCheck::Check(archive, std::atomic<bool>(stop)); }
+    static ArchiveCheck::Result check(const QString& archive, bool stop = false) { return ArchiveCheck::check(archive, std::atomic<bool>(stop)); }
 };
 
 TEST_F(ArchiveCheckTest, ArchivesOfZipAreSoundAndEncryptedOnesAreLeftToUnzip)

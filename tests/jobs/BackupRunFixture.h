@@ -2,7 +2,7 @@
 // A backup run against the real zip: an application folder with its zip link, a sink that
 // records what the run tells, and readers of the archives built with unzip.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
 #include "jobs/RunProgress.h"
 #include "lib/Files.h"
 #include "support/TestSupport.h"
@@ -36,6 +36,16 @@ public:
     std::function<void()> onProgress;
 };
 
+// A job with what its runs leave: the history the next run is given, and how the last one
+// ended. A stop asked of it reaches its run in progress.
+struct TestJob : Job {
+    BackupRun::History history;
+    BackupRun::Outcome outcome = BackupRun::Outcome::Failed;
+    BackupRun::Counts counts;
+    BackupRun* running = nullptr;
+    void requestStop() { running->requestStop(); }
+};
+
 // What kind of backup a test job makes.
 struct JobKind {
     bool compress = true;
@@ -67,29 +77,37 @@ protected:
     }
 
     // A job that backs the entries up into the folder bk of the application folder.
-    CBackupJob job(const QStringList& entries, JobKind kind = {}) const
+    TestJob job(const QStringList& entries, JobKind kind = {}) const
     {
-        CBackupJob job;
-        job.setJobName(QStringLiteral("My (Job)!"));
+        TestJob job;
+        job.setName(QStringLiteral("My (Job)!"));
         job.setTargetDirectory(path("bk"));
         job.setCompress(kind.compress);
         job.setSubdirectories(kind.subdirectories);
-        job.setNumberCopies(qint16(kind.copies));
+        job.setCopies(qint16(kind.copies));
         job.setFilesToZip(entries.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n"));
-        job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+        job.setLastRun(QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
         return job;
     }
 
     // Runs the job and checks what every run must leave behind on its sink.
-    bool run(CBackupJob& job, RecordingSink* shown = nullptr)
+    // Runs the job and checks what every run must leave behind on its sink; true when the
+    // run did not complete.
+    bool run(TestJob& job, RecordingSink* shown = nullptr)
     {
         RecordingSink own;
         RecordingSink& sink = shown ? *shown : own;
-        const bool failed = job.ExecuteBackupNow(sink, maxCopies);
-        EXPECT_EQ(failed, job.LastResult() != CBackupJob::RunResult::Completed);
-        EXPECT_EQ(failed, job.Failure());
+        BackupRun backup(job, job.history);
+        job.running = &backup;
+        const Result<> done = backup.run(sink, maxCopies);
+        job.running = nullptr;
+        job.history = backup.history();
+        job.outcome = backup.outcome();
+        job.counts = backup.counts();
+        EXPECT_EQ(done.ok(), job.outcome == BackupRun::Outcome::Completed);
+        EXPECT_EQ(done.reason(), done ? QString() : BackupRun::firstReason(backup.logLines()));
         EXPECT_EQ(sink.texts.back(), QString());
-        return failed;
+        return !done;
     }
 
     // The names in a folder of the application folder, hidden ones too.

@@ -33,7 +33,7 @@ TEST_F(BackupRunTest, ExclusionsLeaveOutTheSameForZippedAndCopiedJobs)
     const QStringList patterns{"*.tmp", "*.[ab]?k", "NODE_modules", "Photos/Ra[v-w]", "build/", " closed "};
     for (const bool compress : {true, false}) {
         SCOPED_TRACE(compress ? "zipped" : "copied");
-        CBackupJob excluding = job({path("src/Data/*.*")}, {.compress = compress, .subdirectories = true});
+        TestJob excluding = job({path("src/Data/*.*")}, {.compress = compress, .subdirectories = true});
         excluding.setExclusions(patterns, true);
         {
             std::optional<AsNobody> nobody;  // root's zip writes what nobody could not check
@@ -49,9 +49,9 @@ TEST_F(BackupRunTest, ExclusionsLeaveOutTheSameForZippedAndCopiedJobs)
         expected.sort();
         taken.sort();
         EXPECT_EQ(taken, expected);
-        const CBackupJob::RunCounts& counts = excluding.LastCounts();
+        const BackupRun::Counts& counts = excluding.counts;
         EXPECT_EQ((std::array{counts.files, counts.excludedFiles, counts.excludedFolders}), (std::array<qint64, 3>{6, 3, 5}));
-        EXPECT_TRUE(JobStatus::ResultLine("J", RunRecord::Result::Completed, counts, 1, {})
+        EXPECT_TRUE(JobStatus::resultLine("J", RunRecord::Result::Completed, counts, 1, {})
                         .endsWith("in 1 s; 3 files and 5 folders left out by the job's exclusions"));
     }
     EXPECT_TRUE(transactionLog().filter("closed").isEmpty());

@@ -2,7 +2,7 @@
 // steps; the proposed name of a new job; the start time's reading.
 #include "jobs/JobDefinition.h"
 
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "lib/Text.h"
 #include "support/TestSupport.h"
 
@@ -21,7 +21,7 @@ protected:
         JobDefinition job;
         job.name = QStringLiteral("WEEKLY 1");  // letter case makes it another name
         job.startTime = QStringLiteral("3:00 AM");
-        job.frequency = CBackupJob::Weekly;
+        job.frequency = Job::Weekly;
         job.days[6] = true;
         job.entries = {QStringLiteral("/home/u/a.txt"), QStringLiteral("/home/u/docs/*.doc")};
         job.targetDirectory = QStringLiteral("/home/u/Backups");
@@ -67,7 +67,7 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         {"line break in target", target("/t\rx"), "The target folder's name holds a line break, which a Backup Job can't keep.", 4},
         {"weekly, no day", [](JobDefinition& job) { job.days = {}; },
          "For a Frequency set to Daily or Weekly, you must select at least one day of the week", 2},
-        {"monthly, no day", [](JobDefinition& job) { job.frequency = CBackupJob::Monthly; job.days = {}; },
+        {"monthly, no day", [](JobDefinition& job) { job.frequency = Job::Monthly; job.days = {}; },
          "For a Frequency set to Monthly, you must select a day of the month", 2},
         {"no entries", [](JobDefinition& job) { job.entries.clear(); },
          "You must select at least one file or directory to backup.  Please make a selection now.", 3},
@@ -84,29 +84,29 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
         SCOPED_TRACE(refusal.what);
         JobDefinition job = valid();
         refusal.change(job);
-        const auto failure = job.FirstFailure(neighbours(job.name));
+        const auto failure = job.firstFailure(neighbours(job.name));
         ASSERT_TRUE(failure.has_value());
         EXPECT_TRUE(failure->message.startsWith(refusal.message)) << failure->message.toStdString();
         EXPECT_EQ(failure->step, refusal.step);
         EXPECT_EQ(failure->icon, refusal.icon);
         if (refusal.step) {  // leaving that step already refuses
-            EXPECT_EQ(job.StepFailure(*refusal.step, neighbours(job.name))->message, failure->message);
+            EXPECT_EQ(job.stepFailure(*refusal.step, neighbours(job.name))->message, failure->message);
         }
     }
 
     JobDefinition job = valid();
-    EXPECT_FALSE(job.FirstFailure(neighbours(job.name)));
+    EXPECT_FALSE(job.firstFailure(neighbours(job.name)));
     job.name.clear();  // beside a job whose name cleans to nothing, the empty name is a derivative
     JobDefinition::Neighbours withEmptyCleanedName = neighbours(job.name);
     withEmptyCleanedName.jobNames << QStringLiteral("!!!");
-    EXPECT_TRUE(job.FirstFailure(withEmptyCleanedName)->message.startsWith("A derivative of this name"));
+    EXPECT_TRUE(job.firstFailure(withEmptyCleanedName)->message.startsWith("A derivative of this name"));
     job = valid();
     job.compress = false;  // a plain copy of whole folders and single files
     job.entries = {QStringLiteral("/home/u/docs/*.*"), QStringLiteral("/home/u/a.txt")};
-    job.frequency = CBackupJob::Monthly;  // the day boxes don't count for a monthly job
+    job.frequency = Job::Monthly;  // the day boxes don't count for a monthly job
     job.days = {};
     job.dayOfMonth = 28;
-    EXPECT_FALSE(job.FirstFailure(neighbours(job.name)));
+    EXPECT_FALSE(job.firstFailure(neighbours(job.name)));
 }
 
 TEST_F(JobDefinitionTest, AJobFileThatIsNotTheJobsOwnIsNeverTaken)
@@ -119,7 +119,7 @@ TEST_F(JobDefinitionTest, AJobFileThatIsNotTheJobsOwnIsNeverTaken)
     for (const QString& name : {QStringLiteral("Work"), QStringLiteral("Skipped"), QStringLiteral("Listed")}) {
         job.name = name;
         others.jobFilePath = jobFile(name);
-        const auto failure = job.FirstFailure(others);
+        const auto failure = job.firstFailure(others);
         ASSERT_TRUE(failure.has_value()) << name.toStdString();
         EXPECT_EQ(failure->message, "The jobs folder already holds the file '" + jobFile(name)
                                         + "', which is not this Backup Job's file.  Please enter a different name.");
@@ -134,7 +134,7 @@ TEST(JobDefinitionText, DefaultNameCountsOnFromTheHighestNewBackupJob)
         {{"new backup job 4", "NEW BACKUP JOB"}, "New Backup Job"}, {{"New Backup Job 99999"}, "New Backup Job"},
     };
     for (const auto& [names, proposed] : cases)
-        EXPECT_EQ(JobDefinition::DefaultName(names), proposed) << names.join(',').toStdString();
+        EXPECT_EQ(JobDefinition::defaultName(names), proposed) << names.join(',').toStdString();
 }
 
 TEST(JobDefinitionText, StartTimesReadAsTheBoxShowsThemOrAreRefused)
@@ -143,12 +143,12 @@ TEST(JobDefinitionText, StartTimesReadAsTheBoxShowsThemOrAreRefused)
         {"3pm", "3:00 PM"}, {"15:05", "3:05 PM"}, {"0:00", "12:00 AM"}, {"9:05 PM", "9:05 PM"},
         {"11:58:40 PM", "11:58 PM"}, {"Dec-24-2026", "12:00 AM"}};
     for (const auto& [typed, shown] : readable) {
-        ASSERT_TRUE(JobDefinition::ReadStartTime(typed).has_value()) << typed.toStdString();
-        EXPECT_EQ(JobDefinition::StartTimeText(*JobDefinition::ReadStartTime(typed)), shown);
-        EXPECT_TRUE(JobDefinition::StartTimeError(typed).isEmpty());
+        ASSERT_TRUE(JobDefinition::readStartTime(typed).has_value()) << typed.toStdString();
+        EXPECT_EQ(JobDefinition::startTimeText(*JobDefinition::readStartTime(typed)), shown);
+        EXPECT_TRUE(JobDefinition::startTimeError(typed).isEmpty());
     }
     const QString hint = QStringLiteral("  Please correct the value now using the format 'hh:mm AM/PM'");
-    EXPECT_EQ(JobDefinition::StartTimeError(""), "The Start Time field cannot be left blank." + hint);
+    EXPECT_EQ(JobDefinition::startTimeError(""), "The Start Time field cannot be left blank." + hint);
     for (const QString typed : {"   ", "25:00", "noon-ish"})
-        EXPECT_EQ(JobDefinition::StartTimeError(typed), "The time you entered is not valid." + hint);
+        EXPECT_EQ(JobDefinition::startTimeError(typed), "The time you entered is not valid." + hint);
 }

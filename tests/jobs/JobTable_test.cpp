@@ -3,12 +3,12 @@
 // and the runs missed while the program was not running.
 #include "jobs/JobTable.h"
 
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "support/ScheduledJob.h"
 #include "support/TestSupport.h"
 
 #include "lib/Errors.h"
-#include "lib/Preferences.h"
 
 #include <QDir>
 #include <QFile>
@@ -39,17 +39,17 @@ protected:
     JobTable::LoadReport startUp()
     {
         table = std::make_unique<JobTable>();
-        return table->Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+        return table->load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     }
     // Saves a job as the wizard does: its last-run day is the day it is saved.
     void save(const QString& name, qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
     {
-        CBackupJob job = testing_support::ScheduledJob(frequency, weekdays, dayOfMonth, start);
-        job.setJobName(name);
+        Job job = testing_support::ScheduledJob(frequency, weekdays, dayOfMonth, start);
+        job.setName(name);
         job.setTargetDirectory(path("bk"));
         job.setCompress(true);
-        job.setDateLastRun(QDateTime(clock.now().date(), QTime(0, 0)));
-        ASSERT_EQ(table->Save(job), std::nullopt);
+        job.setLastRun(QDateTime(clock.now().date(), QTime(0, 0)));
+        ASSERT_TRUE(table->save(job).ok());
     }
     // Ticks every `step` seconds through [from, to], handling every due moment as the
     // scheduler does; returns the moments handled.
@@ -58,8 +58,8 @@ protected:
         std::vector<QDateTime> handled;
         for (QDateTime now = from; now <= to; now = now.addSecs(step)) {
             clock.set(now);
-            for (const JobTable::DueRun& due : table->DueNow()) {
-                EXPECT_EQ(table->MarkHandled(due.name, due.due), std::nullopt);
+            for (const JobTable::DueRun& due : table->dueNow()) {
+                EXPECT_TRUE(table->markHandled(due.name, due.due).ok());
                 handled.push_back(due.due);
             }
         }
@@ -69,11 +69,11 @@ protected:
     void run(const QString& name, const QDateTime& due, bool ended = true)
     {
         clock.set(due.addSecs(5));
-        table->MarkHandled(name, due);
-        table->RunStarted(name);
+        EXPECT_TRUE(table->markHandled(name, due).ok());
+        table->runStarted(name);
         clock.advanceSeconds(30);
         if (ended)
-            table->RunEnded(name, RunRecord::Result::Completed, runLines, {});
+            table->runEnded(name, RunRecord::Result::Completed, runLines, {});
     }
 
     TestClock clock{at(12, 1, 12)};
@@ -85,7 +85,7 @@ protected:
 
 TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
 {
-    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     QFile::copy(path("BackupJobs/Home.awj"), path("BackupJobs/Home copy.awj"));
     writeFile("BackupJobs/Bad.awj", "Bad\r\n");
     const JobTable::LoadReport report = startUp();
@@ -93,14 +93,14 @@ TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
     EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Bad.awj") + "': "));
     EXPECT_EQ(report.skipped[1], "'" + path("BackupJobs/Home.awj") + "': the Backup Job name 'Home' is already used by '"
                                      + path("BackupJobs/Home copy.awj") + "'");
-    EXPECT_EQ(table->Names(), QStringList{"Home"});
+    EXPECT_EQ(table->names(), QStringList{"Home"});
     EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
 }
 
 // Own files larger than any the program writes are damaged: skipped with a report, never read whole.
 TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNeverReadWhole)
 {
-    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     run("Home", at(12, 2, 3));
     for (const QString& file : {"BackupJobs/Huge.awj", "RunRecords/Home.run", "Arkwell.txt"}) {
         QFile huge(path(file));
@@ -113,8 +113,8 @@ TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNever
     ASSERT_EQ(report.skipped.size(), 1);
     EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[0].toStdString();
     EXPECT_TRUE(report.skipped[0].endsWith("is larger than 1 MiB, more than any file of Arkwell's holds"));
-    EXPECT_EQ(table->Names(), QStringList{"Home"});
-    EXPECT_EQ(table->Record("Home").result, RunRecord::Result::None);
+    EXPECT_EQ(table->names(), QStringList{"Home"});
+    EXPECT_EQ(table->record("Home").result, RunRecord::Result::None);
     const QStringList log = transactionLog();
     EXPECT_EQ(log.filter("larger than 1 MiB").size(), 2) << log.join('\n').toStdString();
     EXPECT_EQ(QFileInfo(path("RunRecords/Home.run")).size(), 200 * 1024 * 1024);  // left as it is
@@ -136,14 +136,14 @@ TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
             const QTimeZone zone(zoneName);
             SCOPED_TRACE(QStringLiteral("%1 %2 %3").arg(zoneName, day.toString(), start).toStdString());
             clock.set(QDateTime(day.addDays(-1), QTime(12, 0), zone));
-            save("Night", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime::fromString(start, "h:mm"));
+            save("Night", Job::Daily, Job::AllWeekdays, 0, QTime::fromString(start, "h:mm"));
             const QDateTime midnight(day, QTime(0, 0), zone);
             std::vector<QDateTime> runs = tickThrough(midnight, midnight.addSecs(6 * 3600), 300);
             ASSERT_EQ(runs.size(), 1u);
             EXPECT_EQ(runs[0].toTimeZone(zone).time().toString("h:mm"), runsAt);
             // The clock set back over the run's moment: nothing runs again.
             EXPECT_TRUE(tickThrough(midnight, midnight.addSecs(6 * 3600), 300).empty());
-            table->Remove("Night");
+            table->remove("Night");
         }
 }
 
@@ -155,20 +155,20 @@ TEST_F(JobTableTest, AMonthlyDaySomeMonthsLackRunsInTheMonthsThatHaveIt)
     for (const auto& [dayOfMonth, year, lastMonth, months] : years) {
         SCOPED_TRACE(dayOfMonth);
         clock.set(QDateTime(QDate(year - 1, 12, 31), QTime(12, 0)));
-        save("Month end", CBackupJob::Monthly, 0, dayOfMonth, QTime(3, 0));
+        save("Month end", Job::Monthly, 0, dayOfMonth, QTime(3, 0));
         std::vector<int> runs;
         for (QDate day(year, 1, 1); day < QDate(year, lastMonth, 1).addMonths(1); day = day.addDays(1))
             for (const QDateTime& due : tickThrough(QDateTime(day, QTime(0, 0)), QDateTime(day, QTime(23, 0)), 6 * 3600)) {
                 EXPECT_EQ(due.date().day(), dayOfMonth);
                 runs.push_back(due.date().month());
                 // After the run the next run is the one a fresh start computes.
-                const std::optional<QDate> next = table->Job("Month end")->DateNextRun();
+                const std::optional<QDate> next = table->job("Month end")->nextRunDate();
                 startUp();
-                EXPECT_EQ(table->Job("Month end")->DateNextRun(), next);
+                EXPECT_EQ(table->job("Month end")->nextRunDate(), next);
                 EXPECT_GT(next, due.date());
             }
         EXPECT_EQ(runs, months);
-        table->Remove("Month end");
+        table->remove("Month end");
     }
 }
 
@@ -178,12 +178,12 @@ TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
     // lastRun: the due moment of the last run.
     struct Case { const char* name; qint32 frequency; qint16 weekdays, dayOfMonth; QDateTime saved, lastRun; History history;
                   QDateTime startUp; std::optional<QDateTime> madeUp; };
-    const qint16 all = CBackupJob::AllWeekdays;
-    const qint32 daily = CBackupJob::Daily, monthly = CBackupJob::Monthly;
+    const qint16 all = Job::AllWeekdays;
+    const qint32 daily = Job::Daily, monthly = Job::Monthly;
     using enum History;
     const Case cases[] = {
         {"Off a day", daily, all, 0, at(12, 1, 12), at(12, 7, 3), Completed, at(12, 8, 12), at(12, 8, 3)},
-        {"Off a week", CBackupJob::Weekly, CBackupJob::Monday, 0, at(12, 1, 12), at(12, 7, 3), Completed, at(12, 16, 12), at(12, 14, 3)},
+        {"Off a week", Job::Weekly, Job::Monday, 0, at(12, 1, 12), at(12, 7, 3), Completed, at(12, 16, 12), at(12, 14, 3)},
         {"Off a month end", monthly, 0, 15, at(11, 1, 12), at(11, 15, 3), Completed, at(12, 20, 12), at(12, 15, 3)},
         {"Not off", daily, all, 0, at(12, 1, 12), at(12, 8, 3), Completed, at(12, 8, 12), std::nullopt},
         {"Day 31", monthly, 0, 31, at(10, 1, 12), at(10, 31, 3), Completed, at(12, 1, 12), std::nullopt},
@@ -200,17 +200,17 @@ TEST_F(JobTableTest, ARunMissedWhileNotRunningIsMadeUpOnceForItsLatestDueMoment)
         clock.set(each.startUp);
         startUp();
         std::optional<QDateTime> madeUp;
-        for (const JobTable::DueRun& missed : table->MissedRuns())
+        for (const JobTable::DueRun& missed : table->missedRuns())
             if (missed.name == each.name)
                 madeUp = missed.due;
         EXPECT_EQ(madeUp, each.madeUp);
-        table->Remove(each.name);
+        table->remove(each.name);
     }
 }
 
 TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJob)
 {
-    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     run("Home", at(12, 2, 3));
     const QString record = path("RunRecords/Home.run");
     EXPECT_EQ(QFileInfo(record).permissions() & 0x7077, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
@@ -223,30 +223,30 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
     EXPECT_EQ(text, (fields + "line=Zipping 'a.txt'\nline=Backup Job 'Home' completed\n").toUtf8());
     // The run's lines are there after a restart; a record written without them still reads.
     startUp();
-    EXPECT_EQ(table->Record("Home").logLines, runLines);
+    EXPECT_EQ(table->record("Home").logLines, runLines);
     writeFile("RunRecords/Home.run", fields.toUtf8());
     startUp();
-    EXPECT_EQ(table->Record("Home").result, RunRecord::Result::Completed);
-    EXPECT_TRUE(table->Record("Home").logLines.isEmpty());
-    table->RunEnded("Home", RunRecord::Result::Completed, runLines, {});
+    EXPECT_EQ(table->record("Home").result, RunRecord::Result::Completed);
+    EXPECT_TRUE(table->record("Home").logLines.isEmpty());
+    table->runEnded("Home", RunRecord::Result::Completed, runLines, {});
 
-    CBackupJob renamed = *table->Job("Home");
-    renamed.setJobName("Work");
-    ASSERT_EQ(table->Save(renamed, "Home"), std::nullopt);
-    EXPECT_EQ(table->Names(), QStringList{"Work"});
+    Job renamed = *table->job("Home");
+    renamed.setName("Work");
+    ASSERT_TRUE(table->save(renamed, "Home").ok());
+    EXPECT_EQ(table->names(), QStringList{"Work"});
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Home.awj")) || QFile::exists(record));
     EXPECT_EQ(readFile("RunRecords/Work.run"), text);
     // What the runs leave for the next reads back; a run cut off by a kill reads as cut off,
     // never as the result of the run before.
-    const CBackupJob::History history{{path("bk/Data")}, {0, 2}, due.addMSecs(1234)};
-    table->RunEnded("Work", RunRecord::Result::Completed, runLines, history);
+    const BackupRun::History history{{path("bk/Data")}, {0, 2}, due.addMSecs(1234)};
+    table->runEnded("Work", RunRecord::Result::Completed, runLines, history);
     startUp();
-    EXPECT_EQ(table->RunStarted("Work").fullArchives, history.fullArchives);  // and the program is killed
+    EXPECT_EQ(table->runStarted("Work").fullArchives, history.fullArchives);  // and the program is killed
     startUp();
-    const RunRecord cutOff = table->Record("Work");
+    const RunRecord cutOff = table->record("Work");
     EXPECT_EQ(cutOff.result, RunRecord::Result::CutOff);
     EXPECT_EQ((std::tuple(cutOff.history.madeInTarget, cutOff.history.archiveStarted)), (std::tuple(history.madeInTarget, history.archiveStarted)));
-    table->Remove("Work");
+    table->remove("Work");
     EXPECT_FALSE(QFile::exists(path("BackupJobs/Work.awj")) || QFile::exists(path("RunRecords/Work.run")));
 }
 
@@ -256,7 +256,7 @@ TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
 {
     QStringList told;
     Errors::setOwnFileListener([&](const QString& details) { told << details; });
-    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     const QByteArray jobFile = readFile("BackupJobs/Home.awj");
     QDir().mkpath(AppPaths::transactionLogPath());  // a folder in the log's place
     std::signal(SIGXFSZ, SIG_IGN);
@@ -270,7 +270,7 @@ TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
     Preferences::save();
     setrlimit(RLIMIT_FSIZE, &old);
 
-    EXPECT_EQ(table->Record("Home").handledDue, at(12, 3, 3));
+    EXPECT_EQ(table->record("Home").handledDue, at(12, 3, 3));
     EXPECT_EQ(readFile("BackupJobs/Home.awj"), jobFile);
     EXPECT_FALSE(QFile::exists(path("RunRecords/Home.run")));
     const QStringList paths{path("BackupJobs/Home.awj"), path("RunRecords/Home.run"), AppPaths::transactionLogPath(),
@@ -289,13 +289,13 @@ TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
 TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSchedule)
 {
     clock.set(at(12, 2, 2));
-    save("Home", CBackupJob::Daily, CBackupJob::AllWeekdays, 0, QTime(3, 0));
+    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     clock.set(at(12, 2, 3, 10));  // the wizard was open at 3:00
-    CBackupJob edited = *table->Job("Home");
+    Job edited = *table->job("Home");
     edited.setCompress(false);
-    ASSERT_EQ(table->Save(edited, "Home"), std::nullopt);
-    ASSERT_EQ(table->DueNow().size(), 1u);
+    ASSERT_TRUE(table->save(edited, "Home").ok());
+    ASSERT_EQ(table->dueNow().size(), 1u);
     edited.setStartTime(QTime(2, 30));
-    ASSERT_EQ(table->Save(edited, "Home"), std::nullopt);
-    EXPECT_TRUE(table->DueNow().empty());
+    ASSERT_TRUE(table->save(edited, "Home").ok());
+    EXPECT_TRUE(table->dueNow().empty());
 }

@@ -55,9 +55,9 @@ protected:
         writeFile("src/a.txt", "a");
     }
     void plug(bool in) const { in ? (void)writeFile("plugged", "") : (void)QFile::remove(path("plugged")); }
-    CBackupJob onDrive(bool compress = true) const
+    TestJob onDrive(bool compress = true) const
     {
-        CBackupJob job = this->job({path("src/a.txt")}, {.compress = compress});
+        TestJob job = this->job({path("src/a.txt")}, {.compress = compress});
         job.setTargetDirectory(path("media/USB"));
         return job;
     }
@@ -90,10 +90,10 @@ TEST_F(TargetsTest, TheCheckTellsAnAwayDriveFromANewOrChangedTarget)
     };
     for (const auto& [plugged, target, rememberedPath, remembered, ready, drive] : cases) {
         plug(plugged);
-        CBackupJob::History history;
+        BackupRun::History history;
         history.targetPath = rememberedPath;
         history.targetFilesystem = remembered;
-        const Targets::Verdict verdict = Targets::Check(target, history);
+        const Targets::Verdict verdict = Targets::check(target, history);
         EXPECT_EQ(verdict.ready, ready) << target.toStdString() << ' ' << verdict.why.toStdString();
         EXPECT_EQ(verdict.drive, drive);
     }
@@ -104,19 +104,19 @@ TEST_F(TargetsTest, AJobWaitsWritingNothingUntilItsDriveIsBackAndRemembersIt)
     for (bool compress : {true, false}) {
         QDir(path("media/USB")).removeRecursively();
         QDir().mkpath(path("media/USB"));
-        CBackupJob job = onDrive(compress);
+        TestJob job = onDrive(compress);
         plug(false);
         EXPECT_TRUE(run(job));  // a first run into an empty mount point
-        EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Waiting);
+        EXPECT_EQ(job.outcome, BackupRun::Outcome::Waiting);
         EXPECT_TRUE(listed("media/USB").isEmpty());
         plug(true);
         EXPECT_FALSE(run(job));
-        EXPECT_EQ(job.RunHistory().targetFilesystem.uuid, "1234-ABCD");
+        EXPECT_EQ(job.history.targetFilesystem.uuid, "1234-ABCD");
         const QStringList onIt = treeHashes(path("media/USB"));
         EXPECT_EQ(onIt.size(), 1);
         plug(false);  // the same folder, seen as the disk's: the drive is away
         EXPECT_TRUE(run(job));
-        EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Waiting);
+        EXPECT_EQ(job.outcome, BackupRun::Outcome::Waiting);
         EXPECT_EQ(treeHashes(path("media/USB")), onIt);
     }
     const QStringList log = transactionLog();
@@ -137,7 +137,7 @@ TEST_F(TargetsTest, TheBackupIsWrittenThroughToTheDriveBeforeTheRunEnds)
         {false, {"syncfs " + folder, "fsync " + folder}},
     };
     for (const auto& [compress, flushes] : cases) {
-        CBackupJob job = onDrive(compress);
+        TestJob job = onDrive(compress);
         drives.flushes.clear();
         EXPECT_FALSE(run(job));
         EXPECT_EQ(drives.flushes, flushes);
@@ -152,15 +152,15 @@ TEST_F(TargetsTest, TheBackupIsWrittenThroughToTheDriveBeforeTheRunEnds)
 TEST_F(TargetsTest, ADrivePulledDuringTheRunFailsItAndKeepsWhatIsOnTheDrive)
 {
     plug(true);
-    CBackupJob job = onDrive();
+    TestJob job = onDrive();
     EXPECT_FALSE(run(job));
     const QStringList onIt = treeHashes(path("media/USB"));
     standInZip("rm -f '" + QFile::encodeName(path("plugged")) + "'; exit 15");  // unplugged while zip writes
     const qsizetype logged = transactionLog().size();
     EXPECT_TRUE(run(job));
-    EXPECT_EQ(job.LastResult(), CBackupJob::RunResult::Failed);
+    EXPECT_EQ(job.outcome, BackupRun::Outcome::Failed);
     EXPECT_EQ(treeHashes(path("media/USB")), onIt);
-    EXPECT_EQ(CBackupJob::FirstReason(transactionLog().mid(logged)),
+    EXPECT_EQ(BackupRun::firstReason(transactionLog().mid(logged)),
               "Arkwell Error, the target drive was removed: '" + path("media/USB")
                   + "' is gone; the job waits for it to be connected again.");
 }
@@ -171,36 +171,36 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
 {
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 1), QTime(9, 0))};
     JobTable jobs;
-    jobs.Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
-    CBackupJob job = testing_support::ScheduledJob(CBackupJob::Daily, CBackupJob::AllWeekdays, 1, QTime(10, 0));
-    job.setJobName(QStringLiteral("Nightly"));
+    jobs.load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+    Job job = testing_support::ScheduledJob(Job::Daily, Job::AllWeekdays, 1, QTime(10, 0));
+    job.setName(QStringLiteral("Nightly"));
     job.setTargetDirectory(path("media/USB"));
-    jobs.Save(job);
-    CBackupJob::History history;
-    history.targetPath = job.TargetDirectory();
+    ASSERT_TRUE(jobs.save(job).ok());
+    BackupRun::History history;
+    history.targetPath = job.targetDirectory();
     history.targetFilesystem = drives.usb;
-    jobs.RunEnded("Nightly", RunRecord::Result::Completed, {}, history);
+    jobs.runEnded("Nightly", RunRecord::Result::Completed, {}, history);
     plug(false);
     std::vector<size_t> told;
     for (int day = 1; day <= 3; ++day) {
         clock.set(QDateTime(QDate(2026, 12, day), QTime(10, 0, 5)));
-        for (const JobTable::DueRun& due : jobs.DueNow()) {
-            jobs.MarkHandled(due.name, due.due);
-            EXPECT_TRUE(Targets::HoldRun(jobs, due.name, due.due));
+        for (const JobTable::DueRun& due : jobs.dueNow()) {
+            EXPECT_TRUE(jobs.markHandled(due.name, due.due).ok());
+            EXPECT_TRUE(Targets::holdRun(jobs, due.name, due.due));
         }
-        told.push_back(Targets::Notices(jobs, clock.today()).size() + Targets::Notices(jobs, clock.today()).size());
-        EXPECT_TRUE(Targets::Returned(jobs).empty());
+        told.push_back(Targets::notices(jobs, clock.today()).size() + Targets::notices(jobs, clock.today()).size());
+        EXPECT_TRUE(Targets::returned(jobs).empty());
     }
     EXPECT_EQ(told, (std::vector<size_t>{1, 1, 1}));
-    EXPECT_EQ(JobStatus::ResultWord(*jobs.Job("Nightly"), jobs.Record("Nightly"), clock.now()), "waiting for its target 'USBstick'");
+    EXPECT_EQ(JobStatus::resultWord(*jobs.job("Nightly"), jobs.record("Nightly"), clock.now()), "waiting for its target 'USBstick'");
     EXPECT_EQ(transactionLog().filter("Backup Job 'Nightly' waits for its target").size(), 1);
     plug(true);
-    const std::vector<JobTable::DueRun> back = Targets::Returned(jobs);
+    const std::vector<JobTable::DueRun> back = Targets::returned(jobs);
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].due, QDateTime(QDate(2026, 12, 3), QTime(10, 0)));
     EXPECT_TRUE(transactionLog().contains("Backup Job 'Nightly' runs now that its target is back, for its runs due "
                                           "Dec-01-2026 10:00 AM, Dec-02-2026 10:00 AM, Dec-03-2026 10:00 AM."));
-    EXPECT_TRUE(Targets::Returned(jobs).empty());
+    EXPECT_TRUE(Targets::returned(jobs).empty());
 
     // A run that fails while its drive is away (pulled during the run) waits again; a failure
     // with the drive in place, or a completed run, does not.
@@ -211,7 +211,7 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
     };
     for (const auto& [plugged, result, waits] : runs) {
         plug(plugged);
-        Targets::RunEnded(jobs, "Nightly", result);
-        EXPECT_EQ(jobs.Record("Nightly").waitingSince.isValid(), waits);
+        Targets::runEnded(jobs, "Nightly", result);
+        EXPECT_EQ(jobs.record("Nightly").waitingSince.isValid(), waits);
     }
 }

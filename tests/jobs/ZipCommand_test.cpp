@@ -2,7 +2,7 @@
 #include "jobs/ZipCommand.h"
 #include "support/TestSupport.h"
 
-using ZipCommand::ExitCodeMessage;
+using ZipCommand::exitCodeMessage;
 
 // Codes 0, 12 and 18 are met on real runs; these are not.
 TEST(ZipExitCodes, CodesZipRarelyGivesKeepTheirNumber)
@@ -10,22 +10,22 @@ TEST(ZipExitCodes, CodesZipRarelyGivesKeepTheirNumber)
     const QString e = QStringLiteral("/d/*.doc");
     const QString s = QStringLiteral(" for file item '/d/*.doc'.");
     for (int code : {6, 7, 16})
-        EXPECT_EQ(ExitCodeMessage(code, e, true), "Miscellaneous Zip Error (" + QString::number(code) + ")" + s);
+        EXPECT_EQ(exitCodeMessage(code, e, true), "Miscellaneous Zip Error (" + QString::number(code) + ")" + s);
     for (int code : {1, 17, 19, -1, ChildProcess::StartFailureBase + 53})
-        EXPECT_EQ(ExitCodeMessage(code, e, false), "Unhandled Error#" + QString::number(code) + " has occurred" + s);
+        EXPECT_EQ(exitCodeMessage(code, e, false), "Unhandled Error#" + QString::number(code) + " has occurred" + s);
 }
 
 // The argument order, the names on standard input and the logged line are checked on real runs.
 TEST(ZipCommandLine, StoredSuffixesInAnyCaseAndOnlyTheOptionsItSetsItself)
 {
     ZipCommand::ZipOptions options{QStringLiteral("two words"), {}};
-    const QStringList arguments = ZipCommand::EntryRun("/app/zip", options, "/bk/J.zip", {}, false).arguments;
+    const QStringList arguments = ZipCommand::entryRun("/app/zip", options, "/bk/J.zip", {}, false).arguments;
     for (const char* stored : {".jpg", ".JPG", ".Jpeg", ".mp4", ".MP4", ".zip", ".docx", ".7z"})
         EXPECT_TRUE(arguments[arguments.indexOf("-n") + 1].split(':').contains(stored)) << stored;
     EXPECT_FALSE(arguments.contains("-y"));  // a file entry's own link is followed
-    EXPECT_EQ(ZipCommand::EntryRun("/app/zip", options, "/bk/J.zip", {}, true).environment,
+    EXPECT_EQ(ZipCommand::entryRun("/app/zip", options, "/bk/J.zip", {}, true).environment,
               (QStringList{"ZIPOPT=-P \"two words\"", "ZIP="}));
-    EXPECT_TRUE(ZipCommand::TestRun("/app/zip", {}, "/bk/J.zip").environment.contains("UNZIP="));
+    EXPECT_TRUE(ZipCommand::testRun("/app/zip", {}, "/bk/J.zip").environment.contains("UNZIP="));
 }
 
 TEST(ZipCommandLine, EveryWarningCountsAndNamesItsFile)
@@ -34,7 +34,7 @@ TEST(ZipCommandLine, EveryWarningCountsAndNamesItsFile)
                               "\tzip warning: name not matched: d/gone\n\tzip warning:  file size changed while zipping /d/s\n"
                               "zip warning: something else\nzip warning: Not all files were readable\n";
     std::vector<std::tuple<QByteArray, QString, bool>> seen;
-    for (const ZipCommand::Warning& w : ZipCommand::Warnings(output))
+    for (const ZipCommand::Warning& w : ZipCommand::warnings(output))
         seen.emplace_back(w.file, w.text, w.leftOut);
     EXPECT_EQ(seen, (std::vector<std::tuple<QByteArray, QString, bool>>{{"/d/c", "could not open for reading:", true},
                                                                          {"/d/gone", "name not matched:", true},

@@ -1,6 +1,6 @@
 // Reading archives of the real zip back: listing by bytes, extraction by sha256 with modes,
 // times and links, passwords, and a restore's three answers to an existing file.
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 #include "jobs/Restore.h"
 #include "jobs/RunRecord.h"
 #include "support/TestSupport.h"
@@ -63,18 +63,17 @@ protected:
     }
     std::unique_ptr<BackupContents> contents(const QString& archive)
     {
-        CBackupJob job;
+        Job job;
         job.setCompress(true);
-        QString error;
-        auto opened = BackupContents::Open(job, KeptBackup{0, archive, {}, true, 0, 0}, &error);
-        EXPECT_TRUE(opened) << error.toStdString();
-        return opened;
+        auto opened = BackupContents::open(job, KeptBackup{0, archive, {}, true, 0, 0});
+        EXPECT_TRUE(opened) << opened.reason().toStdString();
+        return opened ? std::move(opened).value() : nullptr;
     }
     Restore::Report restore(const BackupContents& from, const QString& to, Restore::Existing existing,
                             const QByteArray& password = {})
     {
         Restore::Request request{{src}, to, false, existing, password};
-        return Restore::Run(from, Restore::MakePlan(from, request), request, std::atomic<bool>(false));
+        return Restore::run(from, Restore::makePlan(from, request), request, std::atomic<bool>(false));
     }
     QByteArray src;
 };
@@ -87,17 +86,17 @@ TEST_F(ZipReaderTest, ArchivesOfZipAreListedByBytesAndRestoredWithModesTimesAndL
         SCOPED_TRACE(name);
         const auto backup = contents(zip(name, options));
         ASSERT_TRUE(backup);
-        EXPECT_EQ(backup->Encrypted(), !password.isEmpty());
-        const BackedUpItem* odd = backup->Find(src + '/' + NotUtf8);
+        EXPECT_EQ(backup->encrypted(), !password.isEmpty());
+        const BackedUpItem* odd = backup->find(src + '/' + NotUtf8);
         ASSERT_TRUE(odd);
         EXPECT_EQ(odd->entry.size, 7);
-        EXPECT_EQ(backup->Find(src + "/link")->entry.kind, ZipEntry::Kind::Link);
-        EXPECT_EQ(backup->Find(src + "/empty")->entry.kind, ZipEntry::Kind::Folder);
-        EXPECT_EQ(backup->Find(src + "/a.txt")->entry.modified, Moment);
+        EXPECT_EQ(backup->find(src + "/link")->entry.kind, ZipEntry::Kind::Link);
+        EXPECT_EQ(backup->find(src + "/empty")->entry.kind, ZipEntry::Kind::Folder);
+        EXPECT_EQ(backup->find(src + "/a.txt")->entry.modified, Moment);
 
         const QString out = path(QString("out-") + name);
         const Restore::Report report = restore(*backup, out, Restore::Existing::Skip, password);
-        EXPECT_EQ(report.ExitStatus(), 0) << report.failures.join('\n').toStdString();
+        EXPECT_EQ(report.exitStatus(), 0) << report.failures.join('\n').toStdString();
         const QByteArray to = QFile::encodeName(out) + "/src";
         for (const QByteArray& item : {QByteArray("/a.txt"), QByteArray("/sub/run.sh"), "/" + NotUtf8})
             EXPECT_EQ(Sha256(to + item), Sha256(src + item)) << item.constData();
@@ -115,7 +114,7 @@ TEST_F(ZipReaderTest, AWrongOrMissingPasswordRestoresNothing)
     const auto backup = contents(zip("secret.zip", {"-P", "right"}));
     for (const QByteArray& password : {QByteArray("wrong"), QByteArray()}) {
         const Restore::Report report = restore(*backup, path("out"), Restore::Existing::Replace, password);
-        EXPECT_EQ(report.ExitStatus(), 1);
+        EXPECT_EQ(report.exitStatus(), 1);
         EXPECT_TRUE(report.failures.join('\n').contains("password")) << report.failures.join('\n').toStdString();
         EXPECT_FALSE(QFile::exists(path("out/src/a.txt")));
     }
@@ -140,7 +139,7 @@ TEST_F(ZipReaderTest, AnExistingFileIsSkippedReplacedOrKeptBesideTheRestoredOne)
         QDir(path("out")).removeRecursively();
         writeFile("out/src/a.txt", "mine");
         const Restore::Report report = restore(*backup, path("out"), c.existing);
-        EXPECT_EQ(report.ExitStatus(), c.status);
+        EXPECT_EQ(report.exitStatus(), c.status);
         const QByteArray at = Sha256(QFile::encodeName(path("out/src/a.txt")));
         EXPECT_EQ(at, c.atName == "mine" ? QCryptographicHash::hash("mine", QCryptographicHash::Sha256) : c.atName);
         EXPECT_EQ(QDir(path("out/src")).entryList({"a (*"}, QDir::Files), c.besides);
@@ -150,18 +149,17 @@ TEST_F(ZipReaderTest, AnExistingFileIsSkippedReplacedOrKeptBesideTheRestoredOne)
 
 TEST_F(ZipReaderTest, APlainCopyIsBrowsedAndRestoredByOriginalPaths)
 {
-    CBackupJob job;
+    Job job;
     job.setTargetDirectory(path("bk"));
     job.setFilesToZip(path("src/*.*") + "\r\n" + path("elsewhere/one.txt") + "\r\n" + path("src/*.txt") + "\r\n");
     writeFile("bk/src/a.txt", "copied a");
     writeFile("bk/one.txt", "copied one");
-    const std::vector<KeptBackup> backups = KeptBackups::List(job, RunRecord{}, 99);
+    const std::vector<KeptBackup> backups = KeptBackups::list(job, RunRecord{}, 99);
     ASSERT_EQ(backups.size(), 1u);
     EXPECT_EQ(backups[0].files, 2);
-    QString error;
-    const auto copy = BackupContents::Open(job, backups[0], &error);
-    ASSERT_TRUE(copy && copy->Find(src + "/a.txt") && copy->Find(QFile::encodeName(path("elsewhere/one.txt"))));
-    EXPECT_EQ(KeptBackups::VersionFinder(job, backups).Versions(src + "/a.txt").size(), 1u);
-    EXPECT_EQ(restore(*copy, path("out"), Restore::Existing::Skip).ExitStatus(), 0);
+    const auto copy = BackupContents::open(job, backups[0]);
+    ASSERT_TRUE(copy && (*copy)->find(src + "/a.txt") && (*copy)->find(QFile::encodeName(path("elsewhere/one.txt"))));
+    EXPECT_EQ(KeptBackups::VersionFinder(job, backups).versions(src + "/a.txt").size(), 1u);
+    EXPECT_EQ(restore(**copy, path("out"), Restore::Existing::Skip).exitStatus(), 0);
     EXPECT_EQ(readFile("out/src/a.txt"), "copied a");
 }

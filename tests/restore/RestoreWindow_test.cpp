@@ -22,7 +22,7 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        job.setJobName("Job");
+        job.setName("Job");
         job.setCompress(true);
         job.setTargetDirectory(path("bk"));
         writeFile("src/sub/kept.txt", "the same in every run");
@@ -33,7 +33,7 @@ protected:
             zip.start("zip", {"-q", "-r", path(archive), path("src")});
             ASSERT_TRUE(zip.waitForFinished() && zip.exitCode() == 0);
         }
-        window = std::make_unique<RestoreWindow>(job, KeptBackups::List(job, RunRecord{}, 99));
+        window = std::make_unique<RestoreWindow>(job, KeptBackups::list(job, RunRecord{}, 99));
         window->show();
     }
     QTreeWidget* list(const char* name) { return FindControl<QTreeWidget>(window.get(), name); }
@@ -42,7 +42,7 @@ protected:
     bool enabled(const char* name) { return FindControl<QWidget>(window.get(), name)->isEnabled(); }
     QByteArray original(const QString& relative) { return QFile::encodeName(path(relative)); }
 
-    CBackupJob job;
+    Job job;
     std::unique_ptr<RestoreWindow> window;
 };
 

@@ -59,7 +59,7 @@ protected:
     }
     const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
     // Waits until the runs asked for have ended, their boxes answered.
-    void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.Busy(); }, 30000)); }
+    void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.busy(); }, 30000)); }
 };
 
 TEST_F(ScheduleTest, RowsCarryTheirTextsKeysAndIcons)
@@ -165,7 +165,7 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
 // StopOnError a failure asks whether to open the log; Yes opens it and skips the jobs after it.
 TEST_F(ScheduleTest, RunsShowTheirResultProgressAndTrayStatusAndAFailureMayStopThem)
 {
-    addJob("Broken", [this](CBackupJob& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
+    addJob("Broken", [this](Job& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
     addJob("Good");
     TrayAgent tray(agent, schedule, false);
     EXPECT_EQ(tray.TrayStateNow(), TrayAgent::TrayState::Idle);
@@ -274,8 +274,8 @@ TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirs
     });
     qunsetenv("XDG_CURRENT_DESKTOP");
     LauncherRecorder launcher;
-    addJob("Zipped", [this](CBackupJob& job) { job.setTargetDirectory(path("bk")); });
-    addJob("Plain", [](CBackupJob& job) { job.setCompress(false); });
+    addJob("Zipped", [this](Job& job) { job.setTargetDirectory(path("bk")); });
+    addJob("Plain", [](Job& job) { job.setCompress(false); });
     select({"Zipped"});
     schedule.cmdView_Click();
     EXPECT_EQ(lastMessage().text, "The file '" + path("bk") + "/Zipped' does not exist.");
@@ -324,8 +324,8 @@ TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
                           QFile::ReadOwner | QFile::ExeOwner);
     writeFile("bk/Slow.zip", "newest");
     writeFile("bk/Slow_1.zip", "older");
-    addJob("Slow", [this](CBackupJob& job) {
-        job.setNumberCopies(1);
+    addJob("Slow", [this](Job& job) {
+        job.setCopies(1);
         job.setFilesToZip(path("src/a.txt") + "\r\n" + writeFile("src/b.txt", "b") + "\r\n");  // no zip after a stop
     });
     for (const bool byExit : {false, true}) {

@@ -4,9 +4,9 @@
 // wait for the agent's runs to end.
 
 #include "jobs/Agent.h"
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "lib/Clock.h"
-#include "lib/Preferences.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -31,30 +31,30 @@ protected:
     }
 
     // Lists the jobs folder afresh, as a new start of the program does.
-    void startUp() { agent.Jobs().Load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder()); }
+    void startUp() { agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder()); }
 
     // Saves a daily job that backs up src/a.txt into bk/, last run yesterday, as `adjust` leaves
     // it, lists it and returns its job file.
-    QString addJob(const QString& name, const std::function<void(CBackupJob&)>& adjust = {})
+    QString addJob(const QString& name, const std::function<void(Job&)>& adjust = {})
     {
-        CBackupJob job;
-        job.setJobName(name);
+        Job job;
+        job.setName(name);
         job.setTargetDirectory(path(QStringLiteral("bk/")));
         job.setCompress(true);
-        job.setFrequency(CBackupJob::Daily);
-        job.setDayOfWeek(CBackupJob::AllWeekdays);
+        job.setFrequency(Job::Daily);
+        job.setWeekdays(Job::AllWeekdays);
         job.setFilesToZip(path(QStringLiteral("src/a.txt")) + QStringLiteral("\r\n"));
-        job.setDateLastRun(QDateTime(Clock::today().addDays(-1), QTime(0, 0)));
+        job.setLastRun(QDateTime(Clock::today().addDays(-1), QTime(0, 0)));
         if (adjust)
             adjust(job);
-        EXPECT_EQ(agent.Jobs().Save(job), std::nullopt);
-        return agent.Jobs().JobFile(name);
+        EXPECT_TRUE(agent.jobs().save(job).ok());
+        return agent.jobs().jobFile(name);
     }
 
     // Waits until the agent's runs have ended, or wait for an answer.
     void settle()
     {
-        EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.Busy() || agent.WaitingForAnswer(); }, 60000));
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.busy() || agent.waitingForAnswer(); }, 60000));
     }
 
     Agent agent;

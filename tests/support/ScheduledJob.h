@@ -1,15 +1,15 @@
 #pragma once
 // A job that holds a schedule and nothing else, for the tests of due moments.
 
-#include "jobs/CBackupJob.h"
+#include "jobs/Job.h"
 
 namespace testing_support {
 
-inline CBackupJob ScheduledJob(qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
+inline Job ScheduledJob(qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
 {
-    CBackupJob job;
+    Job job;
     job.setFrequency(frequency);
-    job.setDayOfWeek(weekdays);
+    job.setWeekdays(weekdays);
     job.setDayOfMonth(dayOfMonth);
     job.setStartTime(start);
     return job;

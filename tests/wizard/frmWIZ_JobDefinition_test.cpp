@@ -249,6 +249,11 @@ TEST_F(WizardTest, AnEditShowsEveryStoredValueARefusedFinishWritesNothingAndShow
     finish();
     EXPECT_EQ(readFile("BackupJobs/Plain.awj"), plain);
     EXPECT_EQ(messageBoxes.messages().size(), told);
+
+    // A job file damaged since it was listed: the edit shows the listed job; the program goes on.
+    writeFile("BackupJobs/Plain.awj", "damaged");
+    open("Plain");
+    EXPECT_EQ(text("txtBackupJobName")->text(), "Plain");
 }
 
 TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTheHelp)
@@ -397,7 +402,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     EXPECT_EQ(text("txtStartTime")->text(), "3:05 PM");
     text("txtStartTime")->setText("noon-ish");
     wizard->txtStartTime_LostFocus();
-    EXPECT_EQ(lastMessage().text, JobDefinition::StartTimeError("noon-ish"));
+    EXPECT_EQ(lastMessage().text, JobDefinition::startTimeError("noon-ish"));
     EXPECT_EQ(wizard->focusWidget(), text("txtStartTime"));
     EXPECT_EQ(text("txtStartTime")->text(), "NOON-ISH");
 

@@ -1,9 +1,7 @@
-#include "jobs/CBackupJob.h"
+#include "jobs/BackupRun.h"
 
 #include "jobs/ArchiveCheck.h"
-#include "jobs/DueMoments.h"
 #include "jobs/RunProgress.h"
-#include "jobs/JobDefinition.h"
 #include "jobs/JobLock.h"
 #include "jobs/Targets.h"
 #include "jobs/ZipCommand.h"
@@ -11,11 +9,8 @@
 #include "lib/ChildProcess.h"
 #include "lib/TransactionLog.h"
 
-#include "lib/Clock.h"
-#include "lib/DateFormats.h"
 #include "lib/Errors.h"
 #include "lib/Files.h"
-#include "lib/Text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -28,261 +23,6 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-using Errors::throwError;
-
-namespace {
-
-const QString CRLF = QStringLiteral("\r\n");
-constexpr qsizetype LongestPassword = 80;
-const QString ExcludeKey = QStringLiteral("#exclude=");
-const QString CacheTagKey = QStringLiteral("#cachedir-tag=");
-
-QString booleanWord(bool value)
-{
-    return value ? QStringLiteral("True") : QStringLiteral("False");
-}
-
-// Reads the lines of a job file one after another; running out of lines is a damaged file.
-class JobFileLines {
-public:
-    JobFileLines(const QString& fileName, QStringList lines) : m_fileName(fileName), m_lines(std::move(lines)) {}
-
-    QString next()
-    {
-        if (m_next >= m_lines.size())
-            throwError(Errors::ErrInputPastEnd,
-                  QStringLiteral("'%1' ends after %2 lines").arg(m_fileName).arg(m_lines.size()));
-        return m_lines[m_next++];
-    }
-    bool atEnd() const { return m_next >= m_lines.size(); }
-
-    // The line just read is not what its field needs.
-    [[noreturn]] void raiseBadLine(const QString& field, const QString& needed) const
-    {
-        throwError(Errors::ErrTypeMismatch, QStringLiteral("'%1' line %2 (%3) is not %4: '%5'")
-                                                    .arg(m_fileName).arg(m_next).arg(field, needed, m_lines[m_next - 1]));
-    }
-
-private:
-    QString m_fileName;
-    QStringList m_lines;
-    qsizetype m_next = 0;
-};
-
-qint16 frequencyLine(JobFileLines& lines)
-{
-    bool ok = false;
-    const qint16 value = lines.next().trimmed().toShort(&ok);
-    if (!ok)
-        lines.raiseBadLine(QStringLiteral("frequency"), QStringLiteral("a number"));
-    return value;
-}
-
-// A weekday, day or copies line: an empty line is 0, otherwise plain digits.
-qint16 countLine(JobFileLines& lines, const QString& what)
-{
-    const QString digits = lines.next().trimmed();
-    bool ok = digits.isEmpty();
-    qint16 value = 0;
-    if (!ok && digits.front().isDigit())
-        value = digits.toShort(&ok);
-    if (!ok)
-        lines.raiseBadLine(what, QStringLiteral("a number"));
-    return value;
-}
-
-// "True" or "False" in any letter case, or a number: 0 is False, any other True.
-bool booleanLine(JobFileLines& lines, const QString& what)
-{
-    const QString word = lines.next().trimmed();
-    if (word.compare(QLatin1String("True"), Qt::CaseInsensitive) == 0)
-        return true;
-    if (word.compare(QLatin1String("False"), Qt::CaseInsensitive) == 0)
-        return false;
-    bool ok = false;
-    const double number = word.toDouble(&ok);
-    if (!ok)
-        lines.raiseBadLine(what, QStringLiteral("True, False or a number"));
-    return number != 0;
-}
-
-}  // namespace
-
-bool CBackupJob::PasswordFitsZip(const QString& password)
-{
-    // zip and unzip read the password from their environment, where a leading quotation mark,
-    // or one in a password holding white space, is taken for quoting; unzip takes a password
-    // starting with a hyphen for an option, and its prompt takes 80 bytes at most. A job file
-    // has no line break in a field.
-    const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
-    return password.toUtf8().size() <= LongestPassword && !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
-           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !Text::holdsLineBreak(password)
-           && !password.contains(QChar(0));
-}
-
-void CBackupJob::setTargetDirectory(const QString& value)
-{
-    m_targetDirectory = value;
-    Files::setTrailingSlash(m_targetDirectory, true);
-}
-
-QStringList CBackupJob::ExcludePatterns() const
-{
-    QStringList patterns;
-    for (const QString& line : m_optionLines)
-        if (line.startsWith(ExcludeKey))
-            patterns << line.mid(ExcludeKey.size());
-    return patterns;
-}
-
-bool CBackupJob::LeavesOutCaches() const
-{
-    return m_optionLines.contains(CacheTagKey + QLatin1Char('1'));
-}
-
-void CBackupJob::setExclusions(const QStringList& patterns, bool leaveOutCaches)
-{
-    if (patterns == ExcludePatterns() && leaveOutCaches == LeavesOutCaches())
-        return;
-    QStringList lines;
-    for (const QString& pattern : patterns)
-        lines << ExcludeKey + pattern;
-    if (leaveOutCaches)
-        lines << CacheTagKey + QLatin1Char('1');
-    for (const QString& line : m_optionLines)
-        if (!line.startsWith(ExcludeKey) && !line.startsWith(CacheTagKey))
-            lines << line;
-    m_optionLines = lines;
-}
-
-void CBackupJob::SetDayOfWeek(bool bMon, bool bTue, bool bWed, bool bThu, bool bFri, bool bSat, bool bSun)
-{
-    qint16 set = 0;
-    const std::pair<bool, qint16> days[] = {{bMon, Monday},   {bTue, Tuesday}, {bWed, Wednesday}, {bThu, Thursday},
-                                            {bFri, Friday},   {bSat, Saturday}, {bSun, Sunday}};
-    for (const auto& [chosen, bit] : days)
-        if (chosen)
-            set |= bit;
-    m_dayOfWeek = set;
-}
-
-std::optional<QDate> CBackupJob::DateNextRun() const
-{
-    const std::optional<QDateTime> next = DueMoments::NextAfter(*this, Clock::now());
-    return next ? std::optional<QDate>(next->date()) : std::nullopt;
-}
-
-void CBackupJob::LogNoNextRun() const
-{
-    TransactionLog::append(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
-                                    "not run until its schedule is mended.")
-                         .arg(m_jobName));
-}
-
-QByteArray CBackupJob::JobFileText() const
-{
-    const QStringList fixedLines = {
-        m_jobName,
-        DateFormats::formatDate(m_dateLastRun.date()),
-        DateFormats::formatTime(m_startTime),
-        QString::number(m_frequency),
-        QString::number(m_dayOfWeek),
-        QString::number(m_dayOfMonth),
-        booleanWord(m_compress),
-        QString::number(m_numberCopies),
-        m_password,
-        booleanWord(m_subdirectories),
-        booleanWord(m_incremental),
-        m_targetDirectory,
-    };
-    QString options;
-    for (const QString& option : m_optionLines)
-        options += option + CRLF;
-    return (fixedLines.join(CRLF) + CRLF + m_filesToZip + options + CRLF).toUtf8();
-}
-
-std::optional<QString> CBackupJob::SaveBackupJob(const QString& sFileName) const
-{
-    try {
-        Files::writeWhole(sFileName, JobFileText());
-        return std::nullopt;
-    } catch (const Errors::AppError& error) {
-        return error.info().description;
-    }
-}
-
-void CBackupJob::readJobFile(const QString& sFileName)
-{
-    JobFileLines lines(sFileName, Text::splitLines(QString::fromUtf8(Files::readOwnFile(sFileName))));
-
-    CBackupJob read = *this;
-    read.m_jobName = lines.next();
-    if (!NameStaysInFolder(read.m_jobName))
-        lines.raiseBadLine(QStringLiteral("job name"), QStringLiteral("a name whose files stay in their folders"));
-    read.m_dateLastRun = QDateTime(DateFormats::parseDate(lines.next()).value_or(Clock::today()), QTime(0, 0));
-    const std::optional<QTime> startTime = JobDefinition::ReadStartTime(lines.next());
-    if (!startTime)
-        lines.raiseBadLine(QStringLiteral("start time"), QStringLiteral("a time"));
-    read.m_startTime = *startTime;
-    read.m_frequency = frequencyLine(lines);
-    read.m_dayOfWeek = countLine(lines, QStringLiteral("weekdays"));
-    read.m_dayOfMonth = countLine(lines, QStringLiteral("day of month"));
-    read.m_compress = booleanLine(lines, QStringLiteral("compress"));
-    read.m_numberCopies = countLine(lines, QStringLiteral("copies"));
-    read.m_password = lines.next();
-    if (!PasswordFitsZip(read.m_password))
-        lines.raiseBadLine(QStringLiteral("password"), QStringLiteral("a password zip and unzip can be given"));
-    read.m_subdirectories = booleanLine(lines, QStringLiteral("subdirectories"));
-    QString line = lines.next();
-    read.m_incremental = line == QLatin1String("True");
-    if (line == QLatin1String("True") || line == QLatin1String("False"))
-        line = lines.next();  // otherwise a file of the earlier layout, without this line
-    if (!QDir::isAbsolutePath(line))  // else the backups would go wherever the agent was started
-        lines.raiseBadLine(QStringLiteral("target folder"), QStringLiteral("a full path"));
-    read.setTargetDirectory(line);
-    read.m_filesToZip.clear();
-    read.m_optionLines.clear();
-    while (!lines.atEnd()) {
-        const QString entry = lines.next();
-        if (entry.startsWith(QLatin1Char('#'))) {  // an option line: kept as it is, never an entry
-            read.m_optionLines << entry;
-            if (entry.startsWith(CacheTagKey) && entry != CacheTagKey + QLatin1Char('1') && entry != CacheTagKey + QLatin1Char('0'))
-                lines.raiseBadLine(QStringLiteral("cachedir-tag"), QStringLiteral("1 or 0"));
-            if (entry.startsWith(ExcludeKey) && entry.mid(ExcludeKey.size()).trimmed().isEmpty())
-                lines.raiseBadLine(QStringLiteral("exclude"), QStringLiteral("a pattern"));
-        }
-        else if (!entry.trimmed().isEmpty())
-            read.m_filesToZip += entry + CRLF;
-    }
-    *this = read;
-}
-
-std::optional<QString> CBackupJob::TryOpenBackupJob(const QString& sFileName)
-{
-    try {
-        readJobFile(sFileName);
-        return std::nullopt;
-    } catch (const Errors::AppError& error) {
-        return error.info().description;
-    }
-}
-
-void CBackupJob::OpenBackupJob(const QString& sFileName)
-{
-    Errors::trap("CBackupJob.cls", "OpenBackupJob()", [&] { readJobFile(sFileName); });
-}
-
-QStringList CBackupJob::GetFileList(const QString& sFilesToZip)
-{
-    return Errors::trap("CBackupJob.cls", "GetFileList()", [&] {
-        QStringList entries;
-        const QStringList pieces = sFilesToZip.split(CRLF);
-        for (qsizetype i = 0; i + 1 < pieces.size(); ++i)  // the last piece has no CR LF
-            if (!pieces[i].trimmed().isEmpty())
-                entries << pieces[i];
-        return entries;
-    });
-}
 
 namespace {
 
@@ -426,7 +166,7 @@ void logLeftOut(const QByteArray& path, const QString& reason)
 
 }  // namespace
 
-QString CBackupJob::FirstReason(const QStringList& runLogLines)
+QString BackupRun::firstReason(const QStringList& runLogLines)
 {
     const auto removed = std::find_if(runLogLines.begin(), runLogLines.end(),
                                       [](const QString& line) { return line.startsWith(TargetRemovedPrefix); });
@@ -436,41 +176,7 @@ QString CBackupJob::FirstReason(const QStringList& runLogLines)
     return reason == runLogLines.end() ? QString() : *reason;
 }
 
-bool CBackupJob::NameStaysInFolder(const QString& jobName)
-{
-    const QString cleaned = Text::cleanedName(jobName);
-    const bool control = std::any_of(cleaned.begin(), cleaned.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
-    return !cleaned.isEmpty() && cleaned != QLatin1String(".") && cleaned != QLatin1String("..")
-           && !cleaned.contains(QLatin1Char('/')) && !control;
-}
-
-QString CBackupJob::CopyTarget(const QString& targetDirectory, const QString& entry)
-{
-    const QString source = Files::kindOfEntry(entry) == Files::EntryKind::WholeFolder
-                               ? QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))))
-                               : entry;
-    return QDir::cleanPath(targetDirectory) + QLatin1Char('/') + QFileInfo(source).fileName();
-}
-
-QString CBackupJob::ArchivePath(int copy) const
-{
-    const QString base = m_targetDirectory + Text::cleanedName(m_jobName);
-    return copy == 0 ? base + QStringLiteral(".zip")
-                     : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
-}
-
-// The hidden folder of the job's own in the target where a run builds its archive or copies
-// (and zip keeps its temporary files) until they are complete.
-QString CBackupJob::workFolder() const
-{
-    return m_targetDirectory + QLatin1Char('.') + Text::cleanedName(m_jobName) + QStringLiteral(".arkwell");
-}
-
-// What no entry takes: the job's own work folder and archives and the other jobs' archives,
-// known by their identity on disk whatever spelling reaches them, and any job's work folder,
-// so a target inside a source never archives itself, another job's backups or a run in
-// progress.
-Files::LeaveOut CBackupJob::ownFiles(int maxCopies) const
+Files::LeaveOut BackupRun::ownFiles(int maxCopies) const
 {
     std::set<std::pair<dev_t, ino_t>> own;
     const auto add = [&own](const QString& path) {
@@ -478,9 +184,9 @@ Files::LeaveOut CBackupJob::ownFiles(int maxCopies) const
         if (::stat(QFile::encodeName(path).constData(), &info) == 0)
             own.insert({info.st_dev, info.st_ino});
     };
-    add(workFolder());
+    add(m_job.workFolder());
     for (int copy = 0; copy <= maxCopies; ++copy)
-        add(ArchivePath(copy));
+        add(m_job.archivePath(copy));
     for (const QString& archive : m_history.otherJobsArchives)
         add(archive);
     return [own](const Files::ListedItem& item) {
@@ -490,52 +196,56 @@ Files::LeaveOut CBackupJob::ownFiles(int maxCopies) const
     };
 }
 
-void CBackupJob::countExcluded(const Files::ListedItem& item)
+void BackupRun::countExcluded(const Files::ListedItem& item)
 {
-    ++(S_ISDIR(item.info.st_mode) ? m_lastCounts.excludedFolders : m_lastCounts.excludedFiles);
+    ++(S_ISDIR(item.info.st_mode) ? m_counts.excludedFolders : m_counts.excludedFiles);
 }
 
-void CBackupJob::RequestStop()
+Result<> BackupRun::run(RunProgressSink& sink, qint16 maxBackupCopies)
 {
-    m_stopRequested.raised = true;  // zip and the archive check look at it while they work
-}
-
-bool CBackupJob::ExecuteBackupNow(RunProgressSink& sink, qint16 maxBackupCopies)
-{
-    m_lastCounts = {};
+    const TransactionLog::Recorder runLog;
+    m_counts = {};
     sink.setStatusText(QStringLiteral("Initializing..."));
-    m_lastResult = runEntries(sink, std::clamp<int>(maxBackupCopies, 1, 99));
-    m_stopRequested.raised = false;
-    m_failure = m_lastResult != RunResult::Completed;
+    try {
+        m_outcome = runEntries(sink, std::clamp<int>(maxBackupCopies, 1, 99));
+    } catch (const Errors::AppError& error) {  // unforeseen: the run fails with its reason
+        m_outcome = Outcome::Failed;
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QLatin1Char('.'));
+    } catch (const std::exception& error) {
+        m_outcome = Outcome::Failed;
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
+    }
     sink.setStatusText(QString());
-    return m_failure;
+    m_logLines = runLog.lines();
+    if (m_outcome != Outcome::Completed)
+        return Failure{firstReason(m_logLines)};
+    return {};
 }
-
-CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopies)
+BackupRun::Outcome BackupRun::runEntries(RunProgressSink& sink, int maxCopies)
 {
-    const QStringList entries = GetFileList(m_filesToZip);
-    const QString work = workFolder();
-    RunResult result = RunResult::Failed;
+    const QStringList entries = m_job.entries();
+    const QString work = m_job.workFolder();
+    Outcome result = Outcome::Failed;
     bool stopped = false;
     Filesystems::Filesystem target;  // what held the target when the run began
     try {
         if (entries.isEmpty())
-            failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName + QStringLiteral("' names nothing to back up."));
-        if (!NameStaysInFolder(m_jobName))
-            failRun(QStringLiteral("Arkwell Error, the job name '") + m_jobName
+            failRun(QStringLiteral("Arkwell Error, the job '") + m_job.name() + QStringLiteral("' names nothing to back up."));
+        if (!Job::nameStaysInFolder(m_job.name()))
+            failRun(QStringLiteral("Arkwell Error, the job name '") + m_job.name()
                     + QStringLiteral("' would name files outside the target folder."));
         // A target that is away is waited for: nothing is written there, not even the work folder.
-        const Targets::Verdict verdict = Targets::Check(m_targetDirectory, m_history);
-        if (QDir::isAbsolutePath(m_targetDirectory) && !verdict.ready) {
-            TransactionLog::append(Targets::WaitLine(m_jobName, verdict));
-            return RunResult::Waiting;
+        const Targets::Verdict verdict = Targets::check(m_job.targetDirectory(), m_history);
+        if (QDir::isAbsolutePath(m_job.targetDirectory()) && !verdict.ready) {
+            TransactionLog::append(Targets::waitLine(m_job.name(), verdict));
+            return Outcome::Waiting;
         }
-        if (!QDir::isAbsolutePath(m_targetDirectory) || !Files::folderExists(m_targetDirectory))
-            failRun(QStringLiteral("Arkwell Error, the target folder '") + Files::withoutTrailingSlash(m_targetDirectory)
+        if (!QDir::isAbsolutePath(m_job.targetDirectory()) || !Files::folderExists(m_job.targetDirectory()))
+            failRun(QStringLiteral("Arkwell Error, the target folder '") + Files::withoutTrailingSlash(m_job.targetDirectory())
                     + QStringLiteral("' does not exist."));
-        const std::unique_ptr<JobLock> lock = JobLock::TryTake(m_jobName);
+        const std::unique_ptr<JobLock> lock = JobLock::tryTake(m_job.name());
         if (!lock)
-            failRun(QStringLiteral("Arkwell Error, the job '") + m_jobName
+            failRun(QStringLiteral("Arkwell Error, the job '") + m_job.name()
                     + QStringLiteral("' is being backed up or restored elsewhere right now."));
         target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
@@ -544,30 +254,30 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
             if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0)
                 Errors::throwErrno(errno, work);
         });
-        result = m_compress ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
-        if (result != RunResult::Failed) {
-            m_history.targetPath = m_targetDirectory;
+        result = m_job.compress() ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
+        if (result != Outcome::Failed) {
+            m_history.targetPath = m_job.targetDirectory();
             m_history.targetFilesystem = target;
         }
     } catch (const RunFailed&) {
-        result = RunResult::Failed;
+        result = Outcome::Failed;
     } catch (const RunStopped&) {
         stopped = true;
     } catch (const Files::CopyStopped&) {
         stopped = true;
     }
     if (stopped) {
-        TransactionLog::append(QStringLiteral("Backup Job '") + m_jobName
+        TransactionLog::append(QStringLiteral("Backup Job '") + m_job.name()
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
-        result = RunResult::Stopped;
+        result = Outcome::Stopped;
     }
-    if (result == RunResult::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
-        TransactionLog::append(TargetRemovedPrefix + QStringLiteral(": '") + Files::withoutTrailingSlash(m_targetDirectory)
+    if (result == Outcome::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
+        TransactionLog::append(TargetRemovedPrefix + QStringLiteral(": '") + Files::withoutTrailingSlash(m_job.targetDirectory())
                          + QStringLiteral("' is gone; the job waits for it to be connected again."));
         return result;
     }
     try {
-        if (NameStaysInFolder(m_jobName))
+        if (Job::nameStaysInFolder(m_job.name()))
             Files::removeFolder(work);
     } catch (const Errors::AppError& error) {  // the next run of the job tries again
         TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while cleaning up '")
@@ -580,7 +290,7 @@ CBackupJob::RunResult CBackupJob::runEntries(RunProgressSink& sink, int maxCopie
 // missing or read-only target, a full disk, an unreadable file) is logged with the file
 // and the reason and fails the run.
 template <typename Step>
-void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
+void BackupRun::refusalFailsRun(const QString& entry, Step&& step)
 {
     try {
         step();
@@ -592,28 +302,28 @@ void CBackupJob::refusalFailsRun(const QString& entry, Step&& step)
 
 // Takes up entry number `done` (from 0): its progress and status shown and logged; a stop
 // request or a missing entry ends the run here.
-RunProgress CBackupJob::beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries,
+RunProgress BackupRun::beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries,
                                    qsizetype done) const
 {
     const QString& entry = entries[done];
-    const RunProgress progress{done, entries.size(), m_lastCounts.files, m_lastCounts.files, entry};
+    const RunProgress progress{done, entries.size(), m_counts.files, m_counts.files, entry};
     sink.setProgress(progress);
     showEntryStatus(sink, prefix, entry);
-    if (m_stopRequested.raised)
+    if (m_stopRequested)
         throw RunStopped{};
     checkEntryExists(entry);
     return progress;
 }
 
-CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies)
+BackupRun::Outcome BackupRun::zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies)
 {
-    if (!PasswordFitsZip(m_password))  // zip would encrypt with another password than the user's
-        failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_jobName
+    if (!Job::passwordFitsZip(m_job.password()))  // zip would encrypt with another password than the user's
+        failRun(QStringLiteral("Arkwell Error, the password of the job '") + m_job.name()
                 + QStringLiteral("' is longer than 80 characters, starts with a hyphen or a quotation mark, or holds both a blank and a quotation mark, which zip can't be given."));
-    const QString building = workFolder() + QStringLiteral("/new.zip");
-    const ZipCommand::ZipOptions options{m_password, workFolder()};
-    const QDateTime started = fileClockAt(workFolder());
-    const int kept = std::min<int>(m_numberCopies, maxCopies);
+    const QString building = m_job.workFolder() + QStringLiteral("/new.zip");
+    const ZipCommand::ZipOptions options{m_job.password(), m_job.workFolder()};
+    const QDateTime started = fileClockAt(m_job.workFolder());
+    const int kept = std::min<int>(m_job.copies(), maxCopies);
     const bool full = fullRun(kept);
     std::optional<timespec> changedSince;
     if (!full) {
@@ -625,34 +335,34 @@ CBackupJob::RunResult CBackupJob::zipEntries(RunProgressSink& sink, const QStrin
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
             const RunProgress progress = beginEntry(sink, ZippingUpPrefix, entries, done++);
-            leftOut |= zipEntry(sink, progress, options, building, entry, {leaveOut, JobExclusions(), changedSince});
+            leftOut |= zipEntry(sink, progress, options, building, entry, {leaveOut, m_job.exclusions(), changedSince});
         }
         if (!Files::fileExists(building)) {  // no entry had a file, or none changed
             if (leftOut)
-                return RunResult::Incomplete;
-            TransactionLog::append(QStringLiteral("Nothing changed since the archive '") + ArchivePath(0)
+                return Outcome::Incomplete;
+            TransactionLog::append(QStringLiteral("Nothing changed since the archive '") + m_job.archivePath(0)
                              + QStringLiteral("' was made: it stays as it is."));
-            return RunResult::Completed;
+            return Outcome::Completed;
         }
         testArchive(building);
-        refusalFailsRun(ArchivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
+        refusalFailsRun(m_job.archivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
         recordArchivePlaced(full, kept, started);
     } catch (const RunFailed&) {
-        TransactionLog::append(QStringLiteral("The previous archives of the job '") + m_jobName
+        TransactionLog::append(QStringLiteral("The previous archives of the job '") + m_job.name()
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
         throw;
     }
-    flushToDevice(ArchivePath(0));
-    return leftOut ? RunResult::Incomplete : RunResult::Completed;
+    flushToDevice(m_job.archivePath(0));
+    return leftOut ? Outcome::Incomplete : Outcome::Completed;
 }
 
-// Zips one entry's files into the archive being built, telling the host of each file zip has
+// Zips one entry's files into the archive being built, telling the sink of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
-bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
+bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
                           const QString& archive, const QString& entry, const Files::EntrySelection& selection)
 {
     Files::EntryFiles files;
-    refusalFailsRun(entry, [&] { files = Files::listEntry(entry, m_subdirectories, selection); });
+    refusalFailsRun(entry, [&] { files = Files::listEntry(entry, m_job.subdirectories(), selection); });
     std::for_each(files.skipped.begin(), files.skipped.end(), Files::logSkipped);
     for (const Files::ListedItem& item : files.excluded)
         countExcluded(item);
@@ -660,39 +370,39 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
     for (const auto& [path, error] : files.unreadable)
         logLeftOut(path, QStringLiteral("its folder can't be read (") + qt_error_string(error) + QLatin1Char(')'));
     std::erase_if(files.names, [&leftOut](const QByteArray& name) {
-        if (!ZipCommand::NameZipCantTake(name))
+        if (!ZipCommand::nameZipCantTake(name))
             return false;
         logLeftOut(name, QStringLiteral("zip can't be given a name holding a line break that is not text"));
         return leftOut = true;
     });
-    m_lastCounts.files += files.files;
-    m_lastCounts.bytes += files.bytes;
+    m_counts.files += files.files;
+    m_counts.bytes += files.bytes;
     if (files.names.empty() && files.unchanged == 0) {  // the other entries are backed up all the same
-        TransactionLog::append(*ZipCommand::ExitCodeMessage(12, entry, false));
+        TransactionLog::append(*ZipCommand::exitCodeMessage(12, entry, false));
         return true;
     }
     if (files.names.empty())  // nothing changed since the previous archive
         return leftOut;
 
     QByteArray output;
-    ChildProcess::ProgramRun run = ZipCommand::EntryRun(AppPaths::zipProgramPath(), options, archive, files.names,
+    ChildProcess::ProgramRun run = ZipCommand::entryRun(AppPaths::zipProgramPath(), options, archive, files.names,
                                                    Files::kindOfEntry(entry) != Files::EntryKind::File);
     run.output = &output;
-    run.stop = &m_stopRequested.raised;
+    run.stop = &m_stopRequested;
     RunProgress progress = atStart;
-    progress.files = m_lastCounts.files;
+    progress.files = m_counts.files;
     run.newOutputLines = [&sink, &progress](const QByteArray& lines) {
-        for (const QByteArray& file : ZipCommand::AddedFiles(lines)) {
+        for (const QByteArray& file : ZipCommand::addedFiles(lines)) {
             progress.filesDone = std::min(progress.filesDone + 1, progress.files);
             progress.current = Files::shownPath(file);
             sink.setProgress(progress);
         }
     };
-    TransactionLog::append(ZipCommand::CommandLineText(run));
+    TransactionLog::append(ZipCommand::commandLineText(run));
     const qint32 exitCode = ChildProcess::runAndWait(run);
-    if (m_stopRequested.raised)
+    if (m_stopRequested)
         throw RunStopped{};
-    for (const ZipCommand::Warning& warning : ZipCommand::Warnings(output)) {
+    for (const ZipCommand::Warning& warning : ZipCommand::warnings(output)) {
         if (warning.leftOut)
             logLeftOut(warning.file, QStringLiteral("zip could not read it"));
         else if (!warning.file.isEmpty())
@@ -704,7 +414,7 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
     }
     if (exitCode == ChildProcess::NotStarted)
         failRun(QStringLiteral("Arkwell Error, zip could not be started (") + whyNotStarted(run.program) + QStringLiteral(")."));
-    if (const std::optional<QString> message = ZipCommand::ExitCodeMessage(exitCode, entry, m_incremental)) {
+    if (const std::optional<QString> message = ZipCommand::exitCodeMessage(exitCode, entry, m_job.incremental())) {
         TransactionLog::append(*message);
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
@@ -718,17 +428,17 @@ bool CBackupJob::zipEntry(RunProgressSink& sink, const RunProgress& atStart, con
 // Whether the run makes a full archive: always but for an incremental job whose kept
 // archives, after this run's rotation, still hold a full one, made by a run that began
 // before now (a clock set back since would hide changes).
-bool CBackupJob::fullRun(int kept) const
+bool BackupRun::fullRun(int kept) const
 {
     const QDateTime& since = m_history.archiveStarted;
-    if (!m_incremental || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !Files::fileExists(ArchivePath(0)))
+    if (!m_job.incremental() || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !Files::fileExists(m_job.archivePath(0)))
         return true;
     return std::none_of(m_history.fullArchives.begin(), m_history.fullArchives.end(),
-                        [&](int copy) { return copy < kept && Files::fileExists(ArchivePath(copy)); });
+                        [&](int copy) { return copy < kept && Files::fileExists(m_job.archivePath(copy)); });
 }
 
 // The new archive is in place: the full archives have moved one copy down.
-void CBackupJob::recordArchivePlaced(bool full, int kept, const QDateTime& started)
+void BackupRun::recordArchivePlaced(bool full, int kept, const QDateTime& started)
 {
     QList<int> fullArchives;
     if (full)
@@ -742,42 +452,42 @@ void CBackupJob::recordArchivePlaced(bool full, int kept, const QDateTime& start
 
 // Checks every entry of the new archive against its check sum before it replaces anything:
 // in this process while no entry is encrypted, else with unzip, the password in its environment.
-void CBackupJob::testArchive(const QString& building) const
+void BackupRun::testArchive(const QString& building) const
 {
-    const ArchiveCheck::Result check = ArchiveCheck::Check(building, m_stopRequested.raised);
+    const ArchiveCheck::Result check = ArchiveCheck::check(building, m_stopRequested);
     QString failure = check.reason;
-    if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested.raised) {
-        ChildProcess::ProgramRun run = ZipCommand::TestRun(AppPaths::zipProgramPath(), m_password, building);
-        run.stop = &m_stopRequested.raised;
+    if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested) {
+        ChildProcess::ProgramRun run = ZipCommand::testRun(AppPaths::zipProgramPath(), m_job.password(), building);
+        run.stop = &m_stopRequested;
         if (const qint32 exitCode = ChildProcess::runAndWait(run); exitCode != 0)
             failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
     }
-    if (m_stopRequested.raised)
+    if (m_stopRequested)
         throw RunStopped{};
     if (!failure.isEmpty())
         failRun(QStringLiteral("Arkwell Error, the new archive failed its test (") + failure
                 + QStringLiteral("): it replaces nothing."));
 }
 
-// Shifts the previous archives one place down (copy 1 the newest), keeping NumberCopies of
-// them, and puts the new archive in place. Whatever fails on the way puts every archive
-// back under its old name; a current archive that can't be moved is told in a box.
-void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
+// Shifts the previous archives one place down (copy 1 the newest), keeping as many as the job
+// asks, and puts the new archive in place. Whatever fails on the way puts every archive back
+// under its old name; a current archive that can't be moved fails the run, the likely cause logged.
+void BackupRun::putArchiveInPlace(const QString& building, int maxCopies) const
 {
     if (::chmod(QFile::encodeName(building).constData(), 0600) != 0)
         Errors::throwErrno(errno, building);
-    const QString aside = workFolder() + QStringLiteral("/previous_");
-    const int kept = std::min<int>(m_numberCopies, maxCopies);
+    const QString aside = m_job.workFolder() + QStringLiteral("/previous_");
+    const int kept = std::min<int>(m_job.copies(), maxCopies);
     Renames renames;
     try {
         for (int k = maxCopies; k >= std::max(kept, 1); --k)  // the copies that go, the oldest kept one too
-            if (Files::fileExists(ArchivePath(k)))
-                renames.move(ArchivePath(k), aside + QString::number(k));
+            if (Files::fileExists(m_job.archivePath(k)))
+                renames.move(m_job.archivePath(k), aside + QString::number(k));
         for (int k = kept; k >= 2; --k)
-            if (Files::fileExists(ArchivePath(k - 1)))
-                renames.move(ArchivePath(k - 1), ArchivePath(k));
-        const QString current = ArchivePath(0);
-        if (Files::fileExists(current) && !renames.tryMove(current, kept >= 1 ? ArchivePath(1) : aside + QLatin1Char('0'))) {
+            if (Files::fileExists(m_job.archivePath(k - 1)))
+                renames.move(m_job.archivePath(k - 1), m_job.archivePath(k));
+        const QString current = m_job.archivePath(0);
+        if (Files::fileExists(current) && !renames.tryMove(current, kept >= 1 ? m_job.archivePath(1) : aside + QLatin1Char('0'))) {
             renames.undo();
             failArchiveLocked(current.chopped(4));
         }
@@ -788,7 +498,7 @@ void CBackupJob::putArchiveInPlace(const QString& building, int maxCopies) const
     }
 }
 
-CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStringList& entries)
+BackupRun::Outcome BackupRun::copyEntries(RunProgressSink& sink, const QStringList& entries)
 {
     checkCopyTargets(entries);
     bool leftOut = false;
@@ -804,30 +514,30 @@ CBackupJob::RunResult CBackupJob::copyEntries(RunProgressSink& sink, const QStri
             break;
         case Files::EntryKind::File:
             try {
-                Files::copyFileWhole(entry, CopyTarget(m_targetDirectory, entry));
+                Files::copyFileWhole(entry, Job::copyTarget(m_job.targetDirectory(), entry));
             } catch (const Errors::AppError& error) {  // the other entries are copied all the same
                 logNotCopied(entry, error.info().description);
                 leftOut = true;
                 break;
             }
-            madeInTarget(CopyTarget(m_targetDirectory, entry));
-            ++m_lastCounts.files;
-            m_lastCounts.bytes += QFileInfo(entry).size();
-            sink.setProgress({progress.entriesDone, entries.size(), m_lastCounts.files, m_lastCounts.files, entry});
+            madeInTarget(Job::copyTarget(m_job.targetDirectory(), entry));
+            ++m_counts.files;
+            m_counts.bytes += QFileInfo(entry).size();
+            sink.setProgress({progress.entriesDone, entries.size(), m_counts.files, m_counts.files, entry});
             break;
         }
     }
     flushToDevice(QString());
-    return leftOut ? RunResult::Incomplete : RunResult::Completed;
+    return leftOut ? Outcome::Incomplete : Outcome::Completed;
 }
 
 // Writes what the run placed through to the device before the run tells its result, so the
 // drive can be unplugged once it says so: the archive and the target folder's names, or for
 // plain copies (`placed` empty) every file of the target's filesystem.
-void CBackupJob::flushToDevice(const QString& placed) const
+void BackupRun::flushToDevice(const QString& placed) const
 {
     const Filesystems::System& system = Filesystems::current();
-    const QString folder = Files::withoutTrailingSlash(m_targetDirectory);
+    const QString folder = Files::withoutTrailingSlash(m_job.targetDirectory());
     Result<> flushed = placed.isEmpty() ? system.flushFilesystem(folder) : system.flush(placed);
     if (flushed)
         flushed = system.flush(folder);
@@ -838,24 +548,24 @@ void CBackupJob::flushToDevice(const QString& placed) const
 
 // Whether the target went away during the run: gone, or held by another filesystem than
 // when the run began.
-bool CBackupJob::targetRemoved(const Filesystems::Filesystem& atStart) const
+bool BackupRun::targetRemoved(const Filesystems::Filesystem& atStart) const
 {
     if (!atStart.isKnown())
         return false;
-    return !Files::folderExists(m_targetDirectory)
-           || !Filesystems::current().holding(Files::withoutTrailingSlash(m_targetDirectory)).isSame(atStart);
+    return !Files::folderExists(m_job.targetDirectory())
+           || !Filesystems::current().holding(Files::withoutTrailingSlash(m_job.targetDirectory())).isSame(atStart);
 }
 
 // Fails the run before anything changes when two entries would land on one name in the
 // target, or an entry on a name there that the job's own runs did not make.
-void CBackupJob::checkCopyTargets(const QStringList& entries) const
+void BackupRun::checkCopyTargets(const QStringList& entries) const
 {
     std::map<QString, QString> landing;  // the name in the target, the entry copied to it
     for (const QString& entry : entries) {
         const Files::EntryKind kind = Files::kindOfEntry(entry);
         if (kind == Files::EntryKind::WildcardGroup)
             continue;
-        const QString target = CopyTarget(m_targetDirectory, entry);
+        const QString target = Job::copyTarget(m_job.targetDirectory(), entry);
         if (kind == Files::EntryKind::WholeFolder)
             checkNotOwnSource(entry, target);
         if (const auto [other, added] = landing.emplace(target, entry); !added)
@@ -869,24 +579,24 @@ void CBackupJob::checkCopyTargets(const QStringList& entries) const
     }
 }
 
-void CBackupJob::madeInTarget(const QString& path)
+void BackupRun::madeInTarget(const QString& path)
 {
     if (!m_history.madeInTarget.contains(path))
         m_history.madeInTarget << path;
 }
 
-// Copies the folder into the job's work folder, telling the host of each file copied, and
+// Copies the folder into the job's work folder, telling the sink of each file copied, and
 // only then swaps it with its old backup folder, so a failing copy leaves the previous backup
 // as it was. Files and folders it can't read are named in the log and left out (true).
-bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry)
+bool BackupRun::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStart, const QString& entry)
 {
     const QString source = QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))));
     const QString name = QFileInfo(source).fileName();
-    const QString backupFolder = CopyTarget(m_targetDirectory, entry);
-    const QString staging = workFolder();
+    const QString backupFolder = Job::copyTarget(m_job.targetDirectory(), entry);
+    const QString staging = m_job.workFolder();
     const QString fresh = staging + QLatin1Char('/') + name;
     const QString previous = staging + QStringLiteral("/.previous");
-    RunCounts counts;  // of the files and links copied
+    Counts counts;  // of the files and links copied
     bool leftOut = false;
     try {
         Files::makeFolder(fresh);
@@ -904,8 +614,8 @@ bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atSta
             leftOut = true;
         };
         const auto excluded = [this](const Files::ListedItem& item) { countExcluded(item); };
-        Files::copyFolder(source, staging, m_subdirectories,
-                                  {copied, [this] { return m_stopRequested.raised.load(); }, unreadable, JobExclusions(), excluded});
+        Files::copyFolder(source, staging, m_job.subdirectories(),
+                                  {copied, [this] { return m_stopRequested.load(); }, unreadable, m_job.exclusions(), excluded});
         Files::copyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
@@ -926,7 +636,7 @@ bool CBackupJob::copyWholeFolder(RunProgressSink& sink, const RunProgress& atSta
     }
     madeInTarget(backupFolder);
     refusalFailsRun(entry, [&] { Files::removeFolder(previous); });  // the old backup folder, moved aside
-    m_lastCounts.files += counts.files;
-    m_lastCounts.bytes += counts.bytes;
+    m_counts.files += counts.files;
+    m_counts.bytes += counts.bytes;
     return leftOut;
 }

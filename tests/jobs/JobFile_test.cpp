@@ -1,5 +1,5 @@
 // The job file: its exact bytes, reading it back, the earlier layout and damaged files.
-#include "jobs/CBackupJob.h"
+#include "jobs/JobFile.h"
 #include "jobs/JobDefinition.h"
 #include "support/TestSupport.h"
 
@@ -9,22 +9,21 @@
 #include <csignal>
 
 using testing_support::AppFolderTest;
-using testing_support::FatalEnd;
 using testing_support::TestClock;
 
 namespace {
 
-CBackupJob myJob()
+Job myJob()
 {
-    CBackupJob job;
-    job.setJobName(QStringLiteral("My Job"));
-    job.setDateLastRun(QDateTime(QDate(2026, 1, 5), QTime(14, 37, 12)));
+    Job job;
+    job.setName(QStringLiteral("My Job"));
+    job.setLastRun(QDateTime(QDate(2026, 1, 5), QTime(14, 37, 12)));
     job.setStartTime(QTime(23, 58));
-    job.setFrequency(CBackupJob::Weekly);
-    job.SetDayOfWeek(true, false, false, false, true, false, false);
+    job.setFrequency(Job::Weekly);
+    job.setWeekdays(true, false, false, false, true, false, false);
     job.setDayOfMonth(0);
     job.setCompress(true);
-    job.setNumberCopies(3);
+    job.setCopies(3);
     job.setSubdirectories(false);
     job.setIncremental(true);
     job.setTargetDirectory(QStringLiteral("/backup/"));
@@ -35,11 +34,11 @@ CBackupJob myJob()
 class JobFileTest : public AppFolderTest {
 protected:
     QString jobFile(const QByteArray& text) { return writeFile(QStringLiteral("BackupJobs/job.awj"), text); }
-    CBackupJob read(const QByteArray& text)
+    Job read(const QByteArray& text)
     {
-        CBackupJob job;
-        job.OpenBackupJob(jobFile(text));
-        return job;
+        const Result<Job> job = JobFile::read(jobFile(text));
+        EXPECT_TRUE(job.ok()) << job.reason().toStdString();
+        return job.ok() ? *job : Job();
     }
 };
 
@@ -48,7 +47,7 @@ protected:
 TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtMidnight)
 {
     const QString file = path(QStringLiteral("My Job.awj"));
-    ASSERT_EQ(myJob().SaveBackupJob(file), std::nullopt);
+    ASSERT_TRUE(JobFile::write(myJob(), file).ok());
     EXPECT_EQ(readFile(QStringLiteral("My Job.awj")),
               QByteArray("My Job\r\nJan-05-2026\r\n11:58:00 PM\r\n2\r\n68\r\n0\r\nTrue\r\n3\r\n\r\nFalse\r\nTrue\r\n"
                          "/backup/\r\n/home/u/report.doc\r\n/home/u/Data/*.*\r\n\r\n"));
@@ -56,24 +55,23 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
     EXPECT_EQ(QFile::permissions(file) & 0x0077, 0);
 
     // Each field read lands where it came from, so the record writes the same bytes again.
-    CBackupJob read;
-    read.OpenBackupJob(file);
-    EXPECT_EQ(read.JobFileText(), myJob().JobFileText());
-    EXPECT_EQ(read.DateLastRun(), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
+    Job read = *JobFile::read(file);
+    EXPECT_EQ(JobFile::text(read), JobFile::text(myJob()));
+    EXPECT_EQ(read.lastRun(), QDateTime(QDate(2026, 1, 5), QTime(0, 0)));
 
     // Passwords and names with any letters survive the round trip.
-    CBackupJob odd = myJob();
-    odd.setJobName(QStringLiteral("Fotos Käthe – 2026"));
+    Job odd = myJob();
+    odd.setName(QStringLiteral("Fotos Käthe – 2026"));
     odd.setPassword(QStringLiteral(" zwei Wörter $x 'y' "));
-    ASSERT_EQ(odd.SaveBackupJob(file), std::nullopt);
-    read.OpenBackupJob(file);
-    EXPECT_EQ(read.JobName(), odd.JobName());
-    EXPECT_EQ(read.Password(), odd.Password());
+    ASSERT_TRUE(JobFile::write(odd, file).ok());
+    read = *JobFile::read(file);
+    EXPECT_EQ(read.name(), odd.name());
+    EXPECT_EQ(read.password(), odd.password());
 
     // The target folder keeps exactly one final separator.
     for (const auto& [set, kept] : {std::pair{"/out", "/out/"}, {"/out/", "/out/"}, {"", "/"}}) {
         odd.setTargetDirectory(QString::fromLatin1(set));
-        EXPECT_EQ(odd.TargetDirectory(), QString::fromLatin1(kept));
+        EXPECT_EQ(odd.targetDirectory(), QString::fromLatin1(kept));
     }
 }
 
@@ -82,29 +80,29 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
 TEST_F(JobFileTest, EarlierLayoutAndLenientFieldsRead)
 {
     const QByteArray head = "Old\r\nJan-05-2026\r\n03:00:00 AM\r\n1\r\n254\r\n0\r\nFalse\r\n0\r\n\r\nTrue\r\n";
-    const CBackupJob earlier = read(head + "/old/target\r\n/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n");  // its final "/" added
-    EXPECT_FALSE(earlier.Incremental());
-    EXPECT_EQ(earlier.TargetDirectory(), QStringLiteral("/old/target/"));
-    EXPECT_EQ(earlier.FilesToZip(), QStringLiteral("/home/a.txt\r\n"));  // option lines are no entries, and are kept
-    EXPECT_TRUE(earlier.JobFileText().endsWith("/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n\r\n"));
+    const Job earlier = read(head + "/old/target\r\n/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n");  // its final "/" added
+    EXPECT_FALSE(earlier.incremental());
+    EXPECT_EQ(earlier.targetDirectory(), QStringLiteral("/old/target/"));
+    EXPECT_EQ(earlier.filesToZip(), QStringLiteral("/home/a.txt\r\n"));  // option lines are no entries, and are kept
+    EXPECT_TRUE(JobFile::text(earlier).endsWith("/home/a.txt\r\n#exclude=*.tmp\r\n#later=1\r\n\r\n"));
 
     TestClock clock(QDateTime(QDate(2026, 3, 9), QTime(10, 15)));
-    const CBackupJob job = read("J\r\nnot a date\r\nDec-24-2026\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
+    const Job job = read("J\r\nnot a date\r\nDec-24-2026\r\n3\r\n\r\n\r\ntrue\r\n\r\npw\r\n0\r\nFalse\r\n/t/\r\n"
                                 "  \r\n\r\n  /lead/blank.txt\r\n/b.txt");
-    EXPECT_EQ(job.DateLastRun(), QDateTime(QDate(2026, 3, 9), QTime(0, 0)));
-    EXPECT_EQ(job.StartTime(), QTime(0, 0));
-    EXPECT_EQ(job.DayOfWeek(), 0);
-    EXPECT_EQ(job.DayOfMonth(), 0);
-    EXPECT_EQ(job.NumberCopies(), 0);
-    EXPECT_TRUE(job.Compress());  // "true" in any letter case
-    EXPECT_FALSE(job.Subdirectories());  // the number 0
+    EXPECT_EQ(job.lastRun(), QDateTime(QDate(2026, 3, 9), QTime(0, 0)));
+    EXPECT_EQ(job.startTime(), QTime(0, 0));
+    EXPECT_EQ(job.weekdays(), 0);
+    EXPECT_EQ(job.dayOfMonth(), 0);
+    EXPECT_EQ(job.copies(), 0);
+    EXPECT_TRUE(job.compress());  // "true" in any letter case
+    EXPECT_FALSE(job.subdirectories());  // the number 0
     // Blank entries are dropped, leading blanks kept, a last line without CR LF still read.
-    EXPECT_EQ(job.FilesToZip(), QStringLiteral("  /lead/blank.txt\r\n/b.txt\r\n"));
+    EXPECT_EQ(job.filesToZip(), QStringLiteral("  /lead/blank.txt\r\n/b.txt\r\n"));
 
-    const CBackupJob numbers = read("J\r\nFeb-28-2025\r\n9:05 PM\r\n1\r\n2\r\n0\r\n-1\r\n0\r\n\r\n2.5\r\nTrue\r\n/t/\r\n");
-    EXPECT_TRUE(numbers.Compress());
-    EXPECT_TRUE(numbers.Subdirectories());
-    EXPECT_EQ(numbers.FilesToZip(), QString());
+    const Job numbers = read("J\r\nFeb-28-2025\r\n9:05 PM\r\n1\r\n2\r\n0\r\n-1\r\n0\r\n\r\n2.5\r\nTrue\r\n/t/\r\n");
+    EXPECT_TRUE(numbers.compress());
+    EXPECT_TRUE(numbers.subdirectories());
+    EXPECT_EQ(numbers.filesToZip(), QString());
 }
 
 TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
@@ -135,29 +133,21 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
                            "line 1 (job name)");
     for (const auto& [text, reason] : cases) {
         const QString file = jobFile(text);
-        CBackupJob job;
-        job.setJobName(QStringLiteral("unchanged"));
-        const std::optional<QString> why = job.TryOpenBackupJob(file);
-        ASSERT_TRUE(why.has_value()) << reason;
-        EXPECT_TRUE(why->contains(file)) << why->toStdString();
-        EXPECT_TRUE(why->contains(QLatin1String(reason))) << why->toStdString();
-        EXPECT_EQ(job.JobName(), QStringLiteral("unchanged"));  // a failed read changes nothing
+        const Result<Job> job = JobFile::read(file);
+        ASSERT_FALSE(job.ok()) << reason;
+        EXPECT_TRUE(job.reason().contains(file)) << job.reason().toStdString();
+        EXPECT_TRUE(job.reason().contains(QLatin1String(reason))) << job.reason().toStdString();
     }
-    CBackupJob missing;
-    const auto why = missing.TryOpenBackupJob(path(QStringLiteral("BackupJobs/none.awj")));
-    ASSERT_TRUE(why.has_value());
-    EXPECT_TRUE(why->contains(QLatin1String("File not found"))) << why->toStdString();
-
-    // OpenBackupJob on a damaged file is a fatal report.
-    EXPECT_THROW(read("only one line\r\n"), FatalEnd);
-    ASSERT_EQ(messageBoxes.messages().size(), 1u);
-    EXPECT_TRUE(readFile(QStringLiteral("arkwell.err")).contains("Module/Function: CBackupJob.cls/OpenBackupJob()."));
+    const Result<Job> missing = JobFile::read(path(QStringLiteral("BackupJobs/none.awj")));
+    ASSERT_FALSE(missing.ok());
+    EXPECT_TRUE(missing.reason().contains(QLatin1String("File not found"))) << missing.reason().toStdString();
+    EXPECT_TRUE(messageBoxes.messages().empty());  // told to the caller, never a box
 }
 
 TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
 {
     const QString file = path(QStringLiteral("job.awj"));
-    ASSERT_EQ(myJob().SaveBackupJob(file), std::nullopt);
+    ASSERT_TRUE(JobFile::write(myJob(), file).ok());
     const QByteArray before = readFile(QStringLiteral("job.awj"));
 
     // Let the kernel refuse every write past 16 bytes, as a full disk would.
@@ -167,17 +157,17 @@ TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
     rlimit small = old;
     small.rlim_cur = 16;
     setrlimit(RLIMIT_FSIZE, &small);
-    CBackupJob changed = myJob();
-    changed.setJobName(QStringLiteral("A much longer name than before, past the limit"));
-    const std::optional<QString> why = changed.SaveBackupJob(file);
+    Job changed = myJob();
+    changed.setName(QStringLiteral("A much longer name than before, past the limit"));
+    const Result<> saved = JobFile::write(changed, file);
     setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_EQ(readFile(QStringLiteral("job.awj")), before);
     // No temporary file is left behind; the failure is returned, not an end of the program.
     const QStringList files = QDir(appFolder()).entryList(QDir::Files | QDir::Hidden);
     EXPECT_TRUE(files.filter(QRegularExpression("^\\.")).isEmpty()) << files.join(' ').toStdString();
-    ASSERT_TRUE(why.has_value());
-    EXPECT_TRUE(why->contains("Disk full")) << why->toStdString();
+    ASSERT_FALSE(saved.ok());
+    EXPECT_TRUE(saved.reason().contains("Disk full")) << saved.reason().toStdString();
     EXPECT_TRUE(messageBoxes.messages().empty());
 }
 
@@ -193,22 +183,22 @@ TEST_F(JobFileTest, OptionLinesSurviveReadingSavingAndTheWizard)
     };
     for (const auto& [options, patterns, caches] : cases) {
         const QByteArray text = head + options + "\r\n";
-        CBackupJob job = read(text);
-        EXPECT_EQ(job.ExcludePatterns(), patterns);
-        EXPECT_EQ(job.LeavesOutCaches(), caches);
-        job.SaveBackupJob(path("BackupJobs/again.awj"));
+        Job job = read(text);
+        EXPECT_EQ(job.excludePatterns(), patterns);
+        EXPECT_EQ(job.leavesOutCaches(), caches);
+        ASSERT_TRUE(JobFile::write(job, path("BackupJobs/again.awj")).ok());
         EXPECT_EQ(readFile("BackupJobs/again.awj"), text);
         JobDefinition edited;  // as the wizard gives it back unchanged
         edited.entries = {"/a/*.*"};
-        edited.optionLines = job.OptionLines();
+        edited.optionLines = job.optionLines();
         edited.excludePatterns = patterns;
         edited.leaveOutCaches = caches;
-        EXPECT_TRUE(edited.Record(QDate(2026, 1, 5)).JobFileText().endsWith("/a/*.*\r\n" + options + "\r\n"));
+        EXPECT_TRUE(JobFile::text(edited.toJob(QDate(2026, 1, 5))).endsWith("/a/*.*\r\n" + options + "\r\n"));
     }
     JobDefinition changed;
     changed.optionLines = {"#later=x y", "#exclude=old"};
     changed.excludePatterns = {"new"};
     changed.leaveOutCaches = false;
-    EXPECT_EQ(changed.Record({}).OptionLines(), (QStringList{"#exclude=new", "#later=x y"}));
-    EXPECT_EQ(JobDefinition().Record({}).OptionLines(), QStringList{"#cachedir-tag=1"});
+    EXPECT_EQ(changed.toJob({}).optionLines(), (QStringList{"#exclude=new", "#later=x y"}));
+    EXPECT_EQ(JobDefinition().toJob({}).optionLines(), QStringList{"#cachedir-tag=1"});
 }
