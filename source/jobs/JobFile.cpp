@@ -191,13 +191,10 @@ Result<Job> parse(const QByteArray& bytes, const QString& path)
 
 Result<Job> read(const QString& path)
 {
-    QByteArray bytes;
-    try {
-        bytes = Files::readOwnFile(path);
-    } catch (const Errors::AppError& error) {
-        return Failure{error.info().description};
-    }
-    return parse(bytes, path);
+    const Result<QByteArray> bytes = Files::readOwnFile(path);
+    if (!bytes)
+        return Failure{bytes.reason()};
+    return parse(*bytes, path);
 }
 
 }  // namespace JobFile

@@ -36,16 +36,13 @@ std::optional<RunRecord> RunRecord::read(const QString& path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return std::nullopt;
-    QByteArray text;
-    try {
-        text = Files::readOwnFile(path);
-    } catch (const Errors::AppError& error) {
-        TransactionLog::append(QStringLiteral("The run record '%1' can't be read and is left out: %2")
-                             .arg(path, error.info().description));
+    const ::Result<QByteArray> text = Files::readOwnFile(path);
+    if (!text) {
+        TransactionLog::append(QStringLiteral("The run record '%1' can't be read and is left out: %2").arg(path, text.reason()));
         return std::nullopt;
     }
     RunRecord record;
-    for (const QString& line : Text::splitLines(QString::fromUtf8(text))) {
+    for (const QString& line : Text::splitLines(QString::fromUtf8(*text))) {
         const QString key = line.section(QLatin1Char('='), 0, 0);
         const QString value = line.section(QLatin1Char('='), 1);
         if (key == QLatin1String("due"))

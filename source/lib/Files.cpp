@@ -601,19 +601,18 @@ void copyFolder(const QString& source, const QString& destination, bool withSubf
                                         + QFileInfo(withoutTrailingSlash(source)).fileName(), watch);
 }
 
-QByteArray readOwnFile(const QString& path)
+Result<QByteArray> readOwnFile(const QString& path)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile())  // a FIFO would hold the reader until someone writes
-        Errors::throwError(Errors::ErrBadFileName, QStringLiteral("'%1' is not a plain file").arg(path));
+        return Failure{QStringLiteral("'%1' is not a plain file").arg(path)};
     QFile file(path);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        Errors::throwFileError(file);
+        return Failure{Errors::fromFileError(file.error(), path, errno).description};
     const QByteArray bytes = file.read(LargestOwnFile + 1);
     if (bytes.size() > LargestOwnFile)
-        Errors::throwError(Errors::ErrOverflow,
-                               QStringLiteral("'%1' is larger than 1 MiB, more than any file of Arkwell's holds").arg(path));
+        return Failure{QStringLiteral("'%1' is larger than 1 MiB, more than any file of Arkwell's holds").arg(path)};
     return bytes;
 }
 

@@ -3,6 +3,7 @@
 // system refuses: they serve a backup run, which turns the refusal into its failure.
 
 #include "lib/Exclusions.h"
+#include "lib/Result.h"
 
 #include <QByteArray>
 #include <QString>
@@ -146,9 +147,9 @@ void copyFolderFiles(const QString& source, const QString& target, const CopyWat
 // The largest of the program's own files it reads whole (preferences, job files, run
 // records): a larger one is damaged, and never read whole.
 constexpr qint64 LargestOwnFile = 1024 * 1024;
-// Reads one of the program's own files whole. Throws AppError when it is not a plain file,
-// can't be read or is larger than LargestOwnFile (then no more than that is read).
-QByteArray readOwnFile(const QString& path);
+// Reads one of the program's own files whole; fails when it is not a plain file, can't be
+// read or is larger than LargestOwnFile (then no more than that is read).
+Result<QByteArray> readOwnFile(const QString& path);
 
 // Gives the folder `target` the mode of the folder `source`, followed when it is a link.
 void copyFolderMode(const QString& source, const QString& target);

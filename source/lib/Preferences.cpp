@@ -57,15 +57,12 @@ void load()
     const QString path = AppPaths::preferencesPath();
     if (!QFileInfo::exists(path))
         return;
-    QByteArray text;
-    try {
-        text = Files::readOwnFile(path);
-    } catch (const Errors::AppError& error) {
-        TransactionLog::append(QStringLiteral("The preferences can't be read and the defaults hold: ")
-                         + error.info().description);
+    const Result<QByteArray> text = Files::readOwnFile(path);
+    if (!text) {
+        TransactionLog::append(QStringLiteral("The preferences can't be read and the defaults hold: ") + text.reason());
         return;
     }
-    const QStringList lines = Text::splitLines(QString::fromUtf8(text));
+    const QStringList lines = Text::splitLines(QString::fromUtf8(*text));
     if (lines.size() < 2)
         return;  // damaged: the defaults stand, and the next save writes a sound file
     const auto copies = preferenceNumber(lines[0], DefaultMaxBackupCopies);

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 using testing_support::AppFolderTest;
 
 namespace {
@@ -76,6 +78,17 @@ TEST_F(AppFolderTest, WriteFileWholeReplacesAtomicallyAndOwnerOnly)
     EXPECT_EQ(QFile::permissions(file) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
     EXPECT_EQ(tree(appFolder()), QStringList{"prefs.txt"});
     EXPECT_THROW(Files::writeWhole(path("no/such/folder/x"), "y"), Errors::AppError);
+}
+
+TEST_F(AppFolderTest, OwnFilesAreReadWholeOrFailWithTheirReason)
+{
+    writeFile("big", QByteArray(Files::LargestOwnFile + 1, 'x'));
+    QDir().mkpath(path("folder"));
+    ::mkfifo(QFile::encodeName(path("fifo")).constData(), 0600);  // would hold a reader until written to
+    for (const auto& [name, reason] : {std::pair{"big", "is larger than 1 MiB"}, {"folder", "is not a plain file"},
+                                       {"fifo", "is not a plain file"}, {"missing", "File not found"}})
+        EXPECT_TRUE(Files::readOwnFile(path(name)).reason().contains(reason)) << name;
+    EXPECT_EQ(Files::readOwnFile(writeFile("prefs.txt", "12\r\n")).value(), "12\r\n");
 }
 
 TEST_F(AppFolderTest, RmDirRemovesTheTreeButNeverFollowsLinksNorTakesTheRoot)
