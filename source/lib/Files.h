@@ -117,8 +117,8 @@ void removeFolder(const QString& path);
 // and, with `withSubfolders`, all its subfolders.
 // What a folder copy tells and asks as it works: `copied` is told of each file or link
 // copied (as the source's listing has it, its path and status, the files copied so far and
-// all the files to copy); `stop` is asked now and then
-// (events are processed first), and true ends the copy with CopyStopped.
+// all the files to copy); `stop` is asked now and then, and true ends the copy with
+// CopyStopped.
 // When `unreadable` is set, a subfolder that can't be listed, a file or link that can't be
 // read, or an item whose copy's path would be too long, is told to it and left out, and the
 // copy goes on; otherwise it fails the copy.
