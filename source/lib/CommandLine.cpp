@@ -23,7 +23,7 @@ QString Usage()
                           "(each with --help)\n");
 }
 
-const std::vector<Option>& options()
+const std::vector<Option>& knownOptions()
 {
     static const std::vector<Option> options{
         {QStringLiteral("--help"), QStringLiteral("show this help and end"),
@@ -33,7 +33,7 @@ const std::vector<Option>& options()
                                    "fall due,\nand shows its job list window (a second start brings back the "
                                    "running agent's window).\n\n"
                                    "  /SILENT      start with the job list window hidden, as at log-in\n");
-             for (const Option& option : options())
+             for (const Option& option : knownOptions())
                  out << QStringLiteral("  %1 %2\n").arg(option.name, -12).arg(option.summary);
              return 0;
          }},
@@ -51,7 +51,7 @@ const std::vector<Option>& options()
 std::optional<int> answerAlone(const QStringList& arguments, QTextStream& out, QTextStream& err)
 {
     for (const QString& argument : arguments) {
-        for (const Option& option : options())
+        for (const Option& option : knownOptions())
             if (argument == option.name)
                 return option.answer(out);
         if (argument.startsWith(QLatin1String("--"))) {

@@ -1,4 +1,4 @@
-// Path, file and string helpers, folder creation and removal (folder copies are checked on
+// File and string helpers, folder creation and removal (folder copies are checked on
 // backup runs).
 #include "lib/Errors.h"
 #include "lib/Files.h"
@@ -30,24 +30,13 @@ QStringList tree(const QString& folder)
 
 }  // namespace
 
-TEST(StripBadChars, ReplacesEveryCharacterOfTheSet)
+TEST(ReplaceCharacters, ReplacesEveryCharacterOfTheSet)
 {
     EXPECT_EQ(Text::cleanedName("\"' ;@#!$%^&*()"), QString());
     EXPECT_EQ(Text::replaceCharacters("aXbx", "x", "<>"), "a<>b<>");  // letter case ignored, longer replacement
 }
 
-TEST_F(AppFolderTest, PathHelpersSplitAndAdjustPaths)
-{
-    EXPECT_EQ(Files::folderPart("/home/u/Data/*.doc"), "/home/u/Data/");
-    // A file without an extension is a file like any other here.
-    EXPECT_EQ(Files::folderPart("/home/u/src/Makefile"), "/home/u/src/");
-    EXPECT_EQ(Files::folderPart("report.doc"), "");
-    QString folder = "/out//";  // a job's target always gets its separator: checked on the job
-    Files::setTrailingSlash(folder, false);
-    EXPECT_EQ(folder, "/out/");
-}
-
-TEST_F(AppFolderTest, KillDeletesMatchingFilesReadOnlyOnesTooAndMkDirMakesTheLastLevelOnly)
+TEST_F(AppFolderTest, RemoveMatchingTakesReadOnlyFilesTooAndMakeFolderMakesTheLastLevelOnly)
 {
     QFile::setPermissions(writeFile("d/locked.zip", "x"), QFileDevice::ReadOwner);
     writeFile("d/a.zip", "x");
@@ -70,7 +59,7 @@ TEST_F(AppFolderTest, KillDeletesMatchingFilesReadOnlyOnesTooAndMkDirMakesTheLas
     }
 }
 
-TEST_F(AppFolderTest, WriteFileWholeReplacesAtomicallyAndOwnerOnly)
+TEST_F(AppFolderTest, WriteWholeReplacesAtomicallyAndOwnerOnly)
 {
     const QString file = writeFile("prefs.txt", "old");
     Files::writeWhole(file, "new content");
@@ -91,7 +80,7 @@ TEST_F(AppFolderTest, OwnFilesAreReadWholeOrFailWithTheirReason)
     EXPECT_EQ(Files::readOwnFile(writeFile("prefs.txt", "12\r\n")).value(), "12\r\n");
 }
 
-TEST_F(AppFolderTest, RmDirRemovesTheTreeButNeverFollowsLinksNorTakesTheRoot)
+TEST_F(AppFolderTest, RemoveFolderTakesTheTreeButNeverFollowsLinksNorTakesTheRoot)
 {
     writeFile("outside/keep.txt", "keep");
     writeFile("gone/a/b/c/d.txt", "d");
