@@ -1,5 +1,6 @@
 #pragma once
-// Thin wrappers over the operating system's services that the windows and reports need.
+// The desktop's services that the windows and the error report need: the computer's name and
+// the default program for a file or address.
 
 #include <QString>
 #include <functional>

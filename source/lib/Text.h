@@ -1,5 +1,5 @@
 #pragma once
-// Character-set replacement for names and log texts.
+// Text helpers for names, log texts and the lines of the program's own files.
 
 #include <QString>
 #include <QStringList>
@@ -15,10 +15,6 @@ QString replaceCharacters(const QString& text, const QString& characterSet, cons
 
 // The job name with the name character set removed.
 QString cleanedName(const QString& jobName);
-
-}  // namespace Text
-
-namespace Text {
 
 // The lines of a text, each without its line end (CR LF or LF). A last piece without a line
 // end is a line when it is not empty.
