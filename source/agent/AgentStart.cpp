@@ -257,8 +257,10 @@ int run(QApplication& app)
         Errors::setOwnFileListener(libNotify::OwnFilesNotWritten);
         // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
         // write into is told now instead of at the first save.
-        if (!AppPaths::checkDataFolder())
+        if (const Result<> usable = AppPaths::checkDataFolder(); !usable) {
+            Messages::show({usable.reason(), QStringLiteral("Arkwell"), Buttons::OK, Icon::Critical});
             return 1;
+        }
 
         // One agent per data folder. A later start brings the agent's window up instead
         // (quietly nothing with "/SILENT"); a lock that can't be taken at all ends the start, since

@@ -2,7 +2,6 @@
 
 #include "lib/Errors.h"
 #include "lib/Files.h"
-#include "lib/Messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -69,26 +68,24 @@ QString dataFolder()
                            + QStringLiteral("/arkwell"));
 }
 
-bool checkDataFolder()
+Result<> checkDataFolder()
 {
     const QString folder = dataFolder();
     // Created owner-only from the start: it holds job files with zip passwords.
     if (QDir().mkpath(QFileInfo(folder).path()))
         ::mkdir(QFile::encodeName(folder).constData(), 0700);
     if (writableFolder(folder))
-        return true;
+        return {};
     const int whyNotWritable = errno;
     // One that is there but read-only still holds the jobs to run: told, and the start goes on.
     if (QFileInfo(folder).isDir() && ::access(QFile::encodeName(folder).constData(), R_OK | X_OK) == 0) {
         Errors::tellOwnFileFailure(dataFile(QString()), Errors::fromErrno(whyNotWritable, folder));
-        return true;
+        return {};
     }
-    Messages::show({QStringLiteral("Arkwell cannot write into its data folder '") + folder
-                          + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
-                                           "Make that folder yours and writable for you, or point XDG_DATA_HOME "
-                                           "at a folder of your own."),
-                      QStringLiteral("Arkwell"), Messages::Buttons::OK, Messages::Icon::Critical});
-    return false;
+    return Failure{QStringLiteral("Arkwell cannot write into its data folder '") + folder
+                   + QStringLiteral("', where it keeps its backup jobs, preferences and logs.\r\n\r\n"
+                                    "Make that folder yours and writable for you, or point XDG_DATA_HOME "
+                                    "at a folder of your own.")};
 }
 
 QString jobsLeftBehindNotice()

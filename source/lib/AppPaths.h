@@ -1,6 +1,8 @@
 #pragma once
 // The program's folders and the paths of its own files.
 
+#include "lib/Result.h"
+
 #include <QString>
 
 namespace AppPaths {
@@ -22,8 +24,8 @@ bool appFolderWritable();
 QString dataFolder();
 // Creates the data folder (owner-only) when it is missing and checks that the user can write
 // into it. One that is there but read-only is told as an own file that can't be written, and
-// the start goes on; one that can't be made is told in a box naming it, and the start ends.
-bool checkDataFolder();
+// the start goes on; one that can't be made fails, with the text that tells the user.
+Result<> checkDataFolder();
 
 // The data folder has moved away from an application folder that is no longer writable: the
 // text that names the job files left in the old jobs folder (those not brought over yet), where
