@@ -28,7 +28,7 @@ constexpr int ConnectRetryMs = 200;
 
 // An abstract socket has no file permissions: every local user could reach it. Only a peer
 // of this same user is answered, and only such an agent is asked.
-bool PeerIsThisUser(const QLocalSocket& socket)
+bool peerIsThisUser(const QLocalSocket& socket)
 {
     ucred peer = {};
     socklen_t size = sizeof peer;
@@ -39,7 +39,7 @@ bool PeerIsThisUser(const QLocalSocket& socket)
 // Opens the lock file to be locked: a plain file only, never followed when it is a link. Read
 // access is enough for a kernel lock, so a read-only file of the user's still serves. -1 (errno
 // set) when it can't serve.
-int OpenLockFile(const QByteArray& path)
+int openLockFile(const QByteArray& path)
 {
     int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
     if (fd < 0 && (errno == EACCES || errno == EPERM || errno == EROFS))
@@ -82,7 +82,7 @@ QString InstanceGuard::socketName(const QString& lockPath)
 Result<InstanceGuard::Outcome> InstanceGuard::tryAcquire()
 {
     const QByteArray path = QFile::encodeName(m_lockPath);
-    int fd = OpenLockFile(path);
+    int fd = openLockFile(path);
     if (fd < 0) {
         const std::optional<Result<Outcome>> repaired = replaceUnusable(path, fd);
         if (repaired)
@@ -114,14 +114,13 @@ std::optional<Result<InstanceGuard::Outcome>> InstanceGuard::replaceUnusable(con
 {
     const QByteArray folder = QFile::encodeName(QFileInfo(m_lockPath).absolutePath());
     const int folderFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd < 0) {
+    if (folderFd < 0)
         return Failure{QString::fromLocal8Bit(std::strerror(errno))};
-    }
     if (::flock(folderFd, LOCK_EX | LOCK_NB) != 0) {
         ::close(folderFd);
         return Outcome::HeldByAnother;
     }
-    fd = OpenLockFile(path);  // looked at again in our turn: another start may have replaced it
+    fd = openLockFile(path);  // looked at again in our turn: another start may have replaced it
     if (fd >= 0) {
         ::close(folderFd);
         return std::nullopt;
@@ -156,7 +155,7 @@ void InstanceGuard::answerRequests()
 {
     while (QLocalSocket* peer = m_server->nextPendingConnection()) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
-        if (!PeerIsThisUser(*peer)) {
+        if (!peerIsThisUser(*peer)) {
             peer->abort();
             continue;
         }
@@ -199,7 +198,7 @@ bool InstanceGuard::ask(Request request, int timeoutMs) const
             return false;
         QThread::msleep(ConnectRetryMs);
     }
-    if (!PeerIsThisUser(socket))
+    if (!peerIsThisUser(socket))
         return false;
     socket.write(request == Request::ShowWindow ? ShowRequest : PingRequest);
     socket.waitForBytesWritten(int(deadline.remainingTime()));
