@@ -15,7 +15,7 @@ struct Option {
     std::function<int(QTextStream&)> answer;
 };
 
-QString Usage()
+QString usageText()
 {
     return QStringLiteral("Usage: arkwell [/SILENT]\n"
                           "       arkwell --help | --version\n"
@@ -28,7 +28,7 @@ const std::vector<Option>& knownOptions()
     static const std::vector<Option> options{
         {QStringLiteral("--help"), QStringLiteral("show this help and end"),
          [](QTextStream& out) {
-             out << Usage()
+             out << usageText()
                  << QStringLiteral("\nStarts the Arkwell backup agent, which runs the named backup jobs when they "
                                    "fall due,\nand shows its job list window (a second start brings back the "
                                    "running agent's window).\n\n"
@@ -55,7 +55,7 @@ std::optional<int> answerAlone(const QStringList& arguments, QTextStream& out, Q
             if (argument == option.name)
                 return option.answer(out);
         if (argument.startsWith(QLatin1String("--"))) {
-            err << QStringLiteral("arkwell: unknown option '%1'\n").arg(argument) << Usage();
+            err << QStringLiteral("arkwell: unknown option '%1'\n").arg(argument) << usageText();
             return 2;
         }
     }
