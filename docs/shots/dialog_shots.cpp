@@ -1,20 +1,20 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
+#include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "agent/AgentStart.h"
 #include "agent/TrayAgent.h"
 #include "jobs/Job.h"
 #include "jobs/RunRecord.h"
-#include "lib/Preferences.h"
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmLogView.h"
-#include "dialogs/frmPickFile.h"
-#include "dialogs/frmPreferences.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/LogWindow.h"
+#include "dialogs/FilePicker.h"
+#include "dialogs/PreferencesDialog.h"
 #include "restore/RestoreWindow.h"
 #include "schedule/JobListWindow.h"
 
 #include <QEventLoop>
-#include "wizard/frmWIZ_JobDefinition.h"
+#include "wizard/JobWizard.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -177,23 +177,22 @@ bool saveWizardSteps(const QString& folder, const QString& out)
 {
     Agent agent;
     JobListWindow schedule(agent);
-    auto* wizard = new frmWIZ_JobDefinition(schedule.Jobs(), QString());
-    wizard->setAddJob(true);
+    auto* wizard = new JobWizard(schedule.Jobs(), QString());
     wizard->show();
-    wizard->txtBackupJobName->setText(QStringLiteral("Weekly Documents"));
-    wizard->txtStartTime->setText(QStringLiteral("11:58 PM"));
-    wizard->cmbFrequency->setCurrentIndex(1);
-    wizard->chkFriday->setChecked(true);
-    wizard->lstFilesToBackup->addItems({folder + QStringLiteral("/*.*"), folder + QStringLiteral("/notes.txt")});
-    wizard->chkSubdirectories->setChecked(true);
-    wizard->txtTargDir->setText(QStringLiteral("/media/ada/backup"));
-    wizard->chkPasswordProtect->setChecked(true);
-    for (QLineEdit* password : {wizard->txtPassword, wizard->txtPasswordConfirm})
+    wizard->nameEdit->setText(QStringLiteral("Weekly Documents"));
+    wizard->startTimeEdit->setText(QStringLiteral("11:58 PM"));
+    wizard->frequencyList->setCurrentIndex(1);
+    wizard->dayBoxes[4]->setChecked(true);
+    wizard->sourceList->addItems({folder + QStringLiteral("/*.*"), folder + QStringLiteral("/notes.txt")});
+    wizard->subfoldersBox->setChecked(true);
+    wizard->targetEdit->setText(QStringLiteral("/media/ada/backup"));
+    wizard->passwordBox->setChecked(true);
+    for (QLineEdit* password : {wizard->passwordEdit, wizard->passwordConfirmEdit})
         password->setText(QStringLiteral("correct horse"));
     bool ok = true;
     for (int step = 1; step <= 6; ++step) {
         ok = save(wizard, out + QStringLiteral("wizard-step%1.png").arg(step)) && ok;
-        wizard->cmdNext->click();
+        wizard->nextButton->click();
     }
     delete wizard;
     return ok;
@@ -209,7 +208,7 @@ bool saveLogView(const QTemporaryDir& scratch, const QString& out)
               "standard input)\r\n"
               "12/07/2026 21:00:03  Zipping Up   /home/ada/Mail/signature.txt\r\n");
     log.close();
-    return save(frmLogView::ShowLog(log.fileName()), out + QStringLiteral("log-window.png"));
+    return save(LogWindow::showLog(log.fileName()), out + QStringLiteral("log-window.png"));
 }
 
 // The Restore window over three archives of a folder whose report changed in every run.
@@ -236,9 +235,9 @@ bool saveRestoreWindow(const QTemporaryDir& scratch, const QString& out)
     job.setCompress(true);
     job.setTargetDirectory(backups);
     auto* window = new RestoreWindow(job, KeptBackups::list(job, RunRecord{}, 5));
-    window->SelectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
-    window->findChild<QRadioButton*>(QStringLiteral("optFolder"))->setChecked(true);
-    window->findChild<QLineEdit*>(QStringLiteral("txtFolder"))->setText(QStringLiteral("/home/ada/restored"));
+    window->selectPath(QFile::encodeName(documents + QStringLiteral("/report.odt")));
+    window->findChild<QRadioButton*>(QStringLiteral("toFolderOption"))->setChecked(true);
+    window->findChild<QLineEdit*>(QStringLiteral("folderEdit"))->setText(QStringLiteral("/home/ada/restored"));
     return save(window, out + QStringLiteral("restore-window.png"));
 }
 
@@ -258,18 +257,18 @@ int main(int argc, char** argv)
     Preferences::stopOnError = true;
     Preferences::runMissedBackups = true;
 
-    bool ok = save(new frmPreferences, out + QStringLiteral("preferences.png"));
-    ok = save(new frmAbout, out + QStringLiteral("about.png")) && ok;
+    bool ok = save(new PreferencesDialog, out + QStringLiteral("preferences.png"));
+    ok = save(new AboutBox, out + QStringLiteral("about.png")) && ok;
 
     QWidget wizard;
-    frmPickFile::SetRememberedFolder(exampleFolder(scratch));
-    auto* picker = new frmPickFile(&wizard);
+    FilePicker::setRememberedFolder(exampleFolder(scratch));
+    auto* picker = new FilePicker(&wizard);
     for (const char* name : {"notes.txt", "tax-return.pdf"})
-        picker->filFileList->findItems(QLatin1String(name), Qt::MatchExactly).front()->setSelected(true);
+        picker->findChild<QListWidget*>(QStringLiteral("fileList"))->findItems(QLatin1String(name), Qt::MatchExactly).front()->setSelected(true);
     ok = save(picker, out + QStringLiteral("file-picker.png")) && ok;
-    picker->tabFilePick->setCurrentIndex(1);
-    picker->optOtherCommon->setChecked(true);
-    picker->cmbCommonExt->setCurrentText(QStringLiteral("pdf"));
+    picker->findChild<QTabWidget*>(QStringLiteral("tabs"))->setCurrentIndex(1);
+    picker->findChild<QRadioButton*>(QStringLiteral("commonExtensionOption"))->setChecked(true);
+    picker->findChild<QComboBox*>(QStringLiteral("commonExtensionList"))->setCurrentText(QStringLiteral("pdf"));
     ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
     ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
     ok = saveJobList(out) && ok;

@@ -4,7 +4,7 @@
 #include "lib/AppPaths.h"
 #include "agent/TrayMenu.h"
 #include "agent/libNotify.h"
-#include "shared/libPictures.h"
+#include "shared/Pictures.h"
 #include "agent/SystemTray.h"
 #include "jobs/Agent.h"
 #include "jobs/DueMoments.h"
@@ -30,7 +30,7 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowIcon(Pictures::appIcon());
     m_popup = new TrayMenu(*this);
     tmrWaitForTray = new QTimer(this);
     tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
@@ -148,7 +148,7 @@ QString TrayAgent::TrayToolTip() const
 
 void TrayAgent::ShowTrayStatus()
 {
-    SystemTray::setStatus(libPictures::TrayIcon(int(TrayStateNow())), TrayToolTip());
+    SystemTray::setStatus(Pictures::trayIcon(int(TrayStateNow())), TrayToolTip());
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.

@@ -23,7 +23,7 @@ TrayMenu::TrayMenu(TrayAgent& main)
     connect(Restore, &QMenu::aboutToShow, this, [this] {
         Restore->clear();
         for (const QString& name : m_main.Schedule().Jobs().names())
-            Restore->addAction(name, this, [this, name] { RestoreWindow::Show(m_main.Schedule().Jobs(), name); });
+            Restore->addAction(name, this, [this, name] { RestoreWindow::showFor(m_main.Schedule().Jobs(), name); });
     });
     Slash2 = Arkwell->addSeparator();
     Slash2->setObjectName(QStringLiteral("Slash2"));

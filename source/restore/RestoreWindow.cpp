@@ -1,12 +1,13 @@
 #include "restore/RestoreWindow.h"
 
-#include "dialogs/CBrowseDlg.h"
+#include "dialogs/FolderBrowser.h"
 #include "jobs/JobLock.h"
 #include "jobs/JobTable.h"
 #include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "lib/Files.h"
 #include "lib/Messages.h"
+#include "shared/FitOnScreen.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -35,27 +36,27 @@ using Messages::Message;
 
 namespace {
 
-constexpr int PathRole = Qt::UserRole;      // the tree item's original path (bytes)
-constexpr int CopyRole = Qt::UserRole;      // the backup row's copy number
-constexpr int FileRole = Qt::UserRole + 1;  // whether the tree item is a file or link (has versions)
+constexpr int PathRole = Qt::UserRole; // the tree item's original path (bytes)
+constexpr int CopyRole = Qt::UserRole; // the backup row's copy number
+constexpr int FileRole = Qt::UserRole + 1; // whether the tree item is a file or link (has versions)
 constexpr int ProgressSteps = 1000;
 
-QString When(const QDateTime& moment)
+QString when(const QDateTime& moment)
 {
     return QLocale::system().toString(moment.toLocalTime(), QLocale::ShortFormat);
 }
 
-QString Bytes(qint64 bytes)
+QString byteCount(qint64 bytes)
 {
     return QLocale::system().formattedDataSize(bytes);
 }
 
-QString BackupName(const KeptBackup& backup)
+QString backupName(const KeptBackup& backup)
 {
     return QFileInfo(backup.path).fileName();
 }
 
-QTreeWidget* List(QWidget* parent, const char* name, const QStringList& headers)
+QTreeWidget* newList(QWidget* parent, const char* name, const QStringList& headers)
 {
     auto* list = new QTreeWidget(parent);
     list->setObjectName(QLatin1String(name));
@@ -65,37 +66,41 @@ QTreeWidget* List(QWidget* parent, const char* name, const QStringList& headers)
     return list;
 }
 
-QPushButton* Button(QWidget* parent, const char* name, const QString& caption)
+QPushButton* newButton(QWidget* parent, const char* name, const QString& caption)
 {
     auto* button = new QPushButton(caption, parent);
     button->setObjectName(QLatin1String(name));
     return button;
 }
 
-}  // namespace
+} // namespace
 
-RestoreWindow* RestoreWindow::Show(const JobTable& jobs, const QString& name, QWidget* parent)
+RestoreWindow* RestoreWindow::showFor(const JobTable& jobs, const QString& name, QWidget* parent)
 {
     const Job* job = jobs.job(name);
     if (!job)
         return nullptr;
-    auto* window = new RestoreWindow(*job, KeptBackups::list(*job, jobs.record(name), Preferences::maxBackupCopies), parent);
+    auto* window
+        = new RestoreWindow(*job, KeptBackups::list(*job, jobs.record(name), Preferences::maxBackupCopies), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
 }
 
 RestoreWindow::RestoreWindow(Job job, std::vector<KeptBackup> backups, QWidget* parent)
-    : QWidget(parent, Qt::Window), m_job(std::move(job)), m_backups(std::move(backups)), m_finder(m_job, m_backups)
+    : QWidget(parent, Qt::Window)
+    , m_job(std::move(job))
+    , m_backups(std::move(backups))
+    , m_finder(m_job, m_backups)
 {
     setObjectName(QStringLiteral("RestoreWindow"));
-    setWindowTitle(QStringLiteral("Restore: %1").arg(m_job.name()));
+    setWindowTitle(tr("Restore: %1").arg(m_job.name()));
     build();
     fillBackups();
     if (m_backups.empty())
-        m_status->setText(QStringLiteral("Backup Job '%1' has no backup yet.").arg(m_job.name()));
+        m_status->setText(tr("Backup Job '%1' has no backup yet.").arg(m_job.name()));
     else
-        ShowBackup(m_backups.front().copy);
+        showBackup(m_backups.front().copy);
 }
 
 RestoreWindow::~RestoreWindow()
@@ -107,36 +112,35 @@ RestoreWindow::~RestoreWindow()
 
 void RestoreWindow::build()
 {
-    m_backupList = List(this, "lstBackups", {QStringLiteral("Backup"), QStringLiteral("Began"), QStringLiteral("Kind"),
-                                             QStringLiteral("Files"), QStringLiteral("Size")});
+    m_backupList = newList(this, "backupList", {tr("Backup"), tr("Began"), tr("Kind"), tr("Files"), tr("Size")});
     m_filter = new QLineEdit(this);
-    m_filter->setObjectName(QStringLiteral("txtFilter"));
-    m_filter->setPlaceholderText(QStringLiteral("Filter by name"));
+    m_filter->setObjectName(QStringLiteral("filterEdit"));
+    m_filter->setPlaceholderText(tr("Filter by name"));
     m_filter->setClearButtonEnabled(true);
-    m_tree = List(this, "tvwFiles", {QStringLiteral("Name"), QStringLiteral("Size"), QStringLiteral("Modified")});
+    m_tree = newList(this, "fileTree", {tr("Name"), tr("Size"), tr("Modified")});
     m_tree->setRootIsDecorated(true);
     m_tree->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_versionList = List(this, "lstVersions", {QStringLiteral("Version in"), QStringLiteral("Modified"), QStringLiteral("Size")});
-    m_previous = Button(this, "cmdPrevious", QStringLiteral("&Previous"));
-    m_next = Button(this, "cmdNext", QStringLiteral("&Next"));
-    m_toOriginal = new QRadioButton(QStringLiteral("To its &original place"), this);
-    m_toOriginal->setObjectName(QStringLiteral("optOriginal"));
+    m_versionList = newList(this, "versionList", {tr("Version in"), tr("Modified"), tr("Size")});
+    m_previous = newButton(this, "previousButton", tr("&Previous"));
+    m_next = newButton(this, "nextButton", tr("&Next"));
+    m_toOriginal = new QRadioButton(tr("To its &original place"), this);
+    m_toOriginal->setObjectName(QStringLiteral("toOriginalOption"));
     m_toOriginal->setChecked(true);
-    m_toFolder = new QRadioButton(QStringLiteral("To this &folder:"), this);
-    m_toFolder->setObjectName(QStringLiteral("optFolder"));
+    m_toFolder = new QRadioButton(tr("To this &folder:"), this);
+    m_toFolder->setObjectName(QStringLiteral("toFolderOption"));
     m_folder = new QLineEdit(this);
-    m_folder->setObjectName(QStringLiteral("txtFolder"));
-    m_browse = Button(this, "cmdBrowse", QStringLiteral("&Browse..."));
-    m_withFolders = new QCheckBox(QStringLiteral("With its original &folders"), this);
-    m_withFolders->setObjectName(QStringLiteral("chkWithFolders"));
-    m_restore = Button(this, "cmdRestore", QStringLiteral("&Restore"));
-    m_stopButton = Button(this, "cmdStop", QStringLiteral("&Stop"));
+    m_folder->setObjectName(QStringLiteral("folderEdit"));
+    m_browse = newButton(this, "browseButton", tr("&Browse..."));
+    m_withFolders = new QCheckBox(tr("With its original &folders"), this);
+    m_withFolders->setObjectName(QStringLiteral("withFoldersBox"));
+    m_restore = newButton(this, "restoreButton", tr("&Restore"));
+    m_stopButton = newButton(this, "stopButton", tr("&Stop"));
     m_stopButton->setEnabled(false);
     m_progress = new QProgressBar(this);
-    m_progress->setObjectName(QStringLiteral("barProgress"));
+    m_progress->setObjectName(QStringLiteral("progressBar"));
     m_progress->setRange(0, ProgressSteps);
     m_status = new QLabel(this);
-    m_status->setObjectName(QStringLiteral("lblStatus"));
+    m_status->setObjectName(QStringLiteral("statusText"));
 
     auto* files = new QWidget(this);
     auto* filesLayout = new QVBoxLayout(files);
@@ -170,24 +174,23 @@ void RestoreWindow::build()
     layout->addLayout(target);
     layout->addLayout(actions);
     layout->addWidget(m_status);
-    resize(900, 640);
+    fitOnScreen(this, QSize(900, 640));
 
     connect(m_backupList, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* item) {
         if (item && item->data(0, CopyRole).toInt() != m_copy)
-            ShowBackup(item->data(0, CopyRole).toInt());
+            showBackup(item->data(0, CopyRole).toInt());
     });
     connect(m_filter, &QLineEdit::textChanged, this, &RestoreWindow::applyFilter);
     connect(m_tree, &QTreeWidget::currentItemChanged, this, &RestoreWindow::showVersions);
     connect(m_previous, &QPushButton::clicked, this, [this] { stepVersion(1); });
     connect(m_next, &QPushButton::clicked, this, [this] { stepVersion(-1); });
     connect(m_browse, &QPushButton::clicked, this, [this] {
-        CBrowseDlg dialog;
-        dialog.setParentHWnd(this);
-        dialog.setPrompt(QStringLiteral("Please select the folder to restore into."));
-        QString folder = m_folder->text();
-        dialog.ShowBrowseDlg(folder);
-        m_folder->setText(folder);
-        m_toFolder->setChecked(!folder.isEmpty() || m_toFolder->isChecked());
+        const QString folder
+            = FolderBrowser(this, tr("Please select the folder to restore into."), m_folder->text()).choose();
+        if (!folder.isEmpty()) {
+            m_folder->setText(folder);
+            m_toFolder->setChecked(true);
+        }
     });
     connect(m_restore, &QPushButton::clicked, this, &RestoreWindow::startRestore);
     connect(m_stopButton, &QPushButton::clicked, this, [this] { m_stop = true; });
@@ -196,27 +199,28 @@ void RestoreWindow::build()
 void RestoreWindow::fillBackups()
 {
     for (const KeptBackup& backup : m_backups) {
-        auto* row = new QTreeWidgetItem(m_backupList, {BackupName(backup), When(backup.begun),
-                                                      backup.full ? QStringLiteral("full") : QStringLiteral("incremental"),
-                                                      QString::number(backup.files), Bytes(backup.bytes)});
+        auto* row = new QTreeWidgetItem(m_backupList,
+            {backupName(backup), when(backup.begun), backup.full ? tr("full") : tr("incremental"),
+                QString::number(backup.files), byteCount(backup.bytes)});
         row->setData(0, CopyRole, backup.copy);
     }
     m_backupList->header()->resizeSections(QHeaderView::ResizeToContents);
 }
 
-void RestoreWindow::ShowBackup(int copy)
+void RestoreWindow::showBackup(int copy)
 {
-    const auto backup = std::find_if(m_backups.begin(), m_backups.end(),
-                                     [copy](const KeptBackup& kept) { return kept.copy == copy; });
+    const auto backup = std::find_if(
+        m_backups.begin(), m_backups.end(), [copy](const KeptBackup& kept) { return kept.copy == copy; });
     if (backup == m_backups.end())
         return;
     m_copy = copy;
     for (int row = 0; row < m_backupList->topLevelItemCount(); ++row)
         if (m_backupList->topLevelItem(row)->data(0, CopyRole).toInt() == copy)
             m_backupList->setCurrentItem(m_backupList->topLevelItem(row));
-    Result<std::unique_ptr<BackupContents>> contents = BackupContents::openAsOf(m_job, m_backups, size_t(backup - m_backups.begin()));
+    Result<std::unique_ptr<BackupContents>> contents
+        = BackupContents::openAsOf(m_job, m_backups, size_t(backup - m_backups.begin()));
     m_contents = contents ? std::move(contents).value() : nullptr;
-    m_status->setText(contents ? QString() : QStringLiteral("'%1' can't be read: %2").arg(backup->path, contents.reason()));
+    m_status->setText(contents ? QString() : tr("'%1' can't be read: %2").arg(backup->path, contents.reason()));
     fillTree();
 }
 
@@ -243,8 +247,8 @@ void RestoreWindow::fillTree()
         QTreeWidgetItem* item = node(backedUp.original);
         const bool file = backedUp.entry.kind != ZipEntry::Kind::Folder;
         item->setData(0, FileRole, file);
-        item->setText(1, file ? Bytes(backedUp.entry.size) : QString());
-        item->setText(2, When(backedUp.entry.modified));
+        item->setText(1, file ? byteCount(backedUp.entry.size) : QString());
+        item->setText(2, when(backedUp.entry.modified));
     }
     // Opened down to the first folder that holds more than one thing.
     for (QTreeWidgetItem* item = m_tree->topLevelItem(0); item && item->childCount() >= 1; item = item->child(0)) {
@@ -272,7 +276,7 @@ void RestoreWindow::applyFilter()
         show(m_tree->topLevelItem(row));
 }
 
-bool RestoreWindow::SelectPath(const QByteArray& original)
+bool RestoreWindow::selectPath(const QByteArray& original)
 {
     for (QTreeWidgetItemIterator it(m_tree); *it; ++it) {
         if ((*it)->data(0, PathRole).toByteArray() != original)
@@ -292,8 +296,8 @@ void RestoreWindow::showVersions(QTreeWidgetItem* item)
     if (item && item->data(0, FileRole).toBool())
         m_versions = m_finder.versions(item->data(0, PathRole).toByteArray());
     for (const KeptBackups::Version& version : m_versions) {
-        auto* row = new QTreeWidgetItem(m_versionList, {BackupName(version.backup), When(version.entry.modified),
-                                                       Bytes(version.entry.size)});
+        auto* row = new QTreeWidgetItem(
+            m_versionList, {backupName(version.backup), when(version.entry.modified), byteCount(version.entry.size)});
         if (version.backup.copy == m_copy)
             m_versionList->setCurrentItem(row);
     }
@@ -310,22 +314,25 @@ void RestoreWindow::stepVersion(int step)
     if (at < 0 || at >= int(m_versions.size()))
         return;
     const QByteArray original = m_tree->currentItem()->data(0, PathRole).toByteArray();
-    ShowBackup(m_versions[size_t(at)].backup.copy);
-    SelectPath(original);
+    showBackup(m_versions[size_t(at)].backup.copy);
+    selectPath(original);
 }
 
 Restore::Existing RestoreWindow::askExisting(int existing) const
 {
-    const QString text = QStringLiteral("%1 of the files to restore already exist where they go.\r\n\r\n"
-                                        "Keep both (the restored copy gets its date in its name), replace "
-                                        "them, or skip them?")
+    const QString text = tr("%1 of the files to restore already exist where they go.\r\n\r\n"
+                            "Keep both (the restored copy gets its date in its name), replace "
+                            "them, or skip them?")
                              .arg(existing);
-    switch (Messages::show(Message{text, QStringLiteral("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
-                                     {QStringLiteral("&Keep both"), QStringLiteral("&Replace"), QStringLiteral("&Skip")}})) {
-    case Answer::Yes: return Restore::Existing::KeepBoth;
-    case Answer::No: return Restore::Existing::Replace;
+    switch (Messages::show(Message{text, tr("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
+        {tr("&Keep both"), tr("&Replace"), tr("&Skip")}})) {
+    case Answer::Yes:
+        return Restore::Existing::KeepBoth;
+    case Answer::No:
+        return Restore::Existing::Replace;
     case Answer::Cancel:
-    case Answer::OK: break;
+    case Answer::OK:
+        break;
     }
     return Restore::Existing::Skip;
 }
@@ -336,15 +343,15 @@ void RestoreWindow::startRestore()
     for (const QTreeWidgetItem* item : m_tree->selectedItems())
         request.paths.push_back(item->data(0, PathRole).toByteArray());
     if (!m_contents || request.paths.empty())
-        return Messages::verificationError(QStringLiteral("Choose the files or folders to restore."), Icon::Information);
+        return Messages::verificationError(tr("Choose the files or folders to restore."), Icon::Information);
     if (m_toFolder->isChecked() && m_folder->text().trimmed().isEmpty())
-        return Messages::verificationError(QStringLiteral("Choose the folder to restore into."), Icon::Information);
+        return Messages::verificationError(tr("Choose the folder to restore into."), Icon::Information);
     std::shared_ptr<JobLock> lock = JobLock::tryTake(m_job.name());
     if (!lock)
-        return Messages::verificationError(QStringLiteral("Backup Job '%1' is being backed up right now. Restore "
-                                                          "when the backup has ended.")
+        return Messages::verificationError(tr("Backup Job '%1' is being backed up right now. Restore "
+                                              "when the backup has ended.")
                                                .arg(m_job.name()),
-                                           Icon::Exclamation);
+            Icon::Exclamation);
     request.toFolder = m_toFolder->isChecked() ? m_folder->text().trimmed() : QString();
     request.withOriginalFolders = m_withFolders->isChecked();
     request.password = m_job.password().toUtf8();
@@ -354,10 +361,11 @@ void RestoreWindow::startRestore()
     setBusy(true);
     m_stop = false;
     m_worker = QThread::create([this, plan, request, lock] {
-        const Restore::Report report = Restore::run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
-            const int value = total > 0 ? int(done * ProgressSteps / total) : ProgressSteps;
-            QMetaObject::invokeMethod(m_progress, [progress = m_progress, value] { progress->setValue(value); });
-        });
+        const Restore::Report report
+            = Restore::run(*m_contents, *plan, request, m_stop, [this](qint64 done, qint64 total) {
+                  const int value = total > 0 ? int(done * ProgressSteps / total) : ProgressSteps;
+                  QMetaObject::invokeMethod(m_progress, [progress = m_progress, value] { progress->setValue(value); });
+              });
         QMetaObject::invokeMethod(this, [this, report] { endRestore(report); });
     });
     connect(m_worker, &QThread::finished, m_worker, &QObject::deleteLater);
@@ -368,24 +376,24 @@ void RestoreWindow::endRestore(const Restore::Report& report)
 {
     setBusy(false);
     m_progress->setValue(report.stopped ? m_progress->value() : ProgressSteps);
-    QString text = report.stopped ? QStringLiteral("Stopped: %1 restored.") : QStringLiteral("%1 restored.");
+    QString text = report.stopped ? tr("Stopped: %1 restored.") : tr("%1 restored.");
     text = text.arg(report.restored);
     if (!report.leftAlone.isEmpty())
-        text += QStringLiteral(" %1 left alone: they exist.").arg(report.leftAlone.size());
+        text += tr(" %1 left alone: they exist.").arg(report.leftAlone.size());
     if (!report.failures.isEmpty())
-        text += QStringLiteral(" %1 could not be restored.").arg(report.failures.size());
+        text += tr(" %1 could not be restored.").arg(report.failures.size());
     m_status->setText(text);
     if (!report.failures.isEmpty())
-        Messages::show(Message{QStringLiteral("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
-                                 QStringLiteral("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
+        Messages::show(Message{
+            tr("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
+            tr("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
     emit restoreEnded(report);
 }
 
 void RestoreWindow::setBusy(bool busy)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{m_backupList, m_filter, m_tree, m_versionList, m_previous,
-                                                            m_next, m_toOriginal, m_toFolder, m_folder, m_browse,
-                                                            m_withFolders, m_restore})
+             m_next, m_toOriginal, m_toFolder, m_folder, m_browse, m_withFolders, m_restore})
         control->setEnabled(!busy);
     m_stopButton->setEnabled(busy);
     if (!busy)

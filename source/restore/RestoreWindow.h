@@ -8,10 +8,10 @@
 #include "jobs/KeptBackups.h"
 #include "jobs/Restore.h"
 
-#include <QPointer>
-#include <QWidget>
 #include <atomic>
 #include <memory>
+#include <QPointer>
+#include <QWidget>
 
 class JobTable;
 class QCheckBox;
@@ -28,15 +28,15 @@ class RestoreWindow : public QWidget {
     Q_OBJECT
 public:
     // The window of the listed job `name`, shown (deleted when closed).
-    static RestoreWindow* Show(const JobTable& jobs, const QString& name, QWidget* parent = nullptr);
+    static RestoreWindow* showFor(const JobTable& jobs, const QString& name, QWidget* parent = nullptr);
 
     RestoreWindow(Job job, std::vector<KeptBackup> backups, QWidget* parent = nullptr);
     ~RestoreWindow() override;
 
     // Selects the backup copy (0 the current) and shows what it holds.
-    void ShowBackup(int copy);
+    void showBackup(int copy);
     // Selects the item backed up from `original` in the tree; false when the backup lacks it.
-    bool SelectPath(const QByteArray& original);
+    bool selectPath(const QByteArray& original);
 
 signals:
     // A restore has ended; `report` says what it did.
@@ -60,7 +60,7 @@ private:
 
     Job m_job;
     std::vector<KeptBackup> m_backups;
-    KeptBackups::VersionFinder m_finder;  // every backup opened once
+    KeptBackups::VersionFinder m_finder; // every backup opened once
     int m_copy = -1;
     std::unique_ptr<BackupContents> m_contents;
     std::vector<KeptBackups::Version> m_versions;

@@ -3,11 +3,11 @@
 #include "lib/Twips.h"
 #include "lib/Preferences.h"
 #include "lib/AppPaths.h"
-#include "shared/libPictures.h"
-#include "dialogs/frmAbout.h"
-#include "dialogs/frmHelpView.h"
-#include "dialogs/frmLogView.h"
-#include "dialogs/frmPreferences.h"
+#include "shared/Pictures.h"
+#include "dialogs/AboutBox.h"
+#include "dialogs/HelpWindow.h"
+#include "dialogs/LogWindow.h"
+#include "dialogs/PreferencesDialog.h"
 #include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
 #include "restore/RestoreWindow.h"
@@ -20,7 +20,7 @@
 #include "lib/TransactionLog.h"
 #include "lib/Text.h"
 #include "lib/ChildProcess.h"
-#include "wizard/frmWIZ_JobDefinition.h"
+#include "wizard/JobWizard.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -88,7 +88,7 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
 {
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
-    setWindowIcon(libPictures::AppIcon());
+    setWindowIcon(Pictures::appIcon());
     setMinimumSize(Twips::toPixels(6000), Twips::toPixels(4000));
     resize(Twips::toPixels(6360) + 200, Twips::toPixels(3945) + 120);
 
@@ -215,7 +215,7 @@ void JobListWindow::buildStatusBar()
     for (int index = 0; index < 4; ++index) {
         QLabel* lamp = new QLabel(picLight);
         lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
-        lamp->setPixmap(libPictures::Lamp(colours[index]));
+        lamp->setPixmap(Pictures::lamp(colours[index]));
         lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180),
                           Twips::toPixels(195));
         lamp->setVisible(index == 0 || index == 3);
@@ -297,7 +297,7 @@ void JobListWindow::SetItemListView(QTreeWidgetItem* item, const QString& sBacku
 {
     item->setText(ColName, sBackupName);
     item->setData(ColName, KeyRole, QString(QLatin1Char('_') + sBackupName));
-    item->setIcon(ColName, libPictures::JobIcon(bCompressed));
+    item->setIcon(ColName, Pictures::jobIcon(bCompressed));
     item->setText(ColLastRun, DateText(dDateLastRun.date()));
     item->setData(ColLastRun, ValueRole, dDateLastRun.date());
     item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
@@ -544,9 +544,8 @@ void JobListWindow::cmdEditJob_Click()
 // The wizard is modal to this window; the scheduler holds while it is open.
 void JobListWindow::showWizard(bool bAddJob)
 {
-    auto* wizard = new frmWIZ_JobDefinition(Jobs(), bAddJob ? QString() : currentName(), this);
-    wizard->setAddJob(bAddJob);
-    connect(wizard, &frmWIZ_JobDefinition::helpRequested, this, &JobListWindow::mnuHelpContents_Click);
+    auto* wizard = new JobWizard(Jobs(), bAddJob ? QString() : currentName(), this);
+    connect(wizard, &JobWizard::helpRequested, this, &JobListWindow::mnuHelpContents_Click);
     connect(wizard, &QObject::destroyed, this, [this] {
         activateWindow();
         setFocus();
@@ -615,7 +614,7 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
     const Answer answer = Messages::show(
         Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
-        frmLogView::OpenLog(logPath);
+        LogWindow::openLog(logPath);
     m_agent.answerFailure(answer == Answer::Yes);
 }
 
@@ -643,7 +642,7 @@ void JobListWindow::cmdView_Click()
 void JobListWindow::cmdRestore_Click()
 {
     if (selectionChecksPass())
-        RestoreWindow::Show(Jobs(), currentName(), this);
+        RestoreWindow::showFor(Jobs(), currentName(), this);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
@@ -714,12 +713,12 @@ void JobListWindow::mnuFileExit_Click()
 
 void JobListWindow::mnuActionViewTransactionLog_Click()
 {
-    frmLogView::OpenLog(AppPaths::transactionLogPath());
+    LogWindow::openLog(AppPaths::transactionLogPath());
 }
 
 void JobListWindow::mnuActionViewErrorLog_Click()
 {
-    frmLogView::OpenLog(AppPaths::errorLogPath());
+    LogWindow::openLog(AppPaths::errorLogPath());
 }
 
 void JobListWindow::mnuHelpContents_Click()
@@ -733,7 +732,7 @@ void JobListWindow::mnuHelpContents_Click()
     }
     const QString browser = Files::openerOf(helpPage);
     if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
-        frmHelpView::ShowHelp(helpPage);
+        HelpWindow::showHelp(helpPage);
 }
 
 void JobListWindow::mnuHelpLicense_Click()
@@ -751,6 +750,6 @@ void JobListWindow::mnuHelpHomepage_Click()
 
 void JobListWindow::mnuHelpAbout_Click()
 {
-    connect(showSingleDialog(m_about), &frmAbout::HelpContents, this, &JobListWindow::mnuHelpContents_Click,
+    connect(showSingleDialog(m_about), &AboutBox::helpRequested, this, &JobListWindow::mnuHelpContents_Click,
             Qt::UniqueConnection);
 }

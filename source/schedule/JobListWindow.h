@@ -23,8 +23,8 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class QToolButton;
 class Job;
-class frmAbout;
-class frmPreferences;
+class AboutBox;
+class PreferencesDialog;
 
 class JobListWindow : public QMainWindow {
     Q_OBJECT
@@ -176,8 +176,8 @@ private:
     template <typename Dialog> Dialog* showSingleDialog(QPointer<Dialog>& open);
 
     Agent& m_agent;
-    QPointer<frmPreferences> m_preferences;
-    QPointer<frmAbout> m_about;
+    QPointer<PreferencesDialog> m_preferences;
+    QPointer<AboutBox> m_about;
     QPointer<QWidget> m_wizard;
     QHash<QString, QTreeWidgetItem*> m_rows;  // by key
     bool m_killForm = false;

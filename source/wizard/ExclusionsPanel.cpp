@@ -1,5 +1,7 @@
 #include "wizard/ExclusionsPanel.h"
 
+#include "shared/Controls.h"
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
@@ -7,31 +9,18 @@
 #include <QThread>
 #include <QVBoxLayout>
 
-namespace {
-
-const QString PreviewText = QStringLiteral("Preview");
-const QString CancelText = QStringLiteral("Cancel Preview");
-
-template <typename Widget>
-Widget* named(Widget* widget, const char* name)
-{
-    widget->setObjectName(QLatin1String(name));
-    return widget;
-}
-
-}  // namespace
-
 ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* parent)
-    : QWidget(parent),
-      m_sources(std::move(sources)),
-      m_patterns(named(new QPlainTextEdit, "txtExclusions")),
-      m_caches(named(new QCheckBox(QStringLiteral("Leave out folders tagged as caches (CACHEDIR.TAG)")), "chkCacheDirTag")),
-      m_preview(named(new QPushButton(PreviewText), "cmdPreview")),
-      m_result(named(new QLabel, "lblPreview"))
+    : QWidget(parent)
+    , m_sources(std::move(sources))
+    , m_patterns(Controls::named(new QPlainTextEdit, "exclusionPatterns"))
+    , m_caches(
+          Controls::named(new QCheckBox(tr("Leave out folders tagged as caches (CACHEDIR.TAG)")), "leaveOutCachesBox"))
+    , m_preview(Controls::named(new QPushButton(tr("Preview")), "previewButton"))
+    , m_result(Controls::named(new QLabel, "previewResult"))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(new QLabel(QStringLiteral("Leave out (one pattern a line: *.tmp, node_modules, Photos/Raw, build/):")));
+    layout->addWidget(new QLabel(tr("Leave out (one pattern a line: *.tmp, node_modules, Photos/Raw, build/):")));
     m_patterns->setMaximumHeight(m_patterns->fontMetrics().lineSpacing() * 4 + 12);
     layout->addWidget(m_patterns);
     layout->addWidget(m_caches);
@@ -41,18 +30,18 @@ ExclusionsPanel::ExclusionsPanel(std::function<Sources()> sources, QWidget* pare
     m_result->setTextInteractionFlags(Qt::TextSelectableByMouse);
     preview->addWidget(m_result, 1);
     layout->addLayout(preview);
-    connect(m_preview, &QPushButton::clicked, this, &ExclusionsPanel::PreviewClicked);
+    connect(m_preview, &QPushButton::clicked, this, &ExclusionsPanel::togglePreview);
 }
 
 ExclusionsPanel::~ExclusionsPanel()
 {
-    if (m_worker) {  // the listing asks for the cancel at every item: it ends at once
+    if (m_worker) { // the listing asks for the cancel at every item: it ends at once
         m_work->cancel = true;
         m_worker->wait();
     }
 }
 
-QStringList ExclusionsPanel::Patterns() const
+QStringList ExclusionsPanel::patterns() const
 {
     QStringList patterns;
     for (const QString& line : m_patterns->toPlainText().split(QLatin1Char('\n')))
@@ -61,7 +50,7 @@ QStringList ExclusionsPanel::Patterns() const
     return patterns;
 }
 
-bool ExclusionsPanel::LeavesOutCaches() const
+bool ExclusionsPanel::leavesOutCaches() const
 {
     return m_caches->isChecked();
 }
@@ -72,7 +61,7 @@ void ExclusionsPanel::setExclusions(const QStringList& patterns, bool leaveOutCa
     m_caches->setChecked(leaveOutCaches);
 }
 
-void ExclusionsPanel::PreviewClicked()
+void ExclusionsPanel::togglePreview()
 {
     if (m_worker)
         m_work->cancel = true;
@@ -84,19 +73,19 @@ void ExclusionsPanel::startPreview()
 {
     const Sources sources = m_sources();
     auto work = std::make_shared<Work>();
-    const Exclusions exclusions(Patterns(), LeavesOutCaches());
+    const Exclusions exclusions(patterns(), leavesOutCaches());
     m_work = work;
     m_worker = QThread::create([work, sources, exclusions] {
         try {
-            work->counts = JobPreview::measure(sources.entries, sources.subdirectories, exclusions,
-                                               [&work] { return work->cancel.load(); });
+            work->counts = JobPreview::measure(
+                sources.entries, sources.subdirectories, exclusions, [&work] { return work->cancel.load(); });
         } catch (const JobPreview::Cancelled&) {
             work->cancelled = true;
         }
     });
     connect(m_worker, &QThread::finished, this, &ExclusionsPanel::showResult);
-    m_preview->setText(CancelText);
-    m_result->setText(QStringLiteral("Working out what the job takes..."));
+    m_preview->setText(tr("Cancel Preview"));
+    m_result->setText(tr("Working out what the job takes..."));
     m_worker->start();
 }
 
@@ -104,7 +93,7 @@ void ExclusionsPanel::showResult()
 {
     m_worker->deleteLater();
     m_worker = nullptr;
-    m_preview->setText(PreviewText);
-    m_result->setText(m_work->cancelled ? QStringLiteral("Preview cancelled.") : JobPreview::summary(m_work->counts));
+    m_preview->setText(tr("Preview"));
+    m_result->setText(m_work->cancelled ? tr("Preview cancelled.") : JobPreview::summary(m_work->counts));
     emit previewEnded();
 }

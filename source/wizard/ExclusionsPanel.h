@@ -5,10 +5,10 @@
 
 #include "jobs/JobPreview.h"
 
-#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <QWidget>
 
 class QCheckBox;
 class QLabel;
@@ -27,13 +27,13 @@ public:
     explicit ExclusionsPanel(std::function<Sources()> sources, QWidget* parent = nullptr);
     ~ExclusionsPanel() override;
 
-    QStringList Patterns() const;
-    bool LeavesOutCaches() const;
+    QStringList patterns() const;
+    bool leavesOutCaches() const;
     void setExclusions(const QStringList& patterns, bool leaveOutCaches);
 
-    bool PreviewRunning() const { return m_worker != nullptr; }
+    bool previewRunning() const { return m_worker != nullptr; }
     // Starts a preview, or cancels the one running.
-    void PreviewClicked();
+    void togglePreview();
 
 signals:
     void previewEnded();

@@ -65,12 +65,12 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
     const QDateTime late(Today, QTime(23, 0, 1));
     schedule.cmdAddJob_Click();
     EXPECT_FALSE(tickRuns("Late", late));
-    QPointer<QWidget> wizard = OpenWindow("frmWIZ_JobDefinition");
+    QPointer<QWidget> wizard = OpenWindow("JobWizard");
     wizard->close();
     EXPECT_TRUE(QTest::qWaitFor([&wizard] { return wizard.isNull(); }));
     schedule.mnuFilePreferences_Click();
     EXPECT_FALSE(tickRuns("Late", late));
-    OpenWindow("frmPreferences")->close();
+    OpenWindow("PreferencesDialog")->close();
     std::set<bool> enabledDuringRun;
     QObject watch;
     QObject::connect(&schedule, &JobListWindow::statusChanged, &watch, [&] {

@@ -1,8 +1,8 @@
 // The Restore window over three archives of the real zip: the backups listed newest first,
 // the versions of a file stepped through with Previous and Next, the name filter, and a
 // restore into a chosen folder that asks once what to do with the files already there.
-#include "restore/RestoreWindow.h"
 #include "jobs/RunRecord.h"
+#include "restore/RestoreWindow.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -27,7 +27,7 @@ protected:
         job.setTargetDirectory(path("bk"));
         writeFile("src/sub/kept.txt", "the same in every run");
         QDir().mkpath(path("bk"));
-        for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) {  // oldest first
+        for (const QString archive : {"bk/Job_2.zip", "bk/Job_1.zip", "bk/Job.zip"}) { // oldest first
             writeFile("src/diary.txt", archive.toUtf8());
             QProcess zip;
             zip.start("zip", {"-q", "-r", path(archive), path("src")});
@@ -37,7 +37,10 @@ protected:
         window->show();
     }
     QTreeWidget* list(const char* name) { return FindControl<QTreeWidget>(window.get(), name); }
-    QString current(const char* name) { return list(name)->currentItem() ? list(name)->currentItem()->text(0) : QString(); }
+    QString current(const char* name)
+    {
+        return list(name)->currentItem() ? list(name)->currentItem()->text(0) : QString();
+    }
     void click(const char* name) { FindControl<QAbstractButton>(window.get(), name)->click(); }
     bool enabled(const char* name) { return FindControl<QWidget>(window.get(), name)->isEnabled(); }
     QByteArray original(const QString& relative) { return QFile::encodeName(path(relative)); }
@@ -46,48 +49,48 @@ protected:
     std::unique_ptr<RestoreWindow> window;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(RestoreWindowTest, BackupsAreListedAndAFilesVersionsSteppedThrough)
 {
-    QTreeWidget* backups = list("lstBackups");
+    QTreeWidget* backups = list("backupList");
     ASSERT_EQ(backups->topLevelItemCount(), 3);
     EXPECT_EQ(backups->topLevelItem(0)->text(0), "Job.zip");
     EXPECT_EQ(backups->topLevelItem(2)->text(0), "Job_2.zip");
-    ASSERT_TRUE(window->SelectPath(original("src/diary.txt")));
-    EXPECT_EQ(list("lstVersions")->topLevelItemCount(), 3);
+    ASSERT_TRUE(window->selectPath(original("src/diary.txt")));
+    EXPECT_EQ(list("versionList")->topLevelItemCount(), 3);
     const struct {
         const char* button;
         const char* backup;
         bool previous, next;
-    } steps[] = {{"cmdPrevious", "Job_1.zip", true, true}, {"cmdPrevious", "Job_2.zip", false, true},
-                 {"cmdNext", "Job_1.zip", true, true}, {"cmdNext", "Job.zip", true, false}};
+    } steps[] = {{"previousButton", "Job_1.zip", true, true}, {"previousButton", "Job_2.zip", false, true},
+        {"nextButton", "Job_1.zip", true, true}, {"nextButton", "Job.zip", true, false}};
     for (const auto& step : steps) {
         click(step.button);
-        EXPECT_EQ(current("lstBackups"), step.backup);
-        EXPECT_EQ(current("lstVersions"), step.backup);
-        EXPECT_EQ(current("tvwFiles"), "diary.txt");
-        EXPECT_EQ(enabled("cmdPrevious"), step.previous) << step.backup;
-        EXPECT_EQ(enabled("cmdNext"), step.next) << step.backup;
+        EXPECT_EQ(current("backupList"), step.backup);
+        EXPECT_EQ(current("versionList"), step.backup);
+        EXPECT_EQ(current("fileTree"), "diary.txt");
+        EXPECT_EQ(enabled("previousButton"), step.previous) << step.backup;
+        EXPECT_EQ(enabled("nextButton"), step.next) << step.backup;
     }
-    FindControl<QLineEdit>(window.get(), "txtFilter")->setText("DIARY");
-    ASSERT_TRUE(window->SelectPath(original("src/sub/kept.txt")));
-    EXPECT_TRUE(list("tvwFiles")->currentItem()->isHidden());
-    EXPECT_FALSE(list("tvwFiles")->findItems("diary.txt", Qt::MatchExactly | Qt::MatchRecursive)[0]->isHidden());
+    FindControl<QLineEdit>(window.get(), "filterEdit")->setText("DIARY");
+    ASSERT_TRUE(window->selectPath(original("src/sub/kept.txt")));
+    EXPECT_TRUE(list("fileTree")->currentItem()->isHidden());
+    EXPECT_FALSE(list("fileTree")->findItems("diary.txt", Qt::MatchExactly | Qt::MatchRecursive)[0]->isHidden());
 }
 
 TEST_F(RestoreWindowTest, ARestoreIntoAChosenFolderAsksOnceAboutExistingFiles)
 {
     writeFile("out/diary.txt", "mine");
     writeFile("out/sub/kept.txt", "mine too");
-    window->ShowBackup(1);
-    window->SelectPath(original("src/diary.txt"));
-    list("tvwFiles")->currentItem()->parent()->child(1)->setSelected(true);  // and the folder "sub"
-    FindControl<QRadioButton>(window.get(), "optFolder")->setChecked(true);
-    FindControl<QLineEdit>(window.get(), "txtFolder")->setText(path("out"));
-    messageBoxes.answerNext(Answer::Yes);  // keep both
+    window->showBackup(1);
+    window->selectPath(original("src/diary.txt"));
+    list("fileTree")->currentItem()->parent()->child(1)->setSelected(true); // and the folder "sub"
+    FindControl<QRadioButton>(window.get(), "toFolderOption")->setChecked(true);
+    FindControl<QLineEdit>(window.get(), "folderEdit")->setText(path("out"));
+    messageBoxes.answerNext(Answer::Yes); // keep both
     QSignalSpy ended(window.get(), &RestoreWindow::restoreEnded);
-    click("cmdRestore");
+    click("restoreButton");
     ASSERT_TRUE(ended.wait(10000));
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("2 of the files to restore already exist"));
@@ -97,5 +100,5 @@ TEST_F(RestoreWindowTest, ARestoreIntoAChosenFolderAsksOnceAboutExistingFiles)
     ASSERT_EQ(diaries.size(), 1);
     EXPECT_EQ(readFile("out/" + diaries[0]), "bk/Job_1.zip");
     EXPECT_EQ(QDir(path("out/sub")).entryList({"kept (*).txt"}).size(), 1);
-    EXPECT_TRUE(enabled("cmdRestore"));
+    EXPECT_TRUE(enabled("restoreButton"));
 }

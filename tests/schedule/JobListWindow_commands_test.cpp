@@ -229,7 +229,7 @@ TEST_F(ScheduleTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
     schedule.cmdEditJob_Click();
     EXPECT_TRUE(lastMessage().text.startsWith("The job file of Backup Job 'Gone' can't be read: "));
     EXPECT_TRUE(schedule.isEnabled());
-    EXPECT_EQ(schedule.findChild<QWidget*>("frmWIZ_JobDefinition"), nullptr);
+    EXPECT_EQ(schedule.findChild<QWidget*>("JobWizard"), nullptr);
 
     LauncherRecorder launcher;
     QDir().mkpath(AppPaths::transactionLogPath());  // something in the log's place that can't be written
@@ -242,9 +242,9 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
     schedule.mnuFilePreferences_Click();
     schedule.mnuHelpAbout_Click();
     schedule.centralWidget()->setEnabled(false);  // as during a run
-    QWidget* about = OpenWindow("frmAbout");
-    ASSERT_TRUE(about && OpenWindow("frmPreferences"));
-    EXPECT_TRUE(OpenWindow("frmPreferences")->isEnabled() && about->isEnabled());
+    QWidget* about = OpenWindow("AboutBox");
+    ASSERT_TRUE(about && OpenWindow("PreferencesDialog"));
+    EXPECT_TRUE(OpenWindow("PreferencesDialog")->isEnabled() && about->isEnabled());
     QTest::keyClick(about, Qt::Key_F1);
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(lastMessage().text.startsWith("The target file '" + path("Arkwell_Help.htm")));
@@ -259,9 +259,9 @@ TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxSho
     writeFile("Arkwell_Help.htm", "<html><body><h1>Arkwell Help</h1></body></html>");
     QTest::keyClick(about, Qt::Key_F1);
     EXPECT_EQ(messageBoxes.messages().size(), 2u);
-    QWidget* help = OpenWindow("frmHelpView");
+    QWidget* help = OpenWindow("HelpWindow");
     ASSERT_TRUE(help && help->isVisible());
-    EXPECT_TRUE(testing_support::FindControl<QTextBrowser>(help, "txtHelp")->toPlainText().contains("Arkwell Help"));
+    EXPECT_TRUE(testing_support::FindControl<QTextBrowser>(help, "helpPage")->toPlainText().contains("Arkwell Help"));
     help->close();
 }
 

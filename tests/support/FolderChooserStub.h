@@ -2,7 +2,7 @@
 // Stands in for the folder dialog while it lives: answers with the queued paths (an empty one
 // is a cancel, and so is an empty queue) and records each prompt, owner window and start folder.
 
-#include "dialogs/CBrowseDlg.h"
+#include "dialogs/FolderBrowser.h"
 
 #include <QPointer>
 #include <QString>
@@ -16,14 +16,14 @@ class FolderChooserStub {
 public:
     explicit FolderChooserStub(QStringList answers = {}) : m_answers(std::move(answers))
     {
-        CBrowseDlg::SetFolderChooser([this](QWidget* parent, const QString& prompt, const QString& start) {
+        FolderBrowser::setChooser([this](QWidget* parent, const QString& prompt, const QString& start) {
             prompts << prompt;
             parents.emplace_back(parent);
             starts << start;
             return m_answers.isEmpty() ? QString() : m_answers.takeFirst();
         });
     }
-    ~FolderChooserStub() { CBrowseDlg::SetFolderChooser({}); }
+    ~FolderChooserStub() { FolderBrowser::setChooser({}); }
     Q_DISABLE_COPY(FolderChooserStub)
 
     void answerNext(const QString& path) { m_answers << path; }

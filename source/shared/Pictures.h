@@ -6,17 +6,17 @@
 #include <QIcon>
 #include <QPixmap>
 
-namespace libPictures {
+namespace Pictures {
 
 // The application icon of the tray and the windows: the program's icon at its drawn sizes
 // (16 to 256 pixels), from the resources.
-QIcon AppIcon();
+QIcon appIcon();
 // The tray icon in a state: 0 idle (the application icon), 1 running (a green lamp on it),
 // 2 needs attention (a red lamp on it).
-QIcon TrayIcon(int state);
+QIcon trayIcon(int state);
 // Row image 1 (a compressed job: a zipped parcel) or 2 (a plain copy: two sheets).
-QIcon JobIcon(bool bCompressed);
+QIcon jobIcon(bool compressed);
 // One lamp of the activity indicator: a 12 by 13 circle with transparent corners.
-QPixmap Lamp(const QColor& colour);
+QPixmap lamp(const QColor& colour);
 
-}  // namespace libPictures
+} // namespace Pictures

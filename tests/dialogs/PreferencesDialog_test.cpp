@@ -1,8 +1,8 @@
 // The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
-#include "dialogs/frmPreferences.h"
+#include "dialogs/PreferencesDialog.h"
 
-#include "lib/AppPaths.h"
 #include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -26,19 +26,19 @@ protected:
         Preferences::maxBackupCopies = copies;
         Preferences::stopOnError = stop;
         Preferences::runMissedBackups = missed;
-        dialog = new frmPreferences;
+        dialog = new PreferencesDialog;
         dialog->show();
     }
-    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "cmbMaxBackupCopies"); }
-    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "cmbStopOnError"); }
-    QAbstractButton* missed() const { return FindControl<QAbstractButton>(dialog, "chkRunMissedBackups"); }
-    QAbstractButton* atLogin() const { return FindControl<QAbstractButton>(dialog, "chkStartAtLogin"); }
-    void ok() const { FindControl<QAbstractButton>(dialog, "cmdOk")->click(); }
+    QComboBox* copies() const { return FindControl<QComboBox>(dialog, "maxCopiesList"); }
+    QComboBox* stop() const { return FindControl<QComboBox>(dialog, "stopOnErrorList"); }
+    QAbstractButton* button(const char* name) const { return FindControl<QAbstractButton>(dialog, name); }
+    QString lastMessage() const { return messageBoxes.messages().back().text; }
 
-    QPointer<frmPreferences> dialog;
+    QPointer<PreferencesDialog> dialog;
+    const QString autostart = path("xdg-config/autostart/arkwell.desktop");
 };
 
-TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAndLeavingChangesNothing)
+TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxAndLeavingChangesNothing)
 {
     // A count outside the box shows the nearest one.
     for (const auto& [stored, shown] : {std::pair{99, "99"}, {1, "1"}, {-5, "1"}, {100, "99"}, {32767, "99"}}) {
@@ -49,58 +49,56 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxOkWritesThemAn
     }
     // Ok without a choice tells the first empty box and keeps the dialog open; Cancel or Esc
     // then leaves everything as it was.
-    const QString autostart = path("xdg-config/autostart/arkwell.desktop");
     writeFile("Arkwell.txt", "12\r\n0\r\n");
-    const std::vector<std::function<void()>> leave = {
-        [this] { FindControl<QAbstractButton>(dialog, "cmdCancel")->click(); },
-        [this] { QTest::keyClick(dialog, Qt::Key_Escape); },
-    };
-    for (const auto& way : leave) {
+    for (const std::function<void()>& leave : std::vector<std::function<void()>>{
+             [this] { button("cancelButton")->click(); }, [this] { QTest::keyClick(dialog, Qt::Key_Escape); }}) {
         open(12, false);
-        atLogin()->setChecked(true);
+        button("startAtLoginBox")->setChecked(true);
         copies()->setCurrentIndex(-1);
         stop()->setCurrentIndex(-1);
-        ok();
+        button("okButton")->click();
+        EXPECT_TRUE(lastMessage().startsWith("You must select a value between 1 and 99"));
         copies()->setCurrentText("3");
-        ok();
+        button("okButton")->click();
+        EXPECT_TRUE(lastMessage().startsWith("You must select either Yes or No"));
         EXPECT_FALSE(Unloaded(dialog));
         stop()->setCurrentText("Yes");
-        way();
+        leave();
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_FALSE(QFile::exists(autostart));
-        EXPECT_EQ(Preferences::maxBackupCopies, 12);
-        EXPECT_FALSE(Preferences::stopOnError);
+        EXPECT_TRUE(Preferences::maxBackupCopies == 12 && !Preferences::stopOnError);
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray("12\r\n0\r\n"));
     }
-    ASSERT_EQ(messageBoxes.messages().size(), 4u);
-    EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("You must select a value between 1 and 99"));
-    EXPECT_TRUE(messageBoxes.messages()[1].text.startsWith("You must select either Yes or No"));
+    EXPECT_EQ(messageBoxes.messages().size(), 4u);
+}
 
+TEST_F(PreferencesTest, OkWritesThePreferencesAndTheLogInEntryOrTellsWhyItCant)
+{
     // The log-in setting is the user's autostart entry: Ok writes it, and removes it again.
     for (const auto& [copiesText, stopText, runMissed, file] :
-         {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
+        {std::tuple{"5", "Yes", false, " 5 \r\n-1 \r\n 0 \r\n"}, {"99", "No", true, " 99 \r\n 0 \r\n-1 \r\n"}}) {
         open(7, stopText == QLatin1String("No"), !runMissed);
-        EXPECT_EQ(missed()->isChecked(), !runMissed);
-        EXPECT_EQ(atLogin()->isChecked(), runMissed);  // as the row before left it
+        EXPECT_EQ(button("runMissedBox")->isChecked(), !runMissed);
+        EXPECT_EQ(button("startAtLoginBox")->isChecked(), runMissed); // as the row before left it
         copies()->setCurrentText(copiesText);
         stop()->setCurrentText(stopText);
-        missed()->setChecked(runMissed);
-        atLogin()->setChecked(!runMissed);
-        ok();
+        button("runMissedBox")->setChecked(runMissed);
+        button("startAtLoginBox")->setChecked(!runMissed);
+        button("okButton")->click();
         EXPECT_EQ(QFile::exists(autostart), !runMissed);
-        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file));  // written from the values Ok stored
+        EXPECT_EQ(readFile("Arkwell.txt"), QByteArray(file)); // written from the values Ok stored
         EXPECT_TRUE(Unloaded(dialog));
     }
-    EXPECT_EQ(messageBoxes.messages().size(), 4u);
+    EXPECT_TRUE(messageBoxes.messages().empty());
 
     // An entry that can't be written (a folder in its place): told, and the dialog stays open.
     QDir().mkpath(autostart);
     open(5, true);
-    atLogin()->setChecked(true);
-    ok();
-    ASSERT_EQ(messageBoxes.messages().size(), 5u);
-    EXPECT_TRUE(messageBoxes.messages()[4].text.contains(autostart));
+    button("startAtLoginBox")->setChecked(true);
+    button("okButton")->click();
+    ASSERT_EQ(messageBoxes.messages().size(), 1u);
+    EXPECT_TRUE(lastMessage().contains(autostart));
     EXPECT_FALSE(Unloaded(dialog));
 }
 
-}  // namespace
+} // namespace

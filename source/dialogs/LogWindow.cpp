@@ -1,9 +1,9 @@
-#include "dialogs/frmLogView.h"
+#include "dialogs/LogWindow.h"
 
-#include "shared/libPictures.h"
-#include "dialogs/libControls.h"
-#include "lib/Files.h"
 #include "lib/Desktop.h"
+#include "lib/Files.h"
+#include "shared/FitOnScreen.h"
+#include "shared/Pictures.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -18,77 +18,77 @@ namespace {
 // A log is never shortened, so it can grow large: a window opens on its last part only.
 constexpr qint64 ShownAtMost = 4 * 1024 * 1024;
 
-QHash<QString, QPointer<frmLogView>>& openWindows()
+QHash<QString, QPointer<LogWindow>>& openWindows()
 {
-    static QHash<QString, QPointer<frmLogView>> windows;
+    static QHash<QString, QPointer<LogWindow>> windows;
     return windows;
 }
 
-}  // namespace
+} // namespace
 
-void frmLogView::OpenLog(const QString& path)
+void LogWindow::openLog(const QString& path)
 {
     if (!Files::fileExists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    Desktop::open(path, [path] { ShowLog(path); });
+    Desktop::open(path, [path] { showLog(path); });
 }
 
-frmLogView* frmLogView::ShowLog(const QString& path)
+LogWindow* LogWindow::showLog(const QString& path)
 {
-    QPointer<frmLogView>& window = openWindows()[path];
+    QPointer<LogWindow>& window = openWindows()[path];
     if (!window)
-        window = new frmLogView(path);
+        window = new LogWindow(path);
     window->show();
     window->raise();
     window->activateWindow();
     return window;
 }
 
-frmLogView::frmLogView(const QString& path)
+LogWindow::LogWindow(const QString& path)
     : m_path(path)
 {
-    setObjectName(QStringLiteral("frmLogView"));
+    setObjectName(QStringLiteral("LogWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QFileInfo(path).fileName() + QStringLiteral(" - Arkwell"));
-    setWindowIcon(libPictures::AppIcon());
-    txtLog = new QPlainTextEdit(this);
-    txtLog->setObjectName(QStringLiteral("txtLog"));
-    txtLog->setReadOnly(true);
-    txtLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    txtLog->setFont(QFont(QStringLiteral("monospace")));
+    setWindowTitle(tr("%1 - Arkwell").arg(QFileInfo(path).fileName()));
+    setWindowIcon(Pictures::appIcon());
+    m_text = new QPlainTextEdit(this);
+    m_text->setObjectName(QStringLiteral("logText"));
+    m_text->setReadOnly(true);
+    m_text->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_text->setFont(QFont(QStringLiteral("monospace")));
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(txtLog);
-    libControls::FitOnScreen(this, QSize(760, 420));
+    layout->addWidget(m_text);
+    fitOnScreen(this, QSize(760, 420));
 
     skipToLastPart();
-    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &frmLogView::readNewText);
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &LogWindow::readNewText);
     readNewText();
 }
 
 // A large log is shown from the first whole line of its last part.
-void frmLogView::skipToLastPart()
+void LogWindow::skipToLastPart()
 {
     QFile file(m_path);
     if (file.size() <= ShownAtMost || !file.open(QIODevice::ReadOnly) || !file.seek(file.size() - ShownAtMost))
         return;
     file.readLine();
     m_readUpTo = file.pos();
-    txtLog->setPlainText(QStringLiteral("(the log's earlier lines are not shown here)\n"));
+    m_text->setPlainText(tr("(the log's earlier lines are not shown here)") + QLatin1Char('\n'));
 }
 
 // Appends what the file gained since the last read, staying at the end when the view was
 // there. A file that shrank (replaced by a new one) is shown again from its start.
-void frmLogView::readNewText()
+void LogWindow::readNewText()
 {
-    if (!m_watcher.files().contains(m_path))  // a file replaced under the same name is watched anew
+    if (!m_watcher.files().contains(m_path)) // a file replaced under the same name is watched anew
         m_watcher.addPath(m_path);
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        txtLog->setPlainText(QStringLiteral("The log '%1' can't be read: %2").arg(m_path, file.errorString()));
+        m_text->setPlainText(tr("The log '%1' can't be read: %2").arg(m_path, file.errorString()));
         return;
     }
     if (file.size() < m_readUpTo) {
-        txtLog->clear();
+        m_text->clear();
         m_readUpTo = 0;
     }
     file.seek(m_readUpTo);
@@ -96,9 +96,9 @@ void frmLogView::readNewText()
     m_readUpTo += added.size();
     if (added.isEmpty())
         return;
-    QScrollBar* scroll = txtLog->verticalScrollBar();
+    QScrollBar* scroll = m_text->verticalScrollBar();
     const bool atEnd = scroll->value() == scroll->maximum();
-    QTextCursor end(txtLog->document());
+    QTextCursor end(m_text->document());
     end.movePosition(QTextCursor::End);
     end.insertText(QString(m_decoder(added)).remove(QLatin1Char('\r')));
     if (atEnd)

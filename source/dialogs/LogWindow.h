@@ -8,23 +8,22 @@
 
 class QPlainTextEdit;
 
-class frmLogView : public QWidget {
+class LogWindow : public QWidget {
     Q_OBJECT
 public:
     // Opens a log in the desktop's program for it; when the desktop has none or it fails,
     // the log is shown in this program's own window instead. A log never written yet is
     // created empty first, so there is a file to show.
-    static void OpenLog(const QString& path);
+    static void openLog(const QString& path);
     // Shows the log in its window (the one already open for that file, or a new one).
-    static frmLogView* ShowLog(const QString& path);
-
-    QPlainTextEdit* txtLog = nullptr;
+    static LogWindow* showLog(const QString& path);
 
 private:
-    explicit frmLogView(const QString& path);
+    explicit LogWindow(const QString& path);
     void skipToLastPart();
     void readNewText();
 
+    QPlainTextEdit* m_text = nullptr;
     QString m_path;
     qint64 m_readUpTo = 0;
     QFileSystemWatcher m_watcher;

@@ -1,4 +1,4 @@
-#include "shared/libPictures.h"
+#include "shared/Pictures.h"
 
 #include <QPainter>
 
@@ -8,13 +8,14 @@ static void initProgramResources()
     Q_INIT_RESOURCE(arkwell);
 }
 
-namespace libPictures {
+namespace Pictures {
 namespace {
 
 // A transparent square canvas of `size` pixels, antialiased.
 class Canvas {
 public:
-    explicit Canvas(int size) : m_pixmap(size, size)
+    explicit Canvas(int size)
+        : m_pixmap(size, size)
     {
         m_pixmap.fill(Qt::transparent);
         m_painter.begin(&m_pixmap);
@@ -61,9 +62,9 @@ QPixmap copyPicture()
     return canvas.finish();
 }
 
-}  // namespace
+} // namespace
 
-QIcon AppIcon()
+QIcon appIcon()
 {
     static const QIcon icon = [] {
         initProgramResources();
@@ -75,24 +76,24 @@ QIcon AppIcon()
     return icon;
 }
 
-QIcon JobIcon(bool bCompressed)
+QIcon jobIcon(bool compressed)
 {
-    static const QIcon compressed(compressedPicture());
+    static const QIcon zipped(compressedPicture());
     static const QIcon copy(copyPicture());
-    return bCompressed ? compressed : copy;
+    return compressed ? zipped : copy;
 }
 
-QIcon TrayIcon(int state)
+QIcon trayIcon(int state)
 {
     if (state == 0)
-        return AppIcon();
-    QPixmap picture = AppIcon().pixmap(32, 32);
+        return appIcon();
+    QPixmap picture = appIcon().pixmap(32, 32);
     QPainter p(&picture);
-    p.drawPixmap(QRect(14, 14, 18, 18), Lamp(state == 1 ? QColor(0, 200, 0) : QColor(230, 0, 0)));
+    p.drawPixmap(QRect(14, 14, 18, 18), lamp(state == 1 ? QColor(0, 200, 0) : QColor(230, 0, 0)));
     return QIcon(picture);
 }
 
-QPixmap Lamp(const QColor& colour)
+QPixmap lamp(const QColor& colour)
 {
     QPixmap pixmap(12, 13);
     pixmap.fill(Qt::transparent);
@@ -107,4 +108,4 @@ QPixmap Lamp(const QColor& colour)
     return pixmap;
 }
 
-}  // namespace libPictures
+} // namespace Pictures

@@ -6,14 +6,14 @@
 
 class QTextBrowser;
 
-class frmHelpView : public QWidget {
+class HelpWindow : public QWidget {
     Q_OBJECT
 public:
     // Shows the page in the help window (the one already open, or a new one).
-    static frmHelpView* ShowHelp(const QString& page);
-
-    QTextBrowser* txtHelp = nullptr;
+    static HelpWindow* showHelp(const QString& page);
 
 private:
-    explicit frmHelpView(const QString& page);
+    explicit HelpWindow(const QString& page);
+
+    QTextBrowser* m_page = nullptr;
 };

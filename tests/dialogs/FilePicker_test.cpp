@@ -1,12 +1,12 @@
 // The file picker: specific files, wildcard groups, the folder field and browser, and where
 // the next opening starts.
-#include "dialogs/frmPickFile.h"
+#include "dialogs/FilePicker.h"
 
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
-#include <QTabBar>
+#include <QTabWidget>
 #include <QTest>
 
 using testing_support::FolderChooserStub;
@@ -19,7 +19,7 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        frmPickFile::SetRememberedFolder(QString());
+        FilePicker::setRememberedFolder(QString());
         for (const char* name : {"c.txt", "a.txt", "b.doc", ".hidden", "Makefile", "two\nlines", "odd\rname"})
             writeFile(QStringLiteral("data/") + QLatin1String(name), "x");
         QDir().mkpath(path("data/sub.folder"));
@@ -28,89 +28,97 @@ protected:
     void open(const QString& folder = QString())
     {
         delete picker.data();
-        picker = new frmPickFile(&wizard);
-        QObject::connect(picker, &frmPickFile::EntriesChosen, [this](const QStringList& entries) { chosen << entries; });
+        picker = new FilePicker(&wizard);
+        QObject::connect(picker, &FilePicker::entriesChosen, [this](const QStringList& entries) { chosen << entries; });
         picker->show();
         if (!folder.isNull())
             folderField()->setText(folder);
     }
-    template <typename Control>
-    Control* control(const char* name) const
+    template <typename Control = QAbstractButton> Control* control(const char* name) const
     {
         return testing_support::FindControl<Control>(picker, name);
     }
-    QLineEdit* folderField() const { return control<QLineEdit>("txtPath"); }
-    QListWidget* files() const { return control<QListWidget>("filFileList"); }
-    void click(const char* name) const { control<QAbstractButton>(name)->click(); }
+    QLineEdit* folderField() const { return control<QLineEdit>("folderEdit"); }
+    QListWidget* files() const { return control<QListWidget>("fileList"); }
+    void click(const char* name) const { control(name)->click(); }
     void select(const QStringList& names) const
     {
         for (const QString& name : names)
             files()->findItems(name, Qt::MatchExactly).front()->setSelected(true);
     }
-    void showWildcards() const { control<QTabBar>("tabFilePick")->setCurrentIndex(1); }
+    void showTab(int tab) const { control<QTabWidget>("tabs")->setCurrentIndex(tab); }
     bool closed() const { return testing_support::Unloaded(picker); }
-    QString lastMessage() const { return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text; }
+    QString lastMessage() const
+    {
+        return messageBoxes.messages().empty() ? QString() : messageBoxes.messages().back().text;
+    }
 
-    QWidget wizard;  // the picker's owner, which takes the last one with it
-    QPointer<frmPickFile> picker;
-    QStringList chosen;  // the entries the picker gave, in their order
+    QWidget wizard; // the picker's owner, which takes the last one with it
+    QPointer<FilePicker> picker;
+    QStringList chosen; // the entries the picker gave, in their order
     const QString data = path("data");
 };
 
 TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheRootTakesOnlyAllFiles)
 {
     open();
-    showWildcards();
-    auto* other = control<QLineEdit>("txtOtherWildcard");
-    click("optOtherWildcard");
+    showTab(1);
+    auto* other = control<QLineEdit>("otherExtensionEdit");
+    click("otherExtensionOption");
     // The extension takes letters and digits only; a pasted text is held to them without a message.
     QTest::keyClicks(other, "Mp3");
     for (const char* key : {".", "*", "/", " "}) {
         QTest::keyClicks(other, key);
-        EXPECT_EQ(lastMessage(), QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
-                                     .arg(QLatin1String(key)));
+        EXPECT_EQ(lastMessage(),
+            QStringLiteral("You cannot press the '%1' key when defining a wildcard extension.")
+                .arg(QLatin1String(key)));
     }
     QTest::keyClick(other, Qt::Key_Backspace);
     other->insert("x/y");
     other->insert("a b");
     EXPECT_EQ(other->text(), "Mp");
     EXPECT_EQ(messageBoxes.messages().size(), 4u);
-    click("optAllFiles");  // leaving the typed extension clears and disables it
-    EXPECT_TRUE(other->text().isEmpty());
-    EXPECT_FALSE(other->isEnabled());
+    click("allFilesOption"); // leaving the typed extension clears and disables it
+    EXPECT_TRUE(other->text().isEmpty() && !other->isEnabled());
 
     ASSERT_TRUE(QFile::link(QStringLiteral("/"), path("rootlink")));
     // The folder, the option, the extension chosen in its box, and the entry (none: refused as a
     // wildcard on the root folder).
     using Case = std::tuple<QString, const char*, const char*, QString>;
     const Case cases[] = {
-        {data, "optAllFiles", nullptr, data + "/*.*"},       {data, "optOtherCommon", "pdf", data + "/*.pdf"},
-        {data, "optOtherCommon", nullptr, data + "/*.*"},    {data, "optOtherWildcard", "txt", data + "/*.txt"},
-        {data, "optOtherWildcard", nullptr, data + "/*.*"},  {data, "optOtherWildcard", "*.cpp", data + "/*.cpp"},
-        {"/", "optAllFiles", nullptr, "/*.*"},               {"/", "optOtherCommon", "doc", {}},
-        {data + "/../../../../../../../..", "optOtherCommon", "doc", {}},
-        {path("rootlink"), "optOtherWildcard", "doc", {}},
+        {data, "allFilesOption", nullptr, data + "/*.*"},
+        {data, "commonExtensionOption", "pdf", data + "/*.pdf"},
+        {data, "commonExtensionOption", nullptr, data + "/*.*"},
+        {data, "otherExtensionOption", "txt", data + "/*.txt"},
+        {data, "otherExtensionOption", nullptr, data + "/*.*"},
+        {data, "otherExtensionOption", "*.cpp", data + "/*.cpp"},
+        {"/", "allFilesOption", nullptr, "/*.*"},
+        {"/", "commonExtensionOption", "doc", {}},
+        {data + "/../../../../../../../..", "commonExtensionOption", "doc", {}},
+        {path("rootlink"), "otherExtensionOption", "doc", {}},
     };
     for (const auto& [folder, option, extension, entry] : cases) {
         SCOPED_TRACE(folder.toStdString() + " " + option);
         chosen.clear();
         open(folder);
         if (folder == data)
-            select({"a.txt"});  // ignored: the wildcard tab is showing
-        showWildcards();
-        click(option);  // each option enables its own box alone
-        const bool common = option == std::string_view("optOtherCommon");
-        EXPECT_EQ(control<QComboBox>("cmbCommonExt")->isEnabled(), common);
-        EXPECT_EQ(control<QLineEdit>("txtOtherWildcard")->isEnabled(), option == std::string_view("optOtherWildcard"));
+            select({"a.txt"}); // ignored: the wildcard tab is showing
+        showTab(1);
+        click(option); // each option enables its own box alone
+        const bool common = option == std::string_view("commonExtensionOption");
+        EXPECT_EQ(control<QComboBox>("commonExtensionList")->isEnabled(), common);
+        EXPECT_EQ(
+            control<QLineEdit>("otherExtensionEdit")->isEnabled(), option == std::string_view("otherExtensionOption"));
         if (extension && common)
-            control<QComboBox>("cmbCommonExt")->setCurrentText(extension);
+            control<QComboBox>("commonExtensionList")->setCurrentText(extension);
         else if (extension)
-            control<QLineEdit>("txtOtherWildcard")->setText(extension);
-        click("cmdOk");
+            control<QLineEdit>("otherExtensionEdit")->setText(extension);
+        click("okButton");
         EXPECT_EQ(chosen, entry.isEmpty() ? QStringList() : QStringList{entry});
         EXPECT_EQ(closed(), !entry.isEmpty());
-        EXPECT_TRUE(!entry.isEmpty() ||
-                    lastMessage().startsWith("You cannot select any wildcard other than '*.*' for use with a full drive path."));
+        EXPECT_TRUE(!entry.isEmpty()
+            || lastMessage().startsWith(
+                "You cannot select any wildcard other than '*.*' for use with a full drive path."));
     }
     EXPECT_EQ(messageBoxes.messages().size(), 4u + 3u);
 }
@@ -118,16 +126,15 @@ TEST_F(PickFileTest, EachWildcardOptionTakesItsOwnBoxAndSettlesItsPatternAndTheR
 TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWhereTheLastOkLeft)
 {
     open();
-    EXPECT_EQ(folderField()->text(), QDir::homePath());  // the first opening
-    folderField()->setText(data);
-    EXPECT_TRUE(files()->isEnabled());
+    EXPECT_EQ(folderField()->text(), QDir::homePath()); // the first opening
     // Enter in the folder box goes there, or tells it is no folder; it is never Ok.
-    QTest::keyClick(folderField(), Qt::Key_Return);
-    EXPECT_TRUE(messageBoxes.messages().empty());
-    folderField()->setText(data + "/nothing");
-    QTest::keyClick(folderField(), Qt::Key_Return);
+    for (const QString& typed : {data + "/nothing", data}) {
+        folderField()->setText(typed);
+        QTest::keyClick(folderField(), Qt::Key_Return);
+    }
+    EXPECT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
-    EXPECT_FALSE(closed());
+    EXPECT_TRUE(files()->isEnabled() && !closed());
     // No hidden file, no folder, and no name that would split a job's entry in two.
     EXPECT_EQ(ItemTexts(files()), QStringList({"Makefile", "a.txt", "b.doc", "c.txt"}));
     // A field that names no folder disables the list, which keeps the last folder's files; Ok is refused.
@@ -135,58 +142,50 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
         folderField()->setText(bad);
         EXPECT_FALSE(files()->isEnabled()) << bad.toStdString();
         EXPECT_EQ(files()->count(), 4);
-        showWildcards();
-        click("cmdOk");
+        showTab(bad.isEmpty() ? 0 : 1); // refused on either tab; the last leaves the files shown
+        click("okButton");
         EXPECT_EQ(lastMessage(), "The backup path selected does not exist; please correct it.");
     }
 
     // Nothing selected: told, nothing appended, still open.
-    control<QTabBar>("tabFilePick")->setCurrentIndex(0);
-    folderField()->setText(data + "/");  // typed with its final separator
-    click("cmdOk");
+    folderField()->setText(data + "/"); // typed with its final separator
+    click("okButton");
     EXPECT_TRUE(lastMessage().startsWith("You must select files to backup from the file list box"));
-    EXPECT_TRUE(chosen.isEmpty());
     EXPECT_FALSE(closed());
     select({"c.txt", "Makefile", "a.txt"});
-    click("cmdOk");
-    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
+    click("okButton");
     EXPECT_TRUE(closed());
 
     open();
-    EXPECT_EQ(folderField()->text(), data + "/");  // as typed at the last Ok
-    EXPECT_EQ(files()->count(), 4);
+    EXPECT_EQ(folderField()->text(), data + "/"); // as typed at the last Ok
     select({"a.txt"});
-    click("cmdOk");  // the same file again: the picker looks for no duplicates
+    click("okButton"); // the same file again: the picker looks for no duplicates
+    // Cancel and closing the window hand over nothing.
     open(data + "/sub.folder");
-    click("cmdCancel");
+    click("cancelButton");
     EXPECT_TRUE(closed());
-    open();  // closing the window is a cancel too
+    open();
     EXPECT_EQ(folderField()->text(), data + "/");
     picker->close();
     EXPECT_TRUE(closed());
     EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
-    EXPECT_EQ(frmPickFile::RememberedFolder(), data + "/");
 
     // A folder gone meanwhile is told and the browser opens again; the root stays the root;
     // a cancel changes nothing.
     open();
     FolderChooserStub chooser({data + "/gone", data + "/sub.folder/", "/", ""});
-    click("cmdBrowsePath");
+    for (const QString& shown : {data + "/sub.folder", QStringLiteral("/"), QStringLiteral("/")}) {
+        click("browseButton");
+        EXPECT_EQ(folderField()->text(), shown);
+    }
     EXPECT_EQ(lastMessage(), "The specified directory does not exist; please try again.");
-    EXPECT_EQ(folderField()->text(), data + "/sub.folder");
-    EXPECT_TRUE(files()->isEnabled());
-    EXPECT_EQ(files()->count(), 0);
-    click("cmdBrowsePath");
-    EXPECT_EQ(folderField()->text(), "/");
-    click("cmdBrowsePath");
-    EXPECT_EQ(folderField()->text(), "/");
     EXPECT_EQ(chooser.prompts, QStringList(4, "Please select a directory to backup."));
     EXPECT_EQ(chooser.parents.front(), picker);
-    EXPECT_EQ(chooser.starts.front(), data + "/");  // the browser starts in the folder shown
+    EXPECT_EQ(chooser.starts.front(), data + "/"); // the browser starts in the folder shown
 
     // Add Folder hands over a whole folder, starting in the folder remembered, and remembers it.
     chooser.answerNext(data + "/sub.folder");
-    click("cmdAddFolder");
+    click("addFolderButton");
     EXPECT_EQ(chosen.last(), data + "/sub.folder/*.*");
     EXPECT_EQ(chooser.starts.last(), data + "/");
     EXPECT_TRUE(closed());
@@ -194,4 +193,4 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(folderField()->text(), data + "/sub.folder");
 }
 
-}  // namespace
+} // namespace
