@@ -2,7 +2,6 @@
 // message boxes and the end on SIGTERM, SIGINT or SIGHUP.
 #include "agent/AgentStart.h"
 
-#include "agent/GuardedApplication.h"
 #include "agent/InstanceGuard.h"
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
@@ -248,7 +247,7 @@ void loadJobList(JobListWindow& schedule)
 
 int run(QApplication& app)
 {
-    return runGuarded([&] {
+    return Errors::guard([&] {
         catchEndSignals(app);
         const bool headless = noDisplay();
         if (!headless)

@@ -5,7 +5,9 @@
 
 #include <QString>
 #include <QFileDevice>
+#include <cstring>
 #include <exception>
+#include <source_location>
 #include <functional>
 #include <type_traits>
 
@@ -37,7 +39,7 @@ enum ErrorNumber : qint32 {
     ErrOperationFailed = 99,
 };
 
-// An unexpected failure on its way to the trap of the procedure that met it.
+// A refusal met inside a backup run, caught at the run's edge (or, unexpected elsewhere, by the guard).
 class AppError : public std::exception {
 public:
     explicit AppError(ErrorInfo info);
@@ -96,12 +98,13 @@ void setOwnFileListener(OwnFileListener listener);  // an empty listener: standa
 using FatalEndHandler = std::function<void()>;
 void setFatalEndHandler(FatalEndHandler handler);  // an empty handler restores the real end
 
-// Runs `work` as a procedure with an error trap: an unexpected failure is reported as fatal
-// under the module and procedure tags, and the procedure then returns its default result.
+// The one guard for the truly unexpected: runs `work`, and an exception that escapes it is
+// reported as fatal, naming the file and function the guard was called from; `work`'s
+// default result is returned when the fatal end returns (only in tests).
 template <typename Work>
-auto trap(const char* moduleName, const char* procedureName, Work&& work) -> decltype(work())
+auto guard(Work&& work, const std::source_location where = std::source_location::current()) -> decltype(work())
 {
-    using Result = decltype(work());
+    using Value = decltype(work());
     ErrorInfo caught;
     try {
         return work();
@@ -111,9 +114,10 @@ auto trap(const char* moduleName, const char* procedureName, Work&& work) -> dec
         caught.number = ErrOperationFailed;
         caught.description = QString::fromLocal8Bit(error.what());
     }
-    report(true, caught, QString::fromLatin1(moduleName), QString::fromLatin1(procedureName));
-    if constexpr (!std::is_void_v<Result>)
-        return Result{};
+    const char* const file = std::strrchr(where.file_name(), '/');
+    report(true, caught, QString::fromUtf8(file ? file + 1 : where.file_name()), QString::fromUtf8(where.function_name()));
+    if constexpr (!std::is_void_v<Value>)
+        return Value{};
 }
 
 }  // namespace Errors

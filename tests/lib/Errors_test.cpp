@@ -48,16 +48,17 @@ TEST_F(AppFolderTest, ReportsAreLoggedCleanedAndShownAndAFatalOneEndsEvenWithout
     EXPECT_EQ(messageBoxes.messages().at(3).title, "Fatal Application Error");
 }
 
-TEST_F(AppFolderTest, TrapReportsAndReturnsTheDefaultAndErrnoMapsToTheProgramsNumber)
+TEST_F(AppFolderTest, TheGuardReportsWhereItStandsAndReturnsTheDefaultAndErrnoMapsToTheProgramsNumber)
 {
-    Errors::setFatalEndHandler([] {});  // a fatal end that lets the trap return
-    const int result = Errors::trap("Files", "makeFolder()", []() -> int {
+    Errors::setFatalEndHandler([] {});  // a fatal end that lets the guard return
+    const int result = Errors::guard([]() -> int {
         Errors::throwErrno(EACCES, "/root/secret");
     });
     EXPECT_EQ(result, 0);
     const QString log = QString::fromUtf8(readFile("arkwell.err"));
     EXPECT_TRUE(log.contains("ERR#70 @ Arkwell - Permission denied: `/root/secret` (")) << log.toStdString();
     EXPECT_TRUE(log.contains("Last DLL:     13 "));
+    EXPECT_TRUE(log.contains("Module/Function: Errors_test.cpp/")) << log.toStdString();
     // Outside a run the same refusal is a result with its reason.
     EXPECT_TRUE(Errors::attempt([] { Errors::throwErrno(ENOENT, "/nowhere"); }).reason().startsWith("File not found: '/nowhere'"));
 }

@@ -18,7 +18,7 @@
 namespace testing_support {
 
 // Thrown by the fatal end in tests, so a test can see that the program would have ended.
-// Deliberately not a std::exception: no trap of the program catches it.
+// Deliberately not a std::exception: no guard of the program catches it.
 struct FatalEnd {};
 
 // A clock that stands still until the test sets or advances it.
