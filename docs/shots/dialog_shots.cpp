@@ -2,6 +2,7 @@
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
 #include "lib/Preferences.h"
 #include "lib/AppPaths.h"
+#include "lib/Clock.h"
 #include "agent/AgentStart.h"
 #include "agent/TrayAgent.h"
 #include "jobs/Job.h"
@@ -77,22 +78,52 @@ bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
     return savePicture(picture, file);
 }
 
-// The job list window with three jobs of a household.
-bool saveJobList(const QString& out)
+// The clock of the pictures: a Monday evening in December.
+class PictureClock : public Clock {
+public:
+    PictureClock() { Clock::install(this); }
+    ~PictureClock() override { Clock::install(nullptr); }
+
+protected:
+    QDateTime currentDateTime() const override { return QDateTime(QDate(2026, 12, 7), QTime(18, 30)); }
+};
+
+// A job of a household: daily on `days` at `start`, last run `ranDaysAgo` days ago (never: -1).
+void saveHouseholdJob(JobTable& jobs, const QString& name, qint16 days, QTime start, bool compress, int ranDaysAgo)
 {
+    Job job;
+    job.setName(name);
+    job.setCompress(compress);
+    job.setFrequency(Job::Daily);
+    job.setWeekdays(days);
+    job.setStartTime(start);
+    job.setTargetDirectory(QStringLiteral("/media/ada/backup/"));
+    job.setFilesToZip(QStringLiteral("/home/ada/Documents/*.*\r\n"));
+    (void)jobs.save(job);
+    if (ranDaysAgo < 0)
+        return;
+    jobs.updateRecord(name, [&](RunRecord& record) {
+        record.started = QDateTime(Clock::today().addDays(-ranDaysAgo), start);
+        record.ended = record.started.addSecs(40);
+        record.lastCompleted = record.started;
+        record.result = RunRecord::Result::Completed;
+    });
+}
+
+// The job list window with three jobs of a household.
+bool saveJobList(const QTemporaryDir& scratch, const QString& out)
+{
+    const PictureClock clock;
+    AppPaths::setApplicationPaths(scratch.filePath(QStringLiteral("household")), QStringLiteral("arkwell"));
     Agent agent;
     JobListWindow schedule(agent);
-    const QDate today(2026, 12, 7);
-    schedule.AddItemListView(QStringLiteral("Weekly Documents"), QDateTime(today.addDays(-2), QTime(0, 0)),
-                             today.addDays(5), QTime(23, 58), true, QStringLiteral("WeeklyDocuments.awj"));
-    schedule.AddItemListView(QStringLiteral("Daily Mail"), QDateTime(today.addDays(-1), QTime(0, 0)), today,
-                             QTime(21, 0), true, QStringLiteral("DailyMail.awj"));
-    schedule.AddItemListView(QStringLiteral("Photos Copy"), QDateTime(QDate(2026, 12, 1), QTime(0, 0)),
-                             QDate(2027, 1, 1), QTime(3, 0), false, QStringLiteral("PhotosCopy.awj"));
-    schedule.StatusBarCount(3);
+    agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Weekly Documents"), Job::Friday, QTime(23, 58), true, 3);
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Daily Mail"), Job::AllWeekdays, QTime(21, 0), true, 1);
+    saveHouseholdJob(agent.jobs(), QStringLiteral("Photos Copy"), Job::Sunday, QTime(3, 0), false, -1);
     return save(&schedule, out + QStringLiteral("job-list.png"))
-           && saveWithMenu(schedule, schedule.mnuFile, out + QStringLiteral("job-list-file-menu.png"))
-           && saveWithMenu(schedule, schedule.mnuAction, out + QStringLiteral("job-list-action-menu.png"));
+           && saveWithMenu(schedule, schedule.fileMenu(), out + QStringLiteral("job-list-file-menu.png"))
+           && saveWithMenu(schedule, schedule.actionMenu(), out + QStringLiteral("job-list-action-menu.png"));
 }
 
 // A job of the status picture: a daily zip of `folder` into `target`.
@@ -123,7 +154,7 @@ void drawAsToolTip(QLabel& tip)
 // The job list after real runs of zip. First a scheduled run that completed, which raises no
 // notification, with the tray icon's tooltip telling the last result drawn over the window's
 // lower right corner; then one failed (its target is missing) and one caught while it runs,
-// and beside it the tray icon's tooltip at that moment.
+// and beside it the tray icon's tooltip at that moment: the list stays readable during the run.
 bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QString& out)
 {
     const QString app = scratch.filePath(QStringLiteral("app"));
@@ -138,16 +169,16 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     AgentStart::loadJobList(schedule);
     TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
-        schedule.RunJobs({name});
+        schedule.runJobs({name});
         while (agent.busy())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
     };
-    (void)schedule.Jobs().save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Daily Mail"), folder, scratch.filePath(QStringLiteral("backup"))));
     schedule.resize(900, 300);
     schedule.show();
-    (void)schedule.Jobs().markHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
+    schedule.jobs().markHandled(QStringLiteral("Daily Mail"), QDateTime::currentDateTime());  // as the scheduler does
     runAndWait(QStringLiteral("Daily Mail"));
-    QLabel lastResult(tray.TrayToolTip());
+    QLabel lastResult(tray.trayToolTip());
     drawAsToolTip(lastResult);
     lastResult.adjustSize();
     QPixmap completed = schedule.grab();
@@ -155,16 +186,16 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
                                     completed.height() - lastResult.height() - 40, lastResult.grab());
     bool ok = savePicture(completed, out + QStringLiteral("job-list-completed.png"));
 
-    (void)schedule.Jobs().save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
-    (void)schedule.Jobs().save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Offsite Copy"), folder, QStringLiteral("/media/ada/offsite")));
+    (void)schedule.jobs().save(statusJob(QStringLiteral("Weekly Documents"), folder, scratch.filePath(QStringLiteral("backup"))));
     runAndWait(QStringLiteral("Offsite Copy"));
     bool caught = false;
     QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
-        if (caught || schedule.RunningJob().isEmpty())
+        if (caught || schedule.runningJob().isEmpty() || schedule.model().progressText().isEmpty())
             return;
         caught = true;
         ok = save(&schedule, out + QStringLiteral("job-list-status.png")) && ok;
-        QLabel tip(tray.TrayToolTip());
+        QLabel tip(tray.trayToolTip());
         drawAsToolTip(tip);
         ok = save(&tip, out + QStringLiteral("tray-tooltip.png")) && ok;
     });
@@ -177,7 +208,7 @@ bool saveWizardSteps(const QString& folder, const QString& out)
 {
     Agent agent;
     JobListWindow schedule(agent);
-    auto* wizard = new JobWizard(schedule.Jobs(), QString());
+    auto* wizard = new JobWizard(schedule.jobs(), QString());
     wizard->show();
     wizard->nameEdit->setText(QStringLiteral("Weekly Documents"));
     wizard->startTimeEdit->setText(QStringLiteral("11:58 PM"));
@@ -271,7 +302,7 @@ int main(int argc, char** argv)
     picker->findChild<QComboBox*>(QStringLiteral("commonExtensionList"))->setCurrentText(QStringLiteral("pdf"));
     ok = save(picker, out + QStringLiteral("file-picker-wildcards.png")) && ok;
     ok = saveWizardSteps(exampleFolder(scratch), out) && ok;
-    ok = saveJobList(out) && ok;
+    ok = saveJobList(scratch, out) && ok;
     ok = saveLogView(scratch, out) && ok;
     ok = saveJobStatus(scratch, exampleFolder(scratch), out) && ok;
     ok = saveRestoreWindow(scratch, out) && ok;

@@ -5,7 +5,7 @@
 #include "agent/InstanceGuard.h"
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
-#include "agent/libNotify.h"
+#include "agent/DesktopNotifications.h"
 #include "agent/SystemTray.h"
 #include "jobs/Agent.h"
 #include "cli/AgentLink.h"
@@ -165,7 +165,7 @@ void catchEndSignals(QApplication& app)
 int endWith(int exitCode)
 {
     constexpr int BusGraceMs = 1000;
-    if (!libNotify::Finish(BusGraceMs)) {
+    if (!DesktopNotifications::finish(BusGraceMs)) {
         std::fflush(nullptr);
         std::_Exit(exitCode);
     }
@@ -176,7 +176,7 @@ int endWith(int exitCode)
 // asks whether it is alive). True when it answered.
 bool agentAnswered(const InstanceGuard& guard)
 {
-    const bool silent = TrayAgent::IsSilent(QCoreApplication::arguments());
+    const bool silent = TrayAgent::isSilent(QCoreApplication::arguments());
     return guard.ask(silent ? InstanceGuard::Request::Ping : InstanceGuard::Request::ShowWindow, AgentAnswerMs);
 }
 
@@ -199,7 +199,7 @@ std::optional<int> endUnlessAgent(InstanceGuard& guard, const QString& lockPath)
         return 1;
     }
     if (heldByAnother()) {
-        if (!TrayAgent::IsSilent(QCoreApplication::arguments()))
+        if (!TrayAgent::isSilent(QCoreApplication::arguments()))
             Messages::show(Message{QStringLiteral("An instance of Arkwell is already running."),
                                    QStringLiteral("Verification Error"), Buttons::OK, Icon::None, Answer::OK});
         return 0;
@@ -230,7 +230,7 @@ void loadJobList(JobListWindow& schedule)
         Messages::show(Message{leftBehind, QStringLiteral("Backup Jobs Left Behind"), Buttons::OK,
                                  Icon::Exclamation, Answer::OK});
     }
-    const auto [skipped, unscheduled] = schedule.Jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
+    const auto [skipped, unscheduled] = schedule.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     const auto tell = [&schedule](const QStringList& names, const QString& text, const QString& title) {
         if (!names.isEmpty())
             QTimer::singleShot(0, &schedule, [text = text + names.join(QStringLiteral("\r\n")), title] {
@@ -253,7 +253,7 @@ int run(QApplication& app)
         if (!headless)
             Messages::setHandler(showMessageBox);
 
-        Errors::setOwnFileListener(libNotify::OwnFilesNotWritten);
+        Errors::setOwnFileListener(DesktopNotifications::ownFilesNotWritten);
         // Jobs, preferences, logs and the lock all live in the data folder: one the user can't
         // write into is told now instead of at the first save.
         if (const Result<> usable = AppPaths::checkDataFolder(); !usable) {
@@ -277,8 +277,8 @@ int run(QApplication& app)
         JobListWindow schedule(agent);
         TrayAgent main(agent, schedule, trayAvailable);
         QObject::connect(&main, &TrayAgent::ended, &app, [] { QCoreApplication::exit(0); });
-        endProgram = [&main] { main.ExitProgram(); };
-        QObject::connect(&guard, &InstanceGuard::showWindowRequested, &main.Popup(), &TrayMenu::Schedule_Click);
+        endProgram = [&main] { main.exitProgram(); };
+        QObject::connect(&guard, &InstanceGuard::showWindowRequested, &main.menu(), &TrayMenu::showJobList);
         serveCommandLine(guard, agent);
 
         Preferences::applyStartAtLoginDefault();
@@ -289,10 +289,10 @@ int run(QApplication& app)
             endProgram = nullptr;
             return endWith(0);
         }
-        main.Form_Load(QCoreApplication::arguments(), headless);
+        main.start(QCoreApplication::arguments(), headless);
         if (trayAvailable)
             SystemTray::addIcon(main);
-        main.ShowTrayStatus();
+        main.showTrayStatus();
         const int exitCode = app.exec();
         endProgram = nullptr;
         return endWith(exitCode);

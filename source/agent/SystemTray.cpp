@@ -27,7 +27,7 @@ void addIcon(TrayAgent& agent)
     auto* icon = new QSystemTrayIcon(agent.windowIcon(), &agent);
     icon->setObjectName(QStringLiteral("trayIcon"));
     icon->setToolTip(agent.windowTitle());
-    QObject::connect(icon, &QSystemTrayIcon::activated, &agent, &TrayAgent::Form_MouseMove);
+    QObject::connect(icon, &QSystemTrayIcon::activated, &agent, &TrayAgent::trayActivated);
     icon->show();
     trayIcon() = icon;
     agent.hide();

@@ -10,7 +10,7 @@ class TrayAgent;
 namespace SystemTray {
 
 // Shows the tray icon of `agent` (its icon, its caption as the tip) and keeps `agent` hidden. The
-// icon's clicks go to the agent's Form_MouseMove.
+// icon's clicks go to the agent's trayActivated.
 void addIcon(TrayAgent& agent);
 // Shows `icon` and `toolTip` in the tray icon; nothing when there is none.
 void setStatus(const QIcon& icon, const QString& toolTip);

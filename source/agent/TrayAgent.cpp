@@ -1,17 +1,14 @@
 #include "agent/TrayAgent.h"
 
+#include "agent/DesktopNotifications.h"
+#include "agent/SystemTray.h"
+#include "agent/TrayMenu.h"
+#include "jobs/Agent.h"
 #include "lib/Preferences.h"
 #include "lib/AppPaths.h"
-#include "agent/TrayMenu.h"
-#include "agent/libNotify.h"
-#include "shared/Pictures.h"
-#include "agent/SystemTray.h"
-#include "jobs/Agent.h"
-#include "jobs/DueMoments.h"
-#include "jobs/JobStatus.h"
-#include "lib/Clock.h"
 #include "lib/Messages.h"
 #include "schedule/JobListWindow.h"
+#include "shared/Pictures.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -25,26 +22,31 @@ using Messages::Buttons;
 using Messages::Icon;
 using Messages::Message;
 
-TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
-    : m_agent(agent), m_schedule(schedule), m_trayAvailable(trayAvailable)
+TrayAgent::TrayAgent(Agent& agent, JobListWindow& jobList, bool trayAvailable)
+    : m_agent(agent)
+    , m_jobList(jobList)
+    , m_trayAvailable(trayAvailable)
 {
     setObjectName(QStringLiteral("TrayAgent"));
     setWindowTitle(QStringLiteral("Arkwell"));
     setWindowIcon(Pictures::appIcon());
-    m_popup = new TrayMenu(*this);
-    tmrWaitForTray = new QTimer(this);
-    tmrWaitForTray->setObjectName(QStringLiteral("tmrWaitForTray"));
-    tmrWaitForTray->setInterval(Agent::TickInterval);
-    connect(tmrWaitForTray, &QTimer::timeout, this, &TrayAgent::lookForTray);
-    connect(&m_schedule, &JobListWindow::closedByUser, this, &TrayAgent::tellHowToReopen);
-    connect(&m_schedule, &JobListWindow::exitRequested, this, &TrayAgent::ExitProgram);
+    m_menu = new TrayMenu(*this);
+    m_trayWait.setObjectName(QStringLiteral("trayWait"));
+    m_trayWait.setInterval(Agent::TickInterval);
+    connect(&m_trayWait, &QTimer::timeout, this, &TrayAgent::lookForTray);
+    connect(&m_jobList, &JobListWindow::closedByUser, this, &TrayAgent::tellHowToReopen);
+    connect(&m_jobList, &JobListWindow::exitRequested, this, &TrayAgent::exitProgram);
     // Scheduled runs that fail or are incomplete, and overdue jobs, are told on the desktop; a
-    // click on that shows the jobs.
+    // click on that shows the jobs. A job's next completed run withdraws its failure's notice.
     connect(&m_agent, &Agent::scheduledRunsFailed, this, &TrayAgent::tellFailedRuns);
-    connect(&m_agent, &Agent::jobOverdue, this, &libNotify::JobOverdue);
-    connect(&m_agent, &Agent::jobWaiting, this, &libNotify::JobWaiting);
-    connect(&libNotify::Events(), &libNotify::Clicks::clicked, m_popup, &TrayMenu::Schedule_Click);
-    connect(&m_schedule, &JobListWindow::statusChanged, this, &TrayAgent::ShowTrayStatus);
+    connect(&m_agent, &Agent::jobOverdue, this, &DesktopNotifications::jobOverdue);
+    connect(&m_agent, &Agent::jobWaiting, this, &DesktopNotifications::jobWaiting);
+    connect(&m_agent, &Agent::runEnded, this, [](const RunReport& report) {
+        if (report.result == RunRecord::Result::Completed)
+            DesktopNotifications::runCompleted(report.request.name);
+    });
+    connect(&DesktopNotifications::events(), &DesktopNotifications::Clicks::clicked, m_menu, &TrayMenu::showJobList);
+    connect(&m_jobList.model(), &JobListModel::statusChanged, this, &TrayAgent::showTrayStatus);
     connect(&m_agent, &Agent::runsFinished, this, [this] {
         if (m_exitPending)
             finishExit();
@@ -53,21 +55,21 @@ TrayAgent::TrayAgent(Agent& agent, JobListWindow& schedule, bool trayAvailable)
 
 TrayAgent::~TrayAgent()
 {
-    delete m_popup;
+    delete m_menu;
 }
 
-bool TrayAgent::IsSilent(const QStringList& arguments)
+bool TrayAgent::isSilent(const QStringList& arguments)
 {
     return arguments.mid(1).join(QLatin1Char(' ')).contains(QStringLiteral("/SILENT"));
 }
 
-void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
+void TrayAgent::start(const QStringList& arguments, bool headless)
 {
-    if (!IsSilent(arguments))
-        m_schedule.show();
+    if (!isSilent(arguments))
+        m_jobList.show();
     m_agent.start();
     if (!m_trayAvailable && !headless)
-        tmrWaitForTray->start();
+        m_trayWait.start();
 }
 
 // --- The desktop's notices -------------------------------------------------------------------
@@ -76,79 +78,65 @@ void TrayAgent::Form_Load(const QStringList& arguments, bool headless)
 void TrayAgent::tellFailedRuns(const QList<RunReport>& reports)
 {
     if (reports.size() == 1) {
-        libNotify::ScheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
+        DesktopNotifications::scheduledRunEnded(reports[0].request.name, reports[0].result, reports[0].reason);
         return;
     }
     QStringList names;
     for (const RunReport& report : reports)
         names << report.request.name;
-    libNotify::ScheduledRunsFailed(names);
+    DesktopNotifications::scheduledRunsFailed(names);
 }
 
 // --- The tray icon --------------------------------------------------------------------------
 
-TrayAgent::TrayState TrayAgent::TrayStateNow() const
+namespace {
+
+// At most this many jobs are named on one line of the tooltip; the rest are counted.
+constexpr qsizetype NamedJobsPerLine = 5;
+
+QString jobsLine(const QStringList& notes)
 {
-    if (m_agent.busy())
-        return TrayState::Running;
-    return attentionNotes(Clock::now()).isEmpty() ? TrayState::Idle : TrayState::Attention;
+    QString line = notes.mid(0, NamedJobsPerLine).join(QStringLiteral(", "));
+    if (notes.size() > NamedJobsPerLine)
+        line += TrayAgent::tr(" and %1 more").arg(notes.size() - NamedJobsPerLine);
+    return line;
 }
 
-// The jobs that need the user's attention, each with why: "Nightly overdue", "Photos failed".
-QStringList TrayAgent::attentionNotes(const QDateTime& now) const
+} // namespace
+
+TrayAgent::TrayState TrayAgent::trayState() const
 {
-    const JobTable& jobs = m_schedule.Jobs();
-    QStringList notes;
-    for (const QString& name : jobs.names()) {
-        const Job& job = *jobs.job(name);
-        const RunRecord record = jobs.record(name);
-        if (JobStatus::needsAttention(job, record, now))
-            notes << (JobStatus::overdue(job, record, now) ? name + QStringLiteral(" overdue")
-                                                           : name + QLatin1Char(' ') + RunRecord::word(record.result));
-    }
-    return notes;
+    return m_jobList.model().summary().state;
 }
 
-QString TrayAgent::TrayToolTip() const
+QString TrayAgent::trayToolTip() const
 {
-    const JobTable& jobs = m_schedule.Jobs();
-    const QDateTime now = Clock::now();
-    QString next;
-    QDateTime nextDue;
-    QString last;
-    QDateTime lastEnded;
-    QStringList waiting;
-    for (const QString& name : jobs.names()) {
-        const Job& job = *jobs.job(name);
-        const RunRecord record = jobs.record(name);
-        if (record.waitingSince.isValid())
-            waiting << name + QLatin1Char(' ') + JobStatus::resultWord(job, record, now);
-        const std::optional<QDateTime> due = DueMoments::nextAfter(job, now);
-        if (due && (!nextDue.isValid() || *due < nextDue)) {
-            nextDue = *due;
-            next = name;
-        }
-        if (record.ended.isValid() && record.result != RunRecord::Result::None && record.ended > lastEnded) {
-            lastEnded = record.ended;
-            last = QStringLiteral("%1 %2").arg(name, RunRecord::word(record.result));
-        }
-    }
+    return toolTipOf(m_jobList.model().summary());
+}
+
+QString TrayAgent::toolTipOf(const JobListModel::Summary& summary) const
+{
+    const JobListModel& model = m_jobList.model();
     const auto moment = [](const QDateTime& when) { return QLocale::system().toString(when, QLocale::ShortFormat); };
     QStringList lines{QStringLiteral("Arkwell")};
-    if (!m_schedule.RunningJob().isEmpty())
-        lines << QStringLiteral("Running %1: %2").arg(m_schedule.RunningJob(), m_schedule.ProgressText());
-    if (const QStringList attention = attentionNotes(now); !attention.isEmpty())
-        lines << QStringLiteral("Needs attention: ") + attention.join(QStringLiteral(", "));
-    if (!waiting.isEmpty())
-        lines << QStringLiteral("Waiting: ") + waiting.join(QStringLiteral(", "));
-    lines << QStringLiteral("Next run: ") + (next.isEmpty() ? QStringLiteral("none") : next + QLatin1Char(' ') + moment(nextDue));
-    lines << QStringLiteral("Last result: ") + (last.isEmpty() ? QStringLiteral("none") : last + QLatin1Char(' ') + moment(lastEnded));
+    if (!model.runningJob().isEmpty())
+        lines << tr("Running %1: %2").arg(model.runningJob(), model.progressText());
+    if (!summary.attention.isEmpty())
+        lines << tr("Needs attention: ") + jobsLine(summary.attention);
+    if (!summary.waiting.isEmpty())
+        lines << tr("Waiting: ") + jobsLine(summary.waiting);
+    lines << tr("Next run: ")
+            + (summary.nextJob.isEmpty() ? tr("none") : summary.nextJob + QLatin1Char(' ') + moment(summary.nextDue));
+    lines << tr("Last result: ")
+            + (summary.lastResult.isEmpty() ? tr("none")
+                                            : summary.lastResult + QLatin1Char(' ') + moment(summary.lastEnded));
     return lines.join(QLatin1Char('\n'));
 }
 
-void TrayAgent::ShowTrayStatus()
+void TrayAgent::showTrayStatus()
 {
-    SystemTray::setStatus(Pictures::trayIcon(int(TrayStateNow())), TrayToolTip());
+    const JobListModel::Summary summary = m_jobList.model().summary();
+    SystemTray::setStatus(Pictures::trayIcon(int(summary.state)), toolTipOf(summary));
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
@@ -156,10 +144,10 @@ void TrayAgent::lookForTray()
 {
     if (!SystemTray::available())
         return;
-    tmrWaitForTray->stop();
+    m_trayWait.stop();
     m_trayAvailable = true;
     SystemTray::addIcon(*this);
-    ShowTrayStatus();
+    showTrayStatus();
 }
 
 // Without a tray icon a closed window is out of reach until the program is started again:
@@ -169,24 +157,24 @@ void TrayAgent::tellHowToReopen()
     if (m_trayAvailable || m_toldHowToReopen)
         return;
     m_toldHowToReopen = true;
-    Messages::show(Message{QStringLiteral("Arkwell goes on running without a window and makes the Backup Jobs "
-                                            "when they are due.\r\n\r\nTo get this window back, start Arkwell "
-                                            "again. To end Arkwell, choose Exit Arkwell in the File menu."),
-                             QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
+    Messages::show(Message{tr("Arkwell goes on running without a window and makes the Backup Jobs "
+                                "when they are due.\r\n\r\nTo get this window back, start Arkwell "
+                                "again. To end Arkwell, choose Exit Arkwell in the File menu."),
+        QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
 }
 
-void TrayAgent::Form_MouseMove(QSystemTrayIcon::ActivationReason reason)
+void TrayAgent::trayActivated(QSystemTrayIcon::ActivationReason reason)
 {
     if (m_menuBusy || (reason != QSystemTrayIcon::Trigger && reason != QSystemTrayIcon::Context))
         return;
     m_menuBusy = true;
-    m_popup->Arkwell->exec(QCursor::pos());
+    m_menu->menu()->exec(QCursor::pos());
     m_menuBusy = false;
 }
 
 // --- The end ----------------------------------------------------------------------------------
 
-void TrayAgent::ExitProgram()
+void TrayAgent::exitProgram()
 {
     if (m_exited)
         return;
@@ -217,8 +205,7 @@ void TrayAgent::finishExit()
     Preferences::save();
     m_agent.halt();
     SystemTray::removeIcon();
-    m_schedule.KillForm(true);
-    m_schedule.close();
+    m_jobList.closeForGood();
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())
             window->close();

@@ -1,45 +1,43 @@
 #include "agent/TrayMenu.h"
 
 #include "agent/TrayAgent.h"
-#include "schedule/JobListWindow.h"
 #include "restore/RestoreWindow.h"
+#include "schedule/JobListWindow.h"
 
 #include <QAction>
 #include <QMenu>
 
-TrayMenu::TrayMenu(TrayAgent& main)
-    : m_main(main)
+TrayMenu::TrayMenu(TrayAgent& tray)
+    : m_tray(tray)
+    , m_menu(std::make_unique<QMenu>(tr("Arkwell")))
 {
     setObjectName(QStringLiteral("TrayMenu"));
-    setWindowTitle(QStringLiteral("Arkwell"));
-    Arkwell = new QMenu(QStringLiteral("Arkwell"), this);
-    Arkwell->setObjectName(QStringLiteral("Arkwell"));
-    Schedule = Arkwell->addAction(QStringLiteral("Schedule Backup Jobs"), this, &TrayMenu::Schedule_Click);
-    Schedule->setObjectName(QStringLiteral("Schedule"));
-    Stop = m_main.Schedule().mnuActionStop;
-    Arkwell->addAction(Stop);
-    Restore = Arkwell->addMenu(QStringLiteral("Restore Files"));
-    Restore->setObjectName(QStringLiteral("Restore"));
-    connect(Restore, &QMenu::aboutToShow, this, [this] {
-        Restore->clear();
-        for (const QString& name : m_main.Schedule().Jobs().names())
-            Restore->addAction(name, this, [this, name] { RestoreWindow::showFor(m_main.Schedule().Jobs(), name); });
-    });
-    Slash2 = Arkwell->addSeparator();
-    Slash2->setObjectName(QStringLiteral("Slash2"));
-    Exit = Arkwell->addAction(QStringLiteral("Exit Arkwell"), this, &TrayMenu::Exit_Click);
-    Exit->setObjectName(QStringLiteral("Exit"));
+    m_menu->setObjectName(QStringLiteral("trayMenu"));
+    m_showJobList = m_menu->addAction(tr("Schedule Backup Jobs"), this, &TrayMenu::showJobList);
+    m_showJobList->setObjectName(QStringLiteral("showJobListAction"));
+    m_menu->addAction(m_tray.jobList().stopAction()); // the job list's Stop, usable while a job runs
+    m_restore = m_menu->addMenu(tr("Restore Files"));
+    m_restore->setObjectName(QStringLiteral("restoreMenu"));
+    connect(m_restore, &QMenu::aboutToShow, this, &TrayMenu::fillRestoreMenu);
+    m_menu->addSeparator();
+    m_exit = m_menu->addAction(tr("Exit Arkwell"), &m_tray, &TrayAgent::exitProgram);
+    m_exit->setObjectName(QStringLiteral("exitAction"));
 }
 
-void TrayMenu::Schedule_Click()
+TrayMenu::~TrayMenu() = default;
+
+void TrayMenu::fillRestoreMenu()
 {
-    JobListWindow& schedule = m_main.Schedule();
-    schedule.showNormal();
-    schedule.raise();
-    schedule.activateWindow();
+    m_restore->clear();
+    JobTable& jobs = m_tray.jobList().jobs();
+    for (const QString& name : jobs.names())
+        m_restore->addAction(name, this, [&jobs, name] { RestoreWindow::showFor(jobs, name); });
 }
 
-void TrayMenu::Exit_Click()
+void TrayMenu::showJobList()
 {
-    m_main.ExitProgram();
+    JobListWindow& window = m_tray.jobList();
+    window.showNormal();
+    window.raise();
+    window.activateWindow();
 }

@@ -1,29 +1,34 @@
 #pragma once
-// The tray icon's menu: show the job list window, stop the running job, or end the program. The form itself is
-// never shown.
+// The tray icon's menu: show the job list window, stop the running job, restore files of a
+// job, or end the program.
 
-#include <QWidget>
+#include <memory>
+#include <QObject>
 
 class QAction;
 class QMenu;
 class TrayAgent;
 
-class TrayMenu : public QWidget {
+class TrayMenu : public QObject {
     Q_OBJECT
 public:
-    explicit TrayMenu(TrayAgent& main);
+    explicit TrayMenu(TrayAgent& tray);
+    ~TrayMenu() override;
 
-    QMenu* Arkwell = nullptr;
-    QAction* Schedule = nullptr;
-    QAction* Stop = nullptr;  // the job list window's Stop command, usable while a job runs
-    QMenu* Restore = nullptr;  // one item per job, opening its Restore window
-    QAction* Slash2 = nullptr;
-    QAction* Exit = nullptr;
+    QMenu* menu() const { return m_menu.get(); }
+    QAction* showJobListAction() const { return m_showJobList; }
+    QAction* exitAction() const { return m_exit; }
 
 public slots:
-    void Schedule_Click();
-    void Exit_Click();
+    // Brings the job list window up, in front of the others.
+    void showJobList();
 
 private:
-    TrayAgent& m_main;
+    void fillRestoreMenu();
+
+    TrayAgent& m_tray;
+    std::unique_ptr<QMenu> m_menu;
+    QAction* m_showJobList = nullptr;
+    QMenu* m_restore = nullptr; // one item per job, opening its Restore window
+    QAction* m_exit = nullptr;
 };

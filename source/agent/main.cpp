@@ -1,7 +1,7 @@
 // Arkwell's entry point.
 #include "agent/GuardedApplication.h"
 #include "agent/AgentStart.h"
-#include "agent/libNotify.h"
+#include "agent/DesktopNotifications.h"
 #include "cli/CommandLine.h"
 #include "lib/CommandLine.h"
 
@@ -19,8 +19,8 @@ int main(int argc, char** argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // A session bus that accepts and never answers would hold the toolkit's first words with it.
     constexpr int BusGreetingMs = 1000;
-    if (!libNotify::SessionBusAnswers(BusGreetingMs))
-        libNotify::AvoidSessionBus();
+    if (!DesktopNotifications::sessionBusAnswers(BusGreetingMs))
+        DesktopNotifications::avoidSessionBus();
     GuardedApplication app(argc, argv);
     return AgentStart::run(app);
 }

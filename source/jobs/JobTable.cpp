@@ -247,7 +247,7 @@ Result<> JobTable::markHandled(const QString& name, const QDateTime& due)
     writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
-    emit changed();
+    emit jobChanged(name);
     return {};
 }
 
@@ -259,7 +259,7 @@ void JobTable::updateRecord(const QString& name, const std::function<void(RunRec
     change(found->second.record);
     found->second.nextDue.reset();
     writeRecord(name, found->second);
-    emit changed();
+    emit jobChanged(name);
 }
 
 BackupRun::History JobTable::runStarted(const QString& name)
@@ -270,6 +270,7 @@ BackupRun::History JobTable::runStarted(const QString& name)
     found->second.record.started = Clock::now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
+    emit jobChanged(name);
     BackupRun::History history = found->second.record.history;
     history.otherJobsArchives.clear();
     for (const auto& [other, entry] : m_entries)
@@ -294,7 +295,7 @@ void JobTable::runEnded(const QString& name, RunRecord::Result result, const QSt
     if (result == RunRecord::Result::Completed)
         record.lastCompleted = record.started;
     writeRecord(name, found->second);
-    emit changed();
+    emit jobChanged(name);
 }
 
 // A job file that can't be written (a read-only jobs folder, a full disk) is told; the table

@@ -87,8 +87,10 @@ public:
                   const BackupRun::History& history);
 
 signals:
-    // A job was listed, changed or removed.
+    // Jobs were listed, saved or removed: the set of jobs may have changed.
     void changed();
+    // One listed job's record or job file changed (a run started or ended, a moment handled).
+    void jobChanged(const QString& name);
 
 private:
     struct Entry {

@@ -208,7 +208,11 @@ std::vector<QByteArray> addedFiles(const QByteArray& lines)
         for (const QByteArray& prefix : added)
             if (line.startsWith(prefix)) {
                 const qsizetype sizes = line.lastIndexOf("\t(in=");
-                const QByteArray name = line.mid(prefix.size(), sizes < 0 ? -1 : sizes - prefix.size());
+                QByteArray name = line.mid(prefix.size(), sizes < 0 ? -1 : sizes - prefix.size());
+                // zip prints a space and a dot per chunk done after the name of a large file.
+                if (const qsizetype dots = name.lastIndexOf(' '); dots >= 0 && sizes >= 0
+                    && name.mid(dots + 1).count('.') == name.size() - dots - 1)
+                    name.truncate(dots);
                 if (!name.endsWith('/'))  // named without the leading "/"
                     files.push_back('/' + name);
             }

@@ -1,17 +1,17 @@
 #include "schedule/JobListWindow.h"
 
-#include "lib/Twips.h"
-#include "lib/Preferences.h"
-#include "lib/AppPaths.h"
-#include "shared/Pictures.h"
 #include "dialogs/AboutBox.h"
 #include "dialogs/HelpWindow.h"
 #include "dialogs/LogWindow.h"
 #include "dialogs/PreferencesDialog.h"
+#include "jobs/Job.h"
 #include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
-#include "restore/RestoreWindow.h"
 #include "jobs/Targets.h"
+#include "lib/Twips.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
+#include "lib/ChildProcess.h"
 #include "lib/Clock.h"
 #include "lib/Desktop.h"
 #include "lib/DateFormats.h"
@@ -19,24 +19,28 @@
 #include "lib/Messages.h"
 #include "lib/TransactionLog.h"
 #include "lib/Text.h"
-#include "lib/ChildProcess.h"
+#include "restore/RestoreWindow.h"
+#include "shared/Pictures.h"
 #include "wizard/JobWizard.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
 #include <QFrame>
-#include <QLocale>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QLabel>
+#include <QLocale>
 #include <QMenuBar>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
+#include <QStyledItemDelegate>
 #include <QToolButton>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 using Messages::Answer;
@@ -45,29 +49,6 @@ using Messages::Icon;
 using Messages::Message;
 
 namespace {
-
-QString DateText(const QDate& date)
-{
-    return DateFormats::formatDate(date, QLocale::system());
-}
-
-// A row of the job list. Date and time columns sort by the day or time they show (a day
-// with no next run after every real one); the other columns by their text.
-class JobRow : public QTreeWidgetItem {
-public:
-    bool operator<(const QTreeWidgetItem& other) const override
-    {
-        const int column = treeWidget() ? treeWidget()->sortColumn() : 0;
-        const QVariant mine = data(column, JobListWindow::ValueRole);
-        const QVariant theirs = other.data(column, JobListWindow::ValueRole);
-        if (column == JobListWindow::ColNextRun || mine.isValid() || theirs.isValid()) {
-            if (!mine.isValid() || !theirs.isValid())
-                return mine.isValid() && !theirs.isValid();
-            return QVariant::compare(mine, theirs) == QPartialOrdering::Less;
-        }
-        return text(column).localeAwareCompare(other.text(column)) < 0;
-    }
-};
 
 void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
 {
@@ -81,13 +62,15 @@ bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
     return !command.isEmpty() && ChildProcess::startDetached(command.first(), command.mid(1));
 }
 
-}  // namespace
+} // namespace
 
 JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
-    : QMainWindow(parent), m_agent(agent)
+    : QMainWindow(parent)
+    , m_agent(agent)
+    , m_model(agent)
 {
     setObjectName(QStringLiteral("JobListWindow"));
-    setWindowTitle(QStringLiteral("Scheduled Backup Jobs"));
+    setWindowTitle(tr("Scheduled Backup Jobs"));
     setWindowIcon(Pictures::appIcon());
     setMinimumSize(Twips::toPixels(6000), Twips::toPixels(4000));
     resize(Twips::toPixels(6360) + 200, Twips::toPixels(3945) + 120);
@@ -99,21 +82,28 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     setCentralWidget(central);
     buildToolbar();
     buildList();
-    layout->addWidget(fraToolbar);
-    layout->addWidget(lvwSchedule, 1);
+    layout->addWidget(m_toolbar);
+    layout->addWidget(m_view, 1);
     buildStatusBar();
     buildMenus();
 
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     help->setContext(Qt::WindowShortcut);
-    connect(help, &QShortcut::activated, this, &JobListWindow::mnuHelpContents_Click);
-    connect(&Jobs(), &JobTable::changed, this, &JobListWindow::showJobs);
-    connect(&m_agent, &Agent::runStarted, this, [this] { showRunning(true); });
-    connect(&m_agent, &Agent::progressChanged, this, &JobListWindow::showProgress);
-    connect(&m_agent, &Agent::runsFinished, this, [this] { showRunning(false); });
+    connect(help, &QShortcut::activated, this, &JobListWindow::showHelp);
+    connect(&m_model, &JobListModel::statusChanged, this, &JobListWindow::showProgress);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, [this] {
+        showJobCount();
+        fitColumns();
+    });
+    connect(&m_model, &QAbstractItemModel::rowsRemoved, this, &JobListWindow::showJobCount);
+    connect(&m_agent, &Agent::runStarted, this, &JobListWindow::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::showProgress);
+    connect(&m_agent, &Agent::runsFinished, this, &JobListWindow::fitColumns);  // the results are new
     // The failure's box is shown from the event loop, never inside the agent's own call.
     connect(&m_agent, &Agent::failureToAnswer, this, &JobListWindow::offerTransactionLog, Qt::QueuedConnection);
-    m_agent.setHeldWhile([this] { return HoldsRuns(); });
+    m_agent.setHeldWhile([this] { return holdsRuns(); });
+    showJobCount();
+    fitColumns();
     restoreSize();
 }
 
@@ -127,312 +117,234 @@ JobListWindow::~JobListWindow()
 
 void JobListWindow::buildToolbar()
 {
-    fraToolbar = new QFrame(this);
-    fraToolbar->setObjectName(QStringLiteral("fraToolbar"));
-    fraToolbar->setFrameShape(QFrame::StyledPanel);
-    auto* row = new QHBoxLayout(fraToolbar);
+    m_toolbar = new QFrame(this);
+    m_toolbar->setObjectName(QStringLiteral("toolbar"));
+    m_toolbar->setFrameShape(QFrame::StyledPanel);
+    auto* row = new QHBoxLayout(m_toolbar);
     const int margin = Twips::toPixels(60);
     row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
-    const auto button = [this, row](QToolButton*& member, const char* name, const QString& caption,
-                                     const QString& tip, QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
-        member = new QToolButton(fraToolbar);
-        member->setObjectName(QString::fromLatin1(name));
-        member->setText(caption);
-        member->setToolTip(tip);
-        member->setIcon(style()->standardIcon(picture));
-        member->setIconSize(QSize(24, 24));
-        member->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        member->setFixedSize(Twips::toPixels(855), Twips::toPixels(855));
-        member->setAutoRaise(true);
-        connect(member, &QToolButton::clicked, this, handler);
-        row->addWidget(member);
+    int made = 0;
+    const auto button = [this, row, &made](const char* name, const QString& caption, const QString& tip,
+                            QStyle::StandardPixmap picture, void (JobListWindow::*handler)()) {
+        auto* button = new QToolButton(m_toolbar);
+        button->setObjectName(QString::fromLatin1(name));
+        button->setText(caption);
+        button->setToolTip(tip);
+        button->setIcon(style()->standardIcon(picture));
+        button->setIconSize(QSize(24, 24));
+        button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+        button->setFixedSize(Twips::toPixels(855), Twips::toPixels(855));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, handler);
+        row->addWidget(button);
+        m_buttons.at(size_t(made++)) = button;
     };
-    button(cmdAddJob, "cmdAddJob", QStringLiteral("&New"), QStringLiteral("New Backup Job"),
-           QStyle::SP_FileIcon, &JobListWindow::cmdAddJob_Click);
-    button(cmdDelJob, "cmdDelJob", QStringLiteral("&Remove"), QStringLiteral("Remove Backup Job"),
-           QStyle::SP_TrashIcon, &JobListWindow::cmdDelJob_Click);
-    button(cmdEditJob, "cmdEditJob", QStringLiteral("&Open"), QStringLiteral("Open Backup Job"),
-           QStyle::SP_DialogOpenButton, &JobListWindow::cmdEditJob_Click);
-    button(cmdBackup, "cmdBackup", QStringLiteral("&Backup"), QStringLiteral("Execute Backup Job Now"),
-           QStyle::SP_MediaPlay, &JobListWindow::cmdBackup_Click);
-    button(cmdView, "cmdView", QStringLiteral("&View"), QStringLiteral("View Backup Zip File"),
-           QStyle::SP_FileDialogContentsView, &JobListWindow::cmdView_Click);
-    button(cmdRestore, "cmdRestore", QStringLiteral("Res&tore"), QStringLiteral("Restore Files From a Backup"),
-           QStyle::SP_BrowserReload, &JobListWindow::cmdRestore_Click);
+    button("newJobButton", tr("&New"), tr("New Backup Job"), QStyle::SP_FileIcon, &JobListWindow::addJob);
+    button("removeJobButton", tr("&Remove"), tr("Remove Backup Job"), QStyle::SP_TrashIcon, &JobListWindow::removeJobs);
+    button("openJobButton", tr("&Open"), tr("Open Backup Job"), QStyle::SP_DialogOpenButton, &JobListWindow::editJob);
+    button("runJobButton", tr("&Backup"), tr("Execute Backup Job Now"), QStyle::SP_MediaPlay,
+        &JobListWindow::runSelectedJobs);
+    button("viewZipButton", tr("&View"), tr("View Backup Zip File"), QStyle::SP_FileDialogContentsView,
+        &JobListWindow::viewZip);
+    button("restoreButton", tr("Res&tore"), tr("Restore Files From a Backup"), QStyle::SP_BrowserReload,
+        &JobListWindow::restoreFiles);
     row->addStretch(1);
 }
 
+namespace {
+
+// The picture of a job's kind before its name, and a warning beside a result that needs the
+// user's attention; the model tells which, the view draws them.
+class JobListDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        QIcon icon;
+        if (index.column() == JobListModel::Name)
+            icon = Pictures::jobIcon(index.data(JobListModel::CompressedRole).toBool());
+        else if (index.column() == JobListModel::LastResult
+            && JobListModel::State(index.data(JobListModel::StateRole).toInt()) == JobListModel::State::Attention)
+            icon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+        if (icon.isNull())
+            return;
+        option->icon = icon;
+        option->features |= QStyleOptionViewItem::HasDecoration;
+    }
+};
+
+} // namespace
+
 void JobListWindow::buildList()
 {
-    lvwSchedule = new QTreeWidget(this);
-    lvwSchedule->setObjectName(QStringLiteral("lvwSchedule"));
-    lvwSchedule->setRootIsDecorated(false);
-    lvwSchedule->setUniformRowHeights(true);
-    lvwSchedule->setAllColumnsShowFocus(true);
-    lvwSchedule->setSelectionBehavior(QAbstractItemView::SelectRows);
-    lvwSchedule->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    lvwSchedule->setHeaderLabels({QStringLiteral("Backup Job Name"), QStringLiteral("Last Run"),
-                                  QStringLiteral("Next Run"), QStringLiteral("Start Time"),
-                                  QStringLiteral("Compressed"), QStringLiteral("BackupFolder"),
-                                  QStringLiteral("Last Result")});
-    lvwSchedule->header()->moveSection(ColLastResult, ColNextRun);
-    lvwSchedule->header()->setSectionResizeMode(QHeaderView::Interactive);
-    lvwSchedule->header()->setStretchLastSection(true);
-    lvwSchedule->setColumnHidden(ColCompressed, true);
-    lvwSchedule->setColumnHidden(ColJobFile, true);
-    lvwSchedule->header()->setSectionsClickable(true);
-    lvwSchedule->header()->setSortIndicatorShown(true);
-    lvwSchedule->header()->setSortIndicator(-1, m_sortOrder);
-    connect(lvwSchedule->header(), &QHeaderView::sectionClicked, this, &JobListWindow::lvwSchedule_ColumnClick);
-    connect(lvwSchedule, &QTreeWidget::itemDoubleClicked, this, &JobListWindow::lvwSchedule_DblClick);
+    m_sorted.setSourceModel(&m_model);
+    m_view = new QTreeView(this);
+    m_view->setObjectName(QStringLiteral("jobList"));
+    m_view->setModel(&m_sorted);
+    m_view->setItemDelegate(new JobListDelegate(m_view));
+    m_view->setRootIsDecorated(false);
+    m_view->setUniformRowHeights(true);
+    m_view->setAllColumnsShowFocus(true);
+    m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_view->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QHeaderView* header = m_view->header();
+    header->moveSection(JobListModel::LastResult, JobListModel::NextRun);
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    header->setStretchLastSection(true);
+    m_view->setColumnHidden(JobListModel::Compressed, true);
+    m_view->setColumnHidden(JobListModel::JobFile, true);
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, m_sortOrder);
+    connect(header, &QHeaderView::sectionClicked, this, &JobListWindow::sortByColumn);
+    // A double click opens the job, as Open does; not during a run, which shuts Open off.
+    connect(m_view, &QTreeView::doubleClicked, this, [this] {
+        if (!m_agent.busy())
+            editJob();
+    });
 }
 
 void JobListWindow::buildStatusBar()
 {
-    sbarSchedule = statusBar();
-    sbarSchedule->setObjectName(QStringLiteral("sbarSchedule"));
-    pnlNbrBackupJobs = new QLabel(QStringLiteral("X Backup Jobs"), sbarSchedule);
-    pnlNbrBackupJobs->setObjectName(QStringLiteral("NbrBackupJobs"));
-    pnlNbrBackupJobs->setMinimumWidth(Twips::toPixels(1440));
-    pnlStatusBar = new QLabel(sbarSchedule);
-    pnlStatusBar->setObjectName(QStringLiteral("StatusBar"));
-    pnlProgress = new QLabel(sbarSchedule);
-    pnlProgress->setObjectName(QStringLiteral("Progress"));
-    sbarSchedule->addWidget(pnlNbrBackupJobs);
-    sbarSchedule->addWidget(pnlStatusBar, 1);
-    sbarSchedule->addWidget(pnlProgress);
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("statusBar"));
+    m_jobCount = new QLabel(bar);
+    m_jobCount->setObjectName(QStringLiteral("jobCount"));
+    m_jobCount->setMinimumWidth(Twips::toPixels(1440));
+    m_runStatus = new QLabel(bar);
+    m_runStatus->setObjectName(QStringLiteral("runStatus"));
+    m_runProgress = new QLabel(bar);
+    m_runProgress->setObjectName(QStringLiteral("runProgress"));
+    bar->addWidget(m_jobCount);
+    bar->addWidget(m_runStatus, 1);
+    bar->addWidget(m_runProgress);
 
     // Two lamps side by side, each a lit and a dark picture on one spot: green lit and red
     // dark at rest.
-    picLight = new QWidget(sbarSchedule);
-    picLight->setObjectName(QStringLiteral("picLight"));
-    picLight->setFixedSize(Twips::toPixels(410), Twips::toPixels(195));
+    auto* lamps = new QWidget(bar);
+    lamps->setObjectName(QStringLiteral("lamps"));
+    lamps->setFixedSize(Twips::toPixels(410), Twips::toPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
-    const QString idle = QStringLiteral("Ready: no backup job is running");
-    const QString busy = QStringLiteral("A backup job is running");
+    const QString idle = tr("Ready: no backup job is running");
+    const QString busy = tr("A backup job is running");
     const QString tips[] = {idle, busy, busy, idle};
     for (int index = 0; index < 4; ++index) {
-        QLabel* lamp = new QLabel(picLight);
-        lamp->setObjectName(QStringLiteral("imgLight%1").arg(index));
+        QLabel* lamp = new QLabel(lamps);
+        lamp->setObjectName(QStringLiteral("lamp%1").arg(index));
         lamp->setPixmap(Pictures::lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180),
-                          Twips::toPixels(195));
+        lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180), Twips::toPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         lamp->setToolTip(tips[index]);
-        imgLight[index] = lamp;
+        m_lamps.at(size_t(index)) = lamp;
     }
-    sbarSchedule->addPermanentWidget(picLight);
+    bar->addPermanentWidget(lamps);
 }
 
 void JobListWindow::buildMenus()
 {
-    const auto menu = [this](QMenu*& member, const char* name, const QString& caption) {
-        member = menuBar()->addMenu(caption);
-        member->setObjectName(QString::fromLatin1(name));
-        member->menuAction()->setObjectName(QString::fromLatin1(name));
+    const auto menu = [this](const char* name, const QString& caption) {
+        QMenu* menu = menuBar()->addMenu(caption);
+        menu->setObjectName(QString::fromLatin1(name));
+        menu->menuAction()->setObjectName(QString::fromLatin1(name));
+        return menu;
     };
-    const auto item = [this](QMenu* parent, QAction*& member, const char* name, const QString& caption,
-                             void (JobListWindow::*handler)()) {
-        member = parent->addAction(caption);
-        member->setObjectName(QString::fromLatin1(name));
-        connect(member, &QAction::triggered, this, handler);
+    const auto item = [this](QMenu* parent, const char* name, const QString& caption, auto handler) {
+        QAction* action = parent->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        connect(action, &QAction::triggered, this, handler);
+        return action;
     };
-    menu(mnuFile, "mnuFile", QStringLiteral("&File"));
-    item(mnuFile, mnuFilePreferences, "mnuFilePreferences", QStringLiteral("Preferences"),
-         &JobListWindow::mnuFilePreferences_Click);
-    mnuFile->addSeparator()->setObjectName(QStringLiteral("SlashFile1"));
-    item(mnuFile, mnuFileClose, "mnuFileClose", QStringLiteral("Close"), &JobListWindow::mnuFileClose_Click);
-    item(mnuFile, mnuFileExit, "mnuFileExit", QStringLiteral("Exit Arkwell"), &JobListWindow::mnuFileExit_Click);
+    m_fileMenu = menu("fileMenu", tr("&File"));
+    item(m_fileMenu, "preferencesAction", tr("Preferences"), &JobListWindow::showPreferences);
+    m_fileMenu->addSeparator();
+    item(m_fileMenu, "closeAction", tr("Close"), &JobListWindow::close);
+    item(m_fileMenu, "exitAction", tr("Exit Arkwell"), &JobListWindow::exitRequested);
 
-    menu(mnuAction, "mnuAction", QStringLiteral("&Action"));
-    item(mnuAction, mnuActionAdd, "mnuActionAdd", QStringLiteral("&New Backup Job"), &JobListWindow::cmdAddJob_Click);
-    item(mnuAction, mnuActionDelete, "mnuActionDelete", QStringLiteral("&Remove Backup Job"),
-         &JobListWindow::cmdDelJob_Click);
-    item(mnuAction, mnuActionEdit, "mnuActionEdit", QStringLiteral("&Open Backup Job"), &JobListWindow::cmdEditJob_Click);
-    mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction1"));
-    item(mnuAction, mnuActionRun, "mnuActionRun", QStringLiteral("Run &Backup Job Now"), &JobListWindow::cmdBackup_Click);
-    item(mnuAction, mnuActionStop, "mnuActionStop", QStringLiteral("&Stop Backup Job"),
-         &JobListWindow::mnuActionStop_Click);
-    mnuActionStop->setEnabled(false);
-    item(mnuAction, mnuActionViewZip, "mnuActionViewZip", QStringLiteral("&View Zip File"), &JobListWindow::cmdView_Click);
-    item(mnuAction, mnuActionRestore, "mnuActionRestore", QStringLiteral("Res&tore Files..."), &JobListWindow::cmdRestore_Click);
-    lvwSchedule->setContextMenuPolicy(Qt::ActionsContextMenu);  // the row menu
-    lvwSchedule->addActions({mnuActionEdit, mnuActionRun, mnuActionRestore});
-    mnuAction->addSeparator()->setObjectName(QStringLiteral("SlashAction2"));
-    item(mnuAction, mnuActionViewTransactionLog, "mnuActionViewTransactionLog",
-         QStringLiteral("View &Transaction Log File"), &JobListWindow::mnuActionViewTransactionLog_Click);
-    item(mnuAction, mnuActionViewErrorLog, "mnuActionViewErrorLog", QStringLiteral("View &Error Log File"),
-         &JobListWindow::mnuActionViewErrorLog_Click);
+    m_actionMenu = menu("actionMenu", tr("&Action"));
+    QAction* add = item(m_actionMenu, "newJobAction", tr("&New Backup Job"), &JobListWindow::addJob);
+    QAction* remove = item(m_actionMenu, "removeJobAction", tr("&Remove Backup Job"), &JobListWindow::removeJobs);
+    QAction* open = item(m_actionMenu, "openJobAction", tr("&Open Backup Job"), &JobListWindow::editJob);
+    m_actionMenu->addSeparator();
+    QAction* run = item(m_actionMenu, "runJobAction", tr("Run &Backup Job Now"), &JobListWindow::runSelectedJobs);
+    m_stopAction = item(m_actionMenu, "stopAction", tr("&Stop Backup Job"), &JobListWindow::stopRun);
+    m_stopAction->setEnabled(false);
+    QAction* viewZip = item(m_actionMenu, "viewZipAction", tr("&View Zip File"), &JobListWindow::viewZip);
+    QAction* restore = item(m_actionMenu, "restoreAction", tr("Res&tore Files..."), &JobListWindow::restoreFiles);
+    m_jobCommands = {add, remove, open, run, viewZip, restore};
+    m_view->setContextMenuPolicy(Qt::ActionsContextMenu); // the row menu
+    m_view->addActions({open, run, restore});
+    m_actionMenu->addSeparator();
+    item(m_actionMenu, "transactionLogAction", tr("View &Transaction Log File"), &JobListWindow::showTransactionLog);
+    item(m_actionMenu, "errorLogAction", tr("View &Error Log File"), &JobListWindow::showErrorLog);
 
-    menu(mnuHelp, "mnuHelp", QStringLiteral("&Help"));
-    item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("Contents"), &JobListWindow::mnuHelpContents_Click);
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp1"));
-    item(mnuHelp, mnuHelpLicense, "mnuHelpLicense", QStringLiteral("License Agreement"),
-         &JobListWindow::mnuHelpLicense_Click);
-    mnuHelp->addSeparator()->setObjectName(QStringLiteral("SlashHelp2"));
-    item(mnuHelp, mnuHelpHomepage, "mnuHelpHomepage", QStringLiteral("Arkwell Homepage"),
-         &JobListWindow::mnuHelpHomepage_Click);
-    item(mnuHelp, mnuHelpAbout, "mnuHelpAbout", QStringLiteral("About"), &JobListWindow::mnuHelpAbout_Click);
+    QMenu* help = menu("helpMenu", tr("&Help"));
+    item(help, "helpContentsAction", tr("Contents"), &JobListWindow::showHelp);
+    help->addSeparator();
+    item(help, "licenseAction", tr("License Agreement"), &JobListWindow::showLicense);
+    help->addSeparator();
+    item(help, "homepageAction", tr("Arkwell Homepage"), &JobListWindow::showHelp); // the local help
+    item(help, "aboutAction", tr("About"), &JobListWindow::showAbout);
 }
 
 // --- The list -------------------------------------------------------------------------
 
-void JobListWindow::AddItemListView(const QString& sBackupName, const QDateTime& dDateLastRun,
-                                  const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
-                                  const QString& sBackupFilename)
+QModelIndex JobListWindow::indexOf(const QString& name, int column) const
 {
-    if (FindItemByKey(QLatin1Char('_') + sBackupName))
-        return;  // a name is listed once
-    auto* item = new JobRow;
-    SetItemListView(item, sBackupName, dDateLastRun, dDateNextRun, dStartTime, bCompressed, sBackupFilename);
-    lvwSchedule->addTopLevelItem(item);
-    m_rows.insert(QLatin1Char('_') + sBackupName, item);
-    StatusBarCount(lvwSchedule->topLevelItemCount());
-}
-
-void JobListWindow::SetItemListView(QTreeWidgetItem* item, const QString& sBackupName, const QDateTime& dDateLastRun,
-                                  const std::optional<QDate>& dDateNextRun, const QTime& dStartTime, bool bCompressed,
-                                  const QString& sBackupFilename)
-{
-    item->setText(ColName, sBackupName);
-    item->setData(ColName, KeyRole, QString(QLatin1Char('_') + sBackupName));
-    item->setIcon(ColName, Pictures::jobIcon(bCompressed));
-    item->setText(ColLastRun, DateText(dDateLastRun.date()));
-    item->setData(ColLastRun, ValueRole, dDateLastRun.date());
-    item->setText(ColNextRun, dDateNextRun ? DateText(*dDateNextRun) : NoNextRunText);
-    item->setData(ColNextRun, ValueRole, dDateNextRun ? QVariant(*dDateNextRun) : QVariant());
-    item->setText(ColStartTime, DateFormats::formatShortTime(dStartTime));
-    item->setData(ColStartTime, ValueRole, dStartTime);
-    item->setText(ColCompressed, bCompressed ? QStringLiteral("True") : QStringLiteral("False"));
-    item->setText(ColJobFile, sBackupFilename);
-}
-
-void JobListWindow::DeleteItemListView(int iIndexNumber)
-{
-    if (iIndexNumber < 1 || iIndexNumber > lvwSchedule->topLevelItemCount())
-        return;
-    QTreeWidgetItem* row = lvwSchedule->takeTopLevelItem(iIndexNumber - 1);
-    m_rows.remove(row->data(ColName, KeyRole).toString());
-    delete row;
-    StatusBarCount(lvwSchedule->topLevelItemCount());
-}
-
-QTreeWidgetItem* JobListWindow::FindItemByKey(const QString& sKey) const
-{
-    return m_rows.value(sKey);
-}
-
-// Brings the rows in line with the table: rows of jobs gone are removed, the others
-// rewritten in place, new jobs appended at the end.
-void JobListWindow::showJobs()
-{
-    for (int index = lvwSchedule->topLevelItemCount(); index >= 1; --index)
-        if (!Jobs().contains(lvwSchedule->topLevelItem(index - 1)->text(ColName)))
-            DeleteItemListView(index);
-    for (const QString& name : Jobs().names()) {
-        const Job& job = *Jobs().job(name);
-        if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + name))
-            SetItemListView(row, name, job.lastRun(), job.nextRunDate(), job.startTime(), job.compress(),
-                            Jobs().jobFile(name));
-        else
-            AddItemListView(name, job.lastRun(), job.nextRunDate(), job.startTime(), job.compress(),
-                            Jobs().jobFile(name));
-        showResult(FindItemByKey(QLatin1Char('_') + name), name);
-    }
-    StatusBarCount(lvwSchedule->topLevelItemCount());
-    fitColumns();
-    emit statusChanged();
-}
-
-// The row's last result with its time, or the running run's progress; a job that failed, was
-// incomplete or is overdue is marked; the tooltip holds the log lines of its last run.
-void JobListWindow::showResult(QTreeWidgetItem* row, const QString& name)
-{
-    const RunRecord record = Jobs().record(name);
-    const QDateTime now = Clock::now();
-    const Job& job = *Jobs().job(name);
-    QString text = JobStatus::resultWord(job, record, now);
-    if (name == RunningJob())
-        text = QStringLiteral("running: ") + m_progressText;
-    else if (!text.isEmpty() && record.ended.isValid())
-        text += QLatin1Char(' ') + QLocale::system().toString(record.ended, QLocale::ShortFormat);
-    row->setText(ColLastResult, text);
-    row->setText(ColLastRun, JobStatus::lastRunText(record));
-    row->setData(ColLastRun, ValueRole, record.started.date());
-    row->setIcon(ColLastResult, name != RunningJob() && JobStatus::needsAttention(job, record, now)
-                                    ? style()->standardIcon(QStyle::SP_MessageBoxWarning)
-                                    : QIcon());
-    const QString overdue = JobStatus::overdue(job, record, now)
-                                ? QStringLiteral("No completed run for more than twice the job's interval.\n")
-                                : QString();
-    const QString lines = record.logLines.join(QLatin1Char('\n'));
-    for (int column = 0; column < lvwSchedule->columnCount(); ++column)
-        row->setToolTip(column, overdue + lines);
+    const int row = m_model.rowOf(name);
+    return row < 0 ? QModelIndex() : m_sorted.mapFromSource(m_model.index(row, column));
 }
 
 // Every shown column as wide as its widest text, in any language; the user can still resize them.
 void JobListWindow::fitColumns()
 {
-    for (int column = ColName; column < lvwSchedule->columnCount(); ++column)
-        if (!lvwSchedule->isColumnHidden(column))
-            lvwSchedule->resizeColumnToContents(column);
+    for (int column = JobListModel::Name; column < JobListModel::ColumnCount; ++column)
+        if (!m_view->isColumnHidden(column))
+            m_view->resizeColumnToContents(column);
 }
 
-void JobListWindow::lvwSchedule_ColumnClick(int column)
+// Every header click flips the order, whichever column it is on; the first sorts descending.
+void JobListWindow::sortByColumn(int column)
 {
     m_sortOrder = m_sortOrder == Qt::AscendingOrder ? Qt::DescendingOrder : Qt::AscendingOrder;
-    lvwSchedule->header()->setSortIndicator(column, m_sortOrder);
-    lvwSchedule->sortItems(column, m_sortOrder);
-}
-
-void JobListWindow::lvwSchedule_DblClick()
-{
-    cmdEditJob_Click();
+    m_view->header()->setSortIndicator(column, m_sortOrder);
+    m_sorted.sort(column, m_sortOrder);
 }
 
 // --- Status bar, lamps, lifetime ---------------------------------------------------------
 
-// The run's status text and progress; outside a run both are cleared.
+// The run's status text and progress; outside a run both are cleared. The result column
+// grows to show the progress whole. While runs are under way the lamps show red and the
+// commands that would start another run or change the jobs are shut off.
 void JobListWindow::showProgress()
 {
-    const RunProgress progress = m_agent.runner().progress();
-    const QLocale locale = QLocale::system();
-    const QString files = progress.files > progress.filesDone
-                              ? locale.toString(progress.filesDone) + QStringLiteral(" of ") + locale.toString(progress.files)
-                              : locale.toString(progress.filesDone);
-    m_progressText = progress.entries == 0 || RunningJob().isEmpty()
-                         ? QString()
-                         : QStringLiteral("entry %1 of %2, %3 files done: '%4'")
-                               .arg(progress.entriesDone + 1)
-                               .arg(progress.entries)
-                               .arg(files, progress.current);
-    pnlStatusBar->setText(RunningJob().isEmpty() ? QString() : m_agent.runner().statusText());
-    pnlProgress->setText(m_progressText);
-    if (QTreeWidgetItem* row = FindItemByKey(QLatin1Char('_') + RunningJob()))
-        showResult(row, RunningJob());
-    fitColumns();
+    const bool busy = m_agent.busy();
+    for (int index = 0; index < 4; ++index)
+        m_lamps.at(size_t(index))->setVisible((index == 1 || index == 2) == busy);
+    lockCommandsForRun(busy);
+    const bool running = !runningJob().isEmpty();
+    m_runStatus->setText(running ? m_agent.runner().statusText() : QString());
+    m_runProgress->setText(m_model.progressText());
+    const int wanted = m_view->sizeHintForIndex(indexOf(runningJob(), JobListModel::LastResult)).width();
+    if (running && wanted > m_view->columnWidth(JobListModel::LastResult))
+        m_view->setColumnWidth(JobListModel::LastResult, wanted);
     emit statusChanged();
 }
 
-// While runs are under way the lamps show red and the commands that would start another run
-// or change the jobs are shut off.
-void JobListWindow::showRunning(bool running)
+void JobListWindow::closeForGood()
 {
-    for (int index = 0; index < 4; ++index)
-        imgLight.at(index)->setVisible((index == 1 || index == 2) == running);
-    lockCommandsForRun(running);
-    showProgress();
+    m_closingForGood = true;
+    close();
 }
 
-void JobListWindow::KillForm(bool vVar)
+// "12 Backup Jobs", with no singular form.
+void JobListWindow::showJobCount()
 {
-    m_killForm = vVar;
-}
-
-void JobListWindow::StatusBarCount(int vNewValue)
-{
-    pnlNbrBackupJobs->setText(QString::number(vNewValue) + QStringLiteral(" Backup Jobs"));
+    m_jobCount->setText(tr("%1 Backup Jobs").arg(m_model.rowCount()));
 }
 
 // The window's size is kept in a small file in the data folder, written whole.
@@ -457,26 +369,25 @@ void JobListWindow::saveSize() const
 void JobListWindow::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    Form_Activate();
+    selectFirstRowOnce();
 }
 
-void JobListWindow::Form_Activate()
+// The first showing selects the first row; later ones keep the user's selection.
+void JobListWindow::selectFirstRowOnce()
 {
-    if (m_activatedOnce)
+    if (std::exchange(m_selectedFirstRow, true) || m_sorted.rowCount() == 0)
         return;
-    m_activatedOnce = true;
-    StatusBarCount(lvwSchedule->topLevelItemCount());
-    if (QTreeWidgetItem* first = lvwSchedule->topLevelItem(0))
-        lvwSchedule->setCurrentItem(first);
+    m_view->selectionModel()->setCurrentIndex(
+        m_sorted.index(0, 0), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void JobListWindow::closeEvent(QCloseEvent* event)
 {
     // Closing only hides the window; the program goes on in the tray. Only the program's
-    // end (KillForm) lets the window go for good.
+    // end (closeForGood) lets the window go for good.
     event->accept();
     saveSize();
-    if (!m_killForm)
+    if (!m_closingForGood)
         emit closedByUser();
 }
 
@@ -485,29 +396,28 @@ void JobListWindow::closeEvent(QCloseEvent* event)
 QStringList JobListWindow::selectedNames() const
 {
     QStringList names;
-    for (int index = 0; index < lvwSchedule->topLevelItemCount(); ++index)
-        if (lvwSchedule->topLevelItem(index)->isSelected())
-            names << lvwSchedule->topLevelItem(index)->text(ColName);
+    for (const QModelIndex& row : m_view->selectionModel()->selectedRows(JobListModel::Name))
+        names << row.data().toString();
     return names;
 }
 
 QString JobListWindow::currentName() const
 {
-    return lvwSchedule->currentItem() ? lvwSchedule->currentItem()->text(ColName) : QString();
+    const QModelIndex current = m_view->currentIndex();
+    return current.isValid() ? current.siblingAtColumn(JobListModel::Name).data().toString() : QString();
 }
 
 bool JobListWindow::selectionChecksPass()
 {
-    if (lvwSchedule->topLevelItemCount() == 0) {
+    if (m_model.rowCount() == 0) {
         Messages::verificationError(
-            QStringLiteral("You must first add and then select a backup job before clicking this button."),
-            Icon::Information);
+            tr("You must first add and then select a backup job before clicking this button."), Icon::Information);
         return false;
     }
-    const QTreeWidgetItem* current = lvwSchedule->currentItem();
-    if (!current || !current->isSelected()) {
+    const QModelIndex current = m_view->currentIndex();
+    if (!current.isValid() || !m_view->selectionModel()->isRowSelected(current.row(), {})) {
         Messages::verificationError(
-            QStringLiteral("You must first select a backup job before clicking this button."), Icon::Information);
+            tr("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     return true;
@@ -517,7 +427,7 @@ bool JobListWindow::selectionChecksPass()
 // was listed is told to the user and the transaction log; the program goes on.
 bool JobListWindow::openJob(const QString& name, Job& job)
 {
-    Result<Job> read = JobFile::read(Jobs().jobFile(name));
+    Result<Job> read = JobFile::read(jobs().jobFile(name));
     if (read) {
         job = std::move(read).value();
         return true;
@@ -528,24 +438,23 @@ bool JobListWindow::openJob(const QString& name, Job& job)
     return false;
 }
 
-void JobListWindow::cmdAddJob_Click()
+void JobListWindow::addJob()
 {
     showWizard(true);
-    repaint();
 }
 
-void JobListWindow::cmdEditJob_Click()
+void JobListWindow::editJob()
 {
-    Job job;  // a job file gone or damaged since start-up is told, not fatal
+    Job job; // a job file gone or damaged since start-up is told, not fatal
     if (selectionChecksPass() && openJob(currentName(), job))
         showWizard(false);
 }
 
 // The wizard is modal to this window; the scheduler holds while it is open.
-void JobListWindow::showWizard(bool bAddJob)
+void JobListWindow::showWizard(bool newJob)
 {
-    auto* wizard = new JobWizard(Jobs(), bAddJob ? QString() : currentName(), this);
-    connect(wizard, &JobWizard::helpRequested, this, &JobListWindow::mnuHelpContents_Click);
+    auto* wizard = new JobWizard(jobs(), newJob ? QString() : currentName(), this);
+    connect(wizard, &JobWizard::helpRequested, this, &JobListWindow::showHelp);
     connect(wizard, &QObject::destroyed, this, [this] {
         activateWindow();
         setFocus();
@@ -554,49 +463,48 @@ void JobListWindow::showWizard(bool bAddJob)
     wizard->show();
 }
 
-void JobListWindow::cmdDelJob_Click()
+void JobListWindow::removeJobs()
 {
     const QStringList names = selectedNames();
     if (!selectionChecksPass())
         return;
-    const Answer answer = Messages::show(Message{
-        QStringLiteral("Are you sure you want to delete this Backup Job?"), QStringLiteral("Remove Confirmation"),
-        Buttons::YesNoCancel, Icon::None, Answer::No});
+    const Answer answer = Messages::show(Message{tr("Are you sure you want to delete this Backup Job?"),
+        tr("Remove Confirmation"), Buttons::YesNoCancel, Icon::None, Answer::No});
     if (answer != Answer::Yes)
         return;
     for (const QString& name : names)
-        Jobs().remove(name);
-    repaint();
+        jobs().remove(name);
 }
 
-void JobListWindow::cmdBackup_Click()
+void JobListWindow::runSelectedJobs()
 {
     if (!m_agent.busy() && selectionChecksPass())
-        RunJobs(selectedNames());
+        runJobs(selectedNames());
 }
 
-void JobListWindow::RunJobs(const QStringList& names)
+void JobListWindow::runJobs(const QStringList& names)
 {
     m_agent.runNow(names);
 }
 
-// A run shuts off the commands that would start another run or change the jobs; Stop, Exit
-// Arkwell, the logs, help and the dialogs (windows of their own) stay usable.
+// A run shuts off the commands that would start another run or change the jobs; the list
+// stays readable, and Stop, Exit Arkwell, the logs, help and the dialogs stay usable.
 void JobListWindow::lockCommandsForRun(bool running)
 {
-    centralWidget()->setEnabled(!running);
-    for (QAction* command : {mnuActionAdd, mnuActionDelete, mnuActionEdit, mnuActionRun, mnuActionViewZip})
+    for (QToolButton* button : m_buttons)
+        button->setEnabled(!running);
+    for (QAction* command : m_jobCommands)
         command->setEnabled(!running);
-    mnuActionStop->setEnabled(running);
+    m_stopAction->setEnabled(running);
 }
 
-bool JobListWindow::HoldsRuns() const
+bool JobListWindow::holdsRuns() const
 {
     const auto shown = [](const QWidget* window) { return window && window->isVisible(); };
     return shown(m_wizard) || shown(m_preferences) || shown(m_about);
 }
 
-void JobListWindow::mnuActionStop_Click()
+void JobListWindow::stopRun()
 {
     m_agent.stop();
 }
@@ -605,20 +513,20 @@ void JobListWindow::mnuActionStop_Click()
 // is answered. Yes opens the transaction log and skips the jobs still to come.
 void JobListWindow::offerTransactionLog(const RunReport& report)
 {
-    if (!m_agent.waitingForAnswer())  // stopped meanwhile
+    if (!m_agent.waitingForAnswer()) // stopped meanwhile
         return;
     const QString logPath = AppPaths::transactionLogPath();
-    const QString text = QStringLiteral("Backup Job '") + report.request.name + QStringLiteral("' has failed.\r\n\r\n")
-                         + QStringLiteral("See transaction log for details: '") + logPath + QStringLiteral("'\r\n\r\n")
-                         + tr("Open the transaction log now?");
-    const Answer answer = Messages::show(
-        Message{text, QStringLiteral("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
+    const QString text = tr("Backup Job '%1' has failed.\r\n\r\nSee transaction log for details: '%2'\r\n\r\n"
+                            "Open the transaction log now?")
+                             .arg(report.request.name, logPath);
+    const Answer answer
+        = Messages::show(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         LogWindow::openLog(logPath);
     m_agent.answerFailure(answer == Answer::Yes);
 }
 
-void JobListWindow::cmdView_Click()
+void JobListWindow::viewZip()
 {
     if (!selectionChecksPass())
         return;
@@ -626,23 +534,22 @@ void JobListWindow::cmdView_Click()
     if (!openJob(currentName(), job))
         return;
     if (!job.compress()) {
-        Inform(QStringLiteral("This Backup Job does not use compression, thus there is no ")
-                   + QStringLiteral("zip file to view."),
-               QStringLiteral("Information"), Icon::Information);
+        Inform(tr("This Backup Job does not use compression, thus there is no zip file to view."), tr("Information"),
+            Icon::Information);
         return;
     }
     if (const std::optional<QString> archive = existingArchive(job))
         openArchive(*archive);
     else
-        Messages::verificationError(QStringLiteral("The file '") + job.targetDirectory()
-                                        + Text::cleanedName(job.name())
-                                        + QStringLiteral("' does not exist."), Icon::Exclamation);
+        Messages::verificationError(
+            tr("The file '%1' does not exist.").arg(job.targetDirectory() + Text::cleanedName(job.name())),
+            Icon::Exclamation);
 }
 
-void JobListWindow::cmdRestore_Click()
+void JobListWindow::restoreFiles()
 {
     if (selectionChecksPass())
-        RestoreWindow::showFor(Jobs(), currentName(), this);
+        RestoreWindow::showFor(jobs(), currentName(), this);
 }
 
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
@@ -660,33 +567,27 @@ void JobListWindow::openArchive(const QString& archive)
 {
     const QString viewer = Files::openerOf(archive);
     if (viewer.isEmpty() || !Files::fileExists(viewer)) {
-        const QString question =
-            QStringLiteral("You do not have a recognizable zip program currently ")
-            + QStringLiteral("installed.  You can review the Help documentation for some possible ")
-            + QStringLiteral("zip management tools that you can install (e.g.: File Roller or Ark).")
-            + QStringLiteral("\r\n\r\n") + QStringLiteral("If you are sure that a zip utility exists, click ")
-            + QStringLiteral("Yes to override.");
-        if (Messages::show(Message{question, QStringLiteral("No Zip Program Installed"), Buttons::YesNo, Icon::None,
-                                     Answer::No})
+        const QString question
+            = tr("You do not have a recognizable zip program currently installed.  You can review the Help "
+                 "documentation for some possible zip management tools that you can install (e.g.: File Roller or "
+                 "Ark).\r\n\r\nIf you are sure that a zip utility exists, click Yes to override.");
+        if (Messages::show(Message{question, tr("No Zip Program Installed"), Buttons::YesNo, Icon::None, Answer::No})
             != Answer::Yes)
             return;
         // The file manager, on the folder that holds the archive; without one the user is
         // told where the archive is.
         Desktop::open(Files::folderPart(archive), [archive] {
-            Inform(QStringLiteral("No program could be started to show the backup zip. It is the file '") + archive
-                       + QStringLiteral("'."),
-                   QStringLiteral("Zip Program Failure"));
+            Inform(tr("No program could be started to show the backup zip. It is the file '%1'.").arg(archive),
+                tr("Zip Program Failure"));
         });
     } else if (!OpenWithDesktopEntry(viewer, archive)) {
-        Inform(QStringLiteral("The zip program on your system was unable to open the backup zip."),
-               QStringLiteral("Zip Program Failure"));
+        Inform(tr("The zip program on your system was unable to open the backup zip."), tr("Zip Program Failure"));
     }
 }
 
 // --- Menus -------------------------------------------------------------------------------
 
-template <typename Dialog>
-Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
+template <typename Dialog> Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
 {
     if (!open)
         open = new Dialog(this);
@@ -696,38 +597,27 @@ Dialog* JobListWindow::showSingleDialog(QPointer<Dialog>& open)
     return open;
 }
 
-void JobListWindow::mnuFilePreferences_Click()
+void JobListWindow::showPreferences()
 {
     showSingleDialog(m_preferences);
 }
 
-void JobListWindow::mnuFileClose_Click()
-{
-    close();
-}
-
-void JobListWindow::mnuFileExit_Click()
-{
-    emit exitRequested();
-}
-
-void JobListWindow::mnuActionViewTransactionLog_Click()
+void JobListWindow::showTransactionLog()
 {
     LogWindow::openLog(AppPaths::transactionLogPath());
 }
 
-void JobListWindow::mnuActionViewErrorLog_Click()
+void JobListWindow::showErrorLog()
 {
     LogWindow::openLog(AppPaths::errorLogPath());
 }
 
-void JobListWindow::mnuHelpContents_Click()
+void JobListWindow::showHelp()
 {
     const QString helpPage = AppPaths::appFile(QStringLiteral("Arkwell_Help.htm"));
     if (!Files::fileExists(helpPage)) {
-        Messages::verificationError(QStringLiteral("The target file '") + helpPage
-                                        + QStringLiteral("' does not exist; operation has ")
-                                        + QStringLiteral("been cancelled."), Icon::Exclamation);
+        Messages::verificationError(
+            tr("The target file '%1' does not exist; operation has been cancelled.").arg(helpPage), Icon::Exclamation);
         return;
     }
     const QString browser = Files::openerOf(helpPage);
@@ -735,21 +625,14 @@ void JobListWindow::mnuHelpContents_Click()
         HelpWindow::showHelp(helpPage);
 }
 
-void JobListWindow::mnuHelpLicense_Click()
+void JobListWindow::showLicense()
 {
-    Inform(QStringLiteral("\r\nArkwell is released under the MIT License: you may use, copy, change and share "
-                          "it freely, and it comes without any warranty. The full text is in the file LICENSE "
-                          "that comes with the program.\r\n"),
-           QStringLiteral("License Agreement"), Icon::None);
+    Inform(tr("\r\nArkwell is released under the MIT License: you may use, copy, change and share it freely, and it "
+              "comes without any warranty. The full text is in the file LICENSE that comes with the program.\r\n"),
+        tr("License Agreement"), Icon::None);
 }
 
-void JobListWindow::mnuHelpHomepage_Click()
+void JobListWindow::showAbout()
 {
-    mnuHelpContents_Click();  // the program's pages are its local help
-}
-
-void JobListWindow::mnuHelpAbout_Click()
-{
-    connect(showSingleDialog(m_about), &AboutBox::helpRequested, this, &JobListWindow::mnuHelpContents_Click,
-            Qt::UniqueConnection);
+    connect(showSingleDialog(m_about), &AboutBox::helpRequested, this, &JobListWindow::showHelp, Qt::UniqueConnection);
 }

@@ -1,6 +1,7 @@
 #include "shared/Pictures.h"
 
 #include <QPainter>
+#include <algorithm>
 
 // The resources live in a static library: naming their initialiser here links them in.
 static void initProgramResources()
@@ -89,7 +90,8 @@ QIcon trayIcon(int state)
         return appIcon();
     QPixmap picture = appIcon().pixmap(32, 32);
     QPainter p(&picture);
-    p.drawPixmap(QRect(14, 14, 18, 18), lamp(state == 1 ? QColor(0, 200, 0) : QColor(230, 0, 0)));
+    const QColor lamps[] = {QColor(0, 200, 0), QColor(230, 0, 0), QColor(240, 160, 0)};
+    p.drawPixmap(QRect(14, 14, 18, 18), lamp(lamps[std::clamp(state, 1, 3) - 1]));
     return QIcon(picture);
 }
 

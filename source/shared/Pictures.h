@@ -12,7 +12,7 @@ namespace Pictures {
 // (16 to 256 pixels), from the resources.
 QIcon appIcon();
 // The tray icon in a state: 0 idle (the application icon), 1 running (a green lamp on it),
-// 2 needs attention (a red lamp on it).
+// 2 needs attention (a red lamp on it), 3 a job waits for its target's drive (an amber lamp).
 QIcon trayIcon(int state);
 // Row image 1 (a compressed job: a zipped parcel) or 2 (a plain copy: two sheets).
 QIcon jobIcon(bool compressed);

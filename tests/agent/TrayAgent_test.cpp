@@ -12,9 +12,9 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
-#include <QTreeWidget>
+#include <QAction>
+#include <QTreeView>
 #include <set>
-#include "lib/Preferences.h"
 
 using testing_support::OpenWindow;
 
@@ -44,6 +44,7 @@ protected:
     // Jobs are listed just before the day's first start time; the tests move the clock on.
     testing_support::TestClock clock{QDateTime(Today, QTime(2, 59, 55))};
     TrayAgent main{agent, schedule, false};
+    QAction* action(const char* name) { return testing_support::FindControl<QAction>(&schedule, name); }
     bool trayUp = false;
 };
 
@@ -51,34 +52,40 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 {
     addJob("Early", [](Job& job) { job.setStartTime(QTime(3, 0)); });
     addJob("Late", [](Job& job) { job.setStartTime(QTime(23, 0)); });
-    main.Form_Load({"arkwell", "/SILENT"}, true);
+    main.start({"arkwell", "/SILENT"}, true);
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(2, 59, 59))));
     EXPECT_TRUE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 1))));
     EXPECT_FALSE(QFile::exists(archive("Late")));
-    EXPECT_EQ(schedule.FindItemByKey("_Early")->text(JobListWindow::ColNextRun), "Dec-08-2026");
-    EXPECT_EQ(schedule.Jobs().record("Early").result, RunRecord::Result::Completed);
+    EXPECT_EQ(schedule.indexOf("Early", JobListModel::NextRun).data().toString(), "Dec-08-2026");
+    EXPECT_EQ(schedule.jobs().record("Early").result, RunRecord::Result::Completed);
     EXPECT_FALSE(tickRuns("Early", QDateTime(Today, QTime(3, 0, 6))));  // run once
 
     // Shown, the window holds nothing back while it is idle; the wizard or a dialog does.
     schedule.show();
     const QDateTime late(Today, QTime(23, 0, 1));
-    schedule.cmdAddJob_Click();
+    schedule.addJob();
     EXPECT_FALSE(tickRuns("Late", late));
     QPointer<QWidget> wizard = OpenWindow("JobWizard");
     wizard->close();
     EXPECT_TRUE(QTest::qWaitFor([&wizard] { return wizard.isNull(); }));
-    schedule.mnuFilePreferences_Click();
+    schedule.showPreferences();
     EXPECT_FALSE(tickRuns("Late", late));
     OpenWindow("PreferencesDialog")->close();
-    std::set<bool> enabledDuringRun;
+    // During the run the list stays usable; only the job commands are shut off.
+    std::set<std::pair<bool, bool>> listAndRunCommand;
     QObject watch;
     QObject::connect(&schedule, &JobListWindow::statusChanged, &watch, [&] {
-        if (!schedule.RunningJob().isEmpty())
-            enabledDuringRun.insert(schedule.lvwSchedule->isEnabled());
+        if (schedule.runningJob().isEmpty())
+            return;
+        listAndRunCommand.insert({schedule.view()->isEnabled(), action("runJobAction")->isEnabled()});
+        emit schedule.view()->doubleClicked(schedule.indexOf("Late"));  // opens no wizard during the run
+        EXPECT_FALSE(schedule.holdsRuns());
     });
+    schedule.view()->setCurrentIndex(schedule.indexOf("Late"));
     EXPECT_TRUE(tickRuns("Late", late));
-    EXPECT_EQ(enabledDuringRun, std::set<bool>{false});
+    EXPECT_EQ(listAndRunCommand, (std::set<std::pair<bool, bool>>{{true, false}}));
+    EXPECT_TRUE(action("runJobAction")->isEnabled());
     EXPECT_TRUE(schedule.isEnabled() && schedule.isVisible());
 }
 
@@ -88,27 +95,27 @@ TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesTh
 {
     SystemTray::setTrayProbe([this] { return trayUp; });
     QSignalSpy ended(&main, &TrayAgent::ended);
-    main.Form_Load({"arkwell", "/SILENT"}, false);
+    main.start({"arkwell", "/SILENT"}, false);
     EXPECT_FALSE(schedule.isVisible());
-    ASSERT_TRUE(main.tmrWaitForTray->isActive());
+    ASSERT_TRUE(main.trayWaitTimer().isActive());
     for (int close = 0; close < 2; ++close) {
         schedule.show();
-        schedule.mnuFileClose->trigger();
+        action("closeAction")->trigger();
     }
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.contains("start Arkwell again"));
 
     trayUp = true;
-    main.tmrWaitForTray->setInterval(0);
+    main.trayWaitTimer().setInterval(0);
     EXPECT_TRUE(QTest::qWaitFor([] { return SystemTray::iconShown(); }));
-    EXPECT_FALSE(main.tmrWaitForTray->isActive());
-    EXPECT_EQ(SystemTray::toolTip(), main.TrayToolTip());  // the late icon shows the status at once
-    main.Popup().Schedule->trigger();
+    EXPECT_FALSE(main.trayWaitTimer().isActive());
+    EXPECT_EQ(SystemTray::toolTip(), main.trayToolTip());  // the late icon shows the status at once
+    main.menu().showJobListAction()->trigger();
     EXPECT_TRUE(schedule.isVisible());
     EXPECT_EQ(ended.count(), 0);
 
     Preferences::maxBackupCopies = 12;
-    schedule.mnuFileExit->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
+    action("exitAction")->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());
     EXPECT_FALSE(agent.tickTimer().isActive());

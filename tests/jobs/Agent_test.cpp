@@ -5,7 +5,7 @@
 #include "support/AgentTest.h"
 
 #include <QProcess>
-#include "lib/Preferences.h"
+#include <QRegularExpression>
 
 using testing_support::TestClock;
 
@@ -73,6 +73,8 @@ TEST_F(AgentRunTest, AScheduledJobRunsThroughTheRunnerWithNoWindow)
     EXPECT_EQ(report.logLines.first(), "Zipping Up   " + path("src/a.txt"));
     EXPECT_EQ(agent.jobs().record("Early").logLines, report.logLines);
     EXPECT_EQ(QProcess::execute("unzip", {"-tqq", path("bk/Early.zip")}), 0);
+    EXPECT_TRUE(transactionLog().contains("Backup Job 'Early' started."));
+    EXPECT_FALSE(transactionLog().filter(QRegularExpression("^Backup Job 'Early' completed: 1 files, 1 bytes in \\d+ s$")).isEmpty());
     EXPECT_EQ(tick(at(3, 0, 6)), QStringList());  // once
 }
 

@@ -41,3 +41,13 @@ TEST(ZipCommandLine, EveryWarningCountsAndNamesItsFile)
                                                                          {"/d/s", "file size changed while zipping", false},
                                                                          {"", "something else", false}}));
 }
+
+// zip's verbose lines: a large file's name is followed by a space and a dot per chunk done.
+TEST(ZipCommandLine, AddedFilesAreNamedWithoutZipsProgressDots)
+{
+    const QByteArray output = "  adding: d/small.txt\t(in=2) (out=2) (stored 0%)\n"
+                              "  adding: d/big file.bin ...\t(in=40000000) (out=40006105) (deflated 0%)\n"
+                              "updating: d/mid.bin \t(in=3000000) (out=2923) (deflated 100%)\n  adding: d/sub/\t(in=0)\n";
+    EXPECT_EQ(ZipCommand::addedFiles(output),
+              (std::vector<QByteArray>{"/d/small.txt", "/d/big file.bin", "/d/mid.bin"}));
+}

@@ -119,7 +119,7 @@ protected:
 TEST_F(WizardTest, NewJobsAreWrittenAtFinishAndAnEditFinishesFromAnyStepIntoTheFileOfItsName)
 {
     // From the job list: modal to it, above it and centred on it.
-    schedule.cmdAddJob_Click();
+    schedule.addJob();
     wizard = qobject_cast<JobWizard*>(testing_support::OpenWindow("JobWizard"));
     ASSERT_FALSE(wizard.isNull());
     EXPECT_EQ(wizard->parentWidget(), &schedule);

@@ -1,7 +1,7 @@
 // A stand-in for the desktop's notification service: it owns the service's name on the
 // session bus, says "ready" on standard output once it does, and then writes each
 // notification it is sent there, one line each: application name, summary and body,
-// separated by tabs. With --click it answers every
+// separated by tabs, and "closed <number>" for each notification it is asked to close. With --click it answers every
 // notification that offers a default action with a click on it, as a user would.
 #include <QCoreApplication>
 #include <QDBusAbstractAdaptor>
@@ -30,6 +30,12 @@ public slots:
         if (m_click && actions.contains(QStringLiteral("default")))  // after the reply has gone
             QTimer::singleShot(0, this, [this, id] { emit ActionInvoked(id, QStringLiteral("default")); });
         return id;
+    }
+
+    void CloseNotification(uint id)
+    {
+        std::printf("closed %u\n", id);
+        std::fflush(stdout);
     }
 
 signals:
