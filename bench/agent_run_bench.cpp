@@ -7,9 +7,10 @@
 // Usage: agent_run_bench [jobs...]   (default: 500 5000)
 #include "jobs/Agent.h"
 #include "jobs/JobListModel.h"
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "lib/Clock.h"
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,8 +28,8 @@ namespace {
 
 class BenchClock : public Clock {
 public:
-    BenchClock() { Clock::Install(this); }
-    ~BenchClock() override { Clock::Install(nullptr); }
+    BenchClock() { Clock::install(this); }
+    ~BenchClock() override { Clock::install(nullptr); }
     QDateTime now;
 
 protected:
@@ -73,16 +74,16 @@ Figures measure(int jobCount, bool withModel)
     QDir().mkpath(folder + QStringLiteral("/source"));
     QDir().mkpath(folder + QStringLiteral("/target"));
     QFile::link(QStringLiteral("/usr/bin/zip"), folder + QStringLiteral("/app/zip"));
-    libFiles::WriteFileWhole(folder + QStringLiteral("/source/a.txt"), QByteArrayLiteral("a"));
-    appSetup::SetApplicationPaths(folder + QStringLiteral("/app"), QStringLiteral("arkwell"));
-    appSetup::StopOnError = false;
-    QDir().mkpath(appSetup::JobsFolder());
+    Files::writeWhole(folder + QStringLiteral("/source/a.txt"), QByteArrayLiteral("a"));
+    AppPaths::setApplicationPaths(folder + QStringLiteral("/app"), QStringLiteral("arkwell"));
+    Preferences::stopOnError = false;
+    QDir().mkpath(AppPaths::jobsFolder());
 
     BenchClock clock;
     clock.now = QDateTime(QDate(2026, 12, 7), QTime(11, 59, 0));  // a Monday, before noon
     {
         JobTable writer;  // the job files, written as the wizard does
-        writer.load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+        writer.load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
         for (int index = 0; index < jobCount; ++index)
             (void)writer.save(benchJob(index == 0 ? QStringLiteral("Tiny") : QStringLiteral("Job %1").arg(index),
                                        folder, index == 0));
@@ -100,7 +101,7 @@ Figures measure(int jobCount, bool withModel)
         // The tray reads the summary at every change, as its icon and tooltip follow it.
         QObject::connect(model.get(), &JobListModel::statusChanged, model.get(), [&model] { (void)model->summary(); });
     }
-    agent.jobs().load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     figures.startUpMs = threadCpuMs() - before;
 
     QEventLoop loop;

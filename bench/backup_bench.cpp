@@ -6,7 +6,8 @@
 //       check's (its worker thread does the test an unzip child did before)
 //   (e) a compressed job of a media tree             against  zip -r -n .zip (deflating it all)
 // Usage: backup_bench [files=20000] [megabytes=300] [media megabytes=300]
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "jobs/RunProgress.h"
 #include "jobs/BackupRun.h"
 
@@ -128,8 +129,8 @@ int main(int argc, char** argv)
     const QString w = work.path();
     QDir().mkpath(w + "/app");
     QFile::link(QStringLiteral("/usr/bin/zip"), w + "/app/zip");
-    appSetup::SetApplicationPaths(w + "/app", QStringLiteral("arkwell"));
-    appSetup::MaxBackupCopies = 99;
+    AppPaths::setApplicationPaths(w + "/app", QStringLiteral("arkwell"));
+    Preferences::maxBackupCopies = 99;
     for (const char* folder : {"/ours", "/theirs", "/src"})
         QDir().mkpath(w + folder);
     std::printf("building %d files, %lld MB in %s\n", files, megabytes, qPrintable(w));

@@ -1,7 +1,7 @@
 // Times the program's own listing of a 100,000-file tree with 20 exclusion patterns and the
 // cache tag against the same listing without them (best of five warm runs each).
 // Usage: listing_bench [files=100000]
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -31,13 +31,13 @@ void buildTree(const QString& root, int files)
     tag.write("Signature: 8a477f597d28d172789f06886806bc55");
 }
 
-double bestOfFive(const QString& entry, const libFiles::EntrySelection& selection, qint64& files)
+double bestOfFive(const QString& entry, const Files::EntrySelection& selection, qint64& files)
 {
     double best = 1e9;
     for (int round = 0; round < 5; ++round) {
         QElapsedTimer timer;
         timer.start();
-        files = libFiles::ListEntry(entry, true, selection).files;
+        files = Files::listEntry(entry, true, selection).files;
         best = std::min(best, timer.nsecsElapsed() / 1e9);
     }
     return best;

@@ -1,8 +1,9 @@
 // Takes the dialogs' and the job wizard's pictures for the documentation: run under a display (Xvfb) with the
 // folder to write them into, e.g. `xvfb-run -a build/docs/dialog_shots docs`.
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "lib/Clock.h"
-#include "agent/appSetupMain.h"
+#include "agent/AgentStart.h"
 #include "agent/TrayAgent.h"
 #include "jobs/Job.h"
 #include "jobs/RunRecord.h"
@@ -80,8 +81,8 @@ bool saveWithMenu(QMainWindow& window, QMenu* menu, const QString& file)
 // The clock of the pictures: a Monday evening in December.
 class PictureClock : public Clock {
 public:
-    PictureClock() { Clock::Install(this); }
-    ~PictureClock() override { Clock::Install(nullptr); }
+    PictureClock() { Clock::install(this); }
+    ~PictureClock() override { Clock::install(nullptr); }
 
 protected:
     QDateTime currentDateTime() const override { return QDateTime(QDate(2026, 12, 7), QTime(18, 30)); }
@@ -102,7 +103,7 @@ void saveHouseholdJob(JobTable& jobs, const QString& name, qint16 days, QTime st
     if (ranDaysAgo < 0)
         return;
     jobs.updateRecord(name, [&](RunRecord& record) {
-        record.started = QDateTime(Clock::Today().addDays(-ranDaysAgo), start);
+        record.started = QDateTime(Clock::today().addDays(-ranDaysAgo), start);
         record.ended = record.started.addSecs(40);
         record.lastCompleted = record.started;
         record.result = RunRecord::Result::Completed;
@@ -113,10 +114,10 @@ void saveHouseholdJob(JobTable& jobs, const QString& name, qint16 days, QTime st
 bool saveJobList(const QTemporaryDir& scratch, const QString& out)
 {
     const PictureClock clock;
-    appSetup::SetApplicationPaths(scratch.filePath(QStringLiteral("household")), QStringLiteral("arkwell"));
+    AppPaths::setApplicationPaths(scratch.filePath(QStringLiteral("household")), QStringLiteral("arkwell"));
     Agent agent;
     JobListWindow schedule(agent);
-    agent.jobs().load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     saveHouseholdJob(agent.jobs(), QStringLiteral("Weekly Documents"), Job::Friday, QTime(23, 58), true, 3);
     saveHouseholdJob(agent.jobs(), QStringLiteral("Daily Mail"), Job::AllWeekdays, QTime(21, 0), true, 1);
     saveHouseholdJob(agent.jobs(), QStringLiteral("Photos Copy"), Job::Sunday, QTime(3, 0), false, -1);
@@ -159,13 +160,13 @@ bool saveJobStatus(const QTemporaryDir& scratch, const QString& folder, const QS
     const QString app = scratch.filePath(QStringLiteral("app"));
     QDir().mkpath(app);
     QFile::link(QStringLiteral("/usr/bin/zip"), app + QStringLiteral("/zip"));
-    appSetup::SetApplicationPaths(app, QStringLiteral("arkwell"));
-    appSetup::StopOnError = false;
-    QDir().mkpath(appSetup::JobsFolder());
+    AppPaths::setApplicationPaths(app, QStringLiteral("arkwell"));
+    Preferences::stopOnError = false;
+    QDir().mkpath(AppPaths::jobsFolder());
     QDir().mkpath(scratch.filePath(QStringLiteral("backup")));
     Agent agent;
     JobListWindow schedule(agent);
-    appSetup::LoadJobList(schedule);
+    AgentStart::loadJobList(schedule);
     TrayAgent tray(agent, schedule, false);
     const auto runAndWait = [&agent, &schedule](const QString& name) {
         schedule.runJobs({name});
@@ -282,10 +283,10 @@ int main(int argc, char** argv)
     }
     const QString out = QString::fromLocal8Bit(argv[1]) + QLatin1Char('/');
     QTemporaryDir scratch;
-    appSetup::SetApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
-    appSetup::MaxBackupCopies = 5;
-    appSetup::StopOnError = true;
-    appSetup::RunMissedBackups = true;
+    AppPaths::setApplicationPaths(QStringLiteral("/home/ada/.local/lib/arkwell"), QStringLiteral("arkwell"));
+    Preferences::maxBackupCopies = 5;
+    Preferences::stopOnError = true;
+    Preferences::runMissedBackups = true;
 
     bool ok = save(new PreferencesDialog, out + QStringLiteral("preferences.png"));
     ok = save(new AboutBox, out + QStringLiteral("about.png")) && ok;

@@ -1,8 +1,8 @@
 #include "agent/DesktopNotifications.h"
 
-#include "lib/appSetup.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
+#include "lib/AppPaths.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -39,8 +39,8 @@ constexpr int ReplyTimeout = 5000;
 // the installed desktop entry gives it.
 QString iconName()
 {
-    const QString picture = appSetup::AppFile(QStringLiteral("icons/arkwell.svg"));
-    return libFiles::FileExists(picture) ? picture : QStringLiteral("arkwell");
+    const QString picture = AppPaths::appFile(QStringLiteral("icons/arkwell.svg"));
+    return Files::fileExists(picture) ? picture : QStringLiteral("arkwell");
 }
 
 // Speaks to the session bus from a thread of its own: connecting to a bus, and some of Qt's
@@ -232,7 +232,7 @@ void scheduledRunsFailed(const QStringList& jobNames)
 
 void ownFilesNotWritten(const QString& details)
 {
-    tell({libErrorHandler::OwnFilesSummary, details, {}});
+    tell({Errors::OwnFilesSummary, details, {}});
 }
 
 void runCompleted(const QString& jobName)

@@ -1,13 +1,12 @@
 #pragma once
 // The application with the program's one guard for the truly unexpected: an exception that
 // reaches the event loop is reported with the place it was caught (the error log and a box)
-// and ends the program. Expected failures never get here: they are returned results.
+// and ends the program. Expected failures never get here: they are returned results, and a
+// backup run catches its own failures at its edge.
 
-#include "lib/libErrorHandler.h"
+#include "lib/Errors.h"
 
 #include <QApplication>
-#include <cstring>
-#include <source_location>
 
 class GuardedApplication : public QApplication {
 public:
@@ -15,9 +14,6 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override
     {
-        const std::source_location where = std::source_location::current();
-        const char* const file = std::strrchr(where.file_name(), '/');
-        return libErrorHandler::Trap(file ? file + 1 : where.file_name(), where.function_name(),
-                                     [&] { return QApplication::notify(receiver, event); });
+        return Errors::guard([&] { return QApplication::notify(receiver, event); });
     }
 };

@@ -1,11 +1,12 @@
 #include "agent/TrayAgent.h"
 
 #include "agent/DesktopNotifications.h"
-#include "agent/libSysTrayApp.h"
+#include "agent/SystemTray.h"
 #include "agent/TrayMenu.h"
 #include "jobs/Agent.h"
-#include "lib/appSetup.h"
-#include "lib/libForms.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
+#include "lib/Messages.h"
 #include "schedule/JobListWindow.h"
 #include "shared/Pictures.h"
 
@@ -16,10 +17,10 @@
 #include <QMessageBox>
 #include <QTimer>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 TrayAgent::TrayAgent(Agent& agent, JobListWindow& jobList, bool trayAvailable)
     : m_agent(agent)
@@ -135,17 +136,17 @@ QString TrayAgent::toolTipOf(const JobListModel::Summary& summary) const
 void TrayAgent::showTrayStatus()
 {
     const JobListModel::Summary summary = m_jobList.model().summary();
-    libSysTrayApp::SystemTraySetStatus(Pictures::trayIcon(int(summary.state)), toolTipOf(summary));
+    SystemTray::setStatus(Pictures::trayIcon(int(summary.state)), toolTipOf(summary));
 }
 
 // A tray that comes up after the program (a desktop still starting at log-in) gets the icon.
 void TrayAgent::lookForTray()
 {
-    if (!libSysTrayApp::SystemTrayAvailable())
+    if (!SystemTray::available())
         return;
     m_trayWait.stop();
     m_trayAvailable = true;
-    libSysTrayApp::SystemTrayAddIcon(*this);
+    SystemTray::addIcon(*this);
     showTrayStatus();
 }
 
@@ -156,7 +157,7 @@ void TrayAgent::tellHowToReopen()
     if (m_trayAvailable || m_toldHowToReopen)
         return;
     m_toldHowToReopen = true;
-    libForms::MsgBox(Message{tr("Arkwell goes on running without a window and makes the Backup Jobs "
+    Messages::show(Message{tr("Arkwell goes on running without a window and makes the Backup Jobs "
                                 "when they are due.\r\n\r\nTo get this window back, start Arkwell "
                                 "again. To end Arkwell, choose Exit Arkwell in the File menu."),
         QStringLiteral("Arkwell"), Buttons::OK, Icon::Information, Answer::OK});
@@ -201,9 +202,9 @@ void TrayAgent::finishExit()
     if (m_exited)
         return;
     m_exited = true;
-    appSetup::SavePreferences();
+    Preferences::save();
     m_agent.halt();
-    libSysTrayApp::SystemTrayRemoveIcon();
+    SystemTray::removeIcon();
     m_jobList.closeForGood();
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible())

@@ -1,6 +1,6 @@
 // Arkwell's entry point.
 #include "agent/GuardedApplication.h"
-#include "agent/appSetupMain.h"
+#include "agent/AgentStart.h"
 #include "agent/DesktopNotifications.h"
 #include "cli/CommandLine.h"
 #include "lib/CommandLine.h"
@@ -9,9 +9,9 @@
 
 int main(int argc, char** argv)
 {
-    if (const std::optional<int> status = CommandLine::RunCommand(argc, argv))
+    if (const std::optional<int> status = CommandLine::runCommand(argc, argv))
         return *status;
-    if (const std::optional<int> status = CommandLine::AnswerAlone(argc, argv))
+    if (const std::optional<int> status = CommandLine::answerAlone(argc, argv))
         return *status;
     // Without any display the program still runs its scheduler, on the offscreen platform.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY")
@@ -22,5 +22,5 @@ int main(int argc, char** argv)
     if (!DesktopNotifications::sessionBusAnswers(BusGreetingMs))
         DesktopNotifications::avoidSessionBus();
     GuardedApplication app(argc, argv);
-    return appSetup::Main(app);
+    return AgentStart::run(app);
 }

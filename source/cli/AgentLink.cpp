@@ -14,7 +14,7 @@ const QByteArray UnknownAnswer = "unknown\n";
 
 namespace AgentLink {
 
-int ExitStatus(RunRecord::Result result)
+int exitStatus(RunRecord::Result result)
 {
     switch (result) {
     case RunRecord::Result::Completed: return 0;
@@ -28,7 +28,7 @@ int ExitStatus(RunRecord::Result result)
 }
 
 // The command line is a process of its own with nothing else to do: it waits blocking.
-std::optional<int> RunThroughAgent(const QString& socketName, const QString& jobName, QString* error)
+std::optional<Result<int>> runThroughAgent(const QString& socketName, const QString& jobName)
 {
     QLocalSocket socket;
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
@@ -40,16 +40,12 @@ std::optional<int> RunThroughAgent(const QString& socketName, const QString& job
     while (!socket.canReadLine() && socket.state() == QLocalSocket::ConnectedState)
         socket.waitForReadyRead(-1);
     const QByteArray answer = socket.readLine();
-    if (answer == UnknownAnswer) {
-        *error = QStringLiteral("Arkwell has no Backup Job named '%1'.").arg(jobName);
-        return 1;
-    }
+    if (answer == UnknownAnswer)
+        return Failure{QStringLiteral("Arkwell has no Backup Job named '%1'.").arg(jobName)};
     bool number = false;
     const int status = answer.startsWith(EndedWord) ? answer.mid(EndedWord.size()).trimmed().toInt(&number) : 0;
-    if (!number) {
-        *error = QStringLiteral("The running Arkwell ended before the run of '%1' did.").arg(jobName);
-        return 1;
-    }
+    if (!number)
+        return Failure{QStringLiteral("The running Arkwell ended before the run of '%1' did.").arg(jobName)};
     return status;
 }
 
@@ -57,7 +53,7 @@ std::optional<int> RunThroughAgent(const QString& socketName, const QString& job
 
 AgentCommands::AgentCommands(AgentHooks agent, QObject* parent) : QObject(parent), m_agent(std::move(agent)) {}
 
-void AgentCommands::Serve(const QByteArray& request, QLocalSocket* peer)
+void AgentCommands::serve(const QByteArray& request, QLocalSocket* peer)
 {
     const QString name = QString::fromUtf8(QByteArray::fromPercentEncoding(request.mid(AgentLink::RunWord.size()).trimmed()));
     if (!request.startsWith(AgentLink::RunWord) || !m_agent.knows(name)) {
@@ -74,10 +70,10 @@ void AgentCommands::Serve(const QByteArray& request, QLocalSocket* peer)
     if (askers.size() == 1)
         m_waiting.push_back(name);
     // Started from the event loop, never inside the socket's own signal.
-    QTimer::singleShot(0, this, &AgentCommands::StartNext);
+    QTimer::singleShot(0, this, &AgentCommands::startNext);
 }
 
-void AgentCommands::StartNext()
+void AgentCommands::startNext()
 {
     if (m_waiting.empty())
         return;
@@ -88,14 +84,14 @@ void AgentCommands::StartNext()
         m_waiting.insert(m_waiting.begin(), name);
 }
 
-void AgentCommands::RunEnded(const QString& name, RunRecord::Result result)
+void AgentCommands::runEnded(const QString& name, RunRecord::Result result)
 {
     const auto asked = m_askers.find(name);
     // A run that started before the request came answers it too only when it wasn't waiting.
     if (asked == m_askers.end() || std::find(m_waiting.begin(), m_waiting.end(), name) != m_waiting.end())
         return;
     for (QLocalSocket* peer : asked->second) {
-        peer->write(EndedWord + QByteArray::number(AgentLink::ExitStatus(result)) + '\n');
+        peer->write(EndedWord + QByteArray::number(AgentLink::exitStatus(result)) + '\n');
         peer->disconnectFromServer();
     }
     m_askers.erase(asked);

@@ -4,6 +4,7 @@
 // (the command's exit status), or at once with "unknown" for a job the agent doesn't list.
 
 #include "jobs/RunRecord.h"
+#include "lib/Result.h"
 
 #include <QObject>
 #include <QString>
@@ -18,15 +19,14 @@ namespace AgentLink {
 
 // The exit status of `run` and `restore` for a run's result: 0 completed, 1 failed,
 // 2 incomplete, 3 stopped.
-int ExitStatus(RunRecord::Result result);
+int exitStatus(RunRecord::Result result);
 
 // The request's first word, which the agent's socket hands to AgentCommands.
 inline const QByteArray RunWord = "run ";
 
 // Asks the agent listening on `socketName` to run the job, and waits until it has: the
-// exit status. Nothing when no agent listens (`error` stays empty) or the agent failed us
-// (`error` says how).
-std::optional<int> RunThroughAgent(const QString& socketName, const QString& jobName, QString* error);
+// exit status, or why the agent failed us. Nothing when no agent listens.
+std::optional<Result<int>> runThroughAgent(const QString& socketName, const QString& jobName);
 
 }  // namespace AgentLink
 
@@ -42,11 +42,11 @@ public:
     AgentCommands(AgentHooks agent, QObject* parent);
 
     // A request line from the command line; the peer is answered and closed here.
-    void Serve(const QByteArray& request, QLocalSocket* peer);
+    void serve(const QByteArray& request, QLocalSocket* peer);
     // The agent's run of `name` has ended.
-    void RunEnded(const QString& name, RunRecord::Result result);
+    void runEnded(const QString& name, RunRecord::Result result);
     // Starts the next asked-for run when the agent is free.
-    void StartNext();
+    void startNext();
 
 private:
     AgentHooks m_agent;

@@ -8,6 +8,6 @@ namespace CommandLine {
 
 // When the first argument names a command, carries it out and returns the exit status;
 // otherwise nothing, and the program starts as usual.
-std::optional<int> RunCommand(int argc, char** argv);
+std::optional<int> runCommand(int argc, char** argv);
 
 }  // namespace CommandLine

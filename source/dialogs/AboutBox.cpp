@@ -1,10 +1,10 @@
 #include "dialogs/AboutBox.h"
 
 #include "dialogs/LogWindow.h"
-#include "lib/appSetup.h"
-#include "lib/libAPIWrapper.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
+#include "lib/AppPaths.h"
+#include "lib/Desktop.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
 #include "shared/Pictures.h"
 
 #include <QFormLayout>
@@ -71,9 +71,9 @@ QLayout* AboutBox::buildFacts()
 {
     auto* facts = new QFormLayout;
     facts->addRow(tr("License:"), new QLabel(tr("MIT License: free to use, change and pass on")));
-    facts->addRow(tr("App Path:"), selectable(appSetup::AppFolder()));
-    facts->addRow(tr("Client ID:"), new QLabel(libAPIWrapper::GetComputerNameA()));
-    facts->addRow(tr("Data Folder:"), selectable(appSetup::DataFolder())); // the jobs, preferences and logs
+    facts->addRow(tr("App Path:"), selectable(AppPaths::appFolder()));
+    facts->addRow(tr("Client ID:"), new QLabel(Desktop::hostName()));
+    facts->addRow(tr("Data Folder:"), selectable(AppPaths::dataFolder())); // the jobs, preferences and logs
     return facts;
 }
 
@@ -123,11 +123,11 @@ void AboutBox::keyReleaseEvent(QKeyEvent* event)
 
 void AboutBox::openErrorLog()
 {
-    const QString errorLog = appSetup::ErrorLogPath();
+    const QString errorLog = AppPaths::errorLogPath();
     // A viewer given a file that isn't there shows nothing at all: say so instead.
-    if (!libFiles::FileExists(errorLog)) {
-        libForms::MsgBox({tr("No error has been logged yet (%1).").arg(errorLog), tr("Error Log"),
-            libForms::Buttons::OK, libForms::Icon::Information});
+    if (!Files::fileExists(errorLog)) {
+        Messages::show({tr("No error has been logged yet (%1).").arg(errorLog), tr("Error Log"),
+            Messages::Buttons::OK, Messages::Icon::Information});
         return;
     }
     LogWindow::openLog(errorLog);
@@ -135,7 +135,7 @@ void AboutBox::openErrorLog()
 
 void AboutBox::thankYou()
 {
-    libForms::MsgBox({tr("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
+    Messages::show({tr("Thank you to everyone who tested Arkwell, and to the Info-ZIP group, "
                          "whose zip program does all of the compression."),
         tr("Thank You")});
 }

@@ -1,9 +1,9 @@
 #include "dialogs/FilePicker.h"
 
 #include "dialogs/FolderBrowser.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
-#include "lib/libStrings.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/Text.h"
 #include "shared/Controls.h"
 
 #include <QComboBox>
@@ -35,12 +35,12 @@ QString& remembered()
 // A folder the picker can work in: an existing folder named by its full path.
 bool isFolder(const QString& path)
 {
-    return QDir::isAbsolutePath(path) && libFiles::FolderExists(path);
+    return QDir::isAbsolutePath(path) && Files::folderExists(path);
 }
 
 void tellNoFolder()
 {
-    libForms::VerificationError(FilePicker::tr("The backup path selected does not exist; please correct it."));
+    Messages::verificationError(FilePicker::tr("The backup path selected does not exist; please correct it."));
 }
 
 // The folder chooser for a folder to back up, until the user picks one that exists or cancels
@@ -49,8 +49,8 @@ QString chooseFolder(QWidget* parent, const QString& startFolder)
 {
     return FolderBrowser(parent, FilePicker::tr("Please select a directory to backup."), startFolder)
         .chooseExisting([] {
-            libForms::VerificationError(FilePicker::tr("The specified directory does not exist; please try again."),
-                libForms::Icon::Exclamation);
+            Messages::verificationError(FilePicker::tr("The specified directory does not exist; please try again."),
+                Messages::Icon::Exclamation);
         });
 }
 
@@ -206,7 +206,7 @@ bool FilePicker::acceptsExtensionCharacter(QChar typed) const
 {
     if (isExtensionCharacter(typed))
         return true;
-    libForms::VerificationError(tr("You cannot press the '%1' key when defining a wildcard extension.").arg(typed));
+    Messages::verificationError(tr("You cannot press the '%1' key when defining a wildcard extension.").arg(typed));
     return false;
 }
 
@@ -238,7 +238,7 @@ bool FilePicker::listFiles(const QString& folder)
     m_files->clear();
     // A job keeps one entry a line: a name holding a line break can't be one.
     QStringList names = QDir(folder).entryList(QDir::Files, QDir::Name);
-    names.removeIf(libStrings::HoldsLineBreak);
+    names.removeIf(Text::holdsLineBreak);
     m_files->addItems(names);
     m_listedFolder = folder;
     return true;
@@ -291,7 +291,7 @@ std::optional<QString> FilePicker::chosenPattern() const
         return AllFilesPattern;
     // zip would take the whole file system for a wildcard group of the root folder.
     if (QFileInfo(m_folder->text()).canonicalFilePath() == RootFolder) {
-        libForms::VerificationError(tr("You cannot select any wildcard other than '*.*' for use "
+        Messages::verificationError(tr("You cannot select any wildcard other than '*.*' for use "
                                        "with a full drive path.  Either go to a subdirectory to "
                                        "use the *.extension notation, or select *.* to backup "
                                        "the entire drive or disk.  This is a weakness of the "
@@ -313,7 +313,7 @@ void FilePicker::accept()
     if (!isFolder(m_folder->text()))
         return tellNoFolder();
     QString folder = m_folder->text();
-    libFiles::FormatPath(folder, true);
+    Files::setTrailingSlash(folder, true);
     QStringList entries;
     if (wildcardsShown()) {
         const std::optional<QString> pattern = chosenPattern();
@@ -324,7 +324,7 @@ void FilePicker::accept()
         for (const QString& file : selectedFiles())
             entries << folder + file;
         if (entries.isEmpty())
-            return libForms::VerificationError(tr("You must select files to backup from the file list box "
+            return Messages::verificationError(tr("You must select files to backup from the file list box "
                                                   "before clicking Ok, or leave the Wildcards tab visible.  "
                                                   "Please do so now."));
     }
@@ -338,7 +338,7 @@ QString FilePicker::chooseWholeFolder(QWidget* parent)
     if (folder.isEmpty())
         return folder;
     remembered() = folder;
-    libFiles::FormatPath(folder, true);
+    Files::setTrailingSlash(folder, true);
     return folder + AllFilesPattern;
 }
 

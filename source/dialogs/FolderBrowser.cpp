@@ -1,6 +1,6 @@
 #include "dialogs/FolderBrowser.h"
 
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <QDir>
 #include <QFileDialog>
@@ -31,16 +31,16 @@ FolderBrowser::FolderBrowser(QWidget* owner, QString prompt, QString startFolder
 QString FolderBrowser::choose() const
 {
     const Chooser& chooser = installedChooser();
-    const QString start = libFiles::FolderExists(m_startFolder) ? m_startFolder : QDir::homePath();
+    const QString start = Files::folderExists(m_startFolder) ? m_startFolder : QDir::homePath();
     const QString chosen = chooser ? chooser(m_owner, m_prompt, start) : chooseWithDialog(m_owner, m_prompt, start);
-    return libFiles::WithoutTrailingSlash(chosen);
+    return Files::withoutTrailingSlash(chosen);
 }
 
 QString FolderBrowser::chooseExisting(const std::function<void()>& tellMissing) const
 {
     for (;;) {
         const QString path = choose();
-        if (path.isEmpty() || libFiles::FolderExists(path))
+        if (path.isEmpty() || Files::folderExists(path))
             return path;
         tellMissing();
     }

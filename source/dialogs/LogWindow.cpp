@@ -1,7 +1,7 @@
 #include "dialogs/LogWindow.h"
 
-#include "lib/libAPIWrapper.h"
-#include "lib/libFiles.h"
+#include "lib/Desktop.h"
+#include "lib/Files.h"
 #include "shared/FitOnScreen.h"
 #include "shared/Pictures.h"
 
@@ -28,9 +28,9 @@ QHash<QString, QPointer<LogWindow>>& openWindows()
 
 void LogWindow::openLog(const QString& path)
 {
-    if (!libFiles::FileExists(path))
+    if (!Files::fileExists(path))
         QFile(path).open(QIODevice::WriteOnly | QIODevice::Append);
-    libAPIWrapper::OpenOnDesktop(path, [path] { showLog(path); });
+    Desktop::open(path, [path] { showLog(path); });
 }
 
 LogWindow* LogWindow::showLog(const QString& path)

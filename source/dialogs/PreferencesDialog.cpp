@@ -1,9 +1,10 @@
 #include "dialogs/PreferencesDialog.h"
 
-#include "lib/appSetup.h"
-#include "lib/libAutostart.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libForms.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
+#include "lib/Autostart.h"
+#include "lib/Errors.h"
+#include "lib/Messages.h"
 #include "shared/Controls.h"
 
 #include <algorithm>
@@ -73,32 +74,32 @@ void PreferencesDialog::showPreferences()
     for (int copies = MinBackupCopies; copies <= MaxBackupCopiesLimit; ++copies)
         m_maxCopies->addItem(QString::number(copies));
     m_stopOnError->addItems({tr("Yes"), tr("No")});
-    m_stopOnError->setCurrentIndex(appSetup::StopOnError ? YesItem : NoItem);
-    m_runMissed->setChecked(appSetup::RunMissedBackups);
+    m_stopOnError->setCurrentIndex(Preferences::stopOnError ? YesItem : NoItem);
+    m_runMissed->setChecked(Preferences::runMissedBackups);
     // A preferences file edited by hand may hold a count the box lacks: show the nearest
     // one rather than fail.
-    const int copies = std::clamp<int>(appSetup::MaxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
+    const int copies = std::clamp<int>(Preferences::maxBackupCopies, MinBackupCopies, MaxBackupCopiesLimit);
     m_maxCopies->setCurrentIndex(copies - 1);
-    m_startAtLogin->setChecked(libAutostart::StartsAtLogin());
+    m_startAtLogin->setChecked(Autostart::startsAtLogin());
 }
 
 void PreferencesDialog::accept()
 {
     if (m_maxCopies->currentIndex() < 0) {
-        libForms::VerificationError(tr("You must select a value between 1 and 99 \r\n"
+        Messages::verificationError(tr("You must select a value between 1 and 99 \r\n"
                                        "for the 'Maximum Number of Backup Copies' \r\n"
                                        "drop-down box."));
         return;
     }
     if (m_stopOnError->currentIndex() < 0) {
-        libForms::VerificationError(tr("You must select either Yes or No from \r\n"
+        Messages::verificationError(tr("You must select either Yes or No from \r\n"
                                        "the 'Stop on Error' drop-down box. "));
         return;
     }
-    appSetup::MaxBackupCopies = qint16(m_maxCopies->currentIndex() + 1);
-    appSetup::StopOnError = m_stopOnError->currentIndex() == YesItem;
-    appSetup::RunMissedBackups = m_runMissed->isChecked();
-    appSetup::SavePreferences();
+    Preferences::maxBackupCopies = qint16(m_maxCopies->currentIndex() + 1);
+    Preferences::stopOnError = m_stopOnError->currentIndex() == YesItem;
+    Preferences::runMissedBackups = m_runMissed->isChecked();
+    Preferences::save();
     if (applyStartAtLogin())
         QDialog::accept();
 }
@@ -106,18 +107,13 @@ void PreferencesDialog::accept()
 bool PreferencesDialog::applyStartAtLogin()
 {
     const bool start = m_startAtLogin->isChecked();
-    if (start == libAutostart::StartsAtLogin())
+    if (start == Autostart::startsAtLogin())
         return true;
-    try {
-        libAutostart::SetStartAtLogin(start, appSetup::ProgramPath());
-        return true;
-    } catch (const libErrorHandler::AppError& error) {
-        // Told, and the dialog stays open: the setting shown is not the one in effect.
-        libForms::MsgBox({tr("Arkwell could not change its log-in entry '%1': %2")
-                              .arg(libAutostart::EntryPath(), error.info().Description),
-            tr("Arkwell Preferences"), libForms::Buttons::OK, libForms::Icon::Exclamation});
-        return false;
-    }
+    const Result<> changed = Autostart::setStartAtLogin(start, AppPaths::programPath());
+    if (!changed)  // told, and the dialog stays open: the setting shown is not the one in effect
+        Messages::show({tr("Arkwell could not change its log-in entry '%1': %2").arg(Autostart::entryPath(), changed.reason()),
+            tr("Arkwell Preferences"), Messages::Buttons::OK, Messages::Icon::Exclamation});
+    return changed.ok();
 }
 
 void PreferencesDialog::done(int result)

@@ -1,9 +1,10 @@
 #include "jobs/Agent.h"
 
 #include "jobs/Targets.h"
+#include "lib/Preferences.h"
 #include "lib/Clock.h"
 
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 
 Agent::Agent(QObject* parent)
     : QObject(parent)
@@ -32,7 +33,7 @@ void Agent::halt()
 
 void Agent::makeUpsDue()
 {
-    m_makeUpsDue = appSetup::RunMissedBackups;
+    m_makeUpsDue = Preferences::runMissedBackups;
 }
 
 void Agent::tick()
@@ -41,7 +42,7 @@ void Agent::tick()
         return;
     for (const Scheduler::OverdueJob& overdue : m_scheduler.overdueNotices())
         emit jobOverdue(overdue.name, overdue.lastCompleted);
-    for (const Targets::Notice& waiting : Targets::notices(m_jobs, Clock::Today()))
+    for (const Targets::Notice& waiting : Targets::notices(m_jobs, Clock::today()))
         emit jobWaiting(waiting.name, waiting.drive);
     enqueue(m_scheduler.dueRuns(std::exchange(m_makeUpsDue, false)));
 }
@@ -72,7 +73,7 @@ void Agent::runNext()
         if (!m_jobs.contains(request.name))
             continue;
         request.history = m_jobs.runStarted(request.name);
-        m_runner.start(request, appSetup::MaxBackupCopies);
+        m_runner.start(request, Preferences::maxBackupCopies);
         m_runsUnderWay = true;
     }
     if (busy() || !std::exchange(m_runsUnderWay, false))
@@ -99,7 +100,7 @@ void Agent::runEndedHere(const RunReport& report)
     if (report.request.scheduled && failed)
         m_batchFailures << report;
     emit runEnded(report);
-    if (failed && appSetup::StopOnError) {
+    if (failed && Preferences::stopOnError) {
         m_waitingForAnswer = true;
         emit failureToAnswer(report);
         return;

@@ -1,6 +1,6 @@
 #include "jobs/ArchiveCheck.h"
 
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -69,7 +69,7 @@ struct Entry {
     quint64 localOffset;
 
     // The damage `text` tells, its "%1" the entry's name.
-    Damage damage(const QString& text) const { return {text.arg(QLatin1Char('\'') + libFiles::ShownPath(name) + QLatin1Char('\''))}; }
+    Damage damage(const QString& text) const { return {text.arg(QLatin1Char('\'') + Files::shownPath(name) + QLatin1Char('\''))}; }
 };
 
 // Walks the blocks of an extra field; a field of 0xFFFFFFFF holds its value in the zip64

@@ -5,12 +5,12 @@
 #include "jobs/JobLock.h"
 #include "jobs/Targets.h"
 #include "jobs/ZipCommand.h"
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "lib/ChildProcess.h"
-#include "lib/libLog.h"
+#include "lib/TransactionLog.h"
 
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -36,7 +36,7 @@ struct RunStopped {};
 
 [[noreturn]] void failRun(const QString& logLine)
 {
-    libLog::LogEvent(logLine);
+    TransactionLog::append(logLine);
     throw RunFailed{};
 }
 
@@ -58,17 +58,17 @@ QString shownEntry(const QString& entry)
 void showEntryStatus(RunProgressSink& sink, const QString& prefix, const QString& entry)
 {
     sink.setStatusText(prefix + shownEntry(entry));
-    libLog::LogEvent(prefix + entry);
+    TransactionLog::append(prefix + entry);
 }
 
 // Fails the run when the entry's file, or a wildcard entry's folder, is not there.
 void checkEntryExists(const QString& entry)
 {
-    if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::File) {
-        if (!libFiles::FileExists(entry))
+    if (Files::kindOfEntry(entry) == Files::EntryKind::File) {
+        if (!Files::fileExists(entry))
             failRun(QStringLiteral("Arkwell Pre-Emptive Error, file to backup does not exist: '") + entry
                     + QStringLiteral("'."));
-    } else if (!libFiles::FolderExists(libFiles::FilePathStripFileName(entry))) {
+    } else if (!Files::folderExists(Files::folderPart(entry))) {
         failRun(QStringLiteral("Arkwell Pre-Emptive Error, file specification (wildcards) to backup does not exist: '")
                 + entry + QStringLiteral("'."));
     }
@@ -93,7 +93,7 @@ public:
     void move(const QString& from, const QString& to)
     {
         if (!tryMove(from, to))
-            libErrorHandler::RaiseErrno(errno, from);
+            Errors::throwErrno(errno, from);
     }
     void undo()
     {
@@ -116,7 +116,7 @@ private:
 
 void logNotCopied(const QString& path, const QString& reason)
 {
-    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + path + QStringLiteral("' is not in the backup: ") + reason
+    TransactionLog::append(QStringLiteral("Arkwell Error, '") + path + QStringLiteral("' is not in the backup: ") + reason
                      + QLatin1Char('.'));
 }
 
@@ -160,7 +160,7 @@ QString whyNotStarted(const QString& program)
 
 void logLeftOut(const QByteArray& path, const QString& reason)
 {
-    libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(path) + QStringLiteral("' is not in the archive: ")
+    TransactionLog::append(QStringLiteral("Arkwell Error, '") + Files::shownPath(path) + QStringLiteral("' is not in the archive: ")
                      + reason + QLatin1Char('.'));
 }
 
@@ -176,7 +176,7 @@ QString BackupRun::firstReason(const QStringList& runLogLines)
     return reason == runLogLines.end() ? QString() : *reason;
 }
 
-libFiles::LeaveOut BackupRun::ownFiles(int maxCopies) const
+Files::LeaveOut BackupRun::ownFiles(int maxCopies) const
 {
     std::set<std::pair<dev_t, ino_t>> own;
     const auto add = [&own](const QString& path) {
@@ -189,34 +189,34 @@ libFiles::LeaveOut BackupRun::ownFiles(int maxCopies) const
         add(m_job.archivePath(copy));
     for (const QString& archive : m_history.otherJobsArchives)
         add(archive);
-    return [own](const libFiles::ListedItem& item) {
+    return [own](const Files::ListedItem& item) {
         const QByteArray name = item.path.mid(item.path.lastIndexOf('/') + 1);
         return own.count({item.info.st_dev, item.info.st_ino}) > 0
                || (S_ISDIR(item.info.st_mode) && name.startsWith('.') && name.endsWith(".arkwell"));
     };
 }
 
-void BackupRun::countExcluded(const libFiles::ListedItem& item)
+void BackupRun::countExcluded(const Files::ListedItem& item)
 {
     ++(S_ISDIR(item.info.st_mode) ? m_counts.excludedFolders : m_counts.excludedFiles);
 }
 
 Result<> BackupRun::run(RunProgressSink& sink, qint16 maxBackupCopies)
 {
-    const libLog::Recorder runLog;
+    const TransactionLog::Recorder runLog;
     m_counts = {};
     sink.setStatusText(QStringLiteral("Initializing..."));
     try {
         m_outcome = runEntries(sink, std::clamp<int>(maxBackupCopies, 1, 99));
-    } catch (const libErrorHandler::AppError& error) {  // unforeseen: the run fails with its reason
+    } catch (const Errors::AppError& error) {  // unforeseen: the run fails with its reason
         m_outcome = Outcome::Failed;
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QLatin1Char('.'));
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QLatin1Char('.'));
     } catch (const std::exception& error) {
         m_outcome = Outcome::Failed;
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + QString::fromLocal8Bit(error.what()) + QLatin1Char('.'));
     }
     sink.setStatusText(QString());
-    m_logLines = runLog.Lines();
+    m_logLines = runLog.lines();
     if (m_outcome != Outcome::Completed)
         return Failure{firstReason(m_logLines)};
     return {};
@@ -237,11 +237,11 @@ BackupRun::Outcome BackupRun::runEntries(RunProgressSink& sink, int maxCopies)
         // A target that is away is waited for: nothing is written there, not even the work folder.
         const Targets::Verdict verdict = Targets::check(m_job.targetDirectory(), m_history);
         if (QDir::isAbsolutePath(m_job.targetDirectory()) && !verdict.ready) {
-            libLog::LogEvent(Targets::waitLine(m_job.name(), verdict));
+            TransactionLog::append(Targets::waitLine(m_job.name(), verdict));
             return Outcome::Waiting;
         }
-        if (!QDir::isAbsolutePath(m_job.targetDirectory()) || !libFiles::FolderExists(m_job.targetDirectory()))
-            failRun(QStringLiteral("Arkwell Error, the target folder '") + libFiles::WithoutTrailingSlash(m_job.targetDirectory())
+        if (!QDir::isAbsolutePath(m_job.targetDirectory()) || !Files::folderExists(m_job.targetDirectory()))
+            failRun(QStringLiteral("Arkwell Error, the target folder '") + Files::withoutTrailingSlash(m_job.targetDirectory())
                     + QStringLiteral("' does not exist."));
         const std::unique_ptr<JobLock> lock = JobLock::tryTake(m_job.name());
         if (!lock)
@@ -250,9 +250,9 @@ BackupRun::Outcome BackupRun::runEntries(RunProgressSink& sink, int maxCopies)
         target = verdict.filesystem;
         // A killed run's leftovers go first; the folder is the owner's alone.
         refusalFailsRun(work, [&] {
-            libFiles::uRmDirChecked(work);
+            Files::removeFolder(work);
             if (::mkdir(QFile::encodeName(work).constData(), 0700) != 0)
-                libErrorHandler::RaiseErrno(errno, work);
+                Errors::throwErrno(errno, work);
         });
         result = m_job.compress() ? zipEntries(sink, entries, maxCopies) : copyEntries(sink, entries);
         if (result != Outcome::Failed) {
@@ -263,24 +263,24 @@ BackupRun::Outcome BackupRun::runEntries(RunProgressSink& sink, int maxCopies)
         result = Outcome::Failed;
     } catch (const RunStopped&) {
         stopped = true;
-    } catch (const libFiles::CopyStopped&) {
+    } catch (const Files::CopyStopped&) {
         stopped = true;
     }
     if (stopped) {
-        libLog::LogEvent(QStringLiteral("Backup Job '") + m_job.name()
+        TransactionLog::append(QStringLiteral("Backup Job '") + m_job.name()
                          + QStringLiteral("' was stopped; what it had built is removed, the previous backups are kept."));
         result = Outcome::Stopped;
     }
     if (result == Outcome::Failed && targetRemoved(target)) {  // what is on the drive stays as it is
-        libLog::LogEvent(TargetRemovedPrefix + QStringLiteral(": '") + libFiles::WithoutTrailingSlash(m_job.targetDirectory())
+        TransactionLog::append(TargetRemovedPrefix + QStringLiteral(": '") + Files::withoutTrailingSlash(m_job.targetDirectory())
                          + QStringLiteral("' is gone; the job waits for it to be connected again."));
         return result;
     }
     try {
         if (Job::nameStaysInFolder(m_job.name()))
-            libFiles::uRmDirChecked(work);
-    } catch (const libErrorHandler::AppError& error) {  // the next run of the job tries again
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while cleaning up '")
+            Files::removeFolder(work);
+    } catch (const Errors::AppError& error) {  // the next run of the job tries again
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while cleaning up '")
                          + work + QStringLiteral("'."));
     }
     return result;
@@ -294,8 +294,8 @@ void BackupRun::refusalFailsRun(const QString& entry, Step&& step)
 {
     try {
         step();
-    } catch (const libErrorHandler::AppError& error) {
-        failRun(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+    } catch (const Errors::AppError& error) {
+        failRun(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while backing up '")
                 + entry + QStringLiteral("'."));
     }
 }
@@ -330,17 +330,17 @@ BackupRun::Outcome BackupRun::zipEntries(RunProgressSink& sink, const QStringLis
         const qint64 ms = m_history.archiveStarted.toMSecsSinceEpoch();
         changedSince = timespec{ms / 1000, (ms % 1000) * 1000000};
     }
-    const libFiles::LeaveOut leaveOut = ownFiles(maxCopies);
+    const Files::LeaveOut leaveOut = ownFiles(maxCopies);
     bool leftOut = false;
     try {
         for (qsizetype done = 0; const QString& entry : entries) {
             const RunProgress progress = beginEntry(sink, ZippingUpPrefix, entries, done++);
             leftOut |= zipEntry(sink, progress, options, building, entry, {leaveOut, m_job.exclusions(), changedSince});
         }
-        if (!libFiles::FileExists(building)) {  // no entry had a file, or none changed
+        if (!Files::fileExists(building)) {  // no entry had a file, or none changed
             if (leftOut)
                 return Outcome::Incomplete;
-            libLog::LogEvent(QStringLiteral("Nothing changed since the archive '") + m_job.archivePath(0)
+            TransactionLog::append(QStringLiteral("Nothing changed since the archive '") + m_job.archivePath(0)
                              + QStringLiteral("' was made: it stays as it is."));
             return Outcome::Completed;
         }
@@ -348,7 +348,7 @@ BackupRun::Outcome BackupRun::zipEntries(RunProgressSink& sink, const QStringLis
         refusalFailsRun(m_job.archivePath(0), [&] { putArchiveInPlace(building, maxCopies); });
         recordArchivePlaced(full, kept, started);
     } catch (const RunFailed&) {
-        libLog::LogEvent(QStringLiteral("The previous archives of the job '") + m_job.name()
+        TransactionLog::append(QStringLiteral("The previous archives of the job '") + m_job.name()
                          + QStringLiteral("' are kept as they were: the new one was not completed."));
         throw;
     }
@@ -359,12 +359,12 @@ BackupRun::Outcome BackupRun::zipEntries(RunProgressSink& sink, const QStringLis
 // Zips one entry's files into the archive being built, telling the sink of each file zip has
 // added; true when some of them are left out (named in the log), the archive holding the rest.
 bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                          const QString& archive, const QString& entry, const libFiles::EntrySelection& selection)
+                          const QString& archive, const QString& entry, const Files::EntrySelection& selection)
 {
-    libFiles::EntryFiles files;
-    refusalFailsRun(entry, [&] { files = libFiles::ListEntry(entry, m_job.subdirectories(), selection); });
-    std::for_each(files.skipped.begin(), files.skipped.end(), libFiles::LogSkipped);
-    for (const libFiles::ListedItem& item : files.excluded)
+    Files::EntryFiles files;
+    refusalFailsRun(entry, [&] { files = Files::listEntry(entry, m_job.subdirectories(), selection); });
+    std::for_each(files.skipped.begin(), files.skipped.end(), Files::logSkipped);
+    for (const Files::ListedItem& item : files.excluded)
         countExcluded(item);
     bool leftOut = !files.unreadable.empty();
     for (const auto& [path, error] : files.unreadable)
@@ -378,15 +378,15 @@ bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, cons
     m_counts.files += files.files;
     m_counts.bytes += files.bytes;
     if (files.names.empty() && files.unchanged == 0) {  // the other entries are backed up all the same
-        libLog::LogEvent(*ZipCommand::exitCodeMessage(12, entry, false));
+        TransactionLog::append(*ZipCommand::exitCodeMessage(12, entry, false));
         return true;
     }
     if (files.names.empty())  // nothing changed since the previous archive
         return leftOut;
 
     QByteArray output;
-    ChildProcess::ProgramRun run = ZipCommand::entryRun(appSetup::ZipProgramPath(), options, archive, files.names,
-                                                   libFiles::KindOfEntry(entry) != libFiles::EntryKind::File);
+    ChildProcess::ProgramRun run = ZipCommand::entryRun(AppPaths::zipProgramPath(), options, archive, files.names,
+                                                   Files::kindOfEntry(entry) != Files::EntryKind::File);
     run.output = &output;
     run.stop = &m_stopRequested;
     RunProgress progress = atStart;
@@ -394,32 +394,32 @@ bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, cons
     run.newOutputLines = [&sink, &progress](const QByteArray& lines) {
         for (const QByteArray& file : ZipCommand::addedFiles(lines)) {
             progress.filesDone = std::min(progress.filesDone + 1, progress.files);
-            progress.current = libFiles::ShownPath(file);
+            progress.current = Files::shownPath(file);
             sink.setProgress(progress);
         }
     };
-    libLog::LogEvent(ZipCommand::commandLineText(run));
-    const qint32 exitCode = ChildProcess::RunAndWait(run);
+    TransactionLog::append(ZipCommand::commandLineText(run));
+    const qint32 exitCode = ChildProcess::runAndWait(run);
     if (m_stopRequested)
         throw RunStopped{};
     for (const ZipCommand::Warning& warning : ZipCommand::warnings(output)) {
         if (warning.leftOut)
             logLeftOut(warning.file, QStringLiteral("zip could not read it"));
         else if (!warning.file.isEmpty())
-            libLog::LogEvent(QStringLiteral("Arkwell Error, '") + libFiles::ShownPath(warning.file)
+            TransactionLog::append(QStringLiteral("Arkwell Error, '") + Files::shownPath(warning.file)
                              + QStringLiteral("' may be damaged in the archive: zip warned '") + warning.text + QStringLiteral("'."));
         else
-            libLog::LogEvent(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
+            TransactionLog::append(QStringLiteral("Arkwell Error, zip warned '") + warning.text + QStringLiteral("'."));
         leftOut = true;
     }
     if (exitCode == ChildProcess::NotStarted)
         failRun(QStringLiteral("Arkwell Error, zip could not be started (") + whyNotStarted(run.program) + QStringLiteral(")."));
     if (const std::optional<QString> message = ZipCommand::exitCodeMessage(exitCode, entry, m_job.incremental())) {
-        libLog::LogEvent(*message);
+        TransactionLog::append(*message);
         if (exitCode == 18)  // every file but those named is in the archive
             return true;
         if (exitCode == ChildProcess::EndedAbnormally)
-            libLog::LogEvent(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
+            TransactionLog::append(QStringLiteral("Arkwell Error, the zip program '") + run.program + QStringLiteral("' ended abnormally."));
         throw RunFailed{};
     }
     return leftOut;
@@ -431,10 +431,10 @@ bool BackupRun::zipEntry(RunProgressSink& sink, const RunProgress& atStart, cons
 bool BackupRun::fullRun(int kept) const
 {
     const QDateTime& since = m_history.archiveStarted;
-    if (!m_job.incremental() || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !libFiles::FileExists(m_job.archivePath(0)))
+    if (!m_job.incremental() || !since.isValid() || since > QDateTime::currentDateTimeUtc() || !Files::fileExists(m_job.archivePath(0)))
         return true;
     return std::none_of(m_history.fullArchives.begin(), m_history.fullArchives.end(),
-                        [&](int copy) { return copy < kept && libFiles::FileExists(m_job.archivePath(copy)); });
+                        [&](int copy) { return copy < kept && Files::fileExists(m_job.archivePath(copy)); });
 }
 
 // The new archive is in place: the full archives have moved one copy down.
@@ -457,9 +457,9 @@ void BackupRun::testArchive(const QString& building) const
     const ArchiveCheck::Result check = ArchiveCheck::check(building, m_stopRequested);
     QString failure = check.reason;
     if (check.verdict == ArchiveCheck::Verdict::NeedsUnzip && !m_stopRequested) {
-        ChildProcess::ProgramRun run = ZipCommand::testRun(appSetup::ZipProgramPath(), m_job.password(), building);
+        ChildProcess::ProgramRun run = ZipCommand::testRun(AppPaths::zipProgramPath(), m_job.password(), building);
         run.stop = &m_stopRequested;
-        if (const qint32 exitCode = ChildProcess::RunAndWait(run); exitCode != 0)
+        if (const qint32 exitCode = ChildProcess::runAndWait(run); exitCode != 0)
             failure = QLatin1Char('\'') + run.program + QStringLiteral("' ended with %1").arg(exitCode);
     }
     if (m_stopRequested)
@@ -475,24 +475,24 @@ void BackupRun::testArchive(const QString& building) const
 void BackupRun::putArchiveInPlace(const QString& building, int maxCopies) const
 {
     if (::chmod(QFile::encodeName(building).constData(), 0600) != 0)
-        libErrorHandler::RaiseErrno(errno, building);
+        Errors::throwErrno(errno, building);
     const QString aside = m_job.workFolder() + QStringLiteral("/previous_");
     const int kept = std::min<int>(m_job.copies(), maxCopies);
     Renames renames;
     try {
         for (int k = maxCopies; k >= std::max(kept, 1); --k)  // the copies that go, the oldest kept one too
-            if (libFiles::FileExists(m_job.archivePath(k)))
+            if (Files::fileExists(m_job.archivePath(k)))
                 renames.move(m_job.archivePath(k), aside + QString::number(k));
         for (int k = kept; k >= 2; --k)
-            if (libFiles::FileExists(m_job.archivePath(k - 1)))
+            if (Files::fileExists(m_job.archivePath(k - 1)))
                 renames.move(m_job.archivePath(k - 1), m_job.archivePath(k));
         const QString current = m_job.archivePath(0);
-        if (libFiles::FileExists(current) && !renames.tryMove(current, kept >= 1 ? m_job.archivePath(1) : aside + QLatin1Char('0'))) {
+        if (Files::fileExists(current) && !renames.tryMove(current, kept >= 1 ? m_job.archivePath(1) : aside + QLatin1Char('0'))) {
             renames.undo();
             failArchiveLocked(current.chopped(4));
         }
         renames.move(building, current);
-    } catch (const libErrorHandler::AppError&) {
+    } catch (const Errors::AppError&) {
         renames.undo();
         throw;
     }
@@ -504,19 +504,19 @@ BackupRun::Outcome BackupRun::copyEntries(RunProgressSink& sink, const QStringLi
     bool leftOut = false;
     for (qsizetype done = 0; const QString& entry : entries) {
         const RunProgress progress = beginEntry(sink, BackingUpPrefix, entries, done++);
-        switch (libFiles::KindOfEntry(entry)) {
-        case libFiles::EntryKind::WholeFolder:
+        switch (Files::kindOfEntry(entry)) {
+        case Files::EntryKind::WholeFolder:
             leftOut |= copyWholeFolder(sink, progress, entry);
             break;
-        case libFiles::EntryKind::WildcardGroup:
-            libLog::LogEvent(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
+        case Files::EntryKind::WildcardGroup:
+            TransactionLog::append(QStringLiteral("Error, cannot perform wildcard backups with no compression."));
             leftOut = true;
             break;
-        case libFiles::EntryKind::File:
+        case Files::EntryKind::File:
             try {
-                libFiles::CopyFileWhole(entry, Job::copyTarget(m_job.targetDirectory(), entry));
-            } catch (const libErrorHandler::AppError& error) {  // the other entries are copied all the same
-                logNotCopied(entry, error.info().Description);
+                Files::copyFileWhole(entry, Job::copyTarget(m_job.targetDirectory(), entry));
+            } catch (const Errors::AppError& error) {  // the other entries are copied all the same
+                logNotCopied(entry, error.info().description);
                 leftOut = true;
                 break;
             }
@@ -536,24 +536,24 @@ BackupRun::Outcome BackupRun::copyEntries(RunProgressSink& sink, const QStringLi
 // plain copies (`placed` empty) every file of the target's filesystem.
 void BackupRun::flushToDevice(const QString& placed) const
 {
-    const Filesystems::System& system = Filesystems::Current();
-    const QString folder = libFiles::WithoutTrailingSlash(m_job.targetDirectory());
-    std::optional<QString> why = placed.isEmpty() ? system.FlushFilesystem(folder) : system.Flush(placed);
-    if (!why)
-        why = system.Flush(folder);
-    if (why)
+    const Filesystems::System& system = Filesystems::current();
+    const QString folder = Files::withoutTrailingSlash(m_job.targetDirectory());
+    Result<> flushed = placed.isEmpty() ? system.flushFilesystem(folder) : system.flush(placed);
+    if (flushed)
+        flushed = system.flush(folder);
+    if (!flushed)
         failRun(QStringLiteral("Arkwell Error, the backup in '") + folder
-                + QStringLiteral("' could not be written through to its drive (") + *why + QStringLiteral(")."));
+                + QStringLiteral("' could not be written through to its drive (") + flushed.reason() + QStringLiteral(")."));
 }
 
 // Whether the target went away during the run: gone, or held by another filesystem than
 // when the run began.
 bool BackupRun::targetRemoved(const Filesystems::Filesystem& atStart) const
 {
-    if (!atStart.Known())
+    if (!atStart.isKnown())
         return false;
-    return !libFiles::FolderExists(m_job.targetDirectory())
-           || !Filesystems::Current().Holding(libFiles::WithoutTrailingSlash(m_job.targetDirectory())).Same(atStart);
+    return !Files::folderExists(m_job.targetDirectory())
+           || !Filesystems::current().holding(Files::withoutTrailingSlash(m_job.targetDirectory())).isSame(atStart);
 }
 
 // Fails the run before anything changes when two entries would land on one name in the
@@ -562,11 +562,11 @@ void BackupRun::checkCopyTargets(const QStringList& entries) const
 {
     std::map<QString, QString> landing;  // the name in the target, the entry copied to it
     for (const QString& entry : entries) {
-        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
-        if (kind == libFiles::EntryKind::WildcardGroup)
+        const Files::EntryKind kind = Files::kindOfEntry(entry);
+        if (kind == Files::EntryKind::WildcardGroup)
             continue;
         const QString target = Job::copyTarget(m_job.targetDirectory(), entry);
-        if (kind == libFiles::EntryKind::WholeFolder)
+        if (kind == Files::EntryKind::WholeFolder)
             checkNotOwnSource(entry, target);
         if (const auto [other, added] = landing.emplace(target, entry); !added)
             failRun(QStringLiteral("Arkwell Error, '") + other->second + QStringLiteral("' and '") + entry
@@ -599,24 +599,24 @@ bool BackupRun::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStar
     Counts counts;  // of the files and links copied
     bool leftOut = false;
     try {
-        libFiles::uMkDirChecked(fresh);
+        Files::makeFolder(fresh);
         RunProgress progress = atStart;
-        const auto copied = [&sink, &progress, &atStart, &counts](const libFiles::ListedItem& file, qint64 done, qint64 total) {
+        const auto copied = [&sink, &progress, &atStart, &counts](const Files::ListedItem& file, qint64 done, qint64 total) {
             counts.bytes += S_ISREG(file.info.st_mode) ? file.info.st_size : 0;
             counts.files = done;
             progress.filesDone = atStart.filesDone + done;
             progress.files = atStart.filesDone + total;
-            progress.current = libFiles::ShownPath(file.path);
+            progress.current = Files::shownPath(file.path);
             sink.setProgress(progress);
         };
-        const auto unreadable = [&leftOut](const libFiles::Unreadable& item) {
-            logNotCopied(libFiles::ShownPath(item.first), qt_error_string(item.second));
+        const auto unreadable = [&leftOut](const Files::Unreadable& item) {
+            logNotCopied(Files::shownPath(item.first), qt_error_string(item.second));
             leftOut = true;
         };
-        const auto excluded = [this](const libFiles::ListedItem& item) { countExcluded(item); };
-        libFiles::uCopyDirChecked(source, staging, m_job.subdirectories(),
+        const auto excluded = [this](const Files::ListedItem& item) { countExcluded(item); };
+        Files::copyFolder(source, staging, m_job.subdirectories(),
                                   {copied, [this] { return m_stopRequested.load(); }, unreadable, m_job.exclusions(), excluded});
-        libFiles::CopyFolderMode(source, fresh);  // followed through a link, with or without subfolders
+        Files::copyFolderMode(source, fresh);  // followed through a link, with or without subfolders
         struct stat existing {};
         const bool hadBackup = ::lstat(QFile::encodeName(backupFolder).constData(), &existing) == 0;
         Renames renames;
@@ -624,18 +624,18 @@ bool BackupRun::copyWholeFolder(RunProgressSink& sink, const RunProgress& atStar
             renames.move(backupFolder, previous);
         try {
             renames.move(fresh, backupFolder);
-        } catch (const libErrorHandler::AppError&) {
+        } catch (const Errors::AppError&) {
             renames.undo();
             throw;
         }
-    } catch (const libErrorHandler::AppError& error) {
-        libLog::LogEvent(QStringLiteral("Arkwell Error, ") + error.info().Description + QStringLiteral(" while backing up '")
+    } catch (const Errors::AppError& error) {
+        TransactionLog::append(QStringLiteral("Arkwell Error, ") + error.info().description + QStringLiteral(" while backing up '")
                          + entry + QStringLiteral("'."));
         failRun(QStringLiteral("The previous backup folder '") + backupFolder
                 + QStringLiteral("' is kept as it was: the new copy was not completed."));
     }
     madeInTarget(backupFolder);
-    refusalFailsRun(entry, [&] { libFiles::uRmDirChecked(previous); });  // the old backup folder, moved aside
+    refusalFailsRun(entry, [&] { Files::removeFolder(previous); });  // the old backup folder, moved aside
     m_counts.files += counts.files;
     m_counts.bytes += counts.bytes;
     return leftOut;

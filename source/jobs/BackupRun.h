@@ -15,7 +15,7 @@
 #include "jobs/Job.h"
 #include "lib/Filesystems.h"
 #include "lib/Result.h"
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 class RunProgressSink;
 struct RunProgress;
@@ -84,12 +84,12 @@ private:
     Outcome runEntries(RunProgressSink& sink, int maxCopies);
     template <typename Step>
     static void refusalFailsRun(const QString& entry, Step&& step);
-    libFiles::LeaveOut ownFiles(int maxCopies) const;
+    Files::LeaveOut ownFiles(int maxCopies) const;
     RunProgress beginEntry(RunProgressSink& sink, const QString& prefix, const QStringList& entries, qsizetype done) const;
     Outcome zipEntries(RunProgressSink& sink, const QStringList& entries, int maxCopies);
     bool zipEntry(RunProgressSink& sink, const RunProgress& atStart, const ZipCommand::ZipOptions& options,
-                  const QString& archive, const QString& entry, const libFiles::EntrySelection& selection);
-    void countExcluded(const libFiles::ListedItem& item);
+                  const QString& archive, const QString& entry, const Files::EntrySelection& selection);
+    void countExcluded(const Files::ListedItem& item);
     void testArchive(const QString& building) const;
     void putArchiveInPlace(const QString& building, int maxCopies) const;
     bool fullRun(int kept) const;

@@ -2,9 +2,9 @@
 
 #include "jobs/DueMoments.h"
 #include "lib/Clock.h"
-#include "lib/libFiles.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Files.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -27,13 +27,13 @@ bool Job::passwordFitsZip(const QString& password)
     // has no line break in a field.
     const bool hasWhiteSpace = std::any_of(password.begin(), password.end(), [](QChar c) { return c.isSpace(); });
     return password.toUtf8().size() <= LongestPassword && !password.startsWith(QLatin1Char('-')) && !password.startsWith(QLatin1Char('"'))
-           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !libStrings::HoldsLineBreak(password)
+           && !(hasWhiteSpace && password.contains(QLatin1Char('"'))) && !Text::holdsLineBreak(password)
            && !password.contains(QChar(0));
 }
 
 bool Job::nameStaysInFolder(const QString& name)
 {
-    const QString cleaned = libStrings::CleanedName(name);
+    const QString cleaned = Text::cleanedName(name);
     const bool control = std::any_of(cleaned.begin(), cleaned.end(), [](QChar c) { return c.unicode() < 0x20 || c.unicode() == 0x7f; });
     return !cleaned.isEmpty() && cleaned != QLatin1String(".") && cleaned != QLatin1String("..")
            && !cleaned.contains(QLatin1Char('/')) && !control;
@@ -42,7 +42,7 @@ bool Job::nameStaysInFolder(const QString& name)
 void Job::setTargetDirectory(const QString& value)
 {
     m_targetDirectory = value;
-    libFiles::FormatPath(m_targetDirectory, true);
+    Files::setTrailingSlash(m_targetDirectory, true);
 }
 
 QStringList Job::entriesIn(const QString& filesToZip)
@@ -97,20 +97,20 @@ void Job::setWeekdays(bool monday, bool tuesday, bool wednesday, bool thursday, 
 
 std::optional<QDate> Job::nextRunDate() const
 {
-    const std::optional<QDateTime> next = DueMoments::nextAfter(*this, Clock::Now());
+    const std::optional<QDateTime> next = DueMoments::nextAfter(*this, Clock::now());
     return next ? std::optional<QDate>(next->date()) : std::nullopt;
 }
 
 void Job::logNoNextRun() const
 {
-    libLog::LogEvent(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
+    TransactionLog::append(QStringLiteral("Backup Job '%1' has no next run: its schedule names no day that comes. It is "
                                     "not run until its schedule is mended.")
                          .arg(m_name));
 }
 
 QString Job::copyTarget(const QString& targetDirectory, const QString& entry)
 {
-    const QString source = libFiles::KindOfEntry(entry) == libFiles::EntryKind::WholeFolder
+    const QString source = Files::kindOfEntry(entry) == Files::EntryKind::WholeFolder
                                ? QDir::cleanPath(entry.left(entry.indexOf(QStringLiteral("*.*"))))
                                : entry;
     return QDir::cleanPath(targetDirectory) + QLatin1Char('/') + QFileInfo(source).fileName();
@@ -118,12 +118,12 @@ QString Job::copyTarget(const QString& targetDirectory, const QString& entry)
 
 QString Job::archivePath(int copy) const
 {
-    const QString base = m_targetDirectory + libStrings::CleanedName(m_name);
+    const QString base = m_targetDirectory + Text::cleanedName(m_name);
     return copy == 0 ? base + QStringLiteral(".zip")
                      : base + QLatin1Char('_') + QString::number(copy) + QStringLiteral(".zip");
 }
 
 QString Job::workFolder() const
 {
-    return m_targetDirectory + QLatin1Char('.') + libStrings::CleanedName(m_name) + QStringLiteral(".arkwell");
+    return m_targetDirectory + QLatin1Char('.') + Text::cleanedName(m_name) + QStringLiteral(".arkwell");
 }

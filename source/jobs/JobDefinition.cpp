@@ -1,9 +1,9 @@
 #include "jobs/JobDefinition.h"
 
 #include "jobs/Job.h"
-#include "lib/libDates.h"
-#include "lib/libFiles.h"
-#include "lib/libStrings.h"
+#include "lib/DateFormats.h"
+#include "lib/Files.h"
+#include "lib/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,12 +29,12 @@ using Failure = JobDefinition::Failure;
 bool jobFileTaken(const JobDefinition::Neighbours& neighbours)
 {
     const QString& path = neighbours.jobFilePath;
-    if (!neighbours.ownJobFile.isEmpty() && libFiles::SameFile(neighbours.ownJobFile, path))
+    if (!neighbours.ownJobFile.isEmpty() && Files::sameFile(neighbours.ownJobFile, path))
         return false;
     if (QFileInfo(path).exists() || QFileInfo(path).isSymLink())
         return true;
     return std::any_of(neighbours.jobFiles.begin(), neighbours.jobFiles.end(),
-                       [&](const QString& file) { return libFiles::SameFile(file, path); });
+                       [&](const QString& file) { return Files::sameFile(file, path); });
 }
 
 // The number at the start of a text as a reader of numbers takes it: leading blanks skipped,
@@ -50,11 +50,11 @@ double leadingNumber(const QString& text)
 // message names that job.
 std::optional<Failure> nameClash(const QString& name, const QStringList& jobNames)
 {
-    const QString cleaned = libStrings::CleanedName(name);
+    const QString cleaned = Text::cleanedName(name);
     for (const QString& other : jobNames) {
         if (name == other)
             return Failure{QStringLiteral("This name has already been used; please enter a different name."), 1};
-        if (cleaned == libStrings::CleanedName(other))
+        if (cleaned == Text::cleanedName(other))
             return Failure{QStringLiteral("A derivative of this name has already been used by the Backup Job '%1'; "
                                           "please enter a different name.")
                                .arg(other),
@@ -67,7 +67,7 @@ std::optional<Failure> nameClash(const QString& name, const QStringList& jobName
 // not hidden, not too long, and not another file of the jobs folder.
 std::optional<Failure> unusableName(const QString& name, const JobDefinition::Neighbours& neighbours)
 {
-    const QString cleaned = libStrings::CleanedName(name);
+    const QString cleaned = Text::cleanedName(name);
     const auto refuse = [](const QString& text) { return Failure{text, 1}; };
     if (name.isEmpty())
         return refuse(QStringLiteral("The Backup Job Name must not be blank.  Please enter a name now."));
@@ -107,7 +107,7 @@ std::optional<Failure> scheduleProblem(const JobDefinition& job)
     // Finish is checked here, so the job never keeps a time other than the one shown.
     const QString timeError = JobDefinition::startTimeError(job.startTime);
     if (!timeError.isEmpty())
-        return Failure{timeError, 2, libForms::Icon::None};
+        return Failure{timeError, 2, Messages::Icon::None};
     return std::nullopt;
 }
 
@@ -119,7 +119,7 @@ std::optional<Failure> sourcesProblem(const JobDefinition& job)
                        3};
     // The job file keeps one entry a line: a line break in a path would split it on reading.
     for (const QString& entry : job.entries)
-        if (libStrings::HoldsLineBreak(entry))
+        if (Text::holdsLineBreak(entry))
             return Failure{QStringLiteral("The name of '") + entry
                                + QStringLiteral("' holds a line break, which a Backup Job can't keep.  Please "
                                                 "remove it from the list."),
@@ -137,7 +137,7 @@ std::optional<Failure> targetProblem(const JobDefinition& job)
         return Failure{QStringLiteral("The target folder must be a full path beginning with \"/\", such as "
                                       "/home/you/Backups.  Please choose another folder."),
                        4};
-    if (libStrings::HoldsLineBreak(job.targetDirectory))
+    if (Text::holdsLineBreak(job.targetDirectory))
         return Failure{QStringLiteral("The target folder's name holds a line break, which a Backup Job can't "
                                       "keep.  Please choose another folder."),
                        4};
@@ -166,12 +166,12 @@ std::optional<Failure> wildcardInCopy(const JobDefinition& job)
     if (job.compress)
         return std::nullopt;
     for (const QString& entry : job.entries)
-        if (libFiles::KindOfEntry(entry) == libFiles::EntryKind::WildcardGroup)
+        if (Files::kindOfEntry(entry) == Files::EntryKind::WildcardGroup)
             return Failure{QStringLiteral("You cannot use wildcard specifications other than *.* for non-compress "
                                           "backup jobs.  Either set this backup job to use compression, or alter "
                                           "the wildcard spec for '")
                                + entry + QStringLiteral("'."),
-                           std::nullopt, libForms::Icon::None};
+                           std::nullopt, Messages::Icon::None};
     return std::nullopt;
 }
 
@@ -193,7 +193,7 @@ std::optional<Failure> sameNameInCopy(const JobDefinition& job)
 
 }  // namespace
 
-std::optional<Failure> JobDefinition::stepFailure(int step, const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::stepFailure(int step, const Neighbours& neighbours) const
 {
     switch (step) {
     case 1:
@@ -215,7 +215,7 @@ std::optional<Failure> JobDefinition::stepFailure(int step, const Neighbours& ne
     }
 }
 
-std::optional<Failure> JobDefinition::firstFailure(const Neighbours& neighbours) const
+std::optional<JobDefinition::Failure> JobDefinition::firstFailure(const Neighbours& neighbours) const
 {
     for (int step = 1; step <= 6; ++step)
         if (auto failure = stepFailure(step, neighbours))
@@ -265,9 +265,9 @@ QString JobDefinition::defaultName(const QStringList& jobNames)
 
 std::optional<QTime> JobDefinition::readStartTime(const QString& text)
 {
-    if (const std::optional<QTime> time = libDates::ParseTime(text))
+    if (const std::optional<QTime> time = DateFormats::parseTime(text))
         return time;
-    if (libDates::ParseDate(text))
+    if (DateFormats::parseDate(text))
         return QTime(0, 0);
     return std::nullopt;
 }

@@ -2,7 +2,7 @@
 // A backup job as the user defines it, before it becomes a record: the values of the six
 // wizard steps, the checks that leaving a step and Finish make on them, and the record they give.
 
-#include "lib/libForms.h"
+#include "lib/Messages.h"
 
 #include <QDate>
 #include <QString>
@@ -45,7 +45,7 @@ struct JobDefinition {
     struct Failure {
         QString message;
         std::optional<int> step;
-        libForms::Icon icon = libForms::Icon::Information;
+        Messages::Icon icon = Messages::Icon::Information;
     };
 
     // The first check of the step (1 to 6) that fails, made when the user leaves the step; none

@@ -2,10 +2,10 @@
 
 #include "jobs/JobDefinition.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libStrings.h"
+#include "lib/DateFormats.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/Text.h"
 
 #include <QDir>
 
@@ -127,8 +127,8 @@ QByteArray text(const Job& job)
 {
     const QStringList fixedLines = {
         job.name(),
-        libDates::FormatDate(job.lastRun().date()),
-        libDates::FormatTime(job.startTime()),
+        DateFormats::formatDate(job.lastRun().date()),
+        DateFormats::formatTime(job.startTime()),
         QString::number(job.frequency()),
         QString::number(job.weekdays()),
         QString::number(job.dayOfMonth()),
@@ -148,21 +148,21 @@ QByteArray text(const Job& job)
 Result<> write(const Job& job, const QString& path)
 {
     try {
-        libFiles::WriteFileWhole(path, text(job));
+        Files::writeWhole(path, text(job));
         return {};
-    } catch (const libErrorHandler::AppError& error) {
-        return Failure{error.info().Description};
+    } catch (const Errors::AppError& error) {
+        return Failure{error.info().description};
     }
 }
 
 Result<Job> parse(const QByteArray& bytes, const QString& path)
 {
-    JobFileLines lines(path, libStrings::SplitLines(QString::fromUtf8(bytes)));
+    JobFileLines lines(path, Text::splitLines(QString::fromUtf8(bytes)));
     Job job;
     job.setName(lines.next());
     if (!Job::nameStaysInFolder(job.name()))
         lines.badLine(QStringLiteral("job name"), QStringLiteral("a name whose files stay in their folders"));
-    job.setLastRun(QDateTime(libDates::ParseDate(lines.next()).value_or(Clock::Today()), QTime(0, 0)));
+    job.setLastRun(QDateTime(DateFormats::parseDate(lines.next()).value_or(Clock::today()), QTime(0, 0)));
     const std::optional<QTime> startTime = JobDefinition::readStartTime(lines.next());
     if (!startTime)
         lines.badLine(QStringLiteral("start time"), QStringLiteral("a time"));
@@ -191,13 +191,10 @@ Result<Job> parse(const QByteArray& bytes, const QString& path)
 
 Result<Job> read(const QString& path)
 {
-    QByteArray bytes;
-    try {
-        bytes = libFiles::ReadOwnFile(path);
-    } catch (const libErrorHandler::AppError& error) {
-        return Failure{error.info().Description};
-    }
-    return parse(bytes, path);
+    const Result<QByteArray> bytes = Files::readOwnFile(path);
+    if (!bytes)
+        return Failure{bytes.reason()};
+    return parse(*bytes, path);
 }
 
 }  // namespace JobFile

@@ -4,7 +4,7 @@
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
+#include "lib/DateFormats.h"
 
 #include <QLocale>
 
@@ -89,9 +89,9 @@ QVariant JobListModel::data(const QModelIndex& index, int role) const
         case LastRun:
             return row.lastRunText;
         case NextRun:
-            return row.nextRun ? libDates::FormatDate(*row.nextRun, QLocale::system()) : NoNextRunText;
+            return row.nextRun ? DateFormats::formatDate(*row.nextRun, QLocale::system()) : NoNextRunText;
         case StartTime:
-            return libDates::FormatShortTime(row.startTime);
+            return DateFormats::formatShortTime(row.startTime);
         case Compressed:
             return row.compressed ? QStringLiteral("True") : QStringLiteral("False");
         case JobFile:
@@ -196,7 +196,7 @@ void JobListModel::syncRows()
         endRemoveRows();
         reindex(row);
     }
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     for (Row& row : m_rows)
         fill(row, now);
     if (!m_rows.empty())
@@ -231,14 +231,14 @@ void JobListModel::refreshJob(const QString& name)
 
 void JobListModel::refreshRow(int row)
 {
-    fill(m_rows[size_t(row)], Clock::Now());
+    fill(m_rows[size_t(row)], Clock::now());
     emit dataChanged(index(row, 0), index(row, ColumnCount - 1));
     emit statusChanged();
 }
 
 void JobListModel::recheckClockStatuses()
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     for (int row = 0; row < int(m_rows.size()); ++row)
         if (const QDateTime& at = m_rows[size_t(row)].recheckAt; at.isValid() && at <= now)
             refreshRow(row);

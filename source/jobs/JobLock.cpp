@@ -1,7 +1,7 @@
 #include "jobs/JobLock.h"
 
-#include "lib/appSetup.h"
-#include "lib/libStrings.h"
+#include "lib/AppPaths.h"
+#include "lib/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,9 +21,9 @@ JobLock::~JobLock()
 // every backup.
 std::unique_ptr<JobLock> JobLock::tryTake(const QString& jobName)
 {
-    const QString folder = appSetup::DataFile(QStringLiteral("JobLocks"));
+    const QString folder = AppPaths::dataFile(QStringLiteral("JobLocks"));
     QDir().mkpath(folder);
-    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + libStrings::CleanedName(jobName));
+    const QByteArray path = QFile::encodeName(folder + QLatin1Char('/') + Text::cleanedName(jobName));
     const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0)
         return std::unique_ptr<JobLock>(new JobLock(-1));

@@ -1,7 +1,7 @@
 #include "jobs/JobPreview.h"
 
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
 
 #include <QFile>
 #include <QLocale>
@@ -15,9 +15,9 @@ namespace {
 // The entry that lists what `entry` would take from its excluded folder `folder`.
 QString entryBelow(const QString& entry, const QByteArray& folder)
 {
-    const QString pattern = libFiles::KindOfEntry(entry) == libFiles::EntryKind::WholeFolder
+    const QString pattern = Files::kindOfEntry(entry) == Files::EntryKind::WholeFolder
                                 ? QStringLiteral("*.*")
-                                : entry.mid(libFiles::FilePathStripFileName(entry).size());
+                                : entry.mid(Files::folderPart(entry).size());
     return QFile::decodeName(folder) + QLatin1Char('/') + pattern;
 }
 
@@ -33,22 +33,22 @@ void addLeftOutFolder(Counts& counts, const FolderLeftOut& folder)
         largest.pop_back();
 }
 
-void measureEntry(Counts& counts, const QString& entry, bool subdirectories, const libFiles::EntrySelection& selection)
+void measureEntry(Counts& counts, const QString& entry, bool subdirectories, const Files::EntrySelection& selection)
 {
-    const libFiles::EntryFiles files = libFiles::ListEntry(entry, subdirectories, selection);
+    const Files::EntryFiles files = Files::listEntry(entry, subdirectories, selection);
     counts.files += files.files;
     counts.bytes += files.bytes;
     for (const auto& [path, error] : files.unreadable)
-        counts.unreadable << libFiles::ShownPath(path);
-    for (const libFiles::ListedItem& item : files.excluded) {
+        counts.unreadable << Files::shownPath(path);
+    for (const Files::ListedItem& item : files.excluded) {
         if (!S_ISDIR(item.info.st_mode)) {
             ++counts.leftOutFiles;
             counts.leftOutBytes += S_ISREG(item.info.st_mode) ? item.info.st_size : 0;
             continue;
         }
         // What the folder would have given: the same listing below it, without exclusions.
-        const libFiles::EntryFiles below = libFiles::ListEntry(entryBelow(entry, item.path), true, {selection.leaveOut, {}, std::nullopt});
-        addLeftOutFolder(counts, {libFiles::ShownPath(item.path), below.files, below.bytes});
+        const Files::EntryFiles below = Files::listEntry(entryBelow(entry, item.path), true, {selection.leaveOut, {}, std::nullopt});
+        addLeftOutFolder(counts, {Files::shownPath(item.path), below.files, below.bytes});
     }
 }
 
@@ -58,7 +58,7 @@ Counts measure(const QStringList& entries, bool subdirectories, const Exclusions
                const std::function<bool()>& cancelled)
 {
     Counts counts;
-    const libFiles::EntrySelection selection{[&cancelled](const libFiles::ListedItem&) {
+    const Files::EntrySelection selection{[&cancelled](const Files::ListedItem&) {
                                                  if (cancelled())
                                                      throw Cancelled{};
                                                  return false;
@@ -67,8 +67,8 @@ Counts measure(const QStringList& entries, bool subdirectories, const Exclusions
     for (const QString& entry : entries) {
         try {
             measureEntry(counts, entry, subdirectories, selection);
-        } catch (const libErrorHandler::AppError& error) {
-            counts.unreadable << error.info().Description;
+        } catch (const Errors::AppError& error) {
+            counts.unreadable << error.info().description;
         }
     }
     return counts;

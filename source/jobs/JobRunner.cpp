@@ -2,7 +2,7 @@
 
 #include "jobs/JobStatus.h"
 #include "jobs/JobFile.h"
-#include "lib/libLog.h"
+#include "lib/TransactionLog.h"
 
 #include <QElapsedTimer>
 #include <QMutexLocker>
@@ -48,15 +48,15 @@ void JobRunner::stop()
 void JobRunner::run(qint16 maxBackupCopies)
 {
     const QString& name = m_running.name;
-    libLog::LogEvent(JobStatus::startLine(name));
-    const libLog::Recorder runLog;
+    TransactionLog::append(JobStatus::startLine(name));
+    const TransactionLog::Recorder runLog;
     QElapsedTimer duration;
     duration.start();
     RunReport report;
     report.request = m_running;
     report.history = m_running.history;
     if (const Result<Job> job = JobFile::read(m_running.jobFile); !job) {
-        libLog::LogEvent(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, job.reason()));
+        TransactionLog::append(QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, job.reason()));
     } else {
         BackupRun run(*job, m_running.history);
         {
@@ -74,10 +74,10 @@ void JobRunner::run(qint16 maxBackupCopies)
         report.counts = run.counts();
         report.history = run.history();
     }
-    report.logLines = runLog.Lines();
+    report.logLines = runLog.lines();
     report.reason = BackupRun::firstReason(report.logLines);
     report.seconds = duration.elapsed() / 1000;
-    libLog::LogEvent(JobStatus::resultLine(name, report.result, report.counts, report.seconds, report.reason));
+    TransactionLog::append(JobStatus::resultLine(name, report.result, report.counts, report.seconds, report.reason));
     m_report = report;
 }
 

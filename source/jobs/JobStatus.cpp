@@ -1,7 +1,7 @@
 #include "jobs/JobStatus.h"
 
 #include "jobs/DueMoments.h"
-#include "lib/libDates.h"
+#include "lib/DateFormats.h"
 
 #include <QLocale>
 
@@ -78,7 +78,7 @@ QString resultWord(const Job& job, const RunRecord& record, const QDateTime& now
 
 QString lastRunText(const RunRecord& record)
 {
-    return record.started.isValid() ? libDates::FormatDate(record.started.date(), QLocale::system())
+    return record.started.isValid() ? DateFormats::formatDate(record.started.date(), QLocale::system())
                                     : QStringLiteral("Never");
 }
 

@@ -3,10 +3,10 @@
 #include "jobs/DueMoments.h"
 #include "jobs/JobFile.h"
 #include "lib/Clock.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 
 #include <QDir>
 #include <QFile>
@@ -43,7 +43,7 @@ JobTable::LoadReport JobTable::load(const QString& jobsFolder, const QString& re
     m_jobsFolder = jobsFolder;
     m_recordsFolder = recordsFolder;
     m_entries.clear();
-    m_loadedAt = Clock::Now();
+    m_loadedAt = Clock::now();
     const QDir folder(m_jobsFolder);
     for (const QString& fileName : folder.entryList(QDir::Files, QDir::Name)) {
         Entry entry;
@@ -101,7 +101,7 @@ QString JobTable::jobFile(const QString& name) const
 
 QString JobTable::jobFilePath(const QString& name) const
 {
-    return m_jobsFolder + libStrings::CleanedName(name) + QStringLiteral(".awj");
+    return m_jobsFolder + Text::cleanedName(name) + QStringLiteral(".awj");
 }
 
 const RunRecord& JobTable::record(const QString& name) const
@@ -122,7 +122,7 @@ Result<> JobTable::save(const Job& job, const QString& previousName)
     entry.job = job;
     entry.file = jobFilePath(job.name());
     entry.order = m_nextOrder++;
-    entry.listedAt = Clock::Now();
+    entry.listedAt = Clock::now();
     if (!writeJobFile(job, entry.file))
         return Failure{QStringLiteral("the job file '%1' can't be written").arg(entry.file)};
     if (const auto previous = m_entries.find(previousName); !previousName.isEmpty() && previous != m_entries.end()) {
@@ -133,8 +133,8 @@ Result<> JobTable::save(const Job& job, const QString& previousName)
         if (sameSchedule(job, previous->second.job))
             entry.listedAt = previous->second.listedAt;
         const QString oldFile = previous->second.file;
-        if (!libFiles::SameFile(oldFile, entry.file)) {
-            libFiles::uKillFile(oldFile);
+        if (!Files::sameFile(oldFile, entry.file)) {
+            Errors::writeOwnFile(oldFile, [&] { Files::removeFile(oldFile); });
             QFile::rename(recordPath(oldFile), recordPath(entry.file));
         }
         m_entries.erase(previous);
@@ -149,7 +149,7 @@ void JobTable::remove(const QString& name)
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
         return;
-    libFiles::uKillFile(found->second.file);
+    Errors::writeOwnFile(found->second.file, [&] { Files::removeFile(found->second.file); });
     QFile::remove(recordPath(found->second.file));
     m_entries.erase(found);
     emit changed();
@@ -159,7 +159,7 @@ void JobTable::remove(const QString& name)
 // so thousands of jobs cost next to nothing while none is due.
 std::vector<JobTable::DueRun> JobTable::dueNow() const
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     const qint64 nowMs = now.toMSecsSinceEpoch();
     std::vector<std::pair<int, DueRun>> due;
     for (const auto& [name, entry] : m_entries) {
@@ -199,7 +199,7 @@ bool JobTable::missed(const Entry& entry, const QDateTime& due) const
 
 std::vector<JobTable::DueRun> JobTable::missedRuns() const
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<DueRun> runs;
     for (const QString& name : names()) {
         const Entry& entry = m_entries.at(name);
@@ -215,7 +215,7 @@ std::vector<JobTable::DueRun> JobTable::missedRuns() const
 
 QStringList JobTable::mendFutureMoments()
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     const auto future = [aDayAhead = now.addDays(1)](const QDateTime& moment) { return moment > aDayAhead; };
     if (future(m_loadedAt))
         m_loadedAt = now;
@@ -251,7 +251,7 @@ Result<> JobTable::markHandled(const QString& name, const QDateTime& due)
     if (!read)
         return Failure{read.reason()};
     Job job = std::move(read).value();
-    job.setLastRun(QDateTime(Clock::Today(), QTime(0, 0)));
+    job.setLastRun(QDateTime(Clock::today(), QTime(0, 0)));
     writeJobFile(job, entry.file);
     entry.job = job;
     writeRecord(name, entry);
@@ -275,7 +275,7 @@ BackupRun::History JobTable::runStarted(const QString& name)
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
         return {};
-    found->second.record.started = Clock::Now();
+    found->second.record.started = Clock::now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
     emit jobChanged(name);
@@ -294,7 +294,7 @@ void JobTable::runEnded(const QString& name, RunRecord::Result result, const QSt
     if (found == m_entries.end())
         return;
     RunRecord& record = found->second.record;
-    record.ended = Clock::Now();
+    record.ended = Clock::now();
     record.result = result;
     record.logLines = logLines;
     record.history = history;
@@ -310,9 +310,9 @@ void JobTable::runEnded(const QString& name, RunRecord::Result result, const QSt
 // keeps the job in memory and it runs as listed.
 bool JobTable::writeJobFile(const Job& job, const QString& file) const
 {
-    return libErrorHandler::WriteOwnFile(file, [&] {
-        libFiles::uMkDirChecked(m_jobsFolder);
-        libFiles::WriteFileWhole(file, JobFile::text(job));
+    return Errors::writeOwnFile(file, [&] {
+        Files::makeFolder(m_jobsFolder);
+        Files::writeWhole(file, JobFile::text(job));
     });
 }
 
@@ -322,14 +322,14 @@ void JobTable::writeRecord(const QString& name, Entry& entry)
 {
     entry.hasRecord = true;
     if (!entry.record.created.isValid())
-        entry.record.created = Clock::Now();
+        entry.record.created = Clock::now();
     const QString path = recordPath(entry.file);
-    const bool written = libErrorHandler::WriteOwnFile(path, [&] {
+    const bool written = Errors::writeOwnFile(path, [&] {
         if (!QDir().mkpath(m_recordsFolder))
-            libErrorHandler::RaiseErrno(errno, m_recordsFolder);
+            Errors::throwErrno(errno, m_recordsFolder);
         QFile::setPermissions(m_recordsFolder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         entry.record.write(path);
     });
     if (!written)
-        libLog::LogEvent(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));
+        TransactionLog::append(QStringLiteral("The run record of Backup Job '%1' can't be written to '%2'.").arg(name, path));
 }

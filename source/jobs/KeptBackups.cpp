@@ -2,8 +2,8 @@
 
 #include "jobs/Job.h"
 #include "jobs/RunRecord.h"
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
 
 #include <QFileInfo>
 
@@ -81,7 +81,7 @@ Result<std::unique_ptr<BackupContents>> BackupContents::openAsOf(const Job& job,
     if (!job.compress()) {
         try {
             contents->listFolderCopy(job);
-        } catch (const libErrorHandler::AppError& failure) {
+        } catch (const Errors::AppError& failure) {
             return Failure{QString::fromLocal8Bit(failure.what())};
         }
         contents->sort();
@@ -130,21 +130,21 @@ bool BackupContents::encrypted() const
 // single file under its own name there; wildcard groups are never copied.
 void BackupContents::listFolderCopy(const Job& job)
 {
-    const QByteArray target = libFiles::NativePath(job.targetDirectory());
+    const QByteArray target = Files::nativePath(job.targetDirectory());
     for (const QString& entry : Job::entriesIn(job.filesToZip())) {
-        const libFiles::EntryKind kind = libFiles::KindOfEntry(entry);
-        if (kind == libFiles::EntryKind::WildcardGroup)
+        const Files::EntryKind kind = Files::kindOfEntry(entry);
+        if (kind == Files::EntryKind::WildcardGroup)
             continue;
-        const QByteArray source = libFiles::NativePath(
-            kind == libFiles::EntryKind::File ? entry : libFiles::WithoutTrailingSlash(libFiles::FilePathStripFileName(entry)));
+        const QByteArray source = Files::nativePath(
+            kind == Files::EntryKind::File ? entry : Files::withoutTrailingSlash(Files::folderPart(entry)));
         const QByteArray copy = target + source.mid(source.lastIndexOf('/') + 1);
         struct stat info;
         if (::lstat(copy.constData(), &info) != 0)
             continue;
         m_items.push_back({source, entryOfFile(copy, info)});
-        if (kind == libFiles::EntryKind::File || !S_ISDIR(info.st_mode))
+        if (kind == Files::EntryKind::File || !S_ISDIR(info.st_mode))
             continue;
-        for (const libFiles::ListedItem& item : libFiles::ListFolder(copy, true).items)
+        for (const Files::ListedItem& item : Files::listFolder(copy, true).items)
             m_items.push_back({source + item.path.mid(copy.size()), entryOfFile(item.path, item.info)});
     }
 }

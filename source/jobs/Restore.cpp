@@ -1,6 +1,6 @@
 #include "jobs/Restore.h"
 
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 
 #include <cerrno>
 #include <sys/stat.h>
@@ -39,7 +39,7 @@ QByteArray destination(const Request& request, const QByteArray& chosen, const Q
 {
     if (request.toFolder.isEmpty())
         return original;
-    const QByteArray folder = libFiles::NativePath(libFiles::WithoutTrailingSlash(request.toFolder));
+    const QByteArray folder = Files::nativePath(Files::withoutTrailingSlash(request.toFolder));
     if (request.withOriginalFolders)
         return folder + original;
     return folder + original.mid(chosen.lastIndexOf('/'));
@@ -66,7 +66,7 @@ Plan makePlan(const BackupContents& contents, const Request& request)
                 return item.original != link && below(item.original, link);
             });
             if (unsafeName(item.original) || underLink) {
-                plan.refused << libFiles::ShownPath(item.original) + QStringLiteral(": its name leaves its folder");
+                plan.refused << Files::shownPath(item.original) + QStringLiteral(": its name leaves its folder");
                 continue;
             }
             Step step{&item, destination(request, chosen, item.original), false};
@@ -78,7 +78,7 @@ Plan makePlan(const BackupContents& contents, const Request& request)
             plan.steps.push_back(std::move(step));
         }
         if (!found)
-            plan.refused << libFiles::ShownPath(chosen) + QStringLiteral(": not in this backup");
+            plan.refused << Files::shownPath(chosen) + QStringLiteral(": not in this backup");
     }
     return plan;
 }
@@ -97,7 +97,7 @@ Report run(const BackupContents& contents, const Plan& plan, const Request& requ
         }
         QByteArray destination = step.destination;
         if (step.exists && request.existing == Existing::Skip) {
-            report.leftAlone << libFiles::ShownPath(destination);
+            report.leftAlone << Files::shownPath(destination);
             continue;
         }
         if (step.exists && request.existing == Existing::KeepBoth)
@@ -110,7 +110,7 @@ Report run(const BackupContents& contents, const Plan& plan, const Request& requ
             break;
         }
         if (!restored) {
-            report.failures << libFiles::ShownPath(destination) + QStringLiteral(": ") + restored.reason();
+            report.failures << Files::shownPath(destination) + QStringLiteral(": ") + restored.reason();
             continue;
         }
         ++report.restored;

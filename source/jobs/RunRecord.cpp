@@ -1,9 +1,9 @@
 #include "jobs/RunRecord.h"
 
-#include "lib/libErrorHandler.h"
-#include "lib/libFiles.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Errors.h"
+#include "lib/Files.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 
 #include <QFileInfo>
 #include <array>
@@ -36,16 +36,13 @@ std::optional<RunRecord> RunRecord::read(const QString& path)
 {
     if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return std::nullopt;
-    QByteArray text;
-    try {
-        text = libFiles::ReadOwnFile(path);
-    } catch (const libErrorHandler::AppError& error) {
-        libLog::LogEvent(QStringLiteral("The run record '%1' can't be read and is left out: %2")
-                             .arg(path, error.info().Description));
+    const ::Result<QByteArray> text = Files::readOwnFile(path);
+    if (!text) {
+        TransactionLog::append(QStringLiteral("The run record '%1' can't be read and is left out: %2").arg(path, text.reason()));
         return std::nullopt;
     }
     RunRecord record;
-    for (const QString& line : libStrings::SplitLines(QString::fromUtf8(text))) {
+    for (const QString& line : Text::splitLines(QString::fromUtf8(*text))) {
         const QString key = line.section(QLatin1Char('='), 0, 0);
         const QString value = line.section(QLatin1Char('='), 1);
         if (key == QLatin1String("due"))
@@ -114,7 +111,7 @@ void RunRecord::write(const QString& path) const
         text += QStringLiteral("waiting=%1\n").arg(momentText(waitingSince));
     if (waitNoticeDay.isValid())
         text += QStringLiteral("waitnotice=%1\n").arg(waitNoticeDay.toString(Qt::ISODate));
-    if (const Filesystems::Filesystem& target = history.targetFilesystem; target.Known())
+    if (const Filesystems::Filesystem& target = history.targetFilesystem; target.isKnown())
         text += QStringLiteral("target=%1\ntargetsource=%2\ntargetmount=%3\ntargetuuid=%4\ntargetlabel=%5\n")
                     .arg(history.targetPath, target.source, target.mountPoint, target.uuid, target.label);
     for (int copy : history.fullArchives)
@@ -124,7 +121,7 @@ void RunRecord::write(const QString& path) const
     // A line break inside a logged text would end its line early; it is kept as a blank.
     for (QString line : logLines)
         text += QStringLiteral("line=%1\n").arg(line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' ')));
-    libFiles::WriteFileWhole(path, text.toUtf8());
+    Files::writeWhole(path, text.toUtf8());
 }
 
 QString RunRecord::word(Result result)

@@ -5,8 +5,8 @@
 #include "jobs/DueMoments.h"
 #include "jobs/JobStatus.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libLog.h"
+#include "lib/DateFormats.h"
+#include "lib/TransactionLog.h"
 
 namespace {
 
@@ -14,8 +14,8 @@ namespace {
 QString momentText(const QDateTime& moment)
 {
     const QTime time = moment.time();
-    return libDates::FormatDate(moment.date()) + QLatin1Char(' ')
-           + (time.second() != 0 ? libDates::FormatTime(time) : libDates::FormatShortTime(time));
+    return DateFormats::formatDate(moment.date()) + QLatin1Char(' ')
+           + (time.second() != 0 ? DateFormats::formatTime(time) : DateFormats::formatShortTime(time));
 }
 
 // Whether the overdue notice of `day` leaves today to be told: a later day, or a notice day
@@ -33,7 +33,7 @@ std::vector<RunRequest> Scheduler::dueRuns(bool makeUps)
     std::vector<RunRequest> runs;
     if (makeUps)
         for (const JobTable::DueRun& missed : m_jobs.missedRuns()) {
-            libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
+            TransactionLog::append(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
                                             "Arkwell was not running.")
                                  .arg(missed.name, momentText(missed.due)));
             handle(runs, missed.name, missed.due);
@@ -52,7 +52,7 @@ std::vector<RunRequest> Scheduler::dueRuns(bool makeUps)
 void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const QDateTime& due)
 {
     if (const Result<> handled = m_jobs.markHandled(name, due); !handled)
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, handled.reason()));
+        TransactionLog::append(QStringLiteral("Backup Job '%1' was not run: %2").arg(name, handled.reason()));
     else if (!Targets::holdRun(m_jobs, name, due))
         runs.push_back({name, m_jobs.jobFile(name), true, due});
 }
@@ -60,7 +60,7 @@ void Scheduler::handle(std::vector<RunRequest>& runs, const QString& name, const
 void Scheduler::mendWrongClock()
 {
     for (const QString& name : m_jobs.mendFutureMoments())
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
+        TransactionLog::append(QStringLiteral("Backup Job '%1' was last handled by a clock more than a day ahead: its "
                                         "schedule is worked out from now, and it runs at its next due moment.")
                              .arg(name));
 }
@@ -69,7 +69,7 @@ void Scheduler::mendWrongClock()
 // ended, or at the make-up pass of a new start, never once a later moment has come.
 std::vector<RunRequest> Scheduler::retries(bool makeUps)
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<RunRequest> runs;
     for (const QString& name : m_jobs.names()) {
         const RunRecord& record = m_jobs.record(name);
@@ -80,7 +80,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
         if (!makeUps && record.ended.secsTo(now) < RetryAfterSeconds)
             continue;
         m_jobs.updateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
-        libLog::LogEvent(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
+        TransactionLog::append(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
                              .arg(name, momentText(record.handledDue)));
         runs.push_back({name, m_jobs.jobFile(name), true, record.handledDue});
     }
@@ -89,7 +89,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
 
 std::vector<Scheduler::OverdueJob> Scheduler::overdueNotices()
 {
-    const QDateTime now = Clock::Now();
+    const QDateTime now = Clock::now();
     std::vector<OverdueJob> overdue;
     if (m_overdueLookedAt.isValid() && qAbs(m_overdueLookedAt.secsTo(now)) < OverdueLookSeconds)
         return overdue;

@@ -2,9 +2,9 @@
 
 #include "jobs/DueMoments.h"
 #include "lib/Clock.h"
-#include "lib/libDates.h"
-#include "lib/libFiles.h"
-#include "lib/libLog.h"
+#include "lib/DateFormats.h"
+#include "lib/Files.h"
+#include "lib/TransactionLog.h"
 
 #include <QFileInfo>
 
@@ -16,7 +16,7 @@ constexpr int MomentsNamed = 3;
 
 QString momentText(const QDateTime& moment)
 {
-    return libDates::FormatDate(moment.date()) + QLatin1Char(' ') + libDates::FormatShortTime(moment.time());
+    return DateFormats::formatDate(moment.date()) + QLatin1Char(' ') + DateFormats::formatShortTime(moment.time());
 }
 
 bool below(const QString& folder, const QString& area)
@@ -28,9 +28,9 @@ bool below(const QString& folder, const QString& area)
 // point left behind while the drive is away.
 bool inEmptyMountPoint(const QString& folder, const Filesystems::Filesystem& holding)
 {
-    const Filesystems::System& system = Filesystems::Current();
-    for (const QString& area : system.MountAreas())
-        if (below(folder, area) && holding.Same(system.Holding(area)))
+    const Filesystems::System& system = Filesystems::current();
+    for (const QString& area : system.mountAreas())
+        if (below(folder, area) && holding.isSame(system.holding(area)))
             return true;
     return false;
 }
@@ -62,7 +62,7 @@ Verdict checkJob(const JobTable& jobs, const QString& name)
 void endWait(JobTable& jobs, const QString& name, const QDateTime& last)
 {
     const RunRecord& record = jobs.record(name);
-    libLog::LogEvent(QStringLiteral("Backup Job '%1' runs now that its target is back, for %2.")
+    TransactionLog::append(QStringLiteral("Backup Job '%1' runs now that its target is back, for %2.")
                          .arg(name, waitedMoments(*jobs.job(name), record.waitingSince, last)));
     jobs.updateRecord(name, [](RunRecord& changed) { changed.waitingSince = QDateTime(); });
 }
@@ -71,17 +71,17 @@ void endWait(JobTable& jobs, const QString& name, const QDateTime& last)
 
 Verdict check(const QString& target, const BackupRun::History& history)
 {
-    const QString folder = libFiles::WithoutTrailingSlash(target);
+    const QString folder = Files::withoutTrailingSlash(target);
     const Filesystems::Filesystem& remembered = history.targetFilesystem;
-    const bool sameTarget = remembered.Known() && history.targetPath == target;
+    const bool sameTarget = remembered.isKnown() && history.targetPath == target;
     Verdict verdict;
-    verdict.filesystem = Filesystems::Current().Holding(folder);
-    verdict.drive = sameTarget ? remembered.Name() : folder;
-    const bool whereItWas = sameTarget && verdict.filesystem.Same(remembered);
+    verdict.filesystem = Filesystems::current().holding(folder);
+    verdict.drive = sameTarget ? remembered.name() : folder;
+    const bool whereItWas = sameTarget && verdict.filesystem.isSame(remembered);
     if (sameTarget && !whereItWas)
         verdict.why = QStringLiteral("the target folder '%1' is not on the drive of the last backup, '%2': "
                                      "that drive is not mounted")
-                          .arg(folder, remembered.Name());
+                          .arg(folder, remembered.name());
     else if (!whereItWas && inEmptyMountPoint(folder, verdict.filesystem))
         verdict.why = QStringLiteral("the target folder '%1' lies in an empty mount point: its drive is not mounted")
                           .arg(folder);
@@ -107,11 +107,11 @@ bool holdRun(JobTable& jobs, const QString& name, const QDateTime& due)
         return false;
     }
     if (!waiting) {
-        libLog::LogEvent(waitLine(name, verdict));
+        TransactionLog::append(waitLine(name, verdict));
         jobs.updateRecord(name, [&due](RunRecord& changed) {
             changed.waitingSince = due;
             changed.result = RunRecord::Result::Waiting;
-            changed.ended = Clock::Now();
+            changed.ended = Clock::now();
         });
     }
     return true;
@@ -140,7 +140,7 @@ void runEnded(JobTable& jobs, const QString& name, RunRecord::Result result)
     jobs.updateRecord(name, [waits](RunRecord& changed) {
         changed.waitingSince = !waits                         ? QDateTime()
                                : changed.handledDue.isValid() ? changed.handledDue
-                                                              : Clock::Now();
+                                                              : Clock::now();
     });
 }
 

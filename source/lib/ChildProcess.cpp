@@ -136,27 +136,27 @@ Launcher& launcher()
 
 }  // namespace
 
-qint32 RunAndWait(const ProgramRun& run)
+qint32 runAndWait(const ProgramRun& run)
 {
     return launcher().run(run);
 }
 
-qint32 RunAndWaitForReal(const ProgramRun& run)
+qint32 runAndWaitForReal(const ProgramRun& run)
 {
     return processLauncher.run(run);
 }
 
-bool StartDetached(const QString& program, const QStringList& arguments)
+bool startDetached(const QString& program, const QStringList& arguments)
 {
     return launcher().startDetached(program, arguments);
 }
 
-void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed)
+void startWatched(const QString& program, const QStringList& arguments, std::function<void()> failed)
 {
     launcher().startWatched(program, arguments, std::move(failed));
 }
 
-void SetLauncher(Launcher* launcher)
+void setLauncher(Launcher* launcher)
 {
     installedLauncher = launcher;
 }

@@ -29,7 +29,7 @@ struct ProgramRun {
 
 // Added to a start failure's number so that it can't be taken for an exit code.
 constexpr qint32 StartFailureBase = qint32(0x80040000u);
-// What RunAndWait gives for a program that could not be started, and for one that ended
+// What runAndWait gives for a program that could not be started, and for one that ended
 // abnormally (killed by a signal).
 constexpr qint32 NotStarted = StartFailureBase + 53;
 constexpr qint32 EndedAbnormally = StartFailureBase + 9;
@@ -38,15 +38,15 @@ constexpr qint32 EndedAbnormally = StartFailureBase + 9;
 // call it off the user-interface thread), and returns its exit code; a program that can't be
 // started gives a large negative number at once. Its output goes to `run.output`, or to the
 // null device, so it never stalls on a full pipe.
-qint32 RunAndWait(const ProgramRun& run);
+qint32 runAndWait(const ProgramRun& run);
 
 // Starts a program and does not wait for it. False when it can't be started.
-bool StartDetached(const QString& program, const QStringList& arguments);
+bool startDetached(const QString& program, const QStringList& arguments);
 
 // Starts a program without waiting for it, and runs `failed` later (events go on meanwhile)
 // when it can't be started or ends unsuccessfully: how a desktop opener tells that it found
 // no program for a file.
-void StartWatched(const QString& program, const QStringList& arguments, std::function<void()> failed);
+void startWatched(const QString& program, const QStringList& arguments, std::function<void()> failed);
 
 // The launcher seam: tests install one that records what would be started.
 class Launcher {
@@ -61,8 +61,8 @@ public:
             failed();
     }
 };
-void SetLauncher(Launcher* launcher);  // not owned; nullptr restores the real one
-// RunAndWait of the real launcher, for a seam that passes a run on to it.
-qint32 RunAndWaitForReal(const ProgramRun& run);
+void setLauncher(Launcher* launcher);  // not owned; nullptr restores the real one
+// runAndWait of the real launcher, for a seam that passes a run on to it.
+qint32 runAndWaitForReal(const ProgramRun& run);
 
 }  // namespace ChildProcess

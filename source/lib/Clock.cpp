@@ -4,18 +4,18 @@ namespace {
 Clock* installedClock = nullptr;
 }
 
-QDateTime Clock::Now()
+QDateTime Clock::now()
 {
     static const Clock systemClock;
     return (installedClock ? installedClock : &systemClock)->currentDateTime();
 }
 
-QDate Clock::Today()
+QDate Clock::today()
 {
-    return Now().date();
+    return now().date();
 }
 
-void Clock::Install(Clock* clock)
+void Clock::install(Clock* clock)
 {
     installedClock = clock;
 }

@@ -8,11 +8,11 @@ class Clock {
 public:
     virtual ~Clock() = default;
 
-    static QDateTime Now();  // local date and time
-    static QDate Today();    // the current date (its midnight)
+    static QDateTime now();  // local date and time
+    static QDate today();    // the current date (its midnight)
 
     // Installs `clock` (not owned) in place of the system clock; nullptr restores it.
-    static void Install(Clock* clock);
+    static void install(Clock* clock);
 
 protected:
     virtual QDateTime currentDateTime() const;

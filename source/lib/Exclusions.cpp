@@ -162,7 +162,7 @@ bool Exclusions::matches(const Pattern& pattern, const char* name, qsizetype nam
     return ::fnmatch(pattern.text.constData(), subject, FNM_CASEFOLD | (pattern.onPath ? FNM_PATHNAME : 0)) == 0;
 }
 
-bool Exclusions::LeavesOut(const QByteArray& path, qsizetype top, bool isFolder, bool tagCheck) const
+bool Exclusions::leavesOut(const QByteArray& path, qsizetype top, bool isFolder, bool tagCheck) const
 {
     const qsizetype nameStart = path.lastIndexOf('/') + 1;
     const char* name = path.constData() + nameStart;
@@ -181,10 +181,10 @@ bool Exclusions::LeavesOut(const QByteArray& path, qsizetype top, bool isFolder,
         if (matches(pattern, name, path.size() - nameStart, relative, relativeSlashes, asciiSubject == 1))
             return true;
     }
-    return m_cacheTagged && isFolder && tagCheck && IsTaggedCache(path);
+    return m_cacheTagged && isFolder && tagCheck && isTaggedCache(path);
 }
 
-bool Exclusions::IsTaggedCache(const QByteArray& folder)
+bool Exclusions::isTaggedCache(const QByteArray& folder)
 {
     const QByteArray tag = folder + "/CACHEDIR.TAG";
     const int fd = ::open(tag.constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);

@@ -14,15 +14,15 @@ public:
     Exclusions() = default;  // leaves nothing out
     Exclusions(const QStringList& patterns, bool cacheTagged);
 
-    bool IsEmpty() const { return m_patterns.empty() && !m_cacheTagged; }
+    bool isEmpty() const { return m_patterns.empty() && !m_cacheTagged; }
 
     // Whether the item at `path`, whose first `top` bytes name the entry's folder with its
     // separator, is left out. A folder is checked for its cache tag only when `isFolder` is
     // known for sure (`tagCheck`).
-    bool LeavesOut(const QByteArray& path, qsizetype top, bool isFolder, bool tagCheck = true) const;
+    bool leavesOut(const QByteArray& path, qsizetype top, bool isFolder, bool tagCheck = true) const;
 
     // Whether the folder holds a CACHEDIR.TAG file starting with the cache signature.
-    static bool IsTaggedCache(const QByteArray& folder);
+    static bool isTaggedCache(const QByteArray& folder);
 
 private:
     // How a pattern is matched: a literal name, "*" and a literal suffix, a wildcard pattern

@@ -97,14 +97,14 @@ QString linkTo(const QString& folder, const QString& deviceNode)
 
 }  // namespace
 
-bool Filesystem::Same(const Filesystem& other) const
+bool Filesystem::isSame(const Filesystem& other) const
 {
     if (!uuid.isEmpty() && !other.uuid.isEmpty())
         return uuid == other.uuid;
     return source == other.source && mountPoint == other.mountPoint;
 }
 
-Filesystem System::Holding(const QString& path) const
+Filesystem System::holding(const QString& path) const
 {
     QString existing = QDir::cleanPath(QDir::isAbsolutePath(path) ? path : QDir::current().absoluteFilePath(path));
     struct stat info {};
@@ -122,41 +122,41 @@ Filesystem System::Holding(const QString& path) const
             QString::fromUtf8(unescaped(labelLink, "\\x", 2, 16))};
 }
 
-QStringList System::MountAreas() const
+QStringList System::mountAreas() const
 {
     return {QStringLiteral("/media"), QStringLiteral("/run/media"), QStringLiteral("/mnt")};
 }
 
 // Opens `path` and hands its descriptor to `flush` (fsync, syncfs); the error's text when either fails.
-static std::optional<QString> flushed(const QString& path, int (*flush)(int))
+static Result<> flushed(const QString& path, int (*flush)(int))
 {
     const int descriptor = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
     if (descriptor < 0 || flush(descriptor) != 0) {
         const QString why = QString::fromLocal8Bit(std::strerror(errno));
         if (descriptor >= 0)
             ::close(descriptor);
-        return why;
+        return Failure{why};
     }
     ::close(descriptor);
-    return std::nullopt;
+    return {};
 }
 
-std::optional<QString> System::Flush(const QString& path) const
+Result<> System::flush(const QString& path) const
 {
     return flushed(path, ::fsync);
 }
 
-std::optional<QString> System::FlushFilesystem(const QString& path) const
+Result<> System::flushFilesystem(const QString& path) const
 {
     return flushed(path, ::syncfs);
 }
 
-const System& Current()
+const System& current()
 {
     return installed ? *installed : realSystem;
 }
 
-void Install(const System* system)
+void install(const System* system)
 {
     installed = system;
 }

@@ -3,9 +3,10 @@
 // file's data through to its device. The platform's calls live here, behind one replaceable
 // object with the real system as default, so tests decide what is mounted and see the flushes.
 
+#include "lib/Result.h"
+
 #include <QString>
 #include <QStringList>
-#include <optional>
 
 namespace Filesystems {
 
@@ -15,31 +16,31 @@ struct Filesystem {
     QString uuid;        // empty when the device has none
     QString label;       // empty when it has none
 
-    bool Known() const { return !mountPoint.isEmpty(); }
+    bool isKnown() const { return !mountPoint.isEmpty(); }
     // One filesystem: the same UUID where both have one, else the same source at the same
     // mount point (a device's number may change when it is plugged in again).
-    bool Same(const Filesystem& other) const;
+    bool isSame(const Filesystem& other) const;
     // How the user knows it: its label, else its mount point.
-    QString Name() const { return label.isEmpty() ? mountPoint : label; }
+    QString name() const { return label.isEmpty() ? mountPoint : label; }
 };
 
 class System {
 public:
     virtual ~System() = default;
     // The filesystem holding `path`, or, for a path that does not exist, its nearest existing folder.
-    virtual Filesystem Holding(const QString& path) const;
+    virtual Filesystem holding(const QString& path) const;
     // The folders under which drives and shares are mounted, each mount point one or two
     // levels below (/media/<user>/<drive>, /mnt/<drive>).
-    virtual QStringList MountAreas() const;
-    // Writes the data of a file or folder (its names) through to its device. Returns why it can't.
-    virtual std::optional<QString> Flush(const QString& path) const;
+    virtual QStringList mountAreas() const;
+    // Writes the data of a file or folder (its names) through to its device, or says why it can't.
+    virtual Result<> flush(const QString& path) const;
     // Writes every file's data of the filesystem holding `path` through to its device.
-    virtual std::optional<QString> FlushFilesystem(const QString& path) const;
+    virtual Result<> flushFilesystem(const QString& path) const;
 };
 
 // The system in use: the real one unless a test installed its own.
-const System& Current();
+const System& current();
 // Installs `system` (kept by the caller) in place of the real one; nullptr puts the real one back.
-void Install(const System* system);
+void install(const System* system);
 
 }  // namespace Filesystems

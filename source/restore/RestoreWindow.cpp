@@ -3,9 +3,10 @@
 #include "dialogs/FolderBrowser.h"
 #include "jobs/JobLock.h"
 #include "jobs/JobTable.h"
-#include "lib/appSetup.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
 #include "shared/FitOnScreen.h"
 
 #include <QCheckBox>
@@ -28,10 +29,10 @@
 
 #include <map>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 namespace {
 
@@ -80,7 +81,7 @@ RestoreWindow* RestoreWindow::showFor(const JobTable& jobs, const QString& name,
     if (!job)
         return nullptr;
     auto* window
-        = new RestoreWindow(*job, KeptBackups::list(*job, jobs.record(name), appSetup::MaxBackupCopies), parent);
+        = new RestoreWindow(*job, KeptBackups::list(*job, jobs.record(name), Preferences::maxBackupCopies), parent);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->show();
     return window;
@@ -323,7 +324,7 @@ Restore::Existing RestoreWindow::askExisting(int existing) const
                             "Keep both (the restored copy gets its date in its name), replace "
                             "them, or skip them?")
                              .arg(existing);
-    switch (libForms::MsgBox(Message{text, tr("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
+    switch (Messages::show(Message{text, tr("Restore"), Buttons::YesNoCancel, Icon::Question, Answer::Yes,
         {tr("&Keep both"), tr("&Replace"), tr("&Skip")}})) {
     case Answer::Yes:
         return Restore::Existing::KeepBoth;
@@ -342,12 +343,12 @@ void RestoreWindow::startRestore()
     for (const QTreeWidgetItem* item : m_tree->selectedItems())
         request.paths.push_back(item->data(0, PathRole).toByteArray());
     if (!m_contents || request.paths.empty())
-        return libForms::VerificationError(tr("Choose the files or folders to restore."), Icon::Information);
+        return Messages::verificationError(tr("Choose the files or folders to restore."), Icon::Information);
     if (m_toFolder->isChecked() && m_folder->text().trimmed().isEmpty())
-        return libForms::VerificationError(tr("Choose the folder to restore into."), Icon::Information);
+        return Messages::verificationError(tr("Choose the folder to restore into."), Icon::Information);
     std::shared_ptr<JobLock> lock = JobLock::tryTake(m_job.name());
     if (!lock)
-        return libForms::VerificationError(tr("Backup Job '%1' is being backed up right now. Restore "
+        return Messages::verificationError(tr("Backup Job '%1' is being backed up right now. Restore "
                                               "when the backup has ended.")
                                                .arg(m_job.name()),
             Icon::Exclamation);
@@ -383,7 +384,7 @@ void RestoreWindow::endRestore(const Restore::Report& report)
         text += tr(" %1 could not be restored.").arg(report.failures.size());
     m_status->setText(text);
     if (!report.failures.isEmpty())
-        libForms::MsgBox(Message{
+        Messages::show(Message{
             tr("These could not be restored:\r\n\r\n") + report.failures.mid(0, 20).join(QStringLiteral("\r\n")),
             tr("Restore"), Buttons::OK, Icon::Exclamation, Answer::OK, {}});
     emit restoreEnded(report);

@@ -8,15 +8,17 @@
 #include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
 #include "jobs/Targets.h"
-#include "lib/appSetup.h"
+#include "lib/Twips.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "lib/ChildProcess.h"
 #include "lib/Clock.h"
-#include "lib/libAPIWrapper.h"
-#include "lib/libDates.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
-#include "lib/libLog.h"
-#include "lib/libStrings.h"
+#include "lib/Desktop.h"
+#include "lib/DateFormats.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
+#include "lib/TransactionLog.h"
+#include "lib/Text.h"
 #include "restore/RestoreWindow.h"
 #include "shared/Pictures.h"
 #include "wizard/JobWizard.h"
@@ -41,24 +43,23 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-using libForms::Answer;
-using libForms::Buttons;
-using libForms::Icon;
-using libForms::Message;
-using libForms::TwipsToPixels;
+using Messages::Answer;
+using Messages::Buttons;
+using Messages::Icon;
+using Messages::Message;
 
 namespace {
 
 void Inform(const QString& text, const QString& title, Icon icon = Icon::Exclamation)
 {
-    libForms::MsgBox(Message{text, title, Buttons::OK, icon, Answer::OK});
+    Messages::show(Message{text, title, Buttons::OK, icon, Answer::OK});
 }
 
 // Hands a file to the program of a desktop entry. False when it can't be started.
 bool OpenWithDesktopEntry(const QString& desktopEntry, const QString& document)
 {
-    const QStringList command = libFiles::DesktopEntryCommand(desktopEntry, document);
-    return !command.isEmpty() && ChildProcess::StartDetached(command.first(), command.mid(1));
+    const QStringList command = Files::desktopEntryCommand(desktopEntry, document);
+    return !command.isEmpty() && ChildProcess::startDetached(command.first(), command.mid(1));
 }
 
 } // namespace
@@ -71,8 +72,8 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(tr("Scheduled Backup Jobs"));
     setWindowIcon(Pictures::appIcon());
-    setMinimumSize(TwipsToPixels(6000), TwipsToPixels(4000));
-    resize(TwipsToPixels(6360) + 200, TwipsToPixels(3945) + 120);
+    setMinimumSize(Twips::toPixels(6000), Twips::toPixels(4000));
+    resize(Twips::toPixels(6360) + 200, Twips::toPixels(3945) + 120);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -120,7 +121,7 @@ void JobListWindow::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     m_toolbar->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(m_toolbar);
-    const int margin = TwipsToPixels(60);
+    const int margin = Twips::toPixels(60);
     row->setContentsMargins(margin, margin, margin, margin);
     row->setSpacing(1);
     int made = 0;
@@ -133,7 +134,7 @@ void JobListWindow::buildToolbar()
         button->setIcon(style()->standardIcon(picture));
         button->setIconSize(QSize(24, 24));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setFixedSize(TwipsToPixels(855), TwipsToPixels(855));
+        button->setFixedSize(Twips::toPixels(855), Twips::toPixels(855));
         button->setAutoRaise(true);
         connect(button, &QToolButton::clicked, this, handler);
         row->addWidget(button);
@@ -214,7 +215,7 @@ void JobListWindow::buildStatusBar()
     bar->setObjectName(QStringLiteral("statusBar"));
     m_jobCount = new QLabel(bar);
     m_jobCount->setObjectName(QStringLiteral("jobCount"));
-    m_jobCount->setMinimumWidth(TwipsToPixels(1440));
+    m_jobCount->setMinimumWidth(Twips::toPixels(1440));
     m_runStatus = new QLabel(bar);
     m_runStatus->setObjectName(QStringLiteral("runStatus"));
     m_runProgress = new QLabel(bar);
@@ -227,7 +228,7 @@ void JobListWindow::buildStatusBar()
     // dark at rest.
     auto* lamps = new QWidget(bar);
     lamps->setObjectName(QStringLiteral("lamps"));
-    lamps->setFixedSize(TwipsToPixels(410), TwipsToPixels(195));
+    lamps->setFixedSize(Twips::toPixels(410), Twips::toPixels(195));
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
     const QString idle = tr("Ready: no backup job is running");
     const QString busy = tr("A backup job is running");
@@ -236,7 +237,7 @@ void JobListWindow::buildStatusBar()
         QLabel* lamp = new QLabel(lamps);
         lamp->setObjectName(QStringLiteral("lamp%1").arg(index));
         lamp->setPixmap(Pictures::lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : TwipsToPixels(210), 0, TwipsToPixels(180), TwipsToPixels(195));
+        lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180), Twips::toPixels(195));
         lamp->setVisible(index == 0 || index == 3);
         lamp->setToolTip(tips[index]);
         m_lamps.at(size_t(index)) = lamp;
@@ -349,7 +350,7 @@ void JobListWindow::showJobCount()
 // The window's size is kept in a small file in the data folder, written whole.
 static QSettings windowSettings()
 {
-    return QSettings(appSetup::DataFile(QStringLiteral("window.ini")), QSettings::IniFormat);
+    return QSettings(AppPaths::dataFile(QStringLiteral("window.ini")), QSettings::IniFormat);
 }
 static const QString SizeKey = QStringLiteral("JobList/size");
 
@@ -409,13 +410,13 @@ QString JobListWindow::currentName() const
 bool JobListWindow::selectionChecksPass()
 {
     if (m_model.rowCount() == 0) {
-        libForms::VerificationError(
+        Messages::verificationError(
             tr("You must first add and then select a backup job before clicking this button."), Icon::Information);
         return false;
     }
     const QModelIndex current = m_view->currentIndex();
     if (!current.isValid() || !m_view->selectionModel()->isRowSelected(current.row(), {})) {
-        libForms::VerificationError(
+        Messages::verificationError(
             tr("You must first select a backup job before clicking this button."), Icon::Information);
         return false;
     }
@@ -432,8 +433,8 @@ bool JobListWindow::openJob(const QString& name, Job& job)
         return true;
     }
     const QString text = QStringLiteral("The job file of Backup Job '%1' can't be read: %2").arg(name, read.reason());
-    libLog::LogEvent(text);
-    libForms::VerificationError(text, Icon::Exclamation);
+    TransactionLog::append(text);
+    Messages::verificationError(text, Icon::Exclamation);
     return false;
 }
 
@@ -467,7 +468,7 @@ void JobListWindow::removeJobs()
     const QStringList names = selectedNames();
     if (!selectionChecksPass())
         return;
-    const Answer answer = libForms::MsgBox(Message{tr("Are you sure you want to delete this Backup Job?"),
+    const Answer answer = Messages::show(Message{tr("Are you sure you want to delete this Backup Job?"),
         tr("Remove Confirmation"), Buttons::YesNoCancel, Icon::None, Answer::No});
     if (answer != Answer::Yes)
         return;
@@ -514,12 +515,12 @@ void JobListWindow::offerTransactionLog(const RunReport& report)
 {
     if (!m_agent.waitingForAnswer()) // stopped meanwhile
         return;
-    const QString logPath = appSetup::TransactionLogPath();
+    const QString logPath = AppPaths::transactionLogPath();
     const QString text = tr("Backup Job '%1' has failed.\r\n\r\nSee transaction log for details: '%2'\r\n\r\n"
                             "Open the transaction log now?")
                              .arg(report.request.name, logPath);
     const Answer answer
-        = libForms::MsgBox(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
+        = Messages::show(Message{text, tr("Backup Error"), Buttons::YesNoCancel, Icon::Exclamation, Answer::No});
     if (answer == Answer::Yes)
         LogWindow::openLog(logPath);
     m_agent.answerFailure(answer == Answer::Yes);
@@ -540,8 +541,8 @@ void JobListWindow::viewZip()
     if (const std::optional<QString> archive = existingArchive(job))
         openArchive(*archive);
     else
-        libForms::VerificationError(
-            tr("The file '%1' does not exist.").arg(job.targetDirectory() + libStrings::CleanedName(job.name())),
+        Messages::verificationError(
+            tr("The file '%1' does not exist.").arg(job.targetDirectory() + Text::cleanedName(job.name())),
             Icon::Exclamation);
 }
 
@@ -554,9 +555,9 @@ void JobListWindow::restoreFiles()
 // The newest archive of the job that exists: the current one, else the most recent kept copy.
 std::optional<QString> JobListWindow::existingArchive(const Job& job) const
 {
-    for (int copy = 0; copy <= appSetup::MaxBackupCopies; ++copy) {
+    for (int copy = 0; copy <= Preferences::maxBackupCopies; ++copy) {
         const QString candidate = job.archivePath(copy);
-        if (libFiles::FileExists(candidate))
+        if (Files::fileExists(candidate))
             return candidate;
     }
     return std::nullopt;
@@ -564,18 +565,18 @@ std::optional<QString> JobListWindow::existingArchive(const Job& job) const
 
 void JobListWindow::openArchive(const QString& archive)
 {
-    const QString viewer = libFiles::FindExecutable(archive);
-    if (viewer.isEmpty() || !libFiles::FileExists(viewer)) {
+    const QString viewer = Files::openerOf(archive);
+    if (viewer.isEmpty() || !Files::fileExists(viewer)) {
         const QString question
             = tr("You do not have a recognizable zip program currently installed.  You can review the Help "
                  "documentation for some possible zip management tools that you can install (e.g.: File Roller or "
                  "Ark).\r\n\r\nIf you are sure that a zip utility exists, click Yes to override.");
-        if (libForms::MsgBox(Message{question, tr("No Zip Program Installed"), Buttons::YesNo, Icon::None, Answer::No})
+        if (Messages::show(Message{question, tr("No Zip Program Installed"), Buttons::YesNo, Icon::None, Answer::No})
             != Answer::Yes)
             return;
         // The file manager, on the folder that holds the archive; without one the user is
         // told where the archive is.
-        libAPIWrapper::OpenOnDesktop(libFiles::FilePathStripFileName(archive), [archive] {
+        Desktop::open(Files::folderPart(archive), [archive] {
             Inform(tr("No program could be started to show the backup zip. It is the file '%1'.").arg(archive),
                 tr("Zip Program Failure"));
         });
@@ -603,23 +604,23 @@ void JobListWindow::showPreferences()
 
 void JobListWindow::showTransactionLog()
 {
-    LogWindow::openLog(appSetup::TransactionLogPath());
+    LogWindow::openLog(AppPaths::transactionLogPath());
 }
 
 void JobListWindow::showErrorLog()
 {
-    LogWindow::openLog(appSetup::ErrorLogPath());
+    LogWindow::openLog(AppPaths::errorLogPath());
 }
 
 void JobListWindow::showHelp()
 {
-    const QString helpPage = appSetup::AppFile(QStringLiteral("Arkwell_Help.htm"));
-    if (!libFiles::FileExists(helpPage)) {
-        libForms::VerificationError(
+    const QString helpPage = AppPaths::appFile(QStringLiteral("Arkwell_Help.htm"));
+    if (!Files::fileExists(helpPage)) {
+        Messages::verificationError(
             tr("The target file '%1' does not exist; operation has been cancelled.").arg(helpPage), Icon::Exclamation);
         return;
     }
-    const QString browser = libFiles::FindExecutable(helpPage);
+    const QString browser = Files::openerOf(helpPage);
     if (browser.isEmpty() || !OpenWithDesktopEntry(browser, helpPage))
         HelpWindow::showHelp(helpPage);
 }

@@ -4,11 +4,12 @@
 #include "dialogs/FolderBrowser.h"
 #include "jobs/JobFile.h"
 #include "jobs/JobTable.h"
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "lib/Clock.h"
-#include "lib/libAPIWrapper.h"
-#include "lib/libFiles.h"
-#include "lib/libForms.h"
+#include "lib/Desktop.h"
+#include "lib/Files.h"
+#include "lib/Messages.h"
 #include "shared/Pictures.h"
 #include "wizard/ExclusionsPanel.h"
 
@@ -40,24 +41,24 @@ constexpr int DefaultHeight = 333;
 
 bool askYes(const QString& text)
 {
-    return libForms::MsgBox({text, JobWizard::tr("Warning"), libForms::Buttons::YesNoCancel, libForms::Icon::None,
-               libForms::Answer::Yes})
-        == libForms::Answer::Yes;
+    return Messages::show({text, JobWizard::tr("Warning"), Messages::Buttons::YesNoCancel, Messages::Icon::None,
+               Messages::Answer::Yes})
+        == Messages::Answer::Yes;
 }
 
 // Opens the desktop's file manager on a folder, without waiting for it; a desktop without
 // one is told.
 void openFileManager(const QString& folder)
 {
-    libAPIWrapper::OpenOnDesktop(folder, [folder] {
-        libForms::MsgBox({JobWizard::tr("No file manager could be started to show the folder '%1'.").arg(folder),
-            JobWizard::tr("File Manager"), libForms::Buttons::OK, libForms::Icon::Exclamation});
+    Desktop::open(folder, [folder] {
+        Messages::show({JobWizard::tr("No file manager could be started to show the folder '%1'.").arg(folder),
+            JobWizard::tr("File Manager"), Messages::Buttons::OK, Messages::Icon::Exclamation});
     });
 }
 
 void tellFailure(const JobDefinition::Failure& failure)
 {
-    libForms::VerificationError(failure.message, failure.icon);
+    Messages::verificationError(failure.message, failure.icon);
 }
 
 } // namespace
@@ -223,7 +224,7 @@ void JobWizard::fillLists()
     frequencyList->addItems({tr("Daily"), tr("Weekly"), tr("Monthly")});
     for (int day = 1; day <= 28; ++day)
         dayOfMonthList->addItem(QString::number(day));
-    for (int copies = 0; copies <= appSetup::MaxBackupCopies; ++copies)
+    for (int copies = 0; copies <= Preferences::maxBackupCopies; ++copies)
         copiesList->addItem(QString::number(copies));
     // The lists start without a selection, as the job's values are chosen next.
     for (QComboBox* list : {frequencyList, dayOfMonthList, copiesList})
@@ -316,7 +317,7 @@ void JobWizard::checkStartTime()
     startTimeEdit->setText(startTimeEdit->text().toUpper());
     const QString error = JobDefinition::startTimeError(startTimeEdit->text());
     if (!error.isEmpty()) {
-        libForms::VerificationError(error);
+        Messages::verificationError(error);
         startTimeEdit->setFocus(Qt::OtherFocusReason);
         return;
     }
@@ -364,7 +365,7 @@ void JobWizard::addFolder()
 void JobWizard::removeSelectedSources()
 {
     if (sourceList->selectedItems().isEmpty())
-        return libForms::VerificationError(tr("You must first select a file or folder to remove."));
+        return Messages::verificationError(tr("You must first select a file or folder to remove."));
     qDeleteAll(sourceList->selectedItems());
 }
 
@@ -377,11 +378,11 @@ void JobWizard::dropSources(const QMimeData* data)
                 paths << url.toLocalFile();
     }
     if (paths.isEmpty())
-        return libForms::VerificationError(tr("No files were selected to drop here."), libForms::Icon::Information);
+        return Messages::verificationError(tr("No files were selected to drop here."), Messages::Icon::Information);
     // The file system tells folders from files: a folder stands for every file in it.
     for (QString path : paths) {
         if (QFileInfo(path).isDir()) {
-            libFiles::FormatPath(path, false);
+            Files::setTrailingSlash(path, false);
             path += EveryFileSuffix;
         }
         sourceList->addItem(path);
@@ -394,7 +395,7 @@ void JobWizard::browseForTarget()
 {
     const FolderBrowser browser(this, tr("Please select a directory into which backup will be placed."));
     const QString path = browser.chooseExisting([] {
-        libForms::MsgBox({tr("The specified directory does not exist; please try again."), tr("Arkwell")});
+        Messages::show({tr("The specified directory does not exist; please try again."), tr("Arkwell")});
     });
     if (!path.isEmpty())
         targetEdit->setText(path);
@@ -403,7 +404,7 @@ void JobWizard::browseForTarget()
 void JobWizard::openTargetInFileManager()
 {
     const QString target = targetEdit->text();
-    openFileManager(!target.isEmpty() && libFiles::FolderExists(target) ? target : appSetup::AppFolder());
+    openFileManager(!target.isEmpty() && Files::folderExists(target) ? target : AppPaths::appFolder());
 }
 
 // Without compression there are no archives to keep, no password and no incremental backup:
@@ -514,9 +515,9 @@ void JobWizard::finish()
         }
         return;
     }
-    if (const Result<> saved = m_jobs.save(job.toJob(Clock::Today()), m_editedJob); !saved) {
-        libForms::VerificationError(
-            tr("The Backup Job can't be saved: %1").arg(saved.reason()), libForms::Icon::Exclamation);
+    if (const Result<> saved = m_jobs.save(job.toJob(Clock::today()), m_editedJob); !saved) {
+        Messages::verificationError(
+            tr("The Backup Job can't be saved: %1").arg(saved.reason()), Messages::Icon::Exclamation);
         return;
     }
     close();

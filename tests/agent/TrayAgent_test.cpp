@@ -4,7 +4,7 @@
 #include "agent/TrayAgent.h"
 
 #include "agent/TrayMenu.h"
-#include "agent/libSysTrayApp.h"
+#include "agent/SystemTray.h"
 #include "support/JobListTest.h"
 #include "support/WidgetLookup.h"
 
@@ -26,8 +26,8 @@ class SchedulerTest : public testing_support::JobListTest {
 protected:
     void TearDown() override
     {
-        libSysTrayApp::SystemTrayRemoveIcon();
-        libSysTrayApp::SetTrayProbe({});
+        SystemTray::removeIcon();
+        SystemTray::setTrayProbe({});
         JobListTest::TearDown();
     }
     QString archive(const QString& name) const { return path("bk/" + name + ".zip"); }
@@ -93,7 +93,7 @@ TEST_F(SchedulerTest, ADueJobRunsOnceWhileTheWindowIsIdleShownOrNot)
 // a tray does, its menu shows the job list, and only Exit Arkwell ends, with the preferences saved.
 TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
-    libSysTrayApp::SetTrayProbe([this] { return trayUp; });
+    SystemTray::setTrayProbe([this] { return trayUp; });
     QSignalSpy ended(&main, &TrayAgent::ended);
     main.start({"arkwell", "/SILENT"}, false);
     EXPECT_FALSE(schedule.isVisible());
@@ -107,14 +107,14 @@ TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesTh
 
     trayUp = true;
     main.trayWaitTimer().setInterval(0);
-    EXPECT_TRUE(QTest::qWaitFor([] { return libSysTrayApp::SystemTrayIconShown(); }));
+    EXPECT_TRUE(QTest::qWaitFor([] { return SystemTray::iconShown(); }));
     EXPECT_FALSE(main.trayWaitTimer().isActive());
-    EXPECT_EQ(libSysTrayApp::SystemTrayToolTip(), main.trayToolTip());  // the late icon shows the status at once
+    EXPECT_EQ(SystemTray::toolTip(), main.trayToolTip());  // the late icon shows the status at once
     main.menu().showJobListAction()->trigger();
     EXPECT_TRUE(schedule.isVisible());
     EXPECT_EQ(ended.count(), 0);
 
-    appSetup::MaxBackupCopies = 12;
+    Preferences::maxBackupCopies = 12;
     action("exitAction")->trigger();  // the File menu's; the tray menu's ends a hanging run in the job list's tests
     EXPECT_EQ(ended.count(), 1);
     EXPECT_FALSE(schedule.isVisible());

@@ -73,6 +73,17 @@ for command in list run archives files versions restore; do
   grep -q "^Usage: arkwell $command" "$work/out.txt" || fail "$command --help: $(cat "$work/out.txt")"
 done
 
+# Without an agent the run is this command's: a failed one ends with 1, its result line on
+# standard error, logged and recorded as the agent's runs are.
+echo "a file where the target's folder should be" > "$work/blocker"
+printf 'Broken\r\nJan-05-2026\r\n10:00:00 AM\r\n3\r\n0\r\n28\r\nTrue\r\n3\r\n\r\nFalse\r\nTrue\r\n%s/\r\n%s/*.*\r\n\r\n' \
+  "$work/blocker/target" "$src" > "$app/BackupJobs/Broken.awj"
+expect_status 1 ark run Broken
+grep -q "Broken" "$work/err.txt" && [ ! -s "$work/out.txt" ] || fail "a failed run's line: $(cat "$work/out.txt" "$work/err.txt")"
+grep -qF "$(cat "$work/err.txt")" "$app/arkwell.log" || fail "the failed run's line is not logged"
+[ -s "$app/RunRecords/Broken.run" ] || fail "the failed run is not recorded"
+rm "$app/BackupJobs/Broken.awj" "$app/RunRecords/Broken.run"
+
 # With an agent running, the run is the agent's.
 "$app/arkwell" /SILENT 2> "$work/agent.err" &
 agent=$!

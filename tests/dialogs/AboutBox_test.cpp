@@ -3,8 +3,8 @@
 #include "dialogs/AboutBox.h"
 
 #include "dialogs/LogWindow.h"
-#include "lib/appSetup.h"
-#include "lib/libLog.h"
+#include "lib/AppPaths.h"
+#include "lib/TransactionLog.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -23,7 +23,7 @@ protected:
     {
         AppFolderTest::SetUp();
         QDir().mkpath(folder); // a folder with blanks is passed whole
-        appSetup::SetApplicationPaths(folder, "arkwell");
+        AppPaths::setApplicationPaths(folder, "arkwell");
     }
     QPointer<AboutBox> open()
     {
@@ -63,7 +63,7 @@ TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
 
 TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
 {
-    const QString log = appSetup::TransactionLogPath();
+    const QString log = AppPaths::transactionLogPath();
     const auto shown = [](const QWidget* view) { return FindControl<QPlainTextEdit>(view, "logText")->toPlainText(); };
     LogWindow::openLog(log); // a viewer started: nothing of ours shows
     EXPECT_EQ(launcher.detached.back(), (QStringList{"xdg-open", log}));
@@ -76,7 +76,7 @@ TEST_F(AboutTest, WithoutAViewerTheProgramShowsALogAndFollowsIt)
     QWidget* view = LogWindow::showLog(log);
     ASSERT_EQ(OpenWindow("LogWindow"), view); // the same window again, not a second one
     EXPECT_EQ(shown(view), "01/02/2026 10:00:00  first\n");
-    libLog::LogEvent("second");
+    TransactionLog::append("second");
     EXPECT_TRUE(QTest::qWaitFor([&] { return shown(view).endsWith("  second\n"); }, 10000));
     QFile::remove(log);
     writeFile("my programs/Arkwell 1/arkwell.log", "fresh\r\n");

@@ -1,7 +1,8 @@
 // The preferences dialog: what it shows, what Ok stores and writes, and what leaving it keeps.
 #include "dialogs/PreferencesDialog.h"
 
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "support/TestSupport.h"
 #include "support/WidgetLookup.h"
 
@@ -15,16 +16,16 @@ protected:
     void TearDown() override
     {
         delete dialog.data();
-        appSetup::MaxBackupCopies = appSetup::DefaultMaxBackupCopies;
-        appSetup::StopOnError = appSetup::DefaultStopOnError;
-        appSetup::RunMissedBackups = appSetup::DefaultRunMissedBackups;
+        Preferences::maxBackupCopies = Preferences::DefaultMaxBackupCopies;
+        Preferences::stopOnError = Preferences::DefaultStopOnError;
+        Preferences::runMissedBackups = Preferences::DefaultRunMissedBackups;
         AppFolderTest::TearDown();
     }
     void open(qint16 copies, bool stop, bool missed = true)
     {
-        appSetup::MaxBackupCopies = copies;
-        appSetup::StopOnError = stop;
-        appSetup::RunMissedBackups = missed;
+        Preferences::maxBackupCopies = copies;
+        Preferences::stopOnError = stop;
+        Preferences::runMissedBackups = missed;
         dialog = new PreferencesDialog;
         dialog->show();
     }
@@ -65,7 +66,7 @@ TEST_F(PreferencesTest, ShowsTheStoredPreferencesRefusesAnEmptyBoxAndLeavingChan
         leave();
         EXPECT_TRUE(Unloaded(dialog));
         EXPECT_FALSE(QFile::exists(autostart));
-        EXPECT_TRUE(appSetup::MaxBackupCopies == 12 && !appSetup::StopOnError);
+        EXPECT_TRUE(Preferences::maxBackupCopies == 12 && !Preferences::stopOnError);
         EXPECT_EQ(readFile("Arkwell.txt"), QByteArray("12\r\n0\r\n"));
     }
     EXPECT_EQ(messageBoxes.messages().size(), 4u);

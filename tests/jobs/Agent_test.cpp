@@ -141,7 +141,7 @@ TEST_F(AgentRunTest, FiftyFailuresInOneTickGiveOneNotice)
 // With "Stop Auto Backups" on, a failure holds every further run until it is answered.
 TEST_F(AgentRunTest, AFailureHoldsTheRunsUntilItIsAnswered)
 {
-    appSetup::StopOnError = true;
+    Preferences::stopOnError = true;
     addFailingJob("First");
     addJob("Second");
     QStringList asked;

@@ -4,7 +4,7 @@
 
 #include "jobs/BackupRun.h"
 #include "jobs/RunProgress.h"
-#include "lib/libFiles.h"
+#include "lib/Files.h"
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
@@ -195,11 +195,11 @@ protected:
     {
         const QByteArray top = QFile::encodeName(folder) + '/';
         QStringList hashes;
-        for (const libFiles::ListedItem& item : libFiles::ListFolder(top, true).items)
+        for (const Files::ListedItem& item : Files::listFolder(top, true).items)
             if (S_ISREG(item.info.st_mode)) {
                 std::stringstream bytes;
                 bytes << std::ifstream(item.path.toStdString(), std::ios::binary).rdbuf();
-                hashes << libFiles::ShownPath(item.path.mid(top.size())) + QLatin1Char(' ')
+                hashes << Files::shownPath(item.path.mid(top.size())) + QLatin1Char(' ')
                               + QCryptographicHash::hash(QByteArray::fromStdString(bytes.str()), QCryptographicHash::Sha256).toHex();
             }
         return hashes;

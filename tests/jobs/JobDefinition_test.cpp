@@ -3,12 +3,12 @@
 #include "jobs/JobDefinition.h"
 
 #include "jobs/Job.h"
-#include "lib/libStrings.h"
+#include "lib/Text.h"
 #include "support/TestSupport.h"
 
 #include <functional>
 
-using libForms::Icon;
+using Messages::Icon;
 using testing_support::AppFolderTest;
 
 namespace {
@@ -30,7 +30,7 @@ protected:
     JobDefinition::Neighbours neighbours(const QString& name) const
     {
         return {{QStringLiteral("Weekly 1")}, {jobFile(QStringLiteral("Weekly1"))}, {},
-                jobFile(libStrings::CleanedName(name))};
+                jobFile(Text::cleanedName(name))};
     }
     QString jobFile(const QString& cleanedName) const { return path("BackupJobs/" + cleanedName + ".awj"); }
 };

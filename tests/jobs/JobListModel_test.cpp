@@ -3,7 +3,7 @@
 // and runs that change only their own rows.
 #include "jobs/JobListModel.h"
 
-#include "lib/libDates.h"
+#include "lib/DateFormats.h"
 #include "support/AgentTest.h"
 
 #include <memory>
@@ -31,10 +31,10 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     addJob("Broken", [this](Job& job) { job.setFilesToZip(path("gone/a.txt") + "\r\n"); });
     addJob("Good");
     addJob("Late");
-    agent.jobs().updateRecord("Late", [](RunRecord& record) { record.created = Clock::Now().addDays(-3); });
+    agent.jobs().updateRecord("Late", [](RunRecord& record) { record.created = Clock::now().addDays(-3); });
     agent.jobs().updateRecord("Away", [](RunRecord& record) {
         record.result = RunRecord::Result::Waiting;
-        record.waitingSince = Clock::Now();
+        record.waitingSince = Clock::now();
     });
     ASSERT_EQ(model.rowCount(), 5);
 
@@ -62,7 +62,7 @@ TEST_F(JobListModelTest, RowsTellEachJobsStatusAndRunsChangeOnlyTheirOwnRow)
     EXPECT_EQ(rowsMoved, 0);
     EXPECT_EQ(rowsChanged, (QSet<int>{model.rowOf("Good"), model.rowOf("Broken")}));
 
-    const QString today = libDates::FormatDate(Clock::Today(), QLocale::system());
+    const QString today = DateFormats::formatDate(Clock::today(), QLocale::system());
     using Row = std::tuple<QString, QString, QString, QString, JobListModel::State>; // name, last run, next run, result
     for (const auto& [name, lastRun, nextRun, result, rowState] :
         {Row{"Fresh", "Never", "", "", JobListModel::State::Quiet},

@@ -3,11 +3,12 @@
 // and the runs missed while the program was not running.
 #include "jobs/JobTable.h"
 
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "support/ScheduledJob.h"
 #include "support/TestSupport.h"
 
-#include "lib/libErrorHandler.h"
+#include "lib/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -38,7 +39,7 @@ protected:
     JobTable::LoadReport startUp()
     {
         table = std::make_unique<JobTable>();
-        return table->load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+        return table->load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     }
     // Saves a job as the wizard does: its last-run day is the day it is saved.
     void save(const QString& name, qint32 frequency, qint16 weekdays, qint16 dayOfMonth, QTime start)
@@ -47,7 +48,7 @@ protected:
         job.setName(name);
         job.setTargetDirectory(path("bk"));
         job.setCompress(true);
-        job.setLastRun(QDateTime(clock.Now().date(), QTime(0, 0)));
+        job.setLastRun(QDateTime(clock.now().date(), QTime(0, 0)));
         ASSERT_TRUE(table->save(job).ok());
     }
     // Ticks every `step` seconds through [from, to], handling every due moment as the
@@ -105,9 +106,9 @@ TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNever
         QFile huge(path(file));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));  // sparse: nothing written
     }
-    appSetup::MaxBackupCopies = 5;
-    appSetup::LoadPreferences();
-    EXPECT_EQ(appSetup::MaxBackupCopies, appSetup::DefaultMaxBackupCopies);
+    Preferences::maxBackupCopies = 5;
+    Preferences::load();
+    EXPECT_EQ(Preferences::maxBackupCopies, Preferences::DefaultMaxBackupCopies);
     const JobTable::LoadReport report = startUp();
     ASSERT_EQ(report.skipped.size(), 1);
     EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[0].toStdString();
@@ -254,10 +255,10 @@ TEST_F(JobTableTest, TheRunRecordLiesBesideTheJobsFolderOwnerOnlyAndFollowsItsJo
 TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
 {
     QStringList told;
-    libErrorHandler::SetOwnFileListener([&](const QString& details) { told << details; });
+    Errors::setOwnFileListener([&](const QString& details) { told << details; });
     save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     const QByteArray jobFile = readFile("BackupJobs/Home.awj");
-    QDir().mkpath(appSetup::TransactionLogPath());  // a folder in the log's place
+    QDir().mkpath(AppPaths::transactionLogPath());  // a folder in the log's place
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
@@ -266,23 +267,23 @@ TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
     setrlimit(RLIMIT_FSIZE, &full);
     run("Home", at(12, 2, 3));
     run("Home", at(12, 3, 3));
-    appSetup::SavePreferences();
+    Preferences::save();
     setrlimit(RLIMIT_FSIZE, &old);
 
     EXPECT_EQ(table->record("Home").handledDue, at(12, 3, 3));
     EXPECT_EQ(readFile("BackupJobs/Home.awj"), jobFile);
     EXPECT_FALSE(QFile::exists(path("RunRecords/Home.run")));
-    const QStringList paths{path("BackupJobs/Home.awj"), path("RunRecords/Home.run"), appSetup::TransactionLogPath(),
-                            appSetup::PreferencesPath()};
+    const QStringList paths{path("BackupJobs/Home.awj"), path("RunRecords/Home.run"), AppPaths::transactionLogPath(),
+                            AppPaths::preferencesPath()};
     ASSERT_EQ(told.size(), paths.size()) << told.join('\n').toStdString();
     for (const QString& file : paths)
         EXPECT_EQ(told.filter("'" + file + "'").size(), 1) << file.toStdString();
     EXPECT_TRUE(messageBoxes.messages().empty());
 
-    QDir().rmdir(appSetup::TransactionLogPath());
+    QDir().rmdir(AppPaths::transactionLogPath());
     run("Home", at(12, 4, 3));
     EXPECT_TRUE(readFile("RunRecords/Home.run").startsWith("due=" + at(12, 4, 3).toUTC().toString(Qt::ISODate).toUtf8()));
-    libErrorHandler::SetOwnFileListener({});
+    Errors::setOwnFileListener({});
 }
 
 TEST_F(JobTableTest, AnEditKeepsADueMomentThatCameMeanwhileUnlessItChangesTheSchedule)

@@ -6,7 +6,7 @@
 #include "jobs/JobStatus.h"
 #include "jobs/JobTable.h"
 #include "jobs/Targets.h"
-#include "lib/appSetup.h"
+#include "lib/AppPaths.h"
 #include "support/ScheduledJob.h"
 
 using Filesystems::Filesystem;
@@ -19,23 +19,23 @@ class TestDrives : public Filesystems::System {
 public:
     TestDrives(QString area, QString plugged) : area(std::move(area)), plugged(std::move(plugged))
     {
-        Filesystems::Install(this);
+        Filesystems::install(this);
     }
-    ~TestDrives() override { Filesystems::Install(nullptr); }
+    ~TestDrives() override { Filesystems::install(nullptr); }
 
-    Filesystem Holding(const QString& path) const override
+    Filesystem holding(const QString& path) const override
     {
         const bool onDrive = path == usb.mountPoint || path.startsWith(usb.mountPoint + QLatin1Char('/'));
         return onDrive && QFile::exists(plugged) ? usb : disk;
     }
-    QStringList MountAreas() const override { return {area}; }
-    std::optional<QString> Flush(const QString& path) const override { return flush("fsync ", path); }
-    std::optional<QString> FlushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
+    QStringList mountAreas() const override { return {area}; }
+    Result<> flush(const QString& path) const override { return flush("fsync ", path); }
+    Result<> flushFilesystem(const QString& path) const override { return flush("syncfs ", path); }
 
-    std::optional<QString> flush(const char* call, const QString& path) const
+    Result<> flush(const char* call, const QString& path) const
     {
         flushes << call + path + (QFileInfo::exists(path) ? QString() : QStringLiteral(" (missing)"));
-        return failing ? std::optional<QString>(QStringLiteral("Input/output error")) : std::nullopt;
+        return failing ? Result<>(Failure{QStringLiteral("Input/output error")}) : Result<>();
     }
 
     const QString area;
@@ -171,7 +171,7 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
 {
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 1), QTime(9, 0))};
     JobTable jobs;
-    jobs.load(appSetup::JobsFolder(), appSetup::RunRecordsFolder());
+    jobs.load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder());
     Job job = testing_support::ScheduledJob(Job::Daily, Job::AllWeekdays, 1, QTime(10, 0));
     job.setName(QStringLiteral("Nightly"));
     job.setTargetDirectory(path("media/USB"));
@@ -188,11 +188,11 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
             EXPECT_TRUE(jobs.markHandled(due.name, due.due).ok());
             EXPECT_TRUE(Targets::holdRun(jobs, due.name, due.due));
         }
-        told.push_back(Targets::notices(jobs, clock.Today()).size() + Targets::notices(jobs, clock.Today()).size());
+        told.push_back(Targets::notices(jobs, clock.today()).size() + Targets::notices(jobs, clock.today()).size());
         EXPECT_TRUE(Targets::returned(jobs).empty());
     }
     EXPECT_EQ(told, (std::vector<size_t>{1, 1, 1}));
-    EXPECT_EQ(JobStatus::resultWord(*jobs.job("Nightly"), jobs.record("Nightly"), clock.Now()), "waiting for its target 'USBstick'");
+    EXPECT_EQ(JobStatus::resultWord(*jobs.job("Nightly"), jobs.record("Nightly"), clock.now()), "waiting for its target 'USBstick'");
     EXPECT_EQ(transactionLog().filter("Backup Job 'Nightly' waits for its target").size(), 1);
     plug(true);
     const std::vector<JobTable::DueRun> back = Targets::returned(jobs);

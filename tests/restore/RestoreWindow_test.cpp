@@ -12,7 +12,7 @@
 #include <QSignalSpy>
 #include <QTreeWidget>
 
-using libForms::Answer;
+using Messages::Answer;
 using testing_support::FindControl;
 
 namespace {

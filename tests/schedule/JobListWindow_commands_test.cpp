@@ -21,7 +21,7 @@
 #include <QToolButton>
 #include <QTreeView>
 
-using libForms::Answer;
+using Messages::Answer;
 using testing_support::FindControl;
 using testing_support::LauncherRecorder;
 using testing_support::OpenWindow;
@@ -53,7 +53,7 @@ protected:
             list()->selectionModel()->setCurrentIndex(schedule.indexOf(name),
                                                       QItemSelectionModel::Select | QItemSelectionModel::Rows);
     }
-    const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
+    const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
     // Waits until the runs asked for have ended, their boxes answered.
     void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.busy(); }, 30000)); }
 };
@@ -146,13 +146,13 @@ TEST_F(ScheduleTest, RunsShowTheirProgressAndTrayStatusAndAFailureMayStopThem)
     EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Broken failed .+$")
                     .match(tray.trayToolTip()).hasMatch()) << tray.trayToolTip().toStdString();
 
-    appSetup::StopOnError = true;
+    Preferences::stopOnError = true;
     std::vector<bool> runCommandWhileAsked;
-    libForms::SetMessageBoxHandler([&](const libForms::Message& message) {
+    Messages::setHandler([&](const Messages::Message& message) {
         runCommandWhileAsked.push_back(FindControl<QToolButton>(&schedule, "runJobButton")->isEnabled());
         EXPECT_EQ(message.title, "Backup Error");
         EXPECT_EQ(message.text, "Backup Job 'Broken' has failed.\r\n\r\nSee transaction log for details: '"
-                                    + appSetup::TransactionLogPath() + "'\r\n\r\nOpen the transaction log now?");
+                                    + AppPaths::transactionLogPath() + "'\r\n\r\nOpen the transaction log now?");
         return runCommandWhileAsked.size() == 1 ? Answer::Yes : Answer::No;
     });
     LauncherRecorder launcher;
@@ -163,7 +163,7 @@ TEST_F(ScheduleTest, RunsShowTheirProgressAndTrayStatusAndAFailureMayStopThem)
         waitForRuns();
         EXPECT_EQ(runCommandWhileAsked, std::vector<bool>(goesOn ? 2 : 1, false));
         EXPECT_TRUE(list()->isEnabled() && action("runJobAction")->isEnabled());
-        EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+        EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", AppPaths::transactionLogPath()}));
         EXPECT_EQ(QFile::exists(path("bk/Good.zip")), goesOn);  // the job after the failed one ran, or not
     }
 }
@@ -178,9 +178,9 @@ TEST_F(ScheduleTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
     EXPECT_EQ(schedule.findChild<QWidget*>("JobWizard"), nullptr);
 
     LauncherRecorder launcher;
-    QDir().mkpath(appSetup::TransactionLogPath());  // something in the log's place that can't be written
+    QDir().mkpath(AppPaths::transactionLogPath());  // something in the log's place that can't be written
     schedule.showTransactionLog();
-    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", appSetup::TransactionLogPath()}));
+    EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", AppPaths::transactionLogPath()}));
 }
 
 TEST_F(ScheduleTest, TheBoxesStayUsableWhileTheWindowIsBusyAndF1InTheAboutBoxShowsTheHelp)

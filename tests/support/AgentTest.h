@@ -4,7 +4,8 @@
 // wait for the agent's runs to end.
 
 #include "jobs/Agent.h"
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "lib/Clock.h"
 #include "support/TestSupport.h"
 
@@ -23,14 +24,14 @@ protected:
         QFile::link(QStringLiteral("/usr/bin/zip"), path(QStringLiteral("zip")));
         writeFile(QStringLiteral("src/a.txt"), "a");
         QDir().mkpath(path(QStringLiteral("bk")));
-        appSetup::MaxBackupCopies = 99;
-        appSetup::StopOnError = false;
-        appSetup::RunMissedBackups = true;
+        Preferences::maxBackupCopies = 99;
+        Preferences::stopOnError = false;
+        Preferences::runMissedBackups = true;
         startUp();
     }
 
     // Lists the jobs folder afresh, as a new start of the program does.
-    void startUp() { agent.jobs().load(appSetup::JobsFolder(), appSetup::RunRecordsFolder()); }
+    void startUp() { agent.jobs().load(AppPaths::jobsFolder(), AppPaths::runRecordsFolder()); }
 
     // Saves a daily job that backs up src/a.txt into bk/, last run yesterday, as `adjust` leaves
     // it, lists it and returns its job file.
@@ -43,7 +44,7 @@ protected:
         job.setFrequency(Job::Daily);
         job.setWeekdays(Job::AllWeekdays);
         job.setFilesToZip(path(QStringLiteral("src/a.txt")) + QStringLiteral("\r\n"));
-        job.setLastRun(QDateTime(Clock::Today().addDays(-1), QTime(0, 0)));
+        job.setLastRun(QDateTime(Clock::today().addDays(-1), QTime(0, 0)));
         if (adjust)
             adjust(job);
         EXPECT_TRUE(agent.jobs().save(job).ok());

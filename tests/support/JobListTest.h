@@ -1,7 +1,7 @@
 #pragma once
 // A job list window over the agent of an agent test.
 
-#include "agent/appSetupMain.h"
+#include "agent/AgentStart.h"
 #include "schedule/JobListWindow.h"
 #include "support/AgentTest.h"
 

@@ -1,7 +1,7 @@
 #include "support/TestSupport.h"
 
-#include "lib/appSetup.h"
-#include "lib/libErrorHandler.h"
+#include "lib/AppPaths.h"
+#include "lib/Errors.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,7 +12,7 @@ namespace testing_support {
 
 MessageRecorder::MessageRecorder()
 {
-    libForms::SetMessageBoxHandler([this](const libForms::Message& message) {
+    Messages::setHandler([this](const Messages::Message& message) {
         m_messages.push_back(message);
         return m_answers.isEmpty() ? message.defaultAnswer : m_answers.takeFirst();
     });
@@ -23,17 +23,17 @@ qint32 LauncherRecorder::run(const ChildProcess::ProgramRun& run)
     runs.push_back(run);
     if (fixedExitCode)
         return *fixedExitCode;
-    return ChildProcess::RunAndWaitForReal(run);
+    return ChildProcess::runAndWaitForReal(run);
 }
 
 void AppFolderTest::SetUp()
 {
     ASSERT_TRUE(m_folder.isValid());
-    appSetup::SetApplicationPaths(m_folder.path(), QStringLiteral("arkwell"));
+    AppPaths::setApplicationPaths(m_folder.path(), QStringLiteral("arkwell"));
     // Never the user's own data or autostart folders.
     qputenv("XDG_DATA_HOME", QFile::encodeName(path(QStringLiteral("xdg-data"))));
     qputenv("XDG_CONFIG_HOME", QFile::encodeName(path(QStringLiteral("xdg-config"))));
-    libErrorHandler::SetFatalEndHandler([] { throw FatalEnd{}; });
+    Errors::setFatalEndHandler([] { throw FatalEnd{}; });
 }
 
 namespace {
@@ -54,8 +54,8 @@ void giveOwnerBackFolders(const std::filesystem::path& folder)
 
 void AppFolderTest::TearDown()
 {
-    libErrorHandler::SetFatalEndHandler({});
-    appSetup::SetApplicationPaths(QString(), QString());
+    Errors::setFatalEndHandler({});
+    AppPaths::setApplicationPaths(QString(), QString());
     qunsetenv("XDG_DATA_HOME");
     qunsetenv("XDG_CONFIG_HOME");
     // Byte for byte: the folder may hold names that are not UTF-8, which QDir can't remove.

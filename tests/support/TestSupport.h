@@ -3,7 +3,7 @@
 // that answers message boxes, and a fatal end that throws instead of ending the process.
 
 #include "lib/Clock.h"
-#include "lib/libForms.h"
+#include "lib/Messages.h"
 #include "lib/ChildProcess.h"
 
 #include <QByteArray>
@@ -18,14 +18,14 @@
 namespace testing_support {
 
 // Thrown by the fatal end in tests, so a test can see that the program would have ended.
-// Deliberately not a std::exception: no trap of the program catches it.
+// Deliberately not a std::exception: no guard of the program catches it.
 struct FatalEnd {};
 
 // A clock that stands still until the test sets or advances it.
 class TestClock : public Clock {
 public:
-    explicit TestClock(QDateTime now) : m_now(std::move(now)) { Clock::Install(this); }
-    ~TestClock() override { Clock::Install(nullptr); }
+    explicit TestClock(QDateTime now) : m_now(std::move(now)) { Clock::install(this); }
+    ~TestClock() override { Clock::install(nullptr); }
     void set(const QDateTime& now) { m_now = now; }
     void advanceSeconds(qint64 seconds) { m_now = m_now.addSecs(seconds); }
 
@@ -40,21 +40,21 @@ private:
 class MessageRecorder {
 public:
     MessageRecorder();
-    ~MessageRecorder() { libForms::SetMessageBoxHandler({}); }
-    void answerNext(libForms::Answer answer) { m_answers << answer; }
-    const std::vector<libForms::Message>& messages() const { return m_messages; }
+    ~MessageRecorder() { Messages::setHandler({}); }
+    void answerNext(Messages::Answer answer) { m_answers << answer; }
+    const std::vector<Messages::Message>& messages() const { return m_messages; }
 
 private:
-    std::vector<libForms::Message> m_messages;
-    QList<libForms::Answer> m_answers;
+    std::vector<Messages::Message> m_messages;
+    QList<Messages::Answer> m_answers;
 };
 
 // Records the programs that would be started; runs (waited) ones through the real launcher
 // unless told to answer with a fixed exit code.
 class LauncherRecorder : public ChildProcess::Launcher {
 public:
-    LauncherRecorder() { ChildProcess::SetLauncher(this); }
-    ~LauncherRecorder() override { ChildProcess::SetLauncher(nullptr); }
+    LauncherRecorder() { ChildProcess::setLauncher(this); }
+    ~LauncherRecorder() override { ChildProcess::setLauncher(nullptr); }
     qint32 run(const ChildProcess::ProgramRun& run) override;
     bool startDetached(const QString& program, const QStringList& arguments) override
     {

@@ -4,9 +4,10 @@
 #include "wizard/ExclusionsPanel.h"
 #include "wizard/JobWizard.h"
 
-#include "agent/appSetupMain.h"
+#include "agent/AgentStart.h"
 #include "dialogs/FilePicker.h"
-#include "lib/appSetup.h"
+#include "lib/Preferences.h"
+#include "lib/AppPaths.h"
 #include "schedule/JobListWindow.h"
 #include "support/FolderChooserStub.h"
 #include "support/TestSupport.h"
@@ -18,7 +19,7 @@
 #include <QSignalSpy>
 #include <QUrl>
 
-using libForms::Answer;
+using Messages::Answer;
 using testing_support::ItemTexts;
 using testing_support::LauncherRecorder;
 using testing_support::Unloaded;
@@ -30,8 +31,8 @@ protected:
     void SetUp() override
     {
         AppFolderTest::SetUp();
-        appSetup::MaxBackupCopies = 99;
-        appSetup::LoadJobList(schedule);
+        Preferences::maxBackupCopies = 99;
+        AgentStart::loadJobList(schedule);
         FilePicker::setRememberedFolder(QString());
         QDir().mkpath(path("data/sub"));
         QDir().mkpath(path("target"));
@@ -62,7 +63,7 @@ protected:
     void listJobFile(const QString& cleanedName, const QByteArray& content)
     {
         writeFile("BackupJobs/" + cleanedName + ".awj", content);
-        appSetup::LoadJobList(schedule);
+        AgentStart::loadJobList(schedule);
     }
 
     template <typename Control = QAbstractButton> Control* control(const char* name) const
@@ -106,8 +107,8 @@ protected:
         control("finishButton")->click();
         EXPECT_EQ(Unloaded(wizard), closes);
     }
-    const libForms::Message& lastMessage() const { return messageBoxes.messages().back(); }
-    QString jobFile(const QString& cleanedName) const { return appSetup::JobsFolder() + cleanedName + ".awj"; }
+    const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
+    QString jobFile(const QString& cleanedName) const { return AppPaths::jobsFolder() + cleanedName + ".awj"; }
 
     testing_support::TestClock clock{QDateTime(QDate(2026, 12, 7), QTime(10, 0))};
     Agent agent;
@@ -281,7 +282,7 @@ TEST_F(WizardTest, NextAndBackWalkTheStepsWithCounterButtonsAndFocusAndF1OpensTh
     open();
     control("cancelButton")->click();
     EXPECT_TRUE(Unloaded(wizard));
-    EXPECT_FALSE(QDir(appSetup::JobsFolder()).exists());
+    EXPECT_FALSE(QDir(AppPaths::jobsFolder()).exists());
     open();
     fillLeast();
     goToStep(6);
@@ -389,7 +390,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     // source step the home folder; a desktop without one is told so.
     LauncherRecorder launcher;
     for (const auto& [target, button, opened] : {std::tuple{path("target"), "targetFileManagerButton", path("target")},
-             {path("gone"), "targetFileManagerButton", appSetup::AppFolder()},
+             {path("gone"), "targetFileManagerButton", AppPaths::appFolder()},
              {QString(), "sourceFileManagerButton", QDir::homePath()}}) {
         edit("targetEdit")->setText(target);
         control(button)->click();
