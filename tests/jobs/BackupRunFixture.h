@@ -12,11 +12,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <functional>
 #include <array>
 #include <fstream>
+#include <functional>
 #include <sstream>
-#include <map>
 #include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -90,7 +89,6 @@ protected:
         return job;
     }
 
-    // Runs the job and checks what every run must leave behind on its sink.
     // Runs the job and checks what every run must leave behind on its sink; true when the
     // run did not complete.
     bool run(TestJob& job, RecordingSink* shown = nullptr)
@@ -116,14 +114,8 @@ protected:
         return QDir(path(folder)).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     }
 
-    // Every name in the target with the md5 of each file.
-    std::map<QString, QByteArray> targetFiles() const
-    {
-        std::map<QString, QByteArray> files;
-        for (const QString& name : listed("bk"))
-            files[name] = QCryptographicHash::hash(readFile("bk/" + name), QCryptographicHash::Md5).toHex();
-        return files;
-    }
+    // The target's names (an empty work folder shows too) and every file below it with its sha256.
+    QStringList targetFiles() const { return listed("bk") + treeHashes(path("bk")); }
 
     // While it lives, a root test process reads and writes files as the user nobody (its
     // children are root again), so a mode 000 file or folder is unreadable to the run, as it
@@ -184,8 +176,7 @@ protected:
     QByteArray member(const QString& zipFile, const QString& relative, const QString& password = QString()) const
     {
         QByteArray content;
-        const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
-        unzip(QStringList{QStringLiteral("-p")} + secret + QStringList{zipFile, stored(relative)}, &content);
+        unzip(QStringList{QStringLiteral("-p"), QStringLiteral("-P"), password, zipFile, stored(relative)}, &content);
         return content;
     }
 
@@ -196,7 +187,7 @@ protected:
         const QByteArray top = QFile::encodeName(folder) + '/';
         QStringList hashes;
         for (const Files::ListedItem& item : Files::listFolder(top, true).items)
-            if (S_ISREG(item.info.st_mode)) {
+            if (S_ISREG(item.info.st_mode)) {  // by the name's bytes, which need not be UTF-8
                 std::stringstream bytes;
                 bytes << std::ifstream(item.path.toStdString(), std::ios::binary).rdbuf();
                 hashes << Files::shownPath(item.path.mid(top.size())) + QLatin1Char(' ')
@@ -207,11 +198,10 @@ protected:
 
     // The files of an archive below the application folder, with their sha256, as unzip
     // restores them.
-    QStringList restored(const QString& zipFile, const QString& password = QString()) const
+    QStringList restored(const QString& zipFile) const
     {
         QDir(path("restored")).removeRecursively();
-        const QStringList secret = password.isEmpty() ? QStringList() : QStringList{QStringLiteral("-P"), password};
-        EXPECT_EQ(unzip(QStringList{QStringLiteral("-qq"), QStringLiteral("-^")} + secret + QStringList{zipFile, QStringLiteral("-d"), path("restored")}), 0);
+        EXPECT_EQ(unzip({QStringLiteral("-qq"), QStringLiteral("-^"), zipFile, QStringLiteral("-d"), path("restored")}), 0);
         return treeHashes(path("restored") + appFolder());
     }
 
