@@ -4,9 +4,6 @@
 #include "support/TestSupport.h"
 
 #include <QFile>
-#include <QRegularExpression>
-#include <sys/resource.h>
-#include <csignal>
 
 using testing_support::AppFolderTest;
 using testing_support::TestClock;
@@ -67,12 +64,6 @@ TEST_F(JobFileTest, SavedRecordIsTheDocumentedBytesAndReadsBackWithTheLastRunAtM
     read = *JobFile::read(file);
     EXPECT_EQ(read.name(), odd.name());
     EXPECT_EQ(read.password(), odd.password());
-
-    // The target folder keeps exactly one final separator.
-    for (const auto& [set, kept] : {std::pair{"/out", "/out/"}, {"/out/", "/out/"}, {"", "/"}}) {
-        odd.setTargetDirectory(QString::fromLatin1(set));
-        EXPECT_EQ(odd.targetDirectory(), QString::fromLatin1(kept));
-    }
 }
 
 // The earlier layout has no incremental line: a line after the subdirectories that is not
@@ -142,33 +133,6 @@ TEST_F(JobFileTest, DamagedFilesGiveTheCallerTheFileAndTheReason)
     ASSERT_FALSE(missing.ok());
     EXPECT_TRUE(missing.reason().contains(QLatin1String("File not found"))) << missing.reason().toStdString();
     EXPECT_TRUE(messageBoxes.messages().empty());  // told to the caller, never a box
-}
-
-TEST_F(JobFileTest, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
-{
-    const QString file = path(QStringLiteral("job.awj"));
-    ASSERT_TRUE(JobFile::write(myJob(), file).ok());
-    const QByteArray before = readFile(QStringLiteral("job.awj"));
-
-    // Let the kernel refuse every write past 16 bytes, as a full disk would.
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit old{};
-    getrlimit(RLIMIT_FSIZE, &old);
-    rlimit small = old;
-    small.rlim_cur = 16;
-    setrlimit(RLIMIT_FSIZE, &small);
-    Job changed = myJob();
-    changed.setName(QStringLiteral("A much longer name than before, past the limit"));
-    const Result<> saved = JobFile::write(changed, file);
-    setrlimit(RLIMIT_FSIZE, &old);
-
-    EXPECT_EQ(readFile(QStringLiteral("job.awj")), before);
-    // No temporary file is left behind; the failure is returned, not an end of the program.
-    const QStringList files = QDir(appFolder()).entryList(QDir::Files | QDir::Hidden);
-    EXPECT_TRUE(files.filter(QRegularExpression("^\\.")).isEmpty()) << files.join(' ').toStdString();
-    ASSERT_FALSE(saved.ok());
-    EXPECT_TRUE(saved.reason().contains("Disk full")) << saved.reason().toStdString();
-    EXPECT_TRUE(messageBoxes.messages().empty());
 }
 
 // Job files with and without options read and save byte for byte; a job saved from the

@@ -83,25 +83,15 @@ protected:
 
 }  // namespace
 
-TEST_F(JobTableTest, LoadingSkipsDamagedAndDuplicateFilesAndLeavesThemUntouched)
-{
-    save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
-    QFile::copy(path("BackupJobs/Home.awj"), path("BackupJobs/Home copy.awj"));
-    writeFile("BackupJobs/Bad.awj", "Bad\r\n");
-    const JobTable::LoadReport report = startUp();
-    ASSERT_EQ(report.skipped.size(), 2);
-    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Bad.awj") + "': "));
-    EXPECT_EQ(report.skipped[1], "'" + path("BackupJobs/Home.awj") + "': the Backup Job name 'Home' is already used by '"
-                                     + path("BackupJobs/Home copy.awj") + "'");
-    EXPECT_EQ(table->names(), QStringList{"Home"});
-    EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
-}
-
-// Own files larger than any the program writes are damaged: skipped with a report, never read whole.
-TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNeverReadWhole)
+// Damaged, duplicate and oversized own files are skipped with a report, left as they are, and
+// never read whole.
+TEST_F(JobTableTest, LoadingSkipsDamagedDuplicateAndOversizedFilesAndLeavesThemUntouched)
 {
     save("Home", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
     run("Home", at(12, 2, 3));
+    save("Work", Job::Daily, Job::AllWeekdays, 0, QTime(3, 0));
+    QFile::copy(path("BackupJobs/Work.awj"), path("BackupJobs/Work copy.awj"));
+    writeFile("BackupJobs/Bad.awj", "Bad\r\n");
     for (const QString& file : {"BackupJobs/Huge.awj", "RunRecords/Home.run", "Arkwell.txt"}) {
         QFile huge(path(file));
         ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(200 * 1024 * 1024));  // sparse: nothing written
@@ -110,14 +100,17 @@ TEST_F(JobTableTest, OversizedJobFilesRunRecordsAndPreferencesAreDamagedAndNever
     Preferences::load();
     EXPECT_EQ(Preferences::maxBackupCopies, Preferences::DefaultMaxBackupCopies);
     const JobTable::LoadReport report = startUp();
-    ASSERT_EQ(report.skipped.size(), 1);
-    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[0].toStdString();
-    EXPECT_TRUE(report.skipped[0].endsWith("is larger than 1 MiB, more than any file of Arkwell's holds"));
-    EXPECT_EQ(table->names(), QStringList{"Home"});
+    ASSERT_EQ(report.skipped.size(), 3);
+    EXPECT_TRUE(report.skipped[0].startsWith("'" + path("BackupJobs/Bad.awj") + "': "));
+    EXPECT_TRUE(report.skipped[1].startsWith("'" + path("BackupJobs/Huge.awj") + "': '")) << report.skipped[1].toStdString();
+    EXPECT_TRUE(report.skipped[1].endsWith("is larger than 1 MiB, more than any file of Arkwell's holds"));
+    EXPECT_EQ(report.skipped[2], "'" + path("BackupJobs/Work.awj") + "': the Backup Job name 'Work' is already used by '"
+                                     + path("BackupJobs/Work copy.awj") + "'");
+    EXPECT_EQ(table->names(), (QStringList{"Home", "Work"}));
     EXPECT_EQ(table->record("Home").result, RunRecord::Result::None);
-    const QStringList log = transactionLog();
-    EXPECT_EQ(log.filter("larger than 1 MiB").size(), 2) << log.join('\n').toStdString();
-    EXPECT_EQ(QFileInfo(path("RunRecords/Home.run")).size(), 200 * 1024 * 1024);  // left as it is
+    EXPECT_EQ(transactionLog().filter("larger than 1 MiB").size(), 2) << transactionLog().join('\n').toStdString();
+    EXPECT_EQ(readFile("BackupJobs/Bad.awj"), "Bad\r\n");
+    EXPECT_EQ(QFileInfo(path("RunRecords/Home.run")).size(), 200 * 1024 * 1024);
 }
 
 TEST_F(JobTableTest, ADueMomentRunsOnceOverDaylightSavingNightsAndAClockSetBack)
@@ -278,6 +271,8 @@ TEST_F(JobTableTest, OwnFilesThatCantBeWrittenAreToldOnceAndTheRunsGoOn)
     ASSERT_EQ(told.size(), paths.size()) << told.join('\n').toStdString();
     for (const QString& file : paths)
         EXPECT_EQ(told.filter("'" + file + "'").size(), 1) << file.toStdString();
+    EXPECT_EQ(told.filter("Disk full").size(), 3) << told.join('\n').toStdString();
+    EXPECT_EQ(QDir(path("BackupJobs")).entryList(QDir::Files | QDir::Hidden), QStringList{"Home.awj"});  // no temporary file left
     EXPECT_TRUE(messageBoxes.messages().empty());
 
     QDir().rmdir(AppPaths::transactionLogPath());
