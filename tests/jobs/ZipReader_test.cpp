@@ -95,6 +95,13 @@ TEST_F(ZipReaderTest, ArchivesOfZipAreListedByBytesAndRestoredWithModesTimesAndL
         EXPECT_EQ(backup->find(src + "/a.txt")->entry.modified, Moment);
 
         const QString out = path(QString("out-") + name);
+        for (const QByteArray& wrong : {QByteArray("wrong"), QByteArray()})  // a wrong or missing password restores nothing
+            if (!password.isEmpty()) {
+                const Restore::Report refused = restore(*backup, out, Restore::Existing::Replace, wrong);
+                EXPECT_EQ(refused.exitStatus(), 1);
+                EXPECT_TRUE(refused.failures.join('\n').contains("password")) << refused.failures.join('\n').toStdString();
+                EXPECT_FALSE(QFile::exists(out + "/src/a.txt"));
+            }
         const Restore::Report report = restore(*backup, out, Restore::Existing::Skip, password);
         EXPECT_EQ(report.exitStatus(), 0) << report.failures.join('\n').toStdString();
         const QByteArray to = QFile::encodeName(out) + "/src";
@@ -109,29 +116,12 @@ TEST_F(ZipReaderTest, ArchivesOfZipAreListedByBytesAndRestoredWithModesTimesAndL
     }
 }
 
-TEST_F(ZipReaderTest, AWrongOrMissingPasswordRestoresNothing)
-{
-    const auto backup = contents(zip("secret.zip", {"-P", "right"}));
-    for (const QByteArray& password : {QByteArray("wrong"), QByteArray()}) {
-        const Restore::Report report = restore(*backup, path("out"), Restore::Existing::Replace, password);
-        EXPECT_EQ(report.exitStatus(), 1);
-        EXPECT_TRUE(report.failures.join('\n').contains("password")) << report.failures.join('\n').toStdString();
-        EXPECT_FALSE(QFile::exists(path("out/src/a.txt")));
-    }
-}
-
 TEST_F(ZipReaderTest, AnExistingFileIsSkippedReplacedOrKeptBesideTheRestoredOne)
 {
     const auto backup = contents(zip("plain.zip", {}));
-    const QByteArray restored = Sha256(src + "/a.txt");
-    const struct {
-        Restore::Existing existing;
-        int status;
-        QByteArray atName;
-        QStringList besides;
-    } cases[] = {
+    const struct { Restore::Existing existing; int status; QByteArray atName; QStringList besides; } cases[] = {
         {Restore::Existing::Skip, 2, "mine", {}},
-        {Restore::Existing::Replace, 0, restored, {}},
+        {Restore::Existing::Replace, 0, "some text", {}},
         {Restore::Existing::KeepBoth, 0, "mine", {"a (" + Moment.toString("yyyy-MM-dd hh.mm") + ").txt"}},
     };
     for (const auto& c : cases) {
@@ -140,8 +130,7 @@ TEST_F(ZipReaderTest, AnExistingFileIsSkippedReplacedOrKeptBesideTheRestoredOne)
         writeFile("out/src/a.txt", "mine");
         const Restore::Report report = restore(*backup, path("out"), c.existing);
         EXPECT_EQ(report.exitStatus(), c.status);
-        const QByteArray at = Sha256(QFile::encodeName(path("out/src/a.txt")));
-        EXPECT_EQ(at, c.atName == "mine" ? QCryptographicHash::hash("mine", QCryptographicHash::Sha256) : c.atName);
+        EXPECT_EQ(readFile("out/src/a.txt"), c.atName);
         EXPECT_EQ(QDir(path("out/src")).entryList({"a (*"}, QDir::Files), c.besides);
         EXPECT_EQ(report.leftAlone.size(), c.existing == Restore::Existing::Skip ? 1 : 0);
     }
