@@ -1,6 +1,5 @@
 #pragma once
-// A backup run against the real zip: an application folder with its zip link, a sink that
-// records what the run tells, and readers of the archives built with unzip.
+// Backup runs against the real zip, with a sink that records what they tell and unzip to read the archives.
 
 #include "jobs/BackupRun.h"
 #include "jobs/RunProgress.h"

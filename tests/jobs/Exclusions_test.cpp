@@ -1,5 +1,4 @@
-// What a job's exclusions leave out, the same for a zipped and a copied job: names anywhere,
-// paths below the entry, folder-only patterns, letter case, folders tagged as caches.
+// What a job's exclusions leave out, the same for a zipped and a copied job.
 #include "BackupRunFixture.h"
 
 #include "jobs/JobStatus.h"

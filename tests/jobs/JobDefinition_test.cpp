@@ -1,5 +1,4 @@
-// The checks leaving a step and Finish make on a job definition, in their order, with their messages and
-// steps; the proposed name of a new job; the start time's reading.
+// The wizard's checks on a job definition, a new job's proposed name, the start time's reading.
 #include "jobs/JobDefinition.h"
 
 #include "jobs/Job.h"

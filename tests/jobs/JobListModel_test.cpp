@@ -1,6 +1,4 @@
-// The job list model with no window: each row's texts and state as the list and the tray read
-// them (never ran, waiting, failed, completed, running), the tray's summary, the sort order,
-// and runs that change only their own rows.
+// The job list model with no window: row texts and states, the tray's summary, the sort order.
 #include "jobs/JobListModel.h"
 
 #include "lib/DateFormats.h"

@@ -1,5 +1,4 @@
-// A job's status from its run record: overdue after twice its interval, a due moment missed,
-// and the transaction log's result lines.
+// A job's status from its run record, and the transaction log's result lines.
 #include "jobs/JobStatus.h"
 #include "support/ScheduledJob.h"
 
@@ -43,7 +42,6 @@ TEST(JobStatus, ResultLinesNameTheJobCountsAndReason)
     using Result = RunRecord::Result;
     const struct { Result result; BackupRun::Counts counts; const char* line; } cases[] = {
         {Result::Completed, {1234, 56'700'000}, "Backup Job 'Nightly' completed: 1,234 files, 56.7 MB in 12 s"},
-        {Result::Completed, {1, 1}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s"},
         {Result::Completed, {1, 1, 310, 0}, "Backup Job 'Nightly' completed: 1 files, 1 bytes in 12 s; 310 files left out by the job's exclusions"},
         {Result::Failed, {}, "Backup Job 'Nightly' failed: disk full"},
         {Result::Incomplete, {}, "Backup Job 'Nightly' was incomplete: disk full"},

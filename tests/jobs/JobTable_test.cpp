@@ -1,6 +1,4 @@
-// The table of jobs: loading the jobs folder, due moments run at most once (also over
-// daylight-saving nights and a set-back clock), monthly days some months lack, run records
-// and the runs missed while the program was not running.
+// The table of jobs: loading, due moments run once under any clock, run records, missed runs.
 #include "jobs/JobTable.h"
 
 #include "lib/Preferences.h"

@@ -1,6 +1,4 @@
-// Targets that come and go: a drive whose mount point is left empty, a target folder gone, a
-// drive pulled during a run, and the scheduler's wait for the target's return. The test
-// decides what is mounted; the files are real.
+// Targets that come and go: the test says which drive holds a path; the files are real.
 #include "BackupRunFixture.h"
 
 #include "jobs/JobStatus.h"

@@ -1,5 +1,4 @@
-// Reading archives of the real zip back: listing by bytes, extraction by sha256 with modes,
-// times and links, passwords, and a restore's three answers to an existing file.
+// Reading archives of the real zip back, and restoring from them and from plain copies.
 #include "jobs/Job.h"
 #include "jobs/Restore.h"
 #include "jobs/RunRecord.h"

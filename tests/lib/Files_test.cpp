@@ -1,5 +1,4 @@
-// File and string helpers, folder creation and removal (folder copies are checked on
-// backup runs).
+// File and string helpers, folder creation and removal.
 #include "lib/Errors.h"
 #include "lib/Files.h"
 #include "lib/Text.h"

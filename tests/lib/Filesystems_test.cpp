@@ -1,5 +1,4 @@
-// Which filesystem holds a path, read from the running system: a real mount where the test
-// may make one.
+// Which filesystem holds a path, read from the running system.
 #include "lib/Filesystems.h"
 #include "support/TestSupport.h"
 
