@@ -129,11 +129,11 @@ TEST(JobDefinitionText, DefaultNameCountsOnFromTheHighestNewBackupJob)
         EXPECT_EQ(JobDefinition::defaultName(names), proposed) << names.join(',').toStdString();
 }
 
+// The forms a time is read in are the date helpers'; here what the box shows, and a date read as midnight.
 TEST(JobDefinitionText, StartTimesReadAsTheBoxShowsThemOrAreRefused)
 {
     const std::vector<std::pair<QString, QString>> readable{
-        {"3pm", "3:00 PM"}, {"15:05", "3:05 PM"}, {"0:00", "12:00 AM"}, {"9:05 PM", "9:05 PM"},
-        {"11:58:40 PM", "11:58 PM"}, {"Dec-24-2026", "12:00 AM"}};
+        {"15:05", "3:05 PM"}, {"0:00", "12:00 AM"}, {"11:58:40 PM", "11:58 PM"}, {"Dec-24-2026", "12:00 AM"}};
     for (const auto& [typed, shown] : readable) {
         ASSERT_TRUE(JobDefinition::readStartTime(typed).has_value()) << typed.toStdString();
         EXPECT_EQ(JobDefinition::startTimeText(*JobDefinition::readStartTime(typed)), shown);
@@ -141,6 +141,5 @@ TEST(JobDefinitionText, StartTimesReadAsTheBoxShowsThemOrAreRefused)
     }
     const QString hint = QStringLiteral("  Please correct the value now using the format 'hh:mm AM/PM'");
     EXPECT_EQ(JobDefinition::startTimeError(""), "The Start Time field cannot be left blank." + hint);
-    for (const QString typed : {"   ", "25:00", "noon-ish"})
-        EXPECT_EQ(JobDefinition::startTimeError(typed), "The time you entered is not valid." + hint);
+    EXPECT_EQ(JobDefinition::startTimeError("   "), "The time you entered is not valid." + hint);
 }
