@@ -20,7 +20,8 @@ TEST(ZipExitCodes, CodesZipRarelyGivesKeepTheirNumber)
 TEST(ZipCommandLine, OnlyTheOptionsItSetsItselfAndThePasswordInTheEnvironment)
 {
     ZipCommand::ZipOptions options{QStringLiteral("two words"), {}};
-    EXPECT_FALSE(ZipCommand::entryRun("/app/zip", options, "/bk/J.zip", {}, false).arguments.contains("-y"));  // a file entry's own link is followed
+    // A file entry's own link is followed.
+    EXPECT_FALSE(ZipCommand::entryRun("/app/zip", options, "/bk/J.zip", {}, false).arguments.contains("-y"));
     EXPECT_EQ(ZipCommand::entryRun("/app/zip", options, "/bk/J.zip", {}, true).environment,
               (QStringList{"ZIPOPT=-P \"two words\"", "ZIP="}));
     EXPECT_TRUE(ZipCommand::testRun("/app/zip", {}, "/bk/J.zip").environment.contains("UNZIP="));

@@ -1,7 +1,6 @@
-// File and string helpers, folder creation and removal.
+// File helpers: removal by pattern and of folders, folder creation, reading own files.
 #include "lib/Errors.h"
 #include "lib/Files.h"
-#include "lib/Text.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -29,12 +28,6 @@ QStringList tree(const QString& folder)
 
 }  // namespace
 
-TEST(ReplaceCharacters, ReplacesEveryCharacterOfTheSet)
-{
-    EXPECT_EQ(Text::cleanedName("\"' ;@#!$%^&*()"), QString());
-    EXPECT_EQ(Text::replaceCharacters("aXbx", "x", "<>"), "a<>b<>");  // letter case ignored, longer replacement
-}
-
 TEST_F(AppFolderTest, RemoveMatchingTakesReadOnlyFilesTooAndMakeFolderMakesTheLastLevelOnly)
 {
     QFile::setPermissions(writeFile("d/locked.zip", "x"), QFileDevice::ReadOwner);
@@ -56,16 +49,6 @@ TEST_F(AppFolderTest, RemoveMatchingTakesReadOnlyFilesTooAndMakeFolderMakesTheLa
     } catch (const Errors::AppError& error) {
         EXPECT_TRUE(error.info().description.startsWith("Path not found")) << error.what();
     }
-}
-
-TEST_F(AppFolderTest, WriteWholeReplacesAtomicallyAndOwnerOnly)
-{
-    const QString file = writeFile("prefs.txt", "old");
-    Files::writeWhole(file, "new content");
-    EXPECT_EQ(readFile("prefs.txt"), QByteArray("new content"));
-    EXPECT_EQ(QFile::permissions(file) & (QFileDevice::ReadGroup | QFileDevice::ReadOther), QFileDevice::Permissions());
-    EXPECT_EQ(tree(appFolder()), QStringList{"prefs.txt"});
-    EXPECT_THROW(Files::writeWhole(path("no/such/folder/x"), "y"), Errors::AppError);
 }
 
 TEST_F(AppFolderTest, OwnFilesAreReadWholeOrFailWithTheirReason)
