@@ -49,7 +49,8 @@ TEST_F(JobDefinitionTest, TheFirstFailingCheckGivesItsMessageAndStep)
     writeFile("BackupJobs/Work.awj", "Home");
     writeFile("BackupJobs/Skipped.awj", "damaged");
     const auto notItsFile = [this](const QString& name) {
-        return "The jobs folder already holds the file '" + jobFile(name) + "', which is not this Backup Job's file.  Please enter a different name.";
+        return "The jobs folder already holds the file '" + jobFile(name)
+               + "', which is not this Backup Job's file.  Please enter a different name.";
     };
     const std::vector<Refusal> refusals{
         {"same name", name("Weekly 1"), "This name has already been used; please enter a different name.", 1},

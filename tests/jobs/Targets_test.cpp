@@ -156,7 +156,8 @@ TEST_F(TargetsTest, TheBackupIsWrittenThroughToTheDriveAndAPulledDriveFailsTheRu
     EXPECT_EQ(job.outcome, BackupRun::Outcome::Failed);
     EXPECT_EQ(treeHashes(folder), onIt);
     EXPECT_EQ(BackupRun::firstReason(transactionLog().mid(logged)),
-              "Arkwell Error, the target drive was removed: '" + folder + "' is gone; the job waits for it to be connected again.");
+              "Arkwell Error, the target drive was removed: '" + folder
+                  + "' is gone; the job waits for it to be connected again.");
 }
 
 // The scheduler's side: each due moment of a waiting job is handled without a run, the wait
