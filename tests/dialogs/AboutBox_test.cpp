@@ -39,7 +39,6 @@ protected:
 TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
 {
     QPointer<AboutBox> about = open();
-    EXPECT_EQ(FindControl<QLabel>(about, "title")->text(), "Arkwell " ARKWELL_VERSION);
     const auto click = [&about](const char* name) { FindControl<QAbstractButton>(about, name)->click(); };
     click("errorLogButton"); // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");

@@ -156,11 +156,7 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     click("okButton");
     EXPECT_TRUE(closed());
 
-    open();
-    EXPECT_EQ(folderField()->text(), data + "/"); // as typed at the last Ok
-    select({"a.txt"});
-    click("okButton"); // the same file again: the picker looks for no duplicates
-    // Cancel and closing the window hand over nothing.
+    // Cancel and closing the window hand over nothing and keep the folder of the last Ok, as typed.
     open(data + "/sub.folder");
     click("cancelButton");
     EXPECT_TRUE(closed());
@@ -168,7 +164,7 @@ TEST_F(PickFileTest, FilesOfAnExistingFolderAreAppendedAndTheNextOpeningStartsWh
     EXPECT_EQ(folderField()->text(), data + "/");
     picker->close();
     EXPECT_TRUE(closed());
-    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt", data + "/a.txt"}));
+    EXPECT_EQ(chosen, QStringList({data + "/Makefile", data + "/a.txt", data + "/c.txt"}));
 
     // A folder gone meanwhile is told and the browser opens again; the root stays the root;
     // a cancel changes nothing.
