@@ -2,7 +2,7 @@
 // message boxes and the end on SIGTERM, SIGINT or SIGHUP.
 #include "agent/AgentStart.h"
 
-#include "agent/InstanceGuard.h"
+#include "cli/InstanceGuard.h"
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
 #include "agent/DesktopNotifications.h"

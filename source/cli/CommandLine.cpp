@@ -1,6 +1,6 @@
 #include "cli/CommandLine.h"
 
-#include "agent/InstanceGuard.h"
+#include "cli/InstanceGuard.h"
 #include "jobs/Agent.h"
 #include "cli/AgentLink.h"
 #include "jobs/JobLock.h"

@@ -8,7 +8,6 @@
 #include "jobs/JobFile.h"
 #include "jobs/JobStatus.h"
 #include "jobs/Targets.h"
-#include "lib/Twips.h"
 #include "lib/Preferences.h"
 #include "lib/AppPaths.h"
 #include "lib/ChildProcess.h"
@@ -72,8 +71,8 @@ JobListWindow::JobListWindow(Agent& agent, QWidget* parent)
     setObjectName(QStringLiteral("JobListWindow"));
     setWindowTitle(tr("Scheduled Backup Jobs"));
     setWindowIcon(Pictures::appIcon());
-    setMinimumSize(Twips::toPixels(6000), Twips::toPixels(4000));
-    resize(Twips::toPixels(6360) + 200, Twips::toPixels(3945) + 120);
+    setMinimumSize(400, 266);
+    resize(624, 383);
 
     auto* central = new QWidget(this);
     auto* layout = new QVBoxLayout(central);
@@ -121,8 +120,7 @@ void JobListWindow::buildToolbar()
     m_toolbar->setObjectName(QStringLiteral("toolbar"));
     m_toolbar->setFrameShape(QFrame::StyledPanel);
     auto* row = new QHBoxLayout(m_toolbar);
-    const int margin = Twips::toPixels(60);
-    row->setContentsMargins(margin, margin, margin, margin);
+    row->setContentsMargins(4, 4, 4, 4);
     row->setSpacing(1);
     int made = 0;
     const auto button = [this, row, &made](const char* name, const QString& caption, const QString& tip,
@@ -134,7 +132,7 @@ void JobListWindow::buildToolbar()
         button->setIcon(style()->standardIcon(picture));
         button->setIconSize(QSize(24, 24));
         button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
-        button->setFixedSize(Twips::toPixels(855), Twips::toPixels(855));
+        button->setFixedSize(57, 57);
         button->setAutoRaise(true);
         connect(button, &QToolButton::clicked, this, handler);
         row->addWidget(button);
@@ -215,7 +213,7 @@ void JobListWindow::buildStatusBar()
     bar->setObjectName(QStringLiteral("statusBar"));
     m_jobCount = new QLabel(bar);
     m_jobCount->setObjectName(QStringLiteral("jobCount"));
-    m_jobCount->setMinimumWidth(Twips::toPixels(1440));
+    m_jobCount->setMinimumWidth(96);
     m_runStatus = new QLabel(bar);
     m_runStatus->setObjectName(QStringLiteral("runStatus"));
     m_runProgress = new QLabel(bar);
@@ -228,7 +226,7 @@ void JobListWindow::buildStatusBar()
     // dark at rest.
     auto* lamps = new QWidget(bar);
     lamps->setObjectName(QStringLiteral("lamps"));
-    lamps->setFixedSize(Twips::toPixels(410), Twips::toPixels(195));
+    lamps->setFixedSize(27, 13);
     const QColor colours[] = {QColor(0, 230, 0), QColor(0, 90, 0), QColor(240, 0, 0), QColor(100, 0, 0)};
     const QString idle = tr("Ready: no backup job is running");
     const QString busy = tr("A backup job is running");
@@ -237,7 +235,7 @@ void JobListWindow::buildStatusBar()
         QLabel* lamp = new QLabel(lamps);
         lamp->setObjectName(QStringLiteral("lamp%1").arg(index));
         lamp->setPixmap(Pictures::lamp(colours[index]));
-        lamp->setGeometry(index < 2 ? 0 : Twips::toPixels(210), 0, Twips::toPixels(180), Twips::toPixels(195));
+        lamp->setGeometry(index < 2 ? 0 : 14, 0, 12, 13);
         lamp->setVisible(index == 0 || index == 3);
         lamp->setToolTip(tips[index]);
         m_lamps.at(size_t(index)) = lamp;

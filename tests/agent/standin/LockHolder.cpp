@@ -1,7 +1,7 @@
 // A second process holding an agent's lock, for the tests of a later start: takes the lock file
 // given, says "held", says "show" whenever asked for the window, and ends when its standard
 // input closes.
-#include "agent/InstanceGuard.h"
+#include "cli/InstanceGuard.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>

@@ -1,4 +1,4 @@
-#include "agent/InstanceGuard.h"
+#include "cli/InstanceGuard.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>

@@ -1,6 +1,6 @@
 // One agent per lock file: only a living holder blocks a start, whatever the file holds, and a
 // later start reaches the holder to have its window shown.
-#include "agent/InstanceGuard.h"
+#include "cli/InstanceGuard.h"
 
 #include "support/TestSupport.h"
 
