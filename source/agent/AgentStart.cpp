@@ -11,6 +11,7 @@
 #include "cli/AgentLink.h"
 #include "jobs/Job.h"
 #include "lib/AppPaths.h"
+#include "lib/EndSignals.h"
 #include "lib/Errors.h"
 #include "lib/Messages.h"
 #include "lib/Preferences.h"
@@ -22,15 +23,11 @@
 #include <QDir>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSocketNotifier>
 #include <QTimer>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using Messages::Answer;
 using Messages::Buttons;
@@ -108,20 +105,10 @@ bool noDisplay()
     return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
 }
 
-// SIGTERM, SIGINT and SIGHUP (the terminal closed) are turned into an ordinary event, so the
-// program ends through its usual exit (preferences saved, a running backup stopped, tray icon
-// removed) and never in the middle of a write.
-int endSignalPipe[2] = {-1, -1};
 // A signal has come: the start goes no further, and nothing may begin the event loop again.
 bool endRequested = false;
 // How the agent ends once it is made; before that the start stops where it is.
 std::function<void()> endProgram;
-
-void onEndSignal(int)
-{
-    const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(endSignalPipe[1], &byte, 1);
-}
 
 // Every dialog and message box waiting for an answer is closed as cancelled: the code that
 // opened it goes on, and none of them holds the end back.
@@ -134,8 +121,6 @@ void closeDialogs()
 
 void endOnSignal()
 {
-    char byte = 0;
-    [[maybe_unused]] const ssize_t read = ::read(endSignalPipe[0], &byte, 1);
     endRequested = true;
     closeDialogs();
     if (endProgram)
@@ -146,18 +131,10 @@ void endOnSignal()
 
 // Catches the signals from the first moment on: one that comes while the start still asks
 // something (a box about the lock or the job files) ends the start there.
-void catchEndSignals(QApplication& app)
+void catchEndSignals()
 {
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, endSignalPipe) != 0)
-        Errors::throwErrno(errno, QStringLiteral("socketpair"));
-    auto* notifier = new QSocketNotifier(endSignalPipe[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &app, endOnSignal);
-    struct sigaction action = {};
-    action.sa_handler = onEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGTERM, SIGINT, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
+    if (const Result<> caught = EndSignals::catchThem(endOnSignal); !caught)
+        std::fprintf(stderr, "Arkwell: %s\n", qPrintable(caught.reason()));
 }
 
 // The bus may still hold its thread (a bus that never answers): the program then ends
@@ -248,7 +225,7 @@ void loadJobList(JobListWindow& schedule)
 int run(QApplication& app)
 {
     return Errors::guard([&] {
-        catchEndSignals(app);
+        catchEndSignals();
         const bool headless = noDisplay();
         if (!headless)
             Messages::setHandler(showMessageBox);

@@ -10,6 +10,7 @@
 #include "jobs/Restore.h"
 #include "lib/Clock.h"
 #include "lib/AppPaths.h"
+#include "lib/EndSignals.h"
 #include "lib/Files.h"
 #include "lib/Preferences.h"
 #include "lib/Result.h"
@@ -169,9 +170,13 @@ int listJobs(Jobs& jobs, const Arguments&)
 
 // Runs the job in this process as the agent runs it (logged, recorded, its drive remembered),
 // under this command's own event loop: the exit status of the run's result. The result line
-// goes to standard output when the run completed, otherwise to standard error.
+// goes to standard output when the run completed, otherwise to standard error. Ctrl-C, SIGTERM
+// or a closed terminal stop the run as the agent's Stop does: zip ended, its work removed, the
+// archives as they were.
 int runHere(Agent& agent, const QString& name)
 {
+    if (const Result<> caught = EndSignals::catchThem([&agent] { agent.stop(); }); !caught)
+        say(caught.reason());
     QObject::connect(&agent, &Agent::runEnded, &agent, [](const RunReport& report) {
         const QString line = JobStatus::resultLine(report.request.name, report.result, report.counts, report.seconds,
                                                    report.reason);
