@@ -1,6 +1,4 @@
-// The agent's hidden main window: the agent's tick runs a due job while the job list shows
-// it, held while the wizard or a dialog is open, the tray menu shows the job list, Exit Arkwell
-// ends cleanly, and without a tray the agent outlives its window until a tray comes.
+// The agent's hidden main window: ticks beside the job list window, the tray, Exit Arkwell.
 #include "agent/TrayAgent.h"
 
 #include "agent/TrayMenu.h"
@@ -83,8 +81,7 @@ TEST_F(SchedulerTest, ADueJobRunsWhileTheWindowIsIdleShownOrNot)
     EXPECT_TRUE(schedule.isEnabled() && schedule.isVisible());
 }
 
-// Without a tray, closing the window says once how to get it back; the icon comes as soon as
-// a tray does, its menu shows the job list, and only Exit Arkwell ends, with the preferences saved.
+// Without a tray, closing the window says once how to get it back; the icon comes with a tray.
 TEST_F(SchedulerTest, WithoutATrayTheAgentOutlivesItsWindowUntilExitWhichSavesThePreferences)
 {
     SystemTray::setTrayProbe([this] { return trayUp; });

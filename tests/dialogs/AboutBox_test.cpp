@@ -1,5 +1,4 @@
-// The about box: what it shows, what its buttons and links start, and how it closes; and a log
-// on a desktop without a viewer for it, which the program's own window shows and follows.
+// The about box, and a log on a desktop without a viewer for it.
 #include "dialogs/AboutBox.h"
 
 #include "dialogs/LogWindow.h"

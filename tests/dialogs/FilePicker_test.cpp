@@ -1,5 +1,4 @@
-// The file picker: specific files, wildcard groups, the folder field and browser, and where
-// the next opening starts.
+// The file picker: specific files, wildcard groups, the folder field and browser.
 #include "dialogs/FilePicker.h"
 
 #include "support/FolderChooserStub.h"

@@ -1,6 +1,4 @@
-// The Restore window over three archives of the real zip: the backups listed newest first,
-// the versions of a file stepped through with Previous and Next, the name filter, and a
-// restore into a chosen folder that asks once what to do with the files already there.
+// The Restore window over three archives of the real zip.
 #include "jobs/RunRecord.h"
 #include "restore/RestoreWindow.h"
 #include "support/TestSupport.h"

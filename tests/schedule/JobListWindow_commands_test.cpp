@@ -56,9 +56,7 @@ protected:
     JobListWindow schedule{agent};
 };
 
-// Header clicks flip the order whichever column they are on, dates and times sort as such; the
-// status bar counts the jobs; the first showing selects row 1; closing only hides, keeping the
-// rows, the sort and the size.
+// Header clicks flip the order whichever column they are on; dates and times sort as such.
 TEST_F(ScheduleTest, SortingStatusBarSelectionAndClosingThatOnlyHides)
 {
     EXPECT_EQ(label("jobCount"), "0 Backup Jobs");
@@ -116,8 +114,7 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
     EXPECT_EQ(names(), QStringList{"Whatx"});
 }
 
-// Real runs of the real zip, with StopOnError: a failure asks whether to open the log; Yes opens
-// it and skips the jobs after it. The tray reads the list's model.
+// With StopOnError a failure asks whether to open the log; Yes opens it and skips the jobs after it.
 TEST_F(ScheduleTest, AFailureMayStopTheRunsAndTheTrayTellsIt)
 {
     addJob("Broken", [this](Job& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
@@ -241,8 +238,7 @@ TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirs
     EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
 }
 
-// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps. The
-// Stop command and the tray menu's Exit Arkwell end it and keep the previous archives.
+// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps.
 TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
 {
     QFile::remove(path("zip"));

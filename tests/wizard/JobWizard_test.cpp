@@ -1,6 +1,4 @@
-// The job wizard driven through its controls: new and edited jobs end to end, a refused
-// Finish, navigation and focus, the option rules, the source list, the boxes of the start
-// time and the target, and the preview.
+// The job wizard driven through its controls, as a user adds, edits and previews a job.
 #include "wizard/ExclusionsPanel.h"
 #include "wizard/JobWizard.h"
 
@@ -398,8 +396,7 @@ TEST_F(WizardTest, SourceStartTimeAndTargetBoxesTakeOnlyWhatCanBeKept)
     EXPECT_EQ(lastMessage().text, "No file manager could be started to show the folder '" + QDir::homePath() + "'.");
 }
 
-// The preview counts what the job takes and leaves out on a worker thread; the wizard
-// answers while it runs, and it can be cancelled.
+// The preview counts on a worker thread: the wizard answers while it runs.
 TEST_F(WizardTest, ThePreviewCountsWhatTheJobTakesAndLeavesOut)
 {
     for (const char* file :
