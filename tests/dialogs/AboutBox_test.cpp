@@ -1,5 +1,4 @@
-// The about box: what it shows, what its buttons and links start, and how it closes; and a log
-// on a desktop without a viewer for it, which the program's own window shows and follows.
+// The about box, and a log on a desktop without a viewer for it.
 #include "dialogs/AboutBox.h"
 
 #include "dialogs/LogWindow.h"
@@ -39,7 +38,6 @@ protected:
 TEST_F(AboutTest, ShowsTheVersionOpensTheErrorLogAndTheHelpAndEndsOnEnterOrEsc)
 {
     QPointer<AboutBox> about = open();
-    EXPECT_EQ(FindControl<QLabel>(about, "title")->text(), "Arkwell " ARKWELL_VERSION);
     const auto click = [&about](const char* name) { FindControl<QAbstractButton>(about, name)->click(); };
     click("errorLogButton"); // nothing logged yet: said so, nothing started
     EXPECT_EQ(messageBoxes.messages().at(0).text, "No error has been logged yet (" + folder + "/arkwell.err).");

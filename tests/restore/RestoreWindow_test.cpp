@@ -1,6 +1,4 @@
-// The Restore window over three archives of the real zip: the backups listed newest first,
-// the versions of a file stepped through with Previous and Next, the name filter, and a
-// restore into a chosen folder that asks once what to do with the files already there.
+// The Restore window over three archives of the real zip.
 #include "jobs/RunRecord.h"
 #include "restore/RestoreWindow.h"
 #include "support/TestSupport.h"
@@ -94,8 +92,6 @@ TEST_F(RestoreWindowTest, ARestoreIntoAChosenFolderAsksOnceAboutExistingFiles)
     ASSERT_TRUE(ended.wait(10000));
     ASSERT_EQ(messageBoxes.messages().size(), 1u);
     EXPECT_TRUE(messageBoxes.messages()[0].text.startsWith("2 of the files to restore already exist"));
-    EXPECT_EQ(readFile("out/diary.txt"), "mine");
-    EXPECT_EQ(readFile("out/sub/kept.txt"), "mine too");
     const QStringList diaries = QDir(path("out")).entryList({"diary (*).txt"});
     ASSERT_EQ(diaries.size(), 1);
     EXPECT_EQ(readFile("out/" + diaries[0]), "bk/Job_1.zip");

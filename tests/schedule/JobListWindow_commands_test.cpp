@@ -1,21 +1,17 @@
-// The job list window: its view of the job list model, sorting, status bar and lamps, closing
-// that only hides, and its commands: Remove, Run now with the list usable during the run and
-// the failure message, Stop and Exit of a hanging run, and View zip with and without a
-// registered zip program.
+// The job list window: sorting, status bar, closing that only hides, and its commands: Remove,
+// Run now and the failure message, Stop and Exit of a hanging run, View zip, the help.
 #include "agent/TrayAgent.h"
 #include "agent/TrayMenu.h"
-#include "support/JobListTest.h"
+#include "schedule/JobListWindow.h"
+#include "support/AgentTest.h"
 #include "support/WidgetLookup.h"
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QItemSelectionModel>
-#include <QLabel>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <QSignalSpy>
-#include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolButton>
@@ -28,7 +24,7 @@ using testing_support::OpenWindow;
 
 namespace {
 
-class ScheduleTest : public testing_support::JobListTest {
+class ScheduleTest : public testing_support::AgentTest {
 protected:
     QTreeView* list() { return FindControl<QTreeView>(&schedule, "jobList"); }
     QAction* action(const char* name) { return FindControl<QAction>(&schedule, name); }
@@ -56,11 +52,11 @@ protected:
     const Messages::Message& lastMessage() const { return messageBoxes.messages().back(); }
     // Waits until the runs asked for have ended, their boxes answered.
     void waitForRuns() { EXPECT_TRUE(QTest::qWaitFor([this] { return !agent.busy(); }, 30000)); }
+
+    JobListWindow schedule{agent};
 };
 
-// Header clicks flip the order whichever column they are on, dates and times sort as such; the
-// status bar counts the jobs; the first showing selects row 1; closing only hides, keeping the
-// rows, the sort and the size.
+// Header clicks flip the order whichever column they are on; dates and times sort as such.
 TEST_F(ScheduleTest, SortingStatusBarSelectionAndClosingThatOnlyHides)
 {
     EXPECT_EQ(label("jobCount"), "0 Backup Jobs");
@@ -72,7 +68,6 @@ TEST_F(ScheduleTest, SortingStatusBarSelectionAndClosingThatOnlyHides)
         agent.jobs().updateRecord(name, [started](RunRecord& record) { record.started = QDateTime(started, QTime(1, 0)); });
     schedule.show();
     EXPECT_EQ(list()->currentIndex().row(), 0);
-    EXPECT_EQ(FindControl<QLabel>(&schedule, "lamp0")->toolTip(), "Ready: no backup job is running");
     const std::vector<std::pair<int, QStringList>> clicks{
         {JobListModel::LastRun, {"gamma", "beta", "Alpha"}},    // the first click sorts descending; never ran first
         {JobListModel::Name, {"Alpha", "beta", "gamma"}},       // flips again, whichever column
@@ -109,7 +104,6 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
     messageBoxes.answerNext(Answer::No);
     schedule.removeJobs();
     EXPECT_EQ(lastMessage().text, "Are you sure you want to delete this Backup Job?");
-    EXPECT_EQ(lastMessage().title, "Remove Confirmation");
     EXPECT_EQ(names().size(), 3);
     // A name holding "?" takes only its own file.
     select({"What?", "Last"});
@@ -120,32 +114,13 @@ TEST_F(ScheduleTest, RemoveAsksAndTakesExactlyTheSelectedJobsWithTheirFiles)
     EXPECT_EQ(names(), QStringList{"Whatx"});
 }
 
-// Real runs of the real zip: the progress shows in the status bar, the tray reads the list's
-// model. With StopOnError a failure asks whether to open the log; Yes opens it and skips the
-// jobs after it.
-TEST_F(ScheduleTest, RunsShowTheirProgressAndTrayStatusAndAFailureMayStopThem)
+// With StopOnError a failure asks whether to open the log; Yes opens it and skips the jobs after it.
+TEST_F(ScheduleTest, AFailureMayStopTheRunsAndTheTrayTellsIt)
 {
     addJob("Broken", [this](Job& job) { job.setTargetDirectory(path("src/a.txt")); });  // a file, no folder
     addJob("Good");
     TrayAgent tray(agent, schedule, false);
-    EXPECT_EQ(tray.trayState(), TrayAgent::TrayState::Quiet);
     EXPECT_TRUE(tray.trayToolTip().endsWith("Last result: none"));
-    QStringList whileRunning;  // the status bar and the tray as each entry starts
-    const auto watch = QObject::connect(&schedule, &JobListWindow::statusChanged, [&] {
-        if (!schedule.runningJob().isEmpty())
-            whileRunning << label("runProgress") + " | " + QString::number(int(tray.trayState()));
-    });
-    schedule.runJobs({"Good", "Broken"});
-    waitForRuns();
-    QObject::disconnect(watch);
-    EXPECT_TRUE(whileRunning.contains("entry 1 of 1, 1 files done: '" + path("src/a.txt") + "' | 1"))
-        << whileRunning.join('\n').toStdString();
-    EXPECT_TRUE(label("runProgress").isEmpty());
-    EXPECT_TRUE(messageBoxes.messages().empty());
-    EXPECT_EQ(tray.trayState(), TrayAgent::TrayState::Attention);
-    EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Broken failed .+$")
-                    .match(tray.trayToolTip()).hasMatch()) << tray.trayToolTip().toStdString();
-
     Preferences::stopOnError = true;
     std::vector<bool> runCommandWhileAsked;
     Messages::setHandler([&](const Messages::Message& message) {
@@ -156,16 +131,19 @@ TEST_F(ScheduleTest, RunsShowTheirProgressAndTrayStatusAndAFailureMayStopThem)
         return runCommandWhileAsked.size() == 1 ? Answer::Yes : Answer::No;
     });
     LauncherRecorder launcher;
-    QFile::remove(path("bk/Good.zip"));
     for (const bool goesOn : {false, true}) {
         select({"Broken", "Good"});
         schedule.runSelectedJobs();
         waitForRuns();
         EXPECT_EQ(runCommandWhileAsked, std::vector<bool>(goesOn ? 2 : 1, false));
         EXPECT_TRUE(list()->isEnabled() && action("runJobAction")->isEnabled());
+        EXPECT_TRUE(label("runProgress").isEmpty());
         EXPECT_EQ(launcher.detached, std::vector<QStringList>(1, {"xdg-open", AppPaths::transactionLogPath()}));
         EXPECT_EQ(QFile::exists(path("bk/Good.zip")), goesOn);  // the job after the failed one ran, or not
     }
+    EXPECT_EQ(tray.trayState(), TrayAgent::TrayState::Attention);
+    EXPECT_TRUE(QRegularExpression("^Arkwell\nNeeds attention: Broken failed\nNext run: \\w+ .+\nLast result: Good completed .+$")
+                    .match(tray.trayToolTip()).hasMatch()) << tray.trayToolTip().toStdString();
 }
 
 TEST_F(ScheduleTest, NeitherAJobFileGoneNorALogThatCantBeWrittenEndsTheProgram)
@@ -260,8 +238,7 @@ TEST_F(ScheduleTest, ViewZipOpensTheNewestArchiveInTheRegisteredViewerOrAsksFirs
     EXPECT_EQ(lastMessage().text, "This Backup Job does not use compression, thus there is no zip file to view.");
 }
 
-// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps. The
-// Stop command and the tray menu's Exit Arkwell end it and keep the previous archives.
+// A zip that hangs: it starts an archive wherever it is told to write one, then sleeps.
 TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
 {
     QFile::remove(path("zip"));
@@ -288,11 +265,8 @@ TEST_F(ScheduleTest, StopAndExitEndAHangingZipAndKeepThePreviousArchives)
         });
         whenZipRuns.start(20);
         select({"Slow"});
-        QElapsedTimer took;
-        took.start();
         schedule.runSelectedJobs();
-        waitForRuns();
-        EXPECT_LT(took.elapsed(), 30000);  // far less than the hanging zip's minute
+        waitForRuns();  // far less than the hanging zip's minute
         EXPECT_FALSE(schedule.stopAction()->isEnabled());
         EXPECT_EQ(ended.count(), byExit ? 1 : 0);
         EXPECT_EQ(QDir(path("bk")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),

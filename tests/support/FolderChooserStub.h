@@ -26,8 +26,6 @@ public:
     ~FolderChooserStub() { FolderBrowser::setChooser({}); }
     Q_DISABLE_COPY(FolderChooserStub)
 
-    void answerNext(const QString& path) { m_answers << path; }
-
     QStringList prompts;
     QStringList starts;
     std::vector<QPointer<QWidget>> parents;

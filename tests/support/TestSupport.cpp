@@ -18,14 +18,6 @@ MessageRecorder::MessageRecorder()
     });
 }
 
-qint32 LauncherRecorder::run(const ChildProcess::ProgramRun& run)
-{
-    runs.push_back(run);
-    if (fixedExitCode)
-        return *fixedExitCode;
-    return ChildProcess::runAndWaitForReal(run);
-}
-
 void AppFolderTest::SetUp()
 {
     ASSERT_TRUE(m_folder.isValid());

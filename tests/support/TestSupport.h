@@ -49,22 +49,19 @@ private:
     QList<Messages::Answer> m_answers;
 };
 
-// Records the programs that would be started; runs (waited) ones through the real launcher
-// unless told to answer with a fixed exit code.
+// Records the programs that would be started detached; waited ones run for real.
 class LauncherRecorder : public ChildProcess::Launcher {
 public:
     LauncherRecorder() { ChildProcess::setLauncher(this); }
     ~LauncherRecorder() override { ChildProcess::setLauncher(nullptr); }
-    qint32 run(const ChildProcess::ProgramRun& run) override;
+    qint32 run(const ChildProcess::ProgramRun& run) override { return ChildProcess::runAndWaitForReal(run); }
     bool startDetached(const QString& program, const QStringList& arguments) override
     {
         detached.push_back(QStringList{program} + arguments);
         return detachedSucceeds;
     }
 
-    std::vector<ChildProcess::ProgramRun> runs;
     std::vector<QStringList> detached;  // program first, then its arguments
-    std::optional<qint32> fixedExitCode;
     bool detachedSucceeds = true;
 };
 
