@@ -275,6 +275,7 @@ BackupRun::History JobTable::runStarted(const QString& name)
     const auto found = m_entries.find(name);
     if (found == m_entries.end())
         return {};
+    found->second.startedBefore = found->second.record.started;
     found->second.record.started = Clock::now();
     found->second.record.ended = QDateTime();
     writeRecord(name, found->second);
@@ -295,6 +296,9 @@ void JobTable::runEnded(const QString& name, RunRecord::Result result, const QSt
         return;
     RunRecord& record = found->second.record;
     record.ended = Clock::now();
+    // A run that found its target missing wrote nothing: the job's last run stays the one before.
+    if (result == RunRecord::Result::Waiting)
+        record.started = found->second.startedBefore;
     record.result = result;
     record.logLines = logLines;
     record.history = history;

@@ -100,6 +100,7 @@ private:
         bool hasRecord = false;
         QDateTime listedAt;  // due moments up to this one are no business of the scheduler
         int order = 0;
+        QDateTime startedBefore;  // the last run's start before the run under way
         // The first due moment after those handled or before the listing, worked out once, in
         // milliseconds since the epoch (the largest number for a schedule without one).
         // Forgotten whenever the record's moments change.

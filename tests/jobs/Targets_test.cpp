@@ -209,4 +209,13 @@ TEST_F(TargetsTest, TheSchedulerRunsAWaitingJobOnceWhenItsTargetIsBack)
         Targets::runEnded(jobs, "Nightly", result);
         EXPECT_EQ(jobs.record("Nightly").waitingSince.isValid(), waits);
     }
+
+    // A run that only found its target missing is no run: the last run shown stays the one before.
+    jobs.runStarted("Nightly");
+    jobs.runEnded("Nightly", RunRecord::Result::Completed, {}, history);
+    const QString lastRun = JobStatus::lastRunText(jobs.record("Nightly"));
+    clock.set(clock.now().addDays(1));
+    jobs.runStarted("Nightly");
+    jobs.runEnded("Nightly", RunRecord::Result::Waiting, {}, history);
+    EXPECT_EQ(JobStatus::lastRunText(jobs.record("Nightly")), lastRun);
 }
