@@ -10,14 +10,6 @@
 
 namespace {
 
-// A due moment in a log line: its day and time, to the second when it has seconds.
-QString momentText(const QDateTime& moment)
-{
-    const QTime time = moment.time();
-    return DateFormats::formatDate(moment.date()) + QLatin1Char(' ')
-           + (time.second() != 0 ? DateFormats::formatTime(time) : DateFormats::formatShortTime(time));
-}
-
 // Whether the overdue notice of `day` leaves today to be told: a later day, or a notice day
 // that a clock more than a day ahead left in the future.
 bool toldBefore(const QDate& noticeDay, const QDate& today)
@@ -35,7 +27,7 @@ std::vector<RunRequest> Scheduler::dueRuns(bool makeUps)
         for (const JobTable::DueRun& missed : m_jobs.missedRuns()) {
             TransactionLog::append(QStringLiteral("Backup Job '%1' runs now to make up for its run due %2, missed while "
                                             "Arkwell was not running.")
-                                 .arg(missed.name, momentText(missed.due)));
+                                 .arg(missed.name, DateFormats::formatMoment(missed.due)));
             handle(runs, missed.name, missed.due);
         }
     for (const JobTable::DueRun& back : Targets::returned(m_jobs))
@@ -81,7 +73,7 @@ std::vector<RunRequest> Scheduler::retries(bool makeUps)
             continue;
         m_jobs.updateRecord(name, [](RunRecord& changed) { changed.retriedDue = changed.handledDue; });
         TransactionLog::append(QStringLiteral("Backup Job '%1' runs again after its failed run due %2.")
-                             .arg(name, momentText(record.handledDue)));
+                             .arg(name, DateFormats::formatMoment(record.handledDue)));
         runs.push_back({name, m_jobs.jobFile(name), true, record.handledDue});
     }
     return runs;

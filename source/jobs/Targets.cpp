@@ -14,11 +14,6 @@ namespace {
 // Moments named one by one in the log line of a wait's end; more are told as a span.
 constexpr int MomentsNamed = 3;
 
-QString momentText(const QDateTime& moment)
-{
-    return DateFormats::formatDate(moment.date()) + QLatin1Char(' ') + DateFormats::formatShortTime(moment.time());
-}
-
 bool below(const QString& folder, const QString& area)
 {
     return folder.startsWith(area + QLatin1Char('/'));
@@ -45,10 +40,10 @@ QString waitedMoments(const Job& job, const QDateTime& first, const QDateTime& l
     if (moments.size() > MomentsNamed)
         return QStringLiteral("its %1 runs due from %2 to %3")
             .arg(moments.size())
-            .arg(momentText(moments.first()), momentText(moments.last()));
+            .arg(DateFormats::formatMoment(moments.first()), DateFormats::formatMoment(moments.last()));
     QStringList named;
     for (const QDateTime& moment : moments)
-        named << momentText(moment);
+        named << DateFormats::formatMoment(moment);
     return (moments.size() == 1 ? QStringLiteral("its run due ") : QStringLiteral("its runs due "))
            + named.join(QStringLiteral(", "));
 }

@@ -39,6 +39,12 @@ QString formatShortTime(const QTime& time)
     return QLocale::c().toString(time, QStringLiteral("hh:mm AP"));
 }
 
+QString formatMoment(const QDateTime& moment)
+{
+    const QTime time = moment.time();
+    return formatDate(moment.date()) + QLatin1Char(' ') + (time.second() != 0 ? formatTime(time) : formatShortTime(time));
+}
+
 std::optional<QDate> parseDate(const QString& text)
 {
     const QString trimmed = text.trimmed();

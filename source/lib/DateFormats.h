@@ -4,6 +4,7 @@
 // machine; the readers also take the forms of the user's locale.
 
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QString>
 #include <QTime>
@@ -17,6 +18,9 @@ QString formatDate(const QDate& date, const QLocale& locale = QLocale::c());
 QString formatTime(const QTime& time);
 // "hh:mm AM/PM" ("11:58 PM").
 QString formatShortTime(const QTime& time);
+// A due moment in the transaction log: "Mar-02-2026 10:00 AM", to the second ("10:00:30 AM")
+// when it has seconds.
+QString formatMoment(const QDateTime& moment);
 
 // A date in the "mmm-dd-yyyy" form (English or the user's month names, any letter case),
 // ISO form, or the user's locale's own short and long forms.
