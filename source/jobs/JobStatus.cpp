@@ -51,10 +51,13 @@ bool overdue(const Job& job, const RunRecord& record, const QDateTime& now)
     // clock change takes one or two): a job that completed within twice that is not overdue,
     // and its schedule need not be walked (with thousands of jobs, that walk is the cost).
     constexpr qint64 ShortestIntervalSeconds = 22 * 3600;
-    if (!since.isValid() || since.secsTo(now) <= 2 * ShortestIntervalSeconds)
+    if (!since.isValid())
+        return false;
+    const qint64 age = since.secsTo(now);
+    if (age <= 2 * ShortestIntervalSeconds)
         return false;
     const std::optional<qint64> every = interval(job, now);
-    return every && since.secsTo(now) > 2 * *every;
+    return every && age > 2 * *every;
 }
 
 bool missed(const Job& job, const RunRecord& record, const QDateTime& now)
