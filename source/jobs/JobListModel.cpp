@@ -8,6 +8,8 @@
 
 #include <QLocale>
 
+#include <limits>
+
 namespace {
 
 QString shortMoment(const QDateTime& moment)
@@ -175,12 +177,12 @@ void JobListModel::fill(Row& row, const QDateTime& now) const
         + record.logLines.join(QLatin1Char('\n'));
     // The clock alone changes the row a minute after its next due moment (missed, unless
     // the scheduler handled it) and when the job becomes overdue.
-    row.recheckAt = row.nextDue.isValid() ? row.nextDue.addSecs(61) : QDateTime();
+    QDateTime recheckAt = row.nextDue.isValid() ? row.nextDue.addSecs(61) : QDateTime();
     const QDateTime since = record.lastCompleted.isValid() ? record.lastCompleted : record.created;
-    if (!since.isValid() || row.overdue)
-        return;
-    if (const std::optional<qint64> interval = JobStatus::interval(job, now))
-        row.recheckAt = earlier(row.recheckAt, since.addSecs(2 * *interval + 1));
+    if (since.isValid() && !row.overdue)
+        if (const std::optional<qint64> interval = JobStatus::interval(job, now))
+            recheckAt = earlier(recheckAt, since.addSecs(2 * *interval + 1));
+    row.recheckAtMs = recheckAt.isValid() ? recheckAt.toMSecsSinceEpoch() : std::numeric_limits<qint64>::max();
 }
 
 // Rows of jobs gone are removed, the others refreshed in place, new jobs appended.
@@ -238,9 +240,9 @@ void JobListModel::refreshRow(int row)
 
 void JobListModel::recheckClockStatuses()
 {
-    const QDateTime now = Clock::now();
+    const qint64 nowMs = Clock::now().toMSecsSinceEpoch();
     for (int row = 0; row < int(m_rows.size()); ++row)
-        if (const QDateTime& at = m_rows[size_t(row)].recheckAt; at.isValid() && at <= now)
+        if (m_rows[size_t(row)].recheckAtMs <= nowMs)
             refreshRow(row);
 }
 

@@ -84,7 +84,10 @@ private:
         bool waiting = false;
         QString toolTip;
         QDateTime nextDue;
-        QDateTime recheckAt; // when the clock alone may change the row
+        // When the clock alone may change the row, in milliseconds since the epoch (the
+        // largest number for never): the minute's recheck of every row compares numbers, not
+        // local times, each of which goes through the time zone rules.
+        qint64 recheckAtMs = 0;
     };
     void fill(Row& row, const QDateTime& now) const;
     QString resultText(const Row& row) const;
