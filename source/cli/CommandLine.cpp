@@ -176,7 +176,7 @@ int listJobs(Jobs& jobs, const Arguments&)
 int runHere(Agent& agent, const QString& name)
 {
     if (const Result<> caught = EndSignals::catchThem([&agent] { agent.stop(); }); !caught)
-        say(caught.reason());
+        warn(caught.reason());
     QObject::connect(&agent, &Agent::runEnded, &agent, [](const RunReport& report) {
         const QString line = JobStatus::resultLine(report.request.name, report.result, report.counts, report.seconds,
                                                    report.reason);
